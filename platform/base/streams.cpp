@@ -1,0 +1,255 @@
+#include "platform/base/streams.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+
+#include "platform/base/exceptions.h"
+
+namespace plat {
+
+namespace {
+
+int64_t ResolveSeek(int64_t offset, SeekOrigin origin, int64_t position, int64_t size) {
+  int64_t base = origin == SeekOrigin::Begin ? 0 : origin == SeekOrigin::Current ? position : size;
+  int64_t result = base + offset;
+  if (result < 0) throw EStreamError("Stream seek error");
+  return result;
+}
+
+std::string ErrnoText() { return std::strerror(errno); }
+
+}  // namespace
+
+int64_t TStream::Size() {
+  int64_t here = Seek(0, SeekOrigin::Current);
+  int64_t end = Seek(0, SeekOrigin::End);
+  Seek(here, SeekOrigin::Begin);
+  return end;
+}
+
+void TStream::ReadBuffer(void* buffer, int64_t count) {
+  if (count < 0 || (count != 0 && Read(buffer, count) != count)) throw EReadError("Stream read error");
+}
+
+void TStream::WriteBuffer(const void* buffer, int64_t count) {
+  if (count < 0 || (count != 0 && Write(buffer, count) != count))
+    throw EWriteError("Stream write error");
+}
+
+int64_t TStream::CopyFrom(TStream& source, int64_t count) {
+  if (count == 0) {
+    source.SetPosition(0);
+    count = source.Size();
+  }
+  std::vector<uint8_t> chunk(static_cast<size_t>(std::min<int64_t>(count, 1 << 20)));
+  int64_t left = count;
+  while (left > 0) {
+    int64_t n = std::min<int64_t>(left, static_cast<int64_t>(chunk.size()));
+    source.ReadBuffer(chunk.data(), n);
+    WriteBuffer(chunk.data(), n);
+    left -= n;
+  }
+  return count;
+}
+
+uint8_t TStream::ReadByte() {
+  uint8_t b = 0;
+  ReadBuffer(&b, 1);
+  return b;
+}
+
+void TStream::WriteByte(uint8_t value) { WriteBuffer(&value, 1); }
+
+std::vector<uint8_t> TStream::ReadRest() {
+  int64_t n = std::max<int64_t>(0, Remaining());
+  std::vector<uint8_t> out(static_cast<size_t>(n));
+  ReadBuffer(out.data(), n);
+  return out;
+}
+
+// ---- TMemoryStream
+
+int64_t TMemoryStream::Read(void* buffer, int64_t count) {
+  if (count <= 0 || position_ >= Size()) return 0;
+  int64_t n = std::min(count, Size() - position_);
+  std::memcpy(buffer, data_.data() + position_, static_cast<size_t>(n));
+  position_ += n;
+  return n;
+}
+
+int64_t TMemoryStream::Write(const void* buffer, int64_t count) {
+  if (count <= 0) return 0;
+  int64_t end = position_ + count;
+  if (end > Size()) data_.resize(static_cast<size_t>(end));
+  std::memcpy(data_.data() + position_, buffer, static_cast<size_t>(count));
+  position_ = end;
+  return count;
+}
+
+int64_t TMemoryStream::Seek(int64_t offset, SeekOrigin origin) {
+  position_ = ResolveSeek(offset, origin, position_, Size());
+  return position_;
+}
+
+void TMemoryStream::SetSize(int64_t size) {
+  if (size < 0) throw EStreamError("Stream seek error");
+  data_.resize(static_cast<size_t>(size));
+  position_ = std::min(position_, size);
+}
+
+void TMemoryStream::Clear() {
+  data_.clear();
+  position_ = 0;
+}
+
+std::vector<uint8_t> TMemoryStream::TakeBytes() {
+  position_ = 0;
+  return std::move(data_);
+}
+
+void TMemoryStream::LoadFromStream(TStream& source) {
+  source.SetPosition(0);
+  int64_t n = source.Size();
+  data_.resize(static_cast<size_t>(n));
+  source.ReadBuffer(data_.data(), n);
+  position_ = 0;
+}
+
+void TMemoryStream::LoadFromFile(const std::string& path) {
+  TFileStream file(path, FileMode::OpenRead);
+  LoadFromStream(file);
+}
+
+void TMemoryStream::SaveToStream(TStream& dest) { dest.WriteBuffer(data_.data(), Size()); }
+
+void TMemoryStream::SaveToFile(const std::string& path) {
+  WriteFileReplacing(path, [this](TStream& out) { SaveToStream(out); });
+}
+
+// ---- TReadOnlyMemoryStream
+
+int64_t TReadOnlyMemoryStream::Read(void* buffer, int64_t count) {
+  if (count <= 0 || position_ >= size_) return 0;
+  int64_t n = std::min(count, size_ - position_);
+  std::memcpy(buffer, data_ + position_, static_cast<size_t>(n));
+  position_ += n;
+  return n;
+}
+
+int64_t TReadOnlyMemoryStream::Write(const void*, int64_t) { return 0; }
+
+int64_t TReadOnlyMemoryStream::Seek(int64_t offset, SeekOrigin origin) {
+  position_ = ResolveSeek(offset, origin, position_, size_);
+  return position_;
+}
+
+void TReadOnlyMemoryStream::SetSize(int64_t) { throw EWriteError("Stream write error"); }
+
+// ---- TFileStream
+
+TFileStream::TFileStream(const std::string& path, FileMode mode) : path_(path) {
+  int flags = mode == FileMode::OpenRead        ? O_RDONLY
+              : mode == FileMode::OpenReadWrite ? O_RDWR
+                                                : O_RDWR | O_CREAT | O_TRUNC;
+  fd_ = ::open(path.c_str(), flags | O_CLOEXEC, 0644);
+  if (fd_ < 0 || (mode != FileMode::Create && std::filesystem::is_directory(path))) {
+    std::string reason = fd_ < 0 ? ErrnoText() : "Is a directory";
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+    if (mode == FileMode::Create)
+      throw EFCreateError("Cannot create file \"" + path + "\". " + reason);
+    throw EFOpenError("Cannot open file \"" + path + "\". " + reason);
+  }
+}
+
+TFileStream::~TFileStream() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+int64_t TFileStream::Read(void* buffer, int64_t count) {
+  int64_t total = 0;
+  auto* out = static_cast<uint8_t*>(buffer);
+  while (total < count) {
+    ssize_t n = ::read(fd_, out + total, static_cast<size_t>(count - total));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    total += n;
+  }
+  return total;
+}
+
+int64_t TFileStream::Write(const void* buffer, int64_t count) {
+  int64_t total = 0;
+  const auto* in = static_cast<const uint8_t*>(buffer);
+  while (total < count) {
+    ssize_t n = ::write(fd_, in + total, static_cast<size_t>(count - total));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    total += n;
+  }
+  return total;
+}
+
+int64_t TFileStream::Seek(int64_t offset, SeekOrigin origin) {
+  int whence = origin == SeekOrigin::Begin ? SEEK_SET : origin == SeekOrigin::Current ? SEEK_CUR : SEEK_END;
+  off_t result = ::lseek(fd_, offset, whence);
+  if (result < 0) throw EStreamError("Stream seek error");
+  return result;
+}
+
+void TFileStream::SetSize(int64_t size) {
+  if (::ftruncate(fd_, size) != 0) throw EWriteError("Stream write error");
+}
+
+// ---- whole files
+
+void WriteFileReplacing(const std::string& path, const std::function<void(TStream&)>& write) {
+  namespace fs = std::filesystem;
+  fs::path target(path);
+  fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+  std::string pattern = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+  std::vector<char> name(pattern.begin(), pattern.end());
+  name.push_back('\0');
+  int fd = ::mkstemp(name.data());
+  if (fd < 0) throw EFCreateError("Cannot create file \"" + path + "\". " + ErrnoText());
+  ::close(fd);
+  std::string temp(name.data());
+  try {
+    {
+      TFileStream out(temp, FileMode::Create);
+      write(out);
+    }
+    struct stat st {};
+    mode_t mode = ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : (0666 & ~[] {
+      mode_t m = ::umask(0);
+      ::umask(m);
+      return m;
+    }());
+    ::chmod(temp.c_str(), mode);
+    if (::rename(temp.c_str(), path.c_str()) != 0)
+      throw EFCreateError("Cannot create file \"" + path + "\". " + ErrnoText());
+  } catch (...) {
+    ::unlink(temp.c_str());
+    throw;
+  }
+}
+
+std::vector<uint8_t> ReadWholeFile(const std::string& path) {
+  TMemoryStream m;
+  m.LoadFromFile(path);
+  return m.TakeBytes();
+}
+
+bool FileExists(const std::string& path) {
+  std::error_code ec;
+  return std::filesystem::is_regular_file(path, ec);
+}
+
+}  // namespace plat

@@ -1,0 +1,120 @@
+#pragma once
+// Byte streams with a position, as the codecs use them. Read returns what is there; ReadBuffer
+// and WriteBuffer raise on a short transfer, so a reader never silently works on missing bytes.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace plat {
+
+enum class SeekOrigin { Begin, Current, End };
+
+class TStream {
+ public:
+  virtual ~TStream() = default;
+
+  // Reads up to count bytes; returns how many were read (0 at the end).
+  virtual int64_t Read(void* buffer, int64_t count) = 0;
+  // Writes count bytes; returns how many were written.
+  virtual int64_t Write(const void* buffer, int64_t count) = 0;
+  // Moves the position; returns the new one. Raises EStreamError for a negative result.
+  virtual int64_t Seek(int64_t offset, SeekOrigin origin) = 0;
+  virtual int64_t Size();
+  virtual void SetSize(int64_t size) = 0;
+
+  int64_t Position() { return Seek(0, SeekOrigin::Current); }
+  void SetPosition(int64_t position) { Seek(position, SeekOrigin::Begin); }
+  int64_t Remaining() { return Size() - Position(); }
+
+  // Raises EReadError("Stream read error") when fewer than count bytes are there.
+  void ReadBuffer(void* buffer, int64_t count);
+  // Raises EWriteError("Stream write error") when fewer than count bytes were written.
+  void WriteBuffer(const void* buffer, int64_t count);
+  // Copies count bytes from source's current position; count 0 copies the whole source from its
+  // start. Returns the number of bytes copied.
+  int64_t CopyFrom(TStream& source, int64_t count);
+
+  uint8_t ReadByte();
+  void WriteByte(uint8_t value);
+  // Everything from the current position to the end.
+  std::vector<uint8_t> ReadRest();
+};
+
+// A growable block of memory.
+class TMemoryStream : public TStream {
+ public:
+  TMemoryStream() = default;
+  explicit TMemoryStream(std::vector<uint8_t> bytes) : data_(std::move(bytes)) {}
+
+  int64_t Read(void* buffer, int64_t count) override;
+  int64_t Write(const void* buffer, int64_t count) override;
+  int64_t Seek(int64_t offset, SeekOrigin origin) override;
+  int64_t Size() override { return static_cast<int64_t>(data_.size()); }
+  void SetSize(int64_t size) override;
+
+  void Clear();
+  uint8_t* Memory() { return data_.data(); }
+  const uint8_t* Memory() const { return data_.data(); }
+  const std::vector<uint8_t>& Bytes() const { return data_; }
+  std::vector<uint8_t> TakeBytes();
+  void LoadFromStream(TStream& source);
+  void LoadFromFile(const std::string& path);
+  void SaveToStream(TStream& dest);
+  void SaveToFile(const std::string& path);
+
+ private:
+  std::vector<uint8_t> data_;
+  int64_t position_ = 0;
+};
+
+// A read-only view of bytes owned by someone else.
+class TReadOnlyMemoryStream : public TStream {
+ public:
+  TReadOnlyMemoryStream(const void* data, int64_t size)
+      : data_(static_cast<const uint8_t*>(data)), size_(size) {}
+
+  int64_t Read(void* buffer, int64_t count) override;
+  int64_t Write(const void* buffer, int64_t count) override;
+  int64_t Seek(int64_t offset, SeekOrigin origin) override;
+  int64_t Size() override { return size_; }
+  void SetSize(int64_t size) override;
+
+ private:
+  const uint8_t* data_;
+  int64_t size_;
+  int64_t position_ = 0;
+};
+
+enum class FileMode { OpenRead, OpenReadWrite, Create };
+
+class TFileStream : public TStream {
+ public:
+  // OpenRead and OpenReadWrite raise EFOpenError("Cannot open file \"<name>\". <reason>");
+  // Create raises EFCreateError("Cannot create file \"<name>\". <reason>").
+  TFileStream(const std::string& path, FileMode mode);
+  ~TFileStream() override;
+  TFileStream(const TFileStream&) = delete;
+  TFileStream& operator=(const TFileStream&) = delete;
+
+  int64_t Read(void* buffer, int64_t count) override;
+  int64_t Write(const void* buffer, int64_t count) override;
+  int64_t Seek(int64_t offset, SeekOrigin origin) override;
+  void SetSize(int64_t size) override;
+  const std::string& FileName() const { return path_; }
+
+ private:
+  std::string path_;
+  int fd_ = -1;
+};
+
+// Writes a file so that a failure never destroys an existing one: the content goes to a
+// temporary file in the same folder, which replaces the target only after write succeeded.
+void WriteFileReplacing(const std::string& path, const std::function<void(TStream&)>& write);
+
+// Whole-file helpers.
+std::vector<uint8_t> ReadWholeFile(const std::string& path);
+bool FileExists(const std::string& path);
+
+}  // namespace plat

@@ -1,0 +1,136 @@
+#include "platform/graphics/bitmap.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/base/exceptions.h"
+#include "platform/graphics/bitmap_image.h"
+#include "platform/graphics/bmp_format.h"
+
+namespace plat {
+
+int BitsPerPixel(TPixelFormat format) {
+  switch (format) {
+    case TPixelFormat::pf1bit: return 1;
+    case TPixelFormat::pf4bit: return 4;
+    case TPixelFormat::pf8bit: return 8;
+    case TPixelFormat::pf15bit:
+    case TPixelFormat::pf16bit: return 16;
+    case TPixelFormat::pf24bit:
+    case TPixelFormat::pfDevice: return 24;
+    case TPixelFormat::pf32bit:
+    case TPixelFormat::pfCustom: return 32;
+  }
+  return 24;
+}
+
+int PaletteSizeOf(TPixelFormat format) {
+  switch (format) {
+    case TPixelFormat::pf1bit: return 2;
+    case TPixelFormat::pf4bit: return 16;
+    case TPixelFormat::pf8bit: return 256;
+    default: return 0;
+  }
+}
+
+int64_t BytesPerRow(int64_t width, int bits) { return ((width * bits + 31) / 32) * 4; }
+
+void TBitmap::Image::Allocate(int w, int h, TPixelFormat f) {
+  if (w < 0 || h < 0) throw EInvalidGraphicOperation("Invalid image size");
+  if (static_cast<int64_t>(w) * h > kMaxPixels) throw EOutOfMemory("Out of memory");
+  width = w;
+  height = h;
+  format = f;
+  row_bytes = BytesPerRow(w, BitsPerPixel(f));
+  pixels.assign(static_cast<size_t>(row_bytes * h), 0);
+}
+
+TBitmap::TBitmap() : image_(std::make_shared<Image>()) {}
+
+TBitmap::TBitmap(int width, int height, TPixelFormat format) : TBitmap() {
+  image_->Allocate(width, height, format);
+  image_->palette = DefaultPalette(format);
+}
+
+TBitmap::TBitmap(const TBitmap& other) : TGraphic(other), image_(other.image_) {}
+
+TBitmap& TBitmap::operator=(const TBitmap& other) {
+  TGraphic::operator=(other);
+  image_ = other.image_;
+  return *this;
+}
+
+TBitmap::~TBitmap() = default;
+
+TBitmap::Image& TBitmap::Mutable() {
+  if (image_.use_count() > 1) image_ = std::make_shared<Image>(*image_);
+  return *image_;
+}
+
+void TBitmap::Assign(const TGraphic& source) {
+  if (const auto* bitmap = dynamic_cast<const TBitmap*>(&source)) {
+    image_ = bitmap->image_;
+    SetTransparent(bitmap->GetTransparent());
+    Changed();
+    return;
+  }
+  TGraphic::Assign(source);
+}
+
+bool TBitmap::GetEmpty() const { return image_->width == 0 || image_->height == 0; }
+int TBitmap::GetWidth() const { return image_->width; }
+int TBitmap::GetHeight() const { return image_->height; }
+void TBitmap::SetWidth(int width) { SetSize(width, image_->height); }
+void TBitmap::SetHeight(int height) { SetSize(image_->width, height); }
+
+void TBitmap::SetSize(int width, int height) {
+  if (width == image_->width && height == image_->height) return;
+  Image resized;
+  resized.Allocate(width, height, image_->format);
+  resized.palette = image_->palette;
+  int64_t copy = std::min(resized.row_bytes, image_->row_bytes);
+  for (int y = 0; y < std::min(height, image_->height); ++y)
+    std::memcpy(resized.pixels.data() + y * resized.row_bytes,
+                image_->pixels.data() + y * image_->row_bytes, static_cast<size_t>(copy));
+  image_ = std::make_shared<Image>(std::move(resized));
+  Changed();
+}
+
+TPixelFormat TBitmap::PixelFormat() const { return image_->format; }
+
+int64_t TBitmap::RowBytes() const { return image_->row_bytes; }
+
+uint8_t* TBitmap::ScanLine(int row) {
+  if (row < 0 || row >= image_->height) throw EInvalidGraphicOperation("Scan line index out of range");
+  Image& img = Mutable();
+  return img.pixels.data() + row * img.row_bytes;
+}
+
+const uint8_t* TBitmap::ScanLine(int row) const {
+  if (row < 0 || row >= image_->height) throw EInvalidGraphicOperation("Scan line index out of range");
+  return image_->pixels.data() + row * image_->row_bytes;
+}
+
+const TColorTable& TBitmap::Palette() const { return image_->palette; }
+
+void TBitmap::SetColorTable(const TColorTable& palette) {
+  Mutable().palette = palette;
+  Changed();
+}
+
+void TBitmap::Clear() {
+  Image empty;
+  empty.Allocate(0, 0, image_->format);
+  empty.palette = image_->palette;
+  image_ = std::make_shared<Image>(std::move(empty));
+  Changed();
+}
+
+void TBitmap::LoadFromStream(TStream& stream) {
+  ReadBmp(stream, *this);
+  Changed();
+}
+
+void TBitmap::SaveToStream(TStream& stream) const { WriteBmp(*this, stream); }
+
+}  // namespace plat

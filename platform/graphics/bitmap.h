@@ -1,0 +1,84 @@
+#pragma once
+// The platform bitmap: pixels in one of the classic device-independent layouts.
+//
+// Storage follows the BMP layout the codecs expect: rows padded to 4 bytes, 24-bit pixels
+// blue-green-red, 1-bit pixels most significant bit first, 4-bit pixels high nibble first.
+// ScanLine(0) is the top row. Copies share the pixels until one side writes (copy on write):
+// every non-const access to the pixels or the palette makes this bitmap's storage its own.
+#include <cstdint>
+#include <memory>
+
+#include "platform/graphics/color.h"
+#include "platform/graphics/graphic.h"
+
+namespace plat {
+
+enum class TPixelFormat { pfDevice, pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit, pfCustom };
+
+// Bits per pixel of a format; pfDevice and pfCustom count as 24 and 32.
+int BitsPerPixel(TPixelFormat format);
+// Number of palette entries an indexed format has (2, 16, 256); 0 for direct colour.
+int PaletteSizeOf(TPixelFormat format);
+// Bytes of one stored row: ((width * bits + 31) / 32) * 4, computed in 64 bits.
+int64_t BytesPerRow(int64_t width, int bits);
+
+class TBitmap : public TGraphic {
+ public:
+  TBitmap();
+  TBitmap(int width, int height, TPixelFormat format);
+  TBitmap(const TBitmap& other);
+  TBitmap& operator=(const TBitmap& other);
+  ~TBitmap() override;
+
+  // The largest image this class will hold: width * height is capped so that no file alone
+  // can make us allocate without bound. Setting a larger size raises EOutOfMemory.
+  static constexpr int64_t kMaxPixels = int64_t{1} << 30;
+
+  // TGraphic
+  void Assign(const TGraphic& source) override;
+  bool GetEmpty() const override;
+  int GetWidth() const override;
+  int GetHeight() const override;
+  void SetWidth(int width) override;
+  void SetHeight(int height) override;
+  void LoadFromStream(TStream& stream) override;
+  void SaveToStream(TStream& stream) const override;
+
+  int Width() const { return GetWidth(); }
+  int Height() const { return GetHeight(); }
+  // Resizes keeping the pixel format; pixels that stay inside keep their values, new ones are 0.
+  void SetSize(int width, int height);
+
+  TPixelFormat PixelFormat() const;
+  // Converts the pixels to the new format (matching colours through RGB when it has fewer).
+  void SetPixelFormat(TPixelFormat format);
+
+  int64_t RowBytes() const;
+  uint8_t* ScanLine(int row);
+  const uint8_t* ScanLine(int row) const;
+
+  const TColorTable& Palette() const;
+  // Sets a new palette and re-maps every pixel to the nearest new colour, so the image keeps
+  // its look. Has no effect on direct-colour formats.
+  void SetPalette(const TColorTable& palette);
+  // Replaces the colour table and keeps the pixel indices (what a codec does while decoding).
+  void SetColorTable(const TColorTable& palette);
+
+  // Colour of one pixel as 0x00BBGGRR; 0 outside the image.
+  TColor PixelColor(int x, int y) const;
+
+  // Releases the pixels: 0 x 0, format kept.
+  void Clear();
+
+ // The shared pixel storage; defined in bitmap_image.h for the graphics layer's own use.
+  struct Image;
+
+ protected:
+  Image& Mutable();
+  const Image& Shared() const { return *image_; }
+
+ private:
+  std::shared_ptr<Image> image_;
+};
+
+}  // namespace plat

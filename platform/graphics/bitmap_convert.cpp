@@ -1,0 +1,183 @@
+// Pixel access by colour, pixel-format conversion and palette re-mapping.
+#include <algorithm>
+#include <cstring>
+
+#include "platform/base/exceptions.h"
+#include "platform/graphics/bitmap.h"
+#include "platform/graphics/bitmap_image.h"
+
+namespace plat {
+
+int NearestPaletteIndex(const TColorTable& palette, uint8_t r, uint8_t g, uint8_t b) {
+  int best = 0;
+  int64_t best_distance = INT64_MAX;
+  for (size_t i = 0; i < palette.size(); ++i) {
+    int64_t dr = int64_t{palette[i].rgbRed} - r;
+    int64_t dg = int64_t{palette[i].rgbGreen} - g;
+    int64_t db = int64_t{palette[i].rgbBlue} - b;
+    int64_t d = dr * dr + dg * dg + db * db;
+    if (d < best_distance) {
+      best_distance = d;
+      best = static_cast<int>(i);
+      if (d == 0) break;
+    }
+  }
+  return best;
+}
+
+TColorTable DefaultPalette(TPixelFormat format) {
+  TColorTable table;
+  switch (format) {
+    case TPixelFormat::pf1bit:
+      table = {{0, 0, 0, 0}, {255, 255, 255, 0}};
+      break;
+    case TPixelFormat::pf4bit: {
+      // The 16 colours of the classic VGA palette, in its order.
+      static const TColor vga[16] = {0x000000, 0x000080, 0x008000, 0x008080, 0x800000, 0x800080,
+                                     0x808000, 0x808080, 0xC0C0C0, 0x0000FF, 0x00FF00, 0x00FFFF,
+                                     0xFF0000, 0xFF00FF, 0xFFFF00, 0xFFFFFF};
+      for (TColor c : vga) table.push_back(TRGBQuad::FromColor(c));
+      break;
+    }
+    case TPixelFormat::pf8bit:
+      // A 6x6x6 colour cube followed by a grey ramp.
+      for (int r = 0; r < 6; ++r)
+        for (int g = 0; g < 6; ++g)
+          for (int b = 0; b < 6; ++b)
+            table.push_back({static_cast<uint8_t>(b * 51), static_cast<uint8_t>(g * 51),
+                             static_cast<uint8_t>(r * 51), 0});
+      for (int i = 0; i < 40; ++i) {
+        auto v = static_cast<uint8_t>(i * 255 / 39);
+        table.push_back({v, v, v, 0});
+      }
+      break;
+    default:
+      break;
+  }
+  return table;
+}
+
+namespace {
+
+TColor ReadPixel(const TBitmap::Image& img, int x, int y);
+void WritePixel(TBitmap::Image& img, int x, int y, TColor color);
+
+}  // namespace
+
+TColor TBitmap::PixelColor(int x, int y) const {
+  if (x < 0 || y < 0 || x >= Width() || y >= Height()) return 0;
+  return ReadPixel(Shared(), x, y);
+}
+
+void TBitmap::SetPixelFormat(TPixelFormat format) {
+  if (format == PixelFormat()) return;
+  const Image& old = Shared();
+  Image converted;
+  converted.Allocate(old.width, old.height, format);
+  converted.palette = DefaultPalette(format);
+  for (int y = 0; y < old.height; ++y)
+    for (int x = 0; x < old.width; ++x) WritePixel(converted, x, y, ReadPixel(old, x, y));
+  Mutable() = std::move(converted);
+  Changed();
+}
+
+void TBitmap::SetPalette(const TColorTable& palette) {
+  if (PaletteSizeOf(PixelFormat()) == 0) return;
+  const Image& old = Shared();
+  Image remapped = old;
+  remapped.palette = palette;
+  remapped.palette.resize(std::min<size_t>(palette.size(), PaletteSizeOf(old.format)));
+  for (int y = 0; y < old.height; ++y)
+    for (int x = 0; x < old.width; ++x) WritePixel(remapped, x, y, ReadPixel(old, x, y));
+  Mutable() = std::move(remapped);
+  Changed();
+}
+
+namespace {
+
+uint8_t IndexAt(const uint8_t* row, int x, int bits) {
+  switch (bits) {
+    case 1: return (row[x >> 3] >> (7 - (x & 7))) & 1;
+    case 4: return (x & 1) ? (row[x >> 1] & 0x0F) : (row[x >> 1] >> 4);
+    default: return row[x];
+  }
+}
+
+void SetIndexAt(uint8_t* row, int x, int bits, uint8_t index) {
+  switch (bits) {
+    case 1: {
+      uint8_t mask = static_cast<uint8_t>(0x80 >> (x & 7));
+      row[x >> 3] = (index & 1) ? (row[x >> 3] | mask) : (row[x >> 3] & ~mask);
+      break;
+    }
+    case 4:
+      row[x >> 1] = (x & 1) ? ((row[x >> 1] & 0xF0) | (index & 0x0F))
+                            : ((row[x >> 1] & 0x0F) | (index << 4));
+      break;
+    default:
+      row[x] = index;
+  }
+}
+
+TColor ReadPixel(const TBitmap::Image& img, int x, int y) {
+  const uint8_t* row = img.pixels.data() + y * img.row_bytes;
+  switch (img.format) {
+    case TPixelFormat::pf1bit:
+    case TPixelFormat::pf4bit:
+    case TPixelFormat::pf8bit: {
+      uint8_t i = IndexAt(row, x, BitsPerPixel(img.format));
+      return i < img.palette.size() ? img.palette[i].ToColor() : 0;
+    }
+    case TPixelFormat::pf15bit:
+    case TPixelFormat::pf16bit: {
+      uint16_t v = static_cast<uint16_t>(row[2 * x] | (row[2 * x + 1] << 8));
+      bool six = img.format == TPixelFormat::pf16bit;
+      int r = six ? (v >> 11) & 31 : (v >> 10) & 31;
+      int g = six ? ((v >> 5) & 63) : ((v >> 5) & 31);
+      int b = v & 31;
+      return RGB(static_cast<uint8_t>(r * 255 / 31),
+                 static_cast<uint8_t>(six ? g * 255 / 63 : g * 255 / 31),
+                 static_cast<uint8_t>(b * 255 / 31));
+    }
+    case TPixelFormat::pf32bit:
+    case TPixelFormat::pfCustom: return RGB(row[4 * x + 2], row[4 * x + 1], row[4 * x]);
+    default: return RGB(row[3 * x + 2], row[3 * x + 1], row[3 * x]);
+  }
+}
+
+void WritePixel(TBitmap::Image& img, int x, int y, TColor color) {
+  uint8_t* row = img.pixels.data() + y * img.row_bytes;
+  uint8_t r = GetRValue(color), g = GetGValue(color), b = GetBValue(color);
+  switch (img.format) {
+    case TPixelFormat::pf1bit:
+    case TPixelFormat::pf4bit:
+    case TPixelFormat::pf8bit:
+      SetIndexAt(row, x, BitsPerPixel(img.format),
+                 static_cast<uint8_t>(NearestPaletteIndex(img.palette, r, g, b)));
+      break;
+    case TPixelFormat::pf15bit:
+    case TPixelFormat::pf16bit: {
+      uint16_t v = img.format == TPixelFormat::pf16bit
+                       ? static_cast<uint16_t>(((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3))
+                       : static_cast<uint16_t>(((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3));
+      row[2 * x] = static_cast<uint8_t>(v & 0xFF);
+      row[2 * x + 1] = static_cast<uint8_t>(v >> 8);
+      break;
+    }
+    case TPixelFormat::pf32bit:
+    case TPixelFormat::pfCustom:
+      row[4 * x] = b;
+      row[4 * x + 1] = g;
+      row[4 * x + 2] = r;
+      row[4 * x + 3] = 0;
+      break;
+    default:
+      row[3 * x] = b;
+      row[3 * x + 1] = g;
+      row[3 * x + 2] = r;
+  }
+}
+
+}  // namespace
+
+}  // namespace plat

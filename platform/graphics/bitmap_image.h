@@ -1,0 +1,24 @@
+#pragma once
+// The shared pixel storage behind TBitmap (private to platform/graphics).
+#include <cstdint>
+#include <vector>
+
+#include "platform/graphics/bitmap.h"
+
+namespace plat {
+
+struct TBitmap::Image {
+  int width = 0;
+  int height = 0;
+  TPixelFormat format = TPixelFormat::pf24bit;
+  int64_t row_bytes = 4;
+  TColorTable palette;
+  std::vector<uint8_t> pixels;  // rows top-down in memory; ScanLine(0) is the top row
+
+  void Allocate(int w, int h, TPixelFormat f);
+};
+
+// The colour table a new bitmap of an indexed format starts with.
+TColorTable DefaultPalette(TPixelFormat format);
+
+}  // namespace plat

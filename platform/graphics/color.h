@@ -1,0 +1,43 @@
+#pragma once
+#include <cstdint>
+#include <vector>
+
+namespace plat {
+
+// A colour as 0x00BBGGRR: red in bits 0-7, green 8-15, blue 16-23. Values with 0x80000000 set
+// name a system colour.
+using TColor = uint32_t;
+
+constexpr uint8_t GetRValue(TColor c) { return static_cast<uint8_t>(c & 0xFF); }
+constexpr uint8_t GetGValue(TColor c) { return static_cast<uint8_t>((c >> 8) & 0xFF); }
+constexpr uint8_t GetBValue(TColor c) { return static_cast<uint8_t>((c >> 16) & 0xFF); }
+constexpr TColor RGB(uint8_t r, uint8_t g, uint8_t b) {
+  return static_cast<TColor>(r) | (static_cast<TColor>(g) << 8) | (static_cast<TColor>(b) << 16);
+}
+
+// One colour-table entry, in the byte order of a BMP colour table.
+struct TRGBQuad {
+  uint8_t rgbBlue = 0;
+  uint8_t rgbGreen = 0;
+  uint8_t rgbRed = 0;
+  uint8_t rgbReserved = 0;
+
+  friend bool operator==(const TRGBQuad& a, const TRGBQuad& b) {
+    return a.rgbBlue == b.rgbBlue && a.rgbGreen == b.rgbGreen && a.rgbRed == b.rgbRed;
+  }
+  TColor ToColor() const { return RGB(rgbRed, rgbGreen, rgbBlue); }
+  static TRGBQuad FromColor(TColor c) { return {GetBValue(c), GetGValue(c), GetRValue(c), 0}; }
+};
+
+// A palette: up to 256 entries.
+using TColorTable = std::vector<TRGBQuad>;
+
+}  // namespace plat
+
+namespace plat {
+
+// The index of the palette entry nearest to (r, g, b) by squared RGB distance; on a tie the
+// lowest index wins. 0 for an empty palette.
+int NearestPaletteIndex(const TColorTable& palette, uint8_t r, uint8_t g, uint8_t b);
+
+}  // namespace plat

@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Sets up a fresh Debian 12 machine, builds everything and runs every test:
+# the normal build with all tests, then the sanitizer build with the codec, engine and platform tests.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh
+jobs=$(nproc)
+
+cmake --preset default
+cmake --build --preset default -j "$jobs"
+ctest --preset default -j "$jobs"
+
+if [ "${VELMORA_SKIP_SANITIZE:-0}" != "1" ]; then
+  cmake --preset sanitize
+  cmake --build --preset sanitize -j "$jobs"
+  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+    ctest --preset sanitize -j "$jobs"
+fi
