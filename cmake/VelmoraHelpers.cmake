@@ -13,7 +13,7 @@ function(velmora_add_subdirectories)
 endfunction()
 
 # velmora_add_gtest(NAME name SOURCES ... [LIBS ...] [LABELS ...] [ENVIRONMENT ...])
-# One GoogleTest executable; its cases are registered with CTest one by one.
+# One GoogleTest executable, registered with CTest as one test.
 # Label "sanitize" marks codec and engine tests that the sanitizer build runs in CI.
 function(velmora_add_gtest)
   cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS;LABELS;ENVIRONMENT" ${ARGN})
@@ -22,9 +22,9 @@ function(velmora_add_gtest)
   target_include_directories(${T_NAME} PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
   target_compile_definitions(${T_NAME} PRIVATE
     VELMORA_SOURCE_DIR="${CMAKE_SOURCE_DIR}" VELMORA_BINARY_DIR="${CMAKE_BINARY_DIR}")
-  set(env "QT_QPA_PLATFORM=offscreen" ${T_ENVIRONMENT})
-  gtest_discover_tests(${T_NAME}
-    DISCOVERY_MODE PRE_TEST
-    DISCOVERY_TIMEOUT 60
-    PROPERTIES LABELS "${T_LABELS}" ENVIRONMENT "${env}" TIMEOUT 600)
+  add_test(NAME ${T_NAME} COMMAND ${T_NAME} --gtest_brief=1)
+  set_tests_properties(${T_NAME} PROPERTIES
+    LABELS "${T_LABELS}"
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;${T_ENVIRONMENT}"
+    TIMEOUT 900)
 endfunction()

@@ -14,6 +14,14 @@ packages=(
   giflib-tools pngcheck libjpeg-turbo-progs sane-utils
 )
 
+# Areas that need more packages list them one a line in scripts/packages/<area>.txt.
+for list in "$(dirname "$0")"/packages/*.txt; do
+  [ -e "$list" ] || continue
+  while read -r p; do
+    [ -n "$p" ] && [ "${p#\#}" = "$p" ] && packages+=("$p")
+  done < "$list"
+done
+
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
