@@ -25,7 +25,9 @@
 // as VT_I4), BSTR, VARIANT (by value, a borrowed view), and pointers to interfaces that declare
 // kIid. In parameters are borrowed for the call; out and result values pass to the caller.
 //
-// Then, with the interface id as a member kIid:
+// The type names of the table are looked up where it is included, so bring plat::com's names
+// into that scope (a using-directive or using-declarations). Then, with the interface id as a
+// member kIid:
 //
 //   struct IThing : plat::com::IDispatch {                   // the interface
 //     static constexpr plat::com::IID kIid = plat::com::MakeGuid("{...}");
@@ -515,6 +517,9 @@ void PackArg(VARIANT& v, A&& arg, std::vector<Bstr>& keep) {
     v.vt = VT_BSTR, v.bstrVal = keep.back().Get();
   } else if constexpr (std::is_same_v<P, VARIANT>) {
     v = static_cast<const VARIANT&>(arg);
+  } else if constexpr (std::is_same_v<P, VARIANT_BOOL> &&
+                       std::is_same_v<std::remove_cvref_t<A>, bool>) {
+    BoundaryType<P>::Write(v, ToVariantBool(arg));  // true travels as -1
   } else {
     BoundaryType<P>::Write(v, static_cast<P>(arg));  // interfaces stay borrowed
   }
