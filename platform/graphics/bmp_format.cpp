@@ -82,10 +82,7 @@ struct Channel {
   }
   uint8_t Value(uint32_t pixel) const {
     if (width == 0) return 0;
-    const uint64_t v = (pixel & mask) >> shift;
-    if (width >= 8) return static_cast<uint8_t>(v >> (width - 8));
-    const uint64_t top = (uint64_t{1} << width) - 1;
-    return static_cast<uint8_t>((v * 255 + top / 2) / top);
+    return ExpandToByte((pixel & mask) >> shift, width);
   }
 };
 
