@@ -113,7 +113,7 @@ void TBitmap::SetSize(int width, int height) {
   resized.Allocate(width, height, image_->format);
   resized.palette = image_->palette;
   int64_t copy = std::min(resized.row_bytes, image_->row_bytes);
-  for (int y = 0; y < std::min(height, image_->height); ++y)
+  for (int y = 0; y < std::min(height, image_->height) && copy > 0; ++y)
     std::memcpy(resized.pixels.data() + y * resized.row_bytes,
                 image_->pixels.data() + y * image_->row_bytes, static_cast<size_t>(copy));
   image_ = std::make_shared<Image>(std::move(resized));

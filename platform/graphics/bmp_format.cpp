@@ -174,7 +174,9 @@ Header ReadHeader(const ByteView& file) {
 
   if (h.bits != 1 && h.bits != 4 && h.bits != 8 && h.bits != 16 && h.bits != 24 && h.bits != 32)
     Fail(std::to_string(h.bits) + " bits per pixel are not supported");
-  if (h.width * h.height > TBitmap::kMaxPixels) Fail("the image is too large");
+  // An image without area still costs a loop over its rows, so each side counts at least 1.
+  if (std::max<int64_t>(h.width, 1) * std::max<int64_t>(h.height, 1) > TBitmap::kMaxPixels)
+    Fail("the image is too large");
 
   h.pixels_at = file.U32(bmp::kPixelsOffsetAt, "the file header");
   if (h.pixels_at < h.table_at) Fail("the pixel data offset points into the headers");
@@ -234,6 +236,7 @@ const uint8_t* PixelRows(const ByteView& file, const Header& h) {
 int64_t ReadRows(const ByteView& file, const Header& h, TBitmap& out) {
   const int64_t row = FileRowBytes(h);
   const uint8_t* pixels = PixelRows(file, h);
+  if (row == 0) return h.pixels_at;
   const bool copy = CopiesRowsUnchanged(h);
   const int bytes_per_pixel = static_cast<int>(h.bits / 8);
   for (int64_t y = 0; y < h.height; ++y) {
@@ -327,7 +330,8 @@ void CheckDataSize(const ByteView& file, const Header& h, bool rle) {
     return;
   }
   const int64_t compressed = file.Size() - h.pixels_at;
-  if (h.width * h.height > (compressed + 1) * kMaxRlePixelsPerByte)
+  if (std::max<int64_t>(h.width, 1) * std::max<int64_t>(h.height, 1) >
+      (compressed + 1) * kMaxRlePixelsPerByte)
     Fail("the image is too large for its compressed data");
 }
 
@@ -391,7 +395,7 @@ void WriteBmp(const TBitmap& bitmap, TStream& stream) {
     out[at + 1] = q.rgbGreen;
     out[at + 2] = q.rgbRed;
   }
-  for (int y = 0; y < source->Height(); ++y)
+  for (int y = 0; y < source->Height() && row > 0; ++y)
     std::memcpy(out.data() + pixels_at + (source->Height() - 1 - y) * row, source->ScanLine(y),
                 static_cast<size_t>(row));
   stream.WriteBuffer(out.data(), static_cast<int64_t>(out.size()));
