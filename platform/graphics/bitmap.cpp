@@ -6,6 +6,7 @@
 #include "platform/base/exceptions.h"
 #include "platform/graphics/bitmap_image.h"
 #include "platform/graphics/bmp_format.h"
+#include "platform/graphics/canvas.h"
 
 namespace plat {
 
@@ -191,6 +192,27 @@ THandle TBitmap::ReleaseHandle() {
   const THandle handle = GetHandle();
   owned_handle_ = 0;
   return handle;
+}
+
+TCanvas& TBitmap::Canvas() {
+  if (!canvas_) canvas_ = std::make_unique<TCanvas>(*this);
+  return *canvas_;
+}
+
+void TBitmap::Draw(TCanvas& canvas, const TRect& rect) const {
+  canvas.StretchDraw(rect, *this);
+}
+
+void TBitmap::LoadFromClipboardFormat(uint16_t format, THandle data, THandle) {
+  std::shared_ptr<TBitmap> held = format == CF_BITMAP ? BitmapOfHandle(data) : nullptr;
+  if (!held) throw EInvalidGraphic("Unsupported clipboard format");
+  Assign(*held);
+}
+
+void TBitmap::SaveToClipboardFormat(uint16_t& format, THandle& data, THandle& palette) const {
+  format = CF_BITMAP;
+  data = NewBitmapHandle(*this);
+  palette = 0;
 }
 
 void TBitmap::LoadFromStream(TStream& stream) {

@@ -5,6 +5,7 @@
 #include "platform/base/exceptions.h"
 #include "platform/graphics/bitmap.h"
 #include "platform/graphics/bitmap_image.h"
+#include "platform/graphics/system_colors.h"
 
 namespace plat {
 
@@ -61,12 +62,41 @@ namespace {
 
 TColor ReadPixel(const TBitmap::Image& img, int x, int y);
 void WritePixel(TBitmap::Image& img, int x, int y, TColor color);
+uint8_t IndexAt(const uint8_t* row, int x, int bits);
+void SetIndexAt(uint8_t* row, int x, int bits, uint8_t index);
 
 }  // namespace
 
 TColor TBitmap::PixelColor(int x, int y) const {
   if (x < 0 || y < 0 || x >= Width() || y >= Height()) return 0;
   return ReadPixel(Shared(), x, y);
+}
+
+void TBitmap::SetPixelColor(int x, int y, TColor color) {
+  FillRect({x, y, x + 1, y + 1}, color);
+}
+
+void TBitmap::FillRect(const TRect& rect, TColor color) {
+  const int left = std::max(rect.Left, 0), right = std::min(rect.Right, Width());
+  const int top = std::max(rect.Top, 0), bottom = std::min(rect.Bottom, Height());
+  if (left >= right || top >= bottom) return;
+  Image& img = Mutable();
+  // Encode the colour once (the palette search is the costly part), then copy that pixel.
+  WritePixel(img, left, top, ColorToRGB(color));
+  const int bits = BitsPerPixel(img.format);
+  const uint8_t* first = img.pixels.data() + top * img.row_bytes;
+  const uint8_t index = bits < 8 ? IndexAt(first, left, bits) : first[left];
+  const int bytes = bits / 8;
+  for (int y = top; y < bottom; ++y) {
+    uint8_t* row = img.pixels.data() + y * img.row_bytes;
+    for (int x = left; x < right; ++x) {
+      if (bits <= 8)
+        SetIndexAt(row, x, bits, index);
+      else
+        std::memcpy(row + x * bytes, first + left * bytes, static_cast<size_t>(bytes));
+    }
+  }
+  Changed();
 }
 
 void TBitmap::SetPixelFormat(TPixelFormat format) {
