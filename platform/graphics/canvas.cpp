@@ -1,6 +1,9 @@
 #include "platform/graphics/canvas.h"
 
+#include <cstring>
+
 #include "platform/graphics/bitmap.h"
+#include "platform/graphics/bitmap_image.h"
 
 namespace plat {
 
@@ -35,6 +38,33 @@ void TCanvas::Draw(int x, int y, const TGraphic& graphic) {
   StretchDraw({x, y, x + graphic.GetWidth(), y + graphic.GetHeight()}, graphic);
 }
 
+namespace {
+
+bool SameLayout(const TBitmap& a, const TBitmap& b) {
+  return a.PixelFormat() == b.PixelFormat() &&
+         (PaletteSizeOf(a.PixelFormat()) == 0 || a.Palette() == b.Palette());
+}
+
+// Copies the stored pixel values of an unscaled drawing, clipped to the target.
+void CopyPixels(const TBitmap& from, int left, int top, TBitmap& to) {
+  const int bits = BitsPerPixel(from.PixelFormat());
+  const int x0 = std::max(left, 0), x1 = std::min(left + from.Width(), to.Width());
+  for (int y = std::max(top, 0); y < std::min(top + from.Height(), to.Height()); ++y) {
+    const uint8_t* src = from.ScanLine(y - top);
+    uint8_t* dest = to.ScanLine(y);
+    if (bits >= 8) {
+      const int bytes = bits / 8;
+      std::memcpy(dest + x0 * bytes, src + (x0 - left) * bytes,
+                  static_cast<size_t>((x1 - x0) * bytes));
+      continue;
+    }
+    for (int x = x0; x < x1; ++x) SetIndexAt(dest, x, bits, IndexAt(src, x - left, bits));
+  }
+  to.Changed();
+}
+
+}  // namespace
+
 void TCanvas::StretchDraw(const TRect& rect, const TGraphic& graphic) {
   const auto* source = dynamic_cast<const TBitmap*>(&graphic);
   if (!source) {
@@ -44,6 +74,10 @@ void TCanvas::StretchDraw(const TRect& rect, const TGraphic& graphic) {
   if (rect.IsEmpty() || source->GetEmpty()) return;
   // A copy keeps the source intact when a bitmap is drawn onto itself.
   const TBitmap from = *source;
+  if (rect.Width() == from.Width() && rect.Height() == from.Height() && SameLayout(from, target_)) {
+    CopyPixels(from, rect.Left, rect.Top, target_);
+    return;
+  }
   const int64_t w = rect.Width(), h = rect.Height();
   for (int y = std::max(rect.Top, 0); y < std::min(rect.Bottom, target_.Height()); ++y) {
     const int sy = static_cast<int>((y - rect.Top) * from.Height() / h);

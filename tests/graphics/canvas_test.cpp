@@ -62,6 +62,23 @@ TEST(Canvas, StretchDrawScalesByNearestPixelAndClips) {
   EXPECT_EQ(target.PixelColor(1, 1), RGB(10, 20, 30));
 }
 
+// Unscaled drawing between bitmaps of one layout copies the stored values, clipped.
+TEST(Canvas, UnscaledDrawOfTheSameLayoutCopiesPixelValues) {
+  for (TPixelFormat f : {TPixelFormat::pf1bit, TPixelFormat::pf4bit, TPixelFormat::pf8bit,
+                         TPixelFormat::pf16bit, TPixelFormat::pf24bit}) {
+    TBitmap source(5, 3, f), target(4, 4, f);
+    for (int y = 0; y < 3; ++y)
+      for (int x = 0; x < 5; ++x) source.SetPixelColor(x, y, (x + y) % 2 ? 0xFFFFFF : 0x000000);
+    target.Canvas().Draw(1, -1, source);
+    for (int y = 0; y < 4; ++y)
+      for (int x = 0; x < 4; ++x) {
+        const bool inside = x >= 1 && y <= 1;
+        const TColor want = inside ? source.PixelColor(x - 1, y + 1) : 0;
+        EXPECT_EQ(target.PixelColor(x, y), want) << BitsPerPixel(f) << " bits " << x << "," << y;
+      }
+  }
+}
+
 // A graphic the canvas does not know is drawn through the bitmap it assigns to.
 class TwoByOne : public TGraphic {
  public:
