@@ -87,6 +87,23 @@ INSTANTIATE_TEST_SUITE_P(Formats, ResolutionRoundTrip,
                                          TPixelFormat::pf8bit, TPixelFormat::pf16bit,
                                          TPixelFormat::pf24bit, TPixelFormat::pf32bit));
 
+TEST(BMPImage, SavingBehindOtherDataPatchesTheResolutionOfItsOwnFile) {
+  TBMPImage image;
+  image.SetPixelFormat(TPixelFormat::pf8bit);
+  image.SetSize(2, 2);
+  image.SetXPelsPerMeter(0x01020304);
+  image.SetYPelsPerMeter(0x05060708);
+  const std::vector<uint8_t> prefix(50, 0xEE);
+  plat::TMemoryStream stream(prefix);
+  stream.SetPosition(50);
+  image.SaveToStream(stream);
+  const std::vector<uint8_t>& bytes = stream.Bytes();
+  EXPECT_EQ(std::vector<uint8_t>(bytes.begin(), bytes.begin() + 50), prefix);
+  EXPECT_EQ(Le32(bytes, 50 + 38), 0x01020304u);
+  EXPECT_EQ(Le32(bytes, 50 + 42), 0x05060708u);
+  EXPECT_EQ(stream.Position(), 50);
+}
+
 TEST(BMPImage, FileOfExactly54BytesLeavesResolutionAlone) {
   TBMPImage empty;
   empty.SetPixelFormat(TPixelFormat::pf24bit);
