@@ -5,8 +5,8 @@
 
 namespace plat::com {
 
-const MemberTable& IPictureDisp::Table() {
-  using TableInterface = IPictureDisp;
+const MemberTable& IPictureDispMembers::Table() {
+  using TableInterface = IPictureDispMembers;
   static const MemberTable table(IPictureDisp::kIid, u"IPictureDisp",
                                  {
 #define VELMORA_MEMBER VELMORA_TABLE_ENTRY
@@ -18,7 +18,8 @@ const MemberTable& IPictureDisp::Table() {
 
 namespace {
 
-class BitmapPicture final : public ComObject<BitmapPicture, IPicture, DispatchImpl<IPictureDisp>> {
+class BitmapPicture final
+    : public ComObject<BitmapPicture, IPicture, DispatchImpl<IPictureDispMembers>> {
  public:
   BitmapPicture(THandle bitmap, bool owns) : bitmap_(bitmap), owns_(owns) {}
   ~BitmapPicture() {

@@ -36,16 +36,16 @@ struct IPicture : IUnknown {
   ~IPicture() = default;
 };
 
-// The automation view of the same picture.
-struct IPictureDisp : IDispatch {
-  static constexpr IID kIid = MakeGuid("{7BF80981-BF32-101A-8BBB-00AA00300CAB}");
+// The automation view of the same picture: IPictureDisp with its properties as slots, so the
+// member table can answer dispatch calls by id and by name.
+struct IPictureDispMembers : IPictureDisp {
   static const MemberTable& Table();
 #define VELMORA_MEMBER VELMORA_PURE_SLOT
 #include "platform/graphics/picture_members.inc"
 #undef VELMORA_MEMBER
 
  protected:
-  ~IPictureDisp() = default;
+  ~IPictureDispMembers() = default;
 };
 
 }  // namespace plat::com
