@@ -144,6 +144,22 @@ struct IConnectionPointContainer : IUnknown {
   ~IConnectionPointContainer() = default;
 };
 
+// The standard automation font and picture objects, as members declare them; both are reached
+// through their dispatch interfaces only.
+struct IFontDisp : IDispatch {
+  static constexpr IID kIid = MakeGuid("{BEF6E003-A874-101A-8BBA-00AA00300CAB}");
+
+ protected:
+  ~IFontDisp() = default;
+};
+
+struct IPictureDisp : IDispatch {
+  static constexpr IID kIid = MakeGuid("{7BF80981-BF32-101A-8BBB-00AA00300CAB}");
+
+ protected:
+  ~IPictureDisp() = default;
+};
+
 // The private interface through which a control hands its window to a host in this process:
 // the host re-parents the widget; the control keeps owning it and deletes it on its last Release.
 struct IWidgetControl : IUnknown {
