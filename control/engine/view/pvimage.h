@@ -34,6 +34,17 @@ enum TxShiftBits : int16_t {
 // Merge placement styles.
 enum TxWMStyle : uint8_t { wmCentre = 0, wmSingle = 1, wmTile = 2, wmWrap = 3 };
 
+// The text font as the control keeps and persists it.
+struct TFontDesc {
+  enum StyleBits : uint8_t { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
+  uint8_t Charset = 1;              // DEFAULT_CHARSET
+  plat::TColor Color = 0x80000008;  // clWindowText
+  int32_t Height = -11;
+  std::string Name = "MS Sans Serif";
+  uint8_t Style = 0;
+  friend bool operator==(const TFontDesc&, const TFontDesc&) = default;
+};
+
 class TpvImage : public QWidget {
  public:
   explicit TpvImage(QWidget* parent = nullptr);
@@ -85,6 +96,14 @@ class TpvImage : public QWidget {
   std::u16string LastFileName;
   std::string TwainAppName = "Pictavo";
   bool DesignMode = false;
+  TFontDesc TextFont;
+  // Window-control properties a host persists and reads back.
+  int32_t Tag = 0;
+  std::string Hint;
+  uint8_t HelpType = 1;  // htContext
+  std::string HelpKeyword;
+  int32_t HelpContext = 0;
+  int16_t Cursor = 0;  // crDefault
 
   // --- image state ---
   TicBitmap* CurrentImage() const { return image_.get(); }
