@@ -10,7 +10,12 @@
 #include "control/activex/component_stream.h"
 #include "control/activex/control_state.h"
 #include "control/activex/imagebox.h"
+// The layer's dispatch thunks leave their per-argument helpers unused for members without
+// parameters; that is expected here, where many members take none.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wunused-but-set-variable"
 #include "control/activex/imagebox_interface.h"
+#pragma GCC diagnostic pop
 #include "platform/com/connection_point.h"
 #include "platform/com/server.h"
 
@@ -199,7 +204,7 @@ class ImageBoxObject final
     return SafeCall(IImageBox::kIid, kImageBoxProgId, [&] {
       std::apply(
           [&](auto&... a) {
-            size_t i = 0;
+            [[maybe_unused]] size_t i = 0;
             (
                 [&](auto& p) {
                   const size_t at = i++;
