@@ -236,7 +236,8 @@ bool Tree::Exists(std::string_view path) const {
 void Tree::Create(std::string_view path) {
   // Parents first, so every key's parent exists.
   for (size_t pos = path.find('\\'); pos != std::string_view::npos; pos = path.find('\\', pos + 1))
-    if (!FindKey(path.substr(0, pos))) keys_.push_back(Key{std::string(path.substr(0, pos)), {}});
+    if (pos > 0 && !FindKey(path.substr(0, pos)))
+      keys_.push_back(Key{std::string(path.substr(0, pos)), {}});
   if (!path.empty() && !FindKey(path)) keys_.push_back(Key{std::string(path), {}});
 }
 
