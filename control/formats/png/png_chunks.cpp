@@ -17,8 +17,10 @@ void RaisePNGError(const std::string& text) {
 uint32_t ChunkCRC(const std::string& type, const uint8_t* data, size_t size) {
   uLong crc = crc32(0L, Z_NULL, 0);
   crc = crc32(crc, reinterpret_cast<const Bytef*>(type.data()), static_cast<uInt>(type.size()));
-  // zlib counts in 32 bits; a chunk holds at most 2^31 - 1 bytes.
-  return static_cast<uint32_t>(crc32(crc, data, static_cast<uInt>(size)));
+  // zlib counts in 32 bits (a chunk holds at most 2^31 - 1 bytes) and answers a null buffer,
+  // as an empty vector may give, with the initial value.
+  if (size > 0) crc = crc32(crc, data, static_cast<uInt>(size));
+  return static_cast<uint32_t>(crc);
 }
 
 namespace {

@@ -173,7 +173,7 @@ void ConvertRow(const Header& h, int dst_bits, const uint8_t* src, uint8_t* dst,
     }
     return;
   }
-  if (step == 1 && h.depth == dst_bits) {
+  if (h.Channels() == 1 && step == 1 && h.depth == dst_bits) {
     std::memcpy(dst, src, static_cast<size_t>(h.RowBytes(count)));
     return;
   }
