@@ -318,7 +318,7 @@ int TChunkList::IndexOf(const TChunk& chunk) const {
 
 int TChunkList::IndexOfClass(std::type_index cls) const {
   for (int i = 0; i < Count(); ++i)
-    if (std::type_index(typeid(*chunks_[i])) == cls) return i;
+    if (const TChunk& chunk = *chunks_[i]; std::type_index(typeid(chunk)) == cls) return i;
   return -1;
 }
 
