@@ -14,17 +14,6 @@ namespace {
 
 using pngtest::Bytes;
 
-// The colours our bitmap shows, in ImageMagick's raw RGB order.
-Bytes OurPixels(const plat::TBitmap& image) {
-  Bytes out;
-  for (int y = 0; y < image.Height(); ++y)
-    for (int x = 0; x < image.Width(); ++x) {
-      plat::TColor c = image.PixelColor(x, y);
-      out.insert(out.end(), {plat::GetRValue(c), plat::GetGValue(c), plat::GetBValue(c)});
-    }
-  return out;
-}
-
 struct MagickFixture {
   const char* name;
   int color_type;
@@ -96,7 +85,7 @@ TEST_P(MagickFixtureTest, DecodesToTheSamePixelsAsImageMagickReads) {
   EXPECT_EQ(png.Width(), 37);
   EXPECT_EQ(png.Height(), 21);
   EXPECT_EQ(png.PixelFormat(), fixture.expected_format);
-  EXPECT_EQ(OurPixels(png), pngtest::MagickPixels(path));
+  EXPECT_EQ(pngtest::BitmapPixels(png), pngtest::MagickPixels(path));
   int idats = 0;
   for (int i = 0; i < png.Chunks().Count(); ++i)
     idats += dynamic_cast<TChunkIDAT*>(&png.Chunks().Item(i)) != nullptr;
@@ -137,7 +126,7 @@ TEST(MagickFixture, OnePixelWideInterlacedImageSkipsTheEmptyPasses) {
     png.LoadFromFile(path);
     EXPECT_EQ(png.Width(), 1);
     EXPECT_EQ(png.Height(), 9);
-    EXPECT_EQ(OurPixels(png), pngtest::MagickPixels(path)) << f.name;
+    EXPECT_EQ(pngtest::BitmapPixels(png), pngtest::MagickPixels(path)) << f.name;
   }
 }
 
@@ -156,7 +145,7 @@ TEST(MagickFixture, GammaChunkCorrectsTheGreyPalette) {
   plat::TMemoryStream stream(pngtest::JoinChunks(chunks));
   TPNGImage png;
   png.LoadFromStream(stream);
-  Bytes ours = OurPixels(png);
+  Bytes ours = pngtest::BitmapPixels(png);
   ASSERT_EQ(ours.size(), grey_levels.size());
   for (size_t i = 0; i < ours.size(); ++i) {
     double expected = 255.0 * std::pow(grey_levels[i] / 255.0, 1 / 2.2);
@@ -202,7 +191,7 @@ TEST_P(TransparencyTest, TopLeftColourBecomesTheTransparentColour) {
   EXPECT_TRUE(png.HasTransparentColor);
   Bytes magick = pngtest::MagickPixels(out);
   EXPECT_EQ(png.TransparentColor, plat::RGB(magick[0], magick[1], magick[2]));
-  EXPECT_EQ(OurPixels(png), magick);
+  EXPECT_EQ(pngtest::BitmapPixels(png), magick);
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, TransparencyTest, ::testing::ValuesIn(kTransparency),
@@ -260,7 +249,7 @@ TEST_P(WrittenFileTest, PassesPngcheckAndImageMagickSeesOurPixels) {
   EXPECT_EQ(check.status, 0) << check.output;
   EXPECT_NE(check.output.find("No errors detected"), std::string::npos) << check.output;
   EXPECT_EQ(pngtest::PngcheckChunkOrder(check.output), c.chunk_order) << check.output;
-  EXPECT_EQ(pngtest::MagickPixels(path), OurPixels(png));
+  EXPECT_EQ(pngtest::MagickPixels(path), pngtest::BitmapPixels(png));
 
   if (c.transparent) {
     for (auto& chunk : pngtest::SplitChunks(pngtest::ReadFile(path)))
@@ -311,7 +300,7 @@ TEST(WrittenFile, EveryFilterSetRoundTrips) {
     out.SetPosition(0);
     TPNGImage back;
     back.LoadFromStream(out);
-    EXPECT_EQ(OurPixels(back), OurPixels(bitmap)) << int{set};
+    EXPECT_EQ(pngtest::BitmapPixels(back), pngtest::BitmapPixels(bitmap)) << int{set};
   }
 }
 
@@ -325,7 +314,7 @@ TEST(WrittenFile, LoadedImageSavesBackWithItsPixels) {
     png.SaveToFile(path);
     pngtest::CommandResult check = pngtest::Run("pngcheck '" + path + "'");
     EXPECT_EQ(check.status, 0) << f.name << check.output;
-    EXPECT_EQ(pngtest::MagickPixels(path), OurPixels(png)) << f.name;
+    EXPECT_EQ(pngtest::MagickPixels(path), pngtest::BitmapPixels(png)) << f.name;
   }
 }
 

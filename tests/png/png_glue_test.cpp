@@ -11,16 +11,6 @@ namespace {
 
 using pngtest::Bytes;
 
-Bytes RgbOf(const plat::TBitmap& image) {
-  Bytes out;
-  for (int y = 0; y < image.Height(); ++y)
-    for (int x = 0; x < image.Width(); ++x) {
-      plat::TColor c = image.PixelColor(x, y);
-      out.insert(out.end(), {plat::GetRValue(c), plat::GetGValue(c), plat::GetBValue(c)});
-    }
-  return out;
-}
-
 // An ImageMagick palette PNG whose top-left colour is transparent.
 std::string MakeTransparentPalettePng(const pngtest::ScratchDir& dir, const std::string& name) {
   std::string src = dir / "src.png", out = dir / name;
@@ -41,7 +31,7 @@ TEST(PngGlue, FileNamedJpgLoadsAsPngWithItsTransparentColour) {
   TicBitmap image;
   image.LoadImageFile(path, 0);
   Bytes magick = pngtest::MagickPixels(path);
-  EXPECT_EQ(RgbOf(image), magick);
+  EXPECT_EQ(pngtest::BitmapPixels(image), magick);
   EXPECT_TRUE(image.Transparent);
   EXPECT_EQ(image.BGColor, plat::RGB(magick[0], magick[1], magick[2]));
   EXPECT_EQ(image.PixelFormat(), plat::TPixelFormat::pf8bit);
@@ -52,7 +42,7 @@ TEST(PngGlue, BytesLoadByTheirFirstByte) {
   Bytes file = pngtest::ReadFile(MakeTransparentPalettePng(dir, "p.png"));
   TicBitmap image;
   image.LoadFromBytes(file.data(), static_cast<int64_t>(file.size()), 0);
-  EXPECT_EQ(RgbOf(image), pngtest::MagickPixels(dir / "p.png"));
+  EXPECT_EQ(pngtest::BitmapPixels(image), pngtest::MagickPixels(dir / "p.png"));
   EXPECT_TRUE(image.Transparent);
 }
 
@@ -98,7 +88,7 @@ TEST(PngGlue, SavedByUpperCaseExtensionWithTheTransparentColour) {
   EXPECT_EQ(check.status, 0) << check.output;
   EXPECT_EQ(pngtest::PngcheckChunkOrder(check.output),
             (std::vector<std::string>{"IHDR", "tRNS", "IDAT", "IEND"}));
-  EXPECT_EQ(pngtest::MagickPixels(path), RgbOf(image));
+  EXPECT_EQ(pngtest::MagickPixels(path), pngtest::BitmapPixels(image));
   TPNGImage png;
   png.LoadFromFile(path);
   EXPECT_TRUE(png.HasTransparentColor);
@@ -113,7 +103,7 @@ TEST(PngGlue, FormatCodeGivesPngBytesWithoutTransparency) {
   EXPECT_EQ(bytes[0], 137);
   std::string path = dir / "bytes.png";
   pngtest::WriteFile(path, bytes);
-  EXPECT_EQ(pngtest::MagickPixels(path), RgbOf(image));
+  EXPECT_EQ(pngtest::MagickPixels(path), pngtest::BitmapPixels(image));
   for (auto& chunk : pngtest::SplitChunks(bytes)) EXPECT_NE(chunk.type, "tRNS");
   EXPECT_EQ(image.EncodedSize(gfPNG, false, 75), static_cast<int64_t>(bytes.size()));
 }

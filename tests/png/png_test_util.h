@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/graphics/bitmap.h"
+
 namespace pngtest {
 
 using Bytes = std::vector<uint8_t>;
@@ -156,6 +158,17 @@ inline Bytes MagickPixels(const std::string& path) {
   Bytes high;
   for (size_t i = 0; i + 1 < samples.size(); i += 2) high.push_back(samples[i]);
   return high;
+}
+
+// The colours a bitmap shows, in ImageMagick's raw RGB order.
+inline Bytes BitmapPixels(const plat::TBitmap& image) {
+  Bytes out;
+  for (int y = 0; y < image.Height(); ++y)
+    for (int x = 0; x < image.Width(); ++x) {
+      plat::TColor c = image.PixelColor(x, y);
+      out.insert(out.end(), {plat::GetRValue(c), plat::GetGValue(c), plat::GetBValue(c)});
+    }
+  return out;
 }
 
 }  // namespace pngtest
