@@ -21,13 +21,12 @@ inline int ChannelsOf(int color_type) {
 
 // The neighbour nearest to left + above - upper_left; ties go to left, then above.
 inline uint8_t PaethPredictor(uint8_t left, uint8_t above, uint8_t upper_left) {
-  int estimate = left + above - upper_left;
-  int to_left = std::abs(estimate - left);
-  int to_above = std::abs(estimate - above);
-  int to_upper_left = std::abs(estimate - upper_left);
+  // The distances of left + above - upper_left to each candidate, written without the sum.
+  int to_left = std::abs(above - upper_left);
+  int to_above = std::abs(left - upper_left);
+  int to_upper_left = std::abs(left + above - 2 * upper_left);
   if (to_left <= to_above && to_left <= to_upper_left) return left;
-  if (to_above <= to_upper_left) return above;
-  return upper_left;
+  return to_above <= to_upper_left ? above : upper_left;
 }
 
 // Undoes filter `type` on row in place against the unfiltered previous row; bytes before the
