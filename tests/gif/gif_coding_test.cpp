@@ -130,7 +130,7 @@ TEST(GIFEncoder, EmptyFrameIsCodeSizeOneEndCodeAndTerminator) {
 
 TEST(GIFWriter, CutsDataIntoFullSubBlocksAndAShorterLastOne) {
   for (int count : {255, 256, 600}) {
-    std::vector<uint8_t> data(size_t(count));
+    std::vector<uint8_t> data(static_cast<size_t>(count));
     for (int i = 0; i < count; ++i) data[size_t(i)] = uint8_t(i * 7);
     plat::TMemoryStream out;
     {
