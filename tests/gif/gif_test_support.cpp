@@ -22,7 +22,7 @@ ScratchDir::~ScratchDir() {
   std::filesystem::remove_all(dir_, ignored);
 }
 
-std::string Run(const std::string& command) {
+std::string RunTool(const std::string& command) {
   FILE* pipe = popen(command.c_str(), "r");
   if (!pipe) {
     ADD_FAILURE() << "cannot run " << command;
@@ -39,10 +39,13 @@ std::string Run(const std::string& command) {
 
 RgbImage DecodeWithImageMagick(const std::string& path) {
   RgbImage image;
-  std::istringstream geometry(Run("identify -format '%w %h %X %Y\\n' '" + path + "[0]'"));
+  std::istringstream geometry(RunTool("identify -format '%w %h %X %Y\\n' '" + path + "[0]'"));
   geometry >> image.width >> image.height >> image.left >> image.top;
-  std::string rgb = Run("convert '" + path + "[0]' -depth 8 rgb:-");
-  image.rgb.assign(rgb.begin(), rgb.end());
+  std::string rgba = RunTool("convert '" + path + "[0]' -depth 8 rgba:-");
+  for (size_t i = 0; i + 3 < rgba.size(); i += 4) {
+    image.rgb.insert(image.rgb.end(), rgba.begin() + long(i), rgba.begin() + long(i) + 3);
+    image.alpha.push_back(uint8_t(rgba[i + 3]));
+  }
   return image;
 }
 

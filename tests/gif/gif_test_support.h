@@ -21,7 +21,7 @@ class ScratchDir {
 };
 
 // Runs a shell command; returns its standard output. Fails the test when it exits non-zero.
-std::string Run(const std::string& command);
+std::string RunTool(const std::string& command);
 
 struct RgbImage {
   int width = 0;
@@ -29,6 +29,7 @@ struct RgbImage {
   int left = 0;
   int top = 0;
   std::vector<uint8_t> rgb;  // red, green, blue per pixel, rows top to bottom
+  std::vector<uint8_t> alpha;
 };
 
 // Frame 0 of a GIF as ImageMagick decodes it (the frame's own rectangle and offset).
