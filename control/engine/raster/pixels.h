@@ -51,6 +51,44 @@ inline bool IsMovableFormat(plat::TPixelFormat f) {
          f == plat::TPixelFormat::pf8bit || f == plat::TPixelFormat::pf24bit;
 }
 
+// The stored value a colour gets in a bitmap: the nearest palette index for palette images,
+// the blue, green and red bytes otherwise.
+struct PixelValue {
+  uint8_t index = 0;
+  uint8_t blue = 0, green = 0, red = 0;
+};
+
+inline PixelValue FillValueOf(const plat::TBitmap& bitmap, plat::TColor rgb) {
+  const uint8_t r = plat::GetRValue(rgb), g = plat::GetGValue(rgb), b = plat::GetBValue(rgb);
+  if (plat::PaletteSizeOf(bitmap.PixelFormat()) == 0) return {0, b, g, r};
+  return {static_cast<uint8_t>(plat::NearestPaletteIndex(bitmap.Palette(), r, g, b)), b, g, r};
+}
+
+// Writes a value into pixel x of a row of bitmap (1, 4, 8 or 24 bits; other formats untouched).
+inline void WritePixelValue(const plat::TBitmap& bitmap, uint8_t* row, int x, const PixelValue& v) {
+  const int bits = plat::BitsPerPixel(bitmap.PixelFormat());
+  if (bitmap.PixelFormat() == plat::TPixelFormat::pf24bit) {
+    uint8_t* p = row + 3 * int64_t{x};
+    p[0] = v.blue;
+    p[1] = v.green;
+    p[2] = v.red;
+  } else if (bits <= 8) {
+    SetIndexAt(row, x, bits, v.index);
+  }
+}
+
+// A fill colour as the canvas would paint it. System colours (0x800000nn) would need the
+// platform's table of the classic defaults, which the canvas does not offer yet: they paint
+// black until it does.
+inline plat::TColor ResolveColor(plat::TColor color) {
+  return (color & 0x80000000u) ? 0 : (color & 0xFFFFFFu);
+}
+
+// Gives bitmap (a TicBitmap, say) new pixels and palette and nothing else: its own fields stay.
+inline void ReplacePixels(plat::TBitmap& bitmap, const plat::TBitmap& pixels) {
+  bitmap.plat::TBitmap::operator=(pixels);
+}
+
 // Bytes of pixel data in one row, without the padding to 4 bytes.
 inline int64_t DataBytesPerRow(int width, int bits) {
   return (int64_t{width} * bits + 7) / 8;
