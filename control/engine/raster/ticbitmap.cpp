@@ -6,7 +6,6 @@
 
 #include "control/engine/raster/glue/glue.h"
 #include "platform/base/streams.h"
-#include "platform/graphics/bmp_format.h"
 
 namespace pictavo {
 
@@ -95,20 +94,7 @@ int DpiFromPels(int32_t pels) {
   return static_cast<int>((static_cast<int64_t>(pels) * 254 + 5000) / 10000);
 }
 
-void WriteLittle32(uint8_t* p, int32_t value) {
-  const auto v = static_cast<uint32_t>(value);
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
-
-int32_t ReadLittle32(const uint8_t* p) {
-  uint32_t v = 0;
-  for (int i = 0; i < 4; ++i) v |= static_cast<uint32_t>(p[i]) << (8 * i);
-  return static_cast<int32_t>(v);
-}
-
 constexpr int64_t kFileHeaderSize = 14;
-constexpr int64_t kPelsOffset = 38;  // biXPelsPerMeter, then biYPelsPerMeter
-constexpr int64_t kInfoHeaderSize = 40;
 
 }  // namespace
 
@@ -133,9 +119,11 @@ void TicBitmap::Assign(const plat::TGraphic& source) {
   const bool transparent = Transparent;
   plat::TBitmap::Assign(source);
   Transparent = transparent;  // only another TicBitmap brings its transparency
+  if (const auto* bmp = dynamic_cast<const TBMPImage*>(&source)) {
+    SetXPelsPerMeter(bmp->GetXPelsPerMeter());
+    SetYPelsPerMeter(bmp->GetYPelsPerMeter());
+  }
   if (ic) {
-    XPelsPerMeter = ic->XPelsPerMeter;
-    YPelsPerMeter = ic->YPelsPerMeter;
     Transparent = ic->Transparent;
     BGColor = ic->BGColor;
     WasCMYK = ic->WasCMYK;
@@ -149,33 +137,6 @@ void TicBitmap::Assign(const plat::TGraphic& source) {
   ProgressiveJPEG = ic->ProgressiveJPEG;
   JPEGApproxQuality = ic->JPEGApproxQuality;
   JPEGApproxQualityError = ic->JPEGApproxQualityError;
-}
-
-void TicBitmap::LoadFromStream(plat::TStream& stream) {
-  const int64_t start = stream.Position();
-  const int64_t size = stream.Size() - start;
-  // The resolution sits in the info header only (40 bytes or more); a core header has pixels there.
-  if (size > kPelsOffset + 8) {
-    uint8_t header[kPelsOffset + 8];
-    stream.ReadBuffer(header, sizeof header);
-    stream.SetPosition(start);
-    const int32_t info_size = ReadLittle32(header + kFileHeaderSize);
-    if (info_size >= kInfoHeaderSize) {
-      XPelsPerMeter = ReadLittle32(header + kPelsOffset);
-      YPelsPerMeter = ReadLittle32(header + kPelsOffset + 4);
-    }
-  }
-  plat::ReadBmp(stream, *this);
-}
-
-void TicBitmap::SaveToStream(plat::TStream& stream) const {
-  plat::TMemoryStream bmp;
-  plat::WriteBmp(*this, bmp);
-  if (bmp.Size() >= kPelsOffset + 8) {
-    WriteLittle32(bmp.Memory() + kPelsOffset, XPelsPerMeter);
-    WriteLittle32(bmp.Memory() + kPelsOffset + 4, YPelsPerMeter);
-  }
-  stream.WriteBuffer(bmp.Memory(), bmp.Size());
 }
 
 void TicBitmap::UpdateColorFormat() {
@@ -227,25 +188,20 @@ bool TicBitmap::CopyPaletteFrom(const plat::TBitmap& other) {
   return true;
 }
 
-bool TicBitmap::IsGrayscalePalette() const {
-  const int entries = plat::PaletteSizeOf(PixelFormat());
-  return entries > 0 && IsGreyPalette(Palette());
-}
-
 int TicBitmap::GetXDPI() const {
-  return DpiFromPels(XPelsPerMeter);
+  return DpiFromPels(GetXPelsPerMeter());
 }
 int TicBitmap::GetYDPI() const {
-  return DpiFromPels(YPelsPerMeter);
+  return DpiFromPels(GetYPelsPerMeter());
 }
 
 void TicBitmap::SetXDPI(int dpi) {
-  XPelsPerMeter = PelsFromDpi(dpi);
+  SetXPelsPerMeter(PelsFromDpi(dpi));
   glue::UpdateExifResolution(*Exif, dpi, GetYDPI());
 }
 
 void TicBitmap::SetYDPI(int dpi) {
-  YPelsPerMeter = PelsFromDpi(dpi);
+  SetYPelsPerMeter(PelsFromDpi(dpi));
   glue::UpdateExifResolution(*Exif, GetXDPI(), dpi);
 }
 

@@ -17,8 +17,8 @@
 #include <string>
 #include <vector>
 
+#include "control/formats/bmp/bmpimage.h"
 #include "platform/base/exceptions.h"
-#include "platform/graphics/bitmap.h"
 
 namespace plat {
 class TStream;
@@ -78,7 +78,7 @@ struct ExifDeleter {
   void operator()(TExif* p) const;
 };
 
-class TicBitmap : public plat::TBitmap {
+class TicBitmap : public TBMPImage {
  public:
   TicBitmap();
   // A copy is a new bitmap Assign-ed from other (so neither the selection nor UseLZW travel).
@@ -103,14 +103,8 @@ class TicBitmap : public plat::TBitmap {
   int JPEGApproxQuality = 0;                                 // 0..100, 0 when not estimated
   int SelLeft = 0, SelRight = 0, SelTop = 0, SelBottom = 0;  // inclusive selection bounds
 
-  // Resolution in pixels per metre (0 = unknown), as the BMP info header stores it.
-  int32_t XPelsPerMeter = 0;
-  int32_t YPelsPerMeter = 0;
-
   // --- TGraphic ---
   void Assign(const plat::TGraphic& source) override;
-  void LoadFromStream(plat::TStream& stream) override;      // BMP with resolution
-  void SaveToStream(plat::TStream& stream) const override;  // BMP with resolution
   bool GetTransparent() const override { return Transparent; }
   void SetTransparent(bool value) override { Transparent = value; }
   std::string ClassName() const override { return "TicBitmap"; }
@@ -122,8 +116,6 @@ class TicBitmap : public plat::TBitmap {
   // Takes the first 256/16/2 palette entries of other when both have the same indexed format.
   bool CopyPaletteFrom(const plat::TBitmap& other);
   void SetBGColor(plat::TColor color) { BGColor = color; }
-  // True when the pixels are 1, 4 or 8 bits and every palette entry is a grey.
-  bool IsGrayscalePalette() const;
 
   // DPI view of the resolution: (ppm * 254 + 5000) div 10000 and (dpi * 10000 + 127) div 254,
   // computed in 64 bits. The setters also update existing EXIF resolution tags.
