@@ -46,8 +46,8 @@ TEST(Rotate, QuarterTurnsMapPixelsAtEveryDepth) {
     for (const Case& c : cases) {
       TicBitmap bmp;
       MakePattern(bmp, 5, 3, format);
-      bmp.XPelsPerMeter = 100;
-      bmp.YPelsPerMeter = 200;
+      bmp.SetXPelsPerMeter(100);
+      bmp.SetYPelsPerMeter(200);
       SelectRectangle(bmp, 0, 0, 1, 1);
       const plat::TBitmap old = bmp;
       Rotate(bmp, false, plat::RGB(1, 2, 3), c.angle);
@@ -61,8 +61,8 @@ TEST(Rotate, QuarterTurnsMapPixelsAtEveryDepth) {
           ASSERT_EQ(bmp.PixelColor(x, y), want)
               << c.angle << " bits " << plat::BitsPerPixel(format);
         }
-      EXPECT_EQ(bmp.XPelsPerMeter, 200);
-      EXPECT_EQ(bmp.YPelsPerMeter, 100);
+      EXPECT_EQ(bmp.GetXPelsPerMeter(), 200);
+      EXPECT_EQ(bmp.GetYPelsPerMeter(), 100);
       EXPECT_EQ(bmp.BGColor, plat::RGB(1, 2, 3));
       EXPECT_EQ(bmp.SelectionShape, ssNone);
     }
@@ -184,16 +184,16 @@ TEST(Resize, BothZeroOnlyCancelsTheSelection) {
 TEST(Resize, KeepsTheImageFieldsAndCancelsTheSelection) {
   TicBitmap bmp;
   MakeIndexed(bmp, 40, 30, TPixelFormat::pf8bit, testing::ColourRamp(256));
-  bmp.XPelsPerMeter = 3780;
-  bmp.YPelsPerMeter = 1000;
+  bmp.SetXPelsPerMeter(3780);
+  bmp.SetYPelsPerMeter(1000);
   bmp.BGColor = 0x0000FF;
   bmp.Transparent = true;
   SelectEllipse(bmp, 0, 0, 9, 9);
   Resize(bmp, 80, 60, 3, false);  // large enough to stay unfiltered: palette kept
   EXPECT_EQ(bmp.PixelFormat(), TPixelFormat::pf8bit);
   EXPECT_EQ(bmp.Palette()[17].ToColor(), testing::ColourRamp(256)[17].ToColor());
-  EXPECT_EQ(bmp.XPelsPerMeter, 3780);
-  EXPECT_EQ(bmp.YPelsPerMeter, 1000);
+  EXPECT_EQ(bmp.GetXPelsPerMeter(), 3780);
+  EXPECT_EQ(bmp.GetYPelsPerMeter(), 1000);
   EXPECT_EQ(bmp.BGColor, 0x0000FFu);
   EXPECT_TRUE(bmp.Transparent);
   EXPECT_EQ(bmp.SelectionShape, ssNone);

@@ -64,7 +64,9 @@ void RotateQuarter(TicBitmap& bitmap, bool clockwiseQuarter) {
     }
   }
   ReplacePixels(bitmap, rotated);
-  std::swap(bitmap.XPelsPerMeter, bitmap.YPelsPerMeter);
+  const int32_t xPels = bitmap.GetXPelsPerMeter();
+  bitmap.SetXPelsPerMeter(bitmap.GetYPelsPerMeter());
+  bitmap.SetYPelsPerMeter(xPels);
 }
 
 // The fill of a palette image: the first entry of exactly that colour, else index 0.
