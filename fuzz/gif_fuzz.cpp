@@ -12,7 +12,8 @@ constexpr int64_t kLargestRoundTrip = 1 << 20;
 bool SmallFramesOnly(pictavo::TGIFImage& image) {
   for (int i = 0; i < image.Frames().ItemCount(); ++i) {
     pictavo::TGIFSubImage& frame = *image.Frames().FrameAt(i);
-    if (frame.IsEmpty() || int64_t{frame.Width()} * frame.Height() > kLargestRoundTrip) return false;
+    if (frame.IsEmpty() || int64_t{frame.Width()} * frame.Height() > kLargestRoundTrip)
+      return false;
   }
   return true;
 }

@@ -11,18 +11,23 @@ namespace {
 
 enum class Pattern { Noise, Runs, Gradient };
 
-std::vector<uint8_t> MakePixels(Pattern pattern, int width, int height, int colours, unsigned seed) {
+std::vector<uint8_t> MakePixels(Pattern pattern, int width, int height, int colours,
+                                unsigned seed) {
   std::mt19937 random(seed);
   std::vector<uint8_t> pixels(size_t(width) * size_t(height));
   uint8_t run_value = 0;
   for (size_t i = 0; i < pixels.size(); ++i) {
     switch (pattern) {
-      case Pattern::Noise: pixels[i] = uint8_t(random() % unsigned(colours)); break;
+      case Pattern::Noise:
+        pixels[i] = uint8_t(random() % unsigned(colours));
+        break;
       case Pattern::Runs:
         if (random() % 97 == 0) run_value = uint8_t(random() % unsigned(colours));
         pixels[i] = run_value;
         break;
-      case Pattern::Gradient: pixels[i] = uint8_t((i / 3) % unsigned(colours)); break;
+      case Pattern::Gradient:
+        pixels[i] = uint8_t((i / 3) % unsigned(colours));
+        break;
     }
   }
   return pixels;
@@ -260,7 +265,9 @@ std::vector<MalformedCase> MalformedCases() {
        {0, 0, 0, 0, 0, 0, 1, 9},
        "Circular decoder table entry"},
       // A sub-block of 9 bytes of which one is there: clear and 1, then nothing.
-      {"data ends inside a sub-block", {2, 9, 0x8C}, {1, 9, 9, 9, 9, 9, 9, 9},
+      {"data ends inside a sub-block",
+       {2, 9, 0x8C},
+       {1, 9, 9, 9, 9, 9, 9, 9},
        "Premature end of data"},
       {"data ends before its terminator",
        PackCodes(2, {{4, 3}, {0, 3}, {1, 3}, {2, 3}, {3, 4}}, 255, false),
@@ -293,8 +300,10 @@ TEST(GIFDecoder, LeavesTheStreamAfterTheTerminatorEvenWithSurplusCodes) {
 
 TEST(GIFHashTable, FindsStoredCodesAndResets) {
   THashTable table;
-  for (uint32_t key = 0; key < 4000; ++key) ASSERT_TRUE(table.StoreCode(key * 4099 % 0xFFFFF, int(key)));
-  for (uint32_t key = 0; key < 4000; ++key) EXPECT_EQ(table.FindCode(key * 4099 % 0xFFFFF), int(key));
+  for (uint32_t key = 0; key < 4000; ++key)
+    ASSERT_TRUE(table.StoreCode(key * 4099 % 0xFFFFF, int(key)));
+  for (uint32_t key = 0; key < 4000; ++key)
+    EXPECT_EQ(table.FindCode(key * 4099 % 0xFFFFF), int(key));
   table.ResetTable();
   EXPECT_EQ(table.FindCode(4099), -1);
 }

@@ -113,9 +113,11 @@ void ExpectFrame0LikeImageMagick(const std::string& path, const std::vector<uint
         mismatches += frame.PixelIndex(x, y) != frame.ControlExtension()->TransparentIndex();
         continue;
       }
-      size_t ours_at = (size_t(y + frame.Top()) * size_t(screen_width) + size_t(x + frame.Left())) * 3;
-      mismatches += !std::equal(rendered.begin() + long(ours_at), rendered.begin() + long(ours_at) + 3,
-                                reference.rgb.begin() + long(at) * 3);
+      size_t ours_at =
+          (size_t(y + frame.Top()) * size_t(screen_width) + size_t(x + frame.Left())) * 3;
+      mismatches +=
+          !std::equal(rendered.begin() + long(ours_at), rendered.begin() + long(ours_at) + 3,
+                      reference.rgb.begin() + long(at) * 3);
     }
   EXPECT_EQ(mismatches, 0);
 }
@@ -156,8 +158,7 @@ TEST(GIFFixtures, ExtensionsAndFramesOfOtherWritersAreRead) {
   EXPECT_EQ(first.LocalMap().EntryCount(), 4);  // 3 colours in a table of 4
   EXPECT_TRUE(first.Interlaced());
   ASSERT_NE(FindExtension<TGIFCommentExtension>(first), nullptr);
-  EXPECT_EQ(FindExtension<TGIFCommentExtension>(first)->Text,
-            TStringList{"written by gifbuild"});
+  EXPECT_EQ(FindExtension<TGIFCommentExtension>(first)->Text, TStringList{"written by gifbuild"});
   ASSERT_NE(FindExtension<TGIFAppExtNSLoop>(first), nullptr);
   EXPECT_EQ(FindExtension<TGIFAppExtNSLoop>(first)->LoopCount, 3);
   ASSERT_NE(first.ControlExtension(), nullptr);
@@ -170,7 +171,8 @@ TEST(GIFFixtures, ExtensionsAndFramesOfOtherWritersAreRead) {
   EXPECT_EQ(&second.ActiveColorMap(), &built.image->GlobalColorMap());
   EXPECT_EQ(second.PixelData(), (std::vector<uint8_t>{0, 1, 2, 3}));
 
-  RunTool("convert -delay 10 -size 16x12 xc:blue -size 16x12 xc:red -loop 0 -comment 'two frames' " +
+  RunTool(
+      "convert -delay 10 -size 16x12 xc:blue -size 16x12 xc:red -loop 0 -comment 'two frames' " +
       dir.Path("a.gif"));
   LoadedGIF animation = LoadGIF(ReadFile(dir.Path("a.gif")));
   EXPECT_EQ(animation.image->Frames().ItemCount(), 2);

@@ -47,7 +47,8 @@ TEST(GIFHeader, ColourTablesArePaddedToAPowerOfTwo) {
     int size_field;
   };
   for (Case c : {Case{3, 4, 1}, Case{1, 2, 0}, Case{5, 8, 2}, Case{200, 256, 7}}) {
-    std::vector<uint8_t> gif = EncodeIndexedGIF({0}, 1, 1, DistinctColours(c.colours), false, ecLZW);
+    std::vector<uint8_t> gif =
+        EncodeIndexedGIF({0}, 1, 1, DistinctColours(c.colours), false, ecLZW);
     EXPECT_EQ(gif[10] & 7, c.size_field) << c.colours;
     EXPECT_EQ(gif[10] & 0x80, 0x80);
     // The image separator follows the table.
@@ -126,7 +127,8 @@ TEST(GIFExtensions, UnknownLabelIsSkippedWithAWarning) {
   LoadedGIF loaded = LoadGIF(WithBlocks({'!', 0x77, 3, 'a', 'b', 'c', 2, 'd', 'e', 0}));
   EXPECT_TRUE(loaded.HasWarning("Unknown extension type"));
   EXPECT_EQ(loaded.image->Frames().ItemCount(), 1);
-  EXPECT_EQ(loaded.image->Frames().FrameAt(0)->PixelData(), (std::vector<uint8_t>{0, 1, 2, 3, 3, 2}));
+  EXPECT_EQ(loaded.image->Frames().FrameAt(0)->PixelData(),
+            (std::vector<uint8_t>{0, 1, 2, 3, 3, 2}));
 }
 
 TEST(GIFExtensions, LoopCommentTextAndUnknownApplicationSurviveARoundTrip) {
@@ -174,7 +176,8 @@ TEST(GIFExtensions, LoopCommentTextAndUnknownApplicationSurviveARoundTrip) {
 }
 
 TEST(GIFExtensions, GraphicControlDrivesTheFrameTransparency) {
-  LoadedGIF loaded = LoadGIF(WithBlocks({'!', 0xF9, 4, 0x01, 0, 0, 3, 0, '!', 0xF9, 4, 0, 9, 0, 1, 0}));
+  LoadedGIF loaded =
+      LoadGIF(WithBlocks({'!', 0xF9, 4, 0x01, 0, 0, 3, 0, '!', 0xF9, 4, 0, 9, 0, 1, 0}));
   TGIFSubImage& frame = *loaded.image->Frames().FrameAt(0);
   EXPECT_TRUE(frame.IsTransparent());
   EXPECT_TRUE(loaded.image->HasTransparency());
@@ -187,10 +190,12 @@ TEST(GIFExtensions, GraphicControlDrivesTheFrameTransparency) {
 }
 
 TEST(GIFExtensions, MalformedApplicationBlocksFailTheLoad) {
-  EXPECT_EQ(ErrorOf([&] { LoadGIF(WithBlocks({'!', 0xFF, 5, 1, 2, 3, 4, 5, 0})); }),
+  EXPECT_EQ(ErrorOf([&] {
+              LoadGIF(WithBlocks({'!', 0xFF, 5, 1, 2, 3, 4, 5, 0}));
+            }),
             "Unsupported Application Extension block size");
-  std::vector<uint8_t> short_loop = {'!', 0xFF, 11, 'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0',
-                                     2, 1, 0, 0};
+  std::vector<uint8_t> short_loop = {'!', 0xFF, 11,  'N', 'E', 'T', 'S', 'C', 'A',
+                                     'P', 'E',  '2', '.', '0', 2,   1,   0,   0};
   EXPECT_EQ(ErrorOf([&] { LoadGIF(WithBlocks(short_loop)); }), "Invalid GIF data");
 }
 
@@ -273,7 +278,8 @@ TEST(GIFImage, BitmapsOfEveryDepthSaveAsTheirColours) {
 
 TEST(GIFImage, MoreThan256ColoursCannotBeImported) {
   plat::TBitmap bitmap(300, 1, plat::TPixelFormat::pf24bit);
-  for (int x = 0; x < 300; ++x) bitmap.ScanLine(0)[x * 3] = uint8_t(x), bitmap.ScanLine(0)[x * 3 + 1] = uint8_t(x / 256);
+  for (int x = 0; x < 300; ++x)
+    bitmap.ScanLine(0)[x * 3] = uint8_t(x), bitmap.ScanLine(0)[x * 3 + 1] = uint8_t(x / 256);
   TGIFImage image;
   EXPECT_EQ(ErrorOf([&] { image.Assign(bitmap); }), "Color table overflow");
 }
@@ -336,7 +342,8 @@ TEST(GIFMergeMaps, DuplicateColoursOfLocalMapsBecomeOneEntry) {
     TGIFSubImage& frame = *image.Frames().FrameAt(f);
     EXPECT_EQ(frame.LocalMap().EntryCount(), 0);
     for (int x = 0; x < 3; ++x)
-      EXPECT_EQ(image.GlobalColorMap().ColorAt(frame.PixelIndex(x, 0)), shared[size_t(f ? 2 - x : x)]);
+      EXPECT_EQ(image.GlobalColorMap().ColorAt(frame.PixelIndex(x, 0)),
+                shared[size_t(f ? 2 - x : x)]);
   }
 }
 

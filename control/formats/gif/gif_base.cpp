@@ -8,7 +8,9 @@
 
 namespace pictavo {
 
-void RaiseGIFError(const std::string& message) { throw GIFException(message); }
+void RaiseGIFError(const std::string& message) {
+  throw GIFException(message);
+}
 
 void ReadExact(plat::TStream& stream, void* buffer, int64_t count) {
   if (count <= 0) return;
@@ -20,7 +22,9 @@ int ReadOneByte(plat::TStream& stream) {
   return stream.Read(&value, 1) == 1 ? value : -1;
 }
 
-void WriteOneByte(plat::TStream& stream, uint8_t value) { stream.WriteBuffer(&value, 1); }
+void WriteOneByte(plat::TStream& stream, uint8_t value) {
+  stream.WriteBuffer(&value, 1);
+}
 
 int BitsForColorCount(int n) {
   if (n <= 0) return 0;
@@ -136,7 +140,8 @@ void TGIFColorMap::LoadFromQuads(const plat::TRGBQuad* table, int count) {
   if (count <= 0) return;
   count = std::min(count, 256);
   ReserveEntries(count);
-  for (int i = 0; i < count; ++i) ColorToTriple(copy[size_t(i)].ToColor(), &triples_[size_t(i) * 3]);
+  for (int i = 0; i < count; ++i)
+    ColorToTriple(copy[size_t(i)].ToColor(), &triples_[size_t(i) * 3]);
   entry_count_ = count;
   NotifyChanged();
 }
@@ -300,9 +305,13 @@ void TGIFLocalColorMap::CountUsage(TUsageHistogram& histogram) {
   CountFramePixels(*owner_, histogram);
 }
 
-void TGIFLocalColorMap::RemapPixels(const TRemapTable& map) { owner_->RemapPixels(map); }
+void TGIFLocalColorMap::RemapPixels(const TRemapTable& map) {
+  owner_->RemapPixels(map);
+}
 
-void TGIFLocalColorMap::NotifyChanged() { owner_->PaletteChanged(); }
+void TGIFLocalColorMap::NotifyChanged() {
+  owner_->PaletteChanged();
+}
 
 // ---- items ----
 
@@ -339,9 +348,13 @@ void TGIFHeader::SaveToStream(plat::TStream& stream) {
   if (version == verNone) RaiseGIFError("Unsupported GIF version");
   PrepareFlags();
   stream.WriteBuffer(version == ver87a ? "GIF87a" : "GIF89a", 6);
-  uint8_t descriptor[7] = {uint8_t(LogicalScreenWidth), uint8_t(LogicalScreenWidth >> 8),
-                           uint8_t(LogicalScreenHeight), uint8_t(LogicalScreenHeight >> 8),
-                           PackedFields, BackgroundColorIndex, PixelAspectRatio};
+  uint8_t descriptor[7] = {uint8_t(LogicalScreenWidth),
+                           uint8_t(LogicalScreenWidth >> 8),
+                           uint8_t(LogicalScreenHeight),
+                           uint8_t(LogicalScreenHeight >> 8),
+                           PackedFields,
+                           BackgroundColorIndex,
+                           PixelAspectRatio};
   stream.WriteBuffer(descriptor, 7);
   if (PackedFields & 0x80) global_map_.WriteEntries(stream);
 }
@@ -382,7 +395,9 @@ int TGIFHeader::NeededVersion() const {
   return global_map_.IsOptimized() || PixelAspectRatio != 0 ? ver89a : ver87a;
 }
 
-plat::TColor TGIFHeader::BackgroundColor() { return global_map_.ColorAt(BackgroundColorIndex); }
+plat::TColor TGIFHeader::BackgroundColor() {
+  return global_map_.ColorAt(BackgroundColorIndex);
+}
 
 void TGIFHeader::Assign(const TGIFHeader& source) {
   if (&source == this) return;
@@ -399,7 +414,9 @@ void TGIFHeader::Assign(const TGIFColorMap& source) {
   global_map_.Assign(source);
 }
 
-void TGIFTrailer::SaveToStream(plat::TStream& stream) { WriteOneByte(stream, ';'); }
+void TGIFTrailer::SaveToStream(plat::TStream& stream) {
+  WriteOneByte(stream, ';');
+}
 
 void TGIFTrailer::LoadFromStream(plat::TStream& stream) {
   int value = ReadOneByte(stream);

@@ -145,14 +145,16 @@ TGIFGraphicControlExtension::~TGIFGraphicControlExtension() {
 }
 
 void TGIFGraphicControlExtension::WriteBody(plat::TStream& stream) {
-  uint8_t body[6] = {BlockSize,          PackedFields, uint8_t(DelayTime), uint8_t(DelayTime >> 8),
-                     TransparentColorIndex, Terminator};
+  uint8_t body[6] = {
+      BlockSize, PackedFields, uint8_t(DelayTime), uint8_t(DelayTime >> 8), TransparentColorIndex,
+      Terminator};
   stream.WriteBuffer(body, 6);
 }
 
 void TGIFGraphicControlExtension::ReadBody(plat::TStream& stream) {
-  uint8_t body[6] = {BlockSize, PackedFields, uint8_t(DelayTime), uint8_t(DelayTime >> 8),
-                     TransparentColorIndex, Terminator};
+  uint8_t body[6] = {
+      BlockSize, PackedFields, uint8_t(DelayTime), uint8_t(DelayTime >> 8), TransparentColorIndex,
+      Terminator};
   int64_t got = stream.Read(body, 6);
   BlockSize = body[0];
   PackedFields = body[1];
@@ -222,9 +224,13 @@ void TGIFTextExtension::ReadBody(plat::TStream& stream) {
   ReadBlocksAsStrings(stream, Text);
 }
 
-void TGIFCommentExtension::WriteBody(plat::TStream& stream) { WriteStringsAsBlocks(stream, Text); }
+void TGIFCommentExtension::WriteBody(plat::TStream& stream) {
+  WriteStringsAsBlocks(stream, Text);
+}
 
-void TGIFCommentExtension::ReadBody(plat::TStream& stream) { ReadBlocksAsStrings(stream, Text); }
+void TGIFCommentExtension::ReadBody(plat::TStream& stream) {
+  ReadBlocksAsStrings(stream, Text);
+}
 
 // ---- application ----
 
@@ -237,8 +243,10 @@ void TGIFApplicationExtension::WriteBody(plat::TStream& stream) {
 void TGIFApplicationExtension::ReadBody(plat::TStream& stream) {
   int size = ReadOneByte(stream);
   if (size < 0) RaiseGIFError("Premature end of data");
-  if (size == 10) Identifier.fill(0);
-  else if (size < 11) RaiseGIFError("Unsupported Application Extension block size");
+  if (size == 10)
+    Identifier.fill(0);
+  else if (size < 11)
+    RaiseGIFError("Unsupported Application Extension block size");
   // A 10-byte block lends its identifier the first byte of the data that follows.
   ReadExact(stream, Identifier.data(), 11);
   if (size == 10)

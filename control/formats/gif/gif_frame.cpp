@@ -13,7 +13,9 @@ namespace pictavo {
 TGIFSubImage::TGIFSubImage(TGIFImage* owner)
     : TGIFItem(owner), local_map_(this), extensions_(owner) {}
 
-TGIFSubImage::~TGIFSubImage() { ResetFrame(); }
+TGIFSubImage::~TGIFSubImage() {
+  ResetFrame();
+}
 
 void TGIFSubImage::SetInterlaced(bool value) {
   packed_fields_ = value ? (packed_fields_ | 0x40) : (packed_fields_ & ~0x40);
@@ -30,7 +32,9 @@ void TGIFSubImage::ResetFrame() {
   DropBitmap();
 }
 
-bool TGIFSubImage::IsEmpty() const { return pixels_.empty() || width_ == 0 || height_ == 0; }
+bool TGIFSubImage::IsEmpty() const {
+  return pixels_.empty() || width_ == 0 || height_ == 0;
+}
 
 void TGIFSubImage::NewPixels() {
   FreePixels();
@@ -49,11 +53,16 @@ void TGIFSubImage::EnsurePixels() {
 
 int TGIFSubImage::BoundsValue(int index) const {
   switch (index) {
-    case 1: return left_;
-    case 2: return top_;
-    case 3: return width_;
-    case 4: return height_;
-    default: return 0;
+    case 1:
+      return left_;
+    case 2:
+      return top_;
+    case 3:
+      return width_;
+    case 4:
+      return height_;
+    default:
+      return 0;
   }
 }
 
@@ -167,7 +176,7 @@ void TGIFSubImage::LoadFromStream(plat::TStream& stream) {
 
   uint8_t descriptor[10];
   ReadExact(stream, descriptor, 10);
-  separator_ = descriptor[0];
+  // The separator is not checked; a frame is always written with ','.
   left_ = uint16_t(descriptor[1] | descriptor[2] << 8);
   top_ = uint16_t(descriptor[3] | descriptor[4] << 8);
   width_ = uint16_t(descriptor[5] | descriptor[6] << 8);
@@ -213,9 +222,15 @@ void TGIFSubImage::SaveToStream(plat::TStream& stream) {
   extensions_.WriteItems(stream);
   if (IsEmpty()) return;
   PrepareFlags();
-  uint8_t descriptor[10] = {separator_,          uint8_t(left_),  uint8_t(left_ >> 8),
-                            uint8_t(top_),       uint8_t(top_ >> 8), uint8_t(width_),
-                            uint8_t(width_ >> 8), uint8_t(height_), uint8_t(height_ >> 8),
+  uint8_t descriptor[10] = {',',
+                            uint8_t(left_),
+                            uint8_t(left_ >> 8),
+                            uint8_t(top_),
+                            uint8_t(top_ >> 8),
+                            uint8_t(width_),
+                            uint8_t(width_ >> 8),
+                            uint8_t(height_),
+                            uint8_t(height_ >> 8),
                             packed_fields_};
   stream.WriteBuffer(descriptor, 10);
   local_map_.WriteEntries(stream);
@@ -247,7 +262,6 @@ void TGIFSubImage::Assign(const TGIFSubImage& source) {
   if (&source == this) return;
   ResetFrame();
   if (source.IsEmpty()) return;
-  separator_ = source.separator_;
   left_ = source.left_;
   top_ = source.top_;
   width_ = source.width_;

@@ -17,7 +17,6 @@ class TGIFSubImage : public TGIFItem {
   ~TGIFSubImage() override;
 
   // The image descriptor as in the file; change the bounds through SetBounds.
-  uint8_t Separator() const { return separator_; }
   int Left() const { return left_; }
   int Top() const { return top_; }
   int Width() const { return width_; }
@@ -85,7 +84,6 @@ class TGIFSubImage : public TGIFItem {
   void ImportPixels(plat::TBitmap& bitmap);
   void Import24BitPixels(const plat::TBitmap& bitmap);
 
-  uint8_t separator_ = ',';
   uint16_t left_ = 0;
   uint16_t top_ = 0;
   uint16_t width_ = 0;

@@ -6,7 +6,9 @@
 
 namespace pictavo {
 
-TGIFImage::TGIFImage() : header_(this), frames_(this) { Reset(); }
+TGIFImage::TGIFImage() : header_(this), frames_(this) {
+  Reset();
+}
 
 TGIFImage::~TGIFImage() {
   // Frames and their maps report to the image while they go: let them go while it still exists.
@@ -130,7 +132,9 @@ int TGIFImage::MaxBitsPerPixel() const {
   return bits;
 }
 
-void TGIFImage::BuildGlobalColorMap() { TColorMapOptimizer(*this).MergeMaps(); }
+void TGIFImage::BuildGlobalColorMap() {
+  TColorMapOptimizer(*this).MergeMaps();
+}
 
 bool TGIFImage::HasTransparency() const {
   for (int i = 0; i < frames_.ItemCount(); ++i) {
@@ -170,7 +174,8 @@ std::unique_ptr<plat::TBitmap> TGIFImage::RenderFrameOnScreen(TGIFSubImage& fram
   int64_t area = int64_t{GetWidth()} * GetHeight();
   if (area > std::max(kGIFPixelsWithoutData, int64_t{frame.Width()} * frame.Height()))
     RaiseGIFError("Invalid image dimensions");
-  auto screen = std::make_unique<plat::TBitmap>(GetWidth(), GetHeight(), plat::TPixelFormat::pf24bit);
+  auto screen =
+      std::make_unique<plat::TBitmap>(GetWidth(), GetHeight(), plat::TPixelFormat::pf24bit);
   const plat::TBitmap* pixels = frame.RenderBitmap();
   if (!pixels) return screen;
   const plat::TColorTable& palette = pixels->Palette();

@@ -216,8 +216,8 @@ int64_t MaxPixelsInImageData(int64_t bytes) {
   return int64_t{kTableSize} * (kTableSize + 1) / 2 + (codes - kTableSize) * kTableSize;
 }
 
-void DecodeImageData(plat::TStream& stream, uint8_t* pixels, int width, int height,
-                     bool interlaced, const TGIFWarningFn& warn) {
+void DecodeImageData(plat::TStream& stream, uint8_t* pixels, int width, int height, bool interlaced,
+                     const TGIFWarningFn& warn) {
   int min_code_size = ReadOneByte(stream);
   if (min_code_size < 0) return;
   if (min_code_size > 11) {
@@ -273,14 +273,20 @@ namespace {
 
 constexpr uint32_t kEmptySlot = 0xFFFFFFFFu;
 
-int HashOf(uint32_t key) { return static_cast<int>((key ^ (key >> 4)) % THashTable::kSlots); }
-int NextSlot(int slot) { return slot == 0 ? THashTable::kSlots - 1 : (2 * slot) % THashTable::kSlots; }
+int HashOf(uint32_t key) {
+  return static_cast<int>((key ^ (key >> 4)) % THashTable::kSlots);
+}
+int NextSlot(int slot) {
+  return slot == 0 ? THashTable::kSlots - 1 : (2 * slot) % THashTable::kSlots;
+}
 // Doubling modulo 8009 runs through 4004 slots before it comes back.
 constexpr int kProbeCycle = 4004;
 
 }  // namespace
 
-void THashTable::ResetTable() { slots_.fill(kEmptySlot); }
+void THashTable::ResetTable() {
+  slots_.fill(kEmptySlot);
+}
 
 bool THashTable::StoreCode(uint32_t key, int code) {
   int slot = HashOf(key);

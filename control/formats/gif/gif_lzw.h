@@ -16,8 +16,8 @@ using TGIFWarningFn = std::function<void(const std::string& message)>;
 // Decodes the image data at the stream position into pixels (width * height bytes, already
 // filled with the value that undecoded pixels keep). Damaged data decodes as far as it goes and
 // is reported through warn; the stream is left after the data's terminator when there is one.
-void DecodeImageData(plat::TStream& stream, uint8_t* pixels, int width, int height,
-                     bool interlaced, const TGIFWarningFn& warn);
+void DecodeImageData(plat::TStream& stream, uint8_t* pixels, int width, int height, bool interlaced,
+                     const TGIFWarningFn& warn);
 
 // The most pixels `bytes` bytes of image data can describe (each code is at least one bit and
 // expands to at most 4096 pixels, growing by at most one pixel per code).

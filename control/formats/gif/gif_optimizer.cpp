@@ -106,10 +106,9 @@ void TColorMapOptimizer::BuildHistograms() {
 }
 
 void TColorMapOptimizer::MergeDuplicates() {
-  std::stable_sort(all_entries_.begin(), all_entries_.end(),
-                   [](const HistogramEntry* a, const HistogramEntry* b) {
-                     return a->Colour > b->Colour;
-                   });
+  std::stable_sort(
+      all_entries_.begin(), all_entries_.end(),
+      [](const HistogramEntry* a, const HistogramEntry* b) { return a->Colour > b->Colour; });
   for (size_t i = 0; i < all_entries_.size();) {
     HistogramEntry* first = all_entries_[i];
     size_t k = i + 1;
