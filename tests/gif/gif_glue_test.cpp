@@ -9,15 +9,6 @@
 namespace pictavo::test {
 namespace {
 
-std::string ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const plat::Exception& e) {
-    return e.what();
-  }
-  return {};
-}
-
 void Paint(plat::TBitmap& bitmap, int x, int y, plat::TColor c) {
   uint8_t* p = bitmap.ScanLine(y) + x * 3;
   p[0] = plat::GetBValue(c);

@@ -15,15 +15,6 @@ std::vector<uint8_t> SmallGIF() {
   return EncodeIndexedGIF({0, 1, 2, 3, 3, 2}, 3, 2, kFour, false, ecLZW);
 }
 
-std::string ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const plat::Exception& e) {
-    return e.what();
-  }
-  return {};
-}
-
 TEST(GIFHeader, AcceptsAPrefixLowerCaseAndAnyVersion) {
   std::vector<uint8_t> gif = SmallGIF();
   std::vector<uint8_t> prefixed = {'M', 'a', 'c', 'B'};

@@ -22,6 +22,15 @@ ScratchDir::~ScratchDir() {
   std::filesystem::remove_all(dir_, ignored);
 }
 
+std::string ErrorOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const plat::Exception& e) {
+    return e.what();
+  }
+  return {};
+}
+
 std::string RunTool(const std::string& command) {
   FILE* pipe = popen(command.c_str(), "r");
   if (!pipe) {

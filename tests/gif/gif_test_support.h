@@ -2,6 +2,7 @@
 // Helpers shared by the GIF tests: a scratch folder, outside tools as referees, and GIFs built
 // from index pixels.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,9 @@ class ScratchDir {
  private:
   std::string dir_;
 };
+
+// The message of the library error the action raises; empty when it raises none.
+std::string ErrorOf(const std::function<void()>& action);
 
 // Runs a shell command; returns its standard output. Fails the test when it exits non-zero.
 std::string RunTool(const std::string& command);

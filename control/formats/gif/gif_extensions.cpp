@@ -133,7 +133,7 @@ void TGIFExtension::LoadFromStream(plat::TStream& stream) {
 // ---- graphic control ----
 
 TGIFGraphicControlExtension::TGIFGraphicControlExtension(TGIFSubImage* frame)
-    : TGIFExtension(frame) {
+    : TGIFLabelledExtension(frame) {
   if (frame && !frame->ControlExtension()) frame->SetControlExtension(this);
 }
 

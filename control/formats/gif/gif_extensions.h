@@ -28,6 +28,15 @@ class TGIFExtension : public TGIFItem {
   TGIFSubImage* owner_frame_;
 };
 
+// An extension kind with its label.
+template <uint8_t Label>
+class TGIFLabelledExtension : public TGIFExtension {
+ public:
+  static constexpr uint8_t kLabel = Label;
+  using TGIFExtension::TGIFExtension;
+  uint8_t ExtensionLabel() const override { return Label; }
+};
+
 using TGIFExtensionFactory = std::unique_ptr<TGIFExtension> (*)(TGIFSubImage* frame);
 
 // The class for the extension block whose label is at the stream position (the introducer
@@ -41,12 +50,10 @@ class TGIFExtensionList : public TGIFList<TGIFExtension> {
   void ReadItems(plat::TStream& stream, TGIFSubImage* frame);
 };
 
-class TGIFGraphicControlExtension : public TGIFExtension {
+class TGIFGraphicControlExtension : public TGIFLabelledExtension<0xF9> {
  public:
-  static constexpr uint8_t kLabel = 0xF9;
   explicit TGIFGraphicControlExtension(TGIFSubImage* frame);
   ~TGIFGraphicControlExtension() override;
-  uint8_t ExtensionLabel() const override { return kLabel; }
 
   uint8_t BlockSize = 4;
   uint8_t PackedFields = 0;
@@ -71,11 +78,9 @@ class TGIFGraphicControlExtension : public TGIFExtension {
   void ReadBody(plat::TStream& stream) override;
 };
 
-class TGIFTextExtension : public TGIFExtension {
+class TGIFTextExtension : public TGIFLabelledExtension<0x01> {
  public:
-  static constexpr uint8_t kLabel = 0x01;
-  using TGIFExtension::TGIFExtension;
-  uint8_t ExtensionLabel() const override { return kLabel; }
+  using TGIFLabelledExtension::TGIFLabelledExtension;
 
   uint8_t BlockSize = 12;
   uint16_t TextGridLeft = 0;
@@ -93,11 +98,9 @@ class TGIFTextExtension : public TGIFExtension {
   void ReadBody(plat::TStream& stream) override;
 };
 
-class TGIFCommentExtension : public TGIFExtension {
+class TGIFCommentExtension : public TGIFLabelledExtension<0xFE> {
  public:
-  static constexpr uint8_t kLabel = 0xFE;
-  using TGIFExtension::TGIFExtension;
-  uint8_t ExtensionLabel() const override { return kLabel; }
+  using TGIFLabelledExtension::TGIFLabelledExtension;
 
   TStringList Text;
 
@@ -106,11 +109,9 @@ class TGIFCommentExtension : public TGIFExtension {
   void ReadBody(plat::TStream& stream) override;
 };
 
-class TGIFApplicationExtension : public TGIFExtension {
+class TGIFApplicationExtension : public TGIFLabelledExtension<0xFF> {
  public:
-  static constexpr uint8_t kLabel = 0xFF;
-  using TGIFExtension::TGIFExtension;
-  uint8_t ExtensionLabel() const override { return kLabel; }
+  using TGIFLabelledExtension::TGIFLabelledExtension;
 
   // An 8-byte application identifier and a 3-byte authentication code.
   std::array<uint8_t, 11> Identifier{};

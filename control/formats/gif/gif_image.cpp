@@ -25,25 +25,23 @@ void TGIFImage::Reset() {
 }
 
 void TGIFImage::SetWidth(int width) {
-  for (int i = 0; i < frames_.ItemCount(); ++i) {
-    const TGIFSubImage* frame = frames_.FrameAt(i);
-    if (width < frame->Left() + frame->Width())
-      RaiseGIFError("Image width too small for contained frames");
-  }
-  if (width == GetWidth()) return;
-  header_.LogicalScreenWidth = static_cast<uint16_t>(width);
-  DropRenderedBitmap();
-  Changed();
+  SetScreenExtent(width, header_.LogicalScreenWidth, &TGIFSubImage::Left, &TGIFSubImage::Width,
+                  "Image width too small for contained frames");
 }
 
 void TGIFImage::SetHeight(int height) {
+  SetScreenExtent(height, header_.LogicalScreenHeight, &TGIFSubImage::Top, &TGIFSubImage::Height,
+                  "Image height too small for contained frames");
+}
+
+void TGIFImage::SetScreenExtent(int value, uint16_t& extent, int (TGIFSubImage::*start)() const,
+                                int (TGIFSubImage::*size)() const, const char* too_small) {
   for (int i = 0; i < frames_.ItemCount(); ++i) {
     const TGIFSubImage* frame = frames_.FrameAt(i);
-    if (height < frame->Top() + frame->Height())
-      RaiseGIFError("Image height too small for contained frames");
+    if (value < (frame->*start)() + (frame->*size)()) RaiseGIFError(too_small);
   }
-  if (height == GetHeight()) return;
-  header_.LogicalScreenHeight = static_cast<uint16_t>(height);
+  if (value == extent) return;
+  extent = static_cast<uint16_t>(value);
   DropRenderedBitmap();
   Changed();
 }

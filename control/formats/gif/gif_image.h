@@ -71,6 +71,9 @@ class TGIFImage : public plat::TGraphic {
   virtual void ReportWarning(const void* sender, int severity, const std::string& message);
 
  private:
+  // The logical screen's width or height; no frame may reach beyond it.
+  void SetScreenExtent(int value, uint16_t& extent, int (TGIFSubImage::*start)() const,
+                       int (TGIFSubImage::*size)() const, const char* too_small);
   void WriteStream(plat::TStream& stream);
   void ReadStream(plat::TStream& stream);
   void Assign(const TGIFImage& source);
