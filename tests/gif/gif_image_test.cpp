@@ -104,6 +104,12 @@ TEST(GIFImage, FrameLargerThanItsDataCanFillIsRefused) {
   size_t at = 13 + 12 + 5;
   gif[at] = gif[at + 1] = gif[at + 2] = gif[at + 3] = 0xFF;
   EXPECT_EQ(ErrorOf([&] { LoadGIF(gif); }), "Premature end of data");
+  // A huge logical screen around a tiny frame loads, but is not rendered at that size.
+  std::vector<uint8_t> huge_screen = SmallGIF();
+  huge_screen[6] = huge_screen[7] = huge_screen[8] = huge_screen[9] = 0xFF;
+  LoadedGIF loaded = LoadGIF(huge_screen);
+  EXPECT_EQ(loaded.image->GetWidth(), 65535);
+  EXPECT_EQ(ErrorOf([&] { loaded.image->RenderedBitmap(); }), "Invalid image dimensions");
 }
 
 // Builds a GIF from its parts: header and global table of four colours, then `blocks`.
@@ -209,6 +215,50 @@ TEST(GIFImage, StreamStructureTolerances) {
   LoadedGIF screen = LoadGIF(zero_width);
   EXPECT_TRUE(screen.HasWarning("Image exceeds Logical Screen size"));
   EXPECT_EQ(screen.image->Frames().FrameAt(0)->Width(), 3);
+  // A descriptor read behind a stray byte is written back with a proper separator.
+  std::vector<uint8_t> odd_separator = WithBlocks({'!', 0xFE, 0});
+  odd_separator[13 + 12 + 3] = '#';
+  LoadedGIF odd = LoadGIF(odd_separator);
+  EXPECT_TRUE(odd.HasWarning("Invalid extension introducer"));
+  plat::TMemoryStream out;
+  odd.image->SaveToStream(out);
+  EXPECT_EQ(out.Bytes()[13 + 12 + 3], ',');
+  EXPECT_EQ(LoadGIF(out.Bytes()).image->Frames().FrameAt(0)->PixelData(),
+            odd.image->Frames().FrameAt(0)->PixelData());
+}
+
+TEST(GIFImage, InterlaceIsKeptOnlyWithoutALocalTable) {
+  LoadedGIF loaded = LoadGIF(EncodeIndexedGIF({0, 1, 2, 3, 3, 2}, 2, 3, kFour, true, ecLZW));
+  TGIFSubImage& frame = *loaded.image->Frames().FrameAt(0);
+  ASSERT_TRUE(frame.Interlaced());
+  plat::TMemoryStream global;
+  loaded.image->SaveToStream(global);
+  EXPECT_TRUE(LoadGIF(global.Bytes()).image->Frames().FrameAt(0)->Interlaced());
+  frame.LocalMap().Assign(loaded.image->GlobalColorMap());
+  plat::TMemoryStream local;
+  loaded.image->SaveToStream(local);
+  LoadedGIF again = LoadGIF(local.Bytes());
+  EXPECT_FALSE(again.image->Frames().FrameAt(0)->Interlaced());
+  EXPECT_EQ(again.image->Frames().FrameAt(0)->PixelData(), frame.PixelData());
+}
+
+TEST(GIFColorMap, SortByUsageDropsUnusedColoursOnlyWhenItReorders) {
+  std::vector<plat::TColor> five = DistinctColours(5);
+  // Already in decreasing use: nothing moves, the unused colour stays.
+  LoadedGIF ordered = LoadGIF(EncodeIndexedGIF({0, 0, 0, 1, 1, 2}, 6, 1, kFour, false, ecLZW));
+  EXPECT_TRUE(ordered.image->GlobalColorMap().SortByUsage());
+  EXPECT_EQ(ordered.image->GlobalColorMap().EntryCount(), 4);
+  // Reordered: the pixels follow their colours and the unused ones are gone.
+  LoadedGIF mixed = LoadGIF(EncodeIndexedGIF({2, 2, 2, 4, 4, 0}, 6, 1, five, false, ecLZW));
+  TGIFColorMap& map = mixed.image->GlobalColorMap();
+  EXPECT_TRUE(map.SortByUsage());
+  EXPECT_TRUE(map.IsOptimized());
+  ASSERT_EQ(map.EntryCount(), 3);
+  EXPECT_EQ(mixed.image->Frames().FrameAt(0)->PixelData(),
+            (std::vector<uint8_t>{0, 0, 0, 1, 1, 2}));
+  EXPECT_EQ(map.ColorAt(0), five[2]);
+  EXPECT_EQ(map.ColorAt(1), five[4]);
+  EXPECT_EQ(map.ColorAt(2), five[0]);
 }
 
 TEST(GIFImage, RenderedBitmapCoversTheLogicalScreen) {
