@@ -151,6 +151,18 @@ int32_t TpvImage::ScrollBarVertHeight() const {
              : 0;
 }
 
+void TpvImage::SetScrollBarHorizPos(int32_t pos) {
+  if (!HasScrollBarHoriz()) return;
+  horz_->setValue(pos);
+  update();
+}
+
+void TpvImage::SetScrollBarVertPos(int32_t pos) {
+  if (!HasScrollBarVert()) return;
+  vert_->setValue(pos);
+  update();
+}
+
 void TpvImage::CreateWnd() {
   for (QScrollBar* bar : {horz_, vert_}) {
     bar->removeEventFilter(this);  // re-creating the wiring must not double the events
@@ -322,6 +334,24 @@ void TpvImage::Clear() {
   image_.reset();
   LastFileName.clear();
   Relayout();
+}
+
+void TpvImage::NewImage(int32_t width, int32_t height) {
+  auto image = std::make_unique<TicBitmap>();
+  image->SetPixelFormat(plat::TPixelFormat::pf24bit);
+  image->SetSize(width, height);
+  const plat::TRGBQuad fill = plat::TRGBQuad::FromColor(BrushColor);
+  for (int y = 0; y < height; ++y) {
+    uint8_t* row = image->ScanLine(y);
+    for (int x = 0; x < width; ++x) {
+      row[3 * x] = fill.rgbBlue;
+      row[3 * x + 1] = fill.rgbGreen;
+      row[3 * x + 2] = fill.rgbRed;
+    }
+  }
+  image->UpdateColorFormat();
+  LastFileName.clear();
+  ReplaceImage(std::move(image));
 }
 
 // --- exporting ---

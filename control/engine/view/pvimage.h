@@ -130,6 +130,8 @@ class TpvImage : public QWidget {
   bool HasScrollBarVert() const { return vert_->isEnabled(); }
   int32_t ScrollBarHorizPos() const { return HasScrollBarHoriz() ? horz_->value() : 0; }
   int32_t ScrollBarVertPos() const { return HasScrollBarVert() ? vert_->value() : 0; }
+  void SetScrollBarHorizPos(int32_t pos);  // only while the bar is active
+  void SetScrollBarVertPos(int32_t pos);
   int32_t ScrollBarHorizWidth() const;
   int32_t ScrollBarVertHeight() const;
   // Size of the control in device pixels.
@@ -147,6 +149,8 @@ class TpvImage : public QWidget {
   void ReadBinary(uint8_t format, const uint8_t* data, int64_t size);
   void Paste();
   void Clear();
+  // A new 24-bit image filled with BrushColor.
+  void NewImage(int32_t width, int32_t height);
 
   // --- exporting (working-copy pattern) ---
   void SaveToFile(const std::string& file_name);
