@@ -46,7 +46,7 @@ TCallValue InValue(const T& value) {
   } else if constexpr (std::is_same_v<T, BSTR>) {
     return std::u16string(BstrView(value));
   } else if constexpr (std::is_same_v<T, VARIANT>) {
-    return Variant(value);
+    return TVariantArg{Variant(value)};
   } else if constexpr (std::is_same_v<T, DATE> || std::is_floating_point_v<T>) {
     return static_cast<double>(value);
   } else if constexpr (std::is_enum_v<T> || std::is_integral_v<T>) {
