@@ -104,6 +104,29 @@ TEST(BMPImage, FileOfExactly54BytesLeavesResolutionAlone) {
   EXPECT_EQ(image.GetYPelsPerMeter(), 88);
 }
 
+TEST(BMPImage, CoreHeaderGivesNoResolution) {
+  // 12-byte core header, 8 bits, 2 x 2: the palette occupies bytes 26 onwards.
+  std::vector<uint8_t> file(14 + 12 + 256 * 3 + 8, 0);
+  file[0] = 'B';
+  file[1] = 'M';
+  file[2] = static_cast<uint8_t>(file.size());
+  file[3] = static_cast<uint8_t>(file.size() >> 8);
+  file[10] = static_cast<uint8_t>((14 + 12 + 768) & 0xFF);
+  file[11] = static_cast<uint8_t>((14 + 12 + 768) >> 8);
+  file[14] = 12;
+  file[18] = 2;  // width
+  file[20] = 2;  // height
+  file[22] = 1;  // planes
+  file[24] = 8;  // bits
+  for (size_t i = 26; i < 26 + 768; ++i) file[i] = 0x5A;
+  TBMPImage image;
+  plat::TMemoryStream stream(file);
+  image.LoadFromStream(stream);
+  EXPECT_EQ(image.GetXPelsPerMeter(), 0);
+  EXPECT_EQ(image.GetYPelsPerMeter(), 0);
+  EXPECT_EQ(image.PixelFormat(), TPixelFormat::pf8bit);
+}
+
 TEST(BMPImage, IsGrayscalePalette) {
   TBMPImage grey;
   grey.SetPixelFormat(TPixelFormat::pf8bit);
