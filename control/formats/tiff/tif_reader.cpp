@@ -52,6 +52,7 @@ struct TArrayRef {
 }  // namespace
 
 struct TTIFImage::TReadState {
+  explicit TReadState(std::vector<uint8_t> bytes) : file(std::move(bytes)) {}
   TTiffBytes file;
   uint64_t ifd = 0;
   std::set<uint16_t> seen;
@@ -65,8 +66,6 @@ struct TTIFImage::TReadState {
 };
 
 namespace {
-
-using TReadState = TTIFImage::TReadState;
 
 uint16_t Short1(const TTiffBytes& f, const TTiffEntry& e, const char* name) {
   if (e.type != kTypeShort || e.count != 1) FailTag(name);
@@ -102,12 +101,15 @@ int32_t DotsPerInch(double value) {
 
 }  // namespace
 
+TTIFImage::TTIFImage() = default;
+TTIFImage::~TTIFImage() = default;
+
 void TTIFImage::SetWidth(int) {}
 void TTIFImage::SetHeight(int) {}
 
 void TTIFImage::LoadFromStream(plat::TStream& stream) {
   stream.SetPosition(0);
-  TReadState r{TTiffBytes(stream.ReadRest())};
+  TReadState r(stream.ReadRest());
   if (!r.file.ReadHeader()) Fail("File is not TIFF format");
   r.ifd = r.file.U32(4);
 

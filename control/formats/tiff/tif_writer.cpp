@@ -58,10 +58,11 @@ class TOut {
 // One directory entry; values that do not fit in the entry go to `data` and are written after
 // the directory, the entry then pointing at them.
 struct TOutEntry {
+  TOutEntry(uint16_t t, uint16_t ty, uint32_t n, uint32_t v = 0) : tag(t), type(ty), count(n), value(v) {}
   uint16_t tag;
   uint16_t type;
   uint32_t count;
-  uint32_t value = 0;
+  uint32_t value;
   std::vector<uint8_t> data;
   int64_t valuePosition = 0;
 };
