@@ -10,10 +10,21 @@
 
 #include "platform/graphics/color.h"
 #include "platform/graphics/graphic.h"
+#include "platform/graphics/handles.h"
 
 namespace plat {
 
-enum class TPixelFormat { pfDevice, pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit, pfCustom };
+enum class TPixelFormat {
+  pfDevice,
+  pf1bit,
+  pf4bit,
+  pf8bit,
+  pf15bit,
+  pf16bit,
+  pf24bit,
+  pf32bit,
+  pfCustom
+};
 
 // Bits per pixel of a format; pfDevice and pfCustom count as 24 and 32.
 int BitsPerPixel(TPixelFormat format);
@@ -70,7 +81,17 @@ class TBitmap : public TGraphic {
   // Releases the pixels: 0 x 0, format kept.
   void Clear();
 
- // The shared pixel storage; defined in bitmap_image.h for the graphics layer's own use.
+  // The bitmap handle this bitmap owns, holding its current image; made on first use. The
+  // handle is deleted with the bitmap unless it is released first.
+  THandle GetHandle();
+  // Takes the image of a bitmap handle and the ownership of the handle. A value that is not a
+  // live bitmap handle leaves this bitmap empty (0 x 0) and is not taken over.
+  void SetHandle(THandle handle);
+  // Detaches the owned handle (made first if there is none) and returns it: it now belongs to
+  // the caller. The bitmap keeps its image.
+  THandle ReleaseHandle();
+
+  // The shared pixel storage; defined in bitmap_image.h for the graphics layer's own use.
   struct Image;
 
  protected:
@@ -78,7 +99,10 @@ class TBitmap : public TGraphic {
   const Image& Shared() const { return *image_; }
 
  private:
+  void DeleteOwnedHandle();
+
   std::shared_ptr<Image> image_;
+  THandle owned_handle_ = 0;
 };
 
 }  // namespace plat

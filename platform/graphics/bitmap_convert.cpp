@@ -97,9 +97,12 @@ namespace {
 
 uint8_t IndexAt(const uint8_t* row, int x, int bits) {
   switch (bits) {
-    case 1: return (row[x >> 3] >> (7 - (x & 7))) & 1;
-    case 4: return (x & 1) ? (row[x >> 1] & 0x0F) : (row[x >> 1] >> 4);
-    default: return row[x];
+    case 1:
+      return (row[x >> 3] >> (7 - (x & 7))) & 1;
+    case 4:
+      return (x & 1) ? (row[x >> 1] & 0x0F) : (row[x >> 1] >> 4);
+    default:
+      return row[x];
   }
 }
 
@@ -111,8 +114,8 @@ void SetIndexAt(uint8_t* row, int x, int bits, uint8_t index) {
       break;
     }
     case 4:
-      row[x >> 1] = (x & 1) ? ((row[x >> 1] & 0xF0) | (index & 0x0F))
-                            : ((row[x >> 1] & 0x0F) | (index << 4));
+      row[x >> 1] =
+          (x & 1) ? ((row[x >> 1] & 0xF0) | (index & 0x0F)) : ((row[x >> 1] & 0x0F) | (index << 4));
       break;
     default:
       row[x] = index;
@@ -131,17 +134,16 @@ TColor ReadPixel(const TBitmap::Image& img, int x, int y) {
     case TPixelFormat::pf15bit:
     case TPixelFormat::pf16bit: {
       uint16_t v = static_cast<uint16_t>(row[2 * x] | (row[2 * x + 1] << 8));
-      bool six = img.format == TPixelFormat::pf16bit;
-      int r = six ? (v >> 11) & 31 : (v >> 10) & 31;
-      int g = six ? ((v >> 5) & 63) : ((v >> 5) & 31);
-      int b = v & 31;
-      return RGB(static_cast<uint8_t>(r * 255 / 31),
-                 static_cast<uint8_t>(six ? g * 255 / 63 : g * 255 / 31),
-                 static_cast<uint8_t>(b * 255 / 31));
+      const bool six = img.format == TPixelFormat::pf16bit;
+      const uint32_t r = six ? (v >> 11) & 31 : (v >> 10) & 31;
+      const uint32_t g = six ? (v >> 5) & 63 : (v >> 5) & 31;
+      return RGB(ExpandToByte(r, 5), ExpandToByte(g, six ? 6 : 5), ExpandToByte(v & 31, 5));
     }
     case TPixelFormat::pf32bit:
-    case TPixelFormat::pfCustom: return RGB(row[4 * x + 2], row[4 * x + 1], row[4 * x]);
-    default: return RGB(row[3 * x + 2], row[3 * x + 1], row[3 * x]);
+    case TPixelFormat::pfCustom:
+      return RGB(row[4 * x + 2], row[4 * x + 1], row[4 * x]);
+    default:
+      return RGB(row[3 * x + 2], row[3 * x + 1], row[3 * x]);
   }
 }
 

@@ -1,15 +1,40 @@
 #pragma once
 // The BMP file format of the platform bitmap.
+#include <cstdint>
+
 namespace plat {
 
 class TBitmap;
 class TStream;
 
-// Reads a BMP file from the stream's current position into bitmap. Raises EInvalidGraphic
-// with a message naming what is wrong when the data is not a valid bitmap.
+// Layout of the two headers our writer produces, counted from the start of the file.
+namespace bmp {
+constexpr uint16_t kSignature = 0x4D42;  // "BM"
+constexpr int64_t kFileHeaderSize = 14;
+constexpr int64_t kInfoHeaderSize = 40;
+constexpr int64_t kHeadersSize = kFileHeaderSize + kInfoHeaderSize;
+constexpr int64_t kFileSizeAt = 2;
+constexpr int64_t kPixelsOffsetAt = 10;
+constexpr int64_t kHeaderSizeAt = 14;
+constexpr int64_t kWidthAt = 18;
+constexpr int64_t kHeightAt = 22;
+constexpr int64_t kPlanesAt = 26;
+constexpr int64_t kBitCountAt = 28;
+constexpr int64_t kCompressionAt = 30;
+constexpr int64_t kImageSizeAt = 34;
+constexpr int64_t kXPelsPerMeterAt = 38;
+constexpr int64_t kYPelsPerMeterAt = 42;
+constexpr int64_t kColorsUsedAt = 46;
+}  // namespace bmp
+
+// Reads a BMP file from the stream's current position into bitmap: core (12-byte), info
+// (40-byte) and later (V4, V5) headers, rows bottom-up or top-down, 1, 4, 8, 16, 24 and 32 bits,
+// RLE8, RLE4 and bit-field masks. Raises EInvalidGraphic with a message naming what is wrong
+// when the data is not a valid bitmap; the bitmap is then unchanged. On success the stream
+// stands behind the pixel data.
 void ReadBmp(TStream& stream, TBitmap& bitmap);
 // Writes bitmap as a BMP file (14-byte file header, 40-byte info header, colour table, rows
-// bottom-up) at the stream's current position.
+// bottom-up) at the stream's current position. 15- and 16-bit images are written as 24-bit.
 void WriteBmp(const TBitmap& bitmap, TStream& stream);
 
 }  // namespace plat

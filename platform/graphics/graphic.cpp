@@ -5,7 +5,9 @@
 
 namespace plat {
 
-void TGraphic::Assign(const TGraphic& source) { source.AssignTo(*this); }
+void TGraphic::Assign(const TGraphic& source) {
+  source.AssignTo(*this);
+}
 
 void TGraphic::AssignTo(TGraphic& dest) const {
   throw EConvertError("Cannot assign a " + ClassName() + " to a " + dest.ClassName());
