@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "control/formats/jpeg/exif.h"
+#include "control/formats/jpeg/file_info.h"
 #include "platform/graphics/graphic.h"
 
 namespace plat {
@@ -16,6 +18,8 @@ class TStream;
 }  // namespace plat
 
 namespace pictavo {
+
+struct TOutEntry;  // a directory entry on its way into a file
 
 class TTIFImage : public plat::TGraphic {
  public:
@@ -33,6 +37,9 @@ class TTIFImage : public plat::TGraphic {
   int32_t XDPI = 0;
   int32_t YDPI = 0;
   bool WasCMYK = false;
+  // The page's IPTC file info and EXIF tags: read with the page, written with it.
+  TFileInfo FileInfo;
+  TExif Exif;
 
   // Parses page PageNumber of the TIFF data (the whole stream from its start). Decodes nothing.
   void LoadFromStream(plat::TStream& stream) override;
@@ -72,6 +79,7 @@ class TTIFImage : public plat::TGraphic {
   void ParseEntries(TReadState& r);
   void ApplyDefaults(TReadState& r);
   void ReadStrips(TReadState& r);
+  void ReadExif(TReadState& r);
   void ReadFileInfo(TReadState& r);
 
   // Decoding (tif_decode.cpp).
@@ -88,6 +96,7 @@ class TTIFImage : public plat::TGraphic {
   // Writing (tif_writer.cpp).
   bool MustReencode() const;
   int64_t WriteDirectory(plat::TMemoryStream& file) const;
+  void AddMetadataEntries(std::vector<TOutEntry>& entries) const;
 
   // The page's strips, one after the other as the file stores them (still compressed).
   std::vector<uint8_t> data_;

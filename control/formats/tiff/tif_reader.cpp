@@ -129,6 +129,7 @@ void TTIFImage::LoadFromStream(plat::TStream& stream) {
 
   bigEndian_ = r.file.BigEndian();
   ParseEntries(r);
+  ReadExif(r);
   ApplyDefaults(r);
   ReadStrips(r);
 
@@ -320,6 +321,47 @@ void TTIFImage::ReadStrips(TReadState& r) {
   strips_ = std::move(strips);
 }
 
-void TTIFImage::ReadFileInfo(TReadState&) {}
+void TTIFImage::ReadExif(TReadState& r) {
+  TBEMemoryStream stream(r.file.Bytes());
+  stream.BigEndian = r.file.BigEndian();
+  stream.SetPosition(static_cast<int64_t>(r.ifd));
+  bool found = false;
+  Exif.Clear();
+  Exif.ReadFromStream(stream, found, true);
+  // The layout of this file's pixels is no attribute of the picture: the writers decide it anew.
+  for (const char* name : {"ImageWidth", "ImageLength", "BitsPerSample", "Compression",
+                           "PhotometricInterpretation", "SamplesPerPixel", "PlanarConfiguration"})
+    Exif.DeleteAttribute(name);
+}
+
+void TTIFImage::ReadFileInfo(TReadState& r) {
+  FileInfo.Clear();
+  try {
+    std::vector<uint8_t> blocks;
+    auto range = [&r](const TByteRange& b) {
+      if (!r.file.Holds(b.location, b.length)) throw plat::EReadError("Stream read error");
+      const uint8_t* at = r.file.Data() + b.location;
+      return std::vector<uint8_t>(at, at + b.length);
+    };
+    if (r.Seen(kPhotoshop)) {
+      blocks = range(r.photoshop);
+    } else if (r.Seen(kIptc)) {
+      // The bare IPTC datasets become one resource block 0x0404 named "Caption".
+      std::vector<uint8_t> iptc = range(r.iptc);
+      std::string head = std::string("8BIM\x04\x04\x07", 7) + "Caption";
+      PutDWordBE(head, static_cast<uint32_t>(iptc.size()));
+      blocks.assign(head.begin(), head.end());
+      blocks.insert(blocks.end(), iptc.begin(), iptc.end());
+    } else {
+      return;
+    }
+    TApp14Segment container;
+    container.LoadFromResources(blocks);
+    FileInfo.FromSegment(container);
+    FileInfo.HasFileInfo = container.BlockCount() > 0;
+  } catch (const std::exception&) {
+    // The page loads with the file info it has.
+  }
+}
 
 }  // namespace pictavo

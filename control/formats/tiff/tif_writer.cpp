@@ -1,5 +1,9 @@
 // Encoding a bitmap into a TIFF page and writing pages as little-endian directories.
 #include <algorithm>
+#include <charconv>
+#include <optional>
+#include <string_view>
+#include <tuple>
 
 #include "control/formats/bmp/bmpimage.h"
 #include "control/formats/support/icutils.h"
@@ -11,6 +15,18 @@
 #include "platform/graphics/bitmap.h"
 
 namespace pictavo {
+
+// One directory entry; values that do not fit in the entry go to `data` and are written after
+// the directory, the entry then pointing at them.
+struct TOutEntry {
+  TOutEntry(uint16_t t, uint16_t ty, uint32_t n, uint32_t v = 0) : tag(t), type(ty), count(n), value(v) {}
+  uint16_t tag;
+  uint16_t type;
+  uint32_t count;
+  uint32_t value;
+  std::vector<uint8_t> data;
+  int64_t valuePosition = 0;
+};
 
 namespace {
 
@@ -55,33 +71,30 @@ class TOut {
   plat::TMemoryStream& s_;
 };
 
-// One directory entry; values that do not fit in the entry go to `data` and are written after
-// the directory, the entry then pointing at them.
-struct TOutEntry {
-  TOutEntry(uint16_t t, uint16_t ty, uint32_t n, uint32_t v = 0) : tag(t), type(ty), count(n), value(v) {}
-  uint16_t tag;
-  uint16_t type;
-  uint32_t count;
-  uint32_t value;
-  std::vector<uint8_t> data;
-  int64_t valuePosition = 0;
-};
-
 void AppendLE(std::vector<uint8_t>& out, uint32_t v, int bytes) {
   for (int i = 0; i < bytes; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
 }
 
 TOutEntry Inline(uint16_t tag, uint16_t type, uint32_t value) { return {tag, type, 1, value}; }
 
-TOutEntry Values(uint16_t tag, uint16_t type, const std::vector<uint32_t>& values) {
-  TOutEntry e{tag, type, static_cast<uint32_t>(values.size())};
-  int size = static_cast<int>(TypeSize(type));
-  if (values.size() * size <= 4) {
-    for (size_t i = 0; i < values.size(); ++i) e.value |= values[i] << (8 * size * i);
+// Values of four bytes or less sit in the entry itself, as the format requires.
+TOutEntry Blob(uint16_t tag, uint16_t type, uint32_t count, std::vector<uint8_t> bytes) {
+  TOutEntry e(tag, type, count);
+  if (bytes.size() <= 4) {
+    for (size_t i = 0; i < bytes.size(); ++i) e.value |= uint32_t{bytes[i]} << (8 * i);
   } else {
-    for (uint32_t v : values) AppendLE(e.data, v, size);
+    e.data = std::move(bytes);
   }
   return e;
+}
+
+TOutEntry Values(uint16_t tag, uint16_t type, const std::vector<uint32_t>& values) {
+  std::vector<uint8_t> bytes;
+  // RATIONAL values are written as their two LONG halves.
+  int size = type == kTypeRational ? 4 : static_cast<int>(TypeSize(type));
+  for (uint32_t v : values) AppendLE(bytes, v, size);
+  uint32_t count = static_cast<uint32_t>(type == kTypeRational ? values.size() / 2 : values.size());
+  return Blob(tag, type, count, std::move(bytes));
 }
 
 uint32_t Dpi(int32_t dpi) { return static_cast<uint32_t>(std::clamp(dpi, 0, 4294967)); }
@@ -213,9 +226,92 @@ int64_t TTIFImage::WriteIFD(plat::TMemoryStream& file) const {
   return page.WriteDirectory(file);
 }
 
+namespace {
+
+// An 8-bit text with its terminating zero.
+TOutEntry Ascii(uint16_t tag, const std::string& text) {
+  std::vector<uint8_t> bytes(text.begin(), text.end());
+  bytes.push_back(0);
+  return Blob(tag, kTypeAscii, static_cast<uint32_t>(bytes.size()), std::move(bytes));
+}
+
+std::optional<uint32_t> Integer(std::string_view text) {
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  uint32_t value = 0;
+  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size() || text.empty()) return std::nullopt;
+  return value;
+}
+
+// Integers separated by commas (and "/" within a rational), exactly `count` of them.
+std::optional<std::vector<uint32_t>> Integers(const std::string& text, size_t count) {
+  std::vector<uint32_t> values;
+  size_t start = 0;
+  for (size_t i = 0; i <= text.size(); ++i) {
+    if (i < text.size() && text[i] != ',' && text[i] != '/') continue;
+    std::optional<uint32_t> v = Integer(std::string_view(text).substr(start, i - start));
+    if (!v) return std::nullopt;
+    values.push_back(*v);
+    start = i + 1;
+  }
+  if (values.size() != count) return std::nullopt;
+  return values;
+}
+
+// Order in which the values of the entries follow the strips.
+int ValueRank(const TOutEntry& e) {
+  switch (e.tag) {
+    case 279: return 1;
+    case 282: return 2;
+    case 283: return 3;
+    case 320: return 4;
+    case 34377: return 5;
+    case 33723: return 6;
+    default: return e.type == kTypeAscii ? 7 : 8;
+  }
+}
+
+}  // namespace
+
+void TTIFImage::AddMetadataEntries(std::vector<TOutEntry>& entries) const {
+  auto text = [this](const char* name) { return Exif.Value(name); };
+  for (auto [tag, name] : {std::pair<uint16_t, const char*>{270, "ImageDescription"},
+                           {271, "Make"}, {272, "Model"}, {305, "Software"}, {306, "DateTime"},
+                           {315, "Artist"}, {33432, "Copyright"}})
+    if (!text(name).empty()) entries.push_back(Ascii(tag, text(name)));
+  for (auto [tag, name] : {std::pair<uint16_t, const char*>{274, "Orientation"},
+                           {531, "YCbCrPositioning"}})
+    if (auto v = Integer(text(name))) entries.push_back(Inline(tag, kTypeShort, *v));
+  if (auto v = Integers(text("YCbCrSubSampling"), 2))
+    entries.push_back(Values(530, kTypeShort, *v));
+  for (auto [tag, name, count] : {std::tuple<uint16_t, const char*, size_t>{318, "WhitePoint", 2},
+                                  {319, "PrimaryChromaticities", 6},
+                                  {529, "YCbCrCoefficients", 3},
+                                  {532, "ReferenceBlackWhite", 6}})
+    if (auto v = Integers(text(name), 2 * count)) entries.push_back(Values(tag, kTypeRational, *v));
+
+  if (!FileInfo.HasFileInfo) return;
+  TApp14Segment container = FileInfo.ToSegment();
+  std::string resources = container.ResourceBytes();
+  entries.push_back(Blob(34377, kTypeByte, static_cast<uint32_t>(resources.size()),
+                         {resources.begin(), resources.end()}));
+  // Tag 33723 holds the IPTC datasets alone: the data of the first block, after its 18-byte
+  // header ("8BIM", id, name "Caption", size).
+  if (container.BlockCount() > 0 && container.Block(0).ID() == kIptcResourceID) {
+    size_t size = static_cast<size_t>(container.Block(0).DataSize());
+    if (size > 0 && resources.size() >= 18 + size) {
+      std::vector<uint8_t> iptc(resources.begin() + 18, resources.begin() + 18 + size);
+      iptc.resize((iptc.size() + 3) / 4 * 4, 0);
+      entries.push_back(Blob(33723, kTypeLong, static_cast<uint32_t>(iptc.size() / 4), iptc));
+    }
+  }
+}
+
 int64_t TTIFImage::WriteDirectory(plat::TMemoryStream& file) const {
   file.Seek(0, plat::SeekOrigin::End);
   TOut out(file);
+  out.AlignWord();
 
   std::vector<uint32_t> bits(bitsPerSample_.begin(), bitsPerSample_.end());
   std::vector<uint32_t> counts;
@@ -227,19 +323,22 @@ int64_t TTIFImage::WriteDirectory(plat::TMemoryStream& file) const {
   entries.push_back(Values(258, kTypeShort, bits));
   entries.push_back(Inline(259, kTypeShort, Compression));
   entries.push_back(Inline(262, kTypeShort, photometric_));
-  const size_t stripOffsetsIndex = entries.size();
-  entries.push_back({273, kTypeLong, static_cast<uint32_t>(strips_.size())});
+  entries.push_back(TOutEntry(273, kTypeLong, static_cast<uint32_t>(strips_.size())));
   entries.push_back(Inline(277, kTypeShort, samplesPerPixel_));
   entries.push_back(Inline(278, kTypeLong, rowsPerStrip_));
   entries.push_back(Values(279, kTypeLong, counts));
   entries.push_back(Values(282, kTypeRational, {Dpi(XDPI) * 1000, 1000}));
   entries.push_back(Values(283, kTypeRational, {Dpi(YDPI) * 1000, 1000}));
-  entries.push_back(Inline(284, kTypeShort, 1));
+  entries.push_back(Inline(284, kTypeShort, 1));  // the strips hold whole pixels
   entries.push_back(Inline(296, kTypeShort, 2));
   if (photometric_ == 3)
     entries.push_back(Values(320, kTypeShort, {colorMap_.begin(), colorMap_.end()}));
+  AddMetadataEntries(entries);
+  std::stable_sort(entries.begin(), entries.end(),
+                   [](const TOutEntry& a, const TOutEntry& b) { return a.tag < b.tag; });
 
-  out.U16(static_cast<uint16_t>(entries.size()));
+  const int64_t countPosition = out.Position();
+  out.U16(0);
   for (TOutEntry& e : entries) {
     out.U16(e.tag);
     out.U16(e.type);
@@ -247,31 +346,49 @@ int64_t TTIFImage::WriteDirectory(plat::TMemoryStream& file) const {
     e.valuePosition = out.Position();
     out.U32(e.value);
   }
-  const int64_t nextIfdPosition = out.Position();
-  out.U32(0);
+  int64_t nextIfdPosition = 0;
+  int pointers = 0;
+  Exif.WriteToStream(file, true, nextIfdPosition, pointers, out.Position());
+  if (pointers == 0) {
+    nextIfdPosition = out.Position();
+    out.U32(0);
+  }
+  file.SetPosition(countPosition);
+  out.U16(static_cast<uint16_t>(entries.size() + static_cast<size_t>(pointers)));
+  file.Seek(0, plat::SeekOrigin::End);
+  out.AlignWord();
 
-  // Values in the order: BitsPerSample, strips, StripByteCounts, resolutions, ColorMap.
-  auto writeValue = [&out](TOutEntry& e) {
+  auto writeValue = [&out](const TOutEntry& e) {
     if (e.data.empty()) return;
     out.Patch32(e.valuePosition, static_cast<uint32_t>(out.Position()));
     out.Bytes(e.data);
     out.AlignWord();
   };
-  writeValue(entries[2]);
+  auto entry = [&entries](uint16_t tag) -> TOutEntry& {
+    return *std::find_if(entries.begin(), entries.end(),
+                         [tag](const TOutEntry& e) { return e.tag == tag; });
+  };
+  writeValue(entry(258));
   std::vector<uint32_t> positions;
   for (const TStrip& s : strips_) {
     positions.push_back(static_cast<uint32_t>(out.Position()));
     out.Bytes(data_.data() + s.offset, static_cast<size_t>(s.size));
     out.AlignWord();
   }
-  TOutEntry& offsets = entries[stripOffsetsIndex];
+  TOutEntry& offsets = entry(273);
   if (positions.size() == 1) {
     out.Patch32(offsets.valuePosition, positions[0]);
   } else {
     for (uint32_t p : positions) AppendLE(offsets.data, p, 4);
     writeValue(offsets);
   }
-  for (size_t i = stripOffsetsIndex + 1; i < entries.size(); ++i) writeValue(entries[i]);
+  std::vector<const TOutEntry*> rest;
+  for (const TOutEntry& e : entries)
+    if (e.tag != 258 && e.tag != 273) rest.push_back(&e);
+  std::stable_sort(rest.begin(), rest.end(), [](const TOutEntry* a, const TOutEntry* b) {
+    return ValueRank(*a) < ValueRank(*b);
+  });
+  for (const TOutEntry* e : rest) writeValue(*e);
   out.AlignWord();
   file.SetSize(out.Position());
   return nextIfdPosition;

@@ -1,6 +1,6 @@
 #include "control/formats/tiff/tiff_file.h"
 
-#include "platform/base/exceptions.h"
+#include "control/formats/jpeg/be_stream.h"
 
 namespace pictavo {
 
@@ -34,22 +34,16 @@ bool TTiffBytes::ReadHeader() {
   return U16(2) == 42;
 }
 
-void TTiffBytes::Need(uint64_t position, uint64_t length) const {
-  if (!Holds(position, length)) throw plat::EReadError("Stream read error");
-}
-
 uint16_t TTiffBytes::U16(uint64_t position) const {
-  Need(position, 2);
-  const uint8_t* p = bytes_.data() + position;
-  return bigEndian_ ? static_cast<uint16_t>(p[0] << 8 | p[1])
-                    : static_cast<uint16_t>(p[1] << 8 | p[0]);
+  TByteCursor cursor(bytes_, bigEndian_);
+  cursor.Seek(position);
+  return cursor.Word();
 }
 
 uint32_t TTiffBytes::U32(uint64_t position) const {
-  Need(position, 4);
-  const uint8_t* p = bytes_.data() + position;
-  uint32_t a = p[0], b = p[1], c = p[2], d = p[3];
-  return bigEndian_ ? (a << 24 | b << 16 | c << 8 | d) : (d << 24 | c << 16 | b << 8 | a);
+  TByteCursor cursor(bytes_, bigEndian_);
+  cursor.Seek(position);
+  return cursor.DWord();
 }
 
 uint32_t TTiffBytes::Value(uint16_t type, uint64_t position) const {

@@ -63,8 +63,6 @@ class TTiffBytes {
   uint32_t NextIfd(uint64_t ifd) const { return U32(NextIfdPosition(ifd)); }
 
  private:
-  void Need(uint64_t position, uint64_t length) const;
-
   std::vector<uint8_t> bytes_;
   bool bigEndian_ = false;
 };
