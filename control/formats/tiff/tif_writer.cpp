@@ -232,7 +232,8 @@ namespace {
 TOutEntry Ascii(uint16_t tag, const std::string& text) {
   std::vector<uint8_t> bytes(text.begin(), text.end());
   bytes.push_back(0);
-  return Blob(tag, kTypeAscii, static_cast<uint32_t>(bytes.size()), std::move(bytes));
+  const uint32_t count = static_cast<uint32_t>(bytes.size());
+  return Blob(tag, kTypeAscii, count, std::move(bytes));
 }
 
 std::optional<uint32_t> Integer(std::string_view text) {
