@@ -8,6 +8,7 @@
 
 #include "control/formats/bmp/bmpimage.h"
 #include "control/formats/tiff/tif_image.h"
+#include "platform/base/exceptions.h"
 #include "graphics/referee.h"
 #include "platform/base/streams.h"
 
