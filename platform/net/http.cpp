@@ -1,0 +1,102 @@
+#include "platform/net/http.h"
+
+#include <curl/curl.h>
+
+#include <memory>
+#include <mutex>
+
+namespace plat::net {
+namespace {
+
+std::mutex g_timeouts_mutex;
+Timeouts g_timeouts;
+
+void InitCurlOnce() {
+  static std::once_flag once;
+  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+size_t CollectBody(char* data, size_t size, size_t count, void* out) {
+  auto* body = static_cast<std::vector<uint8_t>*>(out);
+  body->insert(body->end(), data, data + size * count);
+  return size * count;
+}
+
+struct CurlDeleter {
+  void operator()(CURL* c) const { curl_easy_cleanup(c); }
+};
+struct ListDeleter {
+  void operator()(curl_slist* l) const { curl_slist_free_all(l); }
+};
+
+}  // namespace
+
+Timeouts DefaultTimeouts() {
+  std::lock_guard lock(g_timeouts_mutex);
+  return g_timeouts;
+}
+
+void SetDefaultTimeouts(const Timeouts& timeouts) {
+  std::lock_guard lock(g_timeouts_mutex);
+  g_timeouts = timeouts;
+}
+
+HttpResponse Perform(const HttpRequest& request) {
+  InitCurlOnce();
+  HttpResponse response;
+  std::unique_ptr<CURL, CurlDeleter> curl(curl_easy_init());
+  if (!curl) {
+    response.error = "cannot start a transfer";
+    return response;
+  }
+  CURL* c = curl.get();
+  const Timeouts t = DefaultTimeouts();
+  curl_easy_setopt(c, CURLOPT_URL, request.url.c_str());
+  curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 0L);
+  curl_easy_setopt(c, CURLOPT_SSL_VERIFYPEER, 1L);
+  curl_easy_setopt(c, CURLOPT_SSL_VERIFYHOST, 2L);
+  curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
+  curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT, t.connectSeconds);
+  curl_easy_setopt(c, CURLOPT_LOW_SPEED_LIMIT, t.lowSpeedBytes);
+  curl_easy_setopt(c, CURLOPT_LOW_SPEED_TIME, t.lowSpeedSeconds);
+  curl_easy_setopt(c, CURLOPT_USERAGENT, "");
+  curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, &CollectBody);
+  curl_easy_setopt(c, CURLOPT_WRITEDATA, &response.body);
+  if (!request.user.empty()) {
+    curl_easy_setopt(c, CURLOPT_HTTPAUTH, CURLAUTH_BASIC);
+    curl_easy_setopt(c, CURLOPT_USERNAME, request.user.c_str());
+    curl_easy_setopt(c, CURLOPT_PASSWORD, request.password.c_str());
+  }
+  std::unique_ptr<curl_slist, ListDeleter> headers;
+  for (const std::string& h : request.headers)
+    headers.reset(curl_slist_append(headers.release(), h.c_str()));
+  // No "Expect: 100-continue" round trip before a body.
+  if (request.method == "POST") headers.reset(curl_slist_append(headers.release(), "Expect:"));
+  curl_easy_setopt(c, CURLOPT_HTTPHEADER, headers.get());
+  if (request.method == "POST") {
+    curl_easy_setopt(c, CURLOPT_POST, 1L);
+    curl_easy_setopt(c, CURLOPT_POSTFIELDS, request.body.data());
+    curl_easy_setopt(c, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(request.body.size()));
+  } else {
+    curl_easy_setopt(c, CURLOPT_HTTPGET, 1L);
+    // Always from the server, never from a cache on the way.
+    headers.reset(curl_slist_append(headers.release(), "Cache-Control: no-cache"));
+    headers.reset(curl_slist_append(headers.release(), "Pragma: no-cache"));
+    curl_easy_setopt(c, CURLOPT_HTTPHEADER, headers.get());
+  }
+
+  const CURLcode rc = curl_easy_perform(c);
+  long status = 0;
+  curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &status);
+  response.answered = status != 0;
+  response.status = static_cast<int32_t>(status);
+  response.complete = rc == CURLE_OK;
+  if (rc != CURLE_OK) response.error = curl_easy_strerror(rc);
+  const char* type = nullptr;
+  if (curl_easy_getinfo(c, CURLINFO_CONTENT_TYPE, &type) == CURLE_OK && type)
+    response.contentType = type;
+  return response;
+}
+
+}  // namespace plat::net

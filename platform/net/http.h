@@ -1,0 +1,42 @@
+#pragma once
+// HTTP and HTTPS transfers on libcurl, blocking the calling thread. Certificates are verified;
+// a connection that cannot be made in time, or a transfer that stalls, ends with an error
+// instead of freezing the program. Redirects are not followed: a 3xx answer is the result.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace plat::net {
+
+struct Timeouts {
+  long connectSeconds = 30;
+  // A transfer slower than lowSpeedBytes per second for lowSpeedSeconds is abandoned.
+  long lowSpeedBytes = 1;
+  long lowSpeedSeconds = 60;
+};
+
+// The timeouts every transfer uses (tests shorten them).
+Timeouts DefaultTimeouts();
+void SetDefaultTimeouts(const Timeouts& timeouts);
+
+struct HttpRequest {
+  std::string method = "GET";
+  std::string url;                   // http or https only; carries no user name or password
+  std::vector<std::string> headers;  // complete header lines without CR LF
+  std::vector<uint8_t> body;
+  std::string user, password;  // basic authentication when user is not empty
+};
+
+struct HttpResponse {
+  bool answered = false;  // a status line arrived
+  bool complete = false;  // the whole exchange finished without a transport error
+  int32_t status = 0;
+  std::string contentType;
+  std::vector<uint8_t> body;
+  std::string error;  // the transport error, when there was one
+};
+
+// Performs the request. Never throws for network failures; they show in the response.
+HttpResponse Perform(const HttpRequest& request);
+
+}  // namespace plat::net

@@ -1,0 +1,76 @@
+"""A loopback HTTP(S) server for the transfer tests.
+
+usage: loopback_server.py <scratch dir> [certificate key]
+Binds 127.0.0.1 on a free port, prints the port on the first line of stdout and serves until
+killed. Uploads are parsed with the email package and described in <scratch dir>/upload.txt.
+"""
+import email.parser
+import email.policy
+import http.server
+import os
+import ssl
+import sys
+import time
+
+SCRATCH = sys.argv[1]
+
+
+class Handler(http.server.BaseHTTPRequestHandler):
+    protocol_version = "HTTP/1.1"
+
+    def log_message(self, *args):
+        pass
+
+    def answer(self, status, body, content_type="text/plain", extra=()):
+        self.send_response(status)
+        self.send_header("Content-Type", content_type)
+        self.send_header("Content-Length", str(len(body)))
+        for name, value in extra:
+            self.send_header(name, value)
+        self.end_headers()
+        self.wfile.write(body)
+
+    def do_GET(self):
+        with open(os.path.join(SCRATCH, "requests.txt"), "a") as log:
+            log.write("GET %s %s\n" % (self.path, self.headers.get("Authorization", "-")))
+        if self.path.startswith("/ok"):
+            self.answer(200, b"hello", "text/plain; charset=utf-8")
+        elif self.path == "/redirect":
+            self.answer(302, b"moved", extra=[("Location", "/ok")])
+        elif self.path == "/stall":
+            self.send_response(200)
+            self.send_header("Content-Length", "1000")
+            self.end_headers()
+            self.wfile.write(b"x")
+            self.wfile.flush()
+            time.sleep(30)
+        else:
+            self.answer(404, b"nope")
+
+    def do_POST(self):
+        length = int(self.headers.get("Content-Length", "0"))
+        body = self.rfile.read(length)
+        with open(os.path.join(SCRATCH, "upload.bin"), "wb") as raw:
+            raw.write(body)
+        head = ("Content-Type: %s\r\n\r\n" % self.headers["Content-Type"]).encode()
+        message = email.parser.BytesParser(policy=email.policy.HTTP).parsebytes(head + body)
+        lines = ["path %s" % self.path]
+        for part in message.iter_parts():
+            lines.append("part %s|%s|%s|%s" % (
+                part.get_param("name", header="content-disposition"),
+                part.get_filename() or "-",
+                part.get("Content-Type", "-"),
+                part.get_payload(decode=True).hex()))
+        with open(os.path.join(SCRATCH, "upload.txt"), "w") as out:
+            out.write("\n".join(lines) + "\n")
+        self.answer(200 if self.path == "/upload" else 500, b"stored")
+
+
+server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+server.daemon_threads = True
+if len(sys.argv) > 3:
+    context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+    context.load_cert_chain(sys.argv[2], sys.argv[3])
+    server.socket = context.wrap_socket(server.socket, server_side=True)
+print(server.server_address[1], flush=True)
+server.serve_forever()
