@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <set>
 
+#include "control/formats/support/webprocs.h"
 #include "control/formats/tiff/tiff_file.h"
 #include "platform/base/exceptions.h"
 #include "platform/base/streams.h"
@@ -219,9 +220,23 @@ int32_t CountTIFPagesInStream(plat::TStream& stream) {
   return CountPages(f);
 }
 
-int32_t CountTIFPages(const std::string& fileName, const std::string&, const std::string&) {
-  TTiffBytes f(plat::ReadWholeFile(fileName));
-  return CountPages(f);
+int32_t CountTIFPages(const std::string& fileName, const std::string& userName,
+                      const std::string& password) {
+  const std::string scheme = Lower(fileName.substr(0, 8));
+  if (scheme.rfind("http://", 0) != 0 && scheme.rfind("https://", 0) != 0) {
+    TTiffBytes f(plat::ReadWholeFile(fileName));
+    return CountPages(f);
+  }
+  plat::TMemoryStream data;
+  int32_t status = 0;
+  std::string contentType;
+  bool fetched = false;
+  try {
+    fetched = webprocs::HTTPGet(fileName, userName, password, status, contentType, data);
+  } catch (const plat::Exception&) {
+  }
+  if (!fetched) throw plat::EInvalidGraphic("Cannot access TIF file at given URL.");
+  return CountTIFPagesInStream(data);
 }
 
 }  // namespace pictavo
