@@ -190,5 +190,29 @@ TEST_F(TiffPages, CyclicChainEnds) {
   }
 }
 
+// Counting the pages of a TIFF at an address: a loopback server answers two requests and ends.
+TEST_F(TiffPages, CountTIFPagesOverHttp) {
+  setenv("XDG_CONFIG_HOME", dir_.File("config").c_str(), 1);
+  const std::string server =
+      "python3 -c \"import http.server,functools,sys;"
+      "h=functools.partial(http.server.SimpleHTTPRequestHandler,directory=sys.argv[1]);"
+      "h.log_message=lambda *a:None;"
+      "s=http.server.HTTPServer(('127.0.0.1',0),h);print(s.server_port,flush=True);"
+      "[s.handle_request() for _ in range(2)]\" '" + dir_.File("") + "'";
+  FILE* pipe = popen(server.c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  int port = 0;
+  ASSERT_EQ(fscanf(pipe, "%d", &port), 1);
+  const std::string base = "HTTP://127.0.0.1:" + std::to_string(port) + "/";
+  EXPECT_EQ(pictavo::CountTIFPages(base + "three.tif", "", ""), 3);
+  try {
+    pictavo::CountTIFPages(base + "missing.tif", "", "");
+    ADD_FAILURE() << "no error";
+  } catch (const plat::EInvalidGraphic& e) {
+    EXPECT_STREQ(e.what(), "Cannot access TIF file at given URL.");
+  }
+  pclose(pipe);
+}
+
 }  // namespace
 }  // namespace velmora_test
