@@ -28,8 +28,8 @@ PICTAVO_GET(ImageCount) {
   if (ext == ".tif" || ext == ".tiff")
     return call.Return(CountTIFPages(name, plat::Utf16ToUtf8(box.View().URLUserName),
                                      plat::Utf16ToUtf8(box.View().URLPassword)));
-  for (const char* single : {".bmp", ".gif", ".pcx", ".png", ".jpg", ".jpeg", ".jpe", ".wbmp",
-                             ".wbm", ".psd"})
+  for (const char* single :
+       {".bmp", ".gif", ".pcx", ".png", ".jpg", ".jpeg", ".jpe", ".wbmp", ".wbm", ".psd"})
     if (ext == single) {
       if (!plat::FileExists(name)) throw plat::EInvalidGraphic("File not found");
       return call.Return(int32_t{1});

@@ -18,7 +18,8 @@ plat::TBitmap FaxPicture(int width, int height) {
   for (int y = 0; y < height; ++y) {
     uint8_t* row = bmp.ScanLine(y);
     for (int x = 0; x < width; ++x) {
-      bool black = ((x + y) / 13) % 4 == 0 || (x * 31 + y * y) % 211 < 9 || (y % 7 == 3 && x > width / 3);
+      bool black =
+          ((x + y) / 13) % 4 == 0 || (x * 31 + y * y) % 211 < 9 || (y % 7 == 3 && x > width / 3);
       if (!black) row[x / 8] |= static_cast<uint8_t>(0x80 >> (x % 8));
     }
   }

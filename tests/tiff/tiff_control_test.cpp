@@ -24,7 +24,9 @@ MemberOutcome Invoke(TImageBox& box, const char* name, Accessor accessor,
   return outcome;
 }
 
-std::u16string Wide(const std::string& s) { return std::u16string(s.begin(), s.end()); }
+std::u16string Wide(const std::string& s) {
+  return std::u16string(s.begin(), s.end());
+}
 
 class TiffControl : public testing::Test {
  protected:
@@ -72,17 +74,15 @@ TEST_F(TiffControl, SavesByExtensionWithTheCompressionProperty) {
     int64_t code;
     const char* scheme;
     const char* photometric;
-  } cases[] = {{0, "None", "RGB color"},
-               {1, "PackBits", "RGB color"},
-               {2, "CCITT Group 4", "min-is-white"}};
+  } cases[] = {
+      {0, "None", "RGB color"}, {1, "PackBits", "RGB color"}, {2, "CCITT Group 4", "min-is-white"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.scheme);
     ASSERT_EQ(Invoke(box, "Compression", Accessor::Put, {c.code}).hresult, pictavo::kSOk);
     const std::string out = dir_.File("out.TIFF");
     ASSERT_EQ(Invoke(box, "SaveToFile", Accessor::Call, {Wide(out)}).hresult, pictavo::kSOk);
     const std::string info = Capture("tiffinfo '" + out + "' 2>&1");
-    EXPECT_NE(info.find(std::string("Compression Scheme: ") + c.scheme), std::string::npos)
-        << info;
+    EXPECT_NE(info.find(std::string("Compression Scheme: ") + c.scheme), std::string::npos) << info;
     EXPECT_NE(info.find(c.photometric), std::string::npos) << info;
   }
   // The Group 4 save left the image black and white; it reads back as such.

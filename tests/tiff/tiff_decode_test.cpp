@@ -120,8 +120,8 @@ TEST_F(TiffDecodeTable, Fax2TiffPagesDecode) {
   ASSERT_LE(offset + count, bytes.size());
   WriteBytes(dir_->File("raw.fax"),
              std::vector<uint8_t>(bytes.begin() + offset, bytes.begin() + offset + count));
-  for (const char* options : {"-M -1 -X 173", "-M -1 -X 173 -8", "-M -1 -X 173 -5 -a",
-                              "-M -1 -X 173 -6 -p"}) {
+  for (const char* options :
+       {"-M -1 -X 173", "-M -1 -X 173 -8", "-M -1 -X 173 -5 -a", "-M -1 -X 173 -6 -p"}) {
     SCOPED_TRACE(options);
     ASSERT_TRUE(Shell(*dir_, std::string("fax2tiff ") + options + " -o fax.tif raw.fax"));
     RgbaImage theirs = ReadWithImageMagick(*dir_, dir_->File("fax.tif"));

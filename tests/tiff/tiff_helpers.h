@@ -8,8 +8,8 @@
 
 #include "control/formats/bmp/bmpimage.h"
 #include "control/formats/tiff/tif_image.h"
-#include "platform/base/exceptions.h"
 #include "graphics/referee.h"
+#include "platform/base/exceptions.h"
 #include "platform/base/streams.h"
 
 namespace velmora_test {

@@ -198,7 +198,8 @@ TEST_F(TiffPages, CountTIFPagesOverHttp) {
       "h=functools.partial(http.server.SimpleHTTPRequestHandler,directory=sys.argv[1]);"
       "h.log_message=lambda *a:None;"
       "s=http.server.HTTPServer(('127.0.0.1',0),h);print(s.server_port,flush=True);"
-      "[s.handle_request() for _ in range(2)]\" '" + dir_.File("") + "'";
+      "[s.handle_request() for _ in range(2)]\" '" +
+      dir_.File("") + "'";
   FILE* pipe = popen(server.c_str(), "r");
   ASSERT_NE(pipe, nullptr);
   int port = 0;

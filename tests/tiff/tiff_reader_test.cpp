@@ -136,8 +136,10 @@ TEST(TiffReader, TagMessages) {
       {TiffBuilder::Grey(4, 3).Set(279, 4, {13}), "TIFF file checksum error"},
       {TiffBuilder::Grey(4, 3).Set(262, 3, {3}).Set(320, 3, std::vector<uint32_t>(100, 0)),
        "TIFF file error in palette image data"},
-      {TiffBuilder::Grey(4, 3).Set(262, 3, {3}).Set(258, 3, {1}).Set(320, 3,
-                                                                     std::vector<uint32_t>(6, 0)),
+      {TiffBuilder::Grey(4, 3)
+           .Set(262, 3, {3})
+           .Set(258, 3, {1})
+           .Set(320, 3, std::vector<uint32_t>(6, 0)),
        "TIFF file colour depth not supported"},
   };
   for (const Case& c : cases) EXPECT_EQ(ErrorOf(c.file.Bytes()), c.message);
@@ -187,8 +189,11 @@ TEST(TiffReader, StripArraysMustHoldEveryStrip) {
   EXPECT_EQ(ErrorOf(TiffBuilder::Grey(4, 3).Set(278, 3, {1}).Bytes()),
             "TIFF file has errors in strip counts");
   // A byte-count array pointing outside the file.
-  std::vector<uint8_t> bytes =
-      TiffBuilder::Grey(4, 3).Set(278, 3, {1}).Set(279, 4, {4, 4, 4}).Set(273, 4, {0, 4, 8}).Bytes();
+  std::vector<uint8_t> bytes = TiffBuilder::Grey(4, 3)
+                                   .Set(278, 3, {1})
+                                   .Set(279, 4, {4, 4, 4})
+                                   .Set(273, 4, {0, 4, 8})
+                                   .Bytes();
   bytes.resize(bytes.size() - 12 - 24);  // cuts the pixels and the two arrays
   EXPECT_EQ(ErrorOf(bytes).substr(0, 13), "Error in TIFF");
 }

@@ -105,9 +105,9 @@ TEST(TiffWriter, WriteTableIsCleanAndLibtiffDecodesOurPixels) {
       EXPECT_NE(info.find(photometricNames[photometric]), std::string::npos) << info;
       const char* compressionNames[] = {"None", "PackBits", "CCITT Group 4"};
       EXPECT_NE(info.find(std::string("Compression Scheme: ") +
-                          compressionNames[expectedCompression == 1       ? 0
+                          compressionNames[expectedCompression == 1   ? 0
                                            : expectedCompression == 4 ? 2
-                                                                          : 1]),
+                                                                      : 1]),
                 std::string::npos)
           << info;
 
@@ -160,8 +160,8 @@ TEST(TiffWriter, MetadataLandsInExifSubIfdIptcAndCopyright) {
       << dump;
 
   const std::string tags = Capture(
-      "exiftool -s -s -s -Copyright -Make -ExposureTime -Caption-Abstract -Keywords -URL '" +
-      file + "'");
+      "exiftool -s -s -s -Copyright -Make -ExposureTime -Caption-Abstract -Keywords -URL '" + file +
+      "'");
   EXPECT_EQ(tags, "ABCD\nVelmora camera\n1/250\nA caption\none, two\nhttp://example.com/x\n")
       << tags;
 

@@ -11,7 +11,9 @@ namespace pictavo {
 
 namespace {
 
-[[noreturn]] void Corrupt() { throw plat::EInvalidGraphic("TIFF file image data corrupted"); }
+[[noreturn]] void Corrupt() {
+  throw plat::EInvalidGraphic("TIFF file image data corrupted");
+}
 
 // A run-length code of T.4: `bits` holds the code right-aligned, `length` its number of bits.
 struct TRunCode {
@@ -397,7 +399,8 @@ void EncodeRow(TBitWriter& out, const TChanges& ref, const TChanges& cur, uint32
     TReferencePoints b = FindReference(ref, a0, colour, width);
     int64_t b1 = b.b1;
     // A reference line ending in the opposite colour has no real b1 there: code horizontally.
-    if (!b.found && static_cast<int>(ref.size() & 1) != colour) b1 = static_cast<int64_t>(width) + 10;
+    if (!b.found && static_cast<int>(ref.size() & 1) != colour)
+      b1 = static_cast<int64_t>(width) + 10;
     if (b.found && static_cast<int64_t>(b.b2) < a1) {
       out.Put(0x1, 4);
       a0 = b.b2;
@@ -418,8 +421,8 @@ void EncodeRow(TBitWriter& out, const TChanges& ref, const TChanges& cur, uint32
 
 }  // namespace
 
-void DecodeModifiedHuffman(std::vector<uint8_t>& out, std::span<const uint8_t> strip,
-                           uint32_t rows, const TFaxPage& page) {
+void DecodeModifiedHuffman(std::vector<uint8_t>& out, std::span<const uint8_t> strip, uint32_t rows,
+                           const TFaxPage& page) {
   TFaxDecoder decoder(out, strip, page);
   for (uint32_t r = 0; r < rows; ++r) {
     decoder.Input().AlignToByte();

@@ -30,8 +30,8 @@ struct TFaxPage {
 
 // Each decoder appends the strip's rows to `out`, (width + 7) / 8 bytes a row, and never reads
 // beyond `strip`. Corrupt data raises EInvalidGraphic "TIFF file image data corrupted".
-void DecodeModifiedHuffman(std::vector<uint8_t>& out, std::span<const uint8_t> strip,
-                           uint32_t rows, const TFaxPage& page);
+void DecodeModifiedHuffman(std::vector<uint8_t>& out, std::span<const uint8_t> strip, uint32_t rows,
+                           const TFaxPage& page);
 // twoDimensional: T4Options bit 0, every row is an EOL followed by a 1-D/2-D tag bit.
 void DecodeGroup3(std::vector<uint8_t>& out, std::span<const uint8_t> strip, uint32_t rows,
                   const TFaxPage& page, bool twoDimensional);

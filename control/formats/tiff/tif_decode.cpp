@@ -17,7 +17,9 @@ namespace pictavo {
 
 namespace {
 
-[[noreturn]] void Fail(const char* message) { throw plat::EInvalidGraphic(message); }
+[[noreturn]] void Fail(const char* message) {
+  throw plat::EInvalidGraphic(message);
+}
 
 constexpr char kCorrupt[] = "TIFF file image data corrupted";
 
@@ -291,8 +293,7 @@ void TTIFImage::AssignTo(plat::TGraphic& dest) const {
       DecodeColour(image, false);
       break;
     case 3:
-      if (!single || (bitsPerSample_[0] != 1 && bitsPerSample_[0] != 4 &&
-                      bitsPerSample_[0] != 8) ||
+      if (!single || (bitsPerSample_[0] != 1 && bitsPerSample_[0] != 4 && bitsPerSample_[0] != 8) ||
           colorMap_.size() < 3 * (size_t{1} << bitsPerSample_[0]))
         Fail("TIFF file error in palette image data");
       DecodePalette(image);

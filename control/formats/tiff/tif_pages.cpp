@@ -38,9 +38,9 @@ struct TIfdWalk {
   int32_t visited = 0;
   bool endedAtZero = false;  // a next-directory offset of 0, or one leading back into the chain
   bool looped = false;
-  bool marked = false;       // a StripByteCounts entry of a type other than SHORT or LONG
-  bool sumReached = false;   // the strip byte counts seen add up to the file size
-  bool unreadable = false;   // a directory or offset outside the file
+  bool marked = false;      // a StripByteCounts entry of a type other than SHORT or LONG
+  bool sumReached = false;  // the strip byte counts seen add up to the file size
+  bool unreadable = false;  // a directory or offset outside the file
   uint64_t lastNextPosition = 4;
   uint32_t lastNextValue = 0;
 };
@@ -56,7 +56,8 @@ uint64_t StripByteTotal(const TTiffBytes& f, uint64_t ifd, bool& marked) {
       return 0;
     }
     uint64_t at = f.Location(e);
-    if (!f.Holds(at, uint64_t{e.count} * TypeSize(e.type))) throw plat::EReadError("Stream read error");
+    if (!f.Holds(at, uint64_t{e.count} * TypeSize(e.type)))
+      throw plat::EReadError("Stream read error");
     uint64_t sum = 0;
     for (uint32_t k = 0; k < e.count; ++k) sum += f.Value(e.type, at + k * TypeSize(e.type));
     return sum;
@@ -211,7 +212,8 @@ void InsertTIFPage(const std::string& source, const std::string& dest, int32_t p
   PutLE32(value, 0, w.lastNextValue);
   file.SetPosition(next);
   file.WriteBuffer(value.data(), 4);
-  plat::WriteFileReplacing(to, [&file](plat::TStream& out) { out.WriteBuffer(file.Memory(), file.Size()); });
+  plat::WriteFileReplacing(
+      to, [&file](plat::TStream& out) { out.WriteBuffer(file.Memory(), file.Size()); });
 }
 
 int32_t CountTIFPagesInStream(plat::TStream& stream) {

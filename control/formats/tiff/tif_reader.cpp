@@ -12,7 +12,9 @@ namespace pictavo {
 
 namespace {
 
-[[noreturn]] void Fail(const std::string& message) { throw plat::EInvalidGraphic(message); }
+[[noreturn]] void Fail(const std::string& message) {
+  throw plat::EInvalidGraphic(message);
+}
 
 [[noreturn]] void FailTag(const char* name) {
   Fail(std::string("Error in TIFF file ") + name + " data");
@@ -122,8 +124,7 @@ void TTIFImage::LoadFromStream(plat::TStream& stream) {
       next = 0;
     }
     visited.insert(r.ifd);
-    if (next == 0 || visited.count(next) != 0)
-      Fail("TIFF file error - cannot find requested page");
+    if (next == 0 || visited.count(next) != 0) Fail("TIFF file error - cannot find requested page");
     r.ifd = next;
   }
 
@@ -292,7 +293,8 @@ void TTIFImage::ReadStrips(TReadState& r) {
   colorMap_.clear();
   if (photometric_ == 3) {
     colorMap_.resize(r.colorMap.count);
-    for (uint32_t k = 0; k < r.colorMap.count; ++k) colorMap_[k] = f.U16(r.colorMap.location + 2 * k);
+    for (uint32_t k = 0; k < r.colorMap.count; ++k)
+      colorMap_[k] = f.U16(r.colorMap.location + 2 * k);
   }
 
   // Each strip is kept with the bytes the file holds of it; a strip cut short by the end of the
@@ -301,8 +303,8 @@ void TTIFImage::ReadStrips(TReadState& r) {
   std::vector<TStrip> strips(count);
   uint64_t total = 0;
   for (uint64_t i = 0; i < count; ++i) {
-    uint64_t offset = f.Value(r.stripOffsets.type,
-                              r.stripOffsets.location + i * TypeSize(r.stripOffsets.type));
+    uint64_t offset =
+        f.Value(r.stripOffsets.type, r.stripOffsets.location + i * TypeSize(r.stripOffsets.type));
     uint64_t size = f.Value(r.stripByteCounts.type,
                             r.stripByteCounts.location + i * TypeSize(r.stripByteCounts.type));
     uint64_t available = offset < f.Size() ? std::min(size, f.Size() - offset) : 0;
@@ -313,8 +315,8 @@ void TTIFImage::ReadStrips(TReadState& r) {
   data_.clear();
   data_.reserve(total);
   for (uint64_t i = 0; i < count; ++i) {
-    uint64_t offset = f.Value(r.stripOffsets.type,
-                              r.stripOffsets.location + i * TypeSize(r.stripOffsets.type));
+    uint64_t offset =
+        f.Value(r.stripOffsets.type, r.stripOffsets.location + i * TypeSize(r.stripOffsets.type));
     const uint8_t* from = f.Data() + (strips[i].available ? offset : 0);
     data_.insert(data_.end(), from, from + strips[i].available);
   }

@@ -19,7 +19,8 @@ namespace pictavo {
 // One directory entry; values that do not fit in the entry go to `data` and are written after
 // the directory, the entry then pointing at them.
 struct TOutEntry {
-  TOutEntry(uint16_t t, uint16_t ty, uint32_t n, uint32_t v = 0) : tag(t), type(ty), count(n), value(v) {}
+  TOutEntry(uint16_t t, uint16_t ty, uint32_t n, uint32_t v = 0)
+      : tag(t), type(ty), count(n), value(v) {}
   uint16_t tag;
   uint16_t type;
   uint32_t count;
@@ -34,7 +35,8 @@ constexpr plat::TRGBQuad kBlack{0, 0, 0, 0};
 constexpr plat::TRGBQuad kWhite{255, 255, 255, 0};
 
 bool IsBlackWhitePalette(const plat::TColorTable& p) {
-  return p.size() >= 2 && ((p[0] == kBlack && p[1] == kWhite) || (p[0] == kWhite && p[1] == kBlack));
+  return p.size() >= 2 &&
+         ((p[0] == kBlack && p[1] == kWhite) || (p[0] == kWhite && p[1] == kBlack));
 }
 
 bool IsGrayPalette(const plat::TColorTable& p) {
@@ -53,7 +55,9 @@ class TOut {
     Bytes({static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v >> 16),
            static_cast<uint8_t>(v >> 24)});
   }
-  void Bytes(std::initializer_list<uint8_t> b) { s_.WriteBuffer(b.begin(), static_cast<int64_t>(b.size())); }
+  void Bytes(std::initializer_list<uint8_t> b) {
+    s_.WriteBuffer(b.begin(), static_cast<int64_t>(b.size()));
+  }
   void Bytes(const uint8_t* p, size_t n) { s_.WriteBuffer(p, static_cast<int64_t>(n)); }
   void Bytes(const std::vector<uint8_t>& b) { Bytes(b.data(), b.size()); }
   void Patch32(int64_t at, uint32_t v) {
@@ -75,7 +79,9 @@ void AppendLE(std::vector<uint8_t>& out, uint32_t v, int bytes) {
   for (int i = 0; i < bytes; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
 }
 
-TOutEntry Inline(uint16_t tag, uint16_t type, uint32_t value) { return {tag, type, 1, value}; }
+TOutEntry Inline(uint16_t tag, uint16_t type, uint32_t value) {
+  return {tag, type, 1, value};
+}
 
 // Values of four bytes or less sit in the entry itself, as the format requires.
 TOutEntry Blob(uint16_t tag, uint16_t type, uint32_t count, std::vector<uint8_t> bytes) {
@@ -97,7 +103,9 @@ TOutEntry Values(uint16_t tag, uint16_t type, const std::vector<uint32_t>& value
   return Blob(tag, type, count, std::move(bytes));
 }
 
-uint32_t Dpi(int32_t dpi) { return static_cast<uint32_t>(std::clamp(dpi, 0, 4294967)); }
+uint32_t Dpi(int32_t dpi) {
+  return static_cast<uint32_t>(std::clamp(dpi, 0, 4294967));
+}
 
 }  // namespace
 
@@ -125,8 +133,8 @@ void TTIFImage::Assign(const plat::TGraphic& source) {
   imageLength_ = static_cast<uint32_t>(bitmap->Height());
   rowsPerStrip_ = imageLength_;
   samplesPerPixel_ = writeKind_ == 3 ? 3 : 1;
-  bitsPerSample_.assign(samplesPerPixel_, static_cast<uint16_t>(plat::BitsPerPixel(format) /
-                                                               samplesPerPixel_));
+  bitsPerSample_.assign(samplesPerPixel_,
+                        static_cast<uint16_t>(plat::BitsPerPixel(format) / samplesPerPixel_));
   bigEndian_ = false;
   fillOrder_ = 1;
   predictor_ = 1;
@@ -209,9 +217,9 @@ void TTIFImage::Assign(const plat::TGraphic& source) {
 bool TTIFImage::MustReencode() const {
   if (!loadedFromFile_) return false;
   return bigEndian_ || fillOrder_ != 1 || predictor_ != 1 || planarConfiguration_ != 1 ||
-         Compression == 3 ||
-         std::any_of(strips_.begin(), strips_.end(),
-                     [](const TStrip& s) { return s.available != s.size; });
+         Compression == 3 || std::any_of(strips_.begin(), strips_.end(), [](const TStrip& s) {
+           return s.available != s.size;
+         });
 }
 
 int64_t TTIFImage::WriteIFD(plat::TMemoryStream& file) const {
@@ -263,13 +271,20 @@ std::optional<std::vector<uint32_t>> Integers(const std::string& text, size_t co
 // Order in which the values of the entries follow the strips.
 int ValueRank(const TOutEntry& e) {
   switch (e.tag) {
-    case 279: return 1;
-    case 282: return 2;
-    case 283: return 3;
-    case 320: return 4;
-    case 34377: return 5;
-    case 33723: return 6;
-    default: return e.type == kTypeAscii ? 7 : 8;
+    case 279:
+      return 1;
+    case 282:
+      return 2;
+    case 283:
+      return 3;
+    case 320:
+      return 4;
+    case 34377:
+      return 5;
+    case 33723:
+      return 6;
+    default:
+      return e.type == kTypeAscii ? 7 : 8;
   }
 }
 
@@ -278,11 +293,15 @@ int ValueRank(const TOutEntry& e) {
 void TTIFImage::AddMetadataEntries(std::vector<TOutEntry>& entries) const {
   auto text = [this](const char* name) { return Exif.Value(name); };
   for (auto [tag, name] : {std::pair<uint16_t, const char*>{270, "ImageDescription"},
-                           {271, "Make"}, {272, "Model"}, {305, "Software"}, {306, "DateTime"},
-                           {315, "Artist"}, {33432, "Copyright"}})
+                           {271, "Make"},
+                           {272, "Model"},
+                           {305, "Software"},
+                           {306, "DateTime"},
+                           {315, "Artist"},
+                           {33432, "Copyright"}})
     if (!text(name).empty()) entries.push_back(Ascii(tag, text(name)));
-  for (auto [tag, name] : {std::pair<uint16_t, const char*>{274, "Orientation"},
-                           {531, "YCbCrPositioning"}})
+  for (auto [tag, name] :
+       {std::pair<uint16_t, const char*>{274, "Orientation"}, {531, "YCbCrPositioning"}})
     if (auto v = Integer(text(name))) entries.push_back(Inline(tag, kTypeShort, *v));
   if (auto v = Integers(text("YCbCrSubSampling"), 2))
     entries.push_back(Values(530, kTypeShort, *v));

@@ -6,8 +6,8 @@ namespace pictavo {
 
 uint32_t TypeSize(uint16_t type) {
   switch (type) {
-    case 3:   // SHORT
-    case 8:   // SSHORT
+    case 3:  // SHORT
+    case 8:  // SSHORT
       return 2;
     case 4:   // LONG
     case 9:   // SLONG
