@@ -52,6 +52,17 @@ inline bool Shell(const ScratchDir& dir, const std::string& command) {
   return Run("cd '" + dir.File("") + "' && " + command + " >/dev/null 2>&1");
 }
 
+// Pages written by ImageMagick: a.tif (1-bit), b.tif (8-bit grey), c.tif (24-bit), and
+// three.tif, the three of them as one LZW file made by tiffcp.
+inline bool WritePageFiles(const ScratchDir& dir) {
+  WriteSources(dir);
+  return Shell(dir,
+               "convert mono.pbm -compress none a.tif && "
+               "convert grey.pgm -depth 8 -compress none b.tif && "
+               "convert colour.ppm -depth 8 -compress none c.tif && "
+               "tiffcp -c lzw a.tif b.tif c.tif three.tif");
+}
+
 inline pictavo::TBMPImage DecodeTiff(const std::string& path, int32_t page = 1) {
   pictavo::TTIFImage tif;
   tif.PageNumber = page;

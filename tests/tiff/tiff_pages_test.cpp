@@ -37,12 +37,7 @@ std::unique_ptr<pictavo::TTIFImage> PageOf(const plat::TBitmap& bmp, uint16_t co
 class TiffPages : public testing::Test {
  protected:
   void SetUp() override {
-    WriteSources(dir_);
-    ASSERT_TRUE(Shell(dir_,
-                      "convert mono.pbm -compress none a.tif && "
-                      "convert grey.pgm -depth 8 -compress none b.tif && "
-                      "convert colour.ppm -depth 8 -compress none c.tif && "
-                      "tiffcp -c lzw a.tif b.tif c.tif three.tif"));
+    ASSERT_TRUE(WritePageFiles(dir_));
   }
   ScratchDir dir_;
 };
