@@ -36,9 +36,7 @@ std::unique_ptr<pictavo::TTIFImage> PageOf(const plat::TBitmap& bmp, uint16_t co
 
 class TiffPages : public testing::Test {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(WritePageFiles(dir_));
-  }
+  void SetUp() override { ASSERT_TRUE(WritePageFiles(dir_)); }
   ScratchDir dir_;
 };
 
@@ -90,16 +88,20 @@ TEST_F(TiffPages, PagesCopiedFromFilesKeepTheirPixels) {
   // put out: they are re-encoded, the others copied as they are.
   ASSERT_TRUE(Shell(dir_,
                     "tiffcp -c g4 -f lsb2msb a.tif a2.tif && tiffcp -c lzw:2 -B b.tif b2.tif && "
-                    "tiffcp -c packbits -p separate c.tif c2.tif && tiffcp -c g3 a.tif a3.tif"));
+                    "tiffcp -c packbits -p separate c.tif c2.tif && tiffcp -c g3 a.tif a3.tif && "
+                    "convert colour.ppm -depth 8 -alpha opaque -compress none d.tif && "
+                    "tiffset -s 33432 Someone b2.tif"));
   pictavo::TTIFList list;
-  for (const char* name : {"a2.tif", "b2.tif", "c2.tif", "a3.tif", "three.tif"})
+  for (const char* name : {"a2.tif", "b2.tif", "c2.tif", "a3.tif", "d.tif", "three.tif"})
     list.AddPageFromFile(dir_.File(name), 1);
   list.AddPageFromFile(dir_.File("three.tif"), 3);
   const std::string file = dir_.File("copies.tif");
   pictavo::SaveTIFListToFile(list, file);
   EXPECT_EQ(Capture("tiffinfo -D '" + file + "' 2>&1 >/dev/null"), "");
-  const char* sources[] = {"a2.tif", "b2.tif", "c2.tif", "a3.tif", "a.tif", "c.tif"};
-  for (int n = 1; n <= 6; ++n) {
+  // The re-encoded big-endian page kept its attributes.
+  EXPECT_NE(Capture("tiffinfo '" + file + "' 2>&1").find("Copyright: Someone"), std::string::npos);
+  const char* sources[] = {"a2.tif", "b2.tif", "c2.tif", "a3.tif", "d.tif", "a.tif", "c.tif"};
+  for (int n = 1; n <= 7; ++n) {
     SCOPED_TRACE(n);
     ExpectSamePixels(DecodeTiff(dir_.File(sources[n - 1])), LibtiffPage(dir_, file, n));
   }

@@ -224,9 +224,11 @@ void TTIFImage::DecodePalette(plat::TBitmap& bmp) const {
 }
 
 void TTIFImage::DecodeColour(plat::TBitmap& bmp, bool cmyk) const {
-  Allocate(bmp, imageWidth_, imageLength_, plat::TPixelFormat::pf24bit);
   const size_t samples = samplesPerPixel_;
   const size_t sampleBytes = bitsPerSample_[0] / 8;
+  if (uint64_t{imageWidth_} * imageLength_ * samples * sampleBytes > kMaxImageBytes)
+    Fail("TIFF file image is too large");
+  Allocate(bmp, imageWidth_, imageLength_, plat::TPixelFormat::pf24bit);
   // The most significant byte of a 16-bit sample.
   const size_t msb = sampleBytes == 2 && !bigEndian_ ? 1 : 0;
   const bool planar = planarConfiguration_ == 2;

@@ -213,13 +213,18 @@ void TTIFImage::Assign(const plat::TGraphic& source) {
 
 // Pages read from a file are copied as they are unless their pixels depend on something this
 // writer does not put out: another byte order, FillOrder 2, a predictor, separate planes,
-// Group 3 options, or strips the file held only in part.
+// Group 3 options, extra samples, a coding or colour model it does not know, or strips the file
+// held only in part. Those are decoded and encoded again (or fail as their decoding fails).
 bool TTIFImage::MustReencode() const {
   if (!loadedFromFile_) return false;
+  const bool knownCoding = Compression == 1 || Compression == 2 || Compression == 4 ||
+                           Compression == 5 || Compression == 32773;
+  const size_t colourSamples = photometric_ == 2 ? 3 : photometric_ == 5 ? 4 : 1;
   return bigEndian_ || fillOrder_ != 1 || predictor_ != 1 || planarConfiguration_ != 1 ||
-         Compression == 3 || std::any_of(strips_.begin(), strips_.end(), [](const TStrip& s) {
-           return s.available != s.size;
-         });
+         !knownCoding || photometric_ == 4 || photometric_ > 5 ||
+         samplesPerPixel_ != colourSamples ||
+         std::any_of(strips_.begin(), strips_.end(),
+                     [](const TStrip& s) { return s.available != s.size; });
 }
 
 int64_t TTIFImage::WriteIFD(plat::TMemoryStream& file) const {
@@ -231,6 +236,8 @@ int64_t TTIFImage::WriteIFD(plat::TMemoryStream& file) const {
   page.Assign(pixels);
   page.XDPI = XDPI;
   page.YDPI = YDPI;
+  page.Exif.CopyFrom(Exif);
+  page.FileInfo.CopyFrom(FileInfo);
   return page.WriteDirectory(file);
 }
 
