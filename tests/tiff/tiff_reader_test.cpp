@@ -250,6 +250,24 @@ TEST(TiffLzw, CodeBeyondTheTableIsCorruptAndShortOutputIsZeroFilled) {
   }
 }
 
+TEST(TiffReader, Group3StripCutShortEndsInWhiteRows) {
+  // One Group 3 row of width 8 (white 3, black 2, white 3) where the strip declares three rows.
+  for (uint32_t photometric : {0u, 1u}) {
+    TiffBuilder b;
+    b.Set(256, 3, {8}).Set(257, 3, {3}).Set(259, 3, {3}).Set(262, 3, {photometric});
+    b.Set(273, 4, {0}).Set(279, 4, {2});
+    b.Pixels() = {0x8E, 0x00};
+    pictavo::TTIFImage tif;
+    pictavo::TBMPImage bmp = Decode(b.Bytes(), tif);
+    const plat::TColor white = photometric == 0 ? plat::RGB(255, 255, 255) : plat::RGB(0, 0, 0);
+    const plat::TColor black = photometric == 0 ? plat::RGB(0, 0, 0) : plat::RGB(255, 255, 255);
+    EXPECT_EQ(bmp.PixelColor(2, 0), white);
+    EXPECT_EQ(bmp.PixelColor(3, 0), black);
+    EXPECT_EQ(bmp.PixelColor(4, 0), black);
+    for (int x = 0; x < 8; ++x) EXPECT_EQ(bmp.PixelColor(x, 2), white);
+  }
+}
+
 TEST(TiffReader, CmykToRgb) {
   uint8_t r, g, b;
   pictavo::CMYKToRGB(0, 0, 0, 255, r, g, b);

@@ -152,6 +152,14 @@ TEST(TiffWriter, MetadataLandsInExifSubIfdIptcAndCopyright) {
   const std::string dump = Capture("tiffdump '" + file + "'");
   EXPECT_NE(dump.find("Copyright (33432) ASCII (2) 5<ABCD\\0>"), std::string::npos) << dump;
   EXPECT_NE(dump.find("DateTime (306) ASCII (2) 20<"), std::string::npos) << dump;
+  // A date text of another length (as read from some file) keeps its own length.
+  page.Exif.Tags.push_back("Artist=Jo");
+  for (std::string& line : page.Exif.Tags)
+    if (line.rfind("DateTime=", 0) == 0) line = "DateTime=2024:05:06";
+  page.SaveToFile(file);
+  const std::string again = Capture("tiffdump '" + file + "'");
+  EXPECT_NE(again.find("Artist (315) ASCII (2) 3<Jo\\0>"), std::string::npos) << again;
+  EXPECT_NE(again.find("DateTime (306) ASCII (2) 11<2024:05:06\\0>"), std::string::npos) << again;
   EXPECT_NE(dump.find("34665 (0x8769) LONG (4) 1<"), std::string::npos) << dump;
   // Tag 33723 holds the IPTC datasets and nothing else (not the URL and copyright blocks).
   const uint64_t iptcBytes = page.FileInfo.ToSegment().Block(0).DataSize();
