@@ -55,25 +55,27 @@ bool TryStrToFloat(std::string_view text, double& value) {
   return true;
 }
 
+namespace {
+
+// The value TryParse finds in text, or EConvertError naming what text is not.
+template <class T>
+T ParseOrRaise(std::string_view text, bool (*tryParse)(std::string_view, T&), const char* what) {
+  T v{};
+  if (!tryParse(text, v))
+    throw EConvertError("'" + std::string(text) + "' is not a valid " + what + " value");
+  return v;
+}
+
+}  // namespace
+
 int64_t StrToInt64(std::string_view text) {
-  int64_t v = 0;
-  if (!TryStrToInt64(text, v))
-    throw EConvertError("'" + std::string(text) + "' is not a valid integer value");
-  return v;
+  return ParseOrRaise(text, &TryStrToInt64, "integer");
 }
-
 int32_t StrToInt(std::string_view text) {
-  int32_t v = 0;
-  if (!TryStrToInt(text, v))
-    throw EConvertError("'" + std::string(text) + "' is not a valid integer value");
-  return v;
+  return ParseOrRaise(text, &TryStrToInt, "integer");
 }
-
 double StrToFloat(std::string_view text) {
-  double v = 0;
-  if (!TryStrToFloat(text, v))
-    throw EConvertError("'" + std::string(text) + "' is not a valid floating point value");
-  return v;
+  return ParseOrRaise(text, &TryStrToFloat, "floating point");
 }
 
 std::string IntToStr(int64_t value) {

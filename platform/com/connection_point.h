@@ -47,4 +47,35 @@ class SingleSinkConnectionPoint final : public IConnectionPoint {
   std::function<void(IDispatch*)> changed_;
 };
 
+// The connection-point side of a control with one outgoing interface, as a base of the control:
+//   class Thing final : public ComObject<Thing, DispatchImpl<IThing>,
+//   SingleEventSource<kEventsIid>>
+// Fire events with Events().Fire(dispid, {...}).
+template <const IID& EventsIid>
+class SingleEventSource : public IConnectionPointContainer {
+ public:
+  SingleEventSource() : point_(this, EventsIid) {}
+
+  HRESULT EnumConnectionPoints(void** enumerator) override {
+    if (enumerator) *enumerator = nullptr;
+    return E_NOTIMPL;
+  }
+  HRESULT FindConnectionPoint(const IID& iid, IConnectionPoint** point) override {
+    if (!point) return E_POINTER;
+    *point = nullptr;
+    if (iid != EventsIid) return CONNECT_E_NOCONNECTION;
+    point_.AddRef();
+    *point = &point_;
+    return S_OK;
+  }
+
+  SingleSinkConnectionPoint& Events() { return point_; }
+
+ protected:
+  ~SingleEventSource() = default;
+
+ private:
+  SingleSinkConnectionPoint point_;
+};
+
 }  // namespace plat::com

@@ -8,24 +8,30 @@
 // DECLARING A TABLE. Write the members, in slot order starting at 7, into an .inc file, one line
 // per accessor:
 //
-//   // kind      name            dispid slot result/value type  (parameters)
-//   VELMORA_MEMBER(Method,   LoadFromFile,   15,  19, void,         (BSTR FileName))
-//   VELMORA_MEMBER(Function, ResizeFit,     316, 476, VARIANT_BOOL, (int32_t MaxWidth, int32_t
-//   MaxHeight)) VELMORA_MEMBER(Get,      PixelColor,     23, 112, OLE_COLOR,    (int32_t X, int32_t
-//   Y)) VELMORA_MEMBER(Put,      PixelColor,     23, 113, OLE_COLOR,    (int32_t X, int32_t Y))
-//   VELMORA_MEMBER(PutRef,   TextFont,     -512,  65, IFontDisp*,   ())
+// clang-format off
+//   //             kind      name          dispid slot type          (parameters)
+//   VELMORA_MEMBER(Method,   LoadFromFile,  15,  19, void,         (BSTR FileName))
+//   VELMORA_MEMBER(Function, ResizeFit,    316, 476, VARIANT_BOOL, (int32_t MaxWidth, int32_t MaxHeight))
+//   VELMORA_MEMBER(Get,      PixelColor,    23, 112, OLE_COLOR,    (int32_t X, int32_t Y))
+//   VELMORA_MEMBER(Put,      PixelColor,    23, 113, OLE_COLOR,    (int32_t X, int32_t Y))
+//   VELMORA_MEMBER(PutRef,   TextFont,    -512,  65, IFontDisp*,   ())
+// clang-format on
 //
 // Kinds: Method (no result), Function (a method with an [out, retval] result of the given type),
 // Get (result of the given type), Put and PutRef (a value of the given type appended as the last
-// parameter, named Value). The parameters in brackets come first; out parameters are pointers
-// (int32_t* X1). Slot functions are named Name, get_Name, put_Name and putref_Name.
+// parameter). The declarations name the result and a put's value Value, so beside them no
+// parameter in brackets may be called Value; definitions may name their parameters freely. The
+// parameters in brackets come first; out parameters are pointers (int32_t* X1). Slot functions are
+// named Name, get_Name, put_Name and putref_Name.
 //
 // Boundary types: int8_t/uint8_t, int16_t (short), uint16_t, int32_t (long: never C++ long),
 // uint32_t, int64_t, uint64_t, float, double, DATE, VARIANT_BOOL, OLE_COLOR, any enumeration (sent
 // as VT_I4), BSTR, VARIANT (by value, a borrowed view), and pointers to interfaces that declare
 // kIid. In parameters are borrowed for the call; out and result values pass to the caller.
 //
-// Then, with the interface id as a member kIid:
+// The type names of the table are looked up where it is included, so bring plat::com's names
+// into that scope (a using-directive or using-declarations). Then, with the interface id as a
+// member kIid:
 //
 //   struct IThing : plat::com::IDispatch {                   // the interface
 //     static constexpr plat::com::IID kIid = plat::com::MakeGuid("{...}");
@@ -59,9 +65,13 @@
 // frame, so an exception reaches a vtable caller as E_UNEXPECTED with its message as error info
 // and a dispatch caller as DISP_E_EXCEPTION with the message in EXCEPINFO:
 //
-//   HRESULT Thing::get_Width(int32_t* Value) {
+//   HRESULT Thing::get_Width(int32_t* Value) {  // Frame: SafeCall(IThing::kIid, u"Lib.Thing", f)
 //     return Frame([&] { *Value = image_.Width(); });
 //   }
+//
+// A CONTROL adds SingleEventSource<kEventsIid> (connection_point.h) for its events and
+// IWidgetControl (interfaces.h) for its window, and its library exports the four Dll* functions
+// (server.h); tests/com/test_server/test_box.cpp is a complete small example.
 //
 // Dispatch rules: arguments arrive reversed in DISPPARAMS and are coerced to the declared types
 // (by-reference values unwrapped); a failure names the argument's index in rgvarg through argErr.
@@ -515,6 +525,9 @@ void PackArg(VARIANT& v, A&& arg, std::vector<Bstr>& keep) {
     v.vt = VT_BSTR, v.bstrVal = keep.back().Get();
   } else if constexpr (std::is_same_v<P, VARIANT>) {
     v = static_cast<const VARIANT&>(arg);
+  } else if constexpr (std::is_same_v<P, VARIANT_BOOL> &&
+                       std::is_same_v<std::remove_cvref_t<A>, bool>) {
+    BoundaryType<P>::Write(v, ToVariantBool(arg));  // true travels as -1
   } else {
     BoundaryType<P>::Write(v, static_cast<P>(arg));  // interfaces stay borrowed
   }

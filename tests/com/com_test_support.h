@@ -13,16 +13,22 @@
 
 namespace velmora_test {
 
-// Points the registry store at a directory of its own for this test process.
+// Points the registry store at a directory of its own for this test process, removed at exit.
 inline const std::string& UseScratchConfig() {
-  static const std::string dir = [] {
-    std::string pattern = (std::filesystem::temp_directory_path() / "velmora-com-XXXXXX").string();
-    const char* made = ::mkdtemp(pattern.data());
-    EXPECT_NE(made, nullptr);
-    ::setenv("XDG_CONFIG_HOME", pattern.c_str(), 1);
-    return pattern;
-  }();
-  return dir;
+  struct ScratchDir {
+    std::string path;
+    ScratchDir() {
+      path = (std::filesystem::temp_directory_path() / "velmora-com-XXXXXX").string();
+      EXPECT_NE(::mkdtemp(path.data()), nullptr);
+      ::setenv("XDG_CONFIG_HOME", path.c_str(), 1);
+    }
+    ~ScratchDir() {
+      std::error_code ignored;
+      std::filesystem::remove_all(path, ignored);
+    }
+  };
+  static const ScratchDir dir;
+  return dir.path;
 }
 
 // Calls the test server's own DllRegisterServer or DllUnregisterServer in this process.

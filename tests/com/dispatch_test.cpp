@@ -227,6 +227,16 @@ TEST_F(DispatchTest, NamesAndTypeInfoComeFromTheTable) {
   EXPECT_EQ(text, std::vector<std::string>({"Join", "First", "Second", "Third"}));
 }
 
+TEST(DispatchProxyArguments, TruthTravelsAsMinusOne) {
+  std::vector<Bstr> keep;
+  Variant v;
+  detail::PackArg<VARIANT_BOOL>(v, true, keep);
+  EXPECT_EQ(v.vt, VT_BOOL);
+  EXPECT_EQ(v.boolVal, VARIANT_TRUE);
+  detail::PackArg<VARIANT_BOOL>(v, VARIANT_BOOL{1}, keep);  // a value given as such is sent as is
+  EXPECT_EQ(v.boolVal, 1);
+}
+
 TEST(MemberTable, RefusesATableOutOfSlotOrder) {
   EXPECT_THROW(
       MemberTable(ITestBox::kIid, u"Broken",

@@ -25,27 +25,14 @@ const MemberTable& ITestBox::Table() {
 
 namespace {
 
-class TestBox final
-    : public ComObject<TestBox, DispatchImpl<ITestBox>, IConnectionPointContainer, IWidgetControl> {
+class TestBox final : public ComObject<TestBox, DispatchImpl<ITestBox>,
+                                       SingleEventSource<kTestBoxEventsIid>, IWidgetControl> {
  public:
-  TestBox() : events_(this, kTestBoxEventsIid) {}
   ~TestBox() { delete widget_; }
 
 #define VELMORA_MEMBER VELMORA_OVERRIDE_SLOT
 #include "tests/com/test_server/test_box_members.inc"
 #undef VELMORA_MEMBER
-
-  HRESULT EnumConnectionPoints(void** e) override {
-    return *e = nullptr, E_NOTIMPL;
-  }
-  HRESULT FindConnectionPoint(const IID& iid, IConnectionPoint** point) override {
-    if (!point) return E_POINTER;
-    *point = nullptr;
-    if (iid != kTestBoxEventsIid) return CONNECT_E_NOCONNECTION;
-    events_.AddRef();
-    *point = &events_;
-    return S_OK;
-  }
 
   QWidget* Widget() override {
     if (!widget_) widget_ = new QLabel("TestBox");
@@ -70,7 +57,6 @@ class TestBox final
   bool flag_ = false;
   int16_t small_ = 0;
   float scale_ = 1;
-  SingleSinkConnectionPoint events_;
   QWidget* widget_ = nullptr;
 };
 
@@ -152,7 +138,7 @@ HRESULT TestBox::put_Stamp(DATE Value) {
 }
 
 HRESULT TestBox::Raise(int32_t X, int32_t Y) {
-  return Frame([&] { OleCheck(events_.Fire(kOnPoint, {Variant(X), Variant(Y)})); });
+  return Frame([&] { OleCheck(Events().Fire(kOnPoint, {Variant(X), Variant(Y)})); });
 }
 
 HRESULT TestBox::get_Flag(VARIANT_BOOL* Value) {

@@ -10,7 +10,7 @@ using namespace plat::com;
 enum TxShade : int32_t { shLight = 0, shDark = 1, shUnknown = -1 };
 
 constexpr CLSID kTestBoxClsid = MakeGuid("{5E0A1C70-3B2D-4C1E-9F80-7A6B5C4D3E21}");
-constexpr IID kTestBoxEventsIid = MakeGuid("{5E0A1C72-3B2D-4C1E-9F80-7A6B5C4D3E21}");
+inline constexpr IID kTestBoxEventsIid = MakeGuid("{5E0A1C72-3B2D-4C1E-9F80-7A6B5C4D3E21}");
 constexpr char kTestBoxProgId[] = "VelmoraTest.TestBox";
 constexpr DISPID kOnPoint = 1;  // event (X: long, Y: long)
 
