@@ -6,6 +6,7 @@
 #include "platform/base/exceptions.h"
 #include "platform/graphics/bitmap_image.h"
 #include "platform/graphics/bmp_format.h"
+#include "platform/graphics/canvas.h"
 
 namespace plat {
 
@@ -113,7 +114,7 @@ void TBitmap::SetSize(int width, int height) {
   resized.Allocate(width, height, image_->format);
   resized.palette = image_->palette;
   int64_t copy = std::min(resized.row_bytes, image_->row_bytes);
-  for (int y = 0; y < std::min(height, image_->height); ++y)
+  for (int y = 0; y < std::min(height, image_->height) && copy > 0; ++y)
     std::memcpy(resized.pixels.data() + y * resized.row_bytes,
                 image_->pixels.data() + y * image_->row_bytes, static_cast<size_t>(copy));
   image_ = std::make_shared<Image>(std::move(resized));
@@ -191,6 +192,27 @@ THandle TBitmap::ReleaseHandle() {
   const THandle handle = GetHandle();
   owned_handle_ = 0;
   return handle;
+}
+
+TCanvas& TBitmap::Canvas() {
+  if (!canvas_) canvas_ = std::make_unique<TCanvas>(*this);
+  return *canvas_;
+}
+
+void TBitmap::Draw(TCanvas& canvas, const TRect& rect) const {
+  canvas.StretchDraw(rect, *this);
+}
+
+void TBitmap::LoadFromClipboardFormat(uint16_t format, THandle data, THandle) {
+  std::shared_ptr<TBitmap> held = format == CF_BITMAP ? BitmapOfHandle(data) : nullptr;
+  if (!held) throw EInvalidGraphic("Unsupported clipboard format");
+  Assign(*held);
+}
+
+void TBitmap::SaveToClipboardFormat(uint16_t& format, THandle& data, THandle& palette) const {
+  format = CF_BITMAP;
+  data = NewBitmapHandle(*this);
+  palette = 0;
 }
 
 void TBitmap::LoadFromStream(TStream& stream) {

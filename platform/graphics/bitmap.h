@@ -54,6 +54,11 @@ class TBitmap : public TGraphic {
   void SetHeight(int height) override;
   void LoadFromStream(TStream& stream) override;
   void SaveToStream(TStream& stream) const override;
+  void Draw(TCanvas& canvas, const TRect& rect) const override;
+  TColorTable GetPalette() const override { return Palette(); }
+  // CF_BITMAP only: data is a bitmap handle (a new one when saving; the caller owns it).
+  void LoadFromClipboardFormat(uint16_t format, THandle data, THandle palette) override;
+  void SaveToClipboardFormat(uint16_t& format, THandle& data, THandle& palette) const override;
 
   int Width() const { return GetWidth(); }
   int Height() const { return GetHeight(); }
@@ -71,12 +76,20 @@ class TBitmap : public TGraphic {
   const TColorTable& Palette() const;
   // Sets a new palette and re-maps every pixel to the nearest new colour, so the image keeps
   // its look. Has no effect on direct-colour formats.
-  void SetPalette(const TColorTable& palette);
+  void SetPalette(const TColorTable& palette) override;
   // Replaces the colour table and keeps the pixel indices (what a codec does while decoding).
   void SetColorTable(const TColorTable& palette);
 
   // Colour of one pixel as 0x00BBGGRR; 0 outside the image.
   TColor PixelColor(int x, int y) const;
+  // Sets one pixel (system colours resolved; nearest palette entry on indexed images); nothing
+  // outside the image.
+  void SetPixelColor(int x, int y, TColor color);
+  // Sets every pixel of rect that lies inside the image, as SetPixelColor does.
+  void FillRect(const TRect& rect, TColor color);
+
+  // The drawing surface of this bitmap, made on first use.
+  TCanvas& Canvas();
 
   // Releases the pixels: 0 x 0, format kept.
   void Clear();
@@ -103,6 +116,7 @@ class TBitmap : public TGraphic {
 
   std::shared_ptr<Image> image_;
   THandle owned_handle_ = 0;
+  std::unique_ptr<TCanvas> canvas_;
 };
 
 }  // namespace plat

@@ -54,10 +54,7 @@ class ByteView {
     const uint8_t* p = Bytes(at, 2, what);
     return p[0] | (p[1] << 8);
   }
-  uint32_t U32(int64_t at, const char* what) const {
-    const uint8_t* p = Bytes(at, 4, what);
-    return uint32_t{p[0]} | (uint32_t{p[1]} << 8) | (uint32_t{p[2]} << 16) | (uint32_t{p[3]} << 24);
-  }
+  uint32_t U32(int64_t at, const char* what) const { return bmp::Get32(Bytes(at, 4, what)); }
 
  private:
   const uint8_t* data_;
@@ -174,7 +171,9 @@ Header ReadHeader(const ByteView& file) {
 
   if (h.bits != 1 && h.bits != 4 && h.bits != 8 && h.bits != 16 && h.bits != 24 && h.bits != 32)
     Fail(std::to_string(h.bits) + " bits per pixel are not supported");
-  if (h.width * h.height > TBitmap::kMaxPixels) Fail("the image is too large");
+  // An image without area still costs a loop over its rows, so each side counts at least 1.
+  if (std::max<int64_t>(h.width, 1) * std::max<int64_t>(h.height, 1) > TBitmap::kMaxPixels)
+    Fail("the image is too large");
 
   h.pixels_at = file.U32(bmp::kPixelsOffsetAt, "the file header");
   if (h.pixels_at < h.table_at) Fail("the pixel data offset points into the headers");
@@ -234,6 +233,7 @@ const uint8_t* PixelRows(const ByteView& file, const Header& h) {
 int64_t ReadRows(const ByteView& file, const Header& h, TBitmap& out) {
   const int64_t row = FileRowBytes(h);
   const uint8_t* pixels = PixelRows(file, h);
+  if (row == 0) return h.pixels_at;
   const bool copy = CopiesRowsUnchanged(h);
   const int bytes_per_pixel = static_cast<int>(h.bits / 8);
   for (int64_t y = 0; y < h.height; ++y) {
@@ -327,7 +327,8 @@ void CheckDataSize(const ByteView& file, const Header& h, bool rle) {
     return;
   }
   const int64_t compressed = file.Size() - h.pixels_at;
-  if (h.width * h.height > (compressed + 1) * kMaxRlePixelsPerByte)
+  if (std::max<int64_t>(h.width, 1) * std::max<int64_t>(h.height, 1) >
+      (compressed + 1) * kMaxRlePixelsPerByte)
     Fail("the image is too large for its compressed data");
 }
 
@@ -348,17 +349,47 @@ void ReadBmp(TStream& stream, TBitmap& bitmap) {
   stream.SetPosition(start + end);
 }
 
-namespace {
+namespace bmp {
 
-void Put16(std::vector<uint8_t>& b, int64_t at, uint32_t v) {
-  for (int i = 0; i < 2; ++i) b[static_cast<size_t>(at + i)] = static_cast<uint8_t>(v >> (8 * i));
+void Put16(uint8_t* at, uint32_t value) {
+  for (int i = 0; i < 2; ++i) at[i] = static_cast<uint8_t>(value >> (8 * i));
 }
 
-void Put32(std::vector<uint8_t>& b, int64_t at, uint32_t v) {
-  for (int i = 0; i < 4; ++i) b[static_cast<size_t>(at + i)] = static_cast<uint8_t>(v >> (8 * i));
+void Put32(uint8_t* at, uint32_t value) {
+  for (int i = 0; i < 4; ++i) at[i] = static_cast<uint8_t>(value >> (8 * i));
 }
 
-}  // namespace
+uint32_t Get32(const uint8_t* at) {
+  return uint32_t{at[0]} | (uint32_t{at[1]} << 8) | (uint32_t{at[2]} << 16) |
+         (uint32_t{at[3]} << 24);
+}
+
+std::vector<uint8_t> NewFile(const Layout& layout) {
+  const int64_t pixels_at = kHeadersSize + layout.colours * 4;
+  const int64_t image_size = layout.row_bytes * layout.height;
+  std::vector<uint8_t> out(static_cast<size_t>(pixels_at + image_size), 0);
+  uint8_t* p = out.data();
+  Put16(p, kSignature);
+  Put32(p + kFileSizeAt, static_cast<uint32_t>(pixels_at + image_size));
+  Put32(p + kPixelsOffsetAt, static_cast<uint32_t>(pixels_at));
+  Put32(p + kHeaderSizeAt, kInfoHeaderSize);
+  Put32(p + kWidthAt, static_cast<uint32_t>(layout.width));
+  Put32(p + kHeightAt, static_cast<uint32_t>(layout.height));
+  Put16(p + kPlanesAt, 1);
+  Put16(p + kBitCountAt, static_cast<uint32_t>(layout.bits));
+  Put32(p + kImageSizeAt, static_cast<uint32_t>(image_size));
+  Put32(p + kXPelsPerMeterAt, static_cast<uint32_t>(layout.x_pels_per_meter));
+  Put32(p + kYPelsPerMeterAt, static_cast<uint32_t>(layout.y_pels_per_meter));
+  return out;
+}
+
+void CopyRowsBottomUp(const TBitmap& bitmap, int64_t row_bytes, uint8_t* pixels) {
+  const auto stored = static_cast<size_t>(std::min(row_bytes, bitmap.RowBytes()));
+  for (int y = 0; y < bitmap.Height() && stored > 0; ++y)
+    std::memcpy(pixels + (bitmap.Height() - 1 - y) * row_bytes, bitmap.ScanLine(y), stored);
+}
+
+}  // namespace bmp
 
 void WriteBmp(const TBitmap& bitmap, TStream& stream) {
   TBitmap converted;
@@ -368,21 +399,14 @@ void WriteBmp(const TBitmap& bitmap, TStream& stream) {
     converted.SetPixelFormat(TPixelFormat::pf24bit);
     source = &converted;
   }
-  const int bits = BitsPerPixel(source->PixelFormat());
-  const int64_t colours = PaletteSizeOf(source->PixelFormat());
-  const int64_t row = source->RowBytes();
-  const int64_t pixels_at = bmp::kHeadersSize + colours * 4;
-  const int64_t image_size = row * source->Height();
-  std::vector<uint8_t> out(static_cast<size_t>(pixels_at + image_size), 0);
-  Put16(out, 0, bmp::kSignature);
-  Put32(out, bmp::kFileSizeAt, static_cast<uint32_t>(pixels_at + image_size));
-  Put32(out, bmp::kPixelsOffsetAt, static_cast<uint32_t>(pixels_at));
-  Put32(out, bmp::kHeaderSizeAt, bmp::kInfoHeaderSize);
-  Put32(out, bmp::kWidthAt, static_cast<uint32_t>(source->Width()));
-  Put32(out, bmp::kHeightAt, static_cast<uint32_t>(source->Height()));
-  Put16(out, bmp::kPlanesAt, 1);
-  Put16(out, bmp::kBitCountAt, static_cast<uint32_t>(bits));
-  Put32(out, bmp::kImageSizeAt, static_cast<uint32_t>(image_size));
+  bmp::Layout layout;
+  layout.width = source->Width();
+  layout.height = source->Height();
+  layout.bits = BitsPerPixel(source->PixelFormat());
+  layout.row_bytes = source->RowBytes();
+  layout.colours = PaletteSizeOf(source->PixelFormat());
+  std::vector<uint8_t> out = bmp::NewFile(layout);
+  const int64_t colours = layout.colours;
   const TColorTable& table = source->Palette();
   for (int64_t i = 0; i < colours && i < static_cast<int64_t>(table.size()); ++i) {
     const TRGBQuad& q = table[static_cast<size_t>(i)];
@@ -391,9 +415,7 @@ void WriteBmp(const TBitmap& bitmap, TStream& stream) {
     out[at + 1] = q.rgbGreen;
     out[at + 2] = q.rgbRed;
   }
-  for (int y = 0; y < source->Height(); ++y)
-    std::memcpy(out.data() + pixels_at + (source->Height() - 1 - y) * row, source->ScanLine(y),
-                static_cast<size_t>(row));
+  bmp::CopyRowsBottomUp(*source, layout.row_bytes, out.data() + bmp::kHeadersSize + colours * 4);
   stream.WriteBuffer(out.data(), static_cast<int64_t>(out.size()));
 }
 

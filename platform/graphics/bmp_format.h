@@ -1,6 +1,7 @@
 #pragma once
 // The BMP file format of the platform bitmap.
 #include <cstdint>
+#include <vector>
 
 namespace plat {
 
@@ -25,6 +26,28 @@ constexpr int64_t kImageSizeAt = 34;
 constexpr int64_t kXPelsPerMeterAt = 38;
 constexpr int64_t kYPelsPerMeterAt = 42;
 constexpr int64_t kColorsUsedAt = 46;
+
+void Put16(uint8_t* at, uint32_t value);
+void Put32(uint8_t* at, uint32_t value);
+uint32_t Get32(const uint8_t* at);
+
+// What the two headers of a written file say.
+struct Layout {
+  int32_t width = 0;
+  int32_t height = 0;  // positive: rows bottom-up
+  int bits = 24;
+  int64_t row_bytes = 0;
+  int64_t colours = 0;  // colour-table entries
+  int32_t x_pels_per_meter = 0;
+  int32_t y_pels_per_meter = 0;
+};
+
+// A zero-filled file with both headers written: the colour table starts at kHeadersSize and
+// the rows follow it, bottom row first.
+std::vector<uint8_t> NewFile(const Layout& layout);
+// Copies the bitmap's rows into pixels, bottom row first, row_bytes apart (each row as far as
+// the bitmap and the file row both reach).
+void CopyRowsBottomUp(const TBitmap& bitmap, int64_t row_bytes, uint8_t* pixels);
 }  // namespace bmp
 
 // Reads a BMP file from the stream's current position into bitmap: core (12-byte), info

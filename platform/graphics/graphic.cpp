@@ -2,6 +2,8 @@
 
 #include "platform/base/exceptions.h"
 #include "platform/base/streams.h"
+#include "platform/graphics/bitmap.h"
+#include "platform/graphics/canvas.h"
 
 namespace plat {
 
@@ -19,6 +21,20 @@ bool TGraphic::Equals(const TGraphic& other) const {
   SaveToStream(a);
   other.SaveToStream(b);
   return a.Bytes() == b.Bytes();
+}
+
+void TGraphic::Draw(TCanvas& canvas, const TRect& rect) const {
+  TBitmap pixels;
+  pixels.Assign(*this);
+  canvas.StretchDraw(rect, pixels);
+}
+
+void TGraphic::LoadFromClipboardFormat(uint16_t, THandle, THandle) {
+  throw EInvalidGraphic("Unsupported clipboard format");
+}
+
+void TGraphic::SaveToClipboardFormat(uint16_t&, THandle&, THandle&) const {
+  throw EInvalidGraphic("Unsupported clipboard format");
 }
 
 void TGraphic::LoadFromFile(const std::string& path) {
