@@ -39,14 +39,9 @@ PICTAVO_GET(ImageCount) {
 
 PICTAVO_GET(ImageCountBinary) {
   if (call.Enum(0) != gfTIF) return call.Return(int32_t{1});
+  const TBytes bytes = call.Bytes(1);
   TBEMemoryStream data;
-  if (std::holds_alternative<std::u16string>(call.args.at(1))) {
-    const std::string bytes = call.Ansi(1);
-    data.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
-  } else if (std::holds_alternative<TBytes>(call.args.at(1))) {
-    const TBytes& bytes = call.Bytes(1);
-    data.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
-  }
+  data.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
   call.Return(CountTIFPagesInStream(data));
 }
 

@@ -91,17 +91,14 @@ int16_t ShiftStateCode(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers
   return state;
 }
 
-// The paint surface: shows the owner's rendering of the image; mouse input goes to the owner.
+// The paint surface: the area of the image, which the owner paints in one pass with the rest of
+// its client area; it lets the owner's painting show through and mouse input reach the owner.
 class TpvImage::Surface : public QWidget {
  public:
-  explicit Surface(TpvImage* owner) : QWidget(owner), owner_(owner) {
+  explicit Surface(TpvImage* owner) : QWidget(owner) {
     setAttribute(Qt::WA_TransparentForMouseEvents);
-    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_NoSystemBackground);
   }
-
- protected:
-  void paintEvent(QPaintEvent*) override {}
-  TpvImage* owner_;
 };
 
 TpvImage::TpvImage(QWidget* parent)
