@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "control/engine/raster/glue/jpeg_glue.h"
 #include "control/engine/raster/ticbitmap.h"
 #include "control/formats/jpeg/exif.h"
 #include "control/formats/jpeg/file_info.h"
@@ -50,6 +51,35 @@ TEST(JpegThroughTheRasterImage, ACorruptFileIsReportedByName) {
     EXPECT_STREQ(e.what(), "The file bad.jpg is corrupt or not in JPG format.");
   }
   EXPECT_NO_THROW(image.LoadImageFile(scratch.Path("broken.jpg"), 0));  // a cut scan still shows
+}
+
+TEST(JpegThroughTheRasterImage, OverwriteMetaData) {
+  TScratch scratch;
+  WriteTestPpm(scratch.Path("in.ppm"), 8, 8);
+  Shell(scratch, "cjpeg in.ppm > a.jpg");
+  TicBitmap image;
+  image.LoadImageFile(scratch.Path("a.jpg"), 0);
+  image.FileInfo->Caption = "written in place";
+  image.FileInfo->HasFileInfo = true;
+  glue::OverwriteJpegMetaData(image, scratch.Path("a.jpg"));
+  EXPECT_EQ(Shell(scratch, "exiftool -s3 -IPTC:Caption-Abstract a.jpg"), "written in place\n");
+
+  struct Case {
+    const char* file;
+    const char* message;
+  };
+  const Case cases[] = {{"missing.jpg", "File not found: missing.jpg"},
+                        {"in.ppm", "Error overwriting JPEG Meta Data."}};
+  for (const Case& c : cases) {
+    std::vector<uint8_t> before = ReadFile(scratch.Path(c.file));
+    try {
+      glue::OverwriteJpegMetaData(image, scratch.Path(c.file));
+      ADD_FAILURE() << c.file;
+    } catch (const plat::Exception& e) {
+      EXPECT_STREQ(e.what(), c.message);
+    }
+    EXPECT_EQ(ReadFile(scratch.Path(c.file)), before);
+  }
 }
 
 }  // namespace

@@ -3,7 +3,9 @@
 #include <algorithm>
 
 #include "control/engine/raster/glue/glue.h"
+#include "control/engine/raster/glue/jpeg_glue.h"
 #include "control/formats/jpeg/jpeg_image.h"
+#include "platform/base/streams.h"
 
 namespace pictavo::glue {
 
@@ -43,6 +45,18 @@ void SaveJpeg(SaveRequest& request) {
   jpeg.ProgressiveEncoding = bitmap.ProgressiveJPEG;
   jpeg.SetGrayscale(bitmap.IsGrayscalePalette());
   jpeg.SaveToStream(request.stream);
+}
+
+void OverwriteJpegMetaData(const TicBitmap& image, const std::string& file_name) {
+  if (!plat::FileExists(file_name))
+    throw plat::EFOpenError("File not found: " + TicBitmap::NameWithoutFolder(file_name));
+  try {
+    TJPEGImageExtra check;  // only files the decoder accepts are rewritten
+    check.LoadFromFile(file_name);
+    TJPEGImageExtra::RewriteFileMetadata(file_name, *image.FileInfo, *image.Exif);
+  } catch (const plat::Exception&) {
+    throw plat::EInvalidGraphic("Error overwriting JPEG Meta Data.");
+  }
 }
 
 }  // namespace pictavo::glue
