@@ -240,6 +240,17 @@ TEST(ExifStore, TiffFormContinuesTheCallersIfd) {
   EXPECT_EQ(back.Tags, (Lines{"ExifVersion=30,32,32,30", "GPSLatitudeRef=S"}));
 }
 
+TEST(ExifStore, TextCrossesTheBoundaryAsWindows1252) {
+  TExif exif;
+  ASSERT_TRUE(exif.SetAttribute("Artist", u"Caf\u00E9 \u20AC \u4E2D"));
+  EXPECT_EQ(exif.Value("Artist"), "Caf\xE9 \x80 ?");
+  // Written as UTF-8 (ConvertUTF8), read back into the 8-bit code page.
+  EXPECT_NE(exif.JpegPayload().find("Caf\xC3\xA9 \xE2\x82\xAC ?"), Bytes::npos);
+  TExif back;
+  back.Tags = ReadBack(exif.JpegPayload());
+  EXPECT_EQ(back.Value("Artist"), "Caf\xE9 \x80 ?");
+}
+
 TEST(ExifStore, WritingAValueThatDoesNotConvertRaises) {
   TExif exif;
   exif.Tags = {"XResolution=abc"};

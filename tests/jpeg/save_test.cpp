@@ -138,6 +138,23 @@ TEST(JpegSave, AnExifStoreThatCannotBeWrittenFailsTheSave) {
   EXPECT_EQ(out.Size(), 0);
 }
 
+TEST(JpegSave, MetadataThatDoesNotFitOneSegmentIsRefused) {
+  TExif exif;
+  std::string comment = "UserComment=41";
+  for (int i = 1; i < 65600; ++i) comment += ",41";
+  exif.Tags = {comment};
+  EXPECT_THROW(ExifSegment(exif), EJPEG);
+  exif.Tags = {comment.substr(0, 12 + 3 * 20000 - 1)};  // 20000 items
+  EXPECT_NO_THROW(ExifSegment(exif));
+
+  TJPEGImageExtra jpeg;
+  jpeg.Assign(TestBitmap(8, 8));
+  jpeg.FileInfo.HasFileInfo = true;
+  jpeg.FileInfo.Keywords.assign(20, std::string(4000, 'k'));
+  plat::TMemoryStream out;
+  EXPECT_THROW(jpeg.SaveToStream(out), EJPEG);
+}
+
 TEST(JpegSave, AssignFromAJpegLeavesTheSourceDensitiesAlone) {
   TJPEGImageExtra source;
   TBMPImage bitmap = TestBitmap(8, 8);
