@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <clocale>
 
-#include "control/formats/jpeg/date_time.h"
 #include "control/formats/jpeg/exif.h"
+#include "platform/base/datetime.h"
 #include "platform/base/exceptions.h"
 
 namespace pictavo {
@@ -281,7 +281,7 @@ TEST(ExifText, RationalsAndDates) {
   EXPECT_EQ(RealToRational(-0.75), "-3/4");
   EXPECT_NEAR(RationalToReal(RealToRational(3.14159265358979)), 3.14159265358979, 1e-9);
 
-  double date = *EncodeDateTime({2004, 5, 6, 10, 11, 12});
+  double date = plat::EncodeDateTime({2004, 5, 6, 10, 11, 12});
   EXPECT_DOUBLE_EQ(ExifStringToDate("2004:05:06 10:11:12"), date);
   EXPECT_DOUBLE_EQ(ExifStringToDate("2004-05-06T10.11.12"), date);
   EXPECT_DOUBLE_EQ(ExifStringToDate("2004:05:06"), 0);

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "control/formats/jpeg/be_stream.h"
-#include "control/formats/jpeg/date_time.h"
 #include "control/formats/jpeg/jpeg_image.h"
 #include "control/formats/jpeg/jpeg_segments.h"
 #include "jpeg/jpeg_fixtures.h"
+#include "platform/base/datetime.h"
 
 namespace pictavo {
 namespace {
@@ -55,8 +55,8 @@ TEST_P(SaveTable, OutsideToolsReadOurFileAndMetadata) {
   jpeg.SetYDensity(150);
   jpeg.FileInfo.Caption = "A caption \xE9";
   jpeg.FileInfo.Keywords = {"alpha", "beta"};
-  jpeg.FileInfo.DateCreated = *EncodeDateTime({2004, 5, 6});
-  jpeg.FileInfo.TimeCreated = *EncodeDateTime({1899, 12, 30, 9, 5, 0});
+  jpeg.FileInfo.DateCreated = plat::EncodeDateTime({2004, 5, 6});
+  jpeg.FileInfo.TimeCreated = plat::EncodeDateTime({1899, 12, 30, 9, 5, 0});
   jpeg.FileInfo.HasFileInfo = true;
   ASSERT_TRUE(jpeg.Exif.SetAttribute("Make", u"ACME"));
   ASSERT_TRUE(jpeg.Exif.SetAttribute("Model", u"Box 1"));
