@@ -16,7 +16,7 @@ using F = TFileInfo;
 constexpr TTextRule kFirst = TTextRule::FirstWins;
 constexpr TTextRule kLast = TTextRule::LastWins;
 
-constexpr std::array<TFileInfoText, 46> kTexts = {{
+constexpr std::array<TFileInfoText, kFileInfoTextCount> kTexts = {{
     {"Caption", &F::Caption, 120, kFirst},
     {"CaptionWriter", &F::CaptionWriter, 122, kFirst},
     {"Headline", &F::Headline, 105, kFirst},
