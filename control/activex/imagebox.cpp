@@ -1,11 +1,13 @@
 #include "control/activex/imagebox.h"
 
-#include <QString>
 #include <exception>
 #include <map>
 #include <utility>
 
 #include "control/activex/about_box.h"
+#include "control/activex/imagebox_interface.h"
+#include "platform/base/text.h"
+#include "platform/com/errorinfo.h"
 
 namespace pictavo {
 
@@ -34,26 +36,6 @@ MemberBody FindBody(const MemberInfo& member, Accessor accessor) {
   return it == Bodies().end() ? nullptr : it->second;
 }
 
-std::string MemberCall::Utf8(size_t i) const {
-  return QString::fromStdU16String(Text(i)).toStdString();
-}
-
-std::string MemberCall::Ansi(size_t i) const {
-  std::string bytes;
-  for (char16_t c : Text(i)) bytes.push_back(c <= 0xFF ? static_cast<char>(c) : '?');
-  return bytes;
-}
-
-void MemberCall::ReturnUtf8(const std::string& text) {
-  result = QString::fromStdString(text).toStdU16String();
-}
-
-void MemberCall::ReturnAnsi(const std::string& text) {
-  std::u16string wide;
-  for (char c : text) wide.push_back(static_cast<unsigned char>(c));
-  result = std::move(wide);
-}
-
 TImageBox::TImageBox() : view_(std::make_unique<TpvImage>()) {
   TpvImage& v = *view_;
   v.OnMouseMove = [this](int16_t shift, int32_t x, int32_t y) {
@@ -80,22 +62,20 @@ void TImageBox::Fire(int32_t dispid, std::initializer_list<int32_t> args) {
   sink_->Fire(dispid, std::span<const int32_t>(args.begin(), args.size()));
 }
 
-MemberOutcome TImageBox::Invoke(const MemberInfo& member, Accessor accessor, MemberCall& call) {
+int32_t TImageBox::Invoke(const MemberInfo& member, Accessor accessor, MemberCall& call) {
+  using namespace plat::com;
+  const IID& iid = ax::IImageBox::kIid;
   const MemberBody body = FindBody(member, accessor);
-  if (!body) return {kENotImpl, std::string("Not available: ") + member.name};
-  std::string failure;
-  try {
-    body(*this, call);
-    return {};
-  } catch (const std::exception& e) {
-    failure = e.what();
-  } catch (...) {
-    failure = "Unexpected error";
+  if (!body) {
+    SetErrorInfoText(iid, kImageBoxSource, u"Not available: " + plat::Utf8ToUtf16(member.name));
+    return E_NOTIMPL;
   }
-  // A failed call leaves empty results, never stale ones.
-  call.result = {};
-  for (TCallValue& out : call.outs) out = {};
-  return {kEUnexpected, failure};
+  const HRESULT hr = SafeCall(iid, kImageBoxSource, [&] { body(*this, call); });
+  if (Failed(hr)) {
+    call.result = {};
+    for (TCallValue& out : call.outs) out = {};
+  }
+  return hr;
 }
 
 void TImageBox::ShowAbout() {

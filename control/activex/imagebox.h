@@ -33,15 +33,8 @@ class TEventSink {
   virtual void Fire(int32_t dispid, std::span<const int32_t> args) = 0;
 };
 
-// What a member call ended with.
-struct MemberOutcome {
-  int32_t hresult = 0;  // S_OK, E_NOTIMPL or E_UNEXPECTED
-  std::string message;  // the error description when it failed
-};
-
-inline constexpr int32_t kSOk = 0;
-inline constexpr int32_t kENotImpl = static_cast<int32_t>(0x80004001);
-inline constexpr int32_t kEUnexpected = static_cast<int32_t>(0x8000FFFF);
+// The error source every failure of the control names.
+inline constexpr char16_t kImageBoxSource[] = u"Pictavo.ImageBox";
 
 class TImageBox {
  public:
@@ -56,9 +49,10 @@ class TImageBox {
   void SetEventSink(TEventSink* sink) { sink_ = sink; }
   TEventSink* EventSink() const { return sink_; }
 
-  // Runs the body of member's accessor: an exception becomes E_UNEXPECTED with its message, a
-  // member without a body E_NOTIMPL with "Not available: <name>".
-  MemberOutcome Invoke(const MemberInfo& member, Accessor accessor, MemberCall& call);
+  // Runs the body of member's accessor in the member frame: an exception becomes E_UNEXPECTED
+  // with its message as error info, a member without a body E_NOTIMPL with "Not available: " and
+  // its name. A failed call leaves empty results.
+  int32_t Invoke(const MemberInfo& member, Accessor accessor, MemberCall& call);
 
   // Shows the About box modally.
   void ShowAbout();

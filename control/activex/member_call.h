@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "control/activex/imagebox_table.h"
+#include "platform/com/variant.h"
 #include "platform/graphics/color.h"
 
 namespace pictavo {
@@ -28,8 +29,8 @@ struct TVariantInt {
   friend bool operator==(TVariantInt, TVariantInt) = default;
 };
 using TBytes = std::vector<uint8_t>;
-using TCallValue =
-    std::variant<std::monostate, int64_t, double, bool, std::u16string, TBytes, TVariantInt>;
+using TCallValue = std::variant<std::monostate, int64_t, double, bool, std::u16string, TBytes,
+                                TVariantInt, plat::com::Variant>;
 
 class MemberCall {
  public:
@@ -49,7 +50,9 @@ class MemberCall {
   std::string Utf8(size_t i) const;
   // The text as 8-bit Windows-1252 bytes (names kept as 8-bit strings by the control).
   std::string Ansi(size_t i) const;
-  const TBytes& Bytes(size_t i) const { return std::get<TBytes>(args.at(i)); }
+  // Image data: a one-dimensional byte array (VT_UI1 or VT_I1, also by reference) or a string
+  // whose characters are the bytes; anything else is refused with plat::EConvertError.
+  TBytes Bytes(size_t i) const;
   // The new value of a setter.
   size_t Value() const { return args.size() - 1; }
 

@@ -1,47 +1,83 @@
+// The IImageBox member table and the control object, called in this process through its vtable
+// and through IDispatch::Invoke.
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QMouseEvent>
 #include <QTimer>
-#include <QWidget>
 #include <algorithm>
-#include <filesystem>
 #include <fstream>
 #include <set>
 
 #include "control/activex/imagebox.h"
+#include "control/activex/imagebox_interface.h"
+#include "control/engine/raster/ticbitmap.h"
+#include "platform/base/text.h"
+#include "platform/com/object.h"
+
+extern "C" plat::com::HRESULT DllGetClassObject(const plat::com::CLSID&, const plat::com::IID&,
+                                                void**);
 
 namespace pictavo {
 namespace {
 
-TEST(MemberTable, NamesDispIdsAndSlotsAreUnique) {
-  std::set<std::string> names;
+using namespace plat::com;
+using ax::IImageBox;
+using ax::ImageBoxProxy;
+
+ComPtr<IUnknown> NewImageBox() {
+  ComPtr<IClassFactory> factory;
+  EXPECT_EQ(DllGetClassObject(ax::kImageBoxClsid, IClassFactory::kIid, factory.OutVoid()), S_OK);
+  ComPtr<IUnknown> object;
+  EXPECT_EQ(factory->CreateInstance(nullptr, IUnknown::kIid, object.OutVoid()), S_OK);
+  return object;
+}
+
+std::vector<uint8_t> SmallBmp(int width, int height) {
+  TicBitmap image;
+  image.SetPixelFormat(plat::TPixelFormat::pf24bit);
+  image.SetSize(width, height);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) image.ScanLine(y)[3 * x + 2] = static_cast<uint8_t>(x * 10);
+  return image.SaveToBytes(gfBMP, false, 75);
+}
+
+std::string ErrorDescription() {
+  ComPtr<IErrorInfo> info;
+  if (GetErrorInfo(0, info.Out()) != S_OK || !info) return "(no error info)";
+  BSTR text = nullptr;
+  info->GetDescription(&text);
+  Bstr owned = Bstr::Attach(text);
+  return owned.Utf8();
+}
+
+TEST(MemberTable, HoldsTheWholeInterface) {
+  const auto& entries = IImageBox::Table().Entries();
+  EXPECT_EQ(entries.size(), 472u);  // slots 7 to 478, checked in order by the table itself
+  EXPECT_EQ(entries.front().slot, 7);
+  EXPECT_EQ(entries.back().slot, 478);
   std::set<int32_t> dispids;
-  std::set<int> used_slots;
-  int accessors = 0;
-  for (const MemberInfo& m : ImageBoxMembers()) {
-    EXPECT_TRUE(names.insert(m.name).second) << m.name;
-    EXPECT_TRUE(dispids.insert(m.dispid).second) << m.name;
-    EXPECT_NE(m.Has(Accessor::Call), m.is_property) << m.name;
-    if (m.is_property) {
-      EXPECT_TRUE(m.Has(Accessor::Get)) << m.name;
-    }
-    for (int a = 0; a < kAccessorCount; ++a) {
-      if (!m.accessors[a]) continue;
-      ++accessors;
-      EXPECT_GE(m.slot_of[a], 7) << m.name;
-      EXPECT_LE(m.slot_of[a], 478) << m.name;
-      EXPECT_TRUE(used_slots.insert(m.slot_of[a]).second) << m.name << " slot " << m.slot_of[a];
-      EXPECT_EQ(FindSlot(m.slot_of[a])->first, &m);
-    }
-  }
-  EXPECT_GE(accessors, 202);
-  EXPECT_EQ(FindMember(-512)->name, std::string("TextFont"));
-  EXPECT_EQ(FindMember(-514)->name, std::string("Enabled"));
-  EXPECT_EQ(FindMember(-552)->name, std::string("AboutBox"));
+  for (const MemberInfo& m : ImageBoxMembers()) EXPECT_TRUE(dispids.insert(m.dispid).second);
+  EXPECT_EQ(FindMember(-512)->name, "TextFont");
+  EXPECT_EQ(FindMember(-514)->name, "Enabled");
+  EXPECT_EQ(FindMember(-552)->name, "AboutBox");
+  EXPECT_TRUE(FindMember("TextFont")->Has(Accessor::PutRef));
   EXPECT_EQ(FindMember("mergereverse")->dispid, 2);
-  EXPECT_EQ(FindMember("GetSelectionCoords")->param_count, 4);
-  EXPECT_TRUE(FindMember("GetSelectionCoords")->params[3].out);
-  EXPECT_EQ(FindMember("NoSuchMember"), nullptr);
+}
+
+TEST(MemberTable, GetIDsOfNamesAnswersEveryName) {
+  const auto dispatch = NewImageBox().As<IDispatch>();
+  for (const MemberInfo& m : ImageBoxMembers())
+    for (const std::string& name : {m.name, plat::Utf16ToUtf8(plat::Utf8ToUtf16(m.name))}) {
+      std::u16string lower = plat::Utf8ToUtf16(name);
+      for (char16_t& c : lower) c = plat::AsciiLower(c);
+      for (const std::u16string& asked : {plat::Utf8ToUtf16(name), lower}) {
+        const char16_t* names[] = {asked.c_str()};
+        DISPID id = 0;
+        EXPECT_EQ(dispatch->GetIDsOfNames(GUID{}, names, 1, 0, &id), S_OK) << m.name;
+        EXPECT_EQ(id, m.dispid) << m.name;
+      }
+    }
 }
 
 std::vector<std::string> UnwiredMembers() {
@@ -56,11 +92,16 @@ std::vector<std::string> UnwiredMembers() {
   return names;
 }
 
-TEST(MemberTable, UnwiredMembersAreTheListedOnes) {
+std::vector<std::string> ListedUnwired() {
   std::ifstream in(std::string(VELMORA_SOURCE_DIR) + "/tests/activex/unwired_members.txt");
   std::vector<std::string> listed;
   for (std::string line; std::getline(in, line);)
     if (!line.empty()) listed.push_back(line);
+  return listed;
+}
+
+TEST(MemberTable, UnwiredMembersAreTheListedOnes) {
+  const std::vector<std::string> listed = ListedUnwired();
   EXPECT_TRUE(std::is_sorted(listed.begin(), listed.end()));
   const std::vector<std::string> actual = UnwiredMembers();
   std::string report;
@@ -73,35 +114,30 @@ TEST(MemberTable, UnwiredMembersAreTheListedOnes) {
   EXPECT_EQ(report, "");
 }
 
-// The value a host passes when it has nothing better: 0, False, an empty text or variant.
-TCallValue DefaultArgument(ArgType type) {
-  switch (type) {
-    case ArgType::Float:
-    case ArgType::Double:
-    case ArgType::Date:
-      return 0.0;
-    case ArgType::Bool:
-      return false;
-    case ArgType::BStr:
-      return std::u16string();
-    case ArgType::Variant:
-      return TBytes();
-    case ArgType::Font:
-    case ArgType::Picture:
-    case ArgType::Void:
-      return std::monostate();
-    default:
-      return int64_t{0};
-  }
-}
+// The argument a host passes when it has nothing better: 0, False, an empty text or variant;
+// an out parameter points at a variant.
+struct DefaultArguments {
+  std::vector<VARIANT> reversed;
+  std::vector<Variant> outs;
 
-MemberCall DefaultCall(const MemberInfo& m, Accessor a) {
-  MemberCall call;
-  for (int i = 0; i < m.param_count; ++i) call.args.push_back(DefaultArgument(m.params[i].type));
-  call.outs.resize(m.param_count);
-  if (a == Accessor::Put || a == Accessor::PutRef) call.args.push_back(DefaultArgument(m.type));
-  return call;
-}
+  explicit DefaultArguments(const MemberEntry& e) {
+    outs.resize(e.paramCount);
+    for (int i = e.paramCount - 1; i >= 0; --i) {
+      VARIANT v;
+      VariantInit(&v);
+      const VARTYPE t = e.paramTypes[i];
+      if (t & VT_BYREF) {
+        v.vt = VT_BYREF | VT_VARIANT;
+        v.pvarVal = &outs[i];
+      } else if (t == VT_BSTR) {
+        v.vt = VT_BSTR;  // a null BSTR is the empty text
+      } else if (t != VT_VARIANT && t != VT_DISPATCH && t != VT_UNKNOWN) {
+        v.vt = VT_I4;
+      }
+      reversed.push_back(v);
+    }
+  }
+};
 
 // Closes whatever modal window a member opens (the About box).
 void CloseModalSoon() {
@@ -110,82 +146,245 @@ void CloseModalSoon() {
   });
 }
 
-TEST(NoImageSweep, EveryAccessorAnswersWithoutAnImage) {
-  const std::vector<std::string> unwired = UnwiredMembers();
-  for (const MemberInfo& m : ImageBoxMembers())
-    for (int a = 0; a < kAccessorCount; ++a) {
-      if (!m.accessors[a]) continue;
-      TImageBox box;
-      MemberCall call = DefaultCall(m, static_cast<Accessor>(a));
-      CloseModalSoon();
-      const MemberOutcome outcome = box.Invoke(m, static_cast<Accessor>(a), call);
-      const bool listed = std::binary_search(unwired.begin(), unwired.end(), m.name);
-      if (outcome.hresult == kENotImpl) {
-        EXPECT_TRUE(listed) << m.name;
-        EXPECT_EQ(outcome.message, std::string("Not available: ") + m.name);
-      } else if (outcome.hresult != kSOk) {
-        // Only the loaders fail: an empty name is no file, empty data no image.
-        const std::string expected =
-            m.name == std::string("ReadBinary") ? "Stream read error" : "File not found: ";
-        EXPECT_EQ(outcome.message, expected) << m.name;
-      }
+TEST(NoImageSweep, EveryDispatchIdAndKindAnswersWithoutAnImage) {
+  const std::vector<std::string> unwired = ListedUnwired();
+  for (const MemberEntry& e : IImageBox::Table().Entries()) {
+    const std::string name = plat::Utf16ToUtf8(e.name);
+    const auto dispatch = NewImageBox().As<IDispatch>();
+    DefaultArguments args(e);
+    DISPID named = DISPID_PROPERTYPUT;
+    const bool put = IsPut(e.kind);
+    DISPPARAMS params{args.reversed.data(), put ? &named : nullptr,
+                      static_cast<uint32_t>(args.reversed.size()), put ? 1u : 0u};
+    Variant result;
+    EXCEPINFO excep{};
+    uint32_t arg_err = 0;
+    CloseModalSoon();
+    const HRESULT hr = dispatch->Invoke(e.dispid, GUID{}, 0, InvokeKindOf(e.kind), &params, &result,
+                                        &excep, &arg_err);
+    const std::string message = excep.bstrDescription ? BstrToUtf8(excep.bstrDescription) : "";
+    const bool listed = std::binary_search(unwired.begin(), unwired.end(), name);
+    if (listed) {
+      EXPECT_EQ(hr, DISP_E_EXCEPTION) << name;
+      EXPECT_EQ(excep.scode, E_NOTIMPL) << name;
+      EXPECT_EQ(message, "Not available: " + name);
+    } else if (hr != S_OK) {
+      // Only the loaders fail: an empty name is no file, an empty variant no image data.
+      EXPECT_EQ(hr, DISP_E_EXCEPTION) << name;
+      EXPECT_EQ(excep.scode, E_UNEXPECTED) << name;
+      const std::string expected = name == "LoadFromFile"
+                                       ? "File not found: "
+                                       : "Image data must be a byte array or a string";
+      EXPECT_EQ(message, expected) << name;
     }
+    ClearExcepInfo(&excep);
+  }
 }
 
 struct EmptyValue {
-  const char* member;
-  TCallValue expected;
+  const char16_t* member;
+  VARTYPE vt;
+  int64_t value;  // of the integer, truth value or colour
 };
 
 TEST(NoImageSweep, GettersGiveTheirDocumentedEmptyValues) {
   const EmptyValue cases[] = {
-      {"ColorFormat", int64_t{7}},
-      {"ImageWidth", int64_t{0}},
-      {"ImageLoaded", false},
-      {"XDPI", int64_t{0}},
-      {"BGColor", int64_t{0xFFFFFF}},
-      {"Transparent", false},
-      {"Compression", int64_t{0}},
-      {"PictureData", TVariantInt{0}},
-      {"JPEGQuality", int64_t{90}},
-      {"Zoom", 100.0},
-      {"UseLZW", true},
-      {"ReadImageNumber", int64_t{1}},
-      {"LastFileName", std::u16string()},
-      {"ZoomedWidth", int64_t{0}},
-      {"HelpType", int64_t{1}},
-      {"SelectionVisible", true},
-      {"MergeStyle", int64_t{1}},
-      {"BrushColor", int64_t{0xFFFFFF}},
-      {"PenMode", int64_t{4}},
-      {"ScrollSpeed", int64_t{1}},
+      {u"ColorFormat", VT_I4, 7},     {u"ImageWidth", VT_I4, 0},
+      {u"ImageLoaded", VT_BOOL, 0},   {u"XDPI", VT_I4, 0},
+      {u"BGColor", VT_UI4, 0xFFFFFF}, {u"Transparent", VT_BOOL, 0},
+      {u"Compression", VT_I4, 0},     {u"PictureData", VT_I4, 0},
+      {u"JPEGQuality", VT_I2, 90},    {u"UseLZW", VT_BOOL, -1},
+      {u"ReadImageNumber", VT_I4, 1}, {u"ZoomedWidth", VT_I4, 0},
+      {u"HelpType", VT_I4, 1},        {u"SelectionVisible", VT_BOOL, -1},
+      {u"MergeStyle", VT_I4, 1},      {u"BrushColor", VT_UI4, 0xFFFFFF},
+      {u"PenMode", VT_I4, 4},         {u"ScrollSpeed", VT_I4, 1},
   };
+  ImageBoxProxy box(NewImageBox());
   for (const EmptyValue& c : cases) {
-    TImageBox box;
-    MemberCall call;
-    ASSERT_EQ(box.Invoke(*FindMember(c.member), Accessor::Get, call).hresult, kSOk) << c.member;
-    if (const auto* v = std::get_if<TVariantInt>(&c.expected)) {
-      ASSERT_TRUE(std::holds_alternative<TVariantInt>(call.result)) << c.member;
-      EXPECT_EQ(std::get<TVariantInt>(call.result).value, v->value);
-    } else {
-      EXPECT_EQ(call.result, c.expected) << c.member;
-    }
+    Variant v = box.Invoke(box.IdOfName(c.member), DISPATCH_PROPERTYGET, {});
+    EXPECT_EQ(v.vt, c.vt) << plat::Utf16ToUtf8(c.member);
+    int64_t got = v.lVal;
+    if (v.vt == VT_BOOL) got = v.boolVal;
+    if (v.vt == VT_UI4) got = v.ulVal;
+    if (v.vt == VT_I2) got = v.iVal;
+    EXPECT_EQ(got, c.value) << plat::Utf16ToUtf8(c.member);
   }
+  EXPECT_EQ(box.Invoke(box.IdOfName(u"Zoom"), DISPATCH_PROPERTYGET, {}).dblVal, 100.0);
+  EXPECT_EQ(box.get_LastFileName().Length(), 0u);
+  EXPECT_EQ(box.WriteBinary(ax::TxGraphicsFormat{0}).vt, VT_EMPTY);
 }
 
-TEST(MemberFrame, FailureCarriesTheMessageAndTheControlStaysUsable) {
-  TImageBox box;
-  MemberCall load;
-  load.args = {std::u16string(u"/nowhere/missing.bmp")};
-  const MemberOutcome failed = box.Invoke(*FindMember("LoadFromFile"), Accessor::Call, load);
-  EXPECT_EQ(failed.hresult, kEUnexpected);
-  EXPECT_EQ(failed.message, "File not found: missing.bmp");
-  MemberCall image;
-  image.args = {int64_t{4}, int64_t{3}};
-  EXPECT_EQ(box.Invoke(*FindMember("NewImage"), Accessor::Call, image).hresult, kSOk);
-  MemberCall width;
-  box.Invoke(*FindMember("ImageWidth"), Accessor::Get, width);
-  EXPECT_EQ(width.result, TCallValue(int64_t{4}));
+TEST(MemberFrame, FailureReachesVtableAndDispatchCallersAndTheControlStaysUsable) {
+  const ComPtr<IUnknown> object = NewImageBox();
+  const auto vtable = object.As<IImageBox>();
+  Bstr missing = Bstr::FromUtf8("/nowhere/missing.bmp");
+  EXPECT_EQ(vtable->LoadFromFile(missing.Get()), E_UNEXPECTED);
+  EXPECT_EQ(ErrorDescription(), "File not found: missing.bmp");
+
+  ImageBoxProxy proxy(object);
+  try {
+    proxy.LoadFromFile(u"/nowhere/missing.bmp");
+    ADD_FAILURE() << "no exception";
+  } catch (const EOleException& e) {
+    EXPECT_EQ(e.ErrorCode(), E_UNEXPECTED);
+    EXPECT_EQ(std::string(e.what()), "File not found: missing.bmp");
+  }
+  proxy.NewImage(4, 3);
+  EXPECT_EQ(proxy.get_ImageWidth(), 4);
+  int32_t width = 0;
+  EXPECT_EQ(vtable->get_ImageHeight(&width), S_OK);
+  EXPECT_EQ(width, 3);
+  EXPECT_EQ(vtable->get_ImageHeight(nullptr), E_POINTER);
+}
+
+TEST(Boundary, TruthValuesEnumerationsColoursAndQuality) {
+  ImageBoxProxy box(NewImageBox());
+  box.put_AutoZoom(VARIANT_BOOL(1));  // 1 counts as true
+  EXPECT_EQ(box.get_AutoZoom(), VARIANT_TRUE);
+  box.put_HelpType(ax::TxHelpType(static_cast<uint8_t>(257)));
+  box.Invoke(box.IdOfName(u"HelpType"), DISPATCH_PROPERTYPUT, {Variant(int32_t{256})});
+  EXPECT_EQ(static_cast<int>(box.get_HelpType()), 0);  // cut to its low 8 bits
+  for (auto [given, kept] : {std::pair{0, 1}, {-5, 1}, {150, 100}, {300, 100}, {55, 55}}) {
+    box.put_JPEGQuality(static_cast<int16_t>(given));
+    EXPECT_EQ(box.get_JPEGQuality(), kept) << given;
+  }
+  box.put_BrushColor(OLE_COLOR(0x80000005));
+  EXPECT_EQ(box.get_BrushColor(), OLE_COLOR(0x80000005));
+  box.NewImage(2, 2);
+  box.Invoke(box.IdOfName(u"ColorFormat"), DISPATCH_PROPERTYPUT, {Variant(int32_t{263})});
+  EXPECT_EQ(static_cast<int>(box.get_ColorFormat()), cf24bit);  // 263 reached it as cfNone
+}
+
+TEST(Boundary, ImageDataInVariants) {
+  ImageBoxProxy box(NewImageBox());
+  const std::vector<uint8_t> bmp = SmallBmp(5, 2);
+  // A string holding one byte per character.
+  std::u16string chars(bmp.begin(), bmp.end());
+  box.ReadBinary(ax::TxGraphicsFormat{0}, Variant(std::u16string_view(chars)));
+  EXPECT_EQ(box.get_ImageWidth(), 5);
+  // A byte array passed by reference.
+  Variant array;
+  ASSERT_EQ(MakeByteArrayVariant(SmallBmp(7, 2), &array), S_OK);
+  VARIANT by_ref;
+  VariantInit(&by_ref);
+  by_ref.vt = VT_BYREF | VT_VARIANT;
+  by_ref.pvarVal = &array;
+  box.ReadBinary(ax::TxGraphicsFormat{0}, by_ref);
+  EXPECT_EQ(box.get_ImageWidth(), 7);
+  try {
+    box.ReadBinary(ax::TxGraphicsFormat{0}, Variant(int32_t{5}));
+    ADD_FAILURE() << "a number is no image data";
+  } catch (const EOleException& e) {
+    EXPECT_EQ(std::string(e.what()), "Image data must be a byte array or a string");
+  }
+  EXPECT_EQ(box.get_ImageWidth(), 7);
+  // The bytes written come back as the same image.
+  Variant written = box.WriteBinary(ax::TxGraphicsFormat{0});
+  std::span<const uint8_t> bytes;
+  ASSERT_TRUE(VariantBytes(written, bytes));
+  EXPECT_EQ(std::vector<uint8_t>(bytes.begin(), bytes.end()), SmallBmp(7, 2));
+  // A failed encoding returns an empty variant, not stale data.
+  VARIANT out;
+  VariantInit(&out);
+  out.vt = VT_I4;
+  const auto direct = ComPtr<IDispatch>(box.Dispatch()).As<IImageBox>();
+  EXPECT_EQ(direct->WriteBinary(ax::TxGraphicsFormat{4}, &out), E_UNEXPECTED);
+  EXPECT_EQ(out.vt, VT_EMPTY);
+  EXPECT_EQ(ErrorDescription(), "Not available: PNG");
+  Variant dib = box.get_PictureData();
+  ASSERT_TRUE(VariantBytes(dib, bytes));
+  EXPECT_EQ(bytes.size(), SmallBmp(7, 2).size() - 14);
+}
+
+// Records the events a control fires.
+class RecordingSink final : public ComObject<RecordingSink, IDispatch> {
+ public:
+  std::vector<std::pair<DISPID, std::vector<Variant>>> calls;
+
+  HRESULT GetTypeInfoCount(uint32_t* count) override { return *count = 0, S_OK; }
+  HRESULT GetTypeInfo(uint32_t, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+  HRESULT GetIDsOfNames(const IID&, const char16_t* const*, uint32_t, LCID, DISPID*) override {
+    return E_NOTIMPL;
+  }
+  HRESULT Invoke(DISPID id, const IID&, LCID, uint16_t, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
+                 uint32_t*) override {
+    std::vector<Variant> args;
+    for (uint32_t i = params->cArgs; i > 0; --i) args.emplace_back(params->rgvarg[i - 1]);
+    calls.emplace_back(id, std::move(args));
+    return S_OK;
+  }
+};
+
+TEST(Events, MouseAndClickEventsCarryTheirCodesToTheOneSink) {
+  const ComPtr<IUnknown> object = NewImageBox();
+  ComPtr<IConnectionPoint> point;
+  ASSERT_EQ(object.As<IConnectionPointContainer>()->FindConnectionPoint(ax::kImageBoxEventsIid,
+                                                                        point.Out()),
+            S_OK);
+  const auto sink = MakeObject<RecordingSink>();
+  uint32_t cookie = 0;
+  ASSERT_EQ(point->Advise(sink.Get(), &cookie), S_OK);
+  uint32_t second = 0;
+  EXPECT_NE(point->Advise(MakeObject<RecordingSink>().Get(), &second), S_OK);
+
+  QWidget* view = object.As<IWidgetControl>()->Widget();
+  view->resize(50, 40);
+  QMouseEvent press(QEvent::MouseButtonPress, QPointF(6, 9), QPointF(6, 9), Qt::MiddleButton,
+                    Qt::MiddleButton, Qt::ControlModifier);
+  QCoreApplication::sendEvent(view, &press);
+  QMouseEvent left(QEvent::MouseButtonPress, QPointF(3, 4), QPointF(3, 4), Qt::LeftButton,
+                   Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(view, &left);
+  QMouseEvent release(QEvent::MouseButtonRelease, QPointF(3, 4), QPointF(3, 4), Qt::LeftButton,
+                      Qt::NoButton, Qt::ShiftModifier);
+  QCoreApplication::sendEvent(view, &release);
+  QMouseEvent move(QEvent::MouseMove, QPointF(8, 2), QPointF(8, 2), Qt::NoButton, Qt::NoButton,
+                   Qt::AltModifier);
+  QCoreApplication::sendEvent(view, &move);
+
+  ASSERT_EQ(sink->calls.size(), 5u);
+  auto expect = [&](size_t i, DISPID id, std::vector<std::pair<VARTYPE, int32_t>> args) {
+    EXPECT_EQ(sink->calls[i].first, id) << i;
+    ASSERT_EQ(sink->calls[i].second.size(), args.size()) << i;
+    for (size_t a = 0; a < args.size(); ++a) {
+      const Variant& v = sink->calls[i].second[a];
+      EXPECT_EQ(v.vt, args[a].first) << i << "/" << a;
+      EXPECT_EQ(v.vt == VT_I2 ? v.iVal : v.lVal, args[a].second) << i << "/" << a;
+    }
+  };
+  expect(0, kOnMouseDown, {{VT_I2, 4}, {VT_I2, 20}, {VT_I4, 6}, {VT_I4, 9}});
+  expect(1, kOnMouseDown, {{VT_I2, 1}, {VT_I2, 1}, {VT_I4, 3}, {VT_I4, 4}});
+  expect(2, kOnClick, {});
+  expect(3, kOnMouseUp, {{VT_I2, 1}, {VT_I2, 8}, {VT_I4, 3}, {VT_I4, 4}});
+  expect(4, kOnMouseMove, {{VT_I2, 32}, {VT_I4, 8}, {VT_I4, 2}});
+  EXPECT_EQ(point->Unadvise(cookie), S_OK);
+  QCoreApplication::sendEvent(view, &move);
+  EXPECT_EQ(sink->calls.size(), 5u);  // nothing without a sink
+}
+
+TEST(Persistence, StateTravelsAsAComponentStream) {
+  const ComPtr<IUnknown> object = NewImageBox();
+  ImageBoxProxy(object).put_ScaleToGray(VARIANT_TRUE);
+  const auto state = object.As<ax::IControlState>();
+  Variant saved;
+  ASSERT_EQ(state->SaveState(&saved), S_OK);
+  std::span<const uint8_t> bytes;
+  ASSERT_TRUE(VariantBytes(saved, bytes));
+  const ComPtr<IUnknown> other = NewImageBox();
+  ASSERT_EQ(other.As<ax::IControlState>()->LoadState(bytes.data(), bytes.size()), S_OK);
+  EXPECT_EQ(ImageBoxProxy(other).get_ScaleToGray(), VARIANT_TRUE);
+  const uint8_t junk[] = {'T', 'P', 'F', '1'};
+  EXPECT_EQ(other.As<ax::IControlState>()->LoadState(junk, 4), E_UNEXPECTED);
+  EXPECT_EQ(ErrorDescription(), "Invalid stream format");
+}
+
+TEST(CreateWnd, RepeatingItDoesNotMultiplyEvents) {
+  const ComPtr<IUnknown> object = NewImageBox();
+  ImageBoxProxy box(object);
+  box.CreateWnd();
+  box.CreateWnd();
+  QWidget* view = object.As<IWidgetControl>()->Widget();
+  EXPECT_EQ(view->findChildren<QWidget*>().size(), 3);  // surface and two bars, no second set
 }
 
 }  // namespace

@@ -33,7 +33,7 @@ class TExif;
 VELMORA_EXCEPTION(EInvalidFormat, plat::Exception);
 
 // Image format codes of the binary transfer members and of size estimation.
-enum TxGraphicsFormat : int {
+enum TxGraphicsFormat : uint8_t {
   gfBMP = 0,
   gfGIF = 1,
   gfJPG = 2,
