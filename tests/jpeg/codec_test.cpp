@@ -147,6 +147,30 @@ TEST(JpegDecode, GreyKeepsAllLevelsWithTheIdentityPalette) {
   for (int x = 0; x < 256; ++x) EXPECT_EQ(bitmap.ScanLine(1)[x], reference.Pixels[256 + x]) << x;
 }
 
+// Eight-bit output quantises a colour file to at most 236 colours that still look like it.
+TEST(JpegDecode, EightBitOutputQuantisesColours) {
+  TScratch scratch;
+  WriteTestPpm(scratch.Path("in.ppm"), kWidth, kHeight);
+  Shell(scratch, "cjpeg in.ppm > f.jpg && djpeg -dct float -pnm -outfile ref.pnm f.jpg");
+  TJPEGImageExtra jpeg;
+  jpeg.SetPixelFormat(TJPEGPixelFormat::jf8Bit);
+  jpeg.LoadFromFile(scratch.Path("f.jpg"));
+  const TBMPImage& bitmap = jpeg.GetBitmap();
+  ASSERT_EQ(bitmap.PixelFormat(), plat::TPixelFormat::pf8bit);
+  EXPECT_LE(bitmap.Palette().size(), 236u);
+  EXPECT_GT(bitmap.Palette().size(), 16u);
+  TPnm reference = ReadPnm(ReadFile(scratch.Path("ref.pnm")));
+  int64_t total = 0;
+  for (int y = 0; y < kHeight; ++y)
+    for (int x = 0; x < kWidth; ++x) {
+      plat::TColor c = bitmap.PixelColor(x, y);
+      const uint8_t* p = &reference.Pixels[(static_cast<size_t>(y) * kWidth + x) * 3];
+      total += std::abs(plat::GetRValue(c) - p[0]) + std::abs(plat::GetGValue(c) - p[1]) +
+               std::abs(plat::GetBValue(c) - p[2]);
+    }
+  EXPECT_LT(total / (kWidth * kHeight * 3), 24);
+}
+
 struct TDensityCase {
   const char* name;
   const char* make;

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <clocale>
 
-#include "control/formats/jpeg/date_time.h"
 #include "control/formats/jpeg/exif.h"
+#include "platform/base/datetime.h"
 #include "platform/base/exceptions.h"
 
 namespace pictavo {
@@ -240,6 +240,17 @@ TEST(ExifStore, TiffFormContinuesTheCallersIfd) {
   EXPECT_EQ(back.Tags, (Lines{"ExifVersion=30,32,32,30", "GPSLatitudeRef=S"}));
 }
 
+TEST(ExifStore, TextCrossesTheBoundaryAsWindows1252) {
+  TExif exif;
+  ASSERT_TRUE(exif.SetAttribute("Artist", u"Caf\u00E9 \u20AC \u4E2D"));
+  EXPECT_EQ(exif.Value("Artist"), "Caf\xE9 \x80 ?");
+  // Written as UTF-8 (ConvertUTF8), read back into the 8-bit code page.
+  EXPECT_NE(exif.JpegPayload().find("Caf\xC3\xA9 \xE2\x82\xAC ?"), Bytes::npos);
+  TExif back;
+  back.Tags = ReadBack(exif.JpegPayload());
+  EXPECT_EQ(back.Value("Artist"), "Caf\xE9 \x80 ?");
+}
+
 TEST(ExifStore, WritingAValueThatDoesNotConvertRaises) {
   TExif exif;
   exif.Tags = {"XResolution=abc"};
@@ -270,7 +281,7 @@ TEST(ExifText, RationalsAndDates) {
   EXPECT_EQ(RealToRational(-0.75), "-3/4");
   EXPECT_NEAR(RationalToReal(RealToRational(3.14159265358979)), 3.14159265358979, 1e-9);
 
-  double date = *EncodeDateTime({2004, 5, 6, 10, 11, 12});
+  double date = plat::EncodeDateTime({2004, 5, 6, 10, 11, 12});
   EXPECT_DOUBLE_EQ(ExifStringToDate("2004:05:06 10:11:12"), date);
   EXPECT_DOUBLE_EQ(ExifStringToDate("2004-05-06T10.11.12"), date);
   EXPECT_DOUBLE_EQ(ExifStringToDate("2004:05:06"), 0);

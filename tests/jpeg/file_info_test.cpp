@@ -3,9 +3,9 @@
 #include <filesystem>
 
 #include "control/formats/jpeg/be_stream.h"
-#include "control/formats/jpeg/date_time.h"
 #include "control/formats/jpeg/file_info.h"
 #include "control/formats/jpeg/jpeg_errors.h"
+#include "platform/base/datetime.h"
 
 namespace pictavo {
 namespace {
@@ -17,7 +17,7 @@ Bytes Str(const plat::TMemoryStream& stream) {
 }
 
 double Date(int y, int m, int d, int h = 0, int mi = 0, int s = 0) {
-  return *EncodeDateTime({y, m, d, h, mi, s});
+  return plat::EncodeDateTime({y, m, d, h, mi, s, 0});
 }
 
 TBIMSegment IptcBlock(std::initializer_list<std::pair<uint8_t, Bytes>> sets) {

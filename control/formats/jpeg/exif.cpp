@@ -7,10 +7,10 @@
 #include <map>
 #include <optional>
 
-#include "control/formats/jpeg/ansi_text.h"
-#include "control/formats/jpeg/date_time.h"
-#include "control/formats/jpeg/text_numbers.h"
+#include "platform/base/datetime.h"
 #include "platform/base/exceptions.h"
+#include "platform/base/numbers.h"
+#include "platform/base/text.h"
 
 namespace pictavo {
 
@@ -147,31 +147,18 @@ constexpr uint32_t kMaxReadCount = 4096;
 constexpr size_t kJpegBase = 6;
 constexpr uint32_t kRationalDenominatorLimit = 1000000000;
 
-bool SameText(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) ==
-                  std::tolower(static_cast<unsigned char>(y));
-         });
-}
-
 std::string_view NameOfLine(std::string_view line) {
   return line.substr(0, line.find('='));
 }
 
 const TExifLookupRecord* FindByName(std::string_view name) {
   for (const TExifLookupRecord& entry : kTable)
-    if (SameText(entry.Name, name)) return &entry;
+    if (plat::SameTextIgnoringCase(entry.Name, name)) return &entry;
   return nullptr;
 }
 
 [[noreturn]] void NotANumber(std::string_view text) {
   throw plat::EConvertError("'" + std::string(text) + "' is not a valid integer value");
-}
-
-int64_t IntegerOrThrow(std::string_view text) {
-  std::optional<int64_t> value = ParseInteger(text);
-  if (!value) NotANumber(text);
-  return *value;
 }
 
 std::vector<std::string_view> SplitAt(std::string_view text, char separator) {
@@ -260,7 +247,8 @@ std::string ValueText(TExifDataType type, std::span<const uint8_t> data, uint32_
       std::string text;
       for (uint8_t byte : data)
         if (byte != 0) text += static_cast<char>(byte);
-      return convert_utf8 ? Utf8ToAnsi(text) : text;
+      // Bytes that are not UTF-8 are taken as they stand: older writers stored the code page.
+      return convert_utf8 && plat::IsValidUtf8(text) ? plat::Utf8ToAnsi(text) : text;
     }
     case kByte:
       for (uint8_t byte : data) items.push_back(std::to_string(byte));
@@ -298,13 +286,13 @@ struct TEncodedEntry {
 };
 
 uint32_t UnsignedPart(std::string_view text) {
-  return static_cast<uint32_t>(IntegerOrThrow(text) & 0xFFFFFFFF);
+  return static_cast<uint32_t>(plat::StrToInt64(text) & 0xFFFFFFFF);
 }
 
 TEncodedEntry EncodeEntry(const TExifLookupRecord& entry, std::string_view value, bool utf8) {
   TEncodedEntry out{entry.Tag, static_cast<uint16_t>(TiffFieldType(entry.DataType)), 0, {}};
   if (entry.DataType == kAscii) {
-    out.Data = utf8 ? AnsiToUtf8(value) : std::string(value);
+    out.Data = utf8 ? plat::AnsiToUtf8(value) : std::string(value);
     out.Data += '\0';
     out.Count = static_cast<uint32_t>(out.Data.size());
     return out;
@@ -319,10 +307,10 @@ TEncodedEntry EncodeEntry(const TExifLookupRecord& entry, std::string_view value
     ++out.Count;
     switch (entry.DataType) {
       case kByte:
-        out.Data += static_cast<char>(IntegerOrThrow(item) & 0xFF);
+        out.Data += static_cast<char>(plat::StrToInt64(item) & 0xFF);
         break;
       case kShort:
-        PutWordLE(out.Data, static_cast<uint32_t>(IntegerOrThrow(item) & 0xFFFF));
+        PutWordLE(out.Data, static_cast<uint32_t>(plat::StrToInt64(item) & 0xFFFF));
         break;
       case kLong:
         PutDWordLE(out.Data, UnsignedPart(item));
@@ -435,7 +423,7 @@ int TiffFieldType(TExifDataType type) {
 
 int TExif::IndexOfName(std::string_view name) const {
   for (size_t i = 0; i < Tags.size(); ++i)
-    if (SameText(NameOfLine(Tags[i]), name)) return static_cast<int>(i);
+    if (plat::SameTextIgnoringCase(NameOfLine(Tags[i]), name)) return static_cast<int>(i);
   return -1;
 }
 
@@ -490,9 +478,9 @@ namespace {
 // Converts one item of a set value by the attribute's type; nullopt when it does not fit.
 std::optional<std::string> ConvertItem(TExifDataType type, const std::string& item) {
   auto in_range = [&item](int64_t low, int64_t high) -> std::optional<std::string> {
-    std::optional<int64_t> value = ParseInteger(item);
-    if (!value || *value < low || *value > high) return std::nullopt;
-    return std::to_string(*value);
+    int64_t value = 0;
+    if (!plat::TryStrToInt64(item, value) || value < low || value > high) return std::nullopt;
+    return std::to_string(value);
   };
   switch (type) {
     case kByte:
@@ -513,23 +501,24 @@ std::optional<std::string> ConvertItem(TExifDataType type, const std::string& it
         if (!part.empty()) parts.push_back(part);
       std::string text;
       if (parts.size() == 1) {
-        std::optional<double> real = ParseReal(parts[0]);
-        if (!real || (!is_signed && *real < 0)) return std::nullopt;
-        text = RealToRational(*real);
+        double real = 0;
+        if (!plat::TryStrToFloat(parts[0], real) || (!is_signed && real < 0)) return std::nullopt;
+        text = RealToRational(real);
         parts = SplitAt(text, '/');
       } else if (parts.size() != 2 || parts[0].size() > 10 || parts[1].size() > 10) {
         return std::nullopt;
       }
-      std::optional<int64_t> top = ParseInteger(parts[0]), bottom = ParseInteger(parts[1]);
-      if (!top || !bottom) return std::nullopt;
+      int64_t top = 0, bottom = 0;
+      if (!plat::TryStrToInt64(parts[0], top) || !plat::TryStrToInt64(parts[1], bottom))
+        return std::nullopt;
       int64_t top_low = is_signed ? INT32_MIN : 0, top_high = is_signed ? INT32_MAX : UINT32_MAX;
       int64_t bottom_low = is_signed ? INT32_MIN : 1,
               bottom_high = is_signed ? INT32_MAX : UINT32_MAX;
-      if (*top < top_low || *top > top_high || *bottom < bottom_low || *bottom > bottom_high ||
-          *bottom == 0)
+      if (top < top_low || top > top_high || bottom < bottom_low || bottom > bottom_high ||
+          bottom == 0)
         return std::nullopt;
       // A signed denominator is kept as its unsigned 32-bit form, as reading gives it back.
-      return std::to_string(*top) + "/" + std::to_string(static_cast<uint32_t>(*bottom));
+      return std::to_string(top) + "/" + std::to_string(static_cast<uint32_t>(bottom));
     }
     case kAscii:
       return item;
@@ -542,7 +531,7 @@ std::optional<std::string> ConvertItem(TExifDataType type, const std::string& it
 bool TExif::SetAttribute(std::string_view name, std::u16string_view value) {
   const TExifLookupRecord* entry = name.empty() ? nullptr : FindByName(name);
   if (!entry) return false;
-  std::string text = WideToAnsi(value);
+  std::string text = plat::Utf16ToAnsi(value);
   std::vector<std::string> items = ExtractItems(text);
   bool any_count = entry->Count == 0 || entry->DataType == kAscii || entry->DataType == kUndefined;
   if (items.empty() || (!any_count && items.size() != entry->Count)) return false;
@@ -689,13 +678,14 @@ double RationalToReal(std::string_view text) {
   for (std::string_view part : SplitAt(text, '/'))
     if (!part.empty()) parts.push_back(part);
   if (parts.size() == 1) {
-    std::optional<double> value = ParseReal(parts[0]);
-    if (!value) throw plat::EConvertError("Conversion error - value is not a number.");
-    return *value;
+    double value = 0;
+    if (!plat::TryStrToFloat(parts[0], value))
+      throw plat::EConvertError("Conversion error - value is not a number.");
+    return value;
   }
   if (parts.size() != 2) return 0;
-  int64_t numerator = IntegerOrThrow(parts[0]);
-  int64_t denominator = IntegerOrThrow(parts[1]);
+  int64_t numerator = plat::StrToInt64(parts[0]);
+  int64_t denominator = plat::StrToInt64(parts[1]);
   if (denominator == 0) throw plat::EConvertError("Conversion error - division by zero.");
   return static_cast<double>(numerator) / static_cast<double>(denominator);
 }
@@ -738,23 +728,21 @@ double ExifStringToDate(std::string_view text) {
   static constexpr size_t kStarts[] = {0, 5, 8, 11, 14, 17};
   static constexpr size_t kLengths[] = {4, 2, 2, 2, 2, 2};
   int numbers[6];
-  for (int i = 0; i < 6; ++i) {
-    std::optional<int64_t> part = ParseInteger(text.substr(kStarts[i], kLengths[i]));
-    if (!part) return 0;
-    numbers[i] = static_cast<int>(*part);
-  }
-  std::optional<double> date =
-      EncodeDateTime({numbers[0], numbers[1], numbers[2], numbers[3], numbers[4], numbers[5]});
-  if (!date) throw plat::EConvertError("'" + std::string(text) + "' is not a valid date and time");
-  return *date;
+  for (int i = 0; i < 6; ++i)
+    if (!plat::TryStrToInt(text.substr(kStarts[i], kLengths[i]), numbers[i])) return 0;
+  plat::DateParts parts{numbers[0], numbers[1], numbers[2], numbers[3], numbers[4], numbers[5], 0};
+  plat::TDateTime date = 0;
+  if (!plat::TryEncodeDateTime(parts, date))
+    throw plat::EConvertError("'" + std::string(text) + "' is not a valid date and time");
+  return date;
 }
 
 std::string ExifDateToString(double date) {
   if (!std::isfinite(date) || date < -693593 || date >= 2958466) return {};
-  TDateParts p = DecodeDateTime(date);
+  plat::DateParts p = plat::DecodeDateTime(date);
   char text[32];
-  std::snprintf(text, sizeof text, "%04d:%02d:%02d %02d:%02d:%02d", p.Year, p.Month, p.Day, p.Hour,
-                p.Minute, p.Second);
+  std::snprintf(text, sizeof text, "%04d:%02d:%02d %02d:%02d:%02d", p.year, p.month, p.day, p.hour,
+                p.minute, p.second);
   return text;
 }
 

@@ -4,9 +4,9 @@
 #include <cstdio>
 
 #include "control/formats/jpeg/be_stream.h"
-#include "control/formats/jpeg/date_time.h"
 #include "control/formats/jpeg/jpeg_errors.h"
-#include "control/formats/jpeg/text_numbers.h"
+#include "platform/base/datetime.h"
+#include "platform/base/numbers.h"
 
 namespace pictavo {
 
@@ -16,7 +16,7 @@ using F = TFileInfo;
 constexpr TTextRule kFirst = TTextRule::FirstWins;
 constexpr TTextRule kLast = TTextRule::LastWins;
 
-constexpr std::array<TFileInfoText, 46> kTexts = {{
+constexpr std::array<TFileInfoText, kFileInfoTextCount> kTexts = {{
     {"Caption", &F::Caption, 120, kFirst},
     {"CaptionWriter", &F::CaptionWriter, 122, kFirst},
     {"Headline", &F::Headline, 105, kFirst},
@@ -85,42 +85,39 @@ std::string TwoDigits(int value) {
 
 // Year without leading zeros, then month and day as two digits each.
 std::string DateText(double value) {
-  TDateParts parts = DecodeDateTime(value);
-  return std::to_string(parts.Year) + TwoDigits(parts.Month) + TwoDigits(parts.Day);
+  plat::DateParts parts = plat::DecodeDateTime(value);
+  return std::to_string(parts.year) + TwoDigits(parts.month) + TwoDigits(parts.day);
 }
 
 std::string TimeText(double value) {
-  TDateParts parts = DecodeDateTime(value);
-  return TwoDigits(parts.Hour) + ":" + TwoDigits(parts.Minute) + ":" + TwoDigits(parts.Second);
+  plat::DateParts parts = plat::DecodeDateTime(value);
+  return TwoDigits(parts.hour) + ":" + TwoDigits(parts.minute) + ":" + TwoDigits(parts.second);
 }
 
-std::optional<int64_t> NumberAt(std::string_view text, size_t first, size_t count) {
-  if (first >= text.size()) return std::nullopt;
-  return ParseInteger(text.substr(first, count));
+// The digits at [first, first + count) of a text; false when they are not all there or no number.
+bool NumberAt(std::string_view text, size_t first, size_t count, int& value) {
+  return first < text.size() && plat::TryStrToInt(text.substr(first, count), value);
 }
 
 // CCYYMMDD; 0 when the text does not form a valid date.
 double ParseDateText(std::string_view text) {
-  auto year = NumberAt(text, 0, 4), month = NumberAt(text, 4, 2), day = NumberAt(text, 6, 2);
-  if (!year || !month || !day) return 0;
-  TDateParts parts;
-  parts.Year = static_cast<int>(*year);
-  parts.Month = static_cast<int>(*month);
-  parts.Day = static_cast<int>(*day);
-  return EncodeDateTime(parts).value_or(0);
+  plat::DateParts parts;
+  plat::TDateTime date = 0;
+  if (!NumberAt(text, 0, 4, parts.year) || !NumberAt(text, 4, 2, parts.month) ||
+      !NumberAt(text, 6, 2, parts.day) || !plat::TryEncodeDateTime(parts, date))
+    return 0;
+  return date;
 }
 
 // HH:MM:SS as this library writes it, or the standard HHMMSS+-HHMM (the zone is ignored).
 double ParseTimeText(std::string_view text) {
   size_t step = text.size() > 2 && text[2] == ':' ? 3 : 2;
-  auto hour = NumberAt(text, 0, 2), minute = NumberAt(text, step, 2);
-  auto second = NumberAt(text, 2 * step, 2);
-  if (!hour || !minute || !second || *hour < 0 || *minute < 0 || *second < 0) return 0;
-  TDateParts parts;
-  parts.Hour = static_cast<int>(*hour);
-  parts.Minute = static_cast<int>(*minute);
-  parts.Second = static_cast<int>(*second);
-  return EncodeDateTime(parts).value_or(0);
+  plat::DateParts parts;
+  plat::TDateTime time = 0;
+  if (!NumberAt(text, 0, 2, parts.hour) || !NumberAt(text, step, 2, parts.minute) ||
+      !NumberAt(text, 2 * step, 2, parts.second) || !plat::TryEncodeDateTime(parts, time))
+    return 0;
+  return time;
 }
 
 const TFileInfoText* TextOfDataSet(uint8_t number) {
@@ -159,7 +156,9 @@ void TFileInfo::FromSegment(const TApp14Segment& container) {
       } else if (set.DataSet == kSuppCatDataSet) {
         SuppCat.push_back(set.Value);
       } else if (set.DataSet == kUrgencyDataSet) {
-        Urgency = static_cast<uint8_t>(ParseInteger(set.Value).value_or(0) & 0xFF);
+        int64_t urgency = 0;
+        Urgency =
+            plat::TryStrToInt64(set.Value, urgency) ? static_cast<uint8_t>(urgency & 0xFF) : 0;
       }
     }
     if (block.ID() == kCopyrightFlagResourceID)

@@ -75,7 +75,9 @@ struct TFileInfoDate {
   TDateKind Kind;
 };
 
-// The 46 texts kept in IPTC datasets, in the order the writer emits them.
+// The 46 texts kept in IPTC datasets, in the order the writer emits them (ImageURL, the 47th
+// text, lives in a resource block of its own).
+constexpr size_t kFileInfoTextCount = 46;
 std::span<const TFileInfoText> FileInfoTexts();
 // The five dates and times, in the order the writer emits them.
 std::span<const TFileInfoDate> FileInfoDates();

@@ -57,16 +57,12 @@ void Guarded(TErrorManager& manager, Call&& call) {
 // One decompression run over bytes in memory; the library structure is destroyed in every case.
 class TDecompressor {
  public:
-  explicit TDecompressor(const std::vector<uint8_t>& data) {
+  TDecompressor() {
     std::memset(&info_, 0, sizeof info_);
     InstallErrorManager(errors_);
     info_.err = &errors_.pub;
     Guarded(errors_, [this] { jpeg_create_decompress(&info_); });
     created_ = true;
-    Guarded(errors_, [this, &data] {
-      jpeg_mem_src(&info_, data.data(), static_cast<unsigned long>(data.size()));
-      jpeg_read_header(&info_, TRUE);
-    });
   }
   ~TDecompressor() {
     if (created_) jpeg_destroy_decompress(&info_);
@@ -75,6 +71,12 @@ class TDecompressor {
   TDecompressor& operator=(const TDecompressor&) = delete;
 
   jpeg_decompress_struct& Info() { return info_; }
+  void ReadHeader(const std::vector<uint8_t>& data) {
+    Run([this, &data] {
+      jpeg_mem_src(&info_, data.data(), static_cast<unsigned long>(data.size()));
+      jpeg_read_header(&info_, TRUE);
+    });
+  }
   template <class Call>
   void Run(Call&& call) {
     Guarded(errors_, std::forward<Call>(call));
@@ -92,11 +94,14 @@ class TCompressor {
     std::memset(&info_, 0, sizeof info_);
     InstallErrorManager(errors_);
     info_.err = &errors_.pub;
-    Guarded(errors_, [this] {
-      jpeg_create_compress(&info_);
-      jpeg_mem_dest(&info_, &buffer_, &size_);
-    });
+    Guarded(errors_, [this] { jpeg_create_compress(&info_); });
     created_ = true;
+    try {
+      Run([this] { jpeg_mem_dest(&info_, &buffer_, &size_); });
+    } catch (...) {
+      jpeg_destroy_compress(&info_);  // the destructor does not run for a failed constructor
+      throw;
+    }
   }
   ~TCompressor() {
     if (created_) jpeg_destroy_compress(&info_);
@@ -306,7 +311,8 @@ void TJPEGImageExtra::ReadStream(int64_t size, plat::TStream& stream) {
 }
 
 void TJPEGImageExtra::ReadHeader() {
-  TDecompressor decompressor(*image_->Data);
+  TDecompressor decompressor;
+  decompressor.ReadHeader(*image_->Data);
   jpeg_decompress_struct& info = decompressor.Info();
   image_->Width = static_cast<int>(info.image_width);
   image_->Height = static_cast<int>(info.image_height);
@@ -367,7 +373,8 @@ void TJPEGImageExtra::Decode() const {
     bitmap_ = std::move(bitmap);
     return;
   }
-  TDecompressor decompressor(*image_->Data);
+  TDecompressor decompressor;
+  decompressor.ReadHeader(*image_->Data);
   jpeg_decompress_struct& info = decompressor.Info();
   bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
   bool grey = !cmyk && (info.jpeg_color_space == JCS_GRAYSCALE || grayscale_);
