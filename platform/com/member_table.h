@@ -19,9 +19,10 @@
 //
 // Kinds: Method (no result), Function (a method with an [out, retval] result of the given type),
 // Get (result of the given type), Put and PutRef (a value of the given type appended as the last
-// parameter). The declarations name the result RetVal and a put's value PutValue; definitions
-// may name their parameters freely. The parameters in brackets come first; out parameters are
-// pointers (int32_t* X1). Slot functions are named Name, get_Name, put_Name and putref_Name.
+// parameter). The declarations name the result and a put's value Value, so beside them no
+// parameter in brackets may be called Value; definitions may name their parameters freely. The
+// parameters in brackets come first; out parameters are pointers (int32_t* X1). Slot functions are
+// named Name, get_Name, put_Name and putref_Name.
 //
 // Boundary types: int8_t/uint8_t, int16_t (short), uint16_t, int32_t (long: never C++ long),
 // uint32_t, int64_t, uint64_t, float, double, DATE, VARIANT_BOOL, OLE_COLOR, any enumeration (sent
@@ -612,10 +613,10 @@ class DispatchProxy : public DispatchClient {
 
 #define VELMORA_SLOT_PARAMS(kind, type, params) VELMORA_SLOT_PARAMS_##kind(type, params)
 #define VELMORA_SLOT_PARAMS_Method(type, params) VELMORA_EXPAND params
-#define VELMORA_SLOT_PARAMS_Function(type, params) VELMORA_APPEND(params, type* RetVal)
-#define VELMORA_SLOT_PARAMS_Get(type, params) VELMORA_APPEND(params, type* RetVal)
-#define VELMORA_SLOT_PARAMS_Put(type, params) VELMORA_APPEND(params, type PutValue)
-#define VELMORA_SLOT_PARAMS_PutRef(type, params) VELMORA_APPEND(params, type PutValue)
+#define VELMORA_SLOT_PARAMS_Function(type, params) VELMORA_APPEND(params, type* Value)
+#define VELMORA_SLOT_PARAMS_Get(type, params) VELMORA_APPEND(params, type* Value)
+#define VELMORA_SLOT_PARAMS_Put(type, params) VELMORA_APPEND(params, type Value)
+#define VELMORA_SLOT_PARAMS_PutRef(type, params) VELMORA_APPEND(params, type Value)
 
 #define VELMORA_PURE_SLOT(kind, name, dispid, slot, type, params) \
   virtual ::plat::com::HRESULT VELMORA_SLOT_NAME(                 \

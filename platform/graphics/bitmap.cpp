@@ -6,34 +6,47 @@
 #include "platform/base/exceptions.h"
 #include "platform/graphics/bitmap_image.h"
 #include "platform/graphics/bmp_format.h"
+#include "platform/graphics/canvas.h"
 
 namespace plat {
 
 int BitsPerPixel(TPixelFormat format) {
   switch (format) {
-    case TPixelFormat::pf1bit: return 1;
-    case TPixelFormat::pf4bit: return 4;
-    case TPixelFormat::pf8bit: return 8;
+    case TPixelFormat::pf1bit:
+      return 1;
+    case TPixelFormat::pf4bit:
+      return 4;
+    case TPixelFormat::pf8bit:
+      return 8;
     case TPixelFormat::pf15bit:
-    case TPixelFormat::pf16bit: return 16;
+    case TPixelFormat::pf16bit:
+      return 16;
     case TPixelFormat::pf24bit:
-    case TPixelFormat::pfDevice: return 24;
+    case TPixelFormat::pfDevice:
+      return 24;
     case TPixelFormat::pf32bit:
-    case TPixelFormat::pfCustom: return 32;
+    case TPixelFormat::pfCustom:
+      return 32;
   }
   return 24;
 }
 
 int PaletteSizeOf(TPixelFormat format) {
   switch (format) {
-    case TPixelFormat::pf1bit: return 2;
-    case TPixelFormat::pf4bit: return 16;
-    case TPixelFormat::pf8bit: return 256;
-    default: return 0;
+    case TPixelFormat::pf1bit:
+      return 2;
+    case TPixelFormat::pf4bit:
+      return 16;
+    case TPixelFormat::pf8bit:
+      return 256;
+    default:
+      return 0;
   }
 }
 
-int64_t BytesPerRow(int64_t width, int bits) { return ((width * bits + 31) / 32) * 4; }
+int64_t BytesPerRow(int64_t width, int bits) {
+  return ((width * bits + 31) / 32) * 4;
+}
 
 void TBitmap::Image::Allocate(int w, int h, TPixelFormat f) {
   if (w < 0 || h < 0) throw EInvalidGraphicOperation("Invalid image size");
@@ -60,7 +73,9 @@ TBitmap& TBitmap::operator=(const TBitmap& other) {
   return *this;
 }
 
-TBitmap::~TBitmap() = default;
+TBitmap::~TBitmap() {
+  DeleteOwnedHandle();
+}
 
 TBitmap::Image& TBitmap::Mutable() {
   if (image_.use_count() > 1) image_ = std::make_shared<Image>(*image_);
@@ -77,11 +92,21 @@ void TBitmap::Assign(const TGraphic& source) {
   TGraphic::Assign(source);
 }
 
-bool TBitmap::GetEmpty() const { return image_->width == 0 || image_->height == 0; }
-int TBitmap::GetWidth() const { return image_->width; }
-int TBitmap::GetHeight() const { return image_->height; }
-void TBitmap::SetWidth(int width) { SetSize(width, image_->height); }
-void TBitmap::SetHeight(int height) { SetSize(image_->width, height); }
+bool TBitmap::GetEmpty() const {
+  return image_->width == 0 || image_->height == 0;
+}
+int TBitmap::GetWidth() const {
+  return image_->width;
+}
+int TBitmap::GetHeight() const {
+  return image_->height;
+}
+void TBitmap::SetWidth(int width) {
+  SetSize(width, image_->height);
+}
+void TBitmap::SetHeight(int height) {
+  SetSize(image_->width, height);
+}
 
 void TBitmap::SetSize(int width, int height) {
   if (width == image_->width && height == image_->height) return;
@@ -89,29 +114,37 @@ void TBitmap::SetSize(int width, int height) {
   resized.Allocate(width, height, image_->format);
   resized.palette = image_->palette;
   int64_t copy = std::min(resized.row_bytes, image_->row_bytes);
-  for (int y = 0; y < std::min(height, image_->height); ++y)
+  for (int y = 0; y < std::min(height, image_->height) && copy > 0; ++y)
     std::memcpy(resized.pixels.data() + y * resized.row_bytes,
                 image_->pixels.data() + y * image_->row_bytes, static_cast<size_t>(copy));
   image_ = std::make_shared<Image>(std::move(resized));
   Changed();
 }
 
-TPixelFormat TBitmap::PixelFormat() const { return image_->format; }
+TPixelFormat TBitmap::PixelFormat() const {
+  return image_->format;
+}
 
-int64_t TBitmap::RowBytes() const { return image_->row_bytes; }
+int64_t TBitmap::RowBytes() const {
+  return image_->row_bytes;
+}
 
 uint8_t* TBitmap::ScanLine(int row) {
-  if (row < 0 || row >= image_->height) throw EInvalidGraphicOperation("Scan line index out of range");
+  if (row < 0 || row >= image_->height)
+    throw EInvalidGraphicOperation("Scan line index out of range");
   Image& img = Mutable();
   return img.pixels.data() + row * img.row_bytes;
 }
 
 const uint8_t* TBitmap::ScanLine(int row) const {
-  if (row < 0 || row >= image_->height) throw EInvalidGraphicOperation("Scan line index out of range");
+  if (row < 0 || row >= image_->height)
+    throw EInvalidGraphicOperation("Scan line index out of range");
   return image_->pixels.data() + row * image_->row_bytes;
 }
 
-const TColorTable& TBitmap::Palette() const { return image_->palette; }
+const TColorTable& TBitmap::Palette() const {
+  return image_->palette;
+}
 
 void TBitmap::SetColorTable(const TColorTable& palette) {
   Mutable().palette = palette;
@@ -126,11 +159,69 @@ void TBitmap::Clear() {
   Changed();
 }
 
+void TBitmap::DeleteOwnedHandle() {
+  if (owned_handle_ != 0) DeleteBitmapHandle(owned_handle_);
+  owned_handle_ = 0;
+}
+
+THandle TBitmap::GetHandle() {
+  std::shared_ptr<TBitmap> held = BitmapOfHandle(owned_handle_);
+  if (held)
+    held->image_ = image_;
+  else
+    owned_handle_ = NewBitmapHandle(*this);
+  return owned_handle_;
+}
+
+void TBitmap::SetHandle(THandle handle) {
+  if (handle == owned_handle_ && handle != 0) return;
+  DeleteOwnedHandle();
+  std::shared_ptr<TBitmap> held = BitmapOfHandle(handle);
+  if (held) {
+    image_ = held->image_;
+    owned_handle_ = handle;
+  } else {
+    Image empty;
+    empty.Allocate(0, 0, image_->format);
+    image_ = std::make_shared<Image>(std::move(empty));
+  }
+  Changed();
+}
+
+THandle TBitmap::ReleaseHandle() {
+  const THandle handle = GetHandle();
+  owned_handle_ = 0;
+  return handle;
+}
+
+TCanvas& TBitmap::Canvas() {
+  if (!canvas_) canvas_ = std::make_unique<TCanvas>(*this);
+  return *canvas_;
+}
+
+void TBitmap::Draw(TCanvas& canvas, const TRect& rect) const {
+  canvas.StretchDraw(rect, *this);
+}
+
+void TBitmap::LoadFromClipboardFormat(uint16_t format, THandle data, THandle) {
+  std::shared_ptr<TBitmap> held = format == CF_BITMAP ? BitmapOfHandle(data) : nullptr;
+  if (!held) throw EInvalidGraphic("Unsupported clipboard format");
+  Assign(*held);
+}
+
+void TBitmap::SaveToClipboardFormat(uint16_t& format, THandle& data, THandle& palette) const {
+  format = CF_BITMAP;
+  data = NewBitmapHandle(*this);
+  palette = 0;
+}
+
 void TBitmap::LoadFromStream(TStream& stream) {
   ReadBmp(stream, *this);
   Changed();
 }
 
-void TBitmap::SaveToStream(TStream& stream) const { WriteBmp(*this, stream); }
+void TBitmap::SaveToStream(TStream& stream) const {
+  WriteBmp(*this, stream);
+}
 
 }  // namespace plat

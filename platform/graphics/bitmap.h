@@ -10,10 +10,21 @@
 
 #include "platform/graphics/color.h"
 #include "platform/graphics/graphic.h"
+#include "platform/graphics/handles.h"
 
 namespace plat {
 
-enum class TPixelFormat { pfDevice, pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit, pfCustom };
+enum class TPixelFormat {
+  pfDevice,
+  pf1bit,
+  pf4bit,
+  pf8bit,
+  pf15bit,
+  pf16bit,
+  pf24bit,
+  pf32bit,
+  pfCustom
+};
 
 // Bits per pixel of a format; pfDevice and pfCustom count as 24 and 32.
 int BitsPerPixel(TPixelFormat format);
@@ -43,6 +54,11 @@ class TBitmap : public TGraphic {
   void SetHeight(int height) override;
   void LoadFromStream(TStream& stream) override;
   void SaveToStream(TStream& stream) const override;
+  void Draw(TCanvas& canvas, const TRect& rect) const override;
+  TColorTable GetPalette() const override { return Palette(); }
+  // CF_BITMAP only: data is a bitmap handle (a new one when saving; the caller owns it).
+  void LoadFromClipboardFormat(uint16_t format, THandle data, THandle palette) override;
+  void SaveToClipboardFormat(uint16_t& format, THandle& data, THandle& palette) const override;
 
   int Width() const { return GetWidth(); }
   int Height() const { return GetHeight(); }
@@ -60,17 +76,35 @@ class TBitmap : public TGraphic {
   const TColorTable& Palette() const;
   // Sets a new palette and re-maps every pixel to the nearest new colour, so the image keeps
   // its look. Has no effect on direct-colour formats.
-  void SetPalette(const TColorTable& palette);
+  void SetPalette(const TColorTable& palette) override;
   // Replaces the colour table and keeps the pixel indices (what a codec does while decoding).
   void SetColorTable(const TColorTable& palette);
 
   // Colour of one pixel as 0x00BBGGRR; 0 outside the image.
   TColor PixelColor(int x, int y) const;
+  // Sets one pixel (system colours resolved; nearest palette entry on indexed images); nothing
+  // outside the image.
+  void SetPixelColor(int x, int y, TColor color);
+  // Sets every pixel of rect that lies inside the image, as SetPixelColor does.
+  void FillRect(const TRect& rect, TColor color);
+
+  // The drawing surface of this bitmap, made on first use.
+  TCanvas& Canvas();
 
   // Releases the pixels: 0 x 0, format kept.
   void Clear();
 
- // The shared pixel storage; defined in bitmap_image.h for the graphics layer's own use.
+  // The bitmap handle this bitmap owns, holding its current image; made on first use. The
+  // handle is deleted with the bitmap unless it is released first.
+  THandle GetHandle();
+  // Takes the image of a bitmap handle and the ownership of the handle. A value that is not a
+  // live bitmap handle leaves this bitmap empty (0 x 0) and is not taken over.
+  void SetHandle(THandle handle);
+  // Detaches the owned handle (made first if there is none) and returns it: it now belongs to
+  // the caller. The bitmap keeps its image.
+  THandle ReleaseHandle();
+
+  // The shared pixel storage; defined in bitmap_image.h for the graphics layer's own use.
   struct Image;
 
  protected:
@@ -78,7 +112,11 @@ class TBitmap : public TGraphic {
   const Image& Shared() const { return *image_; }
 
  private:
+  void DeleteOwnedHandle();
+
   std::shared_ptr<Image> image_;
+  THandle owned_handle_ = 0;
+  std::unique_ptr<TCanvas> canvas_;
 };
 
 }  // namespace plat

@@ -5,6 +5,7 @@
 #include "platform/base/exceptions.h"
 #include "platform/graphics/bitmap.h"
 #include "platform/graphics/bitmap_image.h"
+#include "platform/graphics/system_colors.h"
 
 namespace plat {
 
@@ -57,6 +58,33 @@ TColorTable DefaultPalette(TPixelFormat format) {
   return table;
 }
 
+uint8_t IndexAt(const uint8_t* row, int x, int bits) {
+  switch (bits) {
+    case 1:
+      return (row[x >> 3] >> (7 - (x & 7))) & 1;
+    case 4:
+      return (x & 1) ? (row[x >> 1] & 0x0F) : (row[x >> 1] >> 4);
+    default:
+      return row[x];
+  }
+}
+
+void SetIndexAt(uint8_t* row, int x, int bits, uint8_t index) {
+  switch (bits) {
+    case 1: {
+      uint8_t mask = static_cast<uint8_t>(0x80 >> (x & 7));
+      row[x >> 3] = (index & 1) ? (row[x >> 3] | mask) : (row[x >> 3] & ~mask);
+      break;
+    }
+    case 4:
+      row[x >> 1] =
+          (x & 1) ? ((row[x >> 1] & 0xF0) | (index & 0x0F)) : ((row[x >> 1] & 0x0F) | (index << 4));
+      break;
+    default:
+      row[x] = index;
+  }
+}
+
 namespace {
 
 TColor ReadPixel(const TBitmap::Image& img, int x, int y);
@@ -67,6 +95,33 @@ void WritePixel(TBitmap::Image& img, int x, int y, TColor color);
 TColor TBitmap::PixelColor(int x, int y) const {
   if (x < 0 || y < 0 || x >= Width() || y >= Height()) return 0;
   return ReadPixel(Shared(), x, y);
+}
+
+void TBitmap::SetPixelColor(int x, int y, TColor color) {
+  FillRect({x, y, x + 1, y + 1}, color);
+}
+
+void TBitmap::FillRect(const TRect& rect, TColor color) {
+  const int left = std::max(rect.Left, 0), right = std::min(rect.Right, Width());
+  const int top = std::max(rect.Top, 0), bottom = std::min(rect.Bottom, Height());
+  if (left >= right || top >= bottom) return;
+  Image& img = Mutable();
+  // Encode the colour once (the palette search is the costly part), then copy that pixel.
+  WritePixel(img, left, top, ColorToRGB(color));
+  const int bits = BitsPerPixel(img.format);
+  const uint8_t* first = img.pixels.data() + top * img.row_bytes;
+  const uint8_t index = bits < 8 ? IndexAt(first, left, bits) : first[left];
+  const int bytes = bits / 8;
+  for (int y = top; y < bottom; ++y) {
+    uint8_t* row = img.pixels.data() + y * img.row_bytes;
+    for (int x = left; x < right; ++x) {
+      if (bits <= 8)
+        SetIndexAt(row, x, bits, index);
+      else
+        std::memcpy(row + x * bytes, first + left * bytes, static_cast<size_t>(bytes));
+    }
+  }
+  Changed();
 }
 
 void TBitmap::SetPixelFormat(TPixelFormat format) {
@@ -95,30 +150,6 @@ void TBitmap::SetPalette(const TColorTable& palette) {
 
 namespace {
 
-uint8_t IndexAt(const uint8_t* row, int x, int bits) {
-  switch (bits) {
-    case 1: return (row[x >> 3] >> (7 - (x & 7))) & 1;
-    case 4: return (x & 1) ? (row[x >> 1] & 0x0F) : (row[x >> 1] >> 4);
-    default: return row[x];
-  }
-}
-
-void SetIndexAt(uint8_t* row, int x, int bits, uint8_t index) {
-  switch (bits) {
-    case 1: {
-      uint8_t mask = static_cast<uint8_t>(0x80 >> (x & 7));
-      row[x >> 3] = (index & 1) ? (row[x >> 3] | mask) : (row[x >> 3] & ~mask);
-      break;
-    }
-    case 4:
-      row[x >> 1] = (x & 1) ? ((row[x >> 1] & 0xF0) | (index & 0x0F))
-                            : ((row[x >> 1] & 0x0F) | (index << 4));
-      break;
-    default:
-      row[x] = index;
-  }
-}
-
 TColor ReadPixel(const TBitmap::Image& img, int x, int y) {
   const uint8_t* row = img.pixels.data() + y * img.row_bytes;
   switch (img.format) {
@@ -131,17 +162,16 @@ TColor ReadPixel(const TBitmap::Image& img, int x, int y) {
     case TPixelFormat::pf15bit:
     case TPixelFormat::pf16bit: {
       uint16_t v = static_cast<uint16_t>(row[2 * x] | (row[2 * x + 1] << 8));
-      bool six = img.format == TPixelFormat::pf16bit;
-      int r = six ? (v >> 11) & 31 : (v >> 10) & 31;
-      int g = six ? ((v >> 5) & 63) : ((v >> 5) & 31);
-      int b = v & 31;
-      return RGB(static_cast<uint8_t>(r * 255 / 31),
-                 static_cast<uint8_t>(six ? g * 255 / 63 : g * 255 / 31),
-                 static_cast<uint8_t>(b * 255 / 31));
+      const bool six = img.format == TPixelFormat::pf16bit;
+      const uint32_t r = six ? (v >> 11) & 31 : (v >> 10) & 31;
+      const uint32_t g = six ? (v >> 5) & 63 : (v >> 5) & 31;
+      return RGB(ExpandToByte(r, 5), ExpandToByte(g, six ? 6 : 5), ExpandToByte(v & 31, 5));
     }
     case TPixelFormat::pf32bit:
-    case TPixelFormat::pfCustom: return RGB(row[4 * x + 2], row[4 * x + 1], row[4 * x]);
-    default: return RGB(row[3 * x + 2], row[3 * x + 1], row[3 * x]);
+    case TPixelFormat::pfCustom:
+      return RGB(row[4 * x + 2], row[4 * x + 1], row[4 * x]);
+    default:
+      return RGB(row[3 * x + 2], row[3 * x + 1], row[3 * x]);
   }
 }
 

@@ -8,9 +8,15 @@ namespace plat {
 // name a system colour.
 using TColor = uint32_t;
 
-constexpr uint8_t GetRValue(TColor c) { return static_cast<uint8_t>(c & 0xFF); }
-constexpr uint8_t GetGValue(TColor c) { return static_cast<uint8_t>((c >> 8) & 0xFF); }
-constexpr uint8_t GetBValue(TColor c) { return static_cast<uint8_t>((c >> 16) & 0xFF); }
+constexpr uint8_t GetRValue(TColor c) {
+  return static_cast<uint8_t>(c & 0xFF);
+}
+constexpr uint8_t GetGValue(TColor c) {
+  return static_cast<uint8_t>((c >> 8) & 0xFF);
+}
+constexpr uint8_t GetBValue(TColor c) {
+  return static_cast<uint8_t>((c >> 16) & 0xFF);
+}
 constexpr TColor RGB(uint8_t r, uint8_t g, uint8_t b) {
   return static_cast<TColor>(r) | (static_cast<TColor>(g) << 8) | (static_cast<TColor>(b) << 16);
 }
@@ -35,6 +41,16 @@ using TColorTable = std::vector<TRGBQuad>;
 }  // namespace plat
 
 namespace plat {
+
+// A channel of `bits` bits (1..8) widened to 8 by repeating its bit pattern, so 0 stays 0 and
+// the largest value becomes 255 (5-bit 25 gives 206).
+constexpr uint8_t ExpandToByte(uint32_t value, int bits) {
+  if (bits >= 8) return static_cast<uint8_t>(value >> (bits - 8));
+  uint32_t out = 0;
+  for (int shift = 8 - bits; shift > -bits; shift -= bits)
+    out |= shift >= 0 ? value << shift : value >> -shift;
+  return static_cast<uint8_t>(out);
+}
 
 // The index of the palette entry nearest to (r, g, b) by squared RGB distance; on a tie the
 // lowest index wins. 0 for an empty palette.

@@ -2,10 +2,14 @@
 
 #include "platform/base/exceptions.h"
 #include "platform/base/streams.h"
+#include "platform/graphics/bitmap.h"
+#include "platform/graphics/canvas.h"
 
 namespace plat {
 
-void TGraphic::Assign(const TGraphic& source) { source.AssignTo(*this); }
+void TGraphic::Assign(const TGraphic& source) {
+  source.AssignTo(*this);
+}
 
 void TGraphic::AssignTo(TGraphic& dest) const {
   throw EConvertError("Cannot assign a " + ClassName() + " to a " + dest.ClassName());
@@ -17,6 +21,20 @@ bool TGraphic::Equals(const TGraphic& other) const {
   SaveToStream(a);
   other.SaveToStream(b);
   return a.Bytes() == b.Bytes();
+}
+
+void TGraphic::Draw(TCanvas& canvas, const TRect& rect) const {
+  TBitmap pixels;
+  pixels.Assign(*this);
+  canvas.StretchDraw(rect, pixels);
+}
+
+void TGraphic::LoadFromClipboardFormat(uint16_t, THandle, THandle) {
+  throw EInvalidGraphic("Unsupported clipboard format");
+}
+
+void TGraphic::SaveToClipboardFormat(uint16_t&, THandle&, THandle&) const {
+  throw EInvalidGraphic("Unsupported clipboard format");
 }
 
 void TGraphic::LoadFromFile(const std::string& path) {

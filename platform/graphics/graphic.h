@@ -1,10 +1,31 @@
 #pragma once
 // The abstract graphic: the common face of the bitmap and of every codec's image object.
+#include <cstdint>
 #include <string>
+
+#include "platform/graphics/color.h"
+#include "platform/graphics/handles.h"
 
 namespace plat {
 
 class TStream;
+class TCanvas;
+
+// A rectangle in pixels; Right and Bottom lie just outside it, as in GDI.
+struct TRect {
+  int Left = 0;
+  int Top = 0;
+  int Right = 0;
+  int Bottom = 0;
+
+  int Width() const { return Right - Left; }
+  int Height() const { return Bottom - Top; }
+  bool IsEmpty() const { return Right <= Left || Bottom <= Top; }
+  friend bool operator==(const TRect&, const TRect&) = default;
+};
+
+// The clipboard format of a bitmap.
+constexpr uint16_t CF_BITMAP = 2;
 
 class TGraphic {
  public:
@@ -24,6 +45,11 @@ class TGraphic {
   virtual void SetHeight(int height) = 0;
   virtual bool GetTransparent() const { return transparent_; }
   virtual void SetTransparent(bool value) { transparent_ = value; }
+  // Draws the image stretched into rect; unless overridden, through a bitmap it assigns to.
+  virtual void Draw(TCanvas& canvas, const TRect& rect) const;
+  // The colour table (empty when the image has none); setting it is ignored unless overridden.
+  virtual TColorTable GetPalette() const { return {}; }
+  virtual void SetPalette(const TColorTable&) {}
 
   virtual void LoadFromStream(TStream& stream) = 0;
   virtual void SaveToStream(TStream& stream) const = 0;
@@ -31,6 +57,12 @@ class TGraphic {
   virtual void LoadFromFile(const std::string& path);
   // Writes through a temporary file, so a failed save leaves an existing file untouched.
   virtual void SaveToFile(const std::string& path) const;
+  // Form persistence; the library itself never calls these.
+  virtual void ReadData(TStream& stream) { LoadFromStream(stream); }
+  virtual void WriteData(TStream& stream) const { SaveToStream(stream); }
+  // Clipboard exchange. Raise EInvalidGraphic "Unsupported clipboard format" unless overridden.
+  virtual void LoadFromClipboardFormat(uint16_t format, THandle data, THandle palette);
+  virtual void SaveToClipboardFormat(uint16_t& format, THandle& data, THandle& palette) const;
 
   // Name used in conversion error messages.
   virtual std::string ClassName() const { return "TGraphic"; }

@@ -1,0 +1,133 @@
+#include "control/formats/support/icutils.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "platform/base/exceptions.h"
+#include "platform/base/message_pump.h"
+#include "platform/base/streams.h"
+
+namespace pictavo {
+
+namespace {
+
+constexpr int64_t kMaxRun = 128;
+
+uint8_t BitMask(int n) {
+  return n >= 1 && n <= 8 ? static_cast<uint8_t>(128 >> (n - 1)) : 0;
+}
+
+}  // namespace
+
+uint8_t GetBit(uint8_t b, int n) {
+  return (b & BitMask(n)) != 0 ? 1 : 0;
+}
+
+uint8_t GetBitFillOrder(uint8_t b, int n, bool reverse) {
+  return GetBit(b, reverse ? 9 - n : n);
+}
+
+void SetBit(uint8_t& p, int n, int state) {
+  p = state == 1 ? (p | BitMask(n)) : (p & ~BitMask(n));
+}
+
+uint8_t GetNibble(uint8_t b, int which) {
+  if (which == 0) return b >> 4;
+  if (which == 1) return b & 0x0F;
+  return 0;
+}
+
+void SetNibble(uint8_t& p, int which, uint8_t v) {
+  if (which == 0) p = static_cast<uint8_t>((v << 4) | (p & 0x0F));
+  if (which == 1) p = static_cast<uint8_t>(v + (p & 0xF0));
+}
+
+void Delay(uint32_t milliseconds) {
+  plat::PumpMessagesFor(milliseconds);
+}
+
+namespace {
+
+// Decodes runs from in until at least count bytes are consumed. Returns the number consumed,
+// or -1 when the bytes end inside a run (out then holds the runs decoded before it).
+int64_t DecodeRuns(const std::vector<uint8_t>& in, int64_t count, std::vector<uint8_t>& out) {
+  const auto size = static_cast<int64_t>(in.size());
+  int64_t at = 0;
+  do {
+    if (at >= size) return -1;
+    const uint8_t n = in[static_cast<size_t>(at++)];
+    if (n > 128) {
+      if (at >= size) return -1;
+      out.insert(out.end(), static_cast<size_t>(257 - n), in[static_cast<size_t>(at++)]);
+    } else if (n < 128) {
+      const int64_t literal = n + 1;
+      if (literal > size - at) return -1;
+      out.insert(out.end(), in.begin() + at, in.begin() + at + literal);
+      at += literal;
+    }
+  } while (at < count);
+  return at;
+}
+
+}  // namespace
+
+void UnPackBits(plat::TMemoryStream& dest, plat::TStream& source, int64_t count) {
+  bool complete = false;
+  try {
+    dest.Clear();
+    const int64_t start = source.Position();
+    // A run that starts before count ends at most 128 bytes after it, so this is all we need.
+    const int64_t wanted = std::min(source.Remaining(), std::max<int64_t>(count, 1) + kMaxRun);
+    std::vector<uint8_t> in(static_cast<size_t>(std::max<int64_t>(wanted, 0)));
+    source.ReadBuffer(in.data(), static_cast<int64_t>(in.size()));
+    std::vector<uint8_t> out;
+    const int64_t used = DecodeRuns(in, count, out);
+    complete = used >= 0;
+    source.SetPosition(start + (complete ? used : static_cast<int64_t>(in.size())));
+    dest.WriteBuffer(out.data(), static_cast<int64_t>(out.size()));
+  } catch (const std::exception&) {
+    complete = false;
+  }
+  if (!complete) throw plat::Exception("Error in UnPackBits procedure");
+}
+
+namespace {
+
+// Length of the run of bytes equal to buffer[p], capped at 128.
+int64_t RepeatLength(const uint8_t* buffer, int64_t p, int64_t length) {
+  int64_t q = p;
+  while (q < length - 1 && buffer[q + 1] == buffer[p] && q - p + 1 < kMaxRun) ++q;
+  return q - p + 1;
+}
+
+// Length of a literal starting at p: it stops before the next pair of equal bytes.
+int64_t LiteralLength(const uint8_t* buffer, int64_t p, int64_t length) {
+  int64_t q = p;
+  while (q < length - 1 && buffer[q + 1] != buffer[q] && q - p + 1 < kMaxRun) ++q;
+  if (q < length - 1 && buffer[q + 1] == buffer[q]) --q;
+  return q - p + 1;
+}
+
+}  // namespace
+
+void PackBits(plat::TStream& dest, const uint8_t* buffer, int64_t length) {
+  std::vector<uint8_t> out;
+  out.reserve(static_cast<size_t>(length + length / kMaxRun + 1));
+  int64_t p = 0;
+  while (p < length) {
+    const int64_t repeat = RepeatLength(buffer, p, length);
+    if (repeat >= 2) {
+      out.push_back(static_cast<uint8_t>(1 - repeat));
+      out.push_back(buffer[p]);
+      p += repeat;
+      continue;
+    }
+    const int64_t literal = LiteralLength(buffer, p, length);
+    out.push_back(static_cast<uint8_t>(literal - 1));
+    out.insert(out.end(), buffer + p, buffer + p + literal);
+    p += literal;
+  }
+  dest.WriteBuffer(out.data(), static_cast<int64_t>(out.size()));
+}
+
+}  // namespace pictavo
