@@ -67,7 +67,7 @@ MemberOutcome TImageBox::Invoke(const MemberInfo& member, Accessor accessor, Mem
   const IID& iid = ax::IImageBox::kIid;
   const MemberBody body = FindBody(member, accessor);
   if (!body) {
-    const std::string message = std::string("Not available: ") + member.name;
+    const std::string message = "Not available: " + member.name;
     SetErrorInfoText(iid, kImageBoxSource, plat::Utf8ToUtf16(message));
     return {E_NOTIMPL, message};
   }

@@ -1,7 +1,6 @@
 #include "control/activex/imagebox_table.h"
 
 #include <algorithm>
-#include <deque>
 #include <string>
 #include <vector>
 
@@ -65,14 +64,6 @@ int DeclaredParams(const plat::com::MemberEntry& e) {
 }
 
 const std::vector<MemberInfo>& Members() {
-  static const std::deque<std::string> names = [] {
-    std::deque<std::string> list;
-    for (const plat::com::MemberEntry& e : ax::IImageBox::Table().Entries()) {
-      const std::string name = plat::Utf16ToUtf8(e.name);
-      if (list.empty() || list.back() != name) list.push_back(name);
-    }
-    return list;
-  }();
   static const std::vector<MemberInfo> members = [] {
     std::vector<MemberInfo> list;
     for (const plat::com::MemberEntry& e : ax::IImageBox::Table().Entries()) {
@@ -82,7 +73,7 @@ const std::vector<MemberInfo>& Members() {
         if (name == m.name) info = &m;
       if (!info) {
         info = &list.emplace_back();
-        info->name = std::find(names.begin(), names.end(), name)->c_str();
+        info->name = name;
         info->dispid = e.dispid;
       }
       const Accessor a = AccessorOf(e.kind);

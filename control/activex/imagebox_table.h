@@ -36,7 +36,7 @@ enum class ArgType : uint8_t {
 };
 
 struct MemberInfo {
-  const char* name = nullptr;  // lives as long as the program
+  std::string name;
   int32_t dispid = 0;
   bool is_property = false;
   bool accessors[kAccessorCount] = {};

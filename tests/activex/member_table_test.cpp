@@ -58,9 +58,9 @@ TEST(MemberTable, HoldsTheWholeInterface) {
   EXPECT_EQ(entries.back().slot, 478);
   std::set<int32_t> dispids;
   for (const MemberInfo& m : ImageBoxMembers()) EXPECT_TRUE(dispids.insert(m.dispid).second);
-  EXPECT_STREQ(FindMember(-512)->name, "TextFont");
-  EXPECT_STREQ(FindMember(-514)->name, "Enabled");
-  EXPECT_STREQ(FindMember(-552)->name, "AboutBox");
+  EXPECT_EQ(FindMember(-512)->name, "TextFont");
+  EXPECT_EQ(FindMember(-514)->name, "Enabled");
+  EXPECT_EQ(FindMember(-552)->name, "AboutBox");
   EXPECT_EQ(FindMember("GetSelectionCoords")->param_count, 4);
   EXPECT_EQ(FindMember("PixelColor")->param_count, 2);
   EXPECT_TRUE(FindMember("TextFont")->Has(Accessor::PutRef));
