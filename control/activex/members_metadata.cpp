@@ -10,19 +10,10 @@
 #include "control/formats/jpeg/file_info.h"
 #include "platform/base/exceptions.h"
 #include "platform/base/streams.h"
-#include "platform/base/text.h"
 
 namespace pictavo {
 
 namespace {
-
-// Windows-1252 both ways (the call frame's own 8-bit helpers stop at Latin-1).
-std::string AnsiArg(const MemberCall& call, size_t i) {
-  return plat::Utf16ToAnsi(call.Text(i));
-}
-void ReturnAnsi(MemberCall& call, const std::string& text) {
-  call.Return(plat::AnsiToUtf16(text));
-}
 
 TicBitmap* Image(TImageBox& box) {
   return box.View().CurrentImage();
@@ -43,13 +34,13 @@ constexpr std::pair<const char*, const char*> kSecondNames[] = {
 template <size_t I>
 void GetTextField(TImageBox& box, MemberCall& call) {
   TFileInfo* info = Info(box);
-  ReturnAnsi(call, info ? info->*(FileInfoTexts()[I].Field) : std::string());
+  call.ReturnAnsi(info ? info->*(FileInfoTexts()[I].Field) : std::string());
 }
 
 template <size_t I>
 void PutTextField(TImageBox& box, MemberCall& call) {
   if (TFileInfo* info = Info(box)) {
-    info->*(FileInfoTexts()[I].Field) = AnsiArg(call, call.Value());
+    info->*(FileInfoTexts()[I].Field) = call.Ansi(call.Value());
     info->HasFileInfo = true;
   }
 }
@@ -98,10 +89,10 @@ using List = std::vector<std::string> TFileInfo::*;
 void GetItem(TImageBox& box, MemberCall& call, List list) {
   int32_t index = call.Long(0);
   TFileInfo* info = Info(box);
-  if (!info) return ReturnAnsi(call, {});
+  if (!info) return call.ReturnAnsi({});
   if (index < 0) IndexOutOfBounds(index);
   const std::vector<std::string>& items = info->*list;
-  ReturnAnsi(call, static_cast<size_t>(index) < items.size() ? items[index] : std::string());
+  call.ReturnAnsi(static_cast<size_t>(index) < items.size() ? items[index] : std::string());
 }
 
 void PutItem(TImageBox& box, MemberCall& call, List list) {
@@ -110,7 +101,7 @@ void PutItem(TImageBox& box, MemberCall& call, List list) {
   if (!info) return;
   if (index < 0) IndexOutOfBounds(index);
   std::vector<std::string>& items = info->*list;
-  if (static_cast<size_t>(index) < items.size()) items[index] = AnsiArg(call, call.Value());
+  if (static_cast<size_t>(index) < items.size()) items[index] = call.Ansi(call.Value());
 }
 
 void Count(TImageBox& box, MemberCall& call, List list) {
@@ -121,7 +112,7 @@ void Add(TImageBox& box, MemberCall& call, List list) {
   TFileInfo* info = Info(box);
   if (!info) return call.Return(int32_t{0});
   std::vector<std::string>& items = info->*list;
-  items.push_back(AnsiArg(call, 0));
+  items.push_back(call.Ansi(0));
   info->HasFileInfo = true;
   call.Return(static_cast<int32_t>(items.size() - 1));
 }
@@ -145,7 +136,7 @@ void Insert(TImageBox& box, MemberCall& call, List list) {
   if (!info) return;
   std::vector<std::string>& items = info->*list;
   if (index < 0 || static_cast<size_t>(index) > items.size()) IndexOutOfBounds(index);
-  items.insert(items.begin() + index, AnsiArg(call, 1));
+  items.insert(items.begin() + index, call.Ansi(1));
   info->HasFileInfo = true;
 }
 
@@ -163,11 +154,11 @@ std::string NameOf(const std::string& line) {
 }  // namespace
 
 PICTAVO_GET(FFO_ImageURL) {
-  ReturnAnsi(call, Info(box) ? Info(box)->ImageURL : std::string());
+  call.ReturnAnsi(Info(box) ? Info(box)->ImageURL : std::string());
 }
 PICTAVO_PUT(FFO_ImageURL) {
   if (TFileInfo* info = Info(box)) {
-    info->ImageURL = AnsiArg(call, call.Value());
+    info->ImageURL = call.Ansi(call.Value());
     info->HasFileInfo = true;
   }
 }
@@ -281,23 +272,23 @@ PICTAVO_GET(ExifCount) {
 }
 PICTAVO_GET(ExifName) {
   const std::string* line = LineAt(box, call.Long(0));
-  ReturnAnsi(call, line ? NameOf(*line) : std::string());
+  call.ReturnAnsi(line ? NameOf(*line) : std::string());
 }
 PICTAVO_GET(ExifValueByIndex) {
   const std::string* line = LineAt(box, call.Long(0));
-  ReturnAnsi(call, line ? Exif(box)->Value(NameOf(*line)) : std::string());
+  call.ReturnAnsi(line ? Exif(box)->Value(NameOf(*line)) : std::string());
 }
 PICTAVO_GET(ExifValueByName) {
-  ReturnAnsi(call, Exif(box) ? Exif(box)->Value(AnsiArg(call, 0)) : std::string());
+  call.ReturnAnsi(Exif(box) ? Exif(box)->Value(call.Ansi(0)) : std::string());
 }
 PICTAVO_CALL(ExifClear) {
   if (TExif* exif = Exif(box)) exif->Clear();
 }
 PICTAVO_CALL(ExifDelete) {
-  call.Return(Exif(box) && Exif(box)->DeleteAttribute(AnsiArg(call, 0)));
+  call.Return(Exif(box) && Exif(box)->DeleteAttribute(call.Ansi(0)));
 }
 PICTAVO_CALL(ExifSetAttribute) {
-  call.Return(Exif(box) && Exif(box)->SetAttribute(AnsiArg(call, 0), call.Text(1)));
+  call.Return(Exif(box) && Exif(box)->SetAttribute(call.Ansi(0), call.Text(1)));
 }
 PICTAVO_GET(ExifConvertUTF8) {
   call.Return(!Exif(box) || Exif(box)->ConvertUTF8);
@@ -307,22 +298,22 @@ PICTAVO_PUT(ExifConvertUTF8) {
 }
 PICTAVO_CALL(ExifAttributeName) {
   int32_t tag = call.Long(0);
-  ReturnAnsi(call, tag < 0 || tag > 65535 ? std::string() : TExif().AttributeNameOf(tag));
+  call.ReturnAnsi(tag < 0 || tag > 65535 ? std::string() : TExif().AttributeNameOf(tag));
 }
 PICTAVO_CALL(ExifDataCount) {
-  call.Return(int32_t{TExif().AttributeDataCount(AnsiArg(call, 0))});
+  call.Return(int32_t{TExif().AttributeDataCount(call.Ansi(0))});
 }
 PICTAVO_CALL(ExifDataType) {
-  call.Return(int32_t{TExif().AttributeDataType(AnsiArg(call, 0)) & 0xFF});
+  call.Return(int32_t{TExif().AttributeDataType(call.Ansi(0)) & 0xFF});
 }
 PICTAVO_CALL(RationalToReal) {
-  call.Return(RationalToReal(AnsiArg(call, 0)));
+  call.Return(RationalToReal(call.Ansi(0)));
 }
 PICTAVO_CALL(ExifDateToString) {
-  ReturnAnsi(call, ExifDateToString(call.Double(0)));
+  call.ReturnAnsi(ExifDateToString(call.Double(0)));
 }
 PICTAVO_CALL(ExifStringToDate) {
-  call.Return(ExifStringToDate(AnsiArg(call, 0)));
+  call.Return(ExifStringToDate(call.Ansi(0)));
 }
 
 PICTAVO_CALL(OverwriteMetaData) {
