@@ -46,7 +46,7 @@ TCallValue InValue(const T& value) {
   } else if constexpr (std::is_same_v<T, BSTR>) {
     return std::u16string(BstrView(value));
   } else if constexpr (std::is_same_v<T, VARIANT>) {
-    return Variant(value);
+    return TVariantArg{Variant(value)};
   } else if constexpr (std::is_same_v<T, DATE> || std::is_floating_point_v<T>) {
     return static_cast<double>(value);
   } else if constexpr (std::is_enum_v<T> || std::is_integral_v<T>) {
@@ -229,10 +229,10 @@ class ImageBoxObject final
 #define PICTAVO_ACCESSOR_PutRef Accessor::PutRef
 #define PICTAVO_SLOT_ARGS(kind, names) PICTAVO_SLOT_ARGS_##kind(names)
 #define PICTAVO_SLOT_ARGS_Method(names) VELMORA_EXPAND names
-#define PICTAVO_SLOT_ARGS_Function(names) VELMORA_APPEND(names, Value)
-#define PICTAVO_SLOT_ARGS_Get(names) VELMORA_APPEND(names, Value)
-#define PICTAVO_SLOT_ARGS_Put(names) VELMORA_APPEND(names, Value)
-#define PICTAVO_SLOT_ARGS_PutRef(names) VELMORA_APPEND(names, Value)
+#define PICTAVO_SLOT_ARGS_Function(names) VELMORA_APPEND(names, RetVal)
+#define PICTAVO_SLOT_ARGS_Get(names) VELMORA_APPEND(names, RetVal)
+#define PICTAVO_SLOT_ARGS_Put(names) VELMORA_APPEND(names, PutValue)
+#define PICTAVO_SLOT_ARGS_PutRef(names) VELMORA_APPEND(names, PutValue)
 
 #define VELMORA_MEMBER(kind, name, dispid, slot, type, params, names)                              \
   HRESULT ImageBoxObject::VELMORA_SLOT_NAME(kind, name)(VELMORA_SLOT_PARAMS(kind, type, params)) { \

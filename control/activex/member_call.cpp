@@ -53,7 +53,7 @@ TBytes BytesOfVariant(const VARIANT& given) {
 TBytes MemberCall::Bytes(size_t i) const {
   const TCallValue& value = args.at(i);
   if (const auto* bytes = std::get_if<TBytes>(&value)) return *bytes;
-  if (const auto* variant = std::get_if<Variant>(&value)) return BytesOfVariant(*variant);
+  if (const auto* variant = std::get_if<TVariantArg>(&value)) return BytesOfVariant(variant->value);
   NotImageData();
 }
 

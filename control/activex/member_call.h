@@ -29,8 +29,16 @@ struct TVariantInt {
   friend bool operator==(TVariantInt, TVariantInt) = default;
 };
 using TBytes = std::vector<uint8_t>;
+// A VARIANT argument as the host gave it (image data is read from it on demand).
+struct TVariantArg {
+  plat::com::Variant value;
+  // The same variant: same type and the same value bits (an array compares by identity).
+  friend bool operator==(const TVariantArg& a, const TVariantArg& b) {
+    return a.value.vt == b.value.vt && a.value.llVal == b.value.llVal;
+  }
+};
 using TCallValue = std::variant<std::monostate, int64_t, double, bool, std::u16string, TBytes,
-                                TVariantInt, plat::com::Variant>;
+                                TVariantInt, TVariantArg>;
 
 class MemberCall {
  public:
