@@ -170,15 +170,14 @@ TEST(NoImageSweep, EveryDispatchIdAndKindAnswersWithoutAnImage) {
       EXPECT_EQ(excep.scode, E_NOTIMPL) << name;
       EXPECT_EQ(message, "Not available: " + name);
     } else if (hr != S_OK) {
-      // Only the loaders fail: an empty name is no file, an empty variant no image data; and
-      // an empty name has no extension whose pages could be counted.
+      // Only the file members fail: an empty name is no file, an empty variant no image data;
+      // and an empty name has no extension whose pages could be counted.
       EXPECT_EQ(hr, DISP_E_EXCEPTION) << name;
       EXPECT_EQ(excep.scode, E_UNEXPECTED) << name;
-      const bool takes_file = name == "LoadFromFile" || name == "OverwriteMetaData";
-      const std::string expected = takes_file ? "File not found: "
-                                   : name == "ImageCount"
-                                       ? "File is not a recognised graphics format"
-                                       : "Image data must be a byte array or a string";
+      const std::string expected =
+          name == "LoadFromFile" || name == "OverwriteMetaData" ? "File not found: "
+          : name == "ImageCount" ? "File is not a recognised graphics format"
+                                 : "Image data must be a byte array or a string";
       EXPECT_EQ(message, expected) << name;
     }
     ClearExcepInfo(&excep);

@@ -214,8 +214,8 @@ void TTIFImage::ParseEntries(TReadState& r) {
         planarConfiguration_ = Short1(f, e, "PlanarConfiguration");
         break;
       case kT4Options:
-        if (e.count == 1 && (e.type == kTypeShort || e.type == kTypeLong))
-          t4Options_ = f.Value(e.type, e.valuePosition);
+        if (e.count != 1 || (e.type != kTypeShort && e.type != kTypeLong)) continue;
+        t4Options_ = f.Value(e.type, e.valuePosition);
         break;
       case kResolutionUnit:
         r.resolutionUnit = Short1(f, e, "ResolutionUnit");
