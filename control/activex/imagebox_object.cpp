@@ -51,6 +51,9 @@ TCallValue InValue(const T& value) {
     return static_cast<double>(value);
   } else if constexpr (std::is_enum_v<T> || std::is_integral_v<T>) {
     return static_cast<int64_t>(value);  // enumerations arrive already cut to 8 bits
+  } else if constexpr (std::is_pointer_v<T> &&
+                       std::is_base_of_v<IDispatch, std::remove_pointer_t<T>>) {
+    return TObjectArg{ComPtr<IDispatch>(value)};
   } else {
     return std::monostate();  // out parameters and interfaces
   }
@@ -81,6 +84,9 @@ void OutValue(const TCallValue& value, T* out) {
     if (const auto* d = std::get_if<double>(&value)) *out = static_cast<T>(*d);
   } else if constexpr (std::is_enum_v<T> || std::is_integral_v<T>) {
     if (const auto* n = std::get_if<int64_t>(&value)) *out = static_cast<T>(*n);
+  } else if constexpr (std::is_pointer_v<T>) {  // an interface result
+    if (const auto* o = std::get_if<TObjectArg>(&value); o && o->object)
+      o->object->QueryInterface(std::remove_pointer_t<T>::kIid, reinterpret_cast<void**>(out));
   }
 }
 

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "control/activex/imagebox_table.h"
+#include "platform/com/interfaces.h"
 #include "platform/com/variant.h"
 #include "platform/graphics/color.h"
 
@@ -37,8 +38,15 @@ struct TVariantArg {
     return a.value.vt == b.value.vt && a.value.llVal == b.value.llVal;
   }
 };
+// An automation object argument or result (a font object).
+struct TObjectArg {
+  plat::com::ComPtr<plat::com::IDispatch> object;
+  friend bool operator==(const TObjectArg& a, const TObjectArg& b) {
+    return a.object.Get() == b.object.Get();
+  }
+};
 using TCallValue = std::variant<std::monostate, int64_t, double, bool, std::u16string, TBytes,
-                                TVariantInt, TVariantArg>;
+                                TVariantInt, TVariantArg, TObjectArg>;
 
 class MemberCall {
  public:
@@ -61,6 +69,11 @@ class MemberCall {
   // Image data: a one-dimensional byte array (VT_UI1 or VT_I1, also by reference) or a string
   // whose characters are the bytes; anything else is refused with plat::EConvertError.
   TBytes Bytes(size_t i) const;
+  // An object argument; nullptr when the host passed none.
+  plat::com::IDispatch* Object(size_t i) const {
+    const auto* o = std::get_if<TObjectArg>(&args.at(i));
+    return o ? o->object.Get() : nullptr;
+  }
   // The new value of a setter.
   size_t Value() const { return args.size() - 1; }
 
@@ -72,6 +85,7 @@ class MemberCall {
   void Return(std::u16string v) { result = std::move(v); }
   void Return(TBytes v) { result = std::move(v); }
   void Return(TVariantInt v) { result = v; }
+  void Return(TObjectArg v) { result = std::move(v); }
   void ReturnUtf8(const std::string& text);
   void ReturnAnsi(const std::string& text);
   void SetOut(size_t param, int32_t v) { outs.at(param) = int64_t{v}; }

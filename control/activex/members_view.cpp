@@ -1,4 +1,5 @@
 // Members of the view (zoom, scroll bars) and the stored drawing, merge and processing settings.
+#include "control/activex/font_object.h"
 #include "control/activex/imagebox.h"
 
 namespace pictavo {
@@ -103,6 +104,18 @@ PICTAVO_GET(ScaleToGray) {
 }
 PICTAVO_PUT(ScaleToGray) {
   box.View().SetScaleToGray(call.Bool(call.Value()));
+}
+
+// The font object reads and changes the control's font; a font handed in is copied.
+PICTAVO_GET(TextFont) {
+  call.Return(
+      TObjectArg{plat::com::ComPtr<plat::com::IDispatch>(NewTextFontObject(box.View()).Get())});
+}
+PICTAVO_PUT(TextFont) {
+  if (auto* font = call.Object(call.Value())) CopyFontDescription(*font, box.View().TextFont);
+}
+PICTAVO_PUTREF(TextFont) {
+  if (auto* font = call.Object(call.Value())) CopyFontDescription(*font, box.View().TextFont);
 }
 
 }  // namespace pictavo

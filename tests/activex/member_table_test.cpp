@@ -393,3 +393,71 @@ TEST(CreateWnd, RepeatingItDoesNotMultiplyEvents) {
 
 }  // namespace
 }  // namespace pictavo
+
+namespace pictavo {
+namespace {
+
+// Editor snapshots travel as TIFF bytes: the image's EXIF and IPTC data must survive them.
+TEST(Snapshots, TiffBytesKeepExifAndIptc) {
+  ImageBoxProxy box(NewImageBox());
+  box.NewImage(6, 4);
+  box.put_FFO_Caption(u"Harbour at dawn");
+  EXPECT_EQ(box.ExifSetAttribute(u"Artist", u"A. Painter"), VARIANT_TRUE);
+  Variant snapshot = box.WriteBinary(ax::TxGraphicsFormat{7});
+  ImageBoxProxy other(NewImageBox());
+  other.ReadBinary(ax::TxGraphicsFormat{7}, snapshot);
+  EXPECT_EQ(other.get_ImageWidth(), 6);
+  EXPECT_EQ(other.get_FFO_Caption().Utf8(), "Harbour at dawn");
+  EXPECT_EQ(other.get_ExifValueByName(u"Artist").Utf8(), "A. Painter");
+}
+
+}  // namespace
+}  // namespace pictavo
+
+namespace pictavo {
+namespace {
+
+// Reads or writes one property of an automation object by name.
+Variant FontProperty(IDispatch& font, const char16_t* name, const Variant* value = nullptr) {
+  const char16_t* names[] = {name};
+  DISPID id = DISPID_UNKNOWN;
+  EXPECT_EQ(font.GetIDsOfNames(GUID{}, names, 1, 0, &id), S_OK);
+  VARIANT arg = value ? static_cast<const VARIANT&>(*value) : VARIANT{};
+  DISPID named = DISPID_PROPERTYPUT;
+  DISPPARAMS params{&arg, value ? &named : nullptr, value ? 1u : 0u, value ? 1u : 0u};
+  Variant result;
+  EXPECT_EQ(font.Invoke(id, GUID{}, 0, value ? DISPATCH_PROPERTYPUT : DISPATCH_PROPERTYGET, &params,
+                        &result, nullptr, nullptr),
+            S_OK);
+  return result;
+}
+
+TEST(TextFont, TheFontObjectReadsAndChangesTheControlsFont) {
+  const ComPtr<IUnknown> object = NewImageBox();
+  ImageBoxProxy box(object);
+  const ComPtr<ax::IFontDisp> font = box.get_TextFont();
+  ASSERT_TRUE(font);
+  EXPECT_EQ(FontProperty(*font, u"Name").ToUtf8(), "MS Sans Serif");
+  EXPECT_DOUBLE_EQ(FontProperty(*font, u"Size").ToDouble(), 8.25);  // height -11 at 96 dpi
+  const Variant twelve(12.0), bold(true);
+  FontProperty(*font, u"size", &twelve);
+  FontProperty(*font, u"Bold", &bold);
+  auto* view = static_cast<TpvImage*>(object.As<IWidgetControl>()->Widget());
+  EXPECT_EQ(view->TextFont.Height, -16);
+  EXPECT_EQ(view->TextFont.Style, TFontDesc::fsBold);
+
+  // Another control's font object is copied, not kept.
+  const ComPtr<IUnknown> other = NewImageBox();
+  const ComPtr<ax::IFontDisp> other_font = ImageBoxProxy(other).get_TextFont();
+  const Variant arial(std::u16string_view(u"Arial"));
+  FontProperty(*other_font, u"Name", &arial);
+  box.putref_TextFont(other_font.Get());
+  EXPECT_EQ(view->TextFont.Name, "Arial");
+  EXPECT_EQ(view->TextFont.Height, -11);
+  const Variant courier(std::u16string_view(u"Courier"));
+  FontProperty(*other_font, u"Name", &courier);
+  EXPECT_EQ(view->TextFont.Name, "Arial");
+}
+
+}  // namespace
+}  // namespace pictavo
