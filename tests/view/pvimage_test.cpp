@@ -7,7 +7,7 @@
 #include <QMouseEvent>
 #include <filesystem>
 
-#include "control/engine/view/selection_bridge.h"
+#include "control/engine/raster/selection.h"
 
 namespace pictavo {
 namespace {
@@ -184,7 +184,7 @@ TEST_F(ViewFiles, ExportTakesTheSelectionAndGivesItBackAlsoAfterAFailure) {
   TpvImage view;
   view.resize(50, 50);
   Load(view, GradientBmp(20, 10));
-  SelectShape(*view.CurrentImage(), ssRectangle, 2, 3, 6, 8);
+  SelectRectangle(*view.CurrentImage(), 2, 3, 6, 8);
   view.CurrentImage()->UseSelection = true;
   view.SaveToFile(Path("part.bmp"));
   TicBitmap saved;

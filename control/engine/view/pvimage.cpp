@@ -8,8 +8,9 @@
 #include <cmath>
 #include <optional>
 
-#include "control/engine/view/pixel_access.h"
-#include "control/engine/view/selection_bridge.h"
+#include "control/engine/raster/pixels.h"
+#include "control/engine/raster/selection.h"
+#include "platform/graphics/qimage_view.h"
 
 namespace pictavo {
 
@@ -41,31 +42,6 @@ TicBitmap FromQImage(const QImage& image) {
 }
 
 }  // namespace
-
-QImage ToQImage(const plat::TBitmap& bitmap) {
-  using plat::TPixelFormat;
-  const int w = bitmap.Width(), h = bitmap.Height();
-  const int bits = plat::BitsPerPixel(bitmap.PixelFormat());
-  if (bits <= 8) {
-    QImage out(w, h, QImage::Format_Indexed8);
-    QList<QRgb> table(256, qRgb(0, 0, 0));
-    const plat::TColorTable& palette = bitmap.Palette();
-    for (size_t i = 0; i < palette.size() && i < 256; ++i)
-      table[static_cast<int>(i)] = qRgb(palette[i].rgbRed, palette[i].rgbGreen, palette[i].rgbBlue);
-    out.setColorTable(table);
-    for (int y = 0; y < h; ++y) {
-      const uint8_t* from = bitmap.ScanLine(y);
-      uint8_t* to = out.scanLine(y);
-      for (int x = 0; x < w; ++x) to[x] = static_cast<uint8_t>(RawPixel(from, x, bits));
-    }
-    return out;
-  }
-  const QImage::Format format = bits == 24 ? QImage::Format_BGR888 : QImage::Format_RGB32;
-  QImage out(w, h, format);
-  const size_t row = static_cast<size_t>(w) * (bits / 8);
-  for (int y = 0; y < h; ++y) std::copy_n(bitmap.ScanLine(y), row, out.scanLine(y));
-  return out;
-}
 
 int16_t MouseButtonCode(Qt::MouseButton button) {
   switch (button) {
@@ -367,7 +343,7 @@ void TpvImage::WithWorkingCopy(const std::function<void(TicBitmap&)>& export_ima
   if (image_->UseSelection) {
     cut = Selection{image_->SelectionShape, image_->SelLeft,   image_->SelTop,
                     image_->SelRight,       image_->SelBottom, SelectionVisible};
-    CropImageToSelection(*image_);
+    CropToSelection(*image_);
   }
   const auto restore = [&] {
     image_->Assign(*working_copy_);
@@ -375,7 +351,11 @@ void TpvImage::WithWorkingCopy(const std::function<void(TicBitmap&)>& export_ima
     working_copy_.reset();
     // The user's selection comes back whether or not the export succeeded.
     if (cut) {
-      SelectShape(*image_, cut->shape, cut->left, cut->top, cut->right, cut->bottom);
+      if (cut->shape == ssEllipse) {
+        SelectEllipse(*image_, cut->left, cut->top, cut->right, cut->bottom);
+      } else {
+        SelectRectangle(*image_, cut->left, cut->top, cut->right, cut->bottom);
+      }
       SelectionVisible = cut->visible;
       image_->UseSelection = true;
     }
@@ -415,7 +395,7 @@ std::vector<uint8_t> TpvImage::PictureData() {
 void TpvImage::Copy() {
   WithWorkingCopy([&](TicBitmap& image) {
     if (image.ColorFormat == cfMono) image.SetColorFormat(cf16Color);
-    QApplication::clipboard()->setImage(ToQImage(image));
+    QApplication::clipboard()->setImage(plat::ToQImage(image));
   });
   if (image_) image_->UpdateColorFormat();
 }
@@ -452,7 +432,7 @@ void TpvImage::RenderSurface(QImage& frame) {
   int drawn_w, drawn_h;
   painter.setClipRect(surface);
   if (zoom_ == 100) {
-    painter.drawImage(-ScrollBarHorizPos(), -ScrollBarVertPos(), ToQImage(*source));
+    painter.drawImage(-ScrollBarHorizPos(), -ScrollBarVertPos(), plat::ToQImage(*source));
     drawn_w = source->Width();
     drawn_h = source->Height();
   } else {
@@ -502,7 +482,7 @@ void TpvImage::RenderZoomed(const TicBitmap& source, QImage& frame) {
         const int xb = std::clamp(x0 + static_cast<int>((i + 1) * span_w / bw), xa + 1, sw);
         int64_t sum = 0;
         for (int y = ya; y < yb; ++y)
-          for (int x = xa; x < xb; ++x) sum += RawPixel(source.ScanLine(y), x, 1) ? white : black;
+          for (int x = xa; x < xb; ++x) sum += IndexAt(source.ScanLine(y), x, 1) ? white : black;
         out[i] = static_cast<uint8_t>(sum / (int64_t{yb - ya} * (xb - xa)));
       }
     }
@@ -517,12 +497,12 @@ void TpvImage::RenderZoomed(const TicBitmap& source, QImage& frame) {
       uint8_t* to = display_buffer_.ScanLine(r);
       for (int i = 0; i < bw; ++i) {
         const int sx = std::min(sw - 1, static_cast<int>(std::trunc((h + i) / f)));
-        SetRawPixel(to, i, bits, RawPixel(from, sx, bits));
+        CopyPixel(from, sx, to, i, bits);
       }
     }
   }
   QPainter painter(&frame);
-  painter.drawImage(0, 0, ToQImage(display_buffer_));
+  painter.drawImage(0, 0, plat::ToQImage(display_buffer_));
 }
 
 void TpvImage::DrawSelectionOutline(const TicBitmap& source, QImage& frame) {

@@ -209,7 +209,4 @@ class TpvImage : public QWidget {
 int16_t MouseButtonCode(Qt::MouseButton button);
 int16_t ShiftStateCode(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers);
 
-// A display view of a bitmap (indexed formats with their colour table, 24-bit as BGR).
-QImage ToQImage(const plat::TBitmap& bitmap);
-
 }  // namespace pictavo
