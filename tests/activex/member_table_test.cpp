@@ -3,12 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QTimer>
 #include <algorithm>
 #include <fstream>
 #include <set>
 
+#include "control/activex/about_box.h"
 #include "control/activex/imagebox.h"
 #include "control/activex/imagebox_interface.h"
 #include "control/engine/raster/ticbitmap.h"
@@ -457,6 +461,32 @@ TEST(TextFont, TheFontObjectReadsAndChangesTheControlsFont) {
   const Variant courier(std::u16string_view(u"Courier"));
   FontProperty(*other_font, u"Name", &courier);
   EXPECT_EQ(view->TextFont.Name, "Arial");
+}
+
+}  // namespace
+}  // namespace pictavo
+
+namespace pictavo {
+namespace {
+
+int ExecPressing(TImageBoxAbout& about, Qt::Key key) {
+  QTimer::singleShot(0, [&about, key] {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QCoreApplication::sendEvent(&about, &press);
+  });
+  return about.exec();
+}
+
+TEST(AboutBox, FixedDialogThatEnterAndEscapeClose) {
+  TImageBoxAbout about;
+  EXPECT_EQ(about.windowTitle(), "About Pictavo");
+  EXPECT_EQ(about.size(), QSize(312, 141));
+  EXPECT_EQ(about.DescLbl()->text(), "An ActiveX control for processing of graphic images.");
+  EXPECT_EQ(about.LblLink()->toolTip(), "Tamblin web site");
+  EXPECT_EQ(about.OkBtn()->text(), "OK");
+  EXPECT_EQ(about.OkBtn()->geometry(), QRect(120, 104, 75, 25));
+  EXPECT_EQ(ExecPressing(about, Qt::Key_Return), QDialog::Accepted);
+  EXPECT_EQ(ExecPressing(about, Qt::Key_Escape), QDialog::Rejected);
 }
 
 }  // namespace
