@@ -2,6 +2,8 @@
 #include <cmath>
 
 #include "control/activex/imagebox.h"
+#include "platform/graphics/handles.h"
+#include "platform/graphics/picture.h"
 
 namespace pictavo {
 
@@ -42,6 +44,22 @@ PICTAVO_CALL(Copy) {
 PICTAVO_CALL(Paste) {
   box.View().Paste();
 }
+PICTAVO_GET(BMPHandle) {
+  call.Return(box.View().BitmapHandle());
+}
+
+// A picture that owns its own copy of the image's bitmap; without an image a bitmap picture
+// without a bitmap.
+PICTAVO_GET(Picture) {
+  const plat::THandle image = box.View().BitmapHandle();
+  plat::THandle copy = 0;
+  if (image) {
+    copy = plat::NewBitmapHandle(*plat::BitmapOfHandle(image));
+    plat::DeleteBitmapHandle(image);
+  }
+  call.Return(TObjectArg{plat::CreateBitmapPicture(copy, true).As<plat::com::IDispatch>()});
+}
+
 PICTAVO_GET(ReleaseBMPHandle) {
   call.Return(box.View().ReleaseBMPHandle);
 }

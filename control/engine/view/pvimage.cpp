@@ -10,6 +10,7 @@
 
 #include "control/engine/raster/pixels.h"
 #include "control/engine/raster/selection.h"
+#include "platform/graphics/handles.h"
 #include "platform/graphics/qimage_view.h"
 
 namespace pictavo {
@@ -390,6 +391,12 @@ int64_t TpvImage::NewFileSize(uint8_t format) {
 
 std::vector<uint8_t> TpvImage::PictureData() {
   return image_ ? image_->GetDIBData() : std::vector<uint8_t>{};
+}
+
+uint32_t TpvImage::BitmapHandle() {
+  plat::THandle handle = 0;
+  WithWorkingCopy([&](TicBitmap& image) { handle = plat::NewBitmapHandle(image); });
+  return handle;
 }
 
 void TpvImage::Copy() {

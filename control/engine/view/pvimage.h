@@ -157,6 +157,9 @@ class TpvImage : public QWidget {
   std::vector<uint8_t> WriteBinary(uint8_t format);
   int64_t NewFileSize(uint8_t format);
   std::vector<uint8_t> PictureData();
+  // A new bitmap handle of the image (only the selection when UseSelection is on) that the
+  // caller owns; 0 without an image.
+  uint32_t BitmapHandle();
   void Copy();
   // Runs export on the image cut to the selection when UseSelection is on; restores the image
   // and re-creates the selection afterwards, also when export raises.
