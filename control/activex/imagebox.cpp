@@ -62,20 +62,28 @@ void TImageBox::Fire(int32_t dispid, std::initializer_list<int32_t> args) {
   sink_->Fire(dispid, std::span<const int32_t>(args.begin(), args.size()));
 }
 
-int32_t TImageBox::Invoke(const MemberInfo& member, Accessor accessor, MemberCall& call) {
+MemberOutcome TImageBox::Invoke(const MemberInfo& member, Accessor accessor, MemberCall& call) {
   using namespace plat::com;
   const IID& iid = ax::IImageBox::kIid;
   const MemberBody body = FindBody(member, accessor);
   if (!body) {
-    SetErrorInfoText(iid, kImageBoxSource, u"Not available: " + plat::Utf8ToUtf16(member.name));
-    return E_NOTIMPL;
+    const std::string message = "Not available: " + member.name;
+    SetErrorInfoText(iid, kImageBoxSource, plat::Utf8ToUtf16(message));
+    return {E_NOTIMPL, message};
   }
-  const HRESULT hr = SafeCall(iid, kImageBoxSource, [&] { body(*this, call); });
-  if (Failed(hr)) {
-    call.result = {};
-    for (TCallValue& out : call.outs) out = {};
-  }
-  return hr;
+  std::string message;
+  const HRESULT hr = SafeCall(iid, kImageBoxSource, [&] {
+    try {
+      body(*this, call);
+    } catch (const std::exception& e) {
+      message = e.what();
+      throw;
+    }
+  });
+  if (Succeeded(hr)) return {};
+  call.result = {};
+  for (TCallValue& out : call.outs) out = {};
+  return {hr, message.empty() ? std::string("Unexpected failure") : message};
 }
 
 void TImageBox::ShowAbout() {

@@ -36,6 +36,16 @@ class TEventSink {
 // The error source every failure of the control names.
 inline constexpr char16_t kImageBoxSource[] = u"Pictavo.ImageBox";
 
+// What a member call ended with.
+struct MemberOutcome {
+  int32_t hresult = 0;  // S_OK, E_NOTIMPL, E_UNEXPECTED or an OLE error's own code
+  std::string message;  // the error description when it failed
+};
+
+inline constexpr int32_t kSOk = 0;
+inline constexpr int32_t kENotImpl = static_cast<int32_t>(0x80004001);
+inline constexpr int32_t kEUnexpected = static_cast<int32_t>(0x8000FFFF);
+
 class TImageBox {
  public:
   TImageBox();
@@ -52,7 +62,8 @@ class TImageBox {
   // Runs the body of member's accessor in the member frame: an exception becomes E_UNEXPECTED
   // with its message as error info, a member without a body E_NOTIMPL with "Not available: " and
   // its name. A failed call leaves empty results.
-  int32_t Invoke(const MemberInfo& member, Accessor accessor, MemberCall& call);
+  // The same message is also set as the thread's error info.
+  MemberOutcome Invoke(const MemberInfo& member, Accessor accessor, MemberCall& call);
 
   // Shows the About box modally.
   void ShowAbout();

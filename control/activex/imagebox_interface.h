@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "platform/com/member_table.h"
+#include "platform/graphics/picture.h"
 
 namespace pictavo::ax {
 
@@ -41,7 +42,8 @@ enum TxTextJustify : uint8_t {};
 enum TxTwainUnits : int8_t {};
 enum TxPixelType : int8_t {};
 
-// The standard automation font and picture interfaces, as far as the control hands them out.
+// The standard automation font interface, as far as the control hands it out; the picture
+// interface belongs to the platform's picture object.
 struct IFontDisp : plat::com::IDispatch {
   static constexpr plat::com::IID kIid =
       plat::com::MakeGuid("{BEF6E003-A874-101A-8BBA-00AA00300CAB}");
@@ -50,13 +52,7 @@ struct IFontDisp : plat::com::IDispatch {
   ~IFontDisp() = default;
 };
 
-struct IPictureDisp : plat::com::IDispatch {
-  static constexpr plat::com::IID kIid =
-      plat::com::MakeGuid("{7BF80981-BF32-101A-8BBA-00AA00300CAB}");
-
- protected:
-  ~IPictureDisp() = default;
-};
+using plat::com::IPictureDisp;
 
 // The control's persisted state as a "TPF0" component stream (what a host stores in its forms).
 struct IControlState : plat::com::IUnknown {

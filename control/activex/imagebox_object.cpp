@@ -199,7 +199,7 @@ class ImageBoxObject final
           ((i++ < declared ? call.args.push_back(InValue(a)) : void()), ...);
         },
         args);
-    const HRESULT hr = box_.Invoke(member, accessor, call);
+    const HRESULT hr = box_.Invoke(member, accessor, call).hresult;
     if (Failed(hr)) return hr;
     return SafeCall(IImageBox::kIid, kImageBoxProgId, [&] {
       std::apply(
@@ -229,10 +229,10 @@ class ImageBoxObject final
 #define PICTAVO_ACCESSOR_PutRef Accessor::PutRef
 #define PICTAVO_SLOT_ARGS(kind, names) PICTAVO_SLOT_ARGS_##kind(names)
 #define PICTAVO_SLOT_ARGS_Method(names) VELMORA_EXPAND names
-#define PICTAVO_SLOT_ARGS_Function(names) VELMORA_APPEND(names, RetVal)
-#define PICTAVO_SLOT_ARGS_Get(names) VELMORA_APPEND(names, RetVal)
-#define PICTAVO_SLOT_ARGS_Put(names) VELMORA_APPEND(names, PutValue)
-#define PICTAVO_SLOT_ARGS_PutRef(names) VELMORA_APPEND(names, PutValue)
+#define PICTAVO_SLOT_ARGS_Function(names) VELMORA_APPEND(names, Value)
+#define PICTAVO_SLOT_ARGS_Get(names) VELMORA_APPEND(names, Value)
+#define PICTAVO_SLOT_ARGS_Put(names) VELMORA_APPEND(names, Value)
+#define PICTAVO_SLOT_ARGS_PutRef(names) VELMORA_APPEND(names, Value)
 
 #define VELMORA_MEMBER(kind, name, dispid, slot, type, params, names)                              \
   HRESULT ImageBoxObject::VELMORA_SLOT_NAME(kind, name)(VELMORA_SLOT_PARAMS(kind, type, params)) { \

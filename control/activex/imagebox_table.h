@@ -20,11 +20,28 @@ namespace pictavo {
 enum class Accessor : uint8_t { Call, Get, Put, PutRef };
 inline constexpr int kAccessorCount = 4;
 
+// The value type of a member as it travels: enumerations travel as Long, colours as Color.
+enum class ArgType : uint8_t {
+  Void,
+  Long,
+  Short,
+  Float,
+  Double,
+  Bool,
+  BStr,
+  Date,
+  Variant,
+  Color,
+  Dispatch
+};
+
 struct MemberInfo {
   std::string name;
   int32_t dispid = 0;
   bool is_property = false;
   bool accessors[kAccessorCount] = {};
+  int param_count = 0;           // a method's parameters or a property's index parameters
+  ArgType type = ArgType::Void;  // a method's result or a property's value
 
   bool Has(Accessor a) const { return accessors[static_cast<int>(a)]; }
 };

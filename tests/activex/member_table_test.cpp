@@ -61,23 +61,24 @@ TEST(MemberTable, HoldsTheWholeInterface) {
   EXPECT_EQ(FindMember(-512)->name, "TextFont");
   EXPECT_EQ(FindMember(-514)->name, "Enabled");
   EXPECT_EQ(FindMember(-552)->name, "AboutBox");
+  EXPECT_EQ(FindMember("GetSelectionCoords")->param_count, 4);
+  EXPECT_EQ(FindMember("PixelColor")->param_count, 2);
   EXPECT_TRUE(FindMember("TextFont")->Has(Accessor::PutRef));
   EXPECT_EQ(FindMember("mergereverse")->dispid, 2);
 }
 
 TEST(MemberTable, GetIDsOfNamesAnswersEveryName) {
   const auto dispatch = NewImageBox().As<IDispatch>();
-  for (const MemberInfo& m : ImageBoxMembers())
-    for (const std::string& name : {m.name, plat::Utf16ToUtf8(plat::Utf8ToUtf16(m.name))}) {
-      std::u16string lower = plat::Utf8ToUtf16(name);
-      for (char16_t& c : lower) c = plat::AsciiLower(c);
-      for (const std::u16string& asked : {plat::Utf8ToUtf16(name), lower}) {
-        const char16_t* names[] = {asked.c_str()};
-        DISPID id = 0;
-        EXPECT_EQ(dispatch->GetIDsOfNames(GUID{}, names, 1, 0, &id), S_OK) << m.name;
-        EXPECT_EQ(id, m.dispid) << m.name;
-      }
+  for (const MemberInfo& m : ImageBoxMembers()) {
+    std::u16string lower = plat::Utf8ToUtf16(m.name);
+    for (char16_t& c : lower) c = plat::AsciiLower(c);
+    for (const std::u16string& asked : {plat::Utf8ToUtf16(m.name), lower}) {
+      const char16_t* names[] = {asked.c_str()};
+      DISPID id = 0;
+      EXPECT_EQ(dispatch->GetIDsOfNames(GUID{}, names, 1, 0, &id), S_OK) << m.name;
+      EXPECT_EQ(id, m.dispid) << m.name;
     }
+  }
 }
 
 std::vector<std::string> UnwiredMembers() {
@@ -173,11 +174,10 @@ TEST(NoImageSweep, EveryDispatchIdAndKindAnswersWithoutAnImage) {
       // and an empty name has no extension whose pages could be counted.
       EXPECT_EQ(hr, DISP_E_EXCEPTION) << name;
       EXPECT_EQ(excep.scode, E_UNEXPECTED) << name;
-      const std::string expected = name == "LoadFromFile" || name == "OverwriteMetaData"
-                                       ? "File not found: "
-                                   : name == "ImageCount"
-                                       ? "File is not a recognised graphics format"
-                                       : "Image data must be a byte array or a string";
+      const std::string expected =
+          name == "LoadFromFile" || name == "OverwriteMetaData" ? "File not found: "
+          : name == "ImageCount" ? "File is not a recognised graphics format"
+                                 : "Image data must be a byte array or a string";
       EXPECT_EQ(message, expected) << name;
     }
     ClearExcepInfo(&excep);

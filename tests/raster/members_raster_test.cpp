@@ -11,8 +11,9 @@ class RasterMembers : public ::testing::Test {
   MemberCall Invoke(const char* name, Accessor accessor, std::vector<TCallValue> args = {}) {
     MemberCall call;
     call.args = std::move(args);
-    call.outs.resize(4);  // room for the most output parameters a member has
-    EXPECT_EQ(box.Invoke(*FindMember(name), accessor, call), 0) << name;
+    call.outs.resize(FindMember(name)->param_count);
+    const MemberOutcome outcome = box.Invoke(*FindMember(name), accessor, call);
+    EXPECT_EQ(outcome.hresult, kSOk) << name << ": " << outcome.message;
     return call;
   }
   MemberCall Call(const char* name, std::vector<TCallValue> args = {}) {
