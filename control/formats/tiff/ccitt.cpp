@@ -77,25 +77,30 @@ constexpr int kMaxCodeLength = 13;
 constexpr uint32_t kEolBits = 0x001;  // 000000000001
 constexpr int kEolLength = 12;
 
-// Code lookup by (length, bits): slot (1 << length) | bits holds run + 1, 0 for no code.
+// Code lookup by the next kMaxCodeLength bits: the slot of every bit pattern that starts with a
+// code holds that code's run and length (length 0: no code starts these bits).
 class TRunTable {
  public:
+  struct TMatch {
+    uint16_t run;
+    uint8_t length;
+  };
+
   explicit TRunTable(std::span<const TRunCode> own) {
     for (const TRunCode& c : own) Add(c);
     for (const TRunCode& c : kExtendedCodes) Add(c);
   }
-  // Run length of the code, or -1 when no code of that length has those bits.
-  int Find(int length, uint32_t bits) const {
-    return static_cast<int>(slots_[(1u << length) | bits]) - 1;
-  }
+  const TMatch& Find(uint32_t nextBits) const { return byPrefix_[nextBits]; }
   const TRunCode& CodeFor(int run) const { return byRun_[run <= 63 ? run : 63 + run / 64]; }
 
  private:
   void Add(const TRunCode& c) {
-    slots_[(1u << c.length) | c.bits] = static_cast<uint16_t>(c.run + 1);
+    const uint32_t shift = kMaxCodeLength - c.length;
+    for (uint32_t i = 0; i < (1u << shift); ++i)
+      byPrefix_[(c.bits << shift) | i] = {c.run, c.length};
     byRun_[c.run <= 63 ? c.run : 63 + c.run / 64] = c;
   }
-  std::array<uint16_t, 1u << (kMaxCodeLength + 1)> slots_{};
+  std::array<TMatch, 1u << kMaxCodeLength> byPrefix_{};
   std::array<TRunCode, 64 + 40> byRun_{};
 };
 
@@ -105,27 +110,70 @@ const TRunTable& RunTable(int colour) {
   return colour == 0 ? white : black;
 }
 
-// Bits of a strip, most significant first unless the page has FillOrder 2.
+constexpr std::array<uint8_t, 256> kReversedBytes = [] {
+  std::array<uint8_t, 256> table{};
+  for (int b = 0; b < 256; ++b)
+    for (int i = 0; i < 8; ++i)
+      if (b & (1 << i)) table[b] |= static_cast<uint8_t>(0x80 >> i);
+  return table;
+}();
+
+// Bits of a strip, most significant first unless the page has FillOrder 2, read through a
+// 64-bit window; bits beyond the end of the strip read as 0 and count as missing.
 class TBitReader {
  public:
-  TBitReader(std::span<const uint8_t> data, bool reversed) : data_(data), reversed_(reversed) {}
+  TBitReader(std::span<const uint8_t> data, bool reversed)
+      : data_(data), reversed_(reversed), total_(data.size() * 8) {}
 
+  // The next n bits (n at most 32) without taking them.
+  uint32_t Peek(int n) {
+    if (count_ < n) Fill();
+    return static_cast<uint32_t>(window_ >> (64 - n));
+  }
+  void Skip(int n) {
+    window_ <<= n;
+    count_ -= n;
+    position_ += static_cast<size_t>(n);
+  }
+  size_t Remaining() const { return position_ >= total_ ? 0 : total_ - position_; }
   // The next bit, or -1 at the end of the strip.
   int Next() {
-    if (bit_ >= data_.size() * 8) return -1;
-    uint8_t byte = data_[bit_ >> 3];
-    int shift = reversed_ ? static_cast<int>(bit_ & 7) : 7 - static_cast<int>(bit_ & 7);
-    ++bit_;
-    return (byte >> shift) & 1;
+    if (Remaining() == 0) return -1;
+    int bit = static_cast<int>(Peek(1));
+    Skip(1);
+    return bit;
   }
-  void AlignToByte() { bit_ = (bit_ + 7) & ~size_t{7}; }
-  size_t Position() const { return bit_; }
-  void SetPosition(size_t bit) { bit_ = bit; }
+  void AlignToByte() { SetPosition((position_ + 7) & ~size_t{7}); }
+  size_t Position() const { return position_; }
+  void SetPosition(size_t bit) {
+    next_ = bit >> 3;
+    window_ = 0;
+    count_ = 0;
+    position_ = bit & ~size_t{7};
+    if (bit & 7) {
+      Fill();
+      Skip(static_cast<int>(bit & 7));
+    }
+  }
 
  private:
+  void Fill() {
+    while (count_ <= 56) {
+      uint8_t byte = next_ < data_.size() ? data_[next_] : 0;
+      if (reversed_) byte = kReversedBytes[byte];
+      window_ |= uint64_t{byte} << (56 - count_);
+      count_ += 8;
+      ++next_;
+    }
+  }
+
   std::span<const uint8_t> data_;
   bool reversed_;
-  size_t bit_ = 0;
+  size_t total_;
+  size_t next_ = 0;  // next byte to enter the window
+  uint64_t window_ = 0;
+  int count_ = 0;  // bits in the window
+  size_t position_ = 0;
 };
 
 constexpr int kEndOfData = -1;
@@ -136,36 +184,34 @@ int ReadRun(TBitReader& in, int colour) {
   const TRunTable& table = RunTable(colour);
   int total = 0;
   for (;;) {
-    uint32_t bits = 0;
-    int run = -1;
-    for (int length = 1; run < 0; ++length) {
-      if (length > kMaxCodeLength) Corrupt();
-      int b = in.Next();
-      if (b < 0) return kEndOfData;
-      bits = (bits << 1) | static_cast<uint32_t>(b);
-      run = table.Find(length, bits);
+    const TRunTable::TMatch& code = table.Find(in.Peek(kMaxCodeLength));
+    if (code.length == 0) {
+      if (in.Remaining() < static_cast<size_t>(kMaxCodeLength)) return kEndOfData;
+      Corrupt();
     }
-    total += run;
-    if (run < 64) return total;
+    if (code.length > in.Remaining()) return kEndOfData;
+    in.Skip(code.length);
+    total += code.run;
+    if (code.run < 64) return total;
   }
 }
 
 // Sets bits [from, to) of a packed row to `one`.
 void FillBits(uint8_t* row, uint32_t from, uint32_t to, bool one) {
-  while (from < to && (from & 7) != 0) {
-    uint8_t mask = static_cast<uint8_t>(0x80 >> (from & 7));
-    row[from >> 3] = one ? (row[from >> 3] | mask) : (row[from >> 3] & ~mask);
-    ++from;
+  if (from >= to) return;
+  auto apply = [one](uint8_t& byte, uint8_t mask) {
+    byte = one ? static_cast<uint8_t>(byte | mask) : static_cast<uint8_t>(byte & ~mask);
+  };
+  const uint32_t first = from >> 3, last = (to - 1) >> 3;
+  const uint8_t head = static_cast<uint8_t>(0xFF >> (from & 7));
+  const uint8_t tail = static_cast<uint8_t>(0xFF << (7 - ((to - 1) & 7)));
+  if (first == last) {
+    apply(row[first], head & tail);
+    return;
   }
-  uint32_t wholeEnd = to & ~7u;
-  if (from < wholeEnd) {
-    std::memset(row + (from >> 3), one ? 0xFF : 0x00, (wholeEnd - from) >> 3);
-    from = wholeEnd;
-  }
-  for (; from < to; ++from) {
-    uint8_t mask = static_cast<uint8_t>(0x80 >> (from & 7));
-    row[from >> 3] = one ? (row[from >> 3] | mask) : (row[from >> 3] & ~mask);
-  }
+  apply(row[first], head);
+  std::memset(row + first + 1, one ? 0xFF : 0x00, last - first - 1);
+  apply(row[last], tail);
 }
 
 // Changing elements of a row: the positions where the colour changes, starting from white.
@@ -178,14 +224,33 @@ struct TReferencePoints {
   bool found;
 };
 
-TReferencePoints FindReference(const TChanges& ref, int64_t a0, int colour, uint32_t width) {
-  size_t i = static_cast<size_t>(
-      std::upper_bound(ref.begin(), ref.end(), a0, [](int64_t v, uint32_t t) { return v < t; }) -
-      ref.begin());
-  if (i < ref.size() && static_cast<int>(i & 1) != colour) ++i;
-  if (i >= ref.size()) return {width, width, false};
-  return {ref[i], i + 1 < ref.size() ? ref[i + 1] : width, true};
-}
+// Walks a row's changing elements from the left. Within a row a0 only moves right, so each
+// lookup starts where the previous one ended.
+class TChangeCursor {
+ public:
+  explicit TChangeCursor(const TChanges& changes) : changes_(changes) {}
+
+  // Index of the first change right of `position`.
+  size_t After(int64_t position) {
+    while (index_ < changes_.size() && static_cast<int64_t>(changes_[index_]) <= position) ++index_;
+    return index_;
+  }
+  uint32_t NextChange(int64_t position, uint32_t width) {
+    size_t i = After(position);
+    return i < changes_.size() ? changes_[i] : width;
+  }
+  TReferencePoints Reference(int64_t a0, int colour, uint32_t width) {
+    size_t i = After(a0);
+    if (i < changes_.size() && static_cast<int>(i & 1) != colour) ++i;
+    if (i >= changes_.size()) return {width, width, false};
+    return {changes_[i], i + 1 < changes_.size() ? changes_[i + 1] : width, true};
+  }
+  size_t Count() const { return changes_.size(); }
+
+ private:
+  const TChanges& changes_;
+  size_t index_ = 0;
+};
 
 // Decodes strip rows into packed bytes; shared by the three decoders.
 class TFaxDecoder {
@@ -219,12 +284,13 @@ class TFaxDecoder {
   // A two-dimensional row against the previous one (all white for a strip's first row).
   TRowResult Decode2DRow() {
     cur_.clear();
+    TChangeCursor reference(ref_);
     int64_t a0 = -1;
     int colour = 0;
     while (a0 < static_cast<int64_t>(width_)) {
       int mode = ReadMode();
       if (mode == kModeEnd) return TRowResult::EndOfData;
-      TReferencePoints b = FindReference(ref_, a0, colour, width_);
+      TReferencePoints b = reference.Reference(a0, colour, width_);
       uint32_t start = a0 < 0 ? 0 : static_cast<uint32_t>(a0);
       if (mode == kModePass) {
         a0 = b.b2;
@@ -261,6 +327,25 @@ class TFaxDecoder {
   static constexpr int kModeEnd = 102;
 
   int ReadMode() {
+    if (in_.Remaining() >= 7) {
+      const uint32_t bits = in_.Peek(7);
+      const int zeros = bits == 0 ? 7 : __builtin_clz(bits) - 25;
+      if (zeros <= 5) {
+        const bool vertical = zeros == 1 || zeros == 4 || zeros == 5;
+        const int length = zeros + 1 + (vertical ? 1 : 0);
+        in_.Skip(length);
+        if (zeros == 0) return 0;
+        if (zeros == 2) return kModeHorizontal;
+        if (zeros == 3) return kModePass;
+        const int offset = zeros == 1 ? 1 : zeros - 2;
+        return ((bits >> (7 - length)) & 1) ? offset : -offset;
+      }
+    }
+    return ReadModeBitwise();
+  }
+
+  // Near the end of the strip and for EOLs and extension codes: bit by bit.
+  int ReadModeBitwise() {
     int zeros = 0;
     for (;;) {
       int b = in_.Next();
@@ -325,13 +410,11 @@ void SkipEol(TBitReader& in) {
 class TBitWriter {
  public:
   void Put(uint32_t bits, int length) {
-    for (int i = length - 1; i >= 0; --i) {
-      acc_ = static_cast<uint8_t>((acc_ << 1) | ((bits >> i) & 1));
-      if (++count_ == 8) {
-        bytes_.push_back(acc_);
-        acc_ = 0;
-        count_ = 0;
-      }
+    window_ = (window_ << length) | (bits & ((1u << length) - 1));
+    count_ += length;
+    while (count_ >= 8) {
+      count_ -= 8;
+      bytes_.push_back(static_cast<uint8_t>(window_ >> count_));
     }
   }
   void PutRun(int colour, uint32_t run) {
@@ -346,41 +429,39 @@ class TBitWriter {
     Put(c.bits, c.length);
   }
   std::vector<uint8_t> Finish() {
-    if (count_ > 0) bytes_.push_back(static_cast<uint8_t>(acc_ << (8 - count_)));
+    if (count_ > 0) bytes_.push_back(static_cast<uint8_t>(window_ << (8 - count_)));
     count_ = 0;
     return std::move(bytes_);
   }
 
  private:
   std::vector<uint8_t> bytes_;
-  uint8_t acc_ = 0;
+  uint64_t window_ = 0;
   int count_ = 0;
 };
+
+// First pixel at or after `from` whose colour is not `colour` (0 white = bit 1), or `width`.
+uint32_t FindChange(const uint8_t* row, uint32_t from, uint32_t width, int colour) {
+  const uint8_t flip = colour == 0 ? 0xFF : 0x00;  // turns the pixels sought into 1 bits
+  uint32_t x = from;
+  while (x < width) {
+    uint8_t sought = static_cast<uint8_t>((row[x >> 3] ^ flip) & (0xFF >> (x & 7)));
+    if (sought != 0)
+      return std::min(width, (x & ~7u) + static_cast<uint32_t>(__builtin_clz(sought) - 24));
+    x = (x & ~7u) + 8;
+  }
+  return width;
+}
 
 // Changing elements of a bitmap row whose bit 1 is white.
 void RowChanges(const uint8_t* row, uint32_t width, TChanges& changes) {
   changes.clear();
   int colour = 0;
-  for (uint32_t x = 0; x < width;) {
-    uint8_t byte = row[x >> 3];
-    uint8_t same = colour == 0 ? 0xFF : 0x00;
-    if ((x & 7) == 0 && byte == same && x + 8 <= width) {
-      x += 8;
-      continue;
-    }
-    int pixel = ((byte >> (7 - (x & 7))) & 1) ? 0 : 1;
-    if (pixel != colour) {
-      changes.push_back(x);
-      colour = pixel;
-    }
-    ++x;
+  for (uint32_t x = FindChange(row, 0, width, colour); x < width;
+       x = FindChange(row, x, width, colour)) {
+    changes.push_back(x);
+    colour ^= 1;
   }
-}
-
-uint32_t NextChange(const TChanges& changes, int64_t after, uint32_t width) {
-  auto it = std::upper_bound(changes.begin(), changes.end(), after,
-                             [](int64_t v, uint32_t t) { return v < t; });
-  return it == changes.end() ? width : *it;
 }
 
 struct TModeCode {
@@ -392,14 +473,15 @@ constexpr TModeCode kVerticalCodes[7] = {{0x02, 7}, {0x02, 6}, {0x02, 3}, {0x01,
                                          {0x03, 3}, {0x03, 6}, {0x03, 7}};
 
 void EncodeRow(TBitWriter& out, const TChanges& ref, const TChanges& cur, uint32_t width) {
+  TChangeCursor reference(ref), coding(cur);
   int64_t a0 = -1;
   int colour = 0;
   while (a0 < static_cast<int64_t>(width)) {
-    int64_t a1 = NextChange(cur, a0, width);
-    TReferencePoints b = FindReference(ref, a0, colour, width);
+    int64_t a1 = coding.NextChange(a0, width);
+    TReferencePoints b = reference.Reference(a0, colour, width);
     int64_t b1 = b.b1;
     // A reference line ending in the opposite colour has no real b1 there: code horizontally.
-    if (!b.found && static_cast<int>(ref.size() & 1) != colour)
+    if (!b.found && static_cast<int>(reference.Count() & 1) != colour)
       b1 = static_cast<int64_t>(width) + 10;
     if (b.found && static_cast<int64_t>(b.b2) < a1) {
       out.Put(0x1, 4);
@@ -410,7 +492,7 @@ void EncodeRow(TBitWriter& out, const TChanges& ref, const TChanges& cur, uint32
       a0 = a1;
       colour ^= 1;
     } else {
-      int64_t a2 = NextChange(cur, a1, width);
+      int64_t a2 = coding.NextChange(a1, width);
       out.Put(0x1, 3);
       out.PutRun(colour, static_cast<uint32_t>(a1 - std::max<int64_t>(a0, 0)));
       out.PutRun(colour ^ 1, static_cast<uint32_t>(a2 - a1));

@@ -1,6 +1,8 @@
 #include "control/formats/tiff/tiff_lzw.h"
 
+#include <algorithm>
 #include <array>
+#include <cstring>
 
 #include "platform/base/exceptions.h"
 
@@ -15,11 +17,12 @@ constexpr uint32_t kTableSize = 4096;
 constexpr int kMinWidth = 9;
 constexpr int kMaxWidth = 12;
 
+// A string of the table. Every string but the single bytes has been written to the output
+// already (a code's string is the previous code's string plus the byte after it), so the output
+// itself holds the strings: each entry is a place and a length there.
 struct TEntry {
-  uint16_t prefix;
-  uint16_t length;
-  uint8_t suffix;
-  uint8_t first;
+  size_t offset;
+  uint32_t length;
 };
 
 class TCodeReader {
@@ -43,61 +46,73 @@ class TCodeReader {
   int count_ = 0;
 };
 
+// The bytes decoded so far stay; then the strip is refused.
+[[noreturn]] void Corrupt(std::vector<uint8_t>& out, size_t decoded) {
+  out.resize(decoded);
+  throw plat::EInvalidGraphic("TIFF file image data corrupted");
+}
+
 }  // namespace
 
 void DecodeLZW(std::vector<uint8_t>& out, std::span<const uint8_t> strip, size_t limit) {
   std::array<TEntry, kTableSize> table;
-  for (uint32_t i = 0; i < 256; ++i)
-    table[i] = {0, 1, static_cast<uint8_t>(i), static_cast<uint8_t>(i)};
+  // The output is written into room for `limit` bytes plus one longest string, then cut.
   const size_t start = out.size();
   const size_t end = start + limit;
+  out.resize(end + kTableSize);
+  size_t at = start;
   TCodeReader in(strip);
   uint32_t next = kFirstFreeCode;
   int width = kMinWidth;
-  int64_t previous = -1;
+  bool afterClear = true;
+  TEntry previous{};
 
-  auto emit = [&](uint32_t code) {
-    size_t at = out.size();
-    out.resize(at + table[code].length);
-    for (size_t i = out.size(); i > at; code = table[code].prefix) out[--i] = table[code].suffix;
+  // Writes the string of a code and returns where it now stands.
+  auto emit = [&](int64_t code) {
+    TEntry written{at, 1};
+    if (code < 256) {
+      out[at] = static_cast<uint8_t>(code);
+    } else {
+      written.length = table[code].length;
+      std::memmove(&out[at], &out[table[code].offset], written.length);
+    }
+    at += written.length;
+    return written;
   };
 
-  while (out.size() < end) {
-    int64_t code = in.Next(width);
+  while (at < end) {
+    const int64_t code = in.Next(width);
     if (code < 0 || code == kEndCode) break;
     if (code == kClearCode) {
       next = kFirstFreeCode;
       width = kMinWidth;
-      previous = -1;
+      afterClear = true;
       continue;
     }
-    if (previous < 0) {
-      if (code > 255) throw plat::EInvalidGraphic("TIFF file image data corrupted");
-      emit(static_cast<uint32_t>(code));
-      previous = code;
+    if (afterClear) {
+      if (code > 255) Corrupt(out, at);
+      previous = emit(code);
+      afterClear = false;
       continue;
     }
-    if (code > next || (code == next && next >= kTableSize))
-      throw plat::EInvalidGraphic("TIFF file image data corrupted");
-    uint8_t first;
+    if (code > next || (code == next && next >= kTableSize)) Corrupt(out, at);
+    TEntry current;
     if (code < next) {
-      first = table[code].first;
-      emit(static_cast<uint32_t>(code));
+      current = emit(code);
     } else {  // the code being defined: the previous string plus its own first byte
-      first = table[previous].first;
-      emit(static_cast<uint32_t>(previous));
-      out.push_back(first);
+      current = {at, previous.length + 1};
+      std::memmove(&out[at], &out[previous.offset], previous.length);
+      out[at + previous.length] = out[previous.offset];
+      at += current.length;
     }
     if (next < kTableSize) {
-      const TEntry& p = table[previous];
-      table[next] = {static_cast<uint16_t>(previous), static_cast<uint16_t>(p.length + 1), first,
-                     p.first};
+      table[next] = {previous.offset, previous.length + 1};
       ++next;
       if (next >= (1u << width) - 1 && width < kMaxWidth) ++width;
     }
-    previous = code;
+    previous = current;
   }
-  if (out.size() > end) out.resize(end);
+  out.resize(std::min(at, end));
 }
 
 }  // namespace pictavo
