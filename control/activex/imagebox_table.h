@@ -7,6 +7,7 @@
 //   members_view.cpp here; members_raster.cpp for the raster operations, members_metadata.cpp
 //   for EXIF and IPTC, ...), written with the PICTAVO_GET / PICTAVO_PUT / PICTAVO_PUTREF /
 //   PICTAVO_CALL macros of member_call.h. A body registers itself; nothing else needs editing.
+// - every member already has its row in imagebox_members.inc; no area adds rows.
 // - a member without a body answers E_NOTIMPL with "Not available: <name>". Those members are
 //   listed in tests/activex/unwired_members.txt; wiring a member means deleting its line there.
 #include <cstdint>

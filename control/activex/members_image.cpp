@@ -38,6 +38,21 @@ PICTAVO_CALL(ReadBinary) {
 PICTAVO_CALL(NewFileSize) {
   call.Return(static_cast<int32_t>(box.View().NewFileSize(call.Enum(0))));
 }
+PICTAVO_CALL(LoadFromURL) {
+  box.View().LoadFromURL(call.Text(0));
+}
+PICTAVO_GET(URLUserName) {
+  call.Return(box.View().URLUserName);
+}
+PICTAVO_PUT(URLUserName) {
+  box.View().URLUserName = call.Text(call.Value());
+}
+PICTAVO_GET(URLPassword) {
+  call.Return(box.View().URLPassword);
+}
+PICTAVO_PUT(URLPassword) {
+  box.View().URLPassword = call.Text(call.Value());
+}
 PICTAVO_CALL(Copy) {
   box.View().Copy();
 }

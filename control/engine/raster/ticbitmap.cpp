@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "control/engine/raster/glue/glue.h"
+#include "control/formats/support/webprocs.h"
 #include "platform/base/streams.h"
 
 namespace pictavo {
@@ -245,6 +246,29 @@ void TicBitmap::LoadFromBytes(const uint8_t* data, int64_t size, int page) {
   }
   if (Height() == 0) throw plat::EInvalidGraphic(kReadBinaryFailed);
   UpdateColorFormat();
+}
+
+void TicBitmap::LoadFromURL(const std::string& url, const std::string& user, int page,
+                            const std::string& password) {
+  plat::TMemoryStream data;
+  bool fetched = false;
+  try {
+    int32_t status = 0;
+    std::string content_type;
+    fetched = webprocs::HTTPGet(url, user, password, status, content_type, data);
+  } catch (const std::exception&) {
+    fetched = false;
+  }
+  if (!fetched) throw plat::EInvalidGraphic("The ReadURL method has failed to read an image.");
+  TicBitmap loaded;
+  try {
+    LoadFromStreamByFirstByte(data, page, loaded);
+  } catch (const EInvalidFormat&) {
+    throw EInvalidFormat("Image type specified is not a supported format.");
+  } catch (const plat::EInvalidGraphic&) {
+    throw plat::EInvalidGraphic("The LoadFromURL method has failed to read an image.");
+  }
+  Assign(loaded);
 }
 
 void TicBitmap::SaveImageFile(const std::string& file_name, bool use_lzw, int quality) {

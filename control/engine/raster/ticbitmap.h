@@ -131,6 +131,10 @@ class TicBitmap : public TBMPImage {
   void LoadFromStreamByFirstByte(plat::TStream& stream, int page, TicBitmap& target) const;
   // Loads the encoded bytes into this bitmap (the byte half of the VARIANT transfer).
   void LoadFromBytes(const uint8_t* data, int64_t size, int page);
+  // Downloads url (with the credentials when user is not empty) and loads what it got through a
+  // temporary, so a failure leaves this bitmap as it was.
+  void LoadFromURL(const std::string& url, const std::string& user, int page,
+                   const std::string& password);
 
   // --- saving ---
   // Saves by the lower-cased extension of file_name (written through a temporary file).

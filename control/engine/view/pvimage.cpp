@@ -10,6 +10,7 @@
 
 #include "control/engine/raster/pixels.h"
 #include "control/engine/raster/selection.h"
+#include "platform/base/text.h"
 #include "platform/graphics/handles.h"
 #include "platform/graphics/qimage_view.h"
 
@@ -280,6 +281,16 @@ void TpvImage::LoadFromFile(const std::string& file_name) {
   image->Transparent = loaded.Transparent;
   image->BGColor = loaded.BGColor;
   ReplaceImage(std::move(image));
+}
+
+void TpvImage::LoadFromURL(const std::u16string& url) {
+  TicBitmap loaded;
+  loaded.UseLZW = UseLZW;
+  RememberScrollPositions();
+  loaded.LoadFromURL(plat::Utf16ToUtf8(url), plat::Utf16ToUtf8(URLUserName), ReadImageNumber,
+                     plat::Utf16ToUtf8(URLPassword));
+  LastFileName = url;
+  ReplaceImage(std::make_unique<TicBitmap>(loaded));
 }
 
 void TpvImage::ReadBinary(uint8_t format, const uint8_t* data, int64_t size) {

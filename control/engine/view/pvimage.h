@@ -145,6 +145,8 @@ class TpvImage : public QWidget {
 
   // --- loading ---
   void LoadFromFile(const std::string& file_name);
+  // Downloads the image with URLUserName and URLPassword; LastFileName becomes the URL.
+  void LoadFromURL(const std::u16string& url);
   // The encoded image bytes; format is a TxGraphicsFormat code cut to 8 bits.
   void ReadBinary(uint8_t format, const uint8_t* data, int64_t size);
   void Paste();
