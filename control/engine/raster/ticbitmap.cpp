@@ -297,6 +297,21 @@ int64_t TicBitmap::EncodedSize(int format, bool use_lzw, int quality) {
   return out.Size();
 }
 
+bool TicBitmap::PostToURL(const std::string& url, const std::string& file_name, int32_t& status,
+                          int quality, bool use_lzw, const plat::TStringList& form_vars,
+                          uint8_t upload_format, const std::string& form_var_name) {
+  // The upload numbering differs from TxGraphicsFormat for TIFF, PNG and WBMP.
+  static constexpr int kFormatOfUpload[] = {gfBMP, gfGIF, gfJPG,  gfPCX, gfTIF,
+                                            gfPNG, gfPSD, gfWBMP, gfPDF};
+  if (upload_format > 8) return false;
+  const SaveFn saver = SaverForFormat(kFormatOfUpload[upload_format]);
+  plat::TMemoryStream data;
+  glue::SaveRequest request{*this, data, use_lzw, quality, glue::SaveUse::Post};
+  saver(request);
+  data.SetPosition(0);
+  return webprocs::HTTPPost(url, form_vars, data, status, upload_format, form_var_name, file_name);
+}
+
 std::vector<uint8_t> TicBitmap::GetDIBData() const {
   plat::TMemoryStream bmp;
   SaveToStream(bmp);

@@ -19,6 +19,7 @@
 
 #include "control/formats/bmp/bmpimage.h"
 #include "platform/base/exceptions.h"
+#include "platform/base/string_list.h"
 
 namespace plat {
 class TStream;
@@ -143,6 +144,12 @@ class TicBitmap : public TBMPImage {
   std::vector<uint8_t> SaveToBytes(int format, bool use_lzw, int quality);
   // Number of bytes the encoding would have; 0 for codes above gfPDF.
   int64_t EncodedSize(int format, bool use_lzw, int quality);
+  // Encodes in an upload format code (0 BMP, 1 GIF, 2 JPEG, 3 PCX, 4 TIFF, 5 PNG, 6 PSD, 7 WBMP,
+  // 8 PDF) and posts it as a multipart form; true when every byte was sent and the server
+  // answered 200. status receives the server's status code.
+  bool PostToURL(const std::string& url, const std::string& file_name, int32_t& status, int quality,
+                 bool use_lzw, const plat::TStringList& form_vars, uint8_t upload_format,
+                 const std::string& form_var_name);
   // The packed DIB: everything of the BMP after its 14-byte file header.
   std::vector<uint8_t> GetDIBData() const;
 
