@@ -36,6 +36,15 @@ struct IPicture : IUnknown {
   ~IPicture() = default;
 };
 
+// The standard automation picture interface, as the image control's Picture property declares
+// its result; the picture object below is reached through it.
+struct IPictureDisp : IDispatch {
+  static constexpr IID kIid = MakeGuid("{7BF80981-BF32-101A-8BBB-00AA00300CAB}");
+
+ protected:
+  ~IPictureDisp() = default;
+};
+
 // The automation view of the same picture: IPictureDisp with its properties as slots, so the
 // member table can answer dispatch calls by id and by name.
 struct IPictureDispMembers : IPictureDisp {

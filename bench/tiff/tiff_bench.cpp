@@ -1,0 +1,153 @@
+// Group 4 and LZW strips of a fax-sized page: our decoders and encoder beside libtiff's.
+#include <benchmark/benchmark.h>
+#include <tiffio.h>
+
+#include <cstring>
+#include <vector>
+
+#include "control/formats/tiff/ccitt.h"
+#include "control/formats/tiff/tiff_lzw.h"
+#include "platform/base/streams.h"
+#include "platform/graphics/bitmap.h"
+
+namespace {
+
+constexpr int kWidth = 2560;
+constexpr int kHeight = 3300;
+
+// A page of "text": short black runs in lines, blank margins and gaps between lines.
+plat::TBitmap FaxPage() {
+  plat::TBitmap bmp(kWidth, kHeight, plat::TPixelFormat::pf1bit);
+  bmp.SetColorTable({{0, 0, 0, 0}, {255, 255, 255, 0}});
+  for (int y = 0; y < kHeight; ++y) {
+    uint8_t* row = bmp.ScanLine(y);
+    std::memset(row, 0xFF, (kWidth + 7) / 8);
+    if (y < 200 || y > kHeight - 200 || (y / 30) % 2 == 1) continue;
+    for (int x = 200; x < kWidth - 200; ++x)
+      if (((x * 7 + y * 3) / 5) % 4 == 0 && (x / 40) % 6 != 5)
+        row[x / 8] &= static_cast<uint8_t>(~(0x80 >> (x % 8)));
+  }
+  return bmp;
+}
+
+// A TIFF held in memory, for libtiff's client interface.
+struct TMemoryFile {
+  std::vector<uint8_t> bytes;
+  toff_t position = 0;
+};
+
+tmsize_t MemRead(thandle_t h, void* buf, tmsize_t size) {
+  auto* f = static_cast<TMemoryFile*>(h);
+  tmsize_t n = std::min<tmsize_t>(size, static_cast<tmsize_t>(f->bytes.size() - f->position));
+  std::memcpy(buf, f->bytes.data() + f->position, static_cast<size_t>(n));
+  f->position += static_cast<toff_t>(n);
+  return n;
+}
+tmsize_t MemWrite(thandle_t h, void* buf, tmsize_t size) {
+  auto* f = static_cast<TMemoryFile*>(h);
+  if (f->position + size > f->bytes.size()) f->bytes.resize(f->position + size);
+  std::memcpy(f->bytes.data() + f->position, buf, static_cast<size_t>(size));
+  f->position += static_cast<toff_t>(size);
+  return size;
+}
+toff_t MemSeek(thandle_t h, toff_t off, int whence) {
+  auto* f = static_cast<TMemoryFile*>(h);
+  f->position = whence == SEEK_SET ? off : whence == SEEK_CUR ? f->position + off
+                                                               : f->bytes.size() + off;
+  return f->position;
+}
+int MemClose(thandle_t) { return 0; }
+toff_t MemSize(thandle_t h) { return static_cast<TMemoryFile*>(h)->bytes.size(); }
+int NoMap(thandle_t, void**, toff_t*) { return 0; }
+void NoUnmap(thandle_t, void*, toff_t) {}
+
+TIFF* Open(TMemoryFile& file, const char* mode) {
+  file.position = 0;
+  return TIFFClientOpen("memory", mode, &file, MemRead, MemWrite, MemSeek, MemClose, MemSize,
+                        NoMap, NoUnmap);
+}
+
+// The page as one strip of a single-page file written by libtiff with the given compression,
+// and that strip's raw bytes.
+struct TStrip {
+  TMemoryFile file;
+  std::vector<uint8_t> raw;
+};
+
+TStrip LibtiffStrip(const plat::TBitmap& bmp, uint16_t compression) {
+  TStrip s;
+  TIFF* out = Open(s.file, "w");
+  TIFFSetField(out, TIFFTAG_IMAGEWIDTH, kWidth);
+  TIFFSetField(out, TIFFTAG_IMAGELENGTH, kHeight);
+  TIFFSetField(out, TIFFTAG_BITSPERSAMPLE, 1);
+  TIFFSetField(out, TIFFTAG_SAMPLESPERPIXEL, 1);
+  TIFFSetField(out, TIFFTAG_ROWSPERSTRIP, kHeight);
+  TIFFSetField(out, TIFFTAG_COMPRESSION, compression);
+  TIFFSetField(out, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
+  std::vector<uint8_t> pixels;
+  for (int y = 0; y < kHeight; ++y)
+    pixels.insert(pixels.end(), bmp.ScanLine(y), bmp.ScanLine(y) + (kWidth + 7) / 8);
+  TIFFWriteEncodedStrip(out, 0, pixels.data(), static_cast<tmsize_t>(pixels.size()));
+  TIFFClose(out);
+  TIFF* in = Open(s.file, "r");
+  s.raw.resize(static_cast<size_t>(TIFFRawStripSize(in, 0)));
+  TIFFReadRawStrip(in, 0, s.raw.data(), static_cast<tmsize_t>(s.raw.size()));
+  TIFFClose(in);
+  return s;
+}
+
+void LibtiffDecode(benchmark::State& state, uint16_t compression) {
+  TStrip s = LibtiffStrip(FaxPage(), compression);
+  std::vector<uint8_t> out(static_cast<size_t>(kHeight) * ((kWidth + 7) / 8));
+  for (auto _ : state) {
+    TIFF* in = Open(s.file, "r");
+    benchmark::DoNotOptimize(TIFFReadEncodedStrip(in, 0, out.data(), -1));
+    TIFFClose(in);
+  }
+}
+
+void BM_Group4Decode_Ours(benchmark::State& state) {
+  TStrip s = LibtiffStrip(FaxPage(), COMPRESSION_CCITTFAX4);
+  for (auto _ : state) {
+    std::vector<uint8_t> out;
+    pictavo::DecodeGroup4(out, s.raw, kHeight, pictavo::TFaxPage{kWidth, 1, false});
+    benchmark::DoNotOptimize(out.data());
+  }
+}
+void BM_Group4Decode_Libtiff(benchmark::State& state) {
+  LibtiffDecode(state, COMPRESSION_CCITTFAX4);
+}
+
+void BM_LzwDecode_Ours(benchmark::State& state) {
+  TStrip s = LibtiffStrip(FaxPage(), COMPRESSION_LZW);
+  const size_t size = static_cast<size_t>(kHeight) * ((kWidth + 7) / 8);
+  for (auto _ : state) {
+    std::vector<uint8_t> out;
+    pictavo::DecodeLZW(out, s.raw, size);
+    benchmark::DoNotOptimize(out.data());
+  }
+}
+void BM_LzwDecode_Libtiff(benchmark::State& state) { LibtiffDecode(state, COMPRESSION_LZW); }
+
+void BM_Group4Encode_Ours(benchmark::State& state) {
+  plat::TBitmap page = FaxPage();
+  for (auto _ : state) {
+    plat::TMemoryStream out;
+    pictavo::EncodeGroup4(page, out);
+    benchmark::DoNotOptimize(out.Memory());
+  }
+}
+void BM_Group4Encode_Libtiff(benchmark::State& state) {
+  plat::TBitmap page = FaxPage();
+  for (auto _ : state) benchmark::DoNotOptimize(LibtiffStrip(page, COMPRESSION_CCITTFAX4).raw);
+}
+
+}  // namespace
+
+BENCHMARK(BM_Group4Decode_Ours)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Group4Decode_Libtiff)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LzwDecode_Ours)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LzwDecode_Libtiff)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Group4Encode_Ours)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Group4Encode_Libtiff)->Unit(benchmark::kMillisecond);
+BENCHMARK_MAIN();

@@ -1,0 +1,76 @@
+#include "control/activex/member_call.h"
+
+#include <cstring>
+
+#include "platform/base/exceptions.h"
+#include "platform/base/text.h"
+#include "platform/com/errorinfo.h"
+
+namespace pictavo {
+
+namespace {
+
+using namespace plat::com;
+
+[[noreturn]] void NotImageData() {
+  throw plat::EConvertError("Image data must be a byte array or a string");
+}
+
+TBytes BytesOfArray(SAFEARRAY* array) {
+  if (!array || array->cDims != 1 || array->cbElements != 1) NotImageData();
+  int32_t low = 0, high = -1;
+  OleCheck(SafeArrayGetLBound(array, 1, &low));
+  OleCheck(SafeArrayGetUBound(array, 1, &high));
+  const int64_t count = int64_t{high} - low + 1;
+  if (count <= 0) return {};
+  void* data = nullptr;
+  OleCheck(SafeArrayAccessData(array, &data));
+  TBytes bytes(static_cast<const uint8_t*>(data), static_cast<const uint8_t*>(data) + count);
+  SafeArrayUnaccessData(array);
+  return bytes;
+}
+
+// Each character of the string is one byte of the data; a character above 255 cannot be one.
+TBytes BytesOfString(BSTR text) {
+  TBytes bytes;
+  for (char16_t c : BstrView(text)) {
+    if (c > 0xFF)
+      throw plat::EConvertError("Image data in a string must hold one byte per character");
+    bytes.push_back(static_cast<uint8_t>(c));
+  }
+  return bytes;
+}
+
+TBytes BytesOfVariant(const VARIANT& given) {
+  const VARIANT v = VariantDereference(given);
+  if (v.vt == VT_BSTR) return BytesOfString(v.bstrVal);
+  if (v.vt == (VT_ARRAY | VT_UI1) || v.vt == (VT_ARRAY | VT_I1)) return BytesOfArray(v.parray);
+  NotImageData();
+}
+
+}  // namespace
+
+TBytes MemberCall::Bytes(size_t i) const {
+  const TCallValue& value = args.at(i);
+  if (const auto* bytes = std::get_if<TBytes>(&value)) return *bytes;
+  if (const auto* variant = std::get_if<TVariantArg>(&value)) return BytesOfVariant(variant->value);
+  NotImageData();
+}
+
+std::string MemberCall::Utf8(size_t i) const {
+  return plat::Utf16ToUtf8(Text(i));
+}
+
+std::string MemberCall::Ansi(size_t i) const {
+  return plat::Utf16ToAnsi(Text(i));
+}
+
+void MemberCall::ReturnUtf8(const std::string& text) {
+  result = plat::Utf8ToUtf16(text);
+}
+
+void MemberCall::ReturnAnsi(const std::string& text) {
+  result = plat::AnsiToUtf16(text);
+}
+
+}  // namespace pictavo

@@ -1,0 +1,240 @@
+#include "control/engine/raster/colorformat.h"
+
+#include <unordered_map>
+
+#include "control/engine/raster/colorquantizer.h"
+#include "control/engine/raster/pixels.h"
+#include "control/engine/raster/pvclasses.h"
+
+namespace pictavo {
+
+using plat::TPixelFormat;
+
+namespace {
+
+int Key(plat::TColor c) {
+  return (plat::GetRValue(c) << 16) | (plat::GetGValue(c) << 8) | plat::GetBValue(c);
+}
+
+// Every pixel of target takes the palette colour nearest to its colour in copy.
+void DrawNearest(const plat::TBitmap& copy, plat::TBitmap& target) {
+  const int bits = plat::BitsPerPixel(target.PixelFormat());
+  const plat::TColorTable& palette = target.Palette();
+  std::unordered_map<plat::TColor, uint8_t> nearest;
+  auto indexOf = [&](plat::TColor c) {
+    auto [it, added] = nearest.try_emplace(c, 0);
+    if (added)
+      it->second = static_cast<uint8_t>(plat::NearestPaletteIndex(
+          palette, plat::GetRValue(c), plat::GetGValue(c), plat::GetBValue(c)));
+    return it->second;
+  };
+  for (int y = 0; y < copy.Height(); ++y) {
+    uint8_t* row = target.ScanLine(y);
+    plat::TColor last = copy.PixelColor(0, y);
+    uint8_t lastIndex = indexOf(last);
+    for (int x = 0; x < copy.Width(); ++x) {
+      const plat::TColor c = copy.PixelColor(x, y);
+      if (c != last) {
+        last = c;
+        lastIndex = indexOf(c);
+      }
+      SetIndexAt(row, x, bits, lastIndex);
+    }
+  }
+}
+
+plat::TBitmap IndexedLike(const plat::TBitmap& copy, TPixelFormat format,
+                          const plat::TColorTable& palette) {
+  plat::TBitmap target(copy.Width(), copy.Height(), format);
+  target.SetColorTable(palette);
+  return target;
+}
+
+// 256 or 16 colours chosen by the octree from the image's own colours.
+void QuantiseTo(TicBitmap& bitmap, int colors, int colorBits, TPixelFormat format) {
+  const plat::TBitmap copy = bitmap;
+  TColorQuantizer quantizer(colors, colorBits);
+  quantizer.AddBitmap(copy);
+  plat::TColorTable table = quantizer.ExportColorTable();
+  table.resize(static_cast<size_t>(colors));  // entries after the last leaf stay black
+  plat::TBitmap target = IndexedLike(copy, format, table);
+  DrawNearest(copy, target);
+  RemapToPalette(copy, target, table, colors);
+  ReplacePixels(bitmap, target);
+}
+
+plat::TColorTable Greys(int entries) {
+  plat::TColorTable greys(static_cast<size_t>(entries));
+  for (int i = 0; i < entries; ++i) {
+    const auto g = static_cast<uint8_t>(entries == 256 ? i : (i == 15 ? 255 : 16 * i));
+    greys[i] = {g, g, g, 0};
+  }
+  return greys;
+}
+
+void ToGrey256(TicBitmap& bitmap) {
+  const plat::TBitmap copy = bitmap;
+  plat::TBitmap target = IndexedLike(copy, TPixelFormat::pf8bit, Greys(256));
+  for (int y = 0; y < copy.Height(); ++y) {
+    uint8_t* row = target.ScanLine(y);
+    for (int x = 0; x < copy.Width(); ++x) {
+      const plat::TColor c = copy.PixelColor(x, y);
+      row[x] = static_cast<uint8_t>(
+          (plat::GetRValue(c) + plat::GetGValue(c) + plat::GetBValue(c) + 1) / 3);
+    }
+  }
+  ReplacePixels(bitmap, target);
+}
+
+void ToGrey16(TicBitmap& bitmap) {
+  const plat::TBitmap copy = bitmap;
+  plat::TBitmap target = IndexedLike(copy, TPixelFormat::pf4bit, Greys(16));
+  DrawNearest(copy, target);
+  ReplacePixels(bitmap, target);
+}
+
+// A two-colour image keeps both of its colours in 16-colour form: the entries its pixels land on
+// take the exact colours. Should both colours land on one entry, the second colour's pixels move
+// to another entry, so the two stay apart.
+void MonoTo16Color(TicBitmap& bitmap) {
+  const plat::TBitmap copy = bitmap;
+  plat::TBitmap target = copy;
+  target.SetPixelFormat(TPixelFormat::pf4bit);
+  if (target.GetEmpty()) {
+    ReplacePixels(bitmap, target);
+    return;
+  }
+  plat::TColorTable palette = target.Palette();
+  const uint8_t firstBit = IndexAt(copy.ScanLine(0), 0, 1);
+  const uint8_t firstEntry = IndexAt(target.ScanLine(0), 0, 4);
+  palette[firstEntry] = plat::TRGBQuad::FromColor(copy.PixelColor(0, 0));
+  bool otherSeen = false;
+  uint8_t otherEntry = 0;
+  for (int y = 0; y < copy.Height(); ++y) {
+    const uint8_t* in = copy.ScanLine(y);
+    uint8_t* out = target.ScanLine(y);
+    for (int x = 0; x < copy.Width(); ++x) {
+      if (IndexAt(in, x, 1) == firstBit) continue;
+      if (!otherSeen) {
+        otherSeen = true;
+        otherEntry = IndexAt(out, x, 4);
+        if (otherEntry == firstEntry) otherEntry = firstEntry == 0 ? 15 : 0;
+        palette[otherEntry] = plat::TRGBQuad::FromColor(copy.PixelColor(x, y));
+      }
+      SetIndexAt(out, x, 4, otherEntry);
+    }
+  }
+  target.SetColorTable(palette);
+  ReplacePixels(bitmap, target);
+}
+
+int MeanBrightness(const plat::TBitmap& copy) {
+  const int64_t pixels = int64_t{copy.Width()} * copy.Height();
+  if (pixels == 0) return 127;
+  int64_t sum = 0;
+  for (int y = 0; y < copy.Height(); ++y)
+    for (int x = 0; x < copy.Width(); ++x) {
+      const plat::TColor c = copy.PixelColor(x, y);
+      sum += plat::GetRValue(c) + plat::GetGValue(c) + plat::GetBValue(c);
+    }
+  return static_cast<int>((pixels / 2 + sum / 3) / pixels);
+}
+
+// Two classes by brightness against the threshold; cfMono takes each class's mean colour.
+void ToTwoColours(TicBitmap& bitmap, uint8_t code, int mode, int threshold) {
+  const plat::TBitmap copy = bitmap;
+  const int t = mode == 0 ? threshold : mode == 1 ? MeanBrightness(copy) : 127;
+  plat::TBitmap target(copy.Width(), copy.Height(), TPixelFormat::pf1bit);
+  int64_t count[2] = {0, 0};
+  int64_t sums[2][3] = {{0, 0, 0}, {0, 0, 0}};  // 64-bit: tens of millions of pixels
+  for (int y = 0; y < copy.Height(); ++y) {
+    uint8_t* row = target.ScanLine(y);
+    for (int x = 0; x < copy.Width(); ++x) {
+      const plat::TColor c = copy.PixelColor(x, y);
+      const int r = plat::GetRValue(c), g = plat::GetGValue(c), b = plat::GetBValue(c);
+      const int k = 3 * t < r + g + b ? 1 : 0;
+      SetIndexAt(row, x, 1, static_cast<uint8_t>(k));
+      ++count[k];
+      sums[k][0] += r;
+      sums[k][1] += g;
+      sums[k][2] += b;
+    }
+  }
+  plat::TColorTable palette = {plat::TRGBQuad::FromColor(0x000000),
+                               plat::TRGBQuad::FromColor(0xFFFFFF)};
+  if (code == cfMono)
+    for (int k = 0; k < 2; ++k) {
+      if (count[k] == 0) continue;
+      auto mean = [&](int c) {
+        return static_cast<uint8_t>((sums[k][c] + count[k] / 2) / count[k]);
+      };
+      palette[k] = {mean(2), mean(1), mean(0), 0};
+    }
+  target.SetColorTable(palette);
+  ReplacePixels(bitmap, target);
+}
+
+}  // namespace
+
+void RemapToPalette(const plat::TBitmap& copy, plat::TBitmap& target,
+                    const plat::TColorTable& table, int count) {
+  const TPixelFormat from = copy.PixelFormat(), to = target.PixelFormat();
+  const bool handled = (from == TPixelFormat::pf24bit &&
+                        (to == TPixelFormat::pf8bit || to == TPixelFormat::pf4bit)) ||
+                       (from == TPixelFormat::pf8bit && to == TPixelFormat::pf4bit);
+  if (!handled) return;
+  TSimpleHash hash;
+  for (int i = 0; i < count && i < static_cast<int>(table.size()); ++i)
+    hash.Add(Key(table[i].ToColor()), i);
+  const int bits = plat::BitsPerPixel(to);
+  for (int y = 0; y < copy.Height(); ++y) {
+    uint8_t* row = target.ScanLine(y);
+    for (int x = 0; x < copy.Width(); ++x) {
+      const int32_t index = hash.Find(Key(copy.PixelColor(x, y)));
+      if (index != -1) SetIndexAt(row, x, bits, static_cast<uint8_t>(index));
+    }
+  }
+}
+
+void ConvertColorFormat(TicBitmap& bitmap, uint8_t code, int mode, int threshold) {
+  const uint8_t current = bitmap.ColorFormat;
+  if (code == current || code > cfMonoBW) return;
+  switch (code) {
+    case cf24bit:
+      bitmap.SetPixelFormat(TPixelFormat::pf24bit);
+      break;
+    case cf256Color:
+      if (current != cf256Grayscale) QuantiseTo(bitmap, 256, 8, TPixelFormat::pf8bit);
+      break;
+    case cf256Grayscale:
+      ToGrey256(bitmap);
+      break;
+    case cf16Color:
+      if (current == cfMonoBW)
+        bitmap.SetPixelFormat(TPixelFormat::pf4bit);
+      else if (current == cfMono)
+        MonoTo16Color(bitmap);
+      else if (current != cf16Grayscale)
+        QuantiseTo(bitmap, 16, 4, TPixelFormat::pf4bit);
+      break;
+    case cf16Grayscale:
+      ToGrey16(bitmap);
+      break;
+    default:
+      if (code == cfMono && current == cfMonoBW) break;
+      if (code == cfMonoBW && current == cfMono)
+        bitmap.SetPalette(
+            {plat::TRGBQuad::FromColor(0x000000), plat::TRGBQuad::FromColor(0xFFFFFF)});
+      else
+        ToTwoColours(bitmap, code, mode, threshold);
+  }
+  bitmap.ColorFormat = code;
+}
+
+int TicBitmap::SetColorFormat(uint8_t code) {
+  if (code > cfNone) return rcArgument;
+  if (code != cfNone) ConvertColorFormat(*this, code, 2, 128);
+  return rcDone;
+}
+
+}  // namespace pictavo

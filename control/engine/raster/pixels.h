@@ -1,0 +1,97 @@
+#pragma once
+// Reading and writing one pixel's stored value (a bit, a nibble, a byte or three bytes) in the
+// rows of a platform bitmap, for the operations that move pixels without looking at colours.
+#include <cstdint>
+#include <cstring>
+
+#include "platform/graphics/bitmap.h"
+
+namespace pictavo {
+
+// Palette index of pixel x in a 1-, 4- or 8-bit row (most significant bit / high nibble first).
+inline uint8_t IndexAt(const uint8_t* row, int x, int bits) {
+  switch (bits) {
+    case 1:
+      return (row[x >> 3] >> (7 - (x & 7))) & 1;
+    case 4:
+      return (x & 1) ? (row[x >> 1] & 0x0F) : (row[x >> 1] >> 4);
+    default:
+      return row[x];
+  }
+}
+
+inline void SetIndexAt(uint8_t* row, int x, int bits, uint8_t index) {
+  switch (bits) {
+    case 1: {
+      const auto mask = static_cast<uint8_t>(0x80 >> (x & 7));
+      row[x >> 3] = (index & 1) ? (row[x >> 3] | mask) : (row[x >> 3] & ~mask);
+      break;
+    }
+    case 4:
+      row[x >> 1] =
+          (x & 1) ? ((row[x >> 1] & 0xF0) | (index & 0x0F)) : ((row[x >> 1] & 0x0F) | (index << 4));
+      break;
+    default:
+      row[x] = index;
+  }
+}
+
+// Copies the stored value of source pixel sx to destination pixel dx; both rows have `bits`
+// bits a pixel (1, 4, 8 or 24).
+inline void CopyPixel(const uint8_t* src, int sx, uint8_t* dst, int dx, int bits) {
+  if (bits == 24)
+    std::memcpy(dst + 3 * static_cast<int64_t>(dx), src + 3 * static_cast<int64_t>(sx), 3);
+  else
+    SetIndexAt(dst, dx, bits, IndexAt(src, sx, bits));
+}
+
+// True for the formats whose pixels the raster operations move: 1, 4, 8 and 24 bits.
+inline bool IsMovableFormat(plat::TPixelFormat f) {
+  return f == plat::TPixelFormat::pf1bit || f == plat::TPixelFormat::pf4bit ||
+         f == plat::TPixelFormat::pf8bit || f == plat::TPixelFormat::pf24bit;
+}
+
+// The stored value a colour gets in a bitmap: the nearest palette index for palette images,
+// the blue, green and red bytes otherwise.
+struct PixelValue {
+  uint8_t index = 0;
+  uint8_t blue = 0, green = 0, red = 0;
+};
+
+inline PixelValue FillValueOf(const plat::TBitmap& bitmap, plat::TColor rgb) {
+  const uint8_t r = plat::GetRValue(rgb), g = plat::GetGValue(rgb), b = plat::GetBValue(rgb);
+  if (plat::PaletteSizeOf(bitmap.PixelFormat()) == 0) return {0, b, g, r};
+  return {static_cast<uint8_t>(plat::NearestPaletteIndex(bitmap.Palette(), r, g, b)), b, g, r};
+}
+
+// Writes a value into pixel x of a row of bitmap (1, 4, 8 or 24 bits; other formats untouched).
+inline void WritePixelValue(const plat::TBitmap& bitmap, uint8_t* row, int x, const PixelValue& v) {
+  const int bits = plat::BitsPerPixel(bitmap.PixelFormat());
+  if (bitmap.PixelFormat() == plat::TPixelFormat::pf24bit) {
+    uint8_t* p = row + 3 * int64_t{x};
+    p[0] = v.blue;
+    p[1] = v.green;
+    p[2] = v.red;
+  } else if (bits <= 8) {
+    SetIndexAt(row, x, bits, v.index);
+  }
+}
+
+// A fill colour as the canvas would paint it. System colours (0x800000nn) would need the
+// platform's table of the classic defaults, which the canvas does not offer yet: they paint
+// black until it does.
+inline plat::TColor ResolveColor(plat::TColor color) {
+  return (color & 0x80000000u) ? 0 : (color & 0xFFFFFFu);
+}
+
+// Gives bitmap (a TicBitmap, say) new pixels and palette and nothing else: its own fields stay.
+inline void ReplacePixels(plat::TBitmap& bitmap, const plat::TBitmap& pixels) {
+  bitmap.plat::TBitmap::operator=(pixels);
+}
+
+// Bytes of pixel data in one row, without the padding to 4 bytes.
+inline int64_t DataBytesPerRow(int width, int bits) {
+  return (int64_t{width} * bits + 7) / 8;
+}
+
+}  // namespace pictavo

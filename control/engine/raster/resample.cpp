@@ -1,0 +1,261 @@
+#include "control/engine/raster/resample.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <vector>
+
+#include "control/engine/raster/pixels.h"
+#include "platform/base/exceptions.h"
+#include "platform/base/rounding.h"
+
+namespace pictavo {
+
+namespace {
+
+float BoxFilter(float x) {
+  return (x > -0.5f && x <= 0.5f) ? 1.0f : 0.0f;
+}
+
+float TriangleFilter(float x) {
+  const float a = std::fabs(x);
+  return a < 1.0f ? 1.0f - a : 0.0f;
+}
+
+float HermiteFilter(float x) {
+  const float a = std::fabs(x);
+  return a < 1.0f ? (2.0f * a - 3.0f) * a * a + 1.0f : 0.0f;
+}
+
+float BellFilter(float x) {
+  const float a = std::fabs(x);
+  if (a < 0.5f) return 0.75f - a * a;
+  if (a < 1.5f) return 0.5f * (a - 1.5f) * (a - 1.5f);
+  return 0.0f;
+}
+
+float BSplineFilter(float x) {
+  const float a = std::fabs(x);
+  if (a < 1.0f) return 0.5f * a * a * a - a * a + 2.0f / 3.0f;
+  if (a < 2.0f) return (2.0f - a) * (2.0f - a) * (2.0f - a) / 6.0f;
+  return 0.0f;
+}
+
+float SinC(float x) {
+  if (x == 0.0f) return 1.0f;
+  const float px = x * std::numbers::pi_v<float>;
+  return std::sin(px) / px;
+}
+
+float Lanczos3Filter(float x) {
+  const float a = std::fabs(x);
+  return a < 3.0f ? SinC(a) * SinC(a / 3.0f) : 0.0f;
+}
+
+float MitchellFilter(float x) {
+  const float a = std::fabs(x);
+  const float a2 = a * a, a3 = a2 * a;
+  if (a < 1.0f) return (7.0f * a3 - 12.0f * a2 + 16.0f / 3.0f) / 6.0f;
+  if (a < 2.0f) return (-7.0f / 3.0f * a3 + 12.0f * a2 - 20.0f * a + 32.0f / 3.0f) / 6.0f;
+  return 0.0f;
+}
+
+const TFilter kFilters[kFilterCount] = {
+    {"Box", BoxFilter, 0.5f},           {"Triangle", TriangleFilter, 1.0f},
+    {"Hermite", HermiteFilter, 1.0f},   {"Bell", BellFilter, 1.5f},
+    {"B-Spline", BSplineFilter, 2.0f},  {"Lanczos3", Lanczos3Filter, 3.0f},
+    {"Mitchell", MitchellFilter, 2.0f},
+};
+
+struct Contributor {
+  int pixel;
+  float weight;
+};
+using ContributorList = std::vector<Contributor>;
+
+// Destination to source scale; a one-pixel side on either end uses the plain ratio, so a
+// 1-pixel destination does not divide 0 by 0.
+float AxisScale(int to, int from) {
+  if (to == 1 || from == 1) return static_cast<float>(to) / static_cast<float>(from);
+  return static_cast<float>(to - 1) / static_cast<float>(from - 1);
+}
+
+int MirrorIntoRange(int64_t j, int size) {
+  if (j < 0) j = -j;
+  if (j >= size) j = 2 * int64_t{size} - j - 1;
+  return static_cast<int>(std::clamp<int64_t>(j, 0, size - 1));
+}
+
+std::vector<ContributorList> Contributors(int to, int from, const TFilter& filter) {
+  const float scale = AxisScale(to, from);
+  const float radius = scale >= 1.0f ? filter.support : filter.support / scale;
+  std::vector<ContributorList> lists(static_cast<size_t>(to));
+  for (int i = 0; i < to; ++i) {
+    const float centre = static_cast<float>(i) / scale;
+    const auto first = static_cast<int64_t>(std::floor(centre - radius));
+    const auto last = static_cast<int64_t>(std::ceil(centre + radius));
+    for (int64_t j = first; j <= last; ++j) {
+      const float weight = filter.kernel(centre - static_cast<float>(j));
+      if (weight != 0.0f) lists[i].push_back({MirrorIntoRange(j, from), weight});
+    }
+  }
+  return lists;
+}
+
+uint8_t ClampRound(float sum) {
+  if (sum > 255.0f) return 255;
+  if (sum < 0.0f) return 0;
+  return static_cast<uint8_t>(std::lrint(sum));  // halves to even in the default rounding mode
+}
+
+// Horizontal pass: every source row into a row of the work bitmap.
+void ResampleRows(const plat::TBitmap& source, plat::TBitmap& work,
+                  const std::vector<ContributorList>& columns) {
+  for (int y = 0; y < source.Height(); ++y) {
+    const uint8_t* in = source.ScanLine(y);
+    uint8_t* out = work.ScanLine(y);
+    for (size_t i = 0; i < columns.size(); ++i) {
+      float b = 0, g = 0, r = 0;
+      for (const Contributor& c : columns[i]) {
+        const uint8_t* p = in + 3 * static_cast<int64_t>(c.pixel);
+        b += p[0] * c.weight;
+        g += p[1] * c.weight;
+        r += p[2] * c.weight;
+      }
+      out[3 * i] = ClampRound(b);
+      out[3 * i + 1] = ClampRound(g);
+      out[3 * i + 2] = ClampRound(r);
+    }
+  }
+}
+
+// Vertical pass: whole rows at once, each channel summed in contributor order.
+void ResampleColumns(const plat::TBitmap& work, plat::TBitmap& destination,
+                     const std::vector<ContributorList>& rows) {
+  const size_t bytes = 3 * static_cast<size_t>(work.Width());
+  std::vector<float> sums(bytes);
+  for (size_t j = 0; j < rows.size(); ++j) {
+    std::fill(sums.begin(), sums.end(), 0.0f);
+    for (const Contributor& c : rows[j]) {
+      const uint8_t* in = work.ScanLine(c.pixel);
+      for (size_t k = 0; k < bytes; ++k) sums[k] += in[k] * c.weight;
+    }
+    uint8_t* out = destination.ScanLine(static_cast<int>(j));
+    for (size_t k = 0; k < bytes; ++k) out[k] = ClampRound(sums[k]);
+  }
+}
+
+// The plain stretch of 24-bit pixels: each destination pixel is the mean of the source pixels
+// its area covers (at least one).
+void AreaAverageStretch(const plat::TBitmap& source, plat::TBitmap& result) {
+  const int W = source.Width(), H = source.Height(), w = result.Width(), h = result.Height();
+  auto span = [](int i, int to, int from) {
+    const auto begin = static_cast<int>(int64_t{i} * from / to);
+    const auto end = static_cast<int>(int64_t{i + 1} * from / to);
+    return std::pair<int, int>{begin, std::max(end, begin + 1)};
+  };
+  std::vector<std::pair<int, int>> xs(static_cast<size_t>(w));
+  for (int i = 0; i < w; ++i) xs[i] = span(i, w, W);
+  std::vector<uint32_t> sums(3 * static_cast<size_t>(w));
+  for (int j = 0; j < h; ++j) {
+    const auto [y0, y1] = span(j, h, H);
+    std::fill(sums.begin(), sums.end(), 0u);
+    for (int y = y0; y < y1; ++y) {
+      const uint8_t* in = source.ScanLine(y);
+      for (int i = 0; i < w; ++i)
+        for (int x = xs[i].first; x < xs[i].second; ++x)
+          for (int k = 0; k < 3; ++k) sums[3 * i + k] += in[3 * x + k];
+    }
+    uint8_t* out = result.ScanLine(j);
+    for (int i = 0; i < w; ++i) {
+      const uint32_t count = static_cast<uint32_t>((y1 - y0) * (xs[i].second - xs[i].first));
+      for (int k = 0; k < 3; ++k)
+        out[3 * i + k] = static_cast<uint8_t>((sums[3 * i + k] + count / 2) / count);
+    }
+  }
+}
+
+// The plain stretch of palette pixels: each destination pixel takes the stored value of the
+// source pixel its top-left corner falls on.
+void NearestPixelStretch(const plat::TBitmap& source, plat::TBitmap& result) {
+  const int bits = plat::BitsPerPixel(source.PixelFormat());
+  const int W = source.Width(), H = source.Height(), w = result.Width(), h = result.Height();
+  for (int j = 0; j < h; ++j) {
+    const uint8_t* in = source.ScanLine(static_cast<int>(int64_t{j} * H / h));
+    uint8_t* out = result.ScanLine(j);
+    for (int i = 0; i < w; ++i) CopyPixel(in, static_cast<int>(int64_t{i} * W / w), out, i, bits);
+  }
+}
+
+void PlainStretch(int newWidth, int newHeight, plat::TBitmap& result, const plat::TBitmap& source) {
+  result = source;
+  result.SetSize(newWidth, newHeight);
+  if (source.GetEmpty()) return;
+  if (source.PixelFormat() == plat::TPixelFormat::pf24bit)
+    AreaAverageStretch(source, result);
+  else if (IsMovableFormat(source.PixelFormat()))
+    NearestPixelStretch(source, result);
+}
+
+}  // namespace
+
+const TFilter& FilterByIndex(int index) {
+  return kFilters[(index >= 0 && index < kFilterCount) ? index : 1];
+}
+
+void FilteredStretch(const plat::TBitmap& source, plat::TBitmap& destination,
+                     const TFilter& filter) {
+  if (source.Width() < 1 || source.Height() < 1) throw plat::Exception("Source bitmap too small");
+  plat::TBitmap src24 = source;
+  src24.SetPixelFormat(plat::TPixelFormat::pf24bit);
+  destination.SetPixelFormat(plat::TPixelFormat::pf24bit);
+  const int w = destination.Width(), h = destination.Height();
+  if (w < 1 || h < 1) return;
+  plat::TBitmap work(w, src24.Height(), plat::TPixelFormat::pf24bit);
+  ResampleRows(src24, work, Contributors(w, src24.Width(), filter));
+  ResampleColumns(work, destination, Contributors(h, src24.Height(), filter));
+}
+
+void Stretch(int newWidth, int newHeight, plat::TBitmap& result, int filterIndex, bool filtered,
+             const plat::TBitmap& source) {
+  newWidth = std::max(newWidth, 1);
+  newHeight = std::max(newHeight, 1);
+  if (!filtered) {
+    PlainStretch(newWidth, newHeight, result, source);
+    return;
+  }
+  const TFilter& filter = FilterByIndex(filterIndex == 0 ? 1 : filterIndex);
+  const int W = source.Width(), H = source.Height();
+  const bool stepwise = filterIndex != 0 && H > 0 && newWidth < W && newWidth / newHeight == W / H;
+  if (!stepwise) {
+    result = plat::TBitmap(newWidth, newHeight, plat::TPixelFormat::pf24bit);
+    FilteredStretch(source, result, filter);
+    return;
+  }
+  plat::TBitmap current = source;
+  for (const auto& [w, h] : ShrinkSteps(W, H, newWidth, newHeight)) {
+    plat::TBitmap next(w, h, plat::TPixelFormat::pf24bit);
+    FilteredStretch(current, next, filter);
+    current = std::move(next);
+  }
+  result = std::move(current);
+}
+
+std::vector<std::pair<int, int>> ShrinkSteps(int W, int H, int newWidth, int newHeight) {
+  std::vector<std::pair<int, int>> steps;
+  int w = W, h = H;
+  for (bool last = false; !last;) {
+    h = static_cast<int>(plat::RoundHalfEven(h * 0.6));
+    w = static_cast<int>(plat::RoundHalfEven(w * 0.6));
+    // A side of 1 stays 1, so the loop ends for every target of at least one pixel.
+    if (newWidth >= w || w <= 1) {
+      w = newWidth;
+      h = newHeight;
+      last = true;
+    }
+    steps.emplace_back(w, std::max(h, 1));
+  }
+  return steps;
+}
+
+}  // namespace pictavo

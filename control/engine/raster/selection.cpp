@@ -1,0 +1,136 @@
+#include "control/engine/raster/selection.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "control/engine/raster/geometry.h"
+#include "control/engine/raster/pixels.h"
+
+namespace pictavo {
+
+namespace {
+
+struct Bounds {
+  int left, top, right, bottom;
+};
+
+// The first steps of every new selection: refuse inverted bounds, drop the old selection, clamp.
+bool StartSelection(TicBitmap& bitmap, int x1, int y1, int x2, int y2, Bounds& clamped) {
+  if (x2 < x1 || y2 < y1) return false;
+  CancelSelection(bitmap);
+  clamped = {std::max(x1, 0), std::max(y1, 0), std::min(x2, bitmap.Width() - 1),
+             std::min(y2, bitmap.Height() - 1)};
+  bitmap.SelectionMask.assign(static_cast<size_t>(int64_t{bitmap.Width()} * bitmap.Height()), 0);
+  return true;
+}
+
+void FinishSelection(TicBitmap& bitmap, const Bounds& b, uint8_t shape) {
+  bitmap.SelectionShape = shape;
+  bitmap.SelLeft = b.left;
+  bitmap.SelTop = b.top;
+  bitmap.SelRight = b.right;
+  bitmap.SelBottom = b.bottom;
+}
+
+// Marks columns left..right of row y, limited to the clamped bounds (so to the image).
+void MarkSpan(TicBitmap& bitmap, const Bounds& b, int y, int left, int right) {
+  left = std::max(left, b.left);
+  right = std::min(right, b.right);
+  if (left > right) return;
+  uint8_t* row = bitmap.SelectionMask.data() + int64_t{y} * bitmap.Width();
+  std::fill(row + left, row + right + 1, uint8_t{1});
+}
+
+}  // namespace
+
+void SelectRectangle(TicBitmap& bitmap, int x1, int y1, int x2, int y2) {
+  Bounds b;
+  if (!StartSelection(bitmap, x1, y1, x2, y2, b)) return;
+  for (int y = b.top; y <= b.bottom; ++y) MarkSpan(bitmap, b, y, b.left, b.right);
+  FinishSelection(bitmap, b, ssRectangle);
+}
+
+void SelectEllipse(TicBitmap& bitmap, int x1, int y1, int x2, int y2) {
+  Bounds b;
+  if (!StartSelection(bitmap, x1, y1, x2, y2, b)) return;
+  const float cy = (static_cast<float>(b.top) + static_cast<float>(b.bottom)) / 2;
+  const float cx = (static_cast<float>(b.left) + static_cast<float>(b.right)) / 2;
+  const float halfWidth = cx - static_cast<float>(b.left);
+  for (int y = b.top; y <= b.bottom; ++y) {
+    if (static_cast<float>(b.top) == cy) {
+      MarkSpan(bitmap, b, y, b.left, b.right);
+      continue;
+    }
+    const float t =
+        std::min(std::fabs(static_cast<float>(y) - cy) / (cy - static_cast<float>(b.top)), 1.0f);
+    const float h = std::sin(std::acos(t));
+    const auto left = static_cast<int>(std::trunc(cx - h * halfWidth + 0.5f));
+    const auto right = static_cast<int>(std::trunc(cx + halfWidth * h + 0.5f));
+    MarkSpan(bitmap, b, y, left, right);
+  }
+  FinishSelection(bitmap, b, ssEllipse);
+}
+
+void CancelSelection(TicBitmap& bitmap) {
+  if (bitmap.SelectionShape == ssNone) return;
+  bitmap.SelectionMask.clear();
+  bitmap.SelectionMask.shrink_to_fit();
+  bitmap.UseSelection = false;
+  bitmap.SelectionShape = ssNone;
+}
+
+void SetUseSelection(TicBitmap& bitmap, bool value) {
+  bitmap.UseSelection = value && bitmap.SelectionShape != ssNone;
+}
+
+bool IsPixelSelected(const TicBitmap& bitmap, int x, int y) {
+  if (!bitmap.UseSelection) return true;
+  const int64_t i = int64_t{y} * bitmap.Width() + x;
+  return i < static_cast<int64_t>(bitmap.SelectionMask.size()) && bitmap.SelectionMask[i] == 1;
+}
+
+void CropToSelection(TicBitmap& bitmap) {
+  if (bitmap.SelectionShape == ssEllipse) {
+    const PixelValue fill = FillValueOf(bitmap, ResolveColor(bitmap.BGColor));
+    for (int y = std::max(bitmap.SelTop, 0); y <= std::min(bitmap.SelBottom, bitmap.Height() - 1);
+         ++y) {
+      uint8_t* row = bitmap.ScanLine(y);
+      const uint8_t* mask = bitmap.SelectionMask.data() + int64_t{y} * bitmap.Width();
+      for (int x = std::max(bitmap.SelLeft, 0); x <= std::min(bitmap.SelRight, bitmap.Width() - 1);
+           ++x)
+        if (mask[x] == 0) WritePixelValue(bitmap, row, x, fill);
+    }
+  }
+  Crop(bitmap, bitmap.SelLeft, bitmap.SelTop, bitmap.SelRight, bitmap.SelBottom);
+  CancelSelection(bitmap);
+}
+
+int GetPixelRGB(const TicBitmap& bitmap, int row, int column, uint8_t& red, uint8_t& green,
+                uint8_t& blue) {
+  if (row < 0 || column < 0 || column >= bitmap.Width() || row >= bitmap.Height())
+    return rcArgument;
+  const plat::TPixelFormat format = bitmap.PixelFormat();
+  if (!IsMovableFormat(format)) return rcPixelFormat;
+  const plat::TColor c = bitmap.PixelColor(column, row);
+  red = plat::GetRValue(c);
+  green = plat::GetGValue(c);
+  blue = plat::GetBValue(c);
+  return rcDone;
+}
+
+void ReduceRedEye(TicBitmap& bitmap) {
+  if (bitmap.ColorFormat != cf24bit || bitmap.PixelFormat() != plat::TPixelFormat::pf24bit) return;
+  for (int y = 0; y < bitmap.Height(); ++y) {
+    uint8_t* row = bitmap.ScanLine(y);
+    for (int x = 0; x < bitmap.Width(); ++x) {
+      uint8_t* p = row + 3 * int64_t{x};
+      const int b = p[0], g = p[1], r = p[2];
+      if (!(r > g + 30 && r > b + 30) || !IsPixelSelected(bitmap, x, y)) continue;
+      p[2] = static_cast<uint8_t>((g + b) / 2);
+      p[1] = static_cast<uint8_t>(b);
+      p[0] = static_cast<uint8_t>(g);
+    }
+  }
+}
+
+}  // namespace pictavo

@@ -1,0 +1,622 @@
+#include "control/engine/view/pvimage.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QMouseEvent>
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
+#include <optional>
+
+#include "control/engine/raster/pixels.h"
+#include "control/engine/raster/selection.h"
+#include "platform/base/text.h"
+#include "platform/graphics/handles.h"
+#include "platform/graphics/qimage_view.h"
+
+namespace pictavo {
+
+namespace {
+
+constexpr int kBarThickness = 16;
+// The classic button-face colour the scroll bars are painted with; it fills the uncovered area.
+const QColor kBarFace(212, 208, 200);
+const QColor kNoImageFrame(0x44, 0x44, 0x44);
+
+std::u16string ToWide(const std::string& utf8) {
+  return QString::fromStdString(utf8).toStdU16String();
+}
+
+// trunc(a * zoom / 100 + 0.5), the rounding every zoomed coordinate uses.
+int Zoomed(int64_t a, double zoom) {
+  return static_cast<int>(std::trunc(a * zoom / 100 + 0.5));
+}
+
+TicBitmap FromQImage(const QImage& image) {
+  const QImage bgr = image.convertToFormat(QImage::Format_BGR888);
+  TicBitmap bitmap;
+  bitmap.SetPixelFormat(plat::TPixelFormat::pf24bit);
+  bitmap.SetSize(bgr.width(), bgr.height());
+  for (int y = 0; y < bgr.height(); ++y)
+    std::copy_n(bgr.constScanLine(y), 3 * static_cast<size_t>(bgr.width()), bitmap.ScanLine(y));
+  bitmap.UpdateColorFormat();
+  return bitmap;
+}
+
+}  // namespace
+
+int16_t MouseButtonCode(Qt::MouseButton button) {
+  switch (button) {
+    case Qt::LeftButton:
+      return mbLeft;
+    case Qt::RightButton:
+      return mbRight;
+    case Qt::MiddleButton:
+      return mbMiddle;
+    default:
+      return mbNone;
+  }
+}
+
+int16_t ShiftStateCode(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {
+  int16_t state = 0;
+  if (buttons & Qt::LeftButton) state |= ssLeft;
+  if (buttons & Qt::RightButton) state |= ssRight;
+  if (buttons & Qt::MiddleButton) state |= ssMiddle;
+  if (modifiers & Qt::ShiftModifier) state |= ssShift;
+  if (modifiers & Qt::ControlModifier) state |= ssCtrl;
+  if (modifiers & Qt::AltModifier) state |= ssAlt;
+  return state;
+}
+
+// The paint surface: the area of the image, which the owner paints in one pass with the rest of
+// its client area; it lets the owner's painting show through and mouse input reach the owner.
+class TpvImage::Surface : public QWidget {
+ public:
+  explicit Surface(TpvImage* owner) : QWidget(owner) {
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setAttribute(Qt::WA_NoSystemBackground);
+  }
+};
+
+TpvImage::TpvImage(QWidget* parent)
+    : QWidget(parent),
+      surface_(new Surface(this)),
+      horz_(new QScrollBar(Qt::Horizontal, this)),
+      vert_(new QScrollBar(Qt::Vertical, this)) {
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setMouseTracking(true);
+  for (QScrollBar* bar : {horz_, vert_}) {
+    bar->setSingleStep(scroll_speed_);
+    bar->setMouseTracking(true);
+    bar->hide();
+    bar->setEnabled(false);
+    connect(bar, &QScrollBar::valueChanged, this, [this] { ScrollChanged(); });
+  }
+  CreateWnd();
+}
+
+TpvImage::~TpvImage() = default;
+
+QWidget* TpvImage::PaintSurface() const {
+  return surface_;
+}
+
+double TpvImage::DevicePixelRatio() const {
+  return devicePixelRatioF();
+}
+
+int32_t TpvImage::ClientWidth() const {
+  return static_cast<int32_t>(std::lround(width() * DevicePixelRatio()));
+}
+
+int32_t TpvImage::ClientHeight() const {
+  return static_cast<int32_t>(std::lround(height() * DevicePixelRatio()));
+}
+
+int32_t TpvImage::ScrollBarHorizWidth() const {
+  return HasScrollBarHoriz()
+             ? static_cast<int32_t>(std::lround(horz_->width() * DevicePixelRatio()))
+             : 0;
+}
+
+int32_t TpvImage::ScrollBarVertHeight() const {
+  return HasScrollBarVert()
+             ? static_cast<int32_t>(std::lround(vert_->height() * DevicePixelRatio()))
+             : 0;
+}
+
+void TpvImage::SetScrollBarHorizPos(int32_t pos) {
+  if (!HasScrollBarHoriz()) return;
+  horz_->setValue(pos);
+  update();
+}
+
+void TpvImage::SetScrollBarVertPos(int32_t pos) {
+  if (!HasScrollBarVert()) return;
+  vert_->setValue(pos);
+  update();
+}
+
+void TpvImage::CreateWnd() {
+  for (QScrollBar* bar : {horz_, vert_}) {
+    bar->removeEventFilter(this);  // re-creating the wiring must not double the events
+    bar->installEventFilter(this);
+  }
+  Relayout();
+}
+
+void TpvImage::PlaceBar(QScrollBar* bar, bool needed, int x, int y, int w, int h, int page,
+                        int max) {
+  const double dpr = DevicePixelRatio();
+  if (!needed) {
+    bar->setValue(0);
+    bar->hide();
+    bar->setEnabled(false);
+    return;
+  }
+  bar->setGeometry(
+      QRect(QPoint(static_cast<int>(x / dpr), static_cast<int>(y / dpr)),
+            QSize(std::max(1, static_cast<int>(w / dpr)), std::max(1, static_cast<int>(h / dpr)))));
+  bar->setPageStep(std::max(1, page));
+  bar->setRange(0, std::max(0, max - page));  // never scrolls past the last column or row
+  bar->setValue(0);
+  bar->setEnabled(true);
+  bar->setVisible(show_scroll_bars_);
+}
+
+void TpvImage::Relayout() {
+  if (width() <= 0 || height() <= 0) resize(std::max(1, width()), std::max(1, height()));
+  relayouting_ = true;
+  const QSignalBlocker block_h(horz_), block_v(vert_);
+  const int cw = std::max(1, ClientWidth()), ch = std::max(1, ClientHeight());
+  if (!image_) {
+    PlaceBar(horz_, false, 0, 0, 0, 0, 0, 0);
+    PlaceBar(vert_, false, 0, 0, 0, 0, 0, 0);
+    display_width_ = display_height_ = 0;
+  } else {
+    const int iw = image_->Width(), ih = image_->Height();
+    if (auto_zoom_ && iw > 0 && ih > 0) {
+      if (cw < iw || ch < ih) {
+        zoom_ = std::min(cw * 100.0 / iw, ch * 100.0 / ih);
+      } else {
+        zoom_ = 100;
+      }
+    }
+    display_width_ = Zoomed(iw, zoom_);
+    display_height_ = Zoomed(ih, zoom_);
+    int surface_w = std::min(display_width_, cw), surface_h = std::min(display_height_, ch);
+    bool need_h = cw < display_width_, need_v = ch < display_height_;
+    if (need_v && cw - kBarThickness < display_width_) need_h = need_h || show_scroll_bars_;
+    if (need_h && ch - kBarThickness < display_height_) need_v = need_v || show_scroll_bars_;
+    if (need_h) {
+      const int top = display_height_ + kBarThickness > ch ? ch - kBarThickness : display_height_;
+      surface_w = cw - (need_v && show_scroll_bars_ ? kBarThickness : 0);
+      PlaceBar(horz_, true, 0, top, surface_w, kBarThickness, surface_w, display_width_);
+    } else {
+      PlaceBar(horz_, false, 0, 0, 0, 0, 0, 0);
+    }
+    if (need_v) {
+      const int left = display_width_ + kBarThickness > cw ? cw - kBarThickness : display_width_;
+      surface_h = ch - (need_h && show_scroll_bars_ ? kBarThickness : 0);
+      PlaceBar(vert_, true, left, 0, kBarThickness, surface_h, surface_h, display_height_);
+    } else {
+      PlaceBar(vert_, false, 0, 0, 0, 0, 0, 0);
+    }
+    const double dpr = DevicePixelRatio();
+    surface_->setGeometry(0, 0, static_cast<int>(surface_w / dpr),
+                          static_cast<int>(surface_h / dpr));
+    if (KeepScrollPos) {
+      horz_->setValue(kept_horz_);
+      vert_->setValue(kept_vert_);
+    }
+  }
+  relayouting_ = false;
+  update();
+}
+
+void TpvImage::RememberScrollPositions() {
+  kept_horz_ = ScrollBarHorizPos();
+  kept_vert_ = ScrollBarVertPos();
+}
+
+void TpvImage::ScrollChanged() {
+  update();
+  setFocus();
+  if (OnScroll) OnScroll();
+}
+
+void TpvImage::SetColorFormat(uint8_t code) {
+  if (!image_) return;
+  image_->SetColorFormat(code);
+  Relayout();
+}
+
+void TpvImage::SetJPEGQuality(int value) {
+  JPEGQuality = static_cast<uint8_t>(std::clamp(value, 1, 100));
+}
+
+void TpvImage::SetZoom(double zoom) {
+  if (auto_zoom_ || !(zoom > 0) || !std::isfinite(zoom)) return;
+  zoom_ = zoom;
+  Relayout();
+}
+
+void TpvImage::SetAutoZoom(bool on) {
+  auto_zoom_ = on;
+  Relayout();
+}
+
+void TpvImage::SetShowScrollBars(bool on) {
+  show_scroll_bars_ = on;
+  Relayout();
+}
+
+void TpvImage::SetScrollSpeed(int32_t speed) {
+  if (speed < 1 || speed > 32767) return;
+  scroll_speed_ = speed;
+  horz_->setSingleStep(speed);
+  vert_->setSingleStep(speed);
+}
+
+void TpvImage::SetScaleToGray(bool on) {
+  ScaleToGray = on;
+  Relayout();
+}
+
+// --- loading ---
+
+void TpvImage::ReplaceImage(std::unique_ptr<TicBitmap> image) {
+  image_ = std::move(image);
+  Relayout();
+}
+
+void TpvImage::LoadFromFile(const std::string& file_name) {
+  TicBitmap loaded;
+  loaded.UseLZW = UseLZW;
+  RememberScrollPositions();
+  loaded.LoadImageFile(file_name, ReadImageNumber);
+  LastFileName = ToWide(file_name);
+  auto image = std::make_unique<TicBitmap>(loaded);
+  image->Transparent = loaded.Transparent;
+  image->BGColor = loaded.BGColor;
+  ReplaceImage(std::move(image));
+}
+
+void TpvImage::LoadFromURL(const std::u16string& url) {
+  TicBitmap loaded;
+  loaded.UseLZW = UseLZW;
+  RememberScrollPositions();
+  loaded.LoadFromURL(plat::Utf16ToUtf8(url), plat::Utf16ToUtf8(URLUserName), ReadImageNumber,
+                     plat::Utf16ToUtf8(URLPassword));
+  LastFileName = url;
+  ReplaceImage(std::make_unique<TicBitmap>(loaded));
+}
+
+void TpvImage::ReadBinary(uint8_t format, const uint8_t* data, int64_t size) {
+  if (format == gfGIF && !UseLZW) throw EInvalidFormat("Reading of GIF format not supported");
+  TicBitmap loaded;
+  loaded.UseLZW = UseLZW;
+  RememberScrollPositions();
+  const int page = format == gfTIF && ReadImageNumber > 1 ? ReadImageNumber : 1;
+  loaded.LoadFromBytes(data, size, page);
+  LastFileName.clear();
+  auto image = std::make_unique<TicBitmap>(loaded);
+  image->UpdateColorFormat();
+  ReplaceImage(std::move(image));
+}
+
+void TpvImage::Paste() {
+  const QImage pasted = QApplication::clipboard()->image();
+  if (pasted.isNull()) return;
+  RememberScrollPositions();
+  auto image = std::make_unique<TicBitmap>(FromQImage(pasted));
+  LastFileName.clear();
+  ReplaceImage(std::move(image));
+}
+
+void TpvImage::Clear() {
+  image_.reset();
+  LastFileName.clear();
+  Relayout();
+}
+
+void TpvImage::NewImage(int32_t width, int32_t height) {
+  auto image = std::make_unique<TicBitmap>();
+  image->SetPixelFormat(plat::TPixelFormat::pf24bit);
+  image->SetSize(width, height);
+  const plat::TRGBQuad fill = plat::TRGBQuad::FromColor(BrushColor);
+  for (int y = 0; y < height; ++y) {
+    uint8_t* row = image->ScanLine(y);
+    for (int x = 0; x < width; ++x) {
+      row[3 * x] = fill.rgbBlue;
+      row[3 * x + 1] = fill.rgbGreen;
+      row[3 * x + 2] = fill.rgbRed;
+    }
+  }
+  image->UpdateColorFormat();
+  LastFileName.clear();
+  ReplaceImage(std::move(image));
+}
+
+// --- exporting ---
+
+void TpvImage::WithWorkingCopy(const std::function<void(TicBitmap&)>& export_image) {
+  if (!image_) return;
+  working_copy_ = std::make_unique<TicBitmap>(*image_);
+  working_copy_->CopyPaletteFrom(*image_);
+  exporting_ = true;
+  struct Selection {
+    uint8_t shape;
+    int left, top, right, bottom;
+    bool visible;
+  };
+  std::optional<Selection> cut;
+  if (image_->UseSelection) {
+    cut = Selection{image_->SelectionShape, image_->SelLeft,   image_->SelTop,
+                    image_->SelRight,       image_->SelBottom, SelectionVisible};
+    CropToSelection(*image_);
+  }
+  const auto restore = [&] {
+    image_->Assign(*working_copy_);
+    exporting_ = false;
+    working_copy_.reset();
+    // The user's selection comes back whether or not the export succeeded.
+    if (cut) {
+      if (cut->shape == ssEllipse) {
+        SelectEllipse(*image_, cut->left, cut->top, cut->right, cut->bottom);
+      } else {
+        SelectRectangle(*image_, cut->left, cut->top, cut->right, cut->bottom);
+      }
+      SelectionVisible = cut->visible;
+      image_->UseSelection = true;
+    }
+  };
+  try {
+    export_image(*image_);
+  } catch (...) {
+    restore();
+    throw;
+  }
+  restore();
+}
+
+void TpvImage::SaveToFile(const std::string& file_name) {
+  WithWorkingCopy([&](TicBitmap& image) { image.SaveImageFile(file_name, UseLZW, JPEGQuality); });
+  if (image_) LastFileName = ToWide(file_name);
+}
+
+std::vector<uint8_t> TpvImage::WriteBinary(uint8_t format) {
+  std::vector<uint8_t> bytes;
+  WithWorkingCopy(
+      [&](TicBitmap& image) { bytes = image.SaveToBytes(format, UseLZW, JPEGQuality); });
+  update();
+  return bytes;
+}
+
+int64_t TpvImage::NewFileSize(uint8_t format) {
+  int64_t size = 0;
+  WithWorkingCopy([&](TicBitmap& image) { size = image.EncodedSize(format, UseLZW, JPEGQuality); });
+  return size;
+}
+
+std::vector<uint8_t> TpvImage::PictureData() {
+  return image_ ? image_->GetDIBData() : std::vector<uint8_t>{};
+}
+
+uint32_t TpvImage::BitmapHandle() {
+  plat::THandle handle = 0;
+  WithWorkingCopy([&](TicBitmap& image) { handle = plat::NewBitmapHandle(image); });
+  return handle;
+}
+
+void TpvImage::Copy() {
+  WithWorkingCopy([&](TicBitmap& image) {
+    if (image.ColorFormat == cfMono) image.SetColorFormat(cf16Color);
+    QApplication::clipboard()->setImage(plat::ToQImage(image));
+  });
+  if (image_) image_->UpdateColorFormat();
+}
+
+// --- painting ---
+
+QImage TpvImage::Render() {
+  QImage frame(std::max(1, ClientWidth()), std::max(1, ClientHeight()), QImage::Format_RGB32);
+  frame.fill(kBarFace);
+  if (!relayouting_) RenderSurface(frame);
+  return frame;
+}
+
+void TpvImage::RenderSurface(QImage& frame) {
+  QPainter painter(&frame);
+  const int cw = frame.width(), ch = frame.height();
+  if (!image_) {
+    painter.setPen(QPen(kNoImageFrame, 1, Qt::DotLine));
+    painter.setBrush(kBarFace);
+    painter.drawRect(0, 0, cw - 1, ch - 1);
+    return;
+  }
+  std::unique_ptr<TicBitmap> exported;
+  const TicBitmap* source = image_.get();
+  if (exporting_ && working_copy_) {
+    exported = std::make_unique<TicBitmap>(*working_copy_);
+    exported->CopyPaletteFrom(*working_copy_);
+    exported->UpdateColorFormat();
+    source = exported.get();
+  }
+  const double dpr = DevicePixelRatio();
+  const QRect surface(0, 0, static_cast<int>(std::lround(surface_->width() * dpr)),
+                      static_cast<int>(std::lround(surface_->height() * dpr)));
+  int drawn_w, drawn_h;
+  painter.setClipRect(surface);
+  if (zoom_ == 100) {
+    painter.drawImage(-ScrollBarHorizPos(), -ScrollBarVertPos(), plat::ToQImage(*source));
+    drawn_w = source->Width();
+    drawn_h = source->Height();
+  } else {
+    painter.end();
+    RenderZoomed(*source, frame);
+    painter.begin(&frame);
+    drawn_w = display_buffer_.Width();
+    drawn_h = display_buffer_.Height();
+  }
+  painter.end();
+  DrawSelectionOutline(*source, frame);
+  painter.begin(&frame);
+  painter.setPen(kBarFace);
+  painter.setBrush(kBarFace);
+  const int w = drawn_w + (vert_->isVisible() ? kBarThickness : 0);
+  if (w < cw) painter.drawRect(w, 0, cw - w, ch);
+  const int h = drawn_h + (horz_->isVisible() ? kBarThickness : 0);
+  if (h < ch) painter.drawRect(0, h, cw, ch - h);
+}
+
+void TpvImage::RenderZoomed(const TicBitmap& source, QImage& frame) {
+  const double dpr = DevicePixelRatio();
+  const int bw = static_cast<int>(std::lround(surface_->width() * dpr));
+  const int bh = static_cast<int>(std::lround(surface_->height() * dpr));
+  const double f = zoom_ / 100;
+  const int h = ScrollBarHorizPos(), v = ScrollBarVertPos();
+  const int sw = source.Width(), sh = source.Height();
+  if (bw <= 0 || bh <= 0 || sw <= 0 || sh <= 0) return;
+  const bool halftone = source.ColorFormat == cfMonoBW && zoom_ < 100 && ScaleToGray;
+  if (halftone) {
+    // Averages the black and white pixels under each buffer pixel into a grey.
+    display_buffer_.SetPixelFormat(plat::TPixelFormat::pf8bit);
+    display_buffer_.SetSize(bw, bh);
+    plat::TColorTable ramp(256);
+    for (int i = 0; i < 256; ++i) ramp[i] = {uint8_t(i), uint8_t(i), uint8_t(i), 0};
+    display_buffer_.SetColorTable(ramp);
+    const int x0 = static_cast<int>(h / f), y0 = static_cast<int>(v / f);
+    const double span_w = std::trunc(bw * 100 / zoom_), span_h = std::trunc(bh * 100 / zoom_);
+    const uint8_t white = source.Palette().size() > 1 ? source.Palette()[1].rgbGreen : 255;
+    const uint8_t black = source.Palette().empty() ? 0 : source.Palette()[0].rgbGreen;
+    for (int r = 0; r < bh; ++r) {
+      const int ya = std::min(sh - 1, y0 + static_cast<int>(r * span_h / bh));
+      const int yb = std::clamp(y0 + static_cast<int>((r + 1) * span_h / bh), ya + 1, sh);
+      uint8_t* out = display_buffer_.ScanLine(r);
+      for (int i = 0; i < bw; ++i) {
+        const int xa = std::min(sw - 1, x0 + static_cast<int>(i * span_w / bw));
+        const int xb = std::clamp(x0 + static_cast<int>((i + 1) * span_w / bw), xa + 1, sw);
+        int64_t sum = 0;
+        for (int y = ya; y < yb; ++y)
+          for (int x = xa; x < xb; ++x) sum += IndexAt(source.ScanLine(y), x, 1) ? white : black;
+        out[i] = static_cast<uint8_t>(sum / (int64_t{yb - ya} * (xb - xa)));
+      }
+    }
+  } else {
+    const int bits = plat::BitsPerPixel(source.PixelFormat());
+    display_buffer_.SetPixelFormat(source.PixelFormat());
+    display_buffer_.SetSize(bw, bh);
+    display_buffer_.SetColorTable(source.Palette());
+    for (int r = 0; r < bh; ++r) {
+      const int sy = std::min(sh - 1, static_cast<int>(std::trunc((v + r) / f)));
+      const uint8_t* from = source.ScanLine(sy);
+      uint8_t* to = display_buffer_.ScanLine(r);
+      for (int i = 0; i < bw; ++i) {
+        const int sx = std::min(sw - 1, static_cast<int>(std::trunc((h + i) / f)));
+        CopyPixel(from, sx, to, i, bits);
+      }
+    }
+  }
+  QPainter painter(&frame);
+  painter.drawImage(0, 0, plat::ToQImage(display_buffer_));
+}
+
+void TpvImage::DrawSelectionOutline(const TicBitmap& source, QImage& frame) {
+  if (!SelectionVisible || source.SelectionShape == ssNone) return;
+  const int h = ScrollBarHorizPos(), v = ScrollBarVertPos();
+  const int x1 = Zoomed(source.SelLeft, zoom_) - h, y1 = Zoomed(source.SelTop, zoom_) - v;
+  const int x2 = Zoomed(source.SelRight + 1, zoom_) - h;
+  const int y2 = Zoomed(source.SelBottom + 1, zoom_) - v;
+  QPainter painter(&frame);
+  painter.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
+  painter.setPen(QPen(Qt::black, 1, Qt::DotLine));
+  painter.setBrush(Qt::NoBrush);
+  // The right and bottom edges are outside the shape, as on the original canvas.
+  const QRect box(x1, y1, std::max(1, x2 - x1 - 1), std::max(1, y2 - y1 - 1));
+  if (source.SelectionShape == ssEllipse) {
+    painter.drawEllipse(box);
+  } else {
+    painter.drawRect(box);
+  }
+}
+
+void TpvImage::paintEvent(QPaintEvent*) {
+  QImage frame = Render();
+  frame.setDevicePixelRatio(DevicePixelRatio());
+  QPainter painter(this);
+  painter.drawImage(0, 0, frame);
+}
+
+void TpvImage::resizeEvent(QResizeEvent*) {
+  if (!relayouting_) Relayout();
+}
+
+// --- mouse ---
+
+bool TpvImage::HandleMouse(QMouseEvent* event, QPoint pos) {
+  const double dpr = DevicePixelRatio();
+  const auto x = static_cast<int32_t>(std::lround(pos.x() * dpr));
+  const auto y = static_cast<int32_t>(std::lround(pos.y() * dpr));
+  const int16_t shift = ShiftStateCode(event->buttons(), event->modifiers());
+  const int16_t button = MouseButtonCode(event->button());
+  switch (event->type()) {
+    case QEvent::MouseMove:
+      if (OnMouseMove) OnMouseMove(shift, x, y);
+      break;
+    case QEvent::MouseButtonPress:
+      press_inside_ = event->button() == Qt::LeftButton;
+      if (OnMouseDown) OnMouseDown(button, shift, x, y);
+      break;
+    case QEvent::MouseButtonRelease:
+      if (press_inside_ && event->button() == Qt::LeftButton && rect().contains(pos)) {
+        press_inside_ = false;
+        if (OnClick) OnClick();
+      }
+      if (OnMouseUp) OnMouseUp(button, shift, x, y);
+      break;
+    case QEvent::MouseButtonDblClick:
+      if (OnDblClick) OnDblClick();
+      if (OnMouseDown) OnMouseDown(button, shift, x, y);
+      break;
+    default:
+      return false;
+  }
+  return true;
+}
+
+void TpvImage::mousePressEvent(QMouseEvent* event) {
+  HandleMouse(event, event->position().toPoint());
+}
+void TpvImage::mouseReleaseEvent(QMouseEvent* event) {
+  HandleMouse(event, event->position().toPoint());
+}
+void TpvImage::mouseMoveEvent(QMouseEvent* event) {
+  HandleMouse(event, event->position().toPoint());
+}
+void TpvImage::mouseDoubleClickEvent(QMouseEvent* event) {
+  HandleMouse(event, event->position().toPoint());
+}
+
+bool TpvImage::eventFilter(QObject* watched, QEvent* event) {
+  auto* bar = qobject_cast<QScrollBar*>(watched);
+  if (bar && (bar == horz_ || bar == vert_)) {
+    switch (event->type()) {
+      case QEvent::MouseMove:
+      case QEvent::MouseButtonPress:
+      case QEvent::MouseButtonRelease:
+      case QEvent::MouseButtonDblClick: {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        // Reported in control coordinates; the bar still handles the event itself.
+        HandleMouse(mouse, bar->mapToParent(mouse->position().toPoint()));
+        break;
+      }
+      default:
+        break;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+}  // namespace pictavo

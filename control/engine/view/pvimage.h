@@ -1,0 +1,217 @@
+#pragma once
+// TpvImage: the window behind the ImageBox control. It owns the current image, shows it at a
+// zoom factor on a paint surface with two scroll bars, and runs every load and export so that a
+// failure never damages what the user sees:
+// - every load goes through a temporary TicBitmap, so a failed load changes nothing;
+// - every export runs on the working-copy pattern (WithWorkingCopy): the image is copied, cut
+//   to the selection when UseSelection is on, exported, restored, and the selection re-created
+//   whether or not the export succeeded.
+//
+// Sizes and positions are device pixels: at Zoom 100 one image pixel covers one device pixel,
+// whatever scaling the desktop applies to the rest of the interface.
+#include <QScrollBar>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "control/engine/raster/ticbitmap.h"
+
+namespace pictavo {
+
+// Mouse button codes and shift-state bits the control reports.
+enum TxMouseButton : int16_t { mbNone = 0, mbLeft = 1, mbRight = 2, mbMiddle = 4 };
+enum TxShiftBits : int16_t {
+  ssLeft = 1,
+  ssRight = 2,
+  ssMiddle = 4,
+  ssShift = 8,
+  ssCtrl = 16,
+  ssAlt = 32,
+};
+
+// Merge placement styles.
+enum TxWMStyle : uint8_t { wmCentre = 0, wmSingle = 1, wmTile = 2, wmWrap = 3 };
+
+// The text font as the control keeps and persists it.
+struct TFontDesc {
+  enum StyleBits : uint8_t { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
+  uint8_t Charset = 1;              // DEFAULT_CHARSET
+  plat::TColor Color = 0x80000008;  // clWindowText
+  int32_t Height = -11;
+  std::string Name = "MS Sans Serif";
+  uint8_t Style = 0;
+  friend bool operator==(const TFontDesc&, const TFontDesc&) = default;
+};
+
+class TpvImage : public QWidget {
+ public:
+  explicit TpvImage(QWidget* parent = nullptr);
+  ~TpvImage() override;
+
+  // --- events (set before the window is shown) ---
+  std::function<void(int16_t shift, int32_t x, int32_t y)> OnMouseMove;
+  std::function<void(int16_t button, int16_t shift, int32_t x, int32_t y)> OnMouseDown;
+  std::function<void(int16_t button, int16_t shift, int32_t x, int32_t y)> OnMouseUp;
+  std::function<void()> OnClick, OnDblClick, OnScroll;
+  std::function<void()> OnAcquire, OnAcquireCancel, OnAcquireFinish;
+
+  // --- children ---
+  QWidget* PaintSurface() const;
+  QScrollBar* HorzScrollBar() const { return horz_; }
+  QScrollBar* VertScrollBar() const { return vert_; }
+
+  // --- fields the members read and write directly ---
+  bool MergeTransparent = false;
+  plat::TColor MergeTransparentColor = 0xFFFFFF;
+  double MergeTransparency = 0;
+  uint8_t MergeStyle = wmSingle;
+  int32_t MergeLeft = 0, MergeTop = 0;
+  bool UseLZW = true;
+  uint8_t JPEGQuality = 90;
+  plat::TColor PenColor = 0;
+  uint8_t PenMode = 4;  // pmCopy
+  int32_t PenWidth = 1;
+  uint8_t PenStyle = 0;  // psSolid
+  plat::TColor BrushColor = 0xFFFFFF;
+  uint8_t BrushStyle = 0;  // bsSolid
+  bool Resample = false;
+  bool TextTransparent = false;
+  float TextAngle = 0;
+  plat::TColor FloodFillColor = 0;
+  uint8_t FloodFillStyle = 0;  // fsSurface
+  bool MergeReverse = false;
+  bool SelectionVisible = true;
+  bool KeepScrollPos = false;
+  int32_t FilterType = 1;
+  uint8_t TextJustify = 0;  // tjLeft
+  bool Antialias = false;
+  int32_t ReadImageNumber = 1;
+  bool ScaleToGray = false;
+  bool ReleaseBMPHandle = true;
+  std::u16string URLUserName, URLPassword;
+  int32_t BlankTol = 100;
+  int32_t PostReturnCode = 0;
+  std::u16string LastFileName;
+  std::string TwainAppName = "Pictavo";
+  bool DesignMode = false;
+  TFontDesc TextFont;
+  // Window-control properties a host persists and reads back.
+  int32_t Tag = 0;
+  std::string Hint;
+  uint8_t HelpType = 1;  // htContext
+  std::string HelpKeyword;
+  int32_t HelpContext = 0;
+  int16_t Cursor = 0;  // crDefault
+
+  // --- image state ---
+  TicBitmap* CurrentImage() const { return image_.get(); }
+  bool ImageLoaded() const { return image_ != nullptr; }
+  int32_t ImageWidth() const { return image_ ? image_->Width() : 0; }
+  int32_t ImageHeight() const { return image_ ? image_->Height() : 0; }
+  uint8_t ColorFormat() const { return image_ ? image_->ColorFormat : uint8_t{cfNone}; }
+  void SetColorFormat(uint8_t code);
+  void SetJPEGQuality(int value);
+
+  // --- view state ---
+  double Zoom() const { return zoom_; }
+  void SetZoom(double zoom);  // ignored while AutoZoom is on
+  bool AutoZoom() const { return auto_zoom_; }
+  void SetAutoZoom(bool on);
+  bool ShowScrollBars() const { return show_scroll_bars_; }
+  void SetShowScrollBars(bool on);
+  int32_t ScrollSpeed() const { return scroll_speed_; }
+  void SetScrollSpeed(int32_t speed);  // 1..32767 only
+  void SetScaleToGray(bool on);
+  int32_t DisplayWidth() const { return display_width_; }
+  int32_t DisplayHeight() const { return display_height_; }
+  bool HasScrollBarHoriz() const { return horz_->isEnabled(); }
+  bool HasScrollBarVert() const { return vert_->isEnabled(); }
+  int32_t ScrollBarHorizPos() const { return HasScrollBarHoriz() ? horz_->value() : 0; }
+  int32_t ScrollBarVertPos() const { return HasScrollBarVert() ? vert_->value() : 0; }
+  void SetScrollBarHorizPos(int32_t pos);  // only while the bar is active
+  void SetScrollBarVertPos(int32_t pos);
+  int32_t ScrollBarHorizWidth() const;
+  int32_t ScrollBarVertHeight() const;
+  // Size of the control in device pixels.
+  int32_t ClientWidth() const;
+  int32_t ClientHeight() const;
+
+  // Positions the paint surface and the scroll bars for the current image, size and zoom.
+  void Relayout();
+  // Re-creates the window wiring (scroll bars, handlers) and lays out again; safe to repeat.
+  void CreateWnd();
+
+  // --- loading ---
+  void LoadFromFile(const std::string& file_name);
+  // Downloads the image with URLUserName and URLPassword; LastFileName becomes the URL.
+  void LoadFromURL(const std::u16string& url);
+  // The encoded image bytes; format is a TxGraphicsFormat code cut to 8 bits.
+  void ReadBinary(uint8_t format, const uint8_t* data, int64_t size);
+  void Paste();
+  void Clear();
+  // A new 24-bit image filled with BrushColor.
+  void NewImage(int32_t width, int32_t height);
+
+  // --- exporting (working-copy pattern) ---
+  void SaveToFile(const std::string& file_name);
+  std::vector<uint8_t> WriteBinary(uint8_t format);
+  int64_t NewFileSize(uint8_t format);
+  std::vector<uint8_t> PictureData();
+  // A new bitmap handle of the image (only the selection when UseSelection is on) that the
+  // caller owns; 0 without an image.
+  uint32_t BitmapHandle();
+  void Copy();
+  // Runs export on the image cut to the selection when UseSelection is on; restores the image
+  // and re-creates the selection afterwards, also when export raises.
+  void WithWorkingCopy(const std::function<void(TicBitmap&)>& export_image);
+
+  // The rendered client area in device pixels (what paintEvent shows).
+  QImage Render();
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  class Surface;
+
+  void ReplaceImage(std::unique_ptr<TicBitmap> image);
+  void ScrollChanged();
+  void RenderSurface(QImage& frame);
+  void RenderZoomed(const TicBitmap& source, QImage& frame);
+  void DrawSelectionOutline(const TicBitmap& source, QImage& frame);
+  void PlaceBar(QScrollBar* bar, bool needed, int x, int y, int w, int h, int page, int max);
+  void RememberScrollPositions();
+  bool HandleMouse(QMouseEvent* event, QPoint control_pos);
+  double DevicePixelRatio() const;
+
+  Surface* surface_;
+  QScrollBar* horz_;
+  QScrollBar* vert_;
+  std::unique_ptr<TicBitmap> image_;
+  std::unique_ptr<TicBitmap> working_copy_;
+  TicBitmap display_buffer_;
+  bool exporting_ = false;
+  bool relayouting_ = false;
+  double zoom_ = 100;
+  bool auto_zoom_ = false;
+  bool show_scroll_bars_ = true;
+  int32_t scroll_speed_ = 1;
+  int32_t display_width_ = 0;
+  int32_t display_height_ = 0;
+  int32_t kept_horz_ = 0, kept_vert_ = 0;
+  bool press_inside_ = false;
+};
+
+// Button code and shift-state bits of a Qt mouse event.
+int16_t MouseButtonCode(Qt::MouseButton button);
+int16_t ShiftStateCode(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers);
+
+}  // namespace pictavo

@@ -1,0 +1,110 @@
+// Encoding of the bitmap into the image data (the IDAT chunk's WriteChunk).
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+#include "control/formats/png/png_image.h"
+#include "control/formats/png/png_rows.h"
+#include "control/formats/png/png_zlib.h"
+
+namespace pictavo {
+
+namespace {
+
+// Positions k (from 4 on) where bytes k - 4 to k are all equal: runs deflate packs well.
+int64_t RunScore(const uint8_t* row, int64_t count) {
+  int64_t score = 0;
+  int64_t run = 1;
+  for (int64_t k = 1; k < count; ++k) {
+    run = row[k] == row[k - 1] ? run + 1 : 1;
+    if (k >= 4 && run >= 5) ++score;
+  }
+  return score;
+}
+
+class RowFilterChooser {
+ public:
+  RowFilterChooser(uint8_t filter_set, int64_t row_bytes, int bpp)
+      : filter_set_(filter_set), row_bytes_(row_bytes), bpp_(bpp) {
+    for (int type = 1; type <= 4; ++type)
+      if (filter_set_ & (1 << type)) filtered_[type].resize(static_cast<size_t>(row_bytes));
+  }
+
+  // Picks the filter whose output has the most runs; ties and rows without any runs go to the
+  // lower type, so None wins unless another filter does strictly better.
+  uint8_t Choose(const uint8_t* raw, const uint8_t* previous) {
+    if (row_bytes_ <= 4 || filter_set_ == 1) return ftNone;
+    uint8_t best = ftNone;
+    int64_t best_score = RunScore(raw, row_bytes_);
+    for (uint8_t type = 1; type <= 4; ++type) {
+      if (!(filter_set_ & (1 << type))) continue;
+      ApplyFilter(type, raw, previous, filtered_[type].data(), row_bytes_, bpp_);
+      int64_t score = RunScore(filtered_[type].data(), row_bytes_);
+      if (score > best_score) {
+        best = type;
+        best_score = score;
+      }
+    }
+    return best;
+  }
+
+  const uint8_t* Output(uint8_t type, const uint8_t* raw) const {
+    return type == ftNone ? raw : filtered_[type].data();
+  }
+
+ private:
+  uint8_t filter_set_;
+  int64_t row_bytes_;
+  int bpp_;
+  std::array<std::vector<uint8_t>, 5> filtered_;
+};
+
+// A row as the file stores it: 24-bit pixels in red, green, blue order (through the gamma
+// writing table when there is one); indexed rows as they are.
+void RawRow(const plat::TBitmap& image, int y, const TChunkGAMA* gamma, uint8_t* raw,
+            int64_t row_bytes) {
+  if (row_bytes == 0) return;
+  const uint8_t* line = image.ScanLine(y);
+  if (image.PixelFormat() != plat::TPixelFormat::pf24bit) {
+    std::memcpy(raw, line, static_cast<size_t>(row_bytes));
+    return;
+  }
+  for (int64_t i = 0; i < row_bytes; i += 3) {
+    raw[i] = line[i + 2];
+    raw[i + 1] = line[i + 1];
+    raw[i + 2] = line[i];
+  }
+  if (gamma) {
+    const auto& table = gamma->WritingTable();
+    for (int64_t i = 0; i < row_bytes; ++i) raw[i] = table[raw[i]];
+  }
+}
+
+}  // namespace
+
+void TChunkIDAT::WriteChunk(plat::TStream& stream) {
+  const TPNGImage& image = Image();
+  const int bits = plat::BitsPerPixel(image.PixelFormat());
+  const int64_t row_bytes = (int64_t{image.Width()} * bits + 7) / 8;
+  const int bpp = std::max(1, bits / 8);
+  const TChunkGAMA* gamma = OwnerList().Find<TChunkGAMA>();
+
+  ChunkData.Clear();
+  {
+    TZCompressionStream deflater(ChunkData, TCompressionLevel::clDefault);
+    RowFilterChooser chooser(image.FilterSet(), row_bytes, bpp);
+    std::vector<uint8_t> raw(static_cast<size_t>(row_bytes));
+    std::vector<uint8_t> previous(raw.size());
+    for (int y = 0; y < image.Height(); ++y) {
+      RawRow(image, y, gamma, raw.data(), row_bytes);
+      uint8_t type = chooser.Choose(raw.data(), previous.data());
+      deflater.WriteBuffer(&type, 1);
+      deflater.WriteBuffer(chooser.Output(type, raw.data()), row_bytes);
+      std::swap(raw, previous);
+    }
+    deflater.Finish();
+  }
+  TChunk::WriteChunk(stream);
+}
+
+}  // namespace pictavo

@@ -1,0 +1,40 @@
+#pragma once
+// The row filters of the PNG standard, shared by the decoder and the encoder.
+#include <cstdint>
+#include <cstdlib>
+
+namespace pictavo {
+
+// Samples per pixel of a PNG colour type (grey, -, RGB, palette, grey+alpha, -, RGBA).
+inline int ChannelsOf(int color_type) {
+  switch (color_type) {
+    case 2:
+      return 3;
+    case 4:
+      return 2;
+    case 6:
+      return 4;
+    default:
+      return 1;
+  }
+}
+
+// The neighbour nearest to left + above - upper_left; ties go to left, then above.
+inline uint8_t PaethPredictor(uint8_t left, uint8_t above, uint8_t upper_left) {
+  // The distances of left + above - upper_left to each candidate, written without the sum.
+  int to_left = std::abs(above - upper_left);
+  int to_above = std::abs(left - upper_left);
+  int to_upper_left = std::abs(left + above - 2 * upper_left);
+  if (to_left <= to_above && to_left <= to_upper_left) return left;
+  return to_above <= to_upper_left ? above : upper_left;
+}
+
+// Undoes filter `type` on row in place against the unfiltered previous row; bytes before the
+// first pixel count as 0. Returns false for an unknown filter type.
+bool Unfilter(uint8_t type, uint8_t* row, const uint8_t* previous, int64_t count, int bpp);
+
+// Applies filter `type` to raw against the unfiltered previous row into out.
+void ApplyFilter(uint8_t type, const uint8_t* raw, const uint8_t* previous, uint8_t* out,
+                 int64_t count, int bpp);
+
+}  // namespace pictavo

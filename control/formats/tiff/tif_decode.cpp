@@ -1,0 +1,317 @@
+// Decoding a loaded TIFF page into a bitmap: bilevel, greyscale, palette, RGB and CMYK pages,
+// uncompressed, PackBits, LZW (with horizontal differencing) and the CCITT codings.
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "control/formats/bmp/bmpimage.h"
+#include "control/formats/support/icutils.h"
+#include "control/formats/tiff/ccitt.h"
+#include "control/formats/tiff/tif_image.h"
+#include "control/formats/tiff/tiff_file.h"
+#include "control/formats/tiff/tiff_lzw.h"
+#include "platform/base/exceptions.h"
+#include "platform/base/streams.h"
+
+namespace pictavo {
+
+namespace {
+
+[[noreturn]] void Fail(const char* message) {
+  throw plat::EInvalidGraphic(message);
+}
+
+constexpr char kCorrupt[] = "TIFF file image data corrupted";
+
+// The most bytes of pixels one page may decode to, so that no file alone sets the allocation.
+constexpr int64_t kMaxImageBytes = int64_t{1} << 30;
+
+void Allocate(plat::TBitmap& bmp, uint32_t width, uint32_t height, plat::TPixelFormat format) {
+  int64_t pixels = int64_t{width} * int64_t{height};
+  if (pixels > plat::TBitmap::kMaxPixels ||
+      plat::BytesPerRow(width, plat::BitsPerPixel(format)) * height > kMaxImageBytes)
+    Fail("TIFF file image is too large");
+  bmp.SetPixelFormat(format);
+  bmp.SetSize(static_cast<int>(width), static_cast<int>(height));
+}
+
+uint8_t ReverseBits(uint8_t b) {
+  b = static_cast<uint8_t>((b & 0xF0) >> 4 | (b & 0x0F) << 4);
+  b = static_cast<uint8_t>((b & 0xCC) >> 2 | (b & 0x33) << 2);
+  return static_cast<uint8_t>((b & 0xAA) >> 1 | (b & 0x55) << 1);
+}
+
+void Invert(std::vector<uint8_t>& bytes) {
+  for (uint8_t& b : bytes) b = static_cast<uint8_t>(~b);
+}
+
+// Undoes horizontal differencing: each byte is added to the byte `stride` places before it in
+// its row.
+void UndoPredictor(std::vector<uint8_t>& bytes, size_t rowBytes, size_t stride) {
+  if (rowBytes == 0) return;
+  for (size_t row = 0; row + rowBytes <= bytes.size(); row += rowBytes)
+    for (size_t i = stride; i < rowBytes; ++i)
+      bytes[row + i] = static_cast<uint8_t>(bytes[row + i] + bytes[row + i - stride]);
+}
+
+plat::TColorTable GreyRamp(int entries) {
+  plat::TColorTable palette(static_cast<size_t>(entries));
+  int step = 255 / (entries - 1);
+  for (int i = 0; i < entries; ++i) {
+    uint8_t g = static_cast<uint8_t>(step * i);
+    palette[static_cast<size_t>(i)] = {g, g, g, 0};
+  }
+  return palette;
+}
+
+}  // namespace
+
+void CMYKToRGB(uint8_t c, uint8_t m, uint8_t y, uint8_t k, uint8_t& r, uint8_t& g, uint8_t& b) {
+  auto channel = [k](uint8_t v) {
+    double value = std::nearbyint(v * (255.0 - k) / 255.0 + k);
+    return static_cast<uint8_t>(255 - std::min(255.0, value));
+  };
+  r = channel(c);
+  g = channel(m);
+  b = channel(y);
+}
+
+uint32_t TTIFImage::RowsOfStrip(size_t strip) const {
+  size_t perPlane = planarConfiguration_ == 2 && samplesPerPixel_ > 1
+                        ? strips_.size() / samplesPerPixel_
+                        : strips_.size();
+  size_t index = strip % perPlane;
+  uint64_t before = uint64_t{rowsPerStrip_} * index;
+  if (index + 1 < perPlane) return rowsPerStrip_;
+  return before >= imageLength_ ? 0 : static_cast<uint32_t>(imageLength_ - before);
+}
+
+// The strip's bytes as stored, the part beyond the end of the file read as zeros (up to `padTo`
+// bytes at most, never beyond the declared count).
+std::vector<uint8_t> TTIFImage::StripBytes(size_t strip, uint64_t padTo) const {
+  const TStrip& s = strips_[strip];
+  std::vector<uint8_t> bytes(data_.begin() + static_cast<ptrdiff_t>(s.offset),
+                             data_.begin() + static_cast<ptrdiff_t>(s.offset + s.available));
+  uint64_t padded = std::min(s.size, std::max<uint64_t>(s.available, padTo));
+  bytes.resize(padded, 0);
+  // Bilevel rows of the non-fax codings are stored with the first pixel in the lowest bit.
+  if (fillOrder_ == 2 && bitsPerSample_[0] == 1 && !IsFaxCompression(Compression))
+    for (uint8_t& b : bytes) b = ReverseBits(b);
+  return bytes;
+}
+
+std::vector<uint8_t> TTIFImage::StripRows(size_t strip, uint32_t rows, size_t rowBytes,
+                                          size_t stride, bool checksum) const {
+  const uint64_t needed = uint64_t{rows} * rowBytes;
+  std::vector<uint8_t> out;
+  switch (Compression) {
+    case 1:
+      out = StripBytes(strip, needed);
+      if ((checksum && strips_[strip].size != needed) || out.size() < needed)
+        Fail("TIFF file checksum error");
+      out.resize(needed);
+      return out;
+    case 32773: {
+      std::vector<uint8_t> packed = StripBytes(strip, 2 * needed + 16);
+      try {
+        plat::TReadOnlyMemoryStream source(packed.data(), static_cast<int64_t>(packed.size()));
+        plat::TMemoryStream unpacked;
+        UnPackBits(unpacked, source, static_cast<int64_t>(strips_[strip].size));
+        out = unpacked.TakeBytes();
+      } catch (const plat::Exception&) {
+        Fail(kCorrupt);
+      }
+      if (out.size() != needed) Fail(kCorrupt);
+      return out;
+    }
+    case 5: {
+      if (!UseLZW) Fail("Reading of LZW-compressed files not supported");
+      std::vector<uint8_t> packed = StripBytes(strip, 2 * needed + 16);
+      DecodeLZW(out, packed, needed);
+      out.resize(needed, 0);
+      if (predictor_ == 2 && stride > 0) UndoPredictor(out, rowBytes, stride);
+      return out;
+    }
+    case 6:
+      Fail("JPEG Compression not supported");
+    default:
+      Fail("Unknown or unsupported Compression method");
+  }
+}
+
+std::vector<uint8_t> TTIFImage::FaxRows(size_t strip, uint32_t rows) const {
+  const size_t needed = size_t{rows} * ((size_t{imageWidth_} + 7) / 8);
+  std::vector<uint8_t> bytes = StripBytes(strip, 0);
+  TFaxPage page{imageWidth_, photometric_, fillOrder_ == 2};
+  std::vector<uint8_t> out;
+  if (Compression == 2) {
+    DecodeModifiedHuffman(out, bytes, rows, page);
+  } else if (Compression == 3) {
+    // A Group 3 strip cut short ends in white rows.
+    try {
+      DecodeGroup3(out, bytes, rows, page, (t4Options_ & 1) != 0);
+    } catch (const plat::Exception&) {
+    }
+    if (out.size() < needed) out.resize(needed, photometric_ == 0 ? 0xFF : 0x00);
+  } else {
+    try {
+      DecodeGroup4(out, bytes, rows, page);
+    } catch (const EOverrunStream&) {
+    }
+  }
+  if (out.size() != needed) Fail(kCorrupt);
+  return out;
+}
+
+namespace {
+
+// Copies decoded rows into the bitmap from row `top` on.
+void StoreRows(plat::TBitmap& bmp, const std::vector<uint8_t>& rows, size_t rowBytes,
+               uint64_t top) {
+  for (size_t r = 0; rowBytes > 0 && r < rows.size() / rowBytes; ++r)
+    std::memcpy(bmp.ScanLine(static_cast<int>(top + r)), rows.data() + r * rowBytes, rowBytes);
+}
+
+}  // namespace
+
+void TTIFImage::DecodeBilevel(plat::TBitmap& bmp) const {
+  Allocate(bmp, imageWidth_, imageLength_, plat::TPixelFormat::pf1bit);
+  bmp.SetColorTable({{0, 0, 0, 0}, {255, 255, 255, 0}});
+  const size_t rowBytes = (size_t{imageWidth_} + 7) / 8;
+  for (size_t i = 0; i < strips_.size(); ++i) {
+    uint32_t rows = RowsOfStrip(i);
+    std::vector<uint8_t> bytes;
+    if (IsFaxCompression(Compression)) {
+      bytes = FaxRows(i, rows);
+    } else {
+      bytes = StripRows(i, rows, rowBytes, 0, true);
+      if (photometric_ != 1) Invert(bytes);
+    }
+    StoreRows(bmp, bytes, rowBytes, uint64_t{rowsPerStrip_} * i);
+  }
+}
+
+void TTIFImage::DecodeGreyscale(plat::TBitmap& bmp) const {
+  const int bits = bitsPerSample_[0];
+  if (bits != 4 && bits != 8) Fail("TIFF file colour depth not supported");
+  Allocate(bmp, imageWidth_, imageLength_,
+           bits == 4 ? plat::TPixelFormat::pf4bit : plat::TPixelFormat::pf8bit);
+  bmp.SetColorTable(GreyRamp(bits == 4 ? 16 : 256));
+  const size_t rowBytes = bits == 4 ? (size_t{imageWidth_} + 1) / 2 : imageWidth_;
+  for (size_t i = 0; i < strips_.size(); ++i) {
+    std::vector<uint8_t> bytes = StripRows(i, RowsOfStrip(i), rowBytes, 1, true);
+    if (photometric_ != 1) Invert(bytes);
+    StoreRows(bmp, bytes, rowBytes, uint64_t{rowsPerStrip_} * i);
+  }
+}
+
+void TTIFImage::DecodePalette(plat::TBitmap& bmp) const {
+  const int bits = bitsPerSample_[0];
+  if (bits != 4 && bits != 8) Fail("TIFF file colour depth not supported");
+  const size_t entries = size_t{1} << bits;
+  Allocate(bmp, imageWidth_, imageLength_,
+           bits == 4 ? plat::TPixelFormat::pf4bit : plat::TPixelFormat::pf8bit);
+  auto level = [](uint16_t v) { return static_cast<uint8_t>(std::trunc(v / 257.0 + 0.5)); };
+  plat::TColorTable palette(entries);
+  for (size_t k = 0; k < entries; ++k)
+    palette[k] = {level(colorMap_[2 * entries + k]), level(colorMap_[entries + k]),
+                  level(colorMap_[k]), 0};
+  bmp.SetColorTable(palette);
+  const size_t rowBytes = bits == 4 ? (size_t{imageWidth_} + 1) / 2 : imageWidth_;
+  for (size_t i = 0; i < strips_.size(); ++i)
+    StoreRows(bmp, StripRows(i, RowsOfStrip(i), rowBytes, 1, true), rowBytes,
+              uint64_t{rowsPerStrip_} * i);
+}
+
+void TTIFImage::DecodeColour(plat::TBitmap& bmp, bool cmyk) const {
+  const size_t samples = samplesPerPixel_;
+  const size_t sampleBytes = bitsPerSample_[0] / 8;
+  if (uint64_t{imageWidth_} * imageLength_ * samples * sampleBytes > kMaxImageBytes)
+    Fail("TIFF file image is too large");
+  Allocate(bmp, imageWidth_, imageLength_, plat::TPixelFormat::pf24bit);
+  // The most significant byte of a 16-bit sample.
+  const size_t msb = sampleBytes == 2 && !bigEndian_ ? 1 : 0;
+  const bool planar = planarConfiguration_ == 2;
+  const size_t planes = planar ? samples : 1;
+  const size_t stripsPerPlane = strips_.size() / planes;
+  const size_t pixelBytes = planar ? sampleBytes : samples * sampleBytes;
+  const size_t rowBytes = pixelBytes * imageWidth_;
+
+  for (size_t i = 0; i < stripsPerPlane; ++i) {
+    const uint32_t rows = RowsOfStrip(i);
+    // One buffer per plane (one in all for contiguous pixels).
+    std::vector<std::vector<uint8_t>> plane(std::min<size_t>(planes, cmyk ? 4 : 3));
+    for (size_t p = 0; p < plane.size(); ++p)
+      plane[p] = StripRows(p * stripsPerPlane + i, rows, rowBytes, planar ? 1 : samples, cmyk);
+    const uint64_t top = uint64_t{rowsPerStrip_} * i;
+    for (uint32_t r = 0; r < rows; ++r) {
+      uint8_t* line = bmp.ScanLine(static_cast<int>(top + r));
+      for (size_t x = 0; x < imageWidth_; ++x) {
+        uint8_t s[4];
+        for (size_t c = 0; c < (cmyk ? 4u : 3u); ++c) {
+          const std::vector<uint8_t>& src = plane[planar ? c : 0];
+          size_t at = r * rowBytes + x * pixelBytes + (planar ? 0 : c * sampleBytes) + msb;
+          s[c] = src[at];
+        }
+        if (cmyk) CMYKToRGB(s[0], s[1], s[2], s[3], s[0], s[1], s[2]);
+        line[3 * x] = s[2];
+        line[3 * x + 1] = s[1];
+        line[3 * x + 2] = s[0];
+      }
+    }
+  }
+}
+
+void TTIFImage::AssignTo(plat::TGraphic& dest) const {
+  auto* target = dynamic_cast<plat::TBitmap*>(&dest);
+  if (target == nullptr) {
+    TGraphic::AssignTo(dest);
+    return;
+  }
+  TBMPImage image;
+  const size_t bpsCount = bitsPerSample_.size();
+  auto allBits = [&](size_t n, uint16_t bits) {
+    return std::all_of(bitsPerSample_.begin(), bitsPerSample_.begin() + static_cast<ptrdiff_t>(n),
+                       [bits](uint16_t b) { return b == bits; });
+  };
+  const bool single = bpsCount == 1 && samplesPerPixel_ == 1;
+  switch (photometric_) {
+    case 0:
+    case 1:
+      if (bitsPerSample_[0] == 1) {
+        if (!single) Fail("TIFF file error in bilevel image data");
+        DecodeBilevel(image);
+      } else if (bitsPerSample_[0] == 4 || bitsPerSample_[0] == 8) {
+        if (!single) Fail("TIFF file error in grayscale image data");
+        DecodeGreyscale(image);
+      } else {
+        Fail("TIFF file has unknown or unsupported format");
+      }
+      break;
+    case 2:
+      if (bpsCount != samplesPerPixel_ || bpsCount < 3 ||
+          !(allBits(3, 8) || (allBits(3, 16) && Compression == 1)))
+        Fail("TIFF file error in RGB image data");
+      DecodeColour(image, false);
+      break;
+    case 3:
+      if (!single || (bitsPerSample_[0] != 1 && bitsPerSample_[0] != 4 && bitsPerSample_[0] != 8) ||
+          colorMap_.size() < 3 * (size_t{1} << bitsPerSample_[0]))
+        Fail("TIFF file error in palette image data");
+      DecodePalette(image);
+      break;
+    case 5:
+      if (bpsCount != samplesPerPixel_ || bpsCount < 4 || !allBits(4, 8) || inkSet_ != 1 ||
+          numberOfInks_ != 4)
+        Fail("TIFF file Separated image format not supported");
+      DecodeColour(image, true);
+      break;
+    case 6:
+      Fail("TIFF file YCbCr format not supported");
+    default:
+      Fail("TIFF file PhotometricInterpretation value not supported");
+  }
+  target->Assign(image);
+}
+
+}  // namespace pictavo

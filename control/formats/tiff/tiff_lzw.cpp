@@ -1,0 +1,118 @@
+#include "control/formats/tiff/tiff_lzw.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+#include "platform/base/exceptions.h"
+
+namespace pictavo {
+
+namespace {
+
+constexpr uint32_t kClearCode = 256;
+constexpr uint32_t kEndCode = 257;
+constexpr uint32_t kFirstFreeCode = 258;
+constexpr uint32_t kTableSize = 4096;
+constexpr int kMinWidth = 9;
+constexpr int kMaxWidth = 12;
+
+// A string of the table. Every string but the single bytes has been written to the output
+// already (a code's string is the previous code's string plus the byte after it), so the output
+// itself holds the strings: each entry is a place and a length there.
+struct TEntry {
+  size_t offset;
+  uint32_t length;
+};
+
+class TCodeReader {
+ public:
+  explicit TCodeReader(std::span<const uint8_t> data) : data_(data) {}
+  // The next code of `width` bits, or -1 when the strip holds fewer bits.
+  int64_t Next(int width) {
+    while (count_ < width) {
+      if (pos_ >= data_.size()) return -1;
+      acc_ = (acc_ << 8) | data_[pos_++];
+      count_ += 8;
+    }
+    count_ -= width;
+    return static_cast<int64_t>((acc_ >> count_) & ((1u << width) - 1));
+  }
+
+ private:
+  std::span<const uint8_t> data_;
+  size_t pos_ = 0;
+  uint64_t acc_ = 0;
+  int count_ = 0;
+};
+
+// The bytes decoded so far stay; then the strip is refused.
+[[noreturn]] void Corrupt(std::vector<uint8_t>& out, size_t decoded) {
+  out.resize(decoded);
+  throw plat::EInvalidGraphic("TIFF file image data corrupted");
+}
+
+}  // namespace
+
+void DecodeLZW(std::vector<uint8_t>& out, std::span<const uint8_t> strip, size_t limit) {
+  std::array<TEntry, kTableSize> table;
+  // The output is written into room for `limit` bytes plus one longest string, then cut.
+  const size_t start = out.size();
+  const size_t end = start + limit;
+  out.resize(end + kTableSize);
+  size_t at = start;
+  TCodeReader in(strip);
+  uint32_t next = kFirstFreeCode;
+  int width = kMinWidth;
+  bool afterClear = true;
+  TEntry previous{};
+
+  // Writes the string of a code and returns where it now stands.
+  auto emit = [&](int64_t code) {
+    TEntry written{at, 1};
+    if (code < 256) {
+      out[at] = static_cast<uint8_t>(code);
+    } else {
+      written.length = table[code].length;
+      std::memmove(&out[at], &out[table[code].offset], written.length);
+    }
+    at += written.length;
+    return written;
+  };
+
+  while (at < end) {
+    const int64_t code = in.Next(width);
+    if (code < 0 || code == kEndCode) break;
+    if (code == kClearCode) {
+      next = kFirstFreeCode;
+      width = kMinWidth;
+      afterClear = true;
+      continue;
+    }
+    if (afterClear) {
+      if (code > 255) Corrupt(out, at);
+      previous = emit(code);
+      afterClear = false;
+      continue;
+    }
+    if (code > next || (code == next && next >= kTableSize)) Corrupt(out, at);
+    TEntry current;
+    if (code < next) {
+      current = emit(code);
+    } else {  // the code being defined: the previous string plus its own first byte
+      current = {at, previous.length + 1};
+      std::memmove(&out[at], &out[previous.offset], previous.length);
+      out[at + previous.length] = out[previous.offset];
+      at += current.length;
+    }
+    if (next < kTableSize) {
+      table[next] = {previous.offset, previous.length + 1};
+      ++next;
+      if (next >= (1u << width) - 1 && width < kMaxWidth) ++width;
+    }
+    previous = current;
+  }
+  out.resize(std::min(at, end));
+}
+
+}  // namespace pictavo

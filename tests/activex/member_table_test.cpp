@@ -1,0 +1,540 @@
+// The IImageBox member table and the control object, called in this process through its vtable
+// and through IDispatch::Invoke.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTimer>
+#include <algorithm>
+#include <fstream>
+#include <map>
+#include <set>
+
+#include "control/activex/about_box.h"
+#include "control/activex/imagebox.h"
+#include "control/activex/imagebox_interface.h"
+#include "control/engine/raster/ticbitmap.h"
+#include "platform/base/text.h"
+#include "platform/com/object.h"
+#include "platform/graphics/handles.h"
+#include "platform/graphics/picture.h"
+
+extern "C" plat::com::HRESULT DllGetClassObject(const plat::com::CLSID&, const plat::com::IID&,
+                                                void**);
+
+namespace pictavo {
+namespace {
+
+using namespace plat::com;
+using ax::IImageBox;
+using ax::ImageBoxProxy;
+
+ComPtr<IUnknown> NewImageBox() {
+  ComPtr<IClassFactory> factory;
+  EXPECT_EQ(DllGetClassObject(ax::kImageBoxClsid, IClassFactory::kIid, factory.OutVoid()), S_OK);
+  ComPtr<IUnknown> object;
+  EXPECT_EQ(factory->CreateInstance(nullptr, IUnknown::kIid, object.OutVoid()), S_OK);
+  return object;
+}
+
+std::vector<uint8_t> SmallBmp(int width, int height) {
+  TicBitmap image;
+  image.SetPixelFormat(plat::TPixelFormat::pf24bit);
+  image.SetSize(width, height);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) image.ScanLine(y)[3 * x + 2] = static_cast<uint8_t>(x * 10);
+  return image.SaveToBytes(gfBMP, false, 75);
+}
+
+std::string ErrorDescription() {
+  ComPtr<IErrorInfo> info;
+  if (GetErrorInfo(0, info.Out()) != S_OK || !info) return "(no error info)";
+  BSTR text = nullptr;
+  info->GetDescription(&text);
+  Bstr owned = Bstr::Attach(text);
+  return owned.Utf8();
+}
+
+TEST(MemberTable, HoldsTheWholeInterface) {
+  const auto& entries = IImageBox::Table().Entries();
+  EXPECT_EQ(entries.size(), 472u);  // slots 7 to 478, checked in order by the table itself
+  EXPECT_EQ(entries.front().slot, 7);
+  EXPECT_EQ(entries.back().slot, 478);
+  std::set<int32_t> dispids;
+  for (const MemberInfo& m : ImageBoxMembers()) EXPECT_TRUE(dispids.insert(m.dispid).second);
+  EXPECT_EQ(FindMember(-512)->name, "TextFont");
+  EXPECT_EQ(FindMember(-514)->name, "Enabled");
+  EXPECT_EQ(FindMember(-552)->name, "AboutBox");
+  EXPECT_EQ(FindMember("GetSelectionCoords")->param_count, 4);
+  EXPECT_EQ(FindMember("PixelColor")->param_count, 2);
+  EXPECT_TRUE(FindMember("TextFont")->Has(Accessor::PutRef));
+  EXPECT_EQ(FindMember("mergereverse")->dispid, 2);
+}
+
+TEST(MemberTable, GetIDsOfNamesAnswersEveryName) {
+  const auto dispatch = NewImageBox().As<IDispatch>();
+  for (const MemberInfo& m : ImageBoxMembers()) {
+    std::u16string lower = plat::Utf8ToUtf16(m.name);
+    for (char16_t& c : lower) c = plat::AsciiLower(c);
+    for (const std::u16string& asked : {plat::Utf8ToUtf16(m.name), lower}) {
+      const char16_t* names[] = {asked.c_str()};
+      DISPID id = 0;
+      EXPECT_EQ(dispatch->GetIDsOfNames(GUID{}, names, 1, 0, &id), S_OK) << m.name;
+      EXPECT_EQ(id, m.dispid) << m.name;
+    }
+  }
+}
+
+std::vector<std::string> UnwiredMembers() {
+  std::vector<std::string> names;
+  for (const MemberInfo& m : ImageBoxMembers())
+    for (int a = 0; a < kAccessorCount; ++a)
+      if (m.accessors[a] && !FindBody(m, static_cast<Accessor>(a))) {
+        names.push_back(m.name);
+        break;
+      }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::vector<std::string> ListedUnwired() {
+  std::ifstream in(std::string(VELMORA_SOURCE_DIR) + "/tests/activex/unwired_members.txt");
+  std::vector<std::string> listed;
+  for (std::string line; std::getline(in, line);)
+    if (!line.empty()) listed.push_back(line);
+  return listed;
+}
+
+TEST(MemberTable, UnwiredMembersAreTheListedOnes) {
+  const std::vector<std::string> listed = ListedUnwired();
+  EXPECT_TRUE(std::is_sorted(listed.begin(), listed.end()));
+  const std::vector<std::string> actual = UnwiredMembers();
+  std::string report;
+  for (const std::string& n : actual)
+    if (!std::binary_search(listed.begin(), listed.end(), n))
+      report += "unwired, not listed: " + n + "\n";
+  for (const std::string& n : listed)
+    if (!std::binary_search(actual.begin(), actual.end(), n))
+      report += "listed, now wired: " + n + "\n";
+  EXPECT_EQ(report, "");
+}
+
+// The argument a host passes when it has nothing better: 0, False, an empty text or variant;
+// an out parameter points at a variant.
+struct DefaultArguments {
+  std::vector<VARIANT> reversed;
+  std::vector<Variant> outs;
+
+  explicit DefaultArguments(const MemberEntry& e) {
+    outs.resize(e.paramCount);
+    for (int i = e.paramCount - 1; i >= 0; --i) {
+      VARIANT v;
+      VariantInit(&v);
+      const VARTYPE t = e.paramTypes[i];
+      if (t & VT_BYREF) {
+        v.vt = VT_BYREF | VT_VARIANT;
+        v.pvarVal = &outs[i];
+      } else if (t == VT_BSTR) {
+        v.vt = VT_BSTR;  // a null BSTR is the empty text
+      } else if (t != VT_VARIANT && t != VT_DISPATCH && t != VT_UNKNOWN) {
+        v.vt = VT_I4;
+      }
+      reversed.push_back(v);
+    }
+  }
+};
+
+// Closes whatever modal window a member opens (the About box).
+void CloseModalSoon() {
+  QTimer::singleShot(0, [] {
+    if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+  });
+}
+
+TEST(NoImageSweep, EveryDispatchIdAndKindAnswersWithoutAnImage) {
+  const std::vector<std::string> unwired = ListedUnwired();
+  for (const MemberEntry& e : IImageBox::Table().Entries()) {
+    const std::string name = plat::Utf16ToUtf8(e.name);
+    const auto dispatch = NewImageBox().As<IDispatch>();
+    DefaultArguments args(e);
+    DISPID named = DISPID_PROPERTYPUT;
+    const bool put = IsPut(e.kind);
+    DISPPARAMS params{args.reversed.data(), put ? &named : nullptr,
+                      static_cast<uint32_t>(args.reversed.size()), put ? 1u : 0u};
+    Variant result;
+    EXCEPINFO excep{};
+    uint32_t arg_err = 0;
+    if (name == "AboutBox") CloseModalSoon();
+    const HRESULT hr = dispatch->Invoke(e.dispid, GUID{}, 0, InvokeKindOf(e.kind), &params, &result,
+                                        &excep, &arg_err);
+    const std::string message = excep.bstrDescription ? BstrToUtf8(excep.bstrDescription) : "";
+    // A listed member may have some of its accessors wired already; the others answer E_NOTIMPL.
+    const Accessor accessor = e.kind == MemberKind::Get      ? Accessor::Get
+                              : e.kind == MemberKind::Put    ? Accessor::Put
+                              : e.kind == MemberKind::PutRef ? Accessor::PutRef
+                                                             : Accessor::Call;
+    const bool unwired_here = !FindBody(*FindMember(name), accessor);
+    EXPECT_TRUE(!unwired_here || std::binary_search(unwired.begin(), unwired.end(), name)) << name;
+    if (unwired_here) {
+      EXPECT_EQ(hr, DISP_E_EXCEPTION) << name;
+      EXPECT_EQ(excep.scode, E_NOTIMPL) << name;
+      EXPECT_EQ(message, "Not available: " + name);
+    } else if (hr != S_OK) {
+      // Only the members that read something fail: an empty name is no file, an empty URL
+      // gives nothing to read, an empty variant no image data, and an empty name has no
+      // extension whose pages could be counted.
+      EXPECT_EQ(hr, DISP_E_EXCEPTION) << name;
+      EXPECT_EQ(excep.scode, E_UNEXPECTED) << name;
+      static const std::map<std::string, std::string> kReaders = {
+          {"LoadFromFile", "File not found: "},
+          {"OverwriteMetaData", "File not found: "},
+          {"LoadFromURL", "The ReadURL method has failed to read an image."},
+          {"ImageCount", "File is not a recognised graphics format"}};
+      const auto reader = kReaders.find(name);
+      EXPECT_EQ(message, reader != kReaders.end() ? reader->second
+                                                  : "Image data must be a byte array or a string")
+          << name;
+    }
+    ClearExcepInfo(&excep);
+  }
+}
+
+struct EmptyValue {
+  const char16_t* member;
+  VARTYPE vt;
+  int64_t value;  // of the integer, truth value or colour
+};
+
+TEST(NoImageSweep, GettersGiveTheirDocumentedEmptyValues) {
+  const EmptyValue cases[] = {
+      {u"ColorFormat", VT_I4, 7},     {u"ImageWidth", VT_I4, 0},
+      {u"ImageLoaded", VT_BOOL, 0},   {u"XDPI", VT_I4, 0},
+      {u"BGColor", VT_UI4, 0xFFFFFF}, {u"Transparent", VT_BOOL, 0},
+      {u"Compression", VT_I4, 0},     {u"PictureData", VT_I4, 0},
+      {u"JPEGQuality", VT_I2, 90},    {u"UseLZW", VT_BOOL, -1},
+      {u"ReadImageNumber", VT_I4, 1}, {u"ZoomedWidth", VT_I4, 0},
+      {u"HelpType", VT_I4, 1},        {u"SelectionVisible", VT_BOOL, -1},
+      {u"MergeStyle", VT_I4, 1},      {u"BrushColor", VT_UI4, 0xFFFFFF},
+      {u"PenMode", VT_I4, 4},         {u"ScrollSpeed", VT_I4, 1},
+  };
+  ImageBoxProxy box(NewImageBox());
+  for (const EmptyValue& c : cases) {
+    Variant v = box.Invoke(box.IdOfName(c.member), DISPATCH_PROPERTYGET, {});
+    EXPECT_EQ(v.vt, c.vt) << plat::Utf16ToUtf8(c.member);
+    int64_t got = v.lVal;
+    if (v.vt == VT_BOOL) got = v.boolVal;
+    if (v.vt == VT_UI4) got = v.ulVal;
+    if (v.vt == VT_I2) got = v.iVal;
+    EXPECT_EQ(got, c.value) << plat::Utf16ToUtf8(c.member);
+  }
+  EXPECT_EQ(box.Invoke(box.IdOfName(u"Zoom"), DISPATCH_PROPERTYGET, {}).dblVal, 100.0);
+  EXPECT_EQ(box.get_LastFileName().Length(), 0u);
+  EXPECT_EQ(box.WriteBinary(ax::TxGraphicsFormat{0}).vt, VT_EMPTY);
+}
+
+TEST(MemberFrame, FailureReachesVtableAndDispatchCallersAndTheControlStaysUsable) {
+  const ComPtr<IUnknown> object = NewImageBox();
+  const auto vtable = object.As<IImageBox>();
+  Bstr missing = Bstr::FromUtf8("/nowhere/missing.bmp");
+  EXPECT_EQ(vtable->LoadFromFile(missing.Get()), E_UNEXPECTED);
+  EXPECT_EQ(ErrorDescription(), "File not found: missing.bmp");
+
+  ImageBoxProxy proxy(object);
+  try {
+    proxy.LoadFromFile(u"/nowhere/missing.bmp");
+    ADD_FAILURE() << "no exception";
+  } catch (const EOleException& e) {
+    EXPECT_EQ(e.ErrorCode(), E_UNEXPECTED);
+    EXPECT_EQ(std::string(e.what()), "File not found: missing.bmp");
+  }
+  proxy.NewImage(4, 3);
+  EXPECT_EQ(proxy.get_ImageWidth(), 4);
+  int32_t width = 0;
+  EXPECT_EQ(vtable->get_ImageHeight(&width), S_OK);
+  EXPECT_EQ(width, 3);
+  EXPECT_EQ(vtable->get_ImageHeight(nullptr), E_POINTER);
+}
+
+TEST(Boundary, TruthValuesEnumerationsColoursAndQuality) {
+  ImageBoxProxy box(NewImageBox());
+  box.put_AutoZoom(VARIANT_BOOL(1));  // 1 counts as true
+  EXPECT_EQ(box.get_AutoZoom(), VARIANT_TRUE);
+  box.put_HelpType(ax::TxHelpType(static_cast<uint8_t>(257)));
+  box.Invoke(box.IdOfName(u"HelpType"), DISPATCH_PROPERTYPUT, {Variant(int32_t{256})});
+  EXPECT_EQ(static_cast<int>(box.get_HelpType()), 0);  // cut to its low 8 bits
+  for (auto [given, kept] : {std::pair{0, 1}, {-5, 1}, {150, 100}, {300, 100}, {55, 55}}) {
+    box.put_JPEGQuality(static_cast<int16_t>(given));
+    EXPECT_EQ(box.get_JPEGQuality(), kept) << given;
+  }
+  box.put_BrushColor(OLE_COLOR(0x80000005));
+  EXPECT_EQ(box.get_BrushColor(), OLE_COLOR(0x80000005));
+  box.NewImage(2, 2);
+  box.Invoke(box.IdOfName(u"ColorFormat"), DISPATCH_PROPERTYPUT, {Variant(int32_t{263})});
+  EXPECT_EQ(static_cast<int>(box.get_ColorFormat()), cf24bit);  // 263 reached it as cfNone
+}
+
+TEST(Boundary, ImageDataInVariants) {
+  ImageBoxProxy box(NewImageBox());
+  const std::vector<uint8_t> bmp = SmallBmp(5, 2);
+  // A string holding one byte per character.
+  std::u16string chars(bmp.begin(), bmp.end());
+  box.ReadBinary(ax::TxGraphicsFormat{0}, Variant(std::u16string_view(chars)));
+  EXPECT_EQ(box.get_ImageWidth(), 5);
+  // A byte array passed by reference.
+  Variant array;
+  ASSERT_EQ(MakeByteArrayVariant(SmallBmp(7, 2), &array), S_OK);
+  VARIANT by_ref;
+  VariantInit(&by_ref);
+  by_ref.vt = VT_BYREF | VT_VARIANT;
+  by_ref.pvarVal = &array;
+  box.ReadBinary(ax::TxGraphicsFormat{0}, by_ref);
+  EXPECT_EQ(box.get_ImageWidth(), 7);
+  try {
+    box.ReadBinary(ax::TxGraphicsFormat{0}, Variant(int32_t{5}));
+    ADD_FAILURE() << "a number is no image data";
+  } catch (const EOleException& e) {
+    EXPECT_EQ(std::string(e.what()), "Image data must be a byte array or a string");
+  }
+  EXPECT_EQ(box.get_ImageWidth(), 7);
+  // The bytes written come back as the same image.
+  Variant written = box.WriteBinary(ax::TxGraphicsFormat{0});
+  std::span<const uint8_t> bytes;
+  ASSERT_TRUE(VariantBytes(written, bytes));
+  EXPECT_EQ(std::vector<uint8_t>(bytes.begin(), bytes.end()), SmallBmp(7, 2));
+  // A failed encoding returns an empty variant, not stale data.
+  VARIANT out;
+  VariantInit(&out);
+  out.vt = VT_I4;
+  const auto direct = ComPtr<IDispatch>(box.Dispatch()).As<IImageBox>();
+  // (this build has no WBMP codec, so that encoding fails)
+  EXPECT_EQ(direct->WriteBinary(ax::TxGraphicsFormat{5}, &out), E_UNEXPECTED);
+  EXPECT_EQ(out.vt, VT_EMPTY);
+  EXPECT_EQ(ErrorDescription(), "Not available: WBMP");
+  Variant dib = box.get_PictureData();
+  ASSERT_TRUE(VariantBytes(dib, bytes));
+  EXPECT_EQ(bytes.size(), SmallBmp(7, 2).size() - 14);
+}
+
+// Records the events a control fires.
+class RecordingSink final : public ComObject<RecordingSink, IDispatch> {
+ public:
+  std::vector<std::pair<DISPID, std::vector<Variant>>> calls;
+
+  HRESULT GetTypeInfoCount(uint32_t* count) override { return *count = 0, S_OK; }
+  HRESULT GetTypeInfo(uint32_t, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+  HRESULT GetIDsOfNames(const IID&, const char16_t* const*, uint32_t, LCID, DISPID*) override {
+    return E_NOTIMPL;
+  }
+  HRESULT Invoke(DISPID id, const IID&, LCID, uint16_t, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
+                 uint32_t*) override {
+    std::vector<Variant> args;
+    for (uint32_t i = params->cArgs; i > 0; --i) args.emplace_back(params->rgvarg[i - 1]);
+    calls.emplace_back(id, std::move(args));
+    return S_OK;
+  }
+};
+
+TEST(Events, MouseAndClickEventsCarryTheirCodesToTheOneSink) {
+  const ComPtr<IUnknown> object = NewImageBox();
+  ComPtr<IConnectionPoint> point;
+  ASSERT_EQ(object.As<IConnectionPointContainer>()->FindConnectionPoint(ax::kImageBoxEventsIid,
+                                                                        point.Out()),
+            S_OK);
+  const auto sink = MakeObject<RecordingSink>();
+  uint32_t cookie = 0;
+  ASSERT_EQ(point->Advise(sink.Get(), &cookie), S_OK);
+  uint32_t second = 0;
+  EXPECT_NE(point->Advise(MakeObject<RecordingSink>().Get(), &second), S_OK);
+
+  QWidget* view = object.As<IWidgetControl>()->Widget();
+  view->resize(50, 40);
+  QMouseEvent press(QEvent::MouseButtonPress, QPointF(6, 9), QPointF(6, 9), Qt::MiddleButton,
+                    Qt::MiddleButton, Qt::ControlModifier);
+  QCoreApplication::sendEvent(view, &press);
+  QMouseEvent left(QEvent::MouseButtonPress, QPointF(3, 4), QPointF(3, 4), Qt::LeftButton,
+                   Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(view, &left);
+  QMouseEvent release(QEvent::MouseButtonRelease, QPointF(3, 4), QPointF(3, 4), Qt::LeftButton,
+                      Qt::NoButton, Qt::ShiftModifier);
+  QCoreApplication::sendEvent(view, &release);
+  QMouseEvent move(QEvent::MouseMove, QPointF(8, 2), QPointF(8, 2), Qt::NoButton, Qt::NoButton,
+                   Qt::AltModifier);
+  QCoreApplication::sendEvent(view, &move);
+
+  ASSERT_EQ(sink->calls.size(), 5u);
+  auto expect = [&](size_t i, DISPID id, std::vector<std::pair<VARTYPE, int32_t>> args) {
+    EXPECT_EQ(sink->calls[i].first, id) << i;
+    ASSERT_EQ(sink->calls[i].second.size(), args.size()) << i;
+    for (size_t a = 0; a < args.size(); ++a) {
+      const Variant& v = sink->calls[i].second[a];
+      EXPECT_EQ(v.vt, args[a].first) << i << "/" << a;
+      EXPECT_EQ(v.vt == VT_I2 ? v.iVal : v.lVal, args[a].second) << i << "/" << a;
+    }
+  };
+  expect(0, kOnMouseDown, {{VT_I2, 4}, {VT_I2, 20}, {VT_I4, 6}, {VT_I4, 9}});
+  expect(1, kOnMouseDown, {{VT_I2, 1}, {VT_I2, 1}, {VT_I4, 3}, {VT_I4, 4}});
+  expect(2, kOnClick, {});
+  expect(3, kOnMouseUp, {{VT_I2, 1}, {VT_I2, 8}, {VT_I4, 3}, {VT_I4, 4}});
+  expect(4, kOnMouseMove, {{VT_I2, 32}, {VT_I4, 8}, {VT_I4, 2}});
+  EXPECT_EQ(point->Unadvise(cookie), S_OK);
+  QCoreApplication::sendEvent(view, &move);
+  EXPECT_EQ(sink->calls.size(), 5u);  // nothing without a sink
+}
+
+TEST(Persistence, StateTravelsAsAComponentStream) {
+  const ComPtr<IUnknown> object = NewImageBox();
+  ImageBoxProxy(object).put_ScaleToGray(VARIANT_TRUE);
+  const auto state = object.As<ax::IControlState>();
+  Variant saved;
+  ASSERT_EQ(state->SaveState(&saved), S_OK);
+  std::span<const uint8_t> bytes;
+  ASSERT_TRUE(VariantBytes(saved, bytes));
+  const ComPtr<IUnknown> other = NewImageBox();
+  ASSERT_EQ(other.As<ax::IControlState>()->LoadState(bytes.data(), bytes.size()), S_OK);
+  EXPECT_EQ(ImageBoxProxy(other).get_ScaleToGray(), VARIANT_TRUE);
+  const uint8_t junk[] = {'T', 'P', 'F', '1'};
+  EXPECT_EQ(other.As<ax::IControlState>()->LoadState(junk, 4), E_UNEXPECTED);
+  EXPECT_EQ(ErrorDescription(), "Invalid stream format");
+}
+
+TEST(CreateWnd, RepeatingItDoesNotMultiplyEvents) {
+  const ComPtr<IUnknown> object = NewImageBox();
+  ImageBoxProxy box(object);
+  box.CreateWnd();
+  box.CreateWnd();
+  QWidget* view = object.As<IWidgetControl>()->Widget();
+  EXPECT_EQ(view->findChildren<QWidget*>().size(), 3);  // surface and two bars, no second set
+}
+
+}  // namespace
+}  // namespace pictavo
+
+namespace pictavo {
+namespace {
+
+// Editor snapshots travel as TIFF bytes: the image's EXIF and IPTC data must survive them.
+TEST(Snapshots, TiffBytesKeepExifAndIptc) {
+  ImageBoxProxy box(NewImageBox());
+  box.NewImage(6, 4);
+  box.put_FFO_Caption(u"Harbour at dawn");
+  EXPECT_EQ(box.ExifSetAttribute(u"Artist", u"A. Painter"), VARIANT_TRUE);
+  Variant snapshot = box.WriteBinary(ax::TxGraphicsFormat{7});
+  ImageBoxProxy other(NewImageBox());
+  other.ReadBinary(ax::TxGraphicsFormat{7}, snapshot);
+  EXPECT_EQ(other.get_ImageWidth(), 6);
+  EXPECT_EQ(other.get_FFO_Caption().Utf8(), "Harbour at dawn");
+  EXPECT_EQ(other.get_ExifValueByName(u"Artist").Utf8(), "A. Painter");
+}
+
+}  // namespace
+}  // namespace pictavo
+
+namespace pictavo {
+namespace {
+
+// Reads or writes one property of an automation object by name.
+Variant FontProperty(IDispatch& font, const char16_t* name, const Variant* value = nullptr) {
+  const char16_t* names[] = {name};
+  DISPID id = DISPID_UNKNOWN;
+  EXPECT_EQ(font.GetIDsOfNames(GUID{}, names, 1, 0, &id), S_OK);
+  VARIANT arg = value ? static_cast<const VARIANT&>(*value) : VARIANT{};
+  DISPID named = DISPID_PROPERTYPUT;
+  DISPPARAMS params{&arg, value ? &named : nullptr, value ? 1u : 0u, value ? 1u : 0u};
+  Variant result;
+  EXPECT_EQ(font.Invoke(id, GUID{}, 0, value ? DISPATCH_PROPERTYPUT : DISPATCH_PROPERTYGET, &params,
+                        &result, nullptr, nullptr),
+            S_OK);
+  return result;
+}
+
+TEST(TextFont, TheFontObjectReadsAndChangesTheControlsFont) {
+  const ComPtr<IUnknown> object = NewImageBox();
+  ImageBoxProxy box(object);
+  const ComPtr<ax::IFontDisp> font = box.get_TextFont();
+  ASSERT_TRUE(font);
+  EXPECT_EQ(FontProperty(*font, u"Name").ToUtf8(), "MS Sans Serif");
+  EXPECT_DOUBLE_EQ(FontProperty(*font, u"Size").ToDouble(), 8.25);  // height -11 at 96 dpi
+  const Variant twelve(12.0), bold(true);
+  FontProperty(*font, u"size", &twelve);
+  FontProperty(*font, u"Bold", &bold);
+  auto* view = static_cast<TpvImage*>(object.As<IWidgetControl>()->Widget());
+  EXPECT_EQ(view->TextFont.Height, -16);
+  EXPECT_EQ(view->TextFont.Style, TFontDesc::fsBold);
+
+  // Another control's font object is copied, not kept.
+  const ComPtr<IUnknown> other = NewImageBox();
+  const ComPtr<ax::IFontDisp> other_font = ImageBoxProxy(other).get_TextFont();
+  const Variant arial(std::u16string_view(u"Arial"));
+  FontProperty(*other_font, u"Name", &arial);
+  box.putref_TextFont(other_font.Get());
+  EXPECT_EQ(view->TextFont.Name, "Arial");
+  EXPECT_EQ(view->TextFont.Height, -11);
+  const Variant courier(std::u16string_view(u"Courier"));
+  FontProperty(*other_font, u"Name", &courier);
+  EXPECT_EQ(view->TextFont.Name, "Arial");
+}
+
+}  // namespace
+}  // namespace pictavo
+
+namespace pictavo {
+namespace {
+
+int ExecPressing(TImageBoxAbout& about, Qt::Key key) {
+  QTimer::singleShot(0, [&about, key] {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QCoreApplication::sendEvent(&about, &press);
+  });
+  return about.exec();
+}
+
+TEST(AboutBox, FixedDialogThatEnterAndEscapeClose) {
+  TImageBoxAbout about;
+  EXPECT_EQ(about.windowTitle(), "About Pictavo");
+  EXPECT_EQ(about.size(), QSize(312, 141));
+  EXPECT_EQ(about.DescLbl()->text(), "An ActiveX control for processing of graphic images.");
+  EXPECT_EQ(about.LblLink()->toolTip(), "Tamblin web site");
+  EXPECT_EQ(about.OkBtn()->text(), "OK");
+  EXPECT_EQ(about.OkBtn()->geometry(), QRect(120, 104, 75, 25));
+  EXPECT_EQ(ExecPressing(about, Qt::Key_Return), QDialog::Accepted);
+  EXPECT_EQ(ExecPressing(about, Qt::Key_Escape), QDialog::Rejected);
+}
+
+}  // namespace
+}  // namespace pictavo
+
+namespace pictavo {
+namespace {
+
+TEST(Picture, OwnsItsOwnCopyOfTheImage) {
+  ImageBoxProxy box(NewImageBox());
+  const int64_t live = plat::LiveHandleCount();
+  {
+    const ComPtr<IPictureDisp> empty = box.get_Picture();
+    ASSERT_TRUE(empty);
+    int32_t handle = -1;
+    ASSERT_EQ(empty.As<plat::com::IPicture>()->get_Handle(&handle), S_OK);
+    EXPECT_EQ(handle, 0);
+  }
+  box.NewImage(5, 3);
+  {
+    const ComPtr<IPictureDisp> picture = box.get_Picture();
+    int32_t handle = 0;
+    ASSERT_EQ(picture.As<plat::com::IPicture>()->get_Handle(&handle), S_OK);
+    const auto bitmap = plat::BitmapOfHandle(static_cast<plat::THandle>(handle));
+    ASSERT_TRUE(bitmap);
+    EXPECT_EQ(bitmap->Width(), 5);
+    EXPECT_EQ(plat::LiveHandleCount(), live + 1);  // only the picture's own copy
+  }
+  EXPECT_EQ(plat::LiveHandleCount(), live);  // released with the picture
+  EXPECT_EQ(box.get_ImageWidth(), 5);
+  const int32_t handle = box.get_BMPHandle();
+  EXPECT_EQ(plat::BitmapOfHandle(static_cast<plat::THandle>(handle))->Height(), 3);
+  EXPECT_TRUE(plat::DeleteBitmapHandle(static_cast<plat::THandle>(handle)));  // the caller owns it
+}
+
+}  // namespace
+}  // namespace pictavo
