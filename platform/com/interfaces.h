@@ -144,20 +144,13 @@ struct IConnectionPointContainer : IUnknown {
   ~IConnectionPointContainer() = default;
 };
 
-// The standard automation font and picture objects, as members declare them; both are reached
-// through their dispatch interfaces only.
+// The standard automation font object, as members declare it; it is reached through its dispatch
+// interface only. The picture interface stands beside the platform picture object.
 struct IFontDisp : IDispatch {
   static constexpr IID kIid = MakeGuid("{BEF6E003-A874-101A-8BBA-00AA00300CAB}");
 
  protected:
   ~IFontDisp() = default;
-};
-
-struct IPictureDisp : IDispatch {
-  static constexpr IID kIid = MakeGuid("{7BF80981-BF32-101A-8BBB-00AA00300CAB}");
-
- protected:
-  ~IPictureDisp() = default;
 };
 
 // The private interface through which a control hands its window to a host in this process:
