@@ -118,32 +118,16 @@ class EventForwarder final : public TEventSink {
 };
 
 class ImageBoxObject final
-    : public ComObject<ImageBoxObject, DispatchImpl<IImageBox>, IConnectionPointContainer,
-                       IWidgetControl, IControlState> {
+    : public ComObject<ImageBoxObject, DispatchImpl<IImageBox>,
+                       SingleEventSource<kImageBoxEventsIid>, IWidgetControl, IControlState> {
  public:
-  ImageBoxObject() : events_(this, kImageBoxEventsIid), forwarder_(events_) {
-    box_.SetEventSink(&forwarder_);
-  }
+  ImageBoxObject() : forwarder_(Events()) { box_.SetEventSink(&forwarder_); }
   ~ImageBoxObject() { box_.SetEventSink(nullptr); }
 
 #define VELMORA_MEMBER(kind, name, dispid, slot, type, params, names) \
   VELMORA_OVERRIDE_SLOT(kind, name, dispid, slot, type, params)
 #include "control/activex/imagebox_members.inc"
 #undef VELMORA_MEMBER
-
-  // IConnectionPointContainer: the one event connection point.
-  HRESULT EnumConnectionPoints(void** enumerator) override {
-    if (enumerator) *enumerator = nullptr;
-    return E_NOTIMPL;
-  }
-  HRESULT FindConnectionPoint(const IID& iid, IConnectionPoint** point) override {
-    if (!point) return E_POINTER;
-    *point = nullptr;
-    if (iid != kImageBoxEventsIid) return CONNECT_E_NOCONNECTION;
-    events_.AddRef();
-    *point = &events_;
-    return S_OK;
-  }
 
   // IWidgetControl
   QWidget* Widget() override {
@@ -217,7 +201,6 @@ class ImageBoxObject final
   }
 
   TImageBox box_;
-  SingleSinkConnectionPoint events_;
   EventForwarder forwarder_;
 };
 
