@@ -42,16 +42,8 @@ enum TxTextJustify : uint8_t {};
 enum TxTwainUnits : int8_t {};
 enum TxPixelType : int8_t {};
 
-// The standard automation font interface, as far as the control hands it out; the picture
-// interface belongs to the platform's picture object.
-struct IFontDisp : plat::com::IDispatch {
-  static constexpr plat::com::IID kIid =
-      plat::com::MakeGuid("{BEF6E003-A874-101A-8BBA-00AA00300CAB}");
-
- protected:
-  ~IFontDisp() = default;
-};
-
+// The standard automation font and picture interfaces are the platform's.
+using plat::com::IFontDisp;
 using plat::com::IPictureDisp;
 
 // The control's persisted state as a "TPF0" component stream (what a host stores in its forms).

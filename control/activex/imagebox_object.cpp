@@ -6,16 +6,12 @@
 // with "Not available: <name>".
 #include <tuple>
 #include <type_traits>
+#include <utility>
 
 #include "control/activex/component_stream.h"
 #include "control/activex/control_state.h"
 #include "control/activex/imagebox.h"
-// The layer's dispatch thunks leave their per-argument helpers unused for members without
-// parameters; that is expected here, where many members take none.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wunused-but-set-variable"
 #include "control/activex/imagebox_interface.h"
-#pragma GCC diagnostic pop
 #include "platform/com/connection_point.h"
 #include "platform/com/server.h"
 
@@ -122,32 +118,16 @@ class EventForwarder final : public TEventSink {
 };
 
 class ImageBoxObject final
-    : public ComObject<ImageBoxObject, DispatchImpl<IImageBox>, IConnectionPointContainer,
-                       IWidgetControl, IControlState> {
+    : public ComObject<ImageBoxObject, DispatchImpl<IImageBox>,
+                       SingleEventSource<kImageBoxEventsIid>, IWidgetControl, IControlState> {
  public:
-  ImageBoxObject() : events_(this, kImageBoxEventsIid), forwarder_(events_) {
-    box_.SetEventSink(&forwarder_);
-  }
+  ImageBoxObject() : forwarder_(Events()) { box_.SetEventSink(&forwarder_); }
   ~ImageBoxObject() { box_.SetEventSink(nullptr); }
 
 #define VELMORA_MEMBER(kind, name, dispid, slot, type, params, names) \
   VELMORA_OVERRIDE_SLOT(kind, name, dispid, slot, type, params)
 #include "control/activex/imagebox_members.inc"
 #undef VELMORA_MEMBER
-
-  // IConnectionPointContainer: the one event connection point.
-  HRESULT EnumConnectionPoints(void** enumerator) override {
-    if (enumerator) *enumerator = nullptr;
-    return E_NOTIMPL;
-  }
-  HRESULT FindConnectionPoint(const IID& iid, IConnectionPoint** point) override {
-    if (!point) return E_POINTER;
-    *point = nullptr;
-    if (iid != kImageBoxEventsIid) return CONNECT_E_NOCONNECTION;
-    events_.AddRef();
-    *point = &events_;
-    return S_OK;
-  }
 
   // IWidgetControl
   QWidget* Widget() override {
@@ -208,23 +188,19 @@ class ImageBoxObject final
     const HRESULT hr = box_.Invoke(member, accessor, call).hresult;
     if (Failed(hr)) return hr;
     return SafeCall(IImageBox::kIid, kImageBoxProgId, [&] {
-      std::apply(
-          [&](auto&... a) {
-            [[maybe_unused]] size_t i = 0;
-            (
-                [&](auto& p) {
-                  const size_t at = i++;
-                  if constexpr (IsReceiver<std::remove_reference_t<decltype(p)>>)
-                    OutValue(at < declared ? call.outs[at] : call.result, p);
-                }(a),
-                ...);
-          },
-          args);
+      auto store_outs = [&]<size_t... At>(std::index_sequence<At...>) {
+        (
+            [&](auto& p) {
+              if constexpr (IsReceiver<std::remove_reference_t<decltype(p)>>)
+                OutValue(At < declared ? call.outs[At] : call.result, p);
+            }(std::get<At>(args)),
+            ...);
+      };
+      store_outs(std::index_sequence_for<A...>());
     });
   }
 
   TImageBox box_;
-  SingleSinkConnectionPoint events_;
   EventForwarder forwarder_;
 };
 

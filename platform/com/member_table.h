@@ -352,7 +352,8 @@ struct MemberThunkOf {
     std::tuple<detail::HolderOf<K, std::tuple_element_t<Is, typename Traits::Params>, Is, N>...>
         holders;
     HRESULT hr = S_OK;
-    auto load = [&](auto& holder, size_t index) {
+    // The helpers below go unused for a member without parameters (the folds are then empty).
+    [[maybe_unused]] auto load = [&](auto& holder, size_t index) {
       if (Failed(hr)) return;
       if constexpr (requires { holder.Commit(result); }) {
         (void)index;                     // the result is not an argument
@@ -369,7 +370,7 @@ struct MemberThunkOf {
     if (Failed(hr)) return hr;
     hr = (static_cast<I*>(self)->*Fn)(std::get<Is>(holders).Get()...);
     args.memberFailed = Failed(hr);
-    auto finish = [&](auto& holder) {
+    [[maybe_unused]] auto finish = [&](auto& holder) {
       if constexpr (requires { holder.Commit(result); }) {
         Succeeded(hr) ? holder.Commit(result) : holder.Discard();
       } else if constexpr (requires { holder.Commit(); }) {

@@ -58,33 +58,6 @@ TColorTable DefaultPalette(TPixelFormat format) {
   return table;
 }
 
-uint8_t IndexAt(const uint8_t* row, int x, int bits) {
-  switch (bits) {
-    case 1:
-      return (row[x >> 3] >> (7 - (x & 7))) & 1;
-    case 4:
-      return (x & 1) ? (row[x >> 1] & 0x0F) : (row[x >> 1] >> 4);
-    default:
-      return row[x];
-  }
-}
-
-void SetIndexAt(uint8_t* row, int x, int bits, uint8_t index) {
-  switch (bits) {
-    case 1: {
-      uint8_t mask = static_cast<uint8_t>(0x80 >> (x & 7));
-      row[x >> 3] = (index & 1) ? (row[x >> 3] | mask) : (row[x >> 3] & ~mask);
-      break;
-    }
-    case 4:
-      row[x >> 1] =
-          (x & 1) ? ((row[x >> 1] & 0xF0) | (index & 0x0F)) : ((row[x >> 1] & 0x0F) | (index << 4));
-      break;
-    default:
-      row[x] = index;
-  }
-}
-
 namespace {
 
 TColor ReadPixel(const TBitmap::Image& img, int x, int y);

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/graphics/bitmap.h"
+#include "platform/graphics/pixel_access.h"
 
 namespace plat {
 
@@ -17,10 +18,6 @@ struct TBitmap::Image {
 
   void Allocate(int w, int h, TPixelFormat f);
 };
-
-// Index of pixel x in a packed row of 1, 4 or 8 bits a pixel, and setting it.
-uint8_t IndexAt(const uint8_t* row, int x, int bits);
-void SetIndexAt(uint8_t* row, int x, int bits, uint8_t index);
 
 // The colour table a new bitmap of an indexed format starts with.
 TColorTable DefaultPalette(TPixelFormat format);

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/graphics/bitmap.h"
+#include "platform/graphics/pixel_access.h"
 
 namespace plat {
 
@@ -40,8 +41,7 @@ void CopyRow(const TBitmap& bitmap, int y, QImage& image) {
   uchar* dest = image.scanLine(y);
   switch (bitmap.PixelFormat()) {
     case TPixelFormat::pf4bit:
-      for (int x = 0; x < bitmap.Width(); ++x)
-        dest[x] = (x & 1) ? (src[x >> 1] & 0x0F) : (src[x >> 1] >> 4);
+      for (int x = 0; x < bitmap.Width(); ++x) dest[x] = IndexAt(src, x, 4);
       break;
     case TPixelFormat::pf32bit:
     case TPixelFormat::pfCustom:

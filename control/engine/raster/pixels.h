@@ -5,36 +5,12 @@
 #include <cstring>
 
 #include "platform/graphics/bitmap.h"
+#include "platform/graphics/pixel_access.h"
 
 namespace pictavo {
 
-// Palette index of pixel x in a 1-, 4- or 8-bit row (most significant bit / high nibble first).
-inline uint8_t IndexAt(const uint8_t* row, int x, int bits) {
-  switch (bits) {
-    case 1:
-      return (row[x >> 3] >> (7 - (x & 7))) & 1;
-    case 4:
-      return (x & 1) ? (row[x >> 1] & 0x0F) : (row[x >> 1] >> 4);
-    default:
-      return row[x];
-  }
-}
-
-inline void SetIndexAt(uint8_t* row, int x, int bits, uint8_t index) {
-  switch (bits) {
-    case 1: {
-      const auto mask = static_cast<uint8_t>(0x80 >> (x & 7));
-      row[x >> 3] = (index & 1) ? (row[x >> 3] | mask) : (row[x >> 3] & ~mask);
-      break;
-    }
-    case 4:
-      row[x >> 1] =
-          (x & 1) ? ((row[x >> 1] & 0xF0) | (index & 0x0F)) : ((row[x >> 1] & 0x0F) | (index << 4));
-      break;
-    default:
-      row[x] = index;
-  }
-}
+using plat::IndexAt;
+using plat::SetIndexAt;
 
 // Copies the stored value of source pixel sx to destination pixel dx; both rows have `bits`
 // bits a pixel (1, 4, 8 or 24).

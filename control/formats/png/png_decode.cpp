@@ -7,6 +7,7 @@
 #include "control/formats/png/png_image.h"
 #include "control/formats/png/png_rows.h"
 #include "control/formats/png/png_zlib.h"
+#include "platform/graphics/pixel_access.h"
 
 namespace pictavo {
 
@@ -129,22 +130,6 @@ bool CannotHold(int64_t compressed, int64_t needed) {
   return needed / kMaxInflateRatio > compressed + 1;
 }
 
-void SetIndex(uint8_t* row, int64_t x, int bits, uint8_t value) {
-  switch (bits) {
-    case 1: {
-      auto mask = static_cast<uint8_t>(0x80 >> (x & 7));
-      row[x >> 3] = static_cast<uint8_t>(value ? row[x >> 3] | mask : row[x >> 3] & ~mask);
-      break;
-    }
-    case 4:
-      row[x >> 1] = static_cast<uint8_t>((x & 1) ? (row[x >> 1] & 0xF0) | value
-                                                 : (row[x >> 1] & 0x0F) | (value << 4));
-      break;
-    default:
-      row[x] = value;
-  }
-}
-
 uint8_t IndexSample(const uint8_t* src, int64_t i, int depth) {
   switch (depth) {
     case 16:
@@ -180,7 +165,8 @@ void ConvertRow(const Header& h, int dst_bits, const uint8_t* src, uint8_t* dst,
   const int pair = 2 * (h.depth / 8);  // grey+alpha: the grey sample's first byte leads each pair
   for (int64_t i = 0; i < count; ++i) {
     uint8_t v = h.color_type == 4 ? src[i * pair] : IndexSample(src, i, h.depth);
-    SetIndex(dst, first + i * step, dst_bits, static_cast<uint8_t>(h.depth == 2 ? v * 5 : v));
+    plat::SetIndexAt(dst, first + i * step, dst_bits,
+                     static_cast<uint8_t>(h.depth == 2 ? v * 5 : v));
   }
 }
 

@@ -13,6 +13,7 @@
 #include "platform/base/exceptions.h"
 #include "platform/base/streams.h"
 #include "platform/graphics/bitmap.h"
+#include "platform/graphics/pixel_access.h"
 
 namespace pictavo {
 
@@ -189,7 +190,7 @@ void TTIFImage::Assign(const plat::TGraphic& source) {
       } else if (format == plat::TPixelFormat::pf1bit) {  // palette: two indices a byte
         row.assign((width + 1) / 2, 0);
         for (size_t x = 0; x < width; ++x)
-          if ((line[x >> 3] >> (7 - (x & 7))) & 1) row[x >> 1] |= (x & 1) ? 0x01 : 0x10;
+          plat::SetIndexAt(row.data(), x, 4, plat::IndexAt(line, x, 1));
       } else if (format == plat::TPixelFormat::pf4bit) {
         row.assign(line, line + (width + 1) / 2);
         if (writeKind_ == 1)  // grey levels from the palette, not the indices
