@@ -244,26 +244,5 @@ ServerRegistration Registration() {
 }  // namespace
 }  // namespace pictavo::ax
 
-using namespace pictavo::ax;
-
-extern "C" {
-
-__attribute__((visibility("default"))) HRESULT DllGetClassObject(const CLSID& clsid, const IID& iid,
-                                                                 void** object) {
-  return GetClassObjectOf<ImageBoxObject>(kImageBoxClsid, clsid, iid, object);
-}
-
-// Objects and code of the server may outlive any count we keep: it never unloads.
-__attribute__((visibility("default"))) HRESULT DllCanUnloadNow() {
-  return S_FALSE;
-}
-
-__attribute__((visibility("default"))) HRESULT DllRegisterServer() {
-  return RegisterServer(Registration(),
-                        ModulePathOf(reinterpret_cast<const void*>(&DllRegisterServer)));
-}
-
-__attribute__((visibility("default"))) HRESULT DllUnregisterServer() {
-  return UnregisterServer(Registration());
-}
-}
+VELMORA_SERVER_EXPORTS(pictavo::ax::ImageBoxObject, pictavo::ax::kImageBoxClsid,
+                       pictavo::ax::Registration())

@@ -85,3 +85,25 @@ HRESULT RegisterServer(const ServerRegistration& reg, const std::string& library
 HRESULT UnregisterServer(const ServerRegistration& reg);
 
 }  // namespace plat::com
+
+// Defines the four exports of an in-process server that serves one class: T is the object class,
+// CLSID_EXPR its class id, REGISTRATION_EXPR a ServerRegistration. The server never unloads:
+// objects and code may outlive any count it keeps.
+#define VELMORA_SERVER_EXPORTS(T, CLSID_EXPR, REGISTRATION_EXPR)                       \
+  extern "C" {                                                                         \
+  __attribute__((visibility("default"))) ::plat::com::HRESULT DllGetClassObject(       \
+      const ::plat::com::CLSID& clsid, const ::plat::com::IID& iid, void** object) {   \
+    return ::plat::com::GetClassObjectOf<T>(CLSID_EXPR, clsid, iid, object);           \
+  }                                                                                    \
+  __attribute__((visibility("default"))) ::plat::com::HRESULT DllCanUnloadNow() {      \
+    return ::plat::com::S_FALSE;                                                       \
+  }                                                                                    \
+  __attribute__((visibility("default"))) ::plat::com::HRESULT DllRegisterServer() {    \
+    return ::plat::com::RegisterServer(                                                \
+        REGISTRATION_EXPR,                                                             \
+        ::plat::com::ModulePathOf(reinterpret_cast<const void*>(&DllRegisterServer))); \
+  }                                                                                    \
+  __attribute__((visibility("default"))) ::plat::com::HRESULT DllUnregisterServer() {  \
+    return ::plat::com::UnregisterServer(REGISTRATION_EXPR);                           \
+  }                                                                                    \
+  }

@@ -174,25 +174,5 @@ ServerRegistration Registration() {
 }  // namespace
 }  // namespace velmora_test
 
-using namespace velmora_test;
-
-extern "C" {
-
-__attribute__((visibility("default"))) HRESULT DllGetClassObject(const CLSID& clsid, const IID& iid,
-                                                                 void** object) {
-  return GetClassObjectOf<TestBox>(kTestBoxClsid, clsid, iid, object);
-}
-
-__attribute__((visibility("default"))) HRESULT DllCanUnloadNow() {
-  return S_FALSE;
-}
-
-__attribute__((visibility("default"))) HRESULT DllRegisterServer() {
-  return RegisterServer(Registration(),
-                        ModulePathOf(reinterpret_cast<const void*>(&DllRegisterServer)));
-}
-
-__attribute__((visibility("default"))) HRESULT DllUnregisterServer() {
-  return UnregisterServer(Registration());
-}
-}
+VELMORA_SERVER_EXPORTS(velmora_test::TestBox, velmora_test::kTestBoxClsid,
+                       velmora_test::Registration())
