@@ -23,7 +23,9 @@ using Samples = TJpeg2000Encoder::Samples;
 // OpenJPEG's own default; lowered for small images, whose smaller side cannot hold them all.
 constexpr int kMostResolutions = 6;
 
-[[noreturn]] void RaiseOutOfMemory() { throw plat::EOutOfMemory("Out of memory"); }
+[[noreturn]] void RaiseOutOfMemory() {
+  throw plat::EOutOfMemory("Out of memory");
+}
 
 Samples EmptySamples(int width, int height, int components) {
   Samples samples{width, height, components, {}};
@@ -285,7 +287,9 @@ void TJpeg2000Encoder::SetBitmap(plat::THandle& bitmap) {
   samples_ = SamplesOfBitmap(*image);
 }
 
-void TJpeg2000Encoder::SetRate(int32_t rate) { rate_ = std::clamp(rate, 1, kLosslessRate); }
+void TJpeg2000Encoder::SetRate(int32_t rate) {
+  rate_ = std::clamp(rate, 1, kLosslessRate);
+}
 
 int32_t TJpeg2000Encoder::FormatOfExtension(const std::string& extension) {
   if (SameLetters(extension, "jp2")) return kJp2Format;
@@ -293,7 +297,9 @@ int32_t TJpeg2000Encoder::FormatOfExtension(const std::string& extension) {
   RaiseUnsupported(extension);
 }
 
-void TJpeg2000Encoder::SetThreads(int threads) { threads_ = std::max(1, threads); }
+void TJpeg2000Encoder::SetThreads(int threads) {
+  threads_ = std::max(1, threads);
+}
 
 void TJpeg2000Encoder::SaveFile(int32_t& format, const std::string& path) {
   if (format != kJp2Format && format != kCodestreamFormat) RaiseUnsupported(std::to_string(format));

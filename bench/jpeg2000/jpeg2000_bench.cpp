@@ -133,16 +133,17 @@ class RatioReporter : public benchmark::ConsoleReporter {
     ConsoleReporter::ReportRuns(runs);
     for (const Run& run : runs) {
       const std::string name = run.benchmark_name();
-      const std::string::size_type slash = name.find('/');
-      if (slash == std::string::npos || run.error_occurred) continue;
-      (name.rfind("EncodeWithOurs", 0) == 0 ? ours_ : reference_)[name.substr(slash + 1)] =
+      const std::string::size_type first = name.find('/');
+      if (first == std::string::npos || run.error_occurred) continue;
+      const std::string threads = name.substr(first + 1, name.find('/', first + 1) - first - 1);
+      (name.rfind("EncodeWithOurs", 0) == 0 ? ours_ : reference_)[threads] =
           run.GetAdjustedRealTime();
     }
   }
   void Finalize() override {
     for (const auto& [threads, time] : ours_)
       if (reference_.count(threads))
-        std::printf("ours / opj_compress (%s): %.3f\n", threads.c_str(),
+        std::printf("ours / opj_compress, %s threads: %.3f\n", threads.c_str(),
                     time / reference_[threads]);
     ConsoleReporter::Finalize();
   }

@@ -10,7 +10,9 @@ namespace plat {
 
 namespace {
 
-int Cores() { return std::max(1, static_cast<int>(std::thread::hardware_concurrency())); }
+int Cores() {
+  return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+}
 
 // 0 when the variable is unset or not a positive whole number.
 int Limit() {

@@ -36,10 +36,9 @@ TEST(SaveJpeg2000, MakesTheFiveCallsInOrder) {
                         Case{"/out/noext", 0, "/out/noext"}}) {
     RecordingEncoder encoder;
     modJPEG2000::fncSaveJPEG2000(encoder, 42, c.path, c.rate);
-    EXPECT_EQ(encoder.calls,
-              (std::vector<std::string>{"6 42", "-550", "62 " + std::to_string(c.rate),
-                                        std::string("68 ") + c.extension,
-                                        std::string("4 7 ") + c.path}));
+    EXPECT_EQ(encoder.calls, (std::vector<std::string>{
+                                 "6 42", "-550", "62 " + std::to_string(c.rate),
+                                 std::string("68 ") + c.extension, std::string("4 7 ") + c.path}));
   }
 }
 

@@ -123,13 +123,12 @@ void ExpectSamePixels(const TBitmap& source, const Decoded& decoded) {
       const plat::TColor colour = source.PixelColor(x, y);
       const uint8_t* got =
           &decoded.samples[(static_cast<size_t>(y) * decoded.width + x) * decoded.channels];
-      const bool same = decoded.channels == 1
-                            ? got[0] == plat::GetRValue(colour) &&
-                                  got[0] == plat::GetGValue(colour) &&
-                                  got[0] == plat::GetBValue(colour)
-                            : got[0] == plat::GetRValue(colour) &&
-                                  got[1] == plat::GetGValue(colour) &&
-                                  got[2] == plat::GetBValue(colour);
+      const bool same = decoded.channels == 1 ? got[0] == plat::GetRValue(colour) &&
+                                                    got[0] == plat::GetGValue(colour) &&
+                                                    got[0] == plat::GetBValue(colour)
+                                              : got[0] == plat::GetRValue(colour) &&
+                                                    got[1] == plat::GetGValue(colour) &&
+                                                    got[2] == plat::GetBValue(colour);
       wrong += same ? 0 : 1;
     }
   EXPECT_EQ(wrong, 0);

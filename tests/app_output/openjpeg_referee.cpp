@@ -23,7 +23,9 @@ std::string Run(const std::string& command) {
   return output;
 }
 
-std::string Quoted(const std::string& path) { return "'" + path + "'"; }
+std::string Quoted(const std::string& path) {
+  return "'" + path + "'";
+}
 
 // The next header word of a PNM file; "#" starts a comment that runs to the end of the line.
 std::string HeaderWord(std::istream& in) {

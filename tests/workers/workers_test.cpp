@@ -15,9 +15,9 @@ TEST(WorkerCount, EnvironmentOnlyLowersTheCores) {
     const char* value;  // nullptr: unset
     int expected;
   };
-  const Case cases[] = {{nullptr, cores},  {"1", 1},       {"0", cores},   {"-2", cores},
-                        {"two", cores},    {"3x", cores},  {"", cores},    {"100000", cores},
-                        {"99999999999999999999", cores}};
+  const Case cases[] = {{nullptr, cores}, {"1", 1},          {"0", cores},
+                        {"-2", cores},    {"two", cores},    {"3x", cores},
+                        {"", cores},      {"100000", cores}, {"99999999999999999999", cores}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.value ? c.value : "(unset)");
     if (c.value)
