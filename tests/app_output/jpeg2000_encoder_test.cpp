@@ -158,6 +158,20 @@ const std::vector<LosslessCase>& LosslessCases() {
        1, 5},
       {"palette4", [] { return Indexed(21, 13, TPixelFormat::pf4bit, Colours(16)); }, 3, 4},
       {"palette8", [] { return Indexed(37, 19, TPixelFormat::pf8bit, Colours(256)); }, 3, 5},
+      {"grey4",
+       [] {
+         plat::TColorTable greys(16);
+         for (int i = 0; i < 16; ++i) greys[i] = GreyRamp()[255 - 17 * i];
+         return Indexed(19, 11, TPixelFormat::pf4bit, greys);
+       },
+       1, 4},
+      {"rgb16",
+       [] {
+         TBitmap bitmap = Photo(20, 20);
+         bitmap.SetPixelFormat(TPixelFormat::pf16bit);
+         return bitmap;
+       },
+       3, 5},
       {"argb32",
        [] {
          TBitmap bitmap = Photo(20, 20);
