@@ -201,8 +201,12 @@ TEST_F(SplitterTest, MouseWithoutButtonOrOnADisabledBarChangesNothing) {
   Splitter& splitter = Make(1000, 200);
   QSignalSpy begins(&splitter, &Splitter::SplitBegin);
   QSignalSpy moves(&splitter, &Splitter::SplitMove);
+  QSignalSpy completes(&splitter, &Splitter::SplitComplete);
 
   SendMouse(splitter.Bar(), QEvent::MouseMove, PointAt(splitter, 300), Qt::NoButton);
+  // A button pressed somewhere else and held over the bar is no drag either.
+  SendMouse(splitter.Bar(), QEvent::MouseMove, PointAt(splitter, 300), Qt::LeftButton);
+  SendMouse(splitter.Bar(), QEvent::MouseButtonRelease, PointAt(splitter, 300), Qt::NoButton);
   splitter.SetEnabled(false);
   Drag(splitter, {300});
 
@@ -212,6 +216,7 @@ TEST_F(SplitterTest, MouseWithoutButtonOrOnADisabledBarChangesNothing) {
   EXPECT_TRUE(splitter.Ghost()->isHidden());
   EXPECT_EQ(begins.count(), 0);
   EXPECT_EQ(moves.count(), 0);
+  EXPECT_EQ(completes.count(), 0);
 }
 
 TEST_F(SplitterTest, OrientationMovesTheBarButNotThePanes) {
