@@ -63,12 +63,21 @@ bool Send(QWidget* widget, QEvent::Type type) {
   return QCoreApplication::sendEvent(widget, &event);
 }
 
-TEST(MessageHook, BeforeRunsAheadOfTheTargetAndAfterFollowsIt) {
+// One hooked target whose owner records every call.
+class HookedTarget : public testing::Test {
+ protected:
+  void Subscribe(int type, int when) {
+    hook.HookWindow(&target);
+    hook.HookMessage(&target, type, when);
+  }
+
   Target target;
-  Recorder owner(&target);
-  MessageHook hook(owner);
-  hook.HookWindow(&target);
-  hook.HookMessage(&target, kPing, MessageHook::kBeforeAndAfter);
+  Recorder owner{&target};
+  MessageHook hook{owner};
+};
+
+TEST_F(HookedTarget, BeforeRunsAheadOfTheTargetAndAfterFollowsIt) {
+  Subscribe(kPing, MessageHook::kBeforeAndAfter);
 
   EXPECT_TRUE(Send(&target, kPing));
 
@@ -87,13 +96,9 @@ TEST(MessageHook, BeforeRunsAheadOfTheTargetAndAfterFollowsIt) {
   EXPECT_EQ(target.handled.back(), kPong);
 }
 
-TEST(MessageHook, HandledBeforeSkipsTheTargetAndTheAfterPass) {
-  Target target;
-  Recorder owner(&target);
+TEST_F(HookedTarget, HandledBeforeSkipsTheTargetAndTheAfterPass) {
   owner.react = [](bool before, bool& handled) { handled = before; };
-  MessageHook hook(owner);
-  hook.HookWindow(&target);
-  hook.HookMessage(&target, kPong, MessageHook::kBeforeAndAfter);
+  Subscribe(kPong, MessageHook::kBeforeAndAfter);
 
   EXPECT_TRUE(Send(&target, kPong));
 
@@ -102,13 +107,9 @@ TEST(MessageHook, HandledBeforeSkipsTheTargetAndTheAfterPass) {
   EXPECT_TRUE(target.handled.empty());
 }
 
-TEST(MessageHook, AllEventsAndDoubleSubscriptions) {
-  Target target;
-  Recorder owner;
-  MessageHook hook(owner);
-  hook.HookWindow(&target);
-  hook.HookMessage(&target, kPong, MessageHook::kAfter);
-  hook.HookMessage(&target, kPong, MessageHook::kAfter);
+TEST_F(HookedTarget, AllEventsAndDoubleSubscriptions) {
+  Subscribe(kPong, MessageHook::kAfter);
+  Subscribe(kPong, MessageHook::kAfter);
   Send(&target, kPong);
   EXPECT_EQ(owner.CountOf(kPong), 1);
 
@@ -122,13 +123,9 @@ TEST(MessageHook, AllEventsAndDoubleSubscriptions) {
   EXPECT_GE(owner.CountOf(QEvent::Show), 1);
 }
 
-TEST(MessageHook, UnhookedWidgetBehavesAsBefore) {
-  Target target;
-  Recorder owner;
+TEST_F(HookedTarget, UnhookedWidgetBehavesAsBefore) {
   owner.react = [](bool, bool& handled) { handled = true; };
-  MessageHook hook(owner);
-  hook.HookWindow(&target);
-  hook.HookMessage(&target, MessageHook::kAllEvents, MessageHook::kBeforeAndAfter);
+  Subscribe(MessageHook::kAllEvents, MessageHook::kBeforeAndAfter);
   Send(&target, kPong);
   ASSERT_TRUE(target.handled.empty());
 
