@@ -146,8 +146,8 @@ void Splitter::ReadProperties(const PropertyBag& bag) {
   StorePane(rightOrBottom_, PaneFrom(bag.ReadProperty(kRightOrBottomKey)));
   SetSplitterColor(bag.ReadProperty(kColorKey, kDefaultColor).toUInt());
   SetSplitterWidth(bag.ReadProperty(kWidthKey, kDefaultWidthTwips).toInt());
-  SetSplitterMax(bag.ReadProperty(kMaxKey, kDefaultMax).toInt());
-  SetSplitterMin(bag.ReadProperty(kMinKey, kDefaultMin).toInt());
+  SetLimits(bag.ReadProperty(kMaxKey, kDefaultMax).toInt(),
+            bag.ReadProperty(kMinKey, kDefaultMin).toInt());
   SetSplitterPosition(bag.ReadProperty(kPositionKey, kDefaultPosition).toInt());
   SetOrientation(bag.ReadProperty(kOrientationKey, kDefaultOrientation).toInt());
   PaintBar();
@@ -158,6 +158,18 @@ void Splitter::ReadProperties(const PropertyBag& bag) {
     bar.setWidth(BarThickness());
   }
   bar_->setGeometry(bar);
+}
+
+// The maximum goes first, unless it lies below the current minimum: then each setter would push
+// it above that minimum and a stored pair such as 2..5 would come back as 2..11.
+void Splitter::SetLimits(int maxPercent, int minPercent) {
+  if (maxPercent < min_) {
+    SetSplitterMin(minPercent);
+    SetSplitterMax(maxPercent);
+  } else {
+    SetSplitterMax(maxPercent);
+    SetSplitterMin(minPercent);
+  }
 }
 
 void Splitter::WriteProperties(PropertyBag& bag) const {

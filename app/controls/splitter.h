@@ -76,6 +76,8 @@ class Splitter : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // Applies stored limits so that a valid pair is kept whatever the current limits are.
+  void SetLimits(int maxPercent, int minPercent);
   bool IsHorizontal() const { return orientation_ == kHorizontal; }
   int BarThickness() const;
   // The control's width for a vertical bar, its height for a horizontal one.

@@ -324,6 +324,18 @@ TEST_F(SplitterTest, StoredPropertiesOmitDefaultsAndRoundTrip) {
   EXPECT_EQ(second.Bar()->geometry(), QRect(0, 120, 1000, TwipsToPixels(150)));
   EXPECT_EQ(second.Bar()->palette().color(QPalette::Window), QColor(0x56, 0x34, 0x12));
 
+  // Limits below the current minimum, or above the current maximum, come back unchanged.
+  for (const auto& [max, min] : {std::pair{5, 2}, std::pair{98, 95}}) {
+    SCOPED_TRACE(testing::Message() << min << ".." << max);
+    PropertyBag limits;
+    limits.WriteProperty("SplitterMax", max);
+    limits.WriteProperty("SplitterMin", min);
+    Splitter fresh(nullptr, true);
+    fresh.ReadProperties(limits);
+    EXPECT_EQ(fresh.SplitterMax(), max);
+    EXPECT_EQ(fresh.SplitterMin(), min);
+  }
+
   // An empty bag gives every default back.
   second.ReadProperties(PropertyBag());
   PropertyBag rewritten;
