@@ -1,54 +1,31 @@
-// ReduceBitmapColors on a 4000 x 3000 photo-like image against ImageMagick in the same run:
+// ReduceBitmapColors on a 4000 x 3000 photo-like test card against ImageMagick in the same run:
 // Floyd-Steinberg onto the web-safe cube (`-dither FloydSteinberg -remap netscape:`) and an
 // octree palette of 256 colours (`-colors 256`, which also dithers, ImageMagick's default).
-// ImageMagick is limited to one thread, as our reduction uses one.
 #include <Magick++.h>
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <vector>
 
+#include "bench/magick/test_card.h"
 #include "control/formats/gif/gif_reduce.h"
 
 namespace {
 
 constexpr int kWidth = 4000, kHeight = 3000;
 
-// Smooth gradients with sensor-like noise: many distinct colours, as in a photograph.
 const std::vector<uint8_t>& Pixels() {
-  static const std::vector<uint8_t> pixels = [] {
-    std::vector<uint8_t> p(size_t(kWidth) * kHeight * 3);
-    uint32_t noise = 12345;
-    for (int y = 0; y < kHeight; ++y)
-      for (int x = 0; x < kWidth; ++x) {
-        noise = noise * 1664525u + 1013904223u;
-        uint8_t* q = p.data() + (size_t(y) * kWidth + x) * 3;
-        q[0] = uint8_t(x * 200 / kWidth + (noise >> 28));
-        q[1] = uint8_t(y * 230 / kHeight + ((noise >> 20) & 15));
-        q[2] = uint8_t(((x + y) / 31) * 9 + ((noise >> 12) & 7));
-      }
-    return p;
-  }();
+  static const std::vector<uint8_t> pixels = velmora_bench::TestCardPixels(kWidth, kHeight);
   return pixels;
 }
 
 const plat::TBitmap& Ours() {
-  static const plat::TBitmap* bitmap = [] {
-    auto* b = new plat::TBitmap(kWidth, kHeight, plat::TPixelFormat::pf24bit);
-    for (int y = 0; y < kHeight; ++y)
-      std::copy_n(Pixels().data() + size_t(y) * kWidth * 3, kWidth * 3, b->ScanLine(y));
-    return b;
-  }();
-  return *bitmap;
+  static const plat::TBitmap bitmap = velmora_bench::BitmapOf(Pixels(), kWidth, kHeight);
+  return bitmap;
 }
 
 const Magick::Image& Theirs() {
-  static Magick::Image* image = [] {
-    Magick::InitializeMagick(nullptr);
-    MagickCore::SetMagickResourceLimit(MagickCore::ThreadResource, 1);
-    return new Magick::Image(kWidth, kHeight, "BGR", Magick::CharPixel, Pixels().data());
-  }();
+  static Magick::Image* image = velmora_bench::NewMagickImage(Pixels(), kWidth, kHeight);
   return *image;
 }
 
