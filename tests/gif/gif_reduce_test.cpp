@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <functional>
 #include <set>
+#include <string>
 
-#include "control/formats/gif/gif_base.h"
 #include "control/formats/gif/gif_reduce.h"
 #include "platform/graphics/system_colors.h"
 #include "tests/gif/gif_test_support.h"
@@ -302,6 +302,32 @@ TEST(GIFReduce, FixedPalettes) {
     ramp20.insert(halftone[i].ToColor());
   }
   EXPECT_EQ(ramp20.size(), 20u);
+}
+
+// ImageMagick's RMSE (0..1) between the two images after blurring both, which stands in for
+// viewing them from a distance.
+double BlurredDistance(const plat::TBitmap& a, const plat::TBitmap& b) {
+  test::ScratchDir dir;
+  a.SaveToFile(dir.Path("a.bmp"));
+  b.SaveToFile(dir.Path("b.bmp"));
+  const std::string blurred = " -blur 0x3 \\) ";
+  return std::stod(test::RunTool("convert \\( '" + dir.Path("a.bmp") + "'" + blurred + "\\( '" +
+                                 dir.Path("b.bmp") + "'" + blurred +
+                                 "-metric RMSE -compare -format '%[distortion]' info:"));
+}
+
+TEST(GIFReduce, ErrorDiffusionKeepsTheLookFromAfarWhereNearestColourBands) {
+  const plat::TBitmap source = Image24(160, 96, [](int x, int y) {
+    return plat::RGB(uint8_t(x * 255 / 159), uint8_t(y * 255 / 95), uint8_t(90 + (x + y) / 4));
+  });
+  plat::TBitmap copy = source;
+  const double banded = BlurredDistance(*Reduce(copy, TReductionMethod::crWebSafe216), source);
+  for (int dither = 1; dither <= 6; ++dither) {
+    SCOPED_TRACE(dither);
+    const double dithered = BlurredDistance(
+        *Reduce(copy, TReductionMethod::crWebSafe216, TDitherMethod(dither)), source);
+    EXPECT_LT(dithered, banded / 3);
+  }
 }
 
 TEST(GIFReduce, ReducedColourTableCarriesNoPaletteFlags) {
