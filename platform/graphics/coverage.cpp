@@ -1,6 +1,7 @@
 #include "platform/graphics/coverage.h"
 
 #include <QPainter>
+#include <QTransform>
 #include <algorithm>
 #include <cmath>
 
@@ -199,8 +200,12 @@ void TCoverage::MarkLine(int64_t x0, int64_t y0, int64_t x1, int64_t y1,
 }
 
 std::vector<QPolygonF> Flatten(const QPainterPath& path, bool closed) {
+  // Qt flattens curves to within a fraction of a unit; measuring in sixteenths of a pixel keeps
+  // small ellipses round.
+  constexpr double kFineness = 16;
   std::vector<QPolygonF> polygons;
-  for (QPolygonF polygon : path.toSubpathPolygons()) {
+  for (QPolygonF polygon : path.toSubpathPolygons(QTransform::fromScale(kFineness, kFineness))) {
+    for (QPointF& point : polygon) point /= kFineness;
     if (closed && !polygon.isEmpty() && polygon.first() != polygon.last())
       polygon << polygon.first();
     polygons.push_back(std::move(polygon));

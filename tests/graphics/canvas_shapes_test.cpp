@@ -1,7 +1,12 @@
 // Shapes in GDI geometry, judged by the box of the pixels they change.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <climits>
+#include <cstdlib>
+#include <fstream>
 #include <vector>
 
 #include "graphics/canvas_probe.h"
@@ -277,7 +282,7 @@ TEST(CanvasShapes, HatchesAreEightByEightTablesAnchoredAtTheOrigin) {
 }
 
 // Coordinates near the ends of the 32-bit range are clipped before anything is rasterised.
-TEST(CanvasShapes, HugeCoordinatesAreClippedToTheBitmap) {
+void DrawAcrossTheWholeRange() {
   constexpr int kMin = INT_MIN, kMax = INT_MAX;
   TBitmap drawn = Paper(64, 64);
   TCanvas& c = drawn.Canvas();
@@ -308,7 +313,37 @@ TEST(CanvasShapes, HugeCoordinatesAreClippedToTheBitmap) {
   c.Brush.Style = TBrushStyle::bsDiagCross;
   c.FillRect({kMin, kMin, kMax, kMax});
   c.FloodFill(5, 5, kInk, TFillStyle::fsBorder);
+  velmora_test::EnsureGuiApplication();
+  c.Font.LogFont.lfEscapement = 450;
+  c.TextOut(kMin, kMin, "far away");
+  c.TextOut(kMax, 30, "far away");
+  c.Font.LogFont.lfHeight = kMin;
+  c.TextOut(kMin + 5, 0, "W");
   EXPECT_EQ(drawn.Width(), 64);
+}
+
+// Caps this process's address space a little above what it uses now, so a mask sized by the
+// coordinates rather than the bitmap fails. The sanitizers reserve vast shadow memory: no cap
+// there.
+void LimitAddressSpace() {
+#if !defined(__SANITIZE_ADDRESS__)
+  std::ifstream statm("/proc/self/statm");
+  uint64_t pages = 0;
+  statm >> pages;
+  const rlim_t limit = pages * sysconf(_SC_PAGESIZE) + (rlim_t{256} << 20);
+  const rlimit cap{limit, limit};
+  setrlimit(RLIMIT_AS, &cap);
+#endif
+}
+
+TEST(CanvasShapesDeathTest, HugeCoordinatesAreClippedToTheBitmap) {
+  EXPECT_EXIT(
+      {
+        LimitAddressSpace();
+        DrawAcrossTheWholeRange();
+        std::_Exit(::testing::Test::HasFailure() ? 1 : 0);
+      },
+      ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace
