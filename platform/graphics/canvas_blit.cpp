@@ -1,6 +1,7 @@
 // Copies between bitmaps: unscaled and stretched, with a raster operation and a stretch mode.
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "platform/graphics/bitmap.h"
 #include "platform/graphics/bitmap_image.h"
@@ -86,6 +87,16 @@ bool AreaMean(const TBitmap& from, int64_t x0, int64_t x1, int64_t y0, int64_t y
   return true;
 }
 
+// The source pixels [first, last) that destination pixel `offset` of `extent` takes: the one
+// its top-left corner falls on, or every one it overlaps when averaging.
+std::pair<int64_t, int64_t> SourceSpan(int64_t offset, int64_t extent, int64_t source_origin,
+                                       int64_t source_extent, bool average) {
+  const int64_t first = source_origin + ScaleDown(offset, source_extent, extent);
+  if (!average) return {first, first + 1};
+  const int64_t end = source_origin - ScaleDown(-(offset + 1), source_extent, extent);
+  return {first, std::max(first + 1, end)};
+}
+
 void Blit(TBitmap& to, const TBox& dest, const TBitmap& source, const TBox& src, TCopyMode mode,
           TStretchMode stretch) {
   if (dest.Width() <= 0 || dest.Height() <= 0 || src.Width() <= 0 || src.Height() <= 0) return;
@@ -99,18 +110,11 @@ void Blit(TBitmap& to, const TBox& dest, const TBitmap& source, const TBox& src,
   const bool average = stretch == TStretchMode::smHalftone;
   for (int64_t y = std::max<int64_t>(dest.top, 0); y < std::min<int64_t>(dest.bottom, to.Height());
        ++y) {
-    const int64_t sy0 = src.top + ScaleDown(y - dest.top, src.Height(), dest.Height());
-    const int64_t sy1 =
-        average ? std::max(sy0 + 1,
-                           src.top - ScaleDown(-(y + 1 - dest.top), src.Height(), dest.Height()))
-                : sy0 + 1;
+    const auto [sy0, sy1] = SourceSpan(y - dest.top, dest.Height(), src.top, src.Height(), average);
     for (int64_t x = std::max<int64_t>(dest.left, 0); x < std::min<int64_t>(dest.right, to.Width());
          ++x) {
-      const int64_t sx0 = src.left + ScaleDown(x - dest.left, src.Width(), dest.Width());
-      const int64_t sx1 =
-          average ? std::max(sx0 + 1,
-                             src.left - ScaleDown(-(x + 1 - dest.left), src.Width(), dest.Width()))
-                  : sx0 + 1;
+      const auto [sx0, sx1] =
+          SourceSpan(x - dest.left, dest.Width(), src.left, src.Width(), average);
       TColor colour = 0;
       if (!AreaMean(from, sx0, sx1, sy0, sy1, colour)) continue;
       const int px = static_cast<int>(x), py = static_cast<int>(y);

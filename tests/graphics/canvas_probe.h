@@ -2,7 +2,6 @@
 // Looking at what a drawing changed: the bounding box of changed pixels, counted.
 #include <gtest/gtest.h>
 
-#include <QGuiApplication>
 #include <algorithm>
 #include <climits>
 #include <ostream>
@@ -47,16 +46,6 @@ ChangedBox ChangesOf(const plat::TBitmap& before, Draw draw) {
   after.Canvas().Draw(0, 0, before);
   draw(after.Canvas());
   return Changes(before, after);
-}
-
-// Text needs a GUI application; tests make one once.
-inline void EnsureGuiApplication() {
-  static int argc = 1;
-  static char name[] = "canvas_tests";
-  static char* argv[] = {name, nullptr};
-  static QGuiApplication* app =
-      QCoreApplication::instance() ? nullptr : new QGuiApplication(argc, argv);
-  (void)app;
 }
 
 }  // namespace velmora_test

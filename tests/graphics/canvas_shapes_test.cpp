@@ -313,7 +313,6 @@ void DrawAcrossTheWholeRange() {
   c.Brush.Style = TBrushStyle::bsDiagCross;
   c.FillRect({kMin, kMin, kMax, kMax});
   c.FloodFill(5, 5, kInk, TFillStyle::fsBorder);
-  velmora_test::EnsureGuiApplication();
   c.Font.LogFont.lfEscapement = 450;
   c.TextOut(kMin, kMin, "far away");
   c.TextOut(kMax, 30, "far away");

@@ -18,8 +18,6 @@ constexpr TColor kBrushColour = RGB(0, 0, 255);
 
 class CanvasText : public ::testing::Test {
  protected:
-  void SetUp() override { velmora_test::EnsureGuiApplication(); }
-
   static TBitmap Paper(TPixelFormat format = TPixelFormat::pf24bit) {
     TBitmap bitmap(120, 120, format);
     bitmap.FillRect({0, 0, 120, 120}, kPaper);
