@@ -6,6 +6,7 @@
 #include "graphics/canvas_probe.h"
 #include "platform/graphics/bitmap.h"
 #include "platform/graphics/canvas.h"
+#include "platform/graphics/system_colors.h"
 
 namespace plat {
 namespace {
@@ -82,6 +83,14 @@ TEST(CanvasPenMode, EveryModeCombinesOneBitIndices) {
             << "mode " << static_cast<int>(row.mode) << " pen " << pen << " pixel " << pixel;
         EXPECT_EQ(bitmap.ScanLine(0)[0] & 0x7F, pixel ? 0x7F : 0) << "neighbours keep their bits";
       }
+}
+
+TEST(CanvasPenMode, SystemColoursResolveBeforeTheyAreCombined) {
+  TBitmap bitmap(2, 1, TPixelFormat::pf24bit);
+  DrawOnePixel(bitmap.Canvas(), TPenMode::pmCopy, 0x8000000F);  // button face
+  EXPECT_EQ(bitmap.PixelColor(0, 0), GetSysColor(15));
+  DrawOnePixel(bitmap.Canvas(), TPenMode::pmXor, 0x8000000F);
+  EXPECT_EQ(bitmap.PixelColor(0, 0), 0u);
 }
 
 // The rubber bands draw their frame twice to take it away again.
