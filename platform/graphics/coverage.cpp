@@ -12,8 +12,7 @@ namespace {
 // Far enough outside the mask that clipped-away geometry cannot change a covered pixel.
 constexpr double kGuardMargin = 4.0;
 // Moves fills up and left by less than a pixel but more than Qt rounds coordinates (1/64), so a
-// boundary through pixel centres keeps
-// its top and left pixels and drops its right and bottom ones.
+// boundary through pixel centres keeps its top and left pixels and drops its right and bottom ones.
 constexpr double kFillNudge = 1.0 / 32;
 
 enum class TEdge { kLeft, kTop, kRight, kBottom };
