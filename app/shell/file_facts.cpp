@@ -118,7 +118,9 @@ void clsFileInfo::FilePath(const QString& NewValue) {
 
 void clsFileInfo::fATTR_ReadOnly(bool NewValue) {
   QFile::Permissions permissions = QFile::permissions(path32_);
+  // Qt reports the owner's bit twice, as owner and as user when the user owns the file.
   permissions.setFlag(QFile::WriteOwner, !NewValue);
+  permissions.setFlag(QFile::WriteUser, !NewValue);
   if (path32_.isEmpty() || !QFile::setPermissions(path32_, permissions)) return;
   readOnly_ = NewValue;
   normal_ = !readOnly_ && !hidden_;
@@ -175,10 +177,13 @@ void clsFileInfo::ReadAttributes(const QFileInfo& entry) {
   system_ = archive_ = compressed_ = temporary_ = false;
 }
 
-void clsFileInfo::SplitVersion() {
-  versionMajor_ = versionMinor_ = 0;
-  versionRevision_ = 0;
-  if (version_.isEmpty()) return;
+void clsFileInfo::SplitVersion(const QString& text, int16_t& major, int16_t& minor,
+                               float& revision) {
+  if (text.isEmpty()) {
+    major = minor = 0;
+    revision = 0;
+    return;
+  }
   auto readInt16 = [](const QString& piece, int16_t& number) {
     int32_t value = 0;
     if (plat::TryStrToInt(piece.toStdString(), value) && value >= INT16_MIN && value <= INT16_MAX)
@@ -186,19 +191,18 @@ void clsFileInfo::SplitVersion() {
   };
   int separators = 0;
   QString piece;
-  for (QChar c : version_) {
+  for (QChar c : text) {
     if (c != QLatin1Char('.') && c != QLatin1Char(',')) {
       piece += c;
       continue;
     }
     ++separators;
-    if (separators == 1) readInt16(piece, versionMajor_);
-    if (separators == 2) readInt16(piece, versionMinor_);
+    if (separators == 1) readInt16(piece, major);
+    if (separators == 2) readInt16(piece, minor);
     piece.clear();
   }
-  double revision = 0;
-  if (plat::TryStrToFloat(piece.toStdString(), revision))
-    versionRevision_ = static_cast<float>(revision);
+  double value = 0;
+  if (plat::TryStrToFloat(piece.toStdString(), value)) revision = static_cast<float>(value);
 }
 
 QString clsFileInfo::Strip_DateTime(const QString& FullDateTime, bool StripOutTime,

@@ -70,8 +70,9 @@ class clsFileInfo {
 
   void ClearFileInfo();
   void RefreshInfo();
-  // Fills the three version numbers from fVersion ("1.03.0167" gives 1, 3 and 167).
-  void SplitVersion();
+  // The numbers of a version text ("1.03.0167" gives 1, 3 and 167); a piece that is no number
+  // leaves its number as it was.
+  static void SplitVersion(const QString& text, int16_t& major, int16_t& minor, float& revision);
   // The date ("01/15/2007") or the time ("10:30:45 AM") out of a long English date-and-time text
   // such as "Monday, January 15, 2007 10:30:45 AM"; empty when it cannot be found.
   static QString Strip_DateTime(const QString& FullDateTime, bool StripOutTime, bool StripOutDate,
@@ -90,10 +91,6 @@ class clsFileInfo {
   static QString TrimAtNull(const QString& text);
   // Paints fIconH at (X, Y) unless hIcon is null.
   void GetFileIcon(QPainter* hdc, int32_t X, int32_t Y, const QIcon& hIcon) const;
-
-  int16_t VersionMajor() const { return versionMajor_; }
-  int16_t VersionMinor() const { return versionMinor_; }
-  float VersionRevision() const { return versionRevision_; }
 
  private:
   static QString DateText(const QDateTime& value);
