@@ -27,6 +27,8 @@ const char* const kSentMessage =
     "one of our support staff will attend to this error report,\r\n"
     "and you might get a responce from us";
 const char* const kNoConnection = "No active internet connection detected on your system!";
+constexpr int kTextWidth = 440;
+constexpr int kValueWidth = 320;
 
 QString Encoded(const QString& value) {
   return QString::fromLatin1(QUrl::toPercentEncoding(value));
@@ -52,6 +54,7 @@ QLabel* AddCaptionedValue(QGridLayout* grid, const char* name, const char* capti
   auto* value = new QLabel;
   value->setObjectName(QString::fromUtf8(valueName));
   value->setWordWrap(true);
+  value->setFixedWidth(kValueWidth);
   grid->addWidget(label, row, 0, Qt::AlignTop);
   grid->addWidget(value, row, 1);
   return value;
@@ -61,6 +64,7 @@ QLabel* AddText(QVBoxLayout* column, const char* name, const char* text) {
   auto* label = new QLabel(QString::fromUtf8(text));
   label->setObjectName(QString::fromUtf8(name));
   label->setWordWrap(true);
+  label->setFixedWidth(kTextWidth);
   column->addWidget(label);
   return label;
 }
@@ -151,7 +155,8 @@ frmErrorReport::frmErrorReport(QWidget* parent) : QDialog(parent) {
   buttons->addWidget(cmdSend_);
   buttons->addWidget(cmdCancel_);
   column->addLayout(buttons);
-  setFixedWidth(460);
+  // Wrapped labels of a fixed width take the height their text needs.
+  column->setSizeConstraint(QLayout::SetFixedSize);
   connect(cmdSend_, &QPushButton::clicked, this, &frmErrorReport::cmdSend_Click);
   connect(cmdCancel_, &QPushButton::clicked, this, &frmErrorReport::cmdCancel_Click);
   subShowReport();
