@@ -12,6 +12,7 @@
 #include <QThread>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <memory>
 
 #include "app/shell/errors.h"
 #include "app/shell/ui_service.h"

@@ -3,6 +3,7 @@
 // e-mail address and a description, and on Send submits them as one HTTP GET to the endpoint.
 #include <QDialog>
 #include <QString>
+#include <cstdint>
 
 class QLabel;
 class QLineEdit;
