@@ -7,6 +7,7 @@
 #include <QValidator>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 #include "app/shell/errors.h"
 #include "app/shell/ui_service.h"
