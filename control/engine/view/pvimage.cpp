@@ -10,6 +10,7 @@
 
 #include "control/engine/raster/pixels.h"
 #include "control/engine/raster/selection.h"
+#include "control/engine/view/cursor_table.h"
 #include "platform/base/text.h"
 #include "platform/graphics/handles.h"
 #include "platform/graphics/qimage_view.h"
@@ -284,6 +285,10 @@ void TpvImage::SetUseSelection(bool on) {
 void TpvImage::SetSelectionVisible(bool on) {
   SelectionVisible = on;
   update();
+}
+void TpvImage::SetCursorId(int16_t id) {
+  Cursor = id;
+  setCursor(TCursorTable::Instance().CursorOf(id));
 }
 void TpvImage::Crop(int x1, int y1, int x2, int y2) {
   ReLaidOut([&](TImageDocument& d) { d.Crop(x1, y1, x2, y2); });

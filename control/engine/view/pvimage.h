@@ -105,7 +105,7 @@ class TpvImage : public QWidget {
   uint8_t HelpType = 1;  // htContext
   std::string HelpKeyword;
   int32_t HelpContext = 0;
-  int16_t Cursor = 0;  // crDefault
+  int16_t Cursor = 0;  // crDefault; set through SetCursorId to show it
 
   // --- image state (the document holds the rules; the view shows their result) ---
   const TImageDocument& Document() const { return document_; }
@@ -134,6 +134,8 @@ class TpvImage : public QWidget {
   void CancelSelection();
   void SetUseSelection(bool on);
   void SetSelectionVisible(bool on);
+  // Cursor := id, shown over the control through the process's cursor table.
+  void SetCursorId(int16_t id);
   // --- size changes: laid out again ---
   void Crop(int x1, int y1, int x2, int y2);
   void Rotate(float angle);  // fills with the image's BGColor, smoothed when Resample is on
