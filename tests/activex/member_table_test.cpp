@@ -10,9 +10,9 @@
 #include <QTimer>
 #include <algorithm>
 #include <fstream>
-#include <map>
 #include <functional>
 #include <limits>
+#include <map>
 #include <set>
 
 #include "control/activex/about_box.h"
@@ -570,9 +570,9 @@ ImageBoxProxy NewImageBoxWithImage(int width, int height) {
 
 TEST(MemberFaults, RotateRefusesAnAngleThatIsNotFinite) {
   ImageBoxProxy box = NewImageBoxWithImage(5, 2);
-  for (float angle : {std::numeric_limits<float>::quiet_NaN(),
-                      std::numeric_limits<float>::infinity(),
-                      -std::numeric_limits<float>::infinity()}) {
+  for (float angle :
+       {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
+        -std::numeric_limits<float>::infinity()}) {
     EXPECT_EQ(FailureOf([&] { box.Rotate(angle); }), "Invalid rotation angle") << angle;
     EXPECT_EQ(box.get_ImageWidth(), 5);
     EXPECT_EQ(box.get_ImageHeight(), 2);
@@ -693,9 +693,11 @@ TEST(MemberFaults, CursorIsShownAndSelectionVisibleRepaints) {
   const ComPtr<IUnknown> object = NewImageBox();
   ImageBoxProxy box(object);
   QWidget* view = object.As<IWidgetControl>()->Widget();
-  const std::pair<int16_t, Qt::CursorShape> cursors[] = {
-      {-3, Qt::CrossCursor}, {-21, Qt::PointingHandCursor}, {-11, Qt::WaitCursor},
-      {0, Qt::ArrowCursor}, {123, Qt::ArrowCursor}};
+  const std::pair<int16_t, Qt::CursorShape> cursors[] = {{-3, Qt::CrossCursor},
+                                                         {-21, Qt::PointingHandCursor},
+                                                         {-11, Qt::WaitCursor},
+                                                         {0, Qt::ArrowCursor},
+                                                         {123, Qt::ArrowCursor}};
   for (const auto& [id, shape] : cursors) {
     box.put_Cursor(id);
     EXPECT_EQ(box.get_Cursor(), id);

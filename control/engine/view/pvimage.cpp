@@ -11,6 +11,7 @@
 #include "control/engine/raster/pixels.h"
 #include "control/engine/raster/selection.h"
 #include "control/engine/view/cursor_table.h"
+#include "control/engine/view/page_count.h"
 #include "platform/base/text.h"
 #include "platform/graphics/handles.h"
 #include "platform/graphics/qimage_view.h"
@@ -23,10 +24,6 @@ constexpr int kBarThickness = 16;
 // The classic button-face colour the scroll bars are painted with; it fills the uncovered area.
 const QColor kBarFace(212, 208, 200);
 const QColor kNoImageFrame(0x44, 0x44, 0x44);
-
-std::u16string ToWide(const std::string& utf8) {
-  return QString::fromStdString(utf8).toStdU16String();
-}
 
 // trunc(a * zoom / 100 + 0.5), the rounding every zoomed coordinate uses.
 int Zoomed(int64_t a, double zoom) {
@@ -373,7 +370,7 @@ void TpvImage::LoadFromFile(const std::string& file_name) {
   loaded.UseLZW = UseLZW;
   RememberScrollPositions();
   loaded.LoadImageFile(file_name, ReadImageNumber);
-  LastFileName = ToWide(file_name);
+  LastFileName = plat::Utf8ToUtf16(file_name);
   auto image = std::make_unique<TicBitmap>(loaded);
   image->Transparent = loaded.Transparent;
   image->BGColor = loaded.BGColor;
@@ -436,6 +433,15 @@ void TpvImage::NewImage(int32_t width, int32_t height) {
   ReplaceImage(std::move(image));
 }
 
+int32_t TpvImage::ImageCount(const std::u16string& file_name) const {
+  return CountImagePages(plat::Utf16ToUtf8(file_name), plat::Utf16ToUtf8(URLUserName),
+                         plat::Utf16ToUtf8(URLPassword));
+}
+
+int32_t TpvImage::ImageCountBinary(uint8_t format, const std::vector<uint8_t>& data) const {
+  return CountImagePagesInBytes(format, data);
+}
+
 // --- exporting ---
 
 void TpvImage::WithWorkingCopy(const std::function<void(TicBitmap&)>& export_image) {
@@ -444,7 +450,7 @@ void TpvImage::WithWorkingCopy(const std::function<void(TicBitmap&)>& export_ima
 
 void TpvImage::SaveToFile(const std::string& file_name) {
   WithWorkingCopy([&](TicBitmap& image) { image.SaveImageFile(file_name, UseLZW, JPEGQuality); });
-  if (ImageLoaded()) LastFileName = ToWide(file_name);
+  if (ImageLoaded()) LastFileName = plat::Utf8ToUtf16(file_name);
 }
 
 std::optional<std::vector<uint8_t>> TpvImage::WriteBinary(uint8_t format) {

@@ -191,6 +191,10 @@ class TpvImage : public QWidget {
   // A new 24-bit image filled with BrushColor.
   void NewImage(int32_t width, int32_t height);
 
+  // Pages of a file (URLs fetched with URLUserName and URLPassword) or of encoded bytes.
+  int32_t ImageCount(const std::u16string& file_name) const;
+  int32_t ImageCountBinary(uint8_t format, const std::vector<uint8_t>& data) const;
+
   // --- exporting (working-copy pattern) ---
   void SaveToFile(const std::string& file_name);
   // The encoded image; nothing without an image or for a code above gfPDF.
