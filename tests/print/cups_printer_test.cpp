@@ -20,12 +20,6 @@ using velmora_test::Capture;
 using velmora_test::PdfInfo;
 using velmora_test::ScratchDir;
 
-int IndexOf(const std::string& name) {
-  const std::vector<std::string> printers = plat::Printer().Printers();
-  const auto found = std::find(printers.begin(), printers.end(), name);
-  return found == printers.end() ? -1 : static_cast<int>(found - printers.begin());
-}
-
 // The resolutions the driver offers, as lpoptions reports them ("*300dpi" is the default).
 std::vector<std::pair<int, bool>> DriverResolutions(const std::string& queue) {
   std::istringstream report(Capture("lpoptions -p '" + queue + "' -l"));
@@ -47,7 +41,7 @@ class CupsPrinter : public testing::Test {
  protected:
   void SetUp() override {
     VELMORA_REQUIRE_QUEUES();
-    printer_.SetPrinterIndex(IndexOf(velmora_test::kA4Queue));
+    printer_.SetPrinterIndex(velmora_test::PrinterIndexOf(velmora_test::kA4Queue));
     ResetPrinterMode(printer_);
   }
   void TearDown() override {
@@ -67,7 +61,7 @@ TEST_F(CupsPrinter, ListsTheQueuesAsLpstatShowsThem) {
     if (line.rfind("printer ", 0) == 0) lpstat.insert(line.substr(8, line.find(' ', 8) - 8));
   const std::vector<std::string> ours = printer_.Printers();
   EXPECT_EQ(std::set<std::string>(ours.begin(), ours.end()), lpstat);
-  EXPECT_EQ(printer_.PrinterIndex(), IndexOf(velmora_test::kA4Queue));
+  EXPECT_EQ(printer_.PrinterIndex(), velmora_test::PrinterIndexOf(velmora_test::kA4Queue));
   EXPECT_THROW(printer_.SetPrinterIndex(static_cast<int>(ours.size())), plat::EPrinter);
 }
 
@@ -81,7 +75,7 @@ TEST_F(CupsPrinter, RecordStartsAtTheDriverDefaults) {
     int paper;
   };
   for (const Case& c : {Case{velmora_test::kA4Queue, 9}, Case{velmora_test::kLetterQueue, 1}}) {
-    printer_.SetPrinterIndex(IndexOf(c.queue));
+    printer_.SetPrinterIndex(velmora_test::PrinterIndexOf(c.queue));
     ResetPrinterMode(printer_);
     const plat::TDeviceMode* record = printer_.DeviceMode();
     ASSERT_NE(record, nullptr);

@@ -13,11 +13,6 @@
 namespace pictavo {
 namespace {
 
-int IndexOf(const std::string& name) {
-  const std::vector<std::string> printers = plat::Printer().Printers();
-  return static_cast<int>(std::find(printers.begin(), printers.end(), name) - printers.begin());
-}
-
 template <typename Widget>
 Widget* Child(QWidget& form, const char* name) {
   Widget* widget = form.findChild<Widget*>(name);
@@ -30,7 +25,7 @@ class PreviewDialog : public testing::Test {
   void SetUp() override {
     VELMORA_REQUIRE_QUEUES();
     bitmap_ = plat::TBitmap(10, 5, plat::TPixelFormat::pf24bit);
-    settings_.printer_index = IndexOf(velmora_test::kA4Queue);
+    settings_.printer_index = velmora_test::PrinterIndexOf(velmora_test::kA4Queue);
   }
   void Load(TfPrintPreview& form, int units = 0) { form.Load(settings_, bitmap_, 100, 50, units); }
   QSize PreviewSize(TfPrintPreview& form) {
@@ -157,7 +152,8 @@ TEST_F(PreviewDialog, TimerShowsAPrinterChange) {
   Load(form);
   const QSize a4 = PreviewSize(form);
   const double a4_height = form.PageHeightMm();
-  Child<QComboBox>(form, "cboPrinter")->setCurrentIndex(IndexOf(velmora_test::kLetterQueue));
+  Child<QComboBox>(form, "cboPrinter")
+      ->setCurrentIndex(velmora_test::PrinterIndexOf(velmora_test::kLetterQueue));
   EXPECT_EQ(PreviewSize(form), a4);  // the change waits for the timer
   form.Ontmr1Timer();
   EXPECT_NE(PreviewSize(form), a4);

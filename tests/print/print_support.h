@@ -3,11 +3,13 @@
 // pages an outside renderer makes of our PDF files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "graphics/referee.h"
+#include "platform/print/printer.h"
 
 namespace velmora_test {
 
@@ -16,6 +18,13 @@ inline constexpr const char* kLetterQueue = "VelmoraPDFLetter";
 
 inline bool QueueAvailable(const std::string& name) {
   return Run("lpstat -p '" + name + "' >/dev/null 2>&1");
+}
+
+// The place of a printer in the printer object's list; -1 when it is not there.
+inline int PrinterIndexOf(const std::string& name) {
+  const std::vector<std::string> printers = plat::Printer().Printers();
+  const auto found = std::find(printers.begin(), printers.end(), name);
+  return found == printers.end() ? -1 : static_cast<int>(found - printers.begin());
 }
 
 #define VELMORA_REQUIRE_QUEUES()                                             \

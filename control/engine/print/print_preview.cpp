@@ -71,8 +71,8 @@ void TfPrintPreview::BuildControls() {
   cboPaperSize->setInsertPolicy(QComboBox::NoInsert);
 
   rdgOrientation = Make<QGroupBox>(this, "rdgOrientation", {8, 96, 169, 45}, "Orientation");
-  rdoPortrait = Make<QRadioButton>(rdgOrientation, "rdoPortrait", {8, 20, 76, 18}, "P&ortrait");
-  rdoLandscape = Make<QRadioButton>(rdgOrientation, "rdoLandscape", {88, 20, 76, 18}, "&Landscape");
+  rdoPortrait = Make<QRadioButton>(rdgOrientation, "rdoPortrait", {8, 20, 72, 18}, "P&ortrait");
+  rdoLandscape = Make<QRadioButton>(rdgOrientation, "rdoLandscape", {82, 20, 84, 18}, "&Landscape");
 
   grpPosition = Make<QGroupBox>(this, "grpPosition", {8, 148, 169, 97}, "Position");
   lblLeft = Make<QLabel>(grpPosition, "lblLeft", {8, 22, 44, 14}, "Left:");
