@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 #include <algorithm>
@@ -161,6 +162,27 @@ TEST_F(PreviewDialog, TimerShowsAPrinterChange) {
   const QSize letter = PreviewSize(form);
   form.Ontmr1Timer();  // nothing changed: the preview stays
   EXPECT_EQ(PreviewSize(form), letter);
+}
+
+TEST_F(PreviewDialog, PrinterRemovedWhileShownIsReportedToTheUser) {
+  // Last in the list, so that its place is empty once it is gone.
+  const std::string gone = "ZVelmoraGone";
+  ASSERT_TRUE(velmora_test::Run("lpadmin -p " + gone +
+                                " -E -v cups-pdf:/ -P /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd"
+                                " 2>/dev/null"));
+  TfPrintPreview form;
+  Load(form);
+  Child<QComboBox>(form, "cboPrinter")->setCurrentIndex(velmora_test::PrinterIndexOf(gone));
+  ASSERT_TRUE(velmora_test::Run("lpadmin -x " + gone));
+  QString message;
+  QTimer::singleShot(0, [&] {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      message = box->text();
+      box->close();
+    }
+  });
+  QMetaObject::invokeMethod(Child<QTimer>(form, "tmr1"), "timeout");
+  EXPECT_EQ(message, "Printer selected is not valid");
 }
 
 // Runs ShowPrintPreview and acts on the shown dialog from inside its event loop.

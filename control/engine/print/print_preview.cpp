@@ -1,6 +1,7 @@
 #include "control/engine/print/print_preview.h"
 
 #include <QEvent>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -107,28 +108,39 @@ void TfPrintPreview::BuildControls() {
 void TfPrintPreview::ConnectHandlers() {
   connect(btnPrint, &QPushButton::clicked, this, &QDialog::accept);
   connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
-  connect(rdoPortrait, &QRadioButton::clicked, this, &TfPrintPreview::rdgOrientationClick);
-  connect(rdoLandscape, &QRadioButton::clicked, this, &TfPrintPreview::rdgOrientationClick);
-  connect(cboPrinter, &QComboBox::currentIndexChanged, this, &TfPrintPreview::cboPrinterChange);
-  connect(cboPaperSize, &QComboBox::currentTextChanged, this, &TfPrintPreview::cboPaperSizeChange);
-  connect(cboUnits, &QComboBox::currentIndexChanged, this, &TfPrintPreview::cboUnitsChange);
-  connect(edtLeft, &QLineEdit::textChanged, this, &TfPrintPreview::edtLeftChange);
-  connect(edtTop, &QLineEdit::textChanged, this, &TfPrintPreview::edtTopChange);
-  connect(edtScale, &QLineEdit::textChanged, this, &TfPrintPreview::edtScaleChange);
-  connect(edtCopies, &QLineEdit::textChanged, this, &TfPrintPreview::edtCopiesChange);
+  On(rdoPortrait, &QRadioButton::clicked, [this] { rdgOrientationClick(); });
+  On(rdoLandscape, &QRadioButton::clicked, [this] { rdgOrientationClick(); });
+  On(cboPrinter, &QComboBox::currentIndexChanged, [this] { cboPrinterChange(); });
+  On(cboPaperSize, &QComboBox::currentTextChanged, [this] { cboPaperSizeChange(); });
+  On(cboUnits, &QComboBox::currentIndexChanged, [this] { cboUnitsChange(); });
+  On(edtLeft, &QLineEdit::textChanged, [this] { edtLeftChange(); });
+  On(edtTop, &QLineEdit::textChanged, [this] { edtTopChange(); });
+  On(edtScale, &QLineEdit::textChanged, [this] { edtScaleChange(); });
+  On(edtCopies, &QLineEdit::textChanged, [this] { edtCopiesChange(); });
   // Leaving a position edit, or Enter in it, tidies its text and shows the new place.
   for (QLineEdit* edit : {edtLeft, edtTop})
-    connect(edit, &QLineEdit::editingFinished, this, [this] {
+    On(edit, &QLineEdit::editingFinished, [this] {
       ShowPosition();
       UpdatePreview();
     });
-  connect(edtScale, &QLineEdit::editingFinished, this, &TfPrintPreview::UpdatePreview);
+  On(edtScale, &QLineEdit::editingFinished, [this] { UpdatePreview(); });
   for (QLineEdit* edit : {edtScale, edtLeft, edtTop}) edit->installEventFilter(this);
   for (QCheckBox* box : {chkFit, chkCentre})
-    connect(box, &QCheckBox::toggled, this, [this](bool checked) {
-      if (checked) UpdatePreview();
+    On(box, &QCheckBox::toggled, [this, box] {
+      if (box->isChecked()) UpdatePreview();
     });
-  connect(tmr1, &QTimer::timeout, this, &TfPrintPreview::Ontmr1Timer);
+  On(tmr1, &QTimer::timeout, [this] { Ontmr1Timer(); });
+}
+
+void TfPrintPreview::Guarded(const std::function<void()>& handler) {
+  try {
+    handler();
+  } catch (const plat::Exception& error) {
+    // One message, not one a second while it is open.
+    tmr1->stop();
+    QMessageBox::critical(this, windowTitle(), QString::fromStdString(error.Message()));
+    if (isVisible()) tmr1->start();
+  }
 }
 
 void TfPrintPreview::showEvent(QShowEvent* event) {
@@ -142,7 +154,7 @@ void TfPrintPreview::hideEvent(QHideEvent* event) {
 }
 
 bool TfPrintPreview::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::MouseButtonRelease) UpdatePreview();
+  if (event->type() == QEvent::MouseButtonRelease) Guarded([this] { UpdatePreview(); });
   return QDialog::eventFilter(watched, event);
 }
 

@@ -12,6 +12,7 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTimer>
+#include <functional>
 
 #include "platform/graphics/bitmap.h"
 
@@ -66,6 +67,13 @@ class TfPrintPreview : public QDialog {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // Handlers run through Guarded: a printer error is shown to the user, as an exception cannot
+  // cross Qt's event loop.
+  template <typename Sender, typename Signal>
+  void On(Sender* sender, Signal signal, std::function<void()> handler) {
+    connect(sender, signal, this, [this, handler] { Guarded(handler); });
+  }
+  void Guarded(const std::function<void()>& handler);
   void BuildControls();
   void ConnectHandlers();
   void FillPrinters();
