@@ -19,8 +19,7 @@ namespace {
 
 // A new bitmap of the same pixel format and palette, sized with 64-bit checks.
 plat::TBitmap NewLike(const plat::TBitmap& like, int64_t width, int64_t height) {
-  if (width > INT_MAX || height > INT_MAX || width * height > plat::TBitmap::kMaxPixels)
-    throw plat::EOutOfMemory("Out of memory");
+  if (width > INT_MAX || height > INT_MAX) throw plat::EOutOfMemory("Out of memory");
   plat::TBitmap result(static_cast<int>(width), static_cast<int>(height), like.PixelFormat());
   result.SetColorTable(like.Palette());
   return result;
@@ -212,8 +211,7 @@ void Resize(TicBitmap& bitmap, int newWidth, int newHeight, int filterIndex, boo
   int64_t w = newWidth, h = newHeight;
   if (w == 0) w = std::max<int64_t>(h * W / H, 1);
   if (h == 0) h = std::max<int64_t>(w * H / W, 1);
-  if (w > INT_MAX || h > INT_MAX || w * h > plat::TBitmap::kMaxPixels)
-    throw plat::EOutOfMemory("Out of memory");
+  if (w > INT_MAX || h > INT_MAX) throw plat::EOutOfMemory("Out of memory");
   const bool filtered =
       resample || static_cast<double>(h) <= 2 * (static_cast<double>(W * H) / 65536 + 1);
   plat::TBitmap result;
