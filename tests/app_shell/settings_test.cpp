@@ -8,6 +8,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <cstring>
+#include <optional>
 
 #include "app/controls/twips.h"
 #include "app/shell/errors.h"
@@ -189,6 +190,15 @@ TEST_F(SettingsFileTest, EveryMemberChangedRoundTripsThroughTheFile) {
   EXPECT_TRUE(ui_.messages.empty());
   EXPECT_EQ(DifferingMembers(gSetup, changed), std::vector<std::string>());
   EXPECT_TRUE(gSetup.BrowseOptions.LastFolder.endsWith(QStringLiteral("Bilder für Zoë/路径")));
+}
+
+TEST_F(SettingsFileTest, TextLongerThanItsLengthFieldLosesItsEndNotHalfACharacter) {
+  SetupRecord record = DefaultSetupRecord();
+  record.TaskOptions.Watermark.ImageFile = QString(40000, QChar(0x00E9));  // 80000 UTF-8 bytes
+  const std::optional<SetupRecord> read = DecodeSetupRecord(EncodeSetupRecord(record));
+  ASSERT_TRUE(read.has_value());
+  EXPECT_EQ(read->TaskOptions.Watermark.ImageFile, QString(32767, QChar(0x00E9)));
+  EXPECT_EQ(read->PrintOptions.PrintScale, 100.0);
 }
 
 TEST_F(SettingsFileTest, BytesAfterTheRecordAreIgnored) {
