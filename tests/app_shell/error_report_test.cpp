@@ -21,6 +21,7 @@
 
 #include "app/shell/error_report.h"
 #include "app/shell/errors.h"
+#include "modal_helper.h"
 #include "platform/com/errorinfo.h"
 #include "recording_ui.h"
 
@@ -30,14 +31,7 @@ using namespace shell;
 
 // Runs act on the report dialog as soon as the handler has opened it.
 void WhenReportOpens(std::function<void(QDialog*)> act) {
-  QTimer::singleShot(0, [act] {
-    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-    if (!dialog) {
-      ADD_FAILURE() << "no modal report dialog";
-      return;
-    }
-    act(dialog);
-  });
+  WhenModalOpens(std::move(act));
 }
 
 QString LabelText(QDialog* dialog, const char* name) {
