@@ -70,8 +70,7 @@ std::vector<uint8_t> LinearisedDocument() {
     const std::vector<std::string> bodies = {
         "<<\n/Linearized 1\n/L " + std::string(10 - std::to_string(length).size(), '0') +
             std::to_string(length) + "\n/N 1\n>>\n",
-        "<<\n/Type /Catalog\n/Pages 3 0 R >>\n",
-        "<<\n/Type /Pages\n/Kids [4 0 R ]\n/Count 1\n>>\n",
+        "<<\n/Type /Catalog\n/Pages 3 0 R >>\n", "<<\n/Type /Pages\n/Kids [4 0 R ]\n/Count 1\n>>\n",
         "<<\n/Type /Page\n/Parent 3 0 R \n/MediaBox [ 0 0 120 80]\n>>\n"};
     std::vector<size_t> offsets(5, 0);
     auto object = [&](int number) {
@@ -91,12 +90,14 @@ std::vector<uint8_t> LinearisedDocument() {
     object(4);
     object(2);
     const size_t main_section = text.size();
-    text += "xref\n0 3\n0000000000 65535 f \n" + entry(1) + entry(2) + "trailer\n<<\n/Size 3\n>>\n" +
-            "startxref\n" + std::to_string(first_section) + "\n%%EOF\n";
+    text += "xref\n0 3\n0000000000 65535 f \n" + entry(1) + entry(2) +
+            "trailer\n<<\n/Size 3\n>>\n" + "startxref\n" + std::to_string(first_section) +
+            "\n%%EOF\n";
     // The first-page section sits before objects it lists; its length is fixed once the
     // offsets of the later objects are known, so build it with stable widths.
-    std::string first = "xref\n3 2\n" + entry(3) + entry(4) + "trailer\n<<\n/Size 5\n/Root 2 0 R\n" +
-                        "/Prev " + std::string(10, '0') + "\n>>\nstartxref\n0\n%%EOF\n";
+    std::string first = "xref\n3 2\n" + entry(3) + entry(4) +
+                        "trailer\n<<\n/Size 5\n/Root 2 0 R\n" + "/Prev " + std::string(10, '0') +
+                        "\n>>\nstartxref\n0\n%%EOF\n";
     const size_t shift = first.size() - first_section_placeholder.size();
     for (size_t& offset : offsets)
       if (offset > first_section) offset += shift;
@@ -167,8 +168,7 @@ TEST(PdfAppend, EverySourceTakesThePageAtEveryPosition) {
       expected.insert(expected.begin() + (place - 1), "53 x 29");
       EXPECT_EQ(PageSizes(path), expected);
       const std::vector<std::string> rows = ImageRows(path);
-      EXPECT_NE(std::find(rows.begin(), rows.end(),
-                          std::to_string(place) + " jpeg rgb 53x29"),
+      EXPECT_NE(std::find(rows.begin(), rows.end(), std::to_string(place) + " jpeg rgb 53x29"),
                 rows.end());
       // The update is a section of its own after the old ones.
       const std::string xref = Capture("qpdf --show-xref '" + path + "'");

@@ -123,8 +123,8 @@ std::vector<uint8_t> HandDocument::Build() const {
   }
   const size_t xref = text.size();
   const std::string count = std::to_string(objects.size() + 1);
-  text += "xref" + eol + "0 " + count + eol + "0000000000 65535 f" + (eol == "\r\n" ? "" : " ") +
-          eol;
+  text +=
+      "xref" + eol + "0 " + count + eol + "0000000000 65535 f" + (eol == "\r\n" ? "" : " ") + eol;
   for (size_t offset : offsets) {
     char entry[32];
     std::snprintf(entry, sizeof entry, "%010zu 00000 n", offset);

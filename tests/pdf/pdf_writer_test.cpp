@@ -24,8 +24,8 @@ TEST(PdfPageList, PositionPutsThePageInItsPlace) {
     int position;
     int expected_place;
   };
-  for (const Case c : {Case{1, 1}, Case{2, 2}, Case{3, 3}, Case{0, 4}, Case{4, 4}, Case{9, 4},
-                       Case{-1, 4}}) {
+  for (const Case c :
+       {Case{1, 1}, Case{2, 2}, Case{3, 3}, Case{0, 4}, Case{4, 4}, Case{9, 4}, Case{-1, 4}}) {
     TicPDF pdf;
     for (int width = 1; width <= 3; ++width) pdf.AddG4Page(MonoBitmap(width, 1), 0);
     pdf.AddG4Page(MonoBitmap(50, 1), c.position);
@@ -53,7 +53,7 @@ TEST(PdfPageList, Group4NeedsOneBitPixels) {
 struct DocumentCase {
   const char* name;
   std::vector<std::function<void(TicPDF&)>> pages;
-  std::vector<std::string> sizes;      // as pdfinfo gives them
+  std::vector<std::string> sizes;       // as pdfinfo gives them
   std::vector<std::string> image_rows;  // as pdfimages -list gives them
 };
 
@@ -145,11 +145,12 @@ TEST(PdfNewDocument, ImagesComeBackAsWritten) {
 
   // The rendered page against djpeg's decode of the same stream: different IDCT and chroma
   // upsampling keep them apart by a few levels, never by a wrong picture.
-  ASSERT_TRUE(velmora_test::Run("pdftoppm -r 300 -f 1 -l 1 '" + path + "' '" +
-                                dir.File("page") + "'"));
+  ASSERT_TRUE(
+      velmora_test::Run("pdftoppm -r 300 -f 1 -l 1 '" + path + "' '" + dir.File("page") + "'"));
   ASSERT_TRUE(velmora_test::Run("djpeg -pnm -outfile '" + dir.File("djpeg.ppm") + "' '" +
                                 dir.File("img-000.jpg") + "'"));
-  const velmora_test::RgbaImage page = velmora_test::ReadWithImageMagick(dir, dir.File("page-1.ppm"));
+  const velmora_test::RgbaImage page =
+      velmora_test::ReadWithImageMagick(dir, dir.File("page-1.ppm"));
   const velmora_test::RgbaImage reference =
       velmora_test::ReadWithImageMagick(dir, dir.File("djpeg.ppm"));
   ASSERT_EQ(page.width, 600);

@@ -250,8 +250,8 @@ class TAppender {
 
   std::vector<uint8_t> WriteUpdate() {
     const int64_t new_page = static_cast<int64_t>(table_.size());
-    const int64_t page_number = position_ <= 0 || position_ > page_count_ ? page_count_ + 1
-                                                                          : position_;
+    const int64_t page_number =
+        position_ <= 0 || position_ > page_count_ ? page_count_ + 1 : position_;
     const int64_t previous = page_number >= 2 ? pages_[static_cast<size_t>(page_number - 2)] : 0;
     const int64_t parent = table_[static_cast<size_t>(previous ? previous : pages_.front())].parent;
 
