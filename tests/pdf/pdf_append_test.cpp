@@ -265,6 +265,22 @@ std::vector<Refusal> Refusals(const ScratchDir& dir) {
   small_size.size = 3;
   HandDocument count_above_kids = OurShape(2, "\n");
   count_above_kids.objects[1][3] = "/Count 3";
+  HandDocument more_kids = OurShape(2, "\n");
+  more_kids.objects[1][3] = "/Count 1";
+  HandDocument kids_after_other_text = OurShape(1, "\n");
+  kids_after_other_text.objects[1][2] = "/Kids x[3 0 R ]";
+  HandDocument encrypt = OurShape(1, "\n");
+  encrypt.extra_trailer_lines = {"/Encrypt 3 0 R"};
+  HandDocument xref_stream = OurShape(1, "\n");
+  xref_stream.extra_trailer_lines = {"/XRefStm 9"};
+  HandDocument prev_outside = OurShape(1, "\n");
+  prev_outside.extra_trailer_lines = {"/Prev 999999"};
+  const std::string lf = Text(OurShape(1, "\n").Build());
+  auto changed = [&lf](const std::string& from, const std::string& to) {
+    std::string text = lf;
+    text.replace(text.find(from), from.size(), to);
+    return Bytes(text);
+  };
   HandDocument no_pages = OurShape(1, "\n");
   no_pages.objects[1] = {"<<", "/Type /Pages", "/Kids [ ]", "/Count 0", ">>"};
   const std::string clean = dir.File("clean.pdf");
@@ -283,6 +299,17 @@ std::vector<Refusal> Refusals(const ScratchDir& dir) {
       {"/Count above the kids", count_above_kids.Build(),
        "Error reading Pages table in source PDF file"},
       {"no pages", no_pages.Build(), "Error reading Pages table in source PDF file"},
+      {"more kids than /Count", more_kids.Build(), "Error reading Pages table in source PDF file"},
+      {"the previous page not on the /Kids line", kids_after_other_text.Build(),
+       "Error reading Pages table in source PDF file"},
+      {"/Size 0", changed("/Size 7", "/Size 0"), "Source PDF file is invalid"},
+      {"/Size unreadable", changed("/Size 7", "/Size seven"), "Source PDF file is invalid"},
+      {"an offset beyond the file", changed("0000000009 00000 n", "0000099999 00000 n"),
+       "Error reading cross reference table"},
+      {"/Prev outside the file", prev_outside.Build(), "Error reading cross reference table"},
+      {"an /Encrypt key", encrypt.Build(), "Encrypted PDF files are not supported"},
+      {"an /XRefStm key", xref_stream.Build(),
+       "PDF files with cross reference streams are not supported"},
       {"encrypted", qpdf("--encrypt u o 256 --"), ""},
       {"object streams", qpdf("--object-streams=generate"), ""},
   };
