@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "bench/magick/test_card.h"
 #include "control/engine/raster/geometry.h"
 #include "control/engine/raster/resample.h"
 #include "control/engine/raster/ticbitmap.h"
@@ -14,42 +15,22 @@ namespace {
 
 constexpr int kWidth = 6000, kHeight = 4000;
 
-// A photo-like test card: smooth gradients with some texture.
 const std::vector<uint8_t>& Pixels() {
-  static const std::vector<uint8_t> pixels = [] {
-    std::vector<uint8_t> p(size_t(kWidth) * kHeight * 3);
-    uint32_t noise = 12345;
-    for (int y = 0; y < kHeight; ++y)
-      for (int x = 0; x < kWidth; ++x) {
-        noise = noise * 1664525u + 1013904223u;
-        uint8_t* q = p.data() + (size_t(y) * kWidth + x) * 3;
-        q[0] = uint8_t(x * 255 / kWidth + (noise >> 28));
-        q[1] = uint8_t(y * 255 / kHeight);
-        q[2] = uint8_t((x ^ y) & 0xFF);
-      }
-    return p;
-  }();
+  static const std::vector<uint8_t> pixels = velmora_bench::TestCardPixels(kWidth, kHeight);
   return pixels;
 }
 
 const pictavo::TicBitmap& Ours() {
   static pictavo::TicBitmap* image = [] {
     auto* bmp = new pictavo::TicBitmap;
-    plat::TBitmap pixels(kWidth, kHeight, plat::TPixelFormat::pf24bit);
-    for (int y = 0; y < kHeight; ++y)
-      std::copy_n(Pixels().data() + size_t(y) * kWidth * 3, kWidth * 3, pixels.ScanLine(y));
-    bmp->Assign(pixels);
+    bmp->Assign(velmora_bench::BitmapOf(Pixels(), kWidth, kHeight));
     return bmp;
   }();
   return *image;
 }
 
 const Magick::Image& Theirs() {
-  static Magick::Image* image = [] {
-    Magick::InitializeMagick(nullptr);
-    MagickCore::SetMagickResourceLimit(MagickCore::ThreadResource, 1);
-    return new Magick::Image(kWidth, kHeight, "BGR", Magick::CharPixel, Pixels().data());
-  }();
+  static Magick::Image* image = velmora_bench::NewMagickImage(Pixels(), kWidth, kHeight);
   return *image;
 }
 

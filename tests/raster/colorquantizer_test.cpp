@@ -1,4 +1,4 @@
-#include "control/engine/raster/colorquantizer.h"
+#include "control/formats/support/colorquantizer.h"
 
 #include <gtest/gtest.h>
 

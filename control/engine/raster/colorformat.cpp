@@ -2,9 +2,9 @@
 
 #include <unordered_map>
 
-#include "control/engine/raster/colorquantizer.h"
 #include "control/engine/raster/pixels.h"
 #include "control/engine/raster/pvclasses.h"
+#include "control/formats/support/colorquantizer.h"
 
 namespace pictavo {
 

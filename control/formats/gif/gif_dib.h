@@ -16,6 +16,7 @@ class TDIBReader {
   // Converts the caller's bitmap to `format` in place.
   TDIBReader(plat::TBitmap& bitmap, plat::TPixelFormat format);
   const uint8_t* RowAddress(int row) const;
+  const plat::TBitmap& TargetBitmap() const { return bitmap_; }
 
  private:
   plat::TBitmap& bitmap_;

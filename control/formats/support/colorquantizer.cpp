@@ -1,13 +1,13 @@
-#include "control/engine/raster/colorquantizer.h"
+#include "control/formats/support/colorquantizer.h"
 
-#include "control/engine/raster/pixels.h"
 #include "platform/base/exceptions.h"
 #include "platform/base/rounding.h"
+#include "platform/graphics/pixel_access.h"
 
 namespace pictavo {
 
-TColorQuantizer::TColorQuantizer(int maxColors, int colorBits)
-    : maxColors_(maxColors), colorBits_(colorBits) {
+TColorQuantizer::TColorQuantizer(int maxColors, int colorBits, TLeafMean mean)
+    : maxColors_(maxColors), colorBits_(colorBits), mean_(mean) {
   if (colorBits < 1 || colorBits > 8)
     throw plat::EInvalidGraphicOperation("Colour depth of the quantiser must be 1 to 8 bits");
 }
@@ -96,7 +96,7 @@ void TColorQuantizer::AddBitmap(const plat::TBitmap& bitmap) {
       if (bits == 24) {
         AddColor(row[3 * x + 2], row[3 * x + 1], row[3 * x]);
       } else {
-        const uint8_t i = IndexAt(row, x, bits);
+        const uint8_t i = plat::IndexAt(row, x, bits);
         const plat::TRGBQuad q = i < palette.size() ? palette[i] : plat::TRGBQuad{};
         AddColor(q.rgbRed, q.rgbGreen, q.rgbBlue);
       }
@@ -107,7 +107,9 @@ void TColorQuantizer::AddBitmap(const plat::TBitmap& bitmap) {
 void TColorQuantizer::ExportNode(int index, plat::TColorTable& table) const {
   const Node& node = nodes_[index];
   if (node.isLeaf) {
-    auto mean = [&](int64_t sum) {
+    auto mean = [&](int64_t sum) -> uint8_t {
+      if (node.pixelCount == 0) return 0;
+      if (mean_ == TLeafMean::Truncated) return static_cast<uint8_t>(sum / node.pixelCount);
       return static_cast<uint8_t>(
           plat::RoundHalfEven(static_cast<double>(sum) / static_cast<double>(node.pixelCount)));
     };
