@@ -10,6 +10,7 @@
 #include "platform/base/rounding.h"
 #include "platform/base/streams.h"
 #include "platform/graphics/pixel_access.h"
+#include "platform/graphics/pixel_budget.h"
 
 namespace pictavo {
 
@@ -174,6 +175,7 @@ void TPCXImage::DecodePixels(const std::vector<uint8_t>& bytes) {
   const uint64_t least_coded = uint64_t(height) * Planes * ((BytesPerLine + kMaxRun - 1) / kMaxRun);
   if (least_coded > data.size()) Fail(kReadError);
 
+  plat::RequirePixelBudget(plat::BytesPerRow(width, plat::BitsPerPixel(FormatOf(layout))) * height);
   PixelHolder = TBMPImage();
   try {
     PixelHolder.SetPixelFormat(FormatOf(layout));

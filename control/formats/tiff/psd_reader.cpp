@@ -9,6 +9,7 @@
 #include "control/formats/tiff/psd_image.h"
 #include "control/formats/tiff/tif_image.h"
 #include "platform/base/streams.h"
+#include "platform/graphics/pixel_budget.h"
 
 namespace pictavo {
 
@@ -32,8 +33,6 @@ enum : uint16_t {
 constexpr uint32_t kMaxSide = 30000;
 constexpr uint16_t kResolutionID = 0x03ED;
 constexpr size_t kPaletteBytes = 768;
-// One PackBits pair (a count byte and a value) gives at most 128 bytes.
-constexpr uint64_t kMaxPackRatio = 64;
 
 [[noreturn]] void Fail(const char* message) {
   throw plat::EInvalidGraphic(message);
@@ -201,6 +200,19 @@ int PlanesOf(uint16_t mode) {
   }
 }
 
+// Bits a pixel of the decoded image takes.
+int PixelBitsOf(uint16_t mode) {
+  switch (mode) {
+    case kModeBitmap:
+      return 1;
+    case kModeRGB:
+    case kModeCMYK:
+      return 24;
+    default:
+      return 8;
+  }
+}
+
 void CheckMode(uint16_t mode, uint16_t channels, uint16_t depth, uint16_t compression) {
   const bool eight_or_raw16 = depth == 8 || (depth == 16 && compression == 0);
   bool supported = false;
@@ -251,7 +263,7 @@ std::vector<TRowRef> LocateRows(const std::vector<uint8_t>& bytes, uint64_t data
   refs.reserve(planes * rows);
   for (uint64_t i = 0; i < planes * rows; ++i) {
     const uint64_t count = counts.Word();
-    if (at + count > size || count * kMaxPackRatio < decoded_row) Fail(kCorrupt);
+    if (at + count > size || count * plat::best_ratio::kPackBits < decoded_row) Fail(kCorrupt);
     refs.push_back({at, count});
     at += count;
   }
@@ -302,6 +314,7 @@ void TPSDImage::ReadPixels(TReadState& r) {
   const int planes = PlanesOf(ColorMode);
   const std::vector<TRowRef> refs = LocateRows(r.bytes, r.data_at, Compression, Height, Channels,
                                                planes, r.stored_row, r.decoded_row);
+  plat::RequirePixelBudget(plat::BytesPerRow(Width, PixelBitsOf(ColorMode)) * Height);
   try {
     const TPlanes data =
         DecodePlanes(r.bytes, refs, planes, Height, r.decoded_row, Compression, Depth);

@@ -7,6 +7,7 @@
 #include "platform/base/exceptions.h"
 #include "platform/base/streams.h"
 #include "platform/graphics/pixel_access.h"
+#include "platform/graphics/pixel_budget.h"
 
 namespace pictavo {
 
@@ -79,6 +80,8 @@ void TWBMPImage::LoadFromStream(plat::TStream& stream) {
   // The rows must all be there before the bitmap is made.
   const size_t row = RowBytes(width);
   if (height > cursor.Remaining() / row) Fail();
+  plat::RequirePixelBudget(plat::BytesPerRow(static_cast<int64_t>(width), 1) *
+                           static_cast<int64_t>(height));
   try {
     MonoBitmap = plat::TBitmap(static_cast<int>(width), static_cast<int>(height),
                                plat::TPixelFormat::pf1bit);
