@@ -307,15 +307,16 @@ TEST(Boundary, ImageDataInVariants) {
   std::span<const uint8_t> bytes;
   ASSERT_TRUE(VariantBytes(written, bytes));
   EXPECT_EQ(std::vector<uint8_t>(bytes.begin(), bytes.end()), SmallBmp(7, 2));
-  // A failed encoding returns an empty variant, not stale data.
+  // A failed encoding returns an empty variant, not stale data: no PSD is wider than 30000.
+  ImageBoxProxy wide(NewImageBox());
+  wide.NewImage(30001, 1);
   VARIANT out;
   VariantInit(&out);
   out.vt = VT_I4;
-  const auto direct = ComPtr<IDispatch>(box.Dispatch()).As<IImageBox>();
-  // (this build has no WBMP codec, so that encoding fails)
-  EXPECT_EQ(direct->WriteBinary(ax::TxGraphicsFormat{5}, &out), E_UNEXPECTED);
+  const auto direct = ComPtr<IDispatch>(wide.Dispatch()).As<IImageBox>();
+  EXPECT_EQ(direct->WriteBinary(ax::TxGraphicsFormat{6}, &out), E_UNEXPECTED);
   EXPECT_EQ(out.vt, VT_EMPTY);
-  EXPECT_EQ(ErrorDescription(), "Not available: WBMP");
+  EXPECT_EQ(ErrorDescription(), "PSD file not saved");
   Variant dib = box.get_PictureData();
   ASSERT_TRUE(VariantBytes(dib, bytes));
   EXPECT_EQ(bytes.size(), SmallBmp(7, 2).size() - 14);
