@@ -240,7 +240,7 @@ TExifDataType TypeOfField(uint16_t field_type) {
 
 std::string ValueText(TExifDataType type, std::span<const uint8_t> data, uint32_t count,
                       bool big_endian, bool convert_utf8) {
-  TByteCursor values(data, big_endian);
+  plat::TByteCursor values = JpegCursor(data, big_endian);
   std::vector<std::string> items;
   switch (type) {
     case kAscii: {
@@ -564,7 +564,8 @@ void TExif::ReadFromStream(TBEMemoryStream& stream, bool& found, bool tiffForm) 
   found = false;
   int64_t size = stream.Size();
   if (size <= 19) return;
-  TByteCursor cursor({stream.Memory(), static_cast<size_t>(size)}, stream.BigEndian);
+  plat::TByteCursor cursor =
+      JpegCursor({stream.Memory(), static_cast<size_t>(size)}, stream.BigEndian);
   uint64_t base = tiffForm ? 0 : kJpegBase;
   if (!tiffForm) {
     std::span<const uint8_t> head = cursor.Bytes(8);
@@ -599,7 +600,7 @@ void TExif::ReadFromStream(TBEMemoryStream& stream, bool& found, bool tiffForm) 
   }
 }
 
-bool TExif::ReadIFD(TByteCursor& cursor, uint64_t base, uint64_t& exif_offset,
+bool TExif::ReadIFD(plat::TByteCursor& cursor, uint64_t base, uint64_t& exif_offset,
                     uint64_t& gps_offset) {
   uint16_t entries = cursor.Word();
   if (entries == 0) return false;

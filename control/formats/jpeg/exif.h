@@ -72,7 +72,8 @@ class TExif {
 
  private:
   void SetValue(std::string_view name, std::string value);
-  bool ReadIFD(TByteCursor& cursor, uint64_t base, uint64_t& exif_offset, uint64_t& gps_offset);
+  bool ReadIFD(plat::TByteCursor& cursor, uint64_t base, uint64_t& exif_offset,
+               uint64_t& gps_offset);
 };
 
 // Rational text (numerator "/" denominator) or plain number to real; "." is the separator

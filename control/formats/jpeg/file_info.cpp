@@ -246,7 +246,7 @@ void TFileInfo::LoadFromStream(plat::TStream& stream) {
   std::vector<uint8_t> bytes = stream.ReadRest();
   if (bytes.size() < kInfoFileMinimum) throw EJPEG("Invalid File Info.");
   try {
-    TByteCursor cursor(bytes);
+    plat::TByteCursor cursor = JpegCursor(bytes);
     cursor.Seek(2);
     CopyrightFlag = cursor.Byte() == 1;
     cursor.Seek(6);

@@ -40,7 +40,7 @@ struct TQualityStatistics {
 
   // Adds the tables of one DQT segment; a table cut short by the segment's end is left out.
   void AddSegment(std::span<const uint8_t> payload) {
-    TByteCursor cursor(payload);
+    plat::TByteCursor cursor = JpegCursor(payload);
     while (!cursor.AtEnd()) {
       uint8_t info = cursor.Byte();
       bool wide = (info >> 4) != 0;

@@ -26,12 +26,12 @@ void WriteFromStart(plat::TStream& stream, const std::string& bytes) {
 }
 
 // Name field: a length byte and the characters, padded to an even total.
-void SkipNamePad(TByteCursor& cursor, size_t name_length) {
+void SkipNamePad(plat::TByteCursor& cursor, size_t name_length) {
   if (name_length % 2 == 0) cursor.Skip(1);
 }
 
 // Moves past a block's name, size and data; false when they run past the end.
-bool SkipBlockBody(TByteCursor& cursor) {
+bool SkipBlockBody(plat::TByteCursor& cursor) {
   try {
     uint8_t name_length = cursor.Byte();
     cursor.Skip(name_length);
@@ -65,7 +65,7 @@ uint64_t TBIMSegment::DataSize() const {
   }
 }
 
-void TBIMSegment::ReadData(TByteCursor& cursor) {
+void TBIMSegment::ReadData(plat::TByteCursor& cursor) {
   uint64_t size = cursor.DWord();
   std::span<const uint8_t> data = cursor.Bytes(size + (size & 1));
   switch (ID()) {
@@ -85,7 +85,7 @@ void TBIMSegment::ReadData(TByteCursor& cursor) {
 }
 
 void TBIMSegment::ReadDataSets(std::span<const uint8_t> data) {
-  TByteCursor cursor(data);
+  plat::TByteCursor cursor = JpegCursor(data);
   while (cursor.Remaining() >= 2) {
     uint8_t tag = cursor.Byte();
     uint8_t record = cursor.Byte();
@@ -129,7 +129,7 @@ TBIMSegment& TApp14Segment::AddBlock() {
 }
 
 void TApp14Segment::LoadFromAPP13(std::span<const uint8_t> payload) {
-  TByteCursor cursor(payload);
+  plat::TByteCursor cursor = JpegCursor(payload);
   Header.clear();
   for (uint8_t byte = cursor.Byte(); byte != 0; byte = cursor.Byte())
     Header += static_cast<char>(byte);
@@ -137,7 +137,7 @@ void TApp14Segment::LoadFromAPP13(std::span<const uint8_t> payload) {
 }
 
 void TApp14Segment::LoadFromResources(std::span<const uint8_t> blocks) {
-  TByteCursor cursor(blocks);
+  plat::TByteCursor cursor = JpegCursor(blocks);
   ScanBlocks(cursor);
 }
 
@@ -150,7 +150,7 @@ void TApp14Segment::LoadFromResources(plat::TStream& stream) {
 }
 
 // Looks for "8BIM" byte by byte, so that junk between blocks is passed over.
-void TApp14Segment::ScanBlocks(TByteCursor& cursor) {
+void TApp14Segment::ScanBlocks(plat::TByteCursor& cursor) {
   while (cursor.Remaining() >= 2) {
     size_t start = cursor.Position();
     if (cursor.Byte() != '8' || cursor.Byte() != 'B' || cursor.Byte() != 'I' ||

@@ -7,11 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/base/byte_cursor.h"
 #include "platform/base/streams.h"
 
 namespace pictavo {
-
-class TByteCursor;
 
 constexpr uint16_t kIptcResourceID = 0x0404;
 constexpr uint16_t kCopyrightFlagResourceID = 0x040A;
@@ -47,7 +46,7 @@ class TBIMSegment {
   // Bytes of data the block writes: datasets with their 5-byte headers, or Data.
   uint64_t DataSize() const;
   // Reads the 32-bit size and the (even-padded) data that follow at the cursor.
-  void ReadData(TByteCursor& cursor);
+  void ReadData(plat::TByteCursor& cursor);
   // Parses IPTC datasets out of a block's data; pairs other than 1C 02 are passed over.
   void ReadDataSets(std::span<const uint8_t> data);
   // Appends the block in file form; raises EJPEG for a dataset longer than kMaxDataSetSize.
@@ -83,7 +82,7 @@ class TApp14Segment {
   std::string ResourceBytes() const;
 
  private:
-  void ScanBlocks(TByteCursor& cursor);
+  void ScanBlocks(plat::TByteCursor& cursor);
 };
 
 }  // namespace pictavo

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstring>
 
+#include "platform/base/byte_cursor.h"
 #include "platform/base/streams.h"
 #include "platform/graphics/bitmap.h"
 
@@ -110,71 +111,7 @@ const TRunTable& RunTable(int colour) {
   return colour == 0 ? white : black;
 }
 
-constexpr std::array<uint8_t, 256> kReversedBytes = [] {
-  std::array<uint8_t, 256> table{};
-  for (int b = 0; b < 256; ++b)
-    for (int i = 0; i < 8; ++i)
-      if (b & (1 << i)) table[b] |= static_cast<uint8_t>(0x80 >> i);
-  return table;
-}();
-
-// Bits of a strip, most significant first unless the page has FillOrder 2, read through a
-// 64-bit window; bits beyond the end of the strip read as 0 and count as missing.
-class TBitReader {
- public:
-  TBitReader(std::span<const uint8_t> data, bool reversed)
-      : data_(data), reversed_(reversed), total_(data.size() * 8) {}
-
-  // The next n bits (n at most 32) without taking them.
-  uint32_t Peek(int n) {
-    if (count_ < n) Fill();
-    return static_cast<uint32_t>(window_ >> (64 - n));
-  }
-  void Skip(int n) {
-    window_ <<= n;
-    count_ -= n;
-    position_ += static_cast<size_t>(n);
-  }
-  size_t Remaining() const { return position_ >= total_ ? 0 : total_ - position_; }
-  // The next bit, or -1 at the end of the strip.
-  int Next() {
-    if (Remaining() == 0) return -1;
-    int bit = static_cast<int>(Peek(1));
-    Skip(1);
-    return bit;
-  }
-  void AlignToByte() { SetPosition((position_ + 7) & ~size_t{7}); }
-  size_t Position() const { return position_; }
-  void SetPosition(size_t bit) {
-    next_ = bit >> 3;
-    window_ = 0;
-    count_ = 0;
-    position_ = bit & ~size_t{7};
-    if (bit & 7) {
-      Fill();
-      Skip(static_cast<int>(bit & 7));
-    }
-  }
-
- private:
-  void Fill() {
-    while (count_ <= 56) {
-      uint8_t byte = next_ < data_.size() ? data_[next_] : 0;
-      if (reversed_) byte = kReversedBytes[byte];
-      window_ |= uint64_t{byte} << (56 - count_);
-      count_ += 8;
-      ++next_;
-    }
-  }
-
-  std::span<const uint8_t> data_;
-  bool reversed_;
-  size_t total_;
-  size_t next_ = 0;  // next byte to enter the window
-  uint64_t window_ = 0;
-  int count_ = 0;  // bits in the window
-  size_t position_ = 0;
-};
+using plat::TBitReader;
 
 constexpr int kEndOfData = -1;
 

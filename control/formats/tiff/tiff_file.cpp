@@ -1,8 +1,17 @@
 #include "control/formats/tiff/tiff_file.h"
 
-#include "control/formats/jpeg/be_stream.h"
+#include "platform/base/byte_cursor.h"
+#include "platform/base/exceptions.h"
 
 namespace pictavo {
+
+namespace {
+
+[[noreturn]] void TiffShortRead(std::string_view) {
+  throw plat::EReadError("Stream read error");
+}
+
+}  // namespace
 
 uint32_t TypeSize(uint16_t type) {
   switch (type) {
@@ -35,15 +44,11 @@ bool TTiffBytes::ReadHeader() {
 }
 
 uint16_t TTiffBytes::U16(uint64_t position) const {
-  TByteCursor cursor(bytes_, bigEndian_);
-  cursor.Seek(position);
-  return cursor.Word();
+  return plat::TByteCursor(bytes_, TiffShortRead, bigEndian_).WordAt(position);
 }
 
 uint32_t TTiffBytes::U32(uint64_t position) const {
-  TByteCursor cursor(bytes_, bigEndian_);
-  cursor.Seek(position);
-  return cursor.DWord();
+  return plat::TByteCursor(bytes_, TiffShortRead, bigEndian_).DWordAt(position);
 }
 
 uint32_t TTiffBytes::Value(uint16_t type, uint64_t position) const {

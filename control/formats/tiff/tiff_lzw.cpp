@@ -4,6 +4,7 @@
 #include <array>
 #include <cstring>
 
+#include "platform/base/byte_cursor.h"
 #include "platform/base/exceptions.h"
 
 namespace pictavo {
@@ -25,26 +26,11 @@ struct TEntry {
   uint32_t length;
 };
 
-class TCodeReader {
- public:
-  explicit TCodeReader(std::span<const uint8_t> data) : data_(data) {}
-  // The next code of `width` bits, or -1 when the strip holds fewer bits.
-  int64_t Next(int width) {
-    while (count_ < width) {
-      if (pos_ >= data_.size()) return -1;
-      acc_ = (acc_ << 8) | data_[pos_++];
-      count_ += 8;
-    }
-    count_ -= width;
-    return static_cast<int64_t>((acc_ >> count_) & ((1u << width) - 1));
-  }
-
- private:
-  std::span<const uint8_t> data_;
-  size_t pos_ = 0;
-  uint64_t acc_ = 0;
-  int count_ = 0;
-};
+// The next code of `width` bits, or -1 when the strip holds fewer bits.
+int64_t NextCode(plat::TBitReader& in, int width) {
+  if (in.Remaining() < static_cast<size_t>(width)) return -1;
+  return in.Take(width);
+}
 
 // The bytes decoded so far stay; then the strip is refused.
 [[noreturn]] void Corrupt(std::vector<uint8_t>& out, size_t decoded) {
@@ -61,7 +47,7 @@ void DecodeLZW(std::vector<uint8_t>& out, std::span<const uint8_t> strip, size_t
   const size_t end = start + limit;
   out.resize(end + kTableSize);
   size_t at = start;
-  TCodeReader in(strip);
+  plat::TBitReader in(strip);
   uint32_t next = kFirstFreeCode;
   int width = kMinWidth;
   bool afterClear = true;
@@ -81,7 +67,7 @@ void DecodeLZW(std::vector<uint8_t>& out, std::span<const uint8_t> strip, size_t
   };
 
   while (at < end) {
-    const int64_t code = in.Next(width);
+    const int64_t code = NextCode(in, width);
     if (code < 0 || code == kEndCode) break;
     if (code == kClearCode) {
       next = kFirstFreeCode;
