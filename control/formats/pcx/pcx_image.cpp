@@ -31,6 +31,11 @@ constexpr plat::TRGBQuad kWhite{255, 255, 255, 0};
   throw plat::EInvalidGraphic(message);
 }
 
+// A header or palette cut short by the end of the file.
+[[noreturn]] void ShortRead(std::string_view) {
+  Fail(kReadError);
+}
+
 enum class TLayout { Mono, Planes16, Indexed256, Colour24, Unknown };
 
 TLayout LayoutOf(uint8_t bits, uint8_t planes) {
@@ -55,7 +60,7 @@ plat::TPixelFormat FormatOf(TLayout layout) {
 }
 
 // Reads red, green, blue triples into a colour table.
-void ReadColours(TByteCursor& cursor, plat::TColorTable& table, size_t count) {
+void ReadColours(plat::TByteCursor& cursor, plat::TColorTable& table, size_t count) {
   for (size_t i = 0; i < count; ++i) {
     const uint8_t red = cursor.Byte();
     const uint8_t green = cursor.Byte();
@@ -128,7 +133,7 @@ void TPCXImage::LoadFromStream(plat::TStream& stream) {
 }
 
 void TPCXImage::ReadHeader(const std::vector<uint8_t>& bytes) {
-  TByteCursor c(bytes, false);
+  plat::TByteCursor c(bytes, ShortRead, false);
   Manufacturer = c.Byte();
   Version = c.Byte();
   Encoding = c.Byte();

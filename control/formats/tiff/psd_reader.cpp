@@ -19,6 +19,11 @@ constexpr char kInvalid[] = "Invalid PSD File";
 constexpr char kCorrupt[] = "Image data corrupt in PSD File";
 constexpr char kUnsupported[] = "Unsupported data format in PSD file";
 
+// Each caller decides what a part cut short by the end of the file means for the load.
+[[noreturn]] void ShortRead(std::string_view) {
+  throw plat::EReadError(kInvalid);
+}
+
 enum : uint16_t {
   kModeBitmap = 0,
   kModeGrayscale = 1,
@@ -42,7 +47,7 @@ bool IsKnownMode(uint16_t mode) {
   return mode <= kModeCMYK || mode == kModeMultichannel || mode == kModeDuotone || mode == kModeLab;
 }
 
-uint16_t ReadSide(TByteCursor& cursor) {
+uint16_t ReadSide(plat::TByteCursor& cursor) {
   const uint32_t side = cursor.DWord();
   if (side == 0 || side > kMaxSide) Fail(kInvalid);
   return static_cast<uint16_t>(side);
@@ -58,7 +63,7 @@ int32_t DpiOfFixed(uint32_t fixed) {
 bool FindResolution(const TApp14Segment& resources, int32_t& x_dpi, int32_t& y_dpi) {
   for (const std::string& raw : resources.OtherBlocks) {
     try {
-      TByteCursor block(AsBytes(raw));
+      plat::TByteCursor block(AsBytes(raw), ShortRead);
       block.Skip(4);  // "8BIM"
       if (block.Word() != kResolutionID) continue;
       const uint8_t name_length = block.Byte();
@@ -90,7 +95,7 @@ plat::TColorTable GreyPalette() {
 
 struct TPSDImage::TReadState {
   std::vector<uint8_t> bytes;
-  TByteCursor cursor{{}};
+  plat::TByteCursor cursor{{}, ShortRead};
   std::span<const uint8_t> resources;
   uint64_t data_at = 0;  // first byte after the compression word
 
@@ -103,7 +108,7 @@ void TPSDImage::LoadFromStream(plat::TStream& stream) {
   stream.SetPosition(0);
   TReadState r;
   r.bytes = stream.ReadRest();
-  r.cursor = TByteCursor(r.bytes);
+  r.cursor = plat::TByteCursor(r.bytes, ShortRead);
   Image = TBMPImage();
   FileInfo.Clear();
   XDPI = YDPI = 0;
@@ -117,7 +122,7 @@ void TPSDImage::LoadFromStream(plat::TStream& stream) {
 
 void TPSDImage::ReadHeader(TReadState& r) {
   try {
-    TByteCursor& c = r.cursor;
+    plat::TByteCursor& c = r.cursor;
     if (c.Text(4) != "8BPS" || c.Word() != 1) Fail(kInvalid);
     std::span<const uint8_t> reserved = c.Bytes(6);
     if (std::any_of(reserved.begin(), reserved.end(), [](uint8_t b) { return b != 0; }))
@@ -137,7 +142,7 @@ void TPSDImage::ReadHeader(TReadState& r) {
 
 // Section lengths are 32-bit, so their sums stay well inside 64 bits.
 void TPSDImage::ReadSections(TReadState& r) {
-  TByteCursor& c = r.cursor;
+  plat::TByteCursor& c = r.cursor;
   auto length_at = [&c](uint64_t position) {
     if (!c.Holds(position, 4)) Fail(kInvalid);
     c.Seek(position);
@@ -258,7 +263,7 @@ std::vector<TRowRef> LocateRows(const std::vector<uint8_t>& bytes, uint64_t data
   }
   const uint64_t table = channels * rows * 2;
   if (data_at + table > size) Fail(kCorrupt);
-  TByteCursor counts(std::span<const uint8_t>(bytes).subspan(data_at, table));
+  plat::TByteCursor counts(std::span<const uint8_t>(bytes).subspan(data_at, table), ShortRead);
   uint64_t at = data_at + table;
   refs.reserve(planes * rows);
   for (uint64_t i = 0; i < planes * rows; ++i) {

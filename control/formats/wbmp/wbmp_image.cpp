@@ -3,7 +3,7 @@
 #include <climits>
 #include <vector>
 
-#include "control/formats/jpeg/be_stream.h"
+#include "platform/base/byte_cursor.h"
 #include "platform/base/exceptions.h"
 #include "platform/base/streams.h"
 #include "platform/graphics/pixel_access.h"
@@ -20,8 +20,12 @@ constexpr int kMaxIntegerBytes = 5;
   throw plat::EInvalidGraphic(kReadError);
 }
 
+[[noreturn]] void ShortRead(std::string_view) {
+  Fail();
+}
+
 // Up to five bytes (35 bits); a longer integer reads as 0.
-uint64_t ReadMultiByteInteger(TByteCursor& cursor) {
+uint64_t ReadMultiByteInteger(plat::TByteCursor& cursor) {
   uint64_t value = 0;
   for (int i = 0; i < kMaxIntegerBytes; ++i) {
     const uint8_t b = cursor.Byte();
@@ -65,17 +69,13 @@ std::string EncodeMultiByteInteger(uint64_t value) {
 void TWBMPImage::LoadFromStream(plat::TStream& stream) {
   stream.SetPosition(0);
   const std::vector<uint8_t> bytes = stream.ReadRest();
-  TByteCursor cursor(bytes);
+  plat::TByteCursor cursor(bytes, ShortRead);
   MonoBitmap = plat::TBitmap();
   uint64_t width = 0;
   uint64_t height = 0;
-  try {
-    if (cursor.Byte() != 0 || (cursor.Byte() & 0x80) != 0) Fail();
-    width = ReadMultiByteInteger(cursor);
-    height = ReadMultiByteInteger(cursor);
-  } catch (const plat::EReadError&) {
-    Fail();
-  }
+  if (cursor.Byte() != 0 || (cursor.Byte() & 0x80) != 0) Fail();
+  width = ReadMultiByteInteger(cursor);
+  height = ReadMultiByteInteger(cursor);
   if (width == 0 || height == 0 || width > INT_MAX || height > INT_MAX) Fail();
   // The rows must all be there before the bitmap is made.
   const size_t row = RowBytes(width);
