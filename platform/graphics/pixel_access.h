@@ -33,4 +33,23 @@ inline void SetIndexAt(uint8_t* row, int64_t x, int bits, uint8_t index) {
   }
 }
 
+// The stored value of any pixel: the index on 1-, 4- and 8-bit rows, else the pixel's bytes read
+// as a little-endian number (24 bits: blue in the low byte).
+inline uint32_t RawPixelAt(const uint8_t* row, int64_t x, int bits) {
+  if (bits <= 8) return IndexAt(row, x, bits);
+  const int bytes = bits / 8;
+  uint32_t value = 0;
+  for (int i = bytes - 1; i >= 0; --i) value = (value << 8) | row[x * bytes + i];
+  return value;
+}
+
+inline void SetRawPixelAt(uint8_t* row, int64_t x, int bits, uint32_t value) {
+  if (bits <= 8) {
+    SetIndexAt(row, x, bits, static_cast<uint8_t>(value));
+    return;
+  }
+  const int bytes = bits / 8;
+  for (int i = 0; i < bytes; ++i) row[x * bytes + i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
 }  // namespace plat

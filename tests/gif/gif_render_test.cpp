@@ -184,11 +184,16 @@ TEST(GIFDrawing, MaskedStretchBlitScalesSourceAndMaskTogether) {
   plat::TBitmap mask(2, 1, plat::TPixelFormat::pf1bit);
   mask.SetColorTable({plat::TRGBQuad::FromColor(0), plat::TRGBQuad::FromColor(kWhite)});
   mask.SetPixelColor(1, 0, kWhite);
-  plat::TBitmap target = FilledBitmap(5, 2, kBackdrop);
-  MaskedStretchBlit(target.Canvas(), 1, 0, 4, 2, source, 0, 0, 2, 1, mask, 0, 0);
-  EXPECT_EQ(PixelsOf(target, {0, 0, 5, 1}),
-            (std::vector<plat::TColor>{kBackdrop, kRed, kRed, kBackdrop, kBackdrop}));
-  EXPECT_EQ(PixelsOf(target, {0, 1, 5, 2}), PixelsOf(target, {0, 0, 5, 1}));
+  // An indexed target without black must not pass through black on the way.
+  plat::TBitmap indexed(5, 2, plat::TPixelFormat::pf8bit);
+  indexed.SetColorTable({plat::TRGBQuad::FromColor(kBackdrop), plat::TRGBQuad::FromColor(kRed),
+                         plat::TRGBQuad::FromColor(kBlue)});
+  for (plat::TBitmap target : {FilledBitmap(5, 2, kBackdrop), indexed}) {
+    MaskedStretchBlit(target.Canvas(), 1, 0, 4, 2, source, 0, 0, 2, 1, mask, 0, 0);
+    EXPECT_EQ(PixelsOf(target, {0, 0, 5, 1}),
+              (std::vector<plat::TColor>{kBackdrop, kRed, kRed, kBackdrop, kBackdrop}));
+    EXPECT_EQ(PixelsOf(target, {0, 1, 5, 2}), PixelsOf(target, {0, 0, 5, 1}));
+  }
 }
 
 TEST(GIFDrawing, ImageDrawStretchesFrameZeroAndLaysOutTheAnimationPicture) {

@@ -19,15 +19,24 @@ void MaskedStretchBlit(plat::TCanvas& dest, int x, int y, int width, int height,
                        const plat::TBitmap& source, int sourceX, int sourceY, int sourceWidth,
                        int sourceHeight, const plat::TBitmap& mask, int maskX, int maskY) {
   if (width <= 0 || height <= 0 || sourceWidth <= 0 || sourceHeight <= 0) return;
-  for (int dy = 0; dy < height; ++dy) {
-    const int sy = static_cast<int>(int64_t{dy} * sourceHeight / height);
-    for (int dx = 0; dx < width; ++dx) {
-      const int sx = static_cast<int>(int64_t{dx} * sourceWidth / width);
-      if (mask.PixelColor(maskX + sx, maskY + sy) != 0) continue;
-      if (dest.Pixel(x + dx, y + dy) == plat::kInvalidColor) continue;
-      dest.SetPixel(x + dx, y + dy, source.PixelColor(sourceX + sx, sourceY + sy));
-    }
-  }
+  using plat::TCopyMode;
+  const plat::TRect source_area{0, 0, sourceWidth, sourceHeight};
+  const plat::TRect mask_area{maskX, maskY, maskX + sourceWidth, maskY + sourceHeight};
+  const plat::TRect work_area{0, 0, width, height};
+  const plat::TRect target{x, y, x + width, y + height};
+  // The source with its transparent pixels black.
+  plat::TBitmap cut(sourceWidth, sourceHeight, plat::TPixelFormat::pf24bit);
+  cut.Canvas().StretchBlt(source_area, mask, mask_area, TCopyMode::cmNotSrcCopy);
+  cut.Canvas().StretchBlt(source_area, source,
+                          {sourceX, sourceY, sourceX + sourceWidth, sourceY + sourceHeight},
+                          TCopyMode::cmSrcAnd);
+  // The AND and OR run on true colours, so an indexed destination only ever receives the
+  // colours it showed or the source's.
+  plat::TBitmap work(width, height, plat::TPixelFormat::pf24bit);
+  work.Canvas().StretchBlt(work_area, dest.Bitmap(), target, TCopyMode::cmSrcCopy);
+  work.Canvas().StretchBlt(work_area, mask, mask_area, TCopyMode::cmSrcAnd);
+  work.Canvas().StretchBlt(work_area, cut, source_area, TCopyMode::cmSrcPaint);
+  dest.StretchBlt(target, work, work_area, TCopyMode::cmSrcCopy);
 }
 
 plat::TRect TGIFSubImage::MapToTarget(const plat::TRect& rect) const {

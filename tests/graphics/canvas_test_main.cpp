@@ -1,0 +1,10 @@
+// Test entry for the canvas: text needs a GUI application, and one owned here is torn down cleanly.
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+
+int main(int argc, char** argv) {
+  QGuiApplication app(argc, argv);
+  testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
