@@ -188,6 +188,24 @@ TEST(GIFPalette, NestedRequestRaisesAndSetPaletteTakesOver) {
   coloured->SetPalette(mine);
   EXPECT_EQ(coloured->GetPalette(), mine);
   EXPECT_EQ(*coloured->GlobalPaletteHandle(), mine);
+
+  // A frame given other colours drops its bitmap and tells the image so.
+  struct CountingGIF : TGIFImage {
+    int changes = 0;
+    void Changed() override { ++changes; }
+  } counting;
+  counting.GlobalColorMap().AppendColor(kRed);
+  auto own = std::make_unique<TGIFSubImage>(&counting);
+  own->SetBounds(0, 0, 1, 1);
+  counting.AddFrame(std::move(own));
+  TGIFSubImage& counted = *counting.Frames().FrameAt(0);
+  counted.RenderBitmap();
+  counting.changes = 0;
+  counted.SetPaletteHandle(mine);
+  EXPECT_FALSE(counted.HasBitmap());
+  EXPECT_TRUE(counting.PaletteModified);
+  EXPECT_EQ(counting.changes, 1);
+  EXPECT_EQ(counted.PaletteHandle(), mine);
 }
 
 TEST(GIFProgress, LoadSaveCopyAndOptimiseReportFromStartToEnd) {
@@ -207,6 +225,10 @@ TEST(GIFProgress, LoadSaveCopyAndOptimiseReportFromStartToEnd) {
   image->OptimizeFrames(kAllOptimizeOptions, TReductionMethod::crNone, 8,
                         TDitherMethod::dtNearestColour);
   log.ExpectRun("Optimizing...", 100, false);
+  image->Frames().FrameAt(0)->RenderBitmap();
+  log.ExpectRun("Rendering...", 100, false);
+  image->Assign(ManyColours());
+  log.ExpectRun("Converting...", 100, false);
 
   ProgressLog failed;
   TGIFImage broken;

@@ -213,7 +213,7 @@ TRGBValue RGBOf(const plat::TRGBQuad& quad) {
 // The 1 bits of a frame's transparency mask, set while its rows are rendered.
 class TMaskBuilder {
  public:
-  TMaskBuilder(int width, int height, bool wanted) : width_(width), height_(height) {
+  TMaskBuilder(int width, int height, bool wanted) {
     if (wanted) {
       mask_ = std::make_unique<plat::TBitmap>(width, height, plat::TPixelFormat::pf1bit);
       mask_->SetColorTable({plat::TRGBQuad::FromColor(0), plat::TRGBQuad::FromColor(0xFFFFFF)});
@@ -228,8 +228,6 @@ class TMaskBuilder {
   std::unique_ptr<plat::TBitmap> Take() { return any_ ? std::move(mask_) : nullptr; }
 
  private:
-  int width_;
-  int height_;
   std::unique_ptr<plat::TBitmap> mask_;
   bool any_ = false;
 };
@@ -464,7 +462,9 @@ void TGIFSubImage::Assign(const plat::TBitmap& source) {
     if (OwnerImage())
       progress.emplace(*OwnerImage(), "Converting...", OwnerImage()->PaletteModified);
     ImportPixels(work);
-    if (source.GetTransparent()) AddMask(TransparentColourMask(source));
+    // The platform bitmap's own flag: raster images that keep a transparent colour of their
+    // own (and say so through an override) add their control block themselves.
+    if (source.plat::TGraphic::GetTransparent()) AddMask(TransparentColourMask(source));
   }
   PixelsChanged();
 }
