@@ -39,6 +39,7 @@ void TGIFSubImage::Crop() {
   for (int y = 0; y < new_height; ++y)
     std::copy_n(pixels_.begin() + (size_t(first_y + y) * width_ + first_x), new_width,
                 cropped.begin() + size_t(y) * new_width);
+  pixel_share_ = plat::TPixelReservation(int64_t{new_width} * new_height);
   pixels_ = std::move(cropped);
   left_ = static_cast<uint16_t>(left_ + first_x);
   top_ = static_cast<uint16_t>(top_ + first_y);
