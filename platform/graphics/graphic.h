@@ -1,6 +1,7 @@
 #pragma once
 // The abstract graphic: the common face of the bitmap and of every codec's image object.
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "platform/graphics/color.h"
@@ -23,6 +24,14 @@ struct TRect {
   bool IsEmpty() const { return Right <= Left || Bottom <= Top; }
   friend bool operator==(const TRect&, const TRect&) = default;
 };
+
+enum class TProgressStage { psStarting, psRunning, psEnding };
+
+// Long work reports its stage, the percent done, whether the picture should be redrawn, the
+// rectangle that changed and a message.
+using TProgressEvent =
+    std::function<void(const class TGraphic& sender, TProgressStage stage, int percent, bool redraw,
+                       const TRect& rect, const std::string& message)>;
 
 // The clipboard format of a bitmap.
 constexpr uint16_t CF_BITMAP = 2;
@@ -63,6 +72,14 @@ class TGraphic {
   // Clipboard exchange. Raise EInvalidGraphic "Unsupported clipboard format" unless overridden.
   virtual void LoadFromClipboardFormat(uint16_t format, THandle data, THandle palette);
   virtual void SaveToClipboardFormat(uint16_t& format, THandle& data, THandle& palette) const;
+
+  TProgressEvent OnProgress;
+  // Set when the colours changed, so whoever shows the image realises its palette again.
+  bool PaletteModified = false;
+  void Progress(TProgressStage stage, int percent, bool redraw, const TRect& rect,
+                const std::string& message) const {
+    if (OnProgress) OnProgress(*this, stage, percent, redraw, rect, message);
+  }
 
   // Name used in conversion error messages.
   virtual std::string ClassName() const { return "TGraphic"; }

@@ -306,6 +306,8 @@ TEST(GIFImage, BitmapsOfEveryDepthSaveAsTheirColours) {
     for (uint8_t method : {ecLZW, ecRunLength}) {
       TGIFImage image;
       image.CompressionMethod = method;
+      // True colour keeps its colours only without reduction.
+      image.ReductionMethod = TReductionMethod::crNone;
       image.Assign(bitmap);
       std::string path = dir.Path("depth.gif");
       image.SaveToFile(path);
@@ -326,6 +328,7 @@ TEST(GIFImage, MoreThan256ColoursCannotBeImported) {
   for (int x = 0; x < 300; ++x)
     bitmap.ScanLine(0)[x * 3] = uint8_t(x), bitmap.ScanLine(0)[x * 3 + 1] = uint8_t(x / 256);
   TGIFImage image;
+  image.ReductionMethod = TReductionMethod::crNone;
   EXPECT_EQ(ErrorOf([&] { image.Assign(bitmap); }), "Color table overflow");
 }
 

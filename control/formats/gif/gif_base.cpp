@@ -215,7 +215,9 @@ void TGIFColorMap::Assign(const TGIFColorMap& source) {
   if (&source == this) return;
   ResetColors();
   triples_.assign(source.triples_.size(), 0);
-  std::memcpy(triples_.data(), source.triples_.data(), size_t(source.entry_count_) * 3);
+  // An empty map may have no storage at all.
+  if (source.entry_count_ > 0)
+    std::memcpy(triples_.data(), source.triples_.data(), size_t(source.entry_count_) * 3);
   entry_count_ = source.entry_count_;
   is_optimized_ = source.is_optimized_;
   NotifyChanged();

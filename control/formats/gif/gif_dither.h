@@ -35,6 +35,8 @@ class TDitherEngine {
   virtual int Dither(const TRGBValue& colour, TRGBValue& out);
   // Turns the walk round for the next row.
   virtual void NextLine();
+  // Moves past the pixel at Column() without choosing a colour for it or spreading any error.
+  void Skip() { column_ += direction_; }
 
   int Column() const { return column_; }
   // +1 on left-to-right rows, -1 on right-to-left rows.

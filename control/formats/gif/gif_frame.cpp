@@ -7,6 +7,7 @@
 #include "control/formats/gif/gif_dib.h"
 #include "control/formats/gif/gif_image.h"
 #include "control/formats/gif/gif_lzw.h"
+#include "control/formats/gif/gif_reduce.h"
 
 namespace pictavo {
 
@@ -30,6 +31,7 @@ void TGIFSubImage::ResetFrame() {
   is_transparent_ = false;
   control_extension_ = nullptr;
   DropBitmap();
+  DropMask();
 }
 
 bool TGIFSubImage::IsEmpty() const {
@@ -82,7 +84,7 @@ void TGIFSubImage::SetBounds(int left, int top, int width, int height) {
   width_ = static_cast<uint16_t>(width);
   height_ = static_cast<uint16_t>(height);
   if (resize) {
-    DropBitmap();
+    PixelsChanged();
     NewPixels();
   }
   TGIFImage* image = OwnerImage();
@@ -137,26 +139,168 @@ int TGIFSubImage::NeededVersion() const {
   return local_map_.IsOptimized() || extensions_.ItemCount() > 0 ? ver89a : ver87a;
 }
 
+void TGIFSubImage::PixelsChanged() {
+  DropBitmap();
+  DropMask();
+}
+
+int TGIFSubImage::TransparentIndexOrNone() const {
+  return is_transparent_ && control_extension_ ? control_extension_->TransparentIndex() : -1;
+}
+
 plat::TColorTable TGIFSubImage::PaletteHandle() {
-  if (local_map_.EntryCount() == 0 && OwnerImage()) return OwnerImage()->GetPalette();
-  return local_map_.MakePalette();
+  if (frame_bitmap_ && !frame_bitmap_->Palette().empty()) return frame_bitmap_->Palette();
+  if (cached_palette_) return *cached_palette_;
+  TGIFImage* image = OwnerImage();
+  if (image && image->ShouldDither()) return *(cached_palette_ = WebSafePalette());
+  if (local_map_.EntryCount() == 0) return image ? image->GetPalette() : plat::TColorTable();
+  return *(cached_palette_ = local_map_.MakePalette());
+}
+
+void TGIFSubImage::SetPaletteHandle(const plat::TColorTable& palette) {
+  if (cached_palette_ && *cached_palette_ == palette) return;
+  cached_palette_ = palette;
+  if (!frame_bitmap_ || frame_bitmap_->Palette() == palette) return;
+  DropBitmap();
+  if (TGIFImage* image = OwnerImage()) {
+    image->PaletteModified = true;
+    image->Changed();
+  }
 }
 
 void TGIFSubImage::PaletteChanged() {
+  cached_palette_.reset();
   DropBitmap();
   if (OwnerImage()) OwnerImage()->DropRenderedBitmap();
 }
 
+bool TGIFSubImage::HasMask() {
+  if (mask_pending_ && is_transparent_) {
+    DropBitmap();
+    RenderBitmap();
+  }
+  return transparency_mask_ != nullptr;
+}
+
+void TGIFSubImage::DropMask() {
+  transparency_mask_.reset();
+  mask_pending_ = true;
+}
+
 const plat::TBitmap* TGIFSubImage::RenderBitmap() {
   if (frame_bitmap_ || IsEmpty()) return frame_bitmap_.get();
+  TGIFImage* image = OwnerImage();
+  {
+    std::optional<TGIFProgress> progress;
+    if (image) progress.emplace(*image, "Rendering...", image->PaletteModified);
+    frame_bitmap_ = image && image->ShouldDither() ? BuildDitheredBitmap() : BuildPlainBitmap();
+  }
+  if (image && image->PaletteModified) image->Changed();
+  return frame_bitmap_.get();
+}
+
+plat::TColorTable ColourTable256(const TGIFColorMap& map) {
+  plat::TColorTable table(256);
+  for (int i = 0; i < map.EntryCount(); ++i)
+    table[size_t(i)] =
+        plat::TRGBQuad::FromColor(TGIFColorMap::TripleToColor(map.Triples() + i * 3));
+  return table;
+}
+
+namespace {
+
+TRGBValue RGBOf(const plat::TRGBQuad& quad) {
+  return {quad.rgbRed, quad.rgbGreen, quad.rgbBlue};
+}
+
+// The 1 bits of a frame's transparency mask, set while its rows are rendered.
+class TMaskBuilder {
+ public:
+  TMaskBuilder(int width, int height, bool wanted) {
+    if (wanted) {
+      mask_ = std::make_unique<plat::TBitmap>(width, height, plat::TPixelFormat::pf1bit);
+      mask_->SetColorTable({plat::TRGBQuad::FromColor(0), plat::TRGBQuad::FromColor(0xFFFFFF)});
+    }
+  }
+  bool Wanted() const { return mask_ != nullptr; }
+  void Set(int x, int y) {
+    mask_->ScanLine(y)[x / 8] |= static_cast<uint8_t>(0x80 >> (x % 8));
+    any_ = true;
+  }
+  // The mask when a bit was set, else none.
+  std::unique_ptr<plat::TBitmap> Take() { return any_ ? std::move(mask_) : nullptr; }
+
+ private:
+  std::unique_ptr<plat::TBitmap> mask_;
+  bool any_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<plat::TBitmap> TGIFSubImage::BuildPlainBitmap() {
   auto bitmap = std::make_unique<plat::TBitmap>();
+  TMaskBuilder mask(width_, height_, mask_pending_ && is_transparent_);
+  mask_pending_ = false;
+  const int transparent = TransparentIndexOrNone();
   {
     TDIBWriter writer(*bitmap, plat::TPixelFormat::pf8bit, width_, height_, PaletteHandle());
-    for (int y = 0; y < height_; ++y)
-      std::memcpy(writer.RowAddress(y), pixels_.data() + int64_t{y} * width_, width_);
+    for (int y = 0; y < height_; ++y) {
+      ReportRowProgress(y, "Rendering...");
+      const uint8_t* row = pixels_.data() + int64_t{y} * width_;
+      std::memcpy(writer.RowAddress(y), row, width_);
+      if (!mask.Wanted()) continue;
+      for (int x = 0; x < width_; ++x)
+        if (row[x] == transparent) mask.Set(x, y);
+    }
   }
-  frame_bitmap_ = std::move(bitmap);
-  return frame_bitmap_.get();
+  if (auto built = mask.Take()) transparency_mask_ = std::move(built);
+  return bitmap;
+}
+
+std::unique_ptr<plat::TBitmap> TGIFSubImage::BuildDitheredBitmap() {
+  auto bitmap = std::make_unique<plat::TBitmap>();
+  TMaskBuilder mask(width_, height_, mask_pending_ && is_transparent_);
+  mask_pending_ = false;
+  const int transparent = TransparentIndexOrNone();
+  const plat::TColorTable colours = ColourTable256(ActiveColorMap());
+  TNetscapeColorLookup lookup;
+  TErrorDiffusionDitherer ditherer(width_, lookup,
+                                   DiffusionKernelOf(TDitherMethod::dtFloydSteinberg));
+  // Masked pixels carry the web-safe entry of the transparent colour, so the bitmap still
+  // shows that colour when drawn without its mask.
+  uint8_t fill = 0;
+  if (mask.Wanted()) {
+    TRGBValue exact;
+    fill = static_cast<uint8_t>(lookup.Lookup(RGBOf(colours[size_t(transparent)]), exact));
+  }
+  {
+    TDIBWriter writer(*bitmap, plat::TPixelFormat::pf8bit, width_, height_, PaletteHandle());
+    for (int y = 0; y < height_; ++y) {
+      ReportRowProgress(y, "Rendering...");
+      const uint8_t* row = pixels_.data() + int64_t{y} * width_;
+      uint8_t* out = writer.RowAddress(y);
+      if (mask.Wanted()) std::memset(out, fill, width_);
+      for (int i = 0; i < width_; ++i) {
+        const int x = ditherer.Column();
+        if (mask.Wanted() && row[x] == transparent) {
+          mask.Set(x, y);
+          ditherer.Skip();
+          continue;
+        }
+        TRGBValue shown;
+        out[x] = static_cast<uint8_t>(ditherer.Dither(RGBOf(colours[row[x]]), shown));
+      }
+      ditherer.NextLine();
+    }
+  }
+  if (auto built = mask.Take()) transparency_mask_ = std::move(built);
+  return bitmap;
+}
+
+void TGIFSubImage::ReportRowProgress(int row, const char* message) const {
+  if (row % 32 == 0 && OwnerImage())
+    OwnerImage()->Progress(plat::TProgressStage::psRunning, row * 100 / height_, false, {},
+                           message);
 }
 
 void TGIFSubImage::SetHasBitmap(bool value) {
@@ -289,7 +433,24 @@ void TGIFSubImage::Assign(const TGIFSubImage& source) {
     copy.SetPosition(0);
     extensions_.ReadItems(copy, this);
   }
+  if (source.HasBitmap()) frame_bitmap_ = std::make_unique<plat::TBitmap>(*source.frame_bitmap_);
 }
+
+namespace {
+
+// The pixels a transparent bitmap leaves out: those of its bottom-left pixel's colour.
+plat::TBitmap TransparentColourMask(const plat::TBitmap& bitmap) {
+  plat::TBitmap mask(bitmap.Width(), bitmap.Height(), plat::TPixelFormat::pf8bit);
+  plat::TColorTable table = {plat::TRGBQuad::FromColor(0), plat::TRGBQuad::FromColor(0xFFFFFF)};
+  mask.SetColorTable(table);
+  const plat::TColor transparent = bitmap.PixelColor(0, bitmap.Height() - 1);
+  for (int y = 0; y < bitmap.Height(); ++y)
+    for (int x = 0; x < bitmap.Width(); ++x)
+      mask.ScanLine(y)[x] = bitmap.PixelColor(x, y) == transparent ? 1 : 0;
+  return mask;
+}
+
+}  // namespace
 
 void TGIFSubImage::Assign(const plat::TBitmap& source) {
   ResetFrame();
@@ -297,9 +458,67 @@ void TGIFSubImage::Assign(const plat::TBitmap& source) {
   SetBoundsValue(3, source.Width());
   SetBoundsValue(4, source.Height());
   plat::TBitmap work(source);
+  if (BitsPerPixel(work.PixelFormat()) > 8) {
+    TGIFImage* image = OwnerImage();
+    std::unique_ptr<plat::TBitmap> reduced =
+        ReduceBitmapColors(work, image ? image->ReductionMethod : DefaultReductionMethod,
+                           image ? image->DitherMethod : DefaultDitherMethod, {},
+                           image ? image->ReductionDepth : DefaultReductionDepth);
+    // An unusable method gives nothing to import: say so rather than leave an empty frame.
+    if (reduced->GetEmpty()) RaiseGIFError("Invalid reduction method");
+    work = *reduced;
+  }
   NewPixels();
-  ImportPixels(work);
-  DropBitmap();
+  {
+    std::optional<TGIFProgress> progress;
+    if (OwnerImage())
+      progress.emplace(*OwnerImage(), "Converting...", OwnerImage()->PaletteModified);
+    ImportPixels(work);
+    // The platform bitmap's own flag: raster images that keep a transparent colour of their
+    // own (and say so through an override) add their control block themselves.
+    if (source.plat::TGraphic::GetTransparent()) AddMask(TransparentColourMask(source));
+  }
+  PixelsChanged();
+}
+
+void TGIFSubImage::Assign(const plat::TGraphic& source) {
+  if (const auto* bitmap = dynamic_cast<const plat::TBitmap*>(&source)) return Assign(*bitmap);
+  ResetFrame();
+  if (source.GetEmpty()) return;
+  plat::TBitmap canvas(source.GetWidth(), source.GetHeight(), plat::TPixelFormat::pf24bit);
+  try {
+    canvas.Canvas().Draw(0, 0, source);
+  } catch (const plat::Exception&) {
+    // A graphic that cannot draw itself may still convert into a bitmap.
+    canvas.Assign(source);
+  }
+  Assign(canvas);
+}
+
+void TGIFSubImage::AddMask(const plat::TBitmap& mask) {
+  local_map_.SortByUsage();
+  if (local_map_.EntryCount() == 0 || local_map_.EntryCount() == 256) return;
+  const int index = local_map_.AppendColor(0);
+  bool used = false;
+  const int height = std::min(height_, static_cast<uint16_t>(mask.Height()));
+  const int width = std::min(width_, static_cast<uint16_t>(mask.Width()));
+  for (int y = 0; y < height; ++y) {
+    uint8_t* row = RowPointer(y);
+    for (int x = 0; x < width; ++x) {
+      if (mask.PixelColor(x, y) == 0) continue;
+      row[x] = static_cast<uint8_t>(index);
+      used = true;
+    }
+  }
+  if (!used) {
+    local_map_.RemoveColor(index);
+    return;
+  }
+  auto control = std::make_unique<TGIFGraphicControlExtension>(this);
+  control->SetTransparencyFlag(true);
+  control->SetTransparentIndex(index);
+  extensions_.Append(std::move(control));
+  PixelsChanged();
 }
 
 void TGIFSubImage::ImportPixels(plat::TBitmap& bitmap) {
@@ -307,6 +526,7 @@ void TGIFSubImage::ImportPixels(plat::TBitmap& bitmap) {
     case plat::TPixelFormat::pf1bit:
       local_map_.LoadFromPalette(bitmap.Palette());
       for (int y = 0; y < height_; ++y) {
+        ReportRowProgress(y, "Converting...");
         const uint8_t* row = std::as_const(bitmap).ScanLine(y);
         uint8_t* out = RowPointer(y);
         for (int x = 0; x < width_; ++x) out[x] = (row[x / 8] >> (7 - x % 8)) & 1;
@@ -317,6 +537,7 @@ void TGIFSubImage::ImportPixels(plat::TBitmap& bitmap) {
       quads.resize(16);
       local_map_.LoadFirst16Quads(quads.data());
       for (int y = 0; y < height_; ++y) {
+        ReportRowProgress(y, "Converting...");
         const uint8_t* row = std::as_const(bitmap).ScanLine(y);
         uint8_t* out = RowPointer(y);
         for (int x = 0; x < width_; ++x) out[x] = x % 2 ? row[x / 2] & 0x0F : row[x / 2] >> 4;
@@ -325,8 +546,10 @@ void TGIFSubImage::ImportPixels(plat::TBitmap& bitmap) {
     }
     case plat::TPixelFormat::pf8bit:
       local_map_.LoadFromPalette(bitmap.Palette());
-      for (int y = 0; y < height_; ++y)
+      for (int y = 0; y < height_; ++y) {
+        ReportRowProgress(y, "Converting...");
         std::memcpy(RowPointer(y), std::as_const(bitmap).ScanLine(y), width_);
+      }
       break;
     default:
       Import24BitPixels(bitmap);
@@ -345,6 +568,7 @@ void TGIFSubImage::Import24BitPixels(const plat::TBitmap& source) {
   Slot cache[8];
   int last = 0;
   for (int y = 0; y < height_; ++y) {
+    ReportRowProgress(y, "Converting...");
     const uint8_t* row = reader.RowAddress(y);
     uint8_t* out = RowPointer(y);
     for (int x = 0; x < width_; ++x) {
@@ -401,10 +625,21 @@ void TGIFImageList::ReadItems(plat::TStream& stream, TGIFImage* image) {
     auto frame = std::make_unique<TGIFSubImage>(image);
     frame->LoadFromStream(stream);
     Append(std::move(frame));
+    image->Progress(plat::TProgressStage::psRunning,
+                    static_cast<int>(stream.Position() * 100 / std::max<int64_t>(1, stream.Size())),
+                    false, {}, "Loading...");
     byte = SkipZeros(stream);
     if (byte < 0) return;
   }
   stream.Seek(-1, plat::SeekOrigin::Current);
+}
+
+void TGIFImageList::WriteItems(plat::TStream& stream) const {
+  for (int i = 0; i < ItemCount(); ++i) {
+    ItemAt(i)->SaveToStream(stream);
+    OwnerImage()->Progress(plat::TProgressStage::psRunning, (i + 1) * 100 / ItemCount(), false, {},
+                           "Saving...");
+  }
 }
 
 }  // namespace pictavo

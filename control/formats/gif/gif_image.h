@@ -1,47 +1,140 @@
 #pragma once
 // A GIF file in memory: the header with the logical screen and global colour map, and the
-// frames with their extensions. Loads and saves GIF streams, turns a bitmap into a one-frame GIF
-// and renders frame 0 as a bitmap.
+// frames with their extensions. Loads and saves GIF streams, turns a bitmap into a one-frame GIF,
+// renders frame 0 as a bitmap, draws itself and trades places with the clipboard.
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "control/formats/gif/gif_base.h"
+#include "control/formats/gif/gif_dither.h"
 #include "control/formats/gif/gif_frame.h"
 #include "control/formats/gif/gif_lzw.h"
+#include "control/formats/gif/gif_reduce.h"
 #include "platform/graphics/bitmap.h"
 #include "platform/graphics/graphic.h"
 
 namespace pictavo {
+
+// Bits of TGIFImage::PaintFlags.
+enum TGIFPaintFlag : uint16_t {
+  paThreaded = 1 << 0,
+  paTransparent = 1 << 1,
+  paAnimate = 1 << 2,
+  paLoop = 1 << 3,
+  paLoopForever = 1 << 4,
+  paCheckCanvas = 1 << 5,
+  paDirect = 1 << 6,
+  paClearOnLoop = 1 << 7,
+  paTile = 1 << 8,
+  paDither = 1 << 9,
+  paDitherLowColour = 1 << 10,
+};
+
+// Bits of the options of OptimizeFrames.
+enum TGIFOptimizeOption : uint8_t {
+  optCropFrames = 1 << 0,
+  optMergeFrames = 1 << 1,
+  optCleanUp = 1 << 2,
+  optColourMaps = 1 << 3,
+  optReduceColours = 1 << 4,
+};
+constexpr uint8_t kAllOptimizeOptions = 0x1F;
+
+constexpr uint16_t DefaultPaintFlags = 0x060F;
+constexpr TReductionMethod DefaultReductionMethod = TReductionMethod::crWebSafe216;
+constexpr int DefaultReductionDepth = 8;
+constexpr TDitherMethod DefaultDitherMethod = TDitherMethod::dtNearestColour;
+constexpr uint8_t DefaultCompressionMethod = ecLZW;
+constexpr int DefaultPainterPriority = 3;
+constexpr int DefaultAnimationPace = 100;
+// The colour value that means "no colour".
+constexpr plat::TColor kNoColor = 0x1FFFFFFF;
+
+// The screen shows 256 colours or fewer; set when the library loads, tests may change it.
+extern bool LowColourDisplay;
+// Form persistence optimises the frames before writing them.
+extern bool OptimizeWhenStreamed;
+
+// The clipboard format "GIF Image".
+uint16_t GIFClipboardFormat();
+
+class TGIFImage;
+
+// Reports one piece of long work through a graphic's progress event: starting at 0 % when made,
+// running as told, and ending when it goes, at 100 %, or at 0 % when an exception is passing.
+class TGIFProgress {
+ public:
+  TGIFProgress(const plat::TGraphic& graphic, std::string message, bool redraw_at_end);
+  ~TGIFProgress();
+  TGIFProgress(const TGIFProgress&) = delete;
+  TGIFProgress& operator=(const TGIFProgress&) = delete;
+
+  void Running(int percent, bool redraw = false) const;
+  void SetRedrawAtEnd(bool redraw) { redraw_at_end_ = redraw; }
+
+ private:
+  const plat::TGraphic& graphic_;
+  std::string message_;
+  bool redraw_at_end_;
+  int exceptions_at_start_;
+};
 
 class TGIFImage : public plat::TGraphic {
  public:
   // Receives every warning of the image's items: the sending object, the severity, the text.
   using TWarningHandler =
       std::function<void(const void* sender, int severity, const std::string& message)>;
+  using TNotifyEvent = std::function<void(TGIFImage& sender)>;
 
   TGIFImage();
   ~TGIFImage() override;
   TGIFImage(const TGIFImage&) = delete;
   TGIFImage& operator=(const TGIFImage&) = delete;
 
+  // How the image draws and animates (TGIFPaintFlag bits).
+  uint16_t PaintFlags = DefaultPaintFlags;
+  // How a bitmap of more than 8 bits a pixel becomes a frame.
+  TReductionMethod ReductionMethod = DefaultReductionMethod;
+  int ReductionDepth = DefaultReductionDepth;
+  TDitherMethod DitherMethod = DefaultDitherMethod;
   // Encoder used when frames are written.
-  uint8_t CompressionMethod = ecLZW;
+  uint8_t CompressionMethod = DefaultCompressionMethod;
+  int PainterPriority = DefaultPainterPriority;
+  // Animation speed in percent of the stored delays.
+  int AnimationPace = DefaultAnimationPace;
+  // Background of an animation; kNoColor means the header's background colour.
+  plat::TColor PaintBackground = kNoColor;
   TWarningHandler WarningHandler;
+  // Animation events, handed to every painter.
+  TNotifyEvent OnRunBegin, OnLoopBegin, OnFrameBegin, OnFrameDone, OnRunEnd;
 
   // TGraphic
   void Assign(const plat::TGraphic& source) override;
   void AssignTo(plat::TGraphic& dest) const override;
+  // Draws frame 0 (tiled and transparent as PaintFlags say), or the rendered picture of an
+  // animation once there is one.
+  void Draw(plat::TCanvas& canvas, const plat::TRect& rect) const override;
   bool Equals(const plat::TGraphic& other) const override { return &other == this; }
   bool GetEmpty() const override { return frames_.ItemCount() == 0; }
   int GetWidth() const override { return header_.LogicalScreenWidth; }
   int GetHeight() const override { return header_.LogicalScreenHeight; }
+  // The colours of the whole image. Raises when asked again while it is being worked out.
+  plat::TColorTable GetPalette() const override;
+  // An empty table means none.
+  void SetPalette(const plat::TColorTable& palette) override;
   void SetWidth(int width) override;
   void SetHeight(int height) override;
   // A failed load leaves the image reset and the stream where loading began.
   void LoadFromStream(plat::TStream& stream) override;
   void SaveToStream(plat::TStream& stream) const override;
+  void WriteData(plat::TStream& stream) const override;
+  void LoadFromClipboardFormat(uint16_t format, plat::THandle data, plat::THandle palette) override;
+  // Hands out the rendered bitmap's clipboard form and puts the GIF itself on the clipboard.
+  void SaveToClipboardFormat(uint16_t& format, plat::THandle& data,
+                             plat::THandle& palette) const override;
   std::string ClassName() const override { return "TGIFImage"; }
 
   void Reset();
@@ -56,15 +149,23 @@ class TGIFImage : public plat::TGraphic {
   // Merges the frames' colour maps into one global map of the colours actually used.
   void BuildGlobalColorMap();
   bool HasTransparency() const;
+  bool ShouldDither() const;
+  bool DrawBusy() const { return draw_busy_; }
+  const std::optional<plat::TColorTable>& GlobalPaletteHandle() const { return global_palette_; }
+
   int AddFrame(std::unique_ptr<TGIFSubImage> frame);
-  int AddFrame(const plat::TBitmap& bitmap);
+  // Any other item raises "Object type not supported for operation".
+  int AddFrame(std::unique_ptr<TGIFItem> item);
+  // The graphic becomes a new frame (colours reduced as the image's settings say).
+  int AddFrame(const plat::TGraphic& graphic);
+
+  // Fewer frames, smaller frames, fewer extensions, the same animation (TGIFOptimizeOption bits).
+  void OptimizeFrames(uint8_t options, TReductionMethod method, int depth, TDitherMethod dither);
 
   // Frame 0 as one bitmap: a copy of its rendering when it covers the logical screen, else the
   // logical screen with frame 0 at its place. None for an empty image.
   const plat::TBitmap* RenderedBitmap();
   void DropRenderedBitmap() { rendered_bitmap_.reset(); }
-  // The colours of the whole image: the global map, or frame 0's without one.
-  plat::TColorTable GetPalette();
   // The global colours changed: every rendering made with them is out of date.
   void PaletteChanged();
 
@@ -77,12 +178,20 @@ class TGIFImage : public plat::TGraphic {
   void WriteStream(plat::TStream& stream);
   void ReadStream(plat::TStream& stream);
   void Assign(const TGIFImage& source);
+  void CopyFrom(const TGIFImage& source);
+  plat::TColorTable ImagePalette();
+  plat::TColorTable FirstAvailablePalette();
+  void DrawImage(plat::TCanvas& canvas, const plat::TRect& rect);
+  void LayOutRenderedBitmap(plat::TCanvas& canvas, const plat::TRect& rect);
   std::unique_ptr<plat::TBitmap> RenderFrameOnScreen(TGIFSubImage& frame);
+  void StoreOnClipboard() const;
 
   TGIFHeader header_;
   TGIFImageList frames_;
   std::unique_ptr<plat::TBitmap> rendered_bitmap_;
+  std::optional<plat::TColorTable> global_palette_;
   bool palette_busy_ = false;
+  bool draw_busy_ = false;
 };
 
 }  // namespace pictavo
