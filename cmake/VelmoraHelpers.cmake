@@ -30,3 +30,20 @@ function(velmora_add_gtest)
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;XDG_CONFIG_HOME=${home}/config;XDG_CACHE_HOME=${home}/cache;${T_ENVIRONMENT}"
     TIMEOUT 900)
 endfunction()
+
+# velmora_add_x11_gtest(NAME name SOURCES ... [LIBS ...] [LABELS ...])
+# A GoogleTest program that needs a real X server: run under Xvfb (1024 x 768) on the xcb platform.
+function(velmora_add_x11_gtest)
+  cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${T_NAME} ${T_SOURCES})
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest)
+  target_include_directories(${T_NAME} PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
+  target_compile_definitions(${T_NAME} PRIVATE VELMORA_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+  add_test(NAME ${T_NAME}
+    COMMAND xvfb-run -a -s "-screen 0 1024x768x24" $<TARGET_FILE:${T_NAME}> --gtest_brief=1)
+  set(home ${CMAKE_BINARY_DIR}/test-home/${T_NAME})
+  set_tests_properties(${T_NAME} PROPERTIES
+    LABELS "${T_LABELS}"
+    ENVIRONMENT "QT_QPA_PLATFORM=xcb;XDG_CONFIG_HOME=${home}/config;XDG_CACHE_HOME=${home}/cache"
+    TIMEOUT 300)
+endfunction()

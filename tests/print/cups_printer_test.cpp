@@ -126,20 +126,6 @@ TEST_F(CupsPrinter, PaperCodesGiveThePagesTheirNamesSay) {
   }
 }
 
-// The folder cups-pdf writes into: its "Out" setting with ${HOME} of the user printing.
-std::filesystem::path CupsPdfOutput() {
-  std::ifstream conf("/etc/cups/cups-pdf.conf");
-  std::string line, out = "/var/spool/cups-pdf/${USER}";
-  while (std::getline(conf, line))
-    if (line.rfind("Out ", 0) == 0) out = line.substr(4);
-  const passwd* user = getpwuid(getuid());
-  for (auto [key, value] : {std::pair<std::string, std::string>{"${HOME}", user->pw_dir},
-                            std::pair<std::string, std::string>{"${USER}", user->pw_name}})
-    if (const size_t at = out.find(key); at != std::string::npos)
-      out.replace(at, key.size(), value);
-  return out;
-}
-
 TEST_F(CupsPrinter, JobComesOutAsPdfWithItsTitleAndCopies) {
   const std::string title = "Velmora print job " + std::to_string(getpid());
   printer_.SetTitle(title);
@@ -148,20 +134,8 @@ TEST_F(CupsPrinter, JobComesOutAsPdfWithItsTitleAndCopies) {
   printer_.Canvas().fillRect(100, 100, 500, 500, Qt::black);
   printer_.EndDoc();
 
-  // cups-pdf hands the title to Ghostscript as a PostScript string, whose brackets stay in it.
-  const auto titled = [&](const std::filesystem::path& pdf) {
-    const std::string seen = PdfInfo(pdf, "Title");
-    return seen == title || seen == "(" + title + ")";
-  };
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
-  std::string found;
-  while (found.empty() && std::chrono::steady_clock::now() < deadline) {
-    std::error_code ignored;
-    for (const auto& entry : std::filesystem::directory_iterator(CupsPdfOutput(), ignored))
-      if (entry.path().extension() == ".pdf" && titled(entry.path())) found = entry.path();
-    if (found.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(500));
-  }
-  ASSERT_FALSE(found.empty()) << "no PDF titled '" << title << "' in " << CupsPdfOutput();
+  const std::string found = velmora_test::WaitForPrintedPdf(title);
+  ASSERT_FALSE(found.empty()) << "no PDF titled '" << title << "'";
   EXPECT_EQ(PdfInfo(found, "Pages"), "2");
   std::filesystem::remove(found);
 }

@@ -3,9 +3,16 @@
 // pages an outside renderer makes of our PDF files.
 #include <gtest/gtest.h>
 
+#include <pwd.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "graphics/referee.h"
@@ -76,6 +83,39 @@ inline std::string PdfInfo(const std::string& pdf, const std::string& field) {
   size_t start = at + key.size() - 1;
   while (start < report.size() && report[start] == ' ') ++start;
   return report.substr(start, report.find('\n', start) - start);
+}
+
+// The folder cups-pdf writes into: its "Out" setting with ${HOME} of the user printing.
+inline std::filesystem::path CupsPdfOutput() {
+  std::ifstream conf("/etc/cups/cups-pdf.conf");
+  std::string line, out = "/var/spool/cups-pdf/${USER}";
+  while (std::getline(conf, line))
+    if (line.rfind("Out ", 0) == 0) out = line.substr(4);
+  const passwd* user = getpwuid(getuid());
+  for (auto [key, value] : {std::pair<std::string, std::string>{"${HOME}", user->pw_dir},
+                            std::pair<std::string, std::string>{"${USER}", user->pw_name}})
+    if (const size_t at = out.find(key); at != std::string::npos)
+      out.replace(at, key.size(), value);
+  return out;
+}
+
+// The PDF cups-pdf made of the job with this title, waiting up to two minutes for it; empty when
+// none came.
+inline std::string WaitForPrintedPdf(const std::string& title) {
+  // cups-pdf hands the title to Ghostscript as a PostScript string, whose brackets stay in it.
+  const auto titled = [&](const std::filesystem::path& pdf) {
+    const std::string seen = PdfInfo(pdf, "Title");
+    return seen == title || seen == "(" + title + ")";
+  };
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+  std::string found;
+  while (found.empty() && std::chrono::steady_clock::now() < deadline) {
+    std::error_code ignored;
+    for (const auto& entry : std::filesystem::directory_iterator(CupsPdfOutput(), ignored))
+      if (entry.path().extension() == ".pdf" && titled(entry.path())) found = entry.path();
+    if (found.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  }
+  return found;
 }
 
 }  // namespace velmora_test

@@ -15,6 +15,7 @@
 #include "platform/base/text.h"
 #include "platform/graphics/handles.h"
 #include "platform/graphics/qimage_view.h"
+#include "platform/screen/screen_capture.h"
 
 namespace pictavo {
 
@@ -402,11 +403,28 @@ void TpvImage::ReadBinary(uint8_t format, const uint8_t* data, int64_t size) {
 
 void TpvImage::Paste() {
   const QImage pasted = QApplication::clipboard()->image();
-  if (pasted.isNull()) return;
+  if (!pasted.isNull()) TakePixels(pasted);
+}
+
+void TpvImage::TakePixels(const QImage& pixels) {
   RememberScrollPositions();
-  auto image = std::make_unique<TicBitmap>(FromQImage(pasted));
+  auto image = std::make_unique<TicBitmap>(FromQImage(pixels));
   LastFileName.clear();
   ReplaceImage(std::move(image));
+}
+
+void TpvImage::CaptureWindow(uint32_t window) {
+  const std::optional<QImage> pixels = plat::CaptureWindowPixels(window);
+  if (!pixels) return;
+  // Nothing of the window on the screen leaves no usable image.
+  if (pixels->isNull())
+    Clear();
+  else
+    TakePixels(*pixels);
+}
+
+void TpvImage::CaptureScreen() {
+  CaptureWindow(plat::DesktopWindow());
 }
 
 void TpvImage::Clear() {
@@ -446,6 +464,20 @@ int32_t TpvImage::ImageCountBinary(uint8_t format, const std::vector<uint8_t>& d
 
 void TpvImage::WithWorkingCopy(const std::function<void(TicBitmap&)>& export_image) {
   document_.WithWorkingCopy(export_image);
+}
+
+int TpvImage::PrintImage() {
+  if (!ImageLoaded()) return prNoImage;
+  // The restored image's colour format is derived again, also after a printer error.
+  struct DeriveColorFormat {
+    TImageDocument& document;
+    ~DeriveColorFormat() {
+      document.Change([](TicBitmap& image) { image.UpdateColorFormat(); });
+    }
+  } derive{document_};
+  int result = prNoImage;
+  WithWorkingCopy([&](TicBitmap& image) { result = printing_.Print(image); });
+  return result;
 }
 
 void TpvImage::SaveToFile(const std::string& file_name) {

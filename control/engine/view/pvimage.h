@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "control/engine/print/image_print.h"
 #include "control/engine/raster/ticbitmap.h"
 #include "control/engine/view/image_document.h"
 
@@ -188,6 +189,10 @@ class TpvImage : public QWidget {
   void ReadBinary(uint8_t format, const uint8_t* data, int64_t size);
   void Paste();
   void Clear();
+  // What the screen shows of the X11 window (the desktop for CaptureScreen) becomes the image;
+  // nothing happens where the platform cannot capture.
+  void CaptureWindow(uint32_t window);
+  void CaptureScreen();
   // A new 24-bit image filled with BrushColor.
   void NewImage(int32_t width, int32_t height);
 
@@ -209,6 +214,11 @@ class TpvImage : public QWidget {
   // and re-creates the selection afterwards, also when export raises.
   void WithWorkingCopy(const std::function<void(TicBitmap&)>& export_image);
 
+  // The print settings, kept across image changes.
+  TImagePrint& Printing() { return printing_; }
+  // Prints the image (only the selection when UseSelection is on): a TxPrintResult code.
+  int PrintImage();
+
   // The rendered client area in device pixels (what paintEvent shows).
   QImage Render();
 
@@ -225,6 +235,8 @@ class TpvImage : public QWidget {
   class Surface;
 
   void ReplaceImage(std::unique_ptr<TicBitmap> image);
+  // A new image of these pixels, with no file name.
+  void TakePixels(const QImage& pixels);
   void ScrollChanged();
   void RenderSurface(QImage& frame);
   void RenderZoomed(const TicBitmap& source, QImage& frame);
@@ -241,6 +253,7 @@ class TpvImage : public QWidget {
   void ReLaidOut(const std::function<void(TImageDocument&)>& change);
 
   TImageDocument document_;
+  TImagePrint printing_;
   TicBitmap display_buffer_;
   bool relayouting_ = false;
   double zoom_ = 100;
