@@ -142,9 +142,9 @@ TEST(MergeImage, DirectColourOverlaysOfOtherDepthsAreRead) {
 
 TEST(MergeImage, MonoBaseStaysOneBitUnderBothPalettePolarities) {
   for (bool white_first : {false, true}) {
-    const plat::TColorTable palette =
-        white_first ? plat::TColorTable{{255, 255, 255, 0}, {0, 0, 0, 0}}
-                    : plat::TColorTable{{0, 0, 0, 0}, {255, 255, 255, 0}};
+    const plat::TColorTable palette = white_first
+                                          ? plat::TColorTable{{255, 255, 255, 0}, {0, 0, 0, 0}}
+                                          : plat::TColorTable{{0, 0, 0, 0}, {255, 255, 255, 0}};
     TicBitmap base;
     MakeIndexed(base, 3, 1, TPixelFormat::pf1bit, palette);
     base.FillRect({0, 0, 3, 1}, kWhite);

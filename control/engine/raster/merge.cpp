@@ -124,7 +124,8 @@ int MergeImage(TicBitmap& bitmap, const plat::TBitmap& overlay, const TMergeOpti
   if (overlay.Width() <= 0 || overlay.Height() <= 0) return rcDone;
   // A shared copy: converting a 15-, 16- or 32-bit overlay must not touch the caller's.
   plat::TBitmap readable(overlay);
-  if (!IsMovableFormat(readable.PixelFormat())) readable.SetPixelFormat(plat::TPixelFormat::pf24bit);
+  if (!IsMovableFormat(readable.PixelFormat()))
+    readable.SetPixelFormat(plat::TPixelFormat::pf24bit);
   if (format >= cf256Color && format <= cfMono) bitmap.SetColorFormat(cf24bit);
   if (BaseWritable(bitmap)) Overlay(bitmap, readable, options);
   bitmap.SetColorFormat(format);

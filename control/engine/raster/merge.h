@@ -10,11 +10,11 @@ namespace pictavo {
 enum TxWMStyle : uint8_t { wmCentre = 0, wmSingle = 1, wmTile = 2, wmWrap = 3 };
 
 struct TMergeOptions {
-  bool transparent = false;                     // skip overlay pixels of transparent_color
-  plat::TColor transparent_color = 0xFFFFFF;    // 0x00BBGGRR
-  double transparency = 0;                      // percent: 0 shows the overlay, 100 the base
-  uint8_t style = wmSingle;                     // TxWMStyle; values above 3 tile
-  int32_t left = 0, top = 0;                    // base column and row of wmSingle
+  bool transparent = false;                   // skip overlay pixels of transparent_color
+  plat::TColor transparent_color = 0xFFFFFF;  // 0x00BBGGRR
+  double transparency = 0;                    // percent: 0 shows the overlay, 100 the base
+  uint8_t style = wmSingle;                   // TxWMStyle; values above 3 tile
+  int32_t left = 0, top = 0;                  // base column and row of wmSingle
 };
 
 // Overlays overlay on bitmap. Indexed colour formats other than cfMonoBW are widened to 24 bits

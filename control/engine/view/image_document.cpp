@@ -85,8 +85,7 @@ static int32_t ScaledSide(int64_t limit, int64_t side, int64_t other_side) {
   return static_cast<int32_t>(std::max<int64_t>(1, (limit * side + other_side / 2) / other_side));
 }
 
-bool TImageDocument::ResizeFit(int32_t max_width, int32_t max_height, int filter,
-                               bool resample) {
+bool TImageDocument::ResizeFit(int32_t max_width, int32_t max_height, int filter, bool resample) {
   if (!image_ || max_width <= 0 || max_height <= 0 || image_->GetEmpty()) return false;
   const int32_t w = image_->Width(), h = image_->Height();
   const double c = static_cast<double>(max_width) / w, d = static_cast<double>(max_height) / h;

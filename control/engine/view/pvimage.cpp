@@ -431,8 +431,8 @@ void TpvImage::MergeWith(const std::function<void()>& load_here,
     if (!ImageLoaded()) return;
     const std::vector<uint8_t> former = *WriteBinary(gfBMP);
     load_here();
-    overlay.Replace(ImageOfBytes(gfBMP, former.data(), static_cast<int64_t>(former.size()),
-                                 true, 1));
+    overlay.Replace(
+        ImageOfBytes(gfBMP, former.data(), static_cast<int64_t>(former.size()), true, 1));
   }
   if (!overlay.Loaded()) return;
   Repainted([&](TImageDocument& d) { d.Merge(*overlay.Image(), MergeOptions()); });
