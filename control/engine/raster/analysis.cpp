@@ -11,17 +11,10 @@ namespace {
 
 using plat::TPixelFormat;
 
+// Bits per pixel of an indexed image; 0 for direct colour.
 int IndexedBits(const TicBitmap& bitmap) {
-  switch (bitmap.PixelFormat()) {
-    case TPixelFormat::pf1bit:
-      return 1;
-    case TPixelFormat::pf4bit:
-      return 4;
-    case TPixelFormat::pf8bit:
-      return 8;
-    default:
-      return 0;
-  }
+  const TPixelFormat f = bitmap.PixelFormat();
+  return plat::PaletteSizeOf(f) > 0 ? plat::BitsPerPixel(f) : 0;
 }
 
 int64_t CountIndex(const TicBitmap& bitmap, int bits, uint8_t index) {

@@ -25,19 +25,6 @@ std::unique_ptr<TicBitmap> Transferring(const Transfer& transfer) {
   }
 }
 
-// Little-endian fields of a block that may be shorter than its header claims.
-class DibFields {
- public:
-  DibFields(const uint8_t* data, int64_t size) : data_(data), size_(size) {}
-  bool Has(int64_t bytes) const { return bytes <= size_; }
-  uint32_t U16(int64_t at) const { return data_[at] | (uint32_t{data_[at + 1]} << 8); }
-  uint32_t U32(int64_t at) const { return U16(at) | (U16(at + 2) << 16); }
-
- private:
-  const uint8_t* data_;
-  int64_t size_;
-};
-
 constexpr int64_t kCoreHeader = 12;
 constexpr int64_t kCoreBitsAt = 10;
 constexpr int64_t kBitsAt = 14;
@@ -48,19 +35,23 @@ constexpr uint32_t kAlphaBitFields = 6;
 
 // Where the pixels start in a packed DIB: behind the header, the masks a 40-byte header keeps
 // outside itself, and the colour table.
-std::optional<int64_t> PixelsOffset(const DibFields& dib) {
-  if (!dib.Has(4)) return std::nullopt;
-  const int64_t header = dib.U32(0);
+// The low 16 bits of a 32-bit field, for fields whose next two bytes are inside the header.
+uint32_t Low16(const uint8_t* at) {
+  return plat::bmp::Get32(at) & 0xFFFF;
+}
+
+std::optional<int64_t> PixelsOffset(const uint8_t* dib, int64_t size) {
+  if (size < 4) return std::nullopt;
+  const int64_t header = plat::bmp::Get32(dib);
   if (header == kCoreHeader) {
-    if (!dib.Has(kCoreHeader)) return std::nullopt;
-    const uint32_t bits = dib.U16(kCoreBitsAt);
+    if (size < kCoreHeader) return std::nullopt;
+    const uint32_t bits = Low16(dib + kCoreBitsAt);
     return header + (bits <= 8 ? int64_t{3} << bits : 0);
   }
-  if (header < plat::bmp::kInfoHeaderSize || !dib.Has(plat::bmp::kInfoHeaderSize))
-    return std::nullopt;
-  const uint32_t bits = dib.U16(kBitsAt);
-  const uint32_t compression = dib.U32(kCompressionAt);
-  const int64_t used = dib.U32(kColorsUsedAt);
+  if (header < plat::bmp::kInfoHeaderSize || size < plat::bmp::kInfoHeaderSize) return std::nullopt;
+  const uint32_t bits = Low16(dib + kBitsAt);
+  const uint32_t compression = plat::bmp::Get32(dib + kCompressionAt);
+  const int64_t used = plat::bmp::Get32(dib + kColorsUsedAt);
   int64_t masks = 0;
   if (header == plat::bmp::kInfoHeaderSize && compression == kBitFields) masks = 12;
   if (header == plat::bmp::kInfoHeaderSize && compression == kAlphaBitFields) masks = 16;
@@ -128,7 +119,7 @@ std::unique_ptr<TicBitmap> ImageOfBytes(uint8_t format, const uint8_t* data, int
 }
 
 std::optional<std::vector<uint8_t>> BmpFileOfPackedDib(const uint8_t* data, int64_t size) {
-  const std::optional<int64_t> pixels = PixelsOffset(DibFields(data, size));
+  const std::optional<int64_t> pixels = PixelsOffset(data, size);
   if (!pixels || *pixels > size) return std::nullopt;
   std::vector<uint8_t> file(static_cast<size_t>(plat::bmp::kFileHeaderSize + size));
   plat::bmp::Put16(file.data(), plat::bmp::kSignature);
