@@ -33,23 +33,22 @@ constexpr int64_t kColorsUsedAt = 32;
 constexpr uint32_t kBitFields = 3;
 constexpr uint32_t kAlphaBitFields = 6;
 
-// Where the pixels start in a packed DIB: behind the header, the masks a 40-byte header keeps
-// outside itself, and the colour table.
-// The low 16 bits of a 32-bit field, for fields whose next two bytes are inside the header.
-uint32_t Low16(const uint8_t* at) {
-  return plat::bmp::Get32(at) & 0xFFFF;
+uint32_t Get16(const uint8_t* at) {
+  return at[0] | (uint32_t{at[1]} << 8);
 }
 
+// Where the pixels start in a packed DIB: behind the header, the masks a 40-byte header keeps
+// outside itself, and the colour table.
 std::optional<int64_t> PixelsOffset(const uint8_t* dib, int64_t size) {
   if (size < 4) return std::nullopt;
   const int64_t header = plat::bmp::Get32(dib);
   if (header == kCoreHeader) {
     if (size < kCoreHeader) return std::nullopt;
-    const uint32_t bits = Low16(dib + kCoreBitsAt);
+    const uint32_t bits = Get16(dib + kCoreBitsAt);
     return header + (bits <= 8 ? int64_t{3} << bits : 0);
   }
   if (header < plat::bmp::kInfoHeaderSize || size < plat::bmp::kInfoHeaderSize) return std::nullopt;
-  const uint32_t bits = Low16(dib + kBitsAt);
+  const uint32_t bits = Get16(dib + kBitsAt);
   const uint32_t compression = plat::bmp::Get32(dib + kCompressionAt);
   const int64_t used = plat::bmp::Get32(dib + kColorsUsedAt);
   int64_t masks = 0;
