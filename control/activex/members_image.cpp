@@ -62,6 +62,19 @@ PICTAVO_CALL(Paste) {
 PICTAVO_GET(BMPHandle) {
   call.Return(box.View().BitmapHandle());
 }
+PICTAVO_PUT(BMPHandle) {
+  box.View().SetBMPHandle(static_cast<uint32_t>(call.Long(call.Value())));
+}
+PICTAVO_CALL(MergeFile) {
+  box.View().MergeFile(call.Utf8(0));
+}
+PICTAVO_CALL(MergeBinary) {
+  const TBytes& data = call.Bytes(1);
+  box.View().MergeBinary(call.Enum(0), data.data(), static_cast<int64_t>(data.size()));
+}
+PICTAVO_CALL(MergeHandle) {
+  box.View().MergeHandle(static_cast<uint32_t>(call.Long(0)));
+}
 
 // A picture that owns its own copy of the image's bitmap; without an image a bitmap picture
 // without a bitmap.

@@ -1,6 +1,9 @@
 // Members of the raster operations: tone curves, filters, flips, geometry, the selection set by
 // the host (not by the mouse) and red-eye reduction. Each does nothing without an image; the view
 // decides what to show afterwards.
+#include <algorithm>
+#include <cstdint>
+
 #include "control/activex/imagebox.h"
 
 namespace pictavo {
@@ -44,6 +47,22 @@ PICTAVO_CALL(Rotate) {
 }
 PICTAVO_CALL(ResizeImage) {
   box.View().ResizeImage(call.Long(0), call.Long(1));
+}
+PICTAVO_CALL(ResizeFit) {
+  call.Return(box.View().ResizeFit(call.Long(0), call.Long(1)));
+}
+PICTAVO_CALL(ScaleImage) {
+  box.View().ScaleImage(call.Float(0));
+}
+PICTAVO_GET(ColorCount) {
+  const int64_t count = box.View().ColorCount(call.Color(0));
+  call.Return(static_cast<int32_t>(std::min<int64_t>(count, INT32_MAX)));
+}
+PICTAVO_CALL(Invert) {
+  box.View().Invert();
+}
+PICTAVO_GET(IsBlank) {
+  call.Return(box.View().IsBlank());
 }
 PICTAVO_CALL(SelectRectangle) {
   box.View().SelectRectangle(call.Long(0), call.Long(1), call.Long(2), call.Long(3));

@@ -186,14 +186,15 @@ TEST(NoImageSweep, EveryDispatchIdAndKindAnswersWithoutAnImage) {
       EXPECT_EQ(excep.scode, E_NOTIMPL) << name;
       EXPECT_EQ(message, "Not available: " + name);
     } else if (hr != S_OK) {
-      // Only the members that read something fail: an empty name is no file, an empty URL
-      // gives nothing to read, an empty variant no image data, and an empty name has no
+      // Only the members that read something fail: an empty name is no file (also for a merge), an
+      // empty URL gives nothing to read, an empty variant no image data, and an empty name has no
       // extension whose pages could be counted.
       EXPECT_EQ(hr, DISP_E_EXCEPTION) << name;
       EXPECT_EQ(excep.scode, E_UNEXPECTED) << name;
       static const std::map<std::string, std::string> kReaders = {
           {"LoadFromFile", "File not found: "},
           {"OverwriteMetaData", "File not found: "},
+          {"MergeFile", "File not found: "},
           {"LoadFromURL", "The ReadURL method has failed to read an image."},
           {"ImageCount", "File is not a recognised graphics format"}};
       const auto reader = kReaders.find(name);

@@ -1,5 +1,8 @@
 #include "control/engine/view/image_document.h"
 
+#include <algorithm>
+
+#include "control/engine/raster/analysis.h"
 #include "control/engine/raster/convolve.h"
 #include "control/engine/raster/flip.h"
 #include "control/engine/raster/geometry.h"
@@ -74,6 +77,37 @@ void TImageDocument::Resize(int width, int height, int filter, bool resample) {
 }
 void TImageDocument::SetColorFormat(uint8_t code) {
   Change([&](TicBitmap& image) { image.SetColorFormat(code); });
+}
+
+// The new side is rounded to the nearest pixel, in 64 bits because limit x side overflows 32,
+// and never drops to 0.
+static int32_t ScaledSide(int64_t limit, int64_t side, int64_t other_side) {
+  return static_cast<int32_t>(std::max<int64_t>(1, (limit * side + other_side / 2) / other_side));
+}
+
+bool TImageDocument::ResizeFit(int32_t max_width, int32_t max_height, int filter, bool resample) {
+  if (!image_ || max_width <= 0 || max_height <= 0 || image_->GetEmpty()) return false;
+  const int32_t w = image_->Width(), h = image_->Height();
+  const double c = static_cast<double>(max_width) / w, d = static_cast<double>(max_height) / h;
+  if (c >= 1 && d >= 1) return false;
+  if (c >= d)
+    Resize(ScaledSide(max_height, w, h), max_height, filter, resample);
+  else
+    Resize(max_width, ScaledSide(max_width, h, w), filter, resample);
+  return true;
+}
+
+int64_t TImageDocument::ColorCount(plat::TColor colour) const {
+  return image_ ? pictavo::ColorCount(*image_, colour) : 0;
+}
+void TImageDocument::Invert() {
+  Change([](TicBitmap& image) { pictavo::Invert(image); });
+}
+bool TImageDocument::IsBlank(uint32_t tolerance) const {
+  return image_ && pictavo::IsBlank(*image_, tolerance);
+}
+void TImageDocument::Merge(const TicBitmap& overlay, const TMergeOptions& options) {
+  Change([&](TicBitmap& image) { MergeImage(image, overlay, options); });
 }
 
 void TImageDocument::SelectRectangle(int x1, int y1, int x2, int y2) {

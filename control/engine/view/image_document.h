@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "control/engine/raster/merge.h"
 #include "control/engine/raster/ticbitmap.h"
 
 namespace pictavo {
@@ -45,6 +46,15 @@ class TImageDocument {
   void Rotate(float angle, bool smooth);
   void Resize(int width, int height, int filter, bool resample);
   void SetColorFormat(uint8_t code);
+  // Shrinks the image to fit max_width x max_height keeping its aspect ratio; false when it
+  // already fits (it is never enlarged), either limit is not positive, or there is no image.
+  bool ResizeFit(int32_t max_width, int32_t max_height, int filter, bool resample);
+
+  // --- whole-image analysis and merge ---
+  int64_t ColorCount(plat::TColor colour) const;
+  void Invert();
+  bool IsBlank(uint32_t tolerance) const;
+  void Merge(const TicBitmap& overlay, const TMergeOptions& options);
 
   // --- selection ---
   void SelectRectangle(int x1, int y1, int x2, int y2);

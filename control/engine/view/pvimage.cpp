@@ -6,11 +6,13 @@
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <optional>
 
 #include "control/engine/raster/pixels.h"
 #include "control/engine/raster/selection.h"
 #include "control/engine/view/cursor_table.h"
+#include "control/engine/view/image_transfer.h"
 #include "control/engine/view/page_count.h"
 #include "platform/base/text.h"
 #include "platform/graphics/handles.h"
@@ -300,6 +302,21 @@ void TpvImage::ResizeImage(int width, int height) {
 void TpvImage::CropToSelection() {
   ReLaidOut([](TImageDocument& d) { d.CropToSelection(); });
 }
+bool TpvImage::ResizeFit(int32_t max_width, int32_t max_height) {
+  bool resized = false;
+  ReLaidOut([&](TImageDocument& d) {
+    resized = d.ResizeFit(max_width, max_height, FilterType, Resample);
+  });
+  return resized;
+}
+void TpvImage::ScaleImage(float percent) {
+  if (!(percent > 0) || !ImageLoaded()) return;
+  const double width = std::trunc(double{percent} * ImageWidth() / 100 + 0.5);
+  ResizeImage(static_cast<int>(std::min<double>(width, std::numeric_limits<int32_t>::max())), 0);
+}
+void TpvImage::Invert() {
+  Repainted([](TImageDocument& d) { d.Invert(); });
+}
 void TpvImage::SetBGColor(plat::TColor color) {
   document_.SetBGColor(color);
 }
@@ -367,14 +384,9 @@ void TpvImage::ReplaceImage(std::unique_ptr<TicBitmap> image) {
 }
 
 void TpvImage::LoadFromFile(const std::string& file_name) {
-  TicBitmap loaded;
-  loaded.UseLZW = UseLZW;
   RememberScrollPositions();
-  loaded.LoadImageFile(file_name, ReadImageNumber);
+  auto image = ImageOfFile(file_name, UseLZW, ReadImageNumber);
   LastFileName = plat::Utf8ToUtf16(file_name);
-  auto image = std::make_unique<TicBitmap>(loaded);
-  image->Transparent = loaded.Transparent;
-  image->BGColor = loaded.BGColor;
   ReplaceImage(std::move(image));
 }
 
@@ -389,16 +401,55 @@ void TpvImage::LoadFromURL(const std::u16string& url) {
 }
 
 void TpvImage::ReadBinary(uint8_t format, const uint8_t* data, int64_t size) {
-  if (format == gfGIF && !UseLZW) throw EInvalidFormat("Reading of GIF format not supported");
-  TicBitmap loaded;
-  loaded.UseLZW = UseLZW;
   RememberScrollPositions();
-  const int page = format == gfTIF && ReadImageNumber > 1 ? ReadImageNumber : 1;
-  loaded.LoadFromBytes(data, size, page);
+  auto image = ImageOfBytes(format, data, size, UseLZW, ReadImageNumber);
   LastFileName.clear();
-  auto image = std::make_unique<TicBitmap>(loaded);
-  image->UpdateColorFormat();
   ReplaceImage(std::move(image));
+}
+
+void TpvImage::SetBMPHandle(uint32_t handle) {
+  RememberScrollPositions();
+  auto image = ImageOfHandle(handle, ReleaseBMPHandle);
+  if (!image) return;
+  LastFileName.clear();
+  ReplaceImage(std::move(image));
+}
+
+// --- merging ---
+
+TMergeOptions TpvImage::MergeOptions() const {
+  return {MergeTransparent, MergeTransparentColor, MergeTransparency, MergeStyle, MergeLeft,
+          MergeTop};
+}
+
+void TpvImage::MergeWith(const std::function<void()>& load_here,
+                         const std::function<std::unique_ptr<TicBitmap>()>& read_fresh) {
+  // The temporary control: the image part of a fresh one, without a window.
+  TImageDocument overlay;
+  if (!MergeReverse) {
+    overlay.Replace(read_fresh());
+  } else {
+    if (!ImageLoaded()) return;
+    const std::vector<uint8_t> former = *WriteBinary(gfBMP);
+    load_here();
+    overlay.Replace(
+        ImageOfBytes(gfBMP, former.data(), static_cast<int64_t>(former.size()), true, 1));
+  }
+  if (!overlay.Loaded()) return;
+  Repainted([&](TImageDocument& d) { d.Merge(*overlay.Image(), MergeOptions()); });
+}
+
+void TpvImage::MergeFile(const std::string& file_name) {
+  MergeWith([&] { LoadFromFile(file_name); }, [&] { return ImageOfFile(file_name, true, 1); });
+}
+
+void TpvImage::MergeBinary(uint8_t format, const uint8_t* data, int64_t size) {
+  MergeWith([&] { ReadBinary(format, data, size); },
+            [&] { return ImageOfBytes(format, data, size, true, 1); });
+}
+
+void TpvImage::MergeHandle(uint32_t handle) {
+  MergeWith([&] { SetBMPHandle(handle); }, [&] { return ImageOfHandle(handle, ReleaseBMPHandle); });
 }
 
 void TpvImage::Paste() {

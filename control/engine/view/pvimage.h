@@ -34,9 +34,6 @@ enum TxShiftBits : int16_t {
   ssAlt = 32,
 };
 
-// Merge placement styles.
-enum TxWMStyle : uint8_t { wmCentre = 0, wmSingle = 1, wmTile = 2, wmWrap = 3 };
-
 // The text font as the control keeps and persists it.
 struct TFontDesc {
   enum StyleBits : uint8_t { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
@@ -142,6 +139,26 @@ class TpvImage : public QWidget {
   void Rotate(float angle);  // fills with the image's BGColor, smoothed when Resample is on
   void ResizeImage(int width, int height);
   void CropToSelection();
+  // Shrinks the image into max_width x max_height keeping its aspect ratio; false when nothing
+  // changed (see TImageDocument::ResizeFit).
+  bool ResizeFit(int32_t max_width, int32_t max_height);
+  // Resizes to percent of the width, the height following the aspect ratio; percent > 0 only.
+  void ScaleImage(float percent);
+
+  // --- whole-image analysis ---
+  int64_t ColorCount(plat::TColor colour) const { return document_.ColorCount(colour); }
+  void Invert();
+  // The blank test with BlankTol parts per million (a negative BlankTol reads as a huge one).
+  bool IsBlank() const { return document_.IsBlank(static_cast<uint32_t>(BlankTol)); }
+
+  // --- merging a second image with the Merge* fields ---
+  // The second image is read as a fresh control would read it (UseLZW on, page 1). With
+  // MergeReverse the roles swap: the second image becomes this control's image and the former
+  // one (only its selected part under UseSelection) is merged onto it.
+  void MergeFile(const std::string& file_name);
+  void MergeBinary(uint8_t format, const uint8_t* data, int64_t size);
+  void MergeHandle(uint32_t handle);
+
   // --- properties the image carries (nothing to show) ---
   void SetBGColor(plat::TColor color);
   void SetTransparent(bool on);
@@ -187,6 +204,10 @@ class TpvImage : public QWidget {
   void LoadFromURL(const std::u16string& url);
   // The encoded image bytes; format is a TxGraphicsFormat code cut to 8 bits.
   void ReadBinary(uint8_t format, const uint8_t* data, int64_t size);
+  // Takes the image of a host bitmap handle (kept by the caller while ReleaseBMPHandle is on)
+  // or of a memory handle holding a packed DIB (always freed); a handle that holds no image
+  // changes nothing.
+  void SetBMPHandle(uint32_t handle);
   void Paste();
   void Clear();
   // What the screen shows of the X11 window (the desktop for CaptureScreen) becomes the image;
@@ -237,6 +258,11 @@ class TpvImage : public QWidget {
   void ReplaceImage(std::unique_ptr<TicBitmap> image);
   // A new image of these pixels, with no file name.
   void TakePixels(const QImage& pixels);
+  TMergeOptions MergeOptions() const;
+  // load_here replaces this control's image; read_fresh reads the second image as a fresh
+  // control would.
+  void MergeWith(const std::function<void()>& load_here,
+                 const std::function<std::unique_ptr<TicBitmap>()>& read_fresh);
   void ScrollChanged();
   void RenderSurface(QImage& frame);
   void RenderZoomed(const TicBitmap& source, QImage& frame);
