@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/base/byte_cursor.h"
 #include "platform/base/exceptions.h"
 #include "platform/base/streams.h"
 #include "platform/graphics/bitmap.h"
@@ -36,31 +37,12 @@ constexpr int64_t kMaxRlePixelsPerByte = 4096;
   throw EInvalidGraphic("Bitmap image is not valid: " + reason);
 }
 
-// The bytes of one file with bounds-checked little-endian reads. Every offset is 64-bit and is
-// checked against the bytes present before use.
-class ByteView {
- public:
-  ByteView(const uint8_t* data, int64_t size) : data_(data), size_(size) {}
+[[noreturn]] void RunsPastEnd(std::string_view what) {
+  Fail(std::string(what) + " runs past the end of the file");
+}
 
-  int64_t Size() const { return size_; }
-  bool Has(int64_t at, int64_t count) const {
-    return at >= 0 && count >= 0 && at <= size_ && count <= size_ - at;
-  }
-  const uint8_t* Bytes(int64_t at, int64_t count, const char* what) const {
-    if (!Has(at, count)) Fail(std::string(what) + " runs past the end of the file");
-    return data_ + at;
-  }
-  uint8_t U8(int64_t at, const char* what) const { return *Bytes(at, 1, what); }
-  uint32_t U16(int64_t at, const char* what) const {
-    const uint8_t* p = Bytes(at, 2, what);
-    return p[0] | (p[1] << 8);
-  }
-  uint32_t U32(int64_t at, const char* what) const { return bmp::Get32(Bytes(at, 4, what)); }
-
- private:
-  const uint8_t* data_;
-  int64_t size_;
-};
+// The bytes of one file, read little-endian; every offset is checked against the bytes present.
+using ByteView = plat::TByteCursor;
 
 // One colour channel of a bit-field pixel: a contiguous run of bits.
 struct Channel {
@@ -104,11 +86,11 @@ bool IsCompressionKnown(uint32_t compression) {
 }
 
 void ReadCoreHeader(const ByteView& file, Header& h) {
-  h.width = file.U16(bmp::kFileHeaderSize + 4, "the bitmap header");
-  h.height = file.U16(bmp::kFileHeaderSize + 6, "the bitmap header");
-  if (file.U16(bmp::kFileHeaderSize + 8, "the bitmap header") != 1)
+  h.width = file.WordAt(bmp::kFileHeaderSize + 4, "the bitmap header");
+  h.height = file.WordAt(bmp::kFileHeaderSize + 6, "the bitmap header");
+  if (file.WordAt(bmp::kFileHeaderSize + 8, "the bitmap header") != 1)
     Fail("the plane count is not 1");
-  h.bits = file.U16(bmp::kFileHeaderSize + 10, "the bitmap header");
+  h.bits = file.WordAt(bmp::kFileHeaderSize + 10, "the bitmap header");
   h.entry_size = 3;
   h.table_at = bmp::kFileHeaderSize + kCoreHeaderSize;
 }
@@ -122,23 +104,23 @@ void ReadMasks(const ByteView& file, Header& h) {
   } else if (h.header_size < kHeaderWithColourMasks) {
     Fail("the header is too short for colour masks");
   }
-  h.red = Channel::FromMask(file.U32(at, "the colour masks"));
-  h.green = Channel::FromMask(file.U32(at + 4, "the colour masks"));
-  h.blue = Channel::FromMask(file.U32(at + 8, "the colour masks"));
+  h.red = Channel::FromMask(file.DWordAt(at, "the colour masks"));
+  h.green = Channel::FromMask(file.DWordAt(at + 4, "the colour masks"));
+  h.blue = Channel::FromMask(file.DWordAt(at + 8, "the colour masks"));
   if (with_alpha || h.header_size >= kHeaderWithAlphaMask)
-    h.alpha = Channel::FromMask(file.U32(at + 12, "the colour masks"));
+    h.alpha = Channel::FromMask(file.DWordAt(at + 12, "the colour masks"));
   if (h.bits == 16 && ((h.red.mask | h.green.mask | h.blue.mask | h.alpha.mask) >> 16) != 0)
     Fail("a colour mask is wider than the 16-bit pixel");
 }
 
 void ReadInfoHeader(const ByteView& file, Header& h) {
   const int64_t at = bmp::kFileHeaderSize;
-  h.width = static_cast<int32_t>(file.U32(bmp::kWidthAt, "the bitmap header"));
-  h.height = static_cast<int32_t>(file.U32(bmp::kHeightAt, "the bitmap header"));
-  if (file.U16(bmp::kPlanesAt, "the bitmap header") != 1) Fail("the plane count is not 1");
-  h.bits = file.U16(bmp::kBitCountAt, "the bitmap header");
-  h.compression = file.U32(bmp::kCompressionAt, "the bitmap header");
-  h.colours_used = file.U32(bmp::kColorsUsedAt, "the bitmap header");
+  h.width = static_cast<int32_t>(file.DWordAt(bmp::kWidthAt, "the bitmap header"));
+  h.height = static_cast<int32_t>(file.DWordAt(bmp::kHeightAt, "the bitmap header"));
+  if (file.WordAt(bmp::kPlanesAt, "the bitmap header") != 1) Fail("the plane count is not 1");
+  h.bits = file.WordAt(bmp::kBitCountAt, "the bitmap header");
+  h.compression = file.DWordAt(bmp::kCompressionAt, "the bitmap header");
+  h.colours_used = file.DWordAt(bmp::kColorsUsedAt, "the bitmap header");
   h.table_at = at + h.header_size;
   if (h.width < 0) Fail("the width is negative");
   if (h.height < 0) {
@@ -158,13 +140,13 @@ void ReadInfoHeader(const ByteView& file, Header& h) {
 }
 
 Header ReadHeader(const ByteView& file) {
-  if (!file.Has(0, bmp::kFileHeaderSize + 4)) Fail("the file is too short for its headers");
-  if (file.U16(0, "the file header") != bmp::kSignature) Fail("the signature is not \"BM\"");
+  if (!file.Holds(0, bmp::kFileHeaderSize + 4)) Fail("the file is too short for its headers");
+  if (file.WordAt(0, "the file header") != bmp::kSignature) Fail("the signature is not \"BM\"");
   Header h;
-  h.header_size = file.U32(bmp::kHeaderSizeAt, "the file header");
+  h.header_size = file.DWordAt(bmp::kHeaderSizeAt, "the file header");
   if (h.header_size != kCoreHeaderSize && h.header_size < bmp::kInfoHeaderSize)
     Fail("header size " + std::to_string(h.header_size) + " is not supported");
-  file.Bytes(bmp::kFileHeaderSize, h.header_size, "the bitmap header");
+  file.BytesAt(bmp::kFileHeaderSize, h.header_size, "the bitmap header");
   if (h.header_size == kCoreHeaderSize)
     ReadCoreHeader(file, h);
   else
@@ -177,9 +159,10 @@ Header ReadHeader(const ByteView& file) {
                        std::max<int64_t>(h.height, 1)))
     Fail("the image is too large");
 
-  h.pixels_at = file.U32(bmp::kPixelsOffsetAt, "the file header");
+  h.pixels_at = file.DWordAt(bmp::kPixelsOffsetAt, "the file header");
   if (h.pixels_at < h.table_at) Fail("the pixel data offset points into the headers");
-  if (h.pixels_at > file.Size()) Fail("the pixel data offset lies past the end of the file");
+  if (h.pixels_at > static_cast<int64_t>(file.Size()))
+    Fail("the pixel data offset lies past the end of the file");
   return h;
 }
 
@@ -193,7 +176,7 @@ TColorTable ReadColourTable(const ByteView& file, const Header& h) {
   int64_t count = h.colours_used > 0 ? std::min(h.colours_used, depth_entries) : depth_entries;
   count = std::min(count, (h.pixels_at - h.table_at) / h.entry_size);
   TColorTable table(static_cast<size_t>(count));
-  const uint8_t* p = file.Bytes(h.table_at, count * h.entry_size, "the colour table");
+  const uint8_t* p = file.BytesAt(h.table_at, count * h.entry_size, "the colour table").data();
   for (int64_t i = 0; i < count; ++i, p += h.entry_size)
     table[static_cast<size_t>(i)] = {p[0], p[1], p[2], 0};
   return table;
@@ -229,7 +212,7 @@ int64_t FileRowBytes(const Header& h) {
 }
 
 const uint8_t* PixelRows(const ByteView& file, const Header& h) {
-  return file.Bytes(h.pixels_at, FileRowBytes(h) * h.height, "the pixel data");
+  return file.BytesAt(h.pixels_at, FileRowBytes(h) * h.height, "the pixel data").data();
 }
 
 int64_t ReadRows(const ByteView& file, const Header& h, TBitmap& out) {
@@ -266,9 +249,9 @@ class RleDecoder {
       : file_(file), h_(h), out_(out), at_(h.pixels_at) {}
 
   int64_t Decode() {
-    while (y_ < h_.height && file_.Has(at_, 2)) {
-      const uint8_t count = file_.U8(at_, "the compressed data");
-      const uint8_t value = file_.U8(at_ + 1, "the compressed data");
+    while (y_ < h_.height && file_.Holds(at_, 2)) {
+      const uint8_t count = file_.ByteAt(at_, "the compressed data");
+      const uint8_t value = file_.ByteAt(at_ + 1, "the compressed data");
       at_ += 2;
       if (count > 0) {
         for (int i = 0; i < count; ++i) Put(RunIndex(value, i));
@@ -278,8 +261,8 @@ class RleDecoder {
       } else if (value == 1) {
         break;
       } else if (value == 2) {
-        x_ += file_.U8(at_, "the compressed data");
-        y_ += file_.U8(at_ + 1, "the compressed data");
+        x_ += file_.ByteAt(at_, "the compressed data");
+        y_ += file_.ByteAt(at_ + 1, "the compressed data");
         at_ += 2;
       } else {
         Literal(value);
@@ -296,10 +279,10 @@ class RleDecoder {
 
   void Literal(int count) {
     const int64_t bytes = h_.bits == 8 ? count : (count + 1) / 2;
-    const uint8_t* p = file_.Bytes(at_, bytes, "the compressed data");
+    const uint8_t* p = file_.BytesAt(at_, bytes, "the compressed data").data();
     for (int i = 0; i < count; ++i) Put(h_.bits == 8 ? p[i] : RunIndex(p[i / 2], i));
     // Literals are padded to a 16-bit boundary; a missing pad byte at the very end is harmless.
-    at_ = std::min(at_ + bytes + (bytes & 1), file_.Size());
+    at_ = std::min(at_ + bytes + (bytes & 1), static_cast<int64_t>(file_.Size()));
   }
 
   void Put(uint8_t index) {
@@ -328,7 +311,7 @@ void CheckDataSize(const ByteView& file, const Header& h, bool rle) {
     PixelRows(file, h);
     return;
   }
-  const int64_t compressed = file.Size() - h.pixels_at;
+  const int64_t compressed = static_cast<int64_t>(file.Size()) - h.pixels_at;
   if (std::max<int64_t>(h.width, 1) * std::max<int64_t>(h.height, 1) >
       (compressed + 1) * kMaxRlePixelsPerByte)
     Fail("the image is too large for its compressed data");
@@ -339,7 +322,7 @@ void CheckDataSize(const ByteView& file, const Header& h, bool rle) {
 void ReadBmp(TStream& stream, TBitmap& bitmap) {
   const int64_t start = stream.Position();
   const std::vector<uint8_t> data = stream.ReadRest();
-  const ByteView file(data.data(), static_cast<int64_t>(data.size()));
+  const ByteView file(data, RunsPastEnd, false);
   const Header h = ReadHeader(file);
   const bool rle = h.compression == kRle8 || h.compression == kRle4;
   CheckDataSize(file, h, rle);

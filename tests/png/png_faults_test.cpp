@@ -118,13 +118,15 @@ TEST(Refused, WrongSignature) {
   EXPECT_EQ(LoadError(Bytes(file.begin(), file.begin() + 5)), PngError("Invalid PNG file header."));
 }
 
-TEST(Refused, ChunkLengthBeyondTheDataIsAReadError) {
+TEST(Refused, ChunkLengthBeyondTheDataSaysTheFileIsCutOff) {
   Bytes file = pngtest::JoinChunks(GreyFile(4, 4));
+  EXPECT_EQ(LoadError(Bytes(file.begin(), file.end() - 14)),
+            PngError("The file ends inside a chunk."));  // inside the last chunk
   file[33 + 3] = 0xFF;  // IDAT's length (after signature and IHDR) now exceeds the file
   file[33 + 2] = 0xFF;
-  EXPECT_EQ(LoadError(file), "Stream read error");
+  EXPECT_EQ(LoadError(file), PngError("The file ends inside a chunk."));
   file[33] = 0xFF;  // beyond the 2^31 - 1 the format allows
-  EXPECT_EQ(LoadError(file), "Stream read error");
+  EXPECT_EQ(LoadError(file), PngError("Chunk length out of range."));
 }
 
 TEST(Refused, PresetDictionaryImageDataEndsWithAnError) {

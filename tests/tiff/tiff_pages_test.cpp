@@ -212,5 +212,24 @@ TEST_F(TiffPages, CountTIFPagesOverHttp) {
   pclose(pipe);
 }
 
+// A file cut inside its first directory or its strip says it is cut off, in its own words.
+TEST_F(TiffPages, TruncatedFileSaysSo) {
+  pictavo::TTIFList list;
+  list.InsertPage(PageOf(Numbered(1)), 0);
+  plat::TMemoryStream out;
+  pictavo::SaveTIFListToStream(list, out);
+  const std::vector<uint8_t> whole = out.TakeBytes();
+  const uint32_t ifd = whole[4] | whole[5] << 8 | whole[6] << 16 | uint32_t{whole[7]} << 24;
+  for (size_t keep : {size_t{ifd} + 1, size_t{ifd} + 2 + 12 + 5}) {
+    WriteBytes(dir_.File("cut.tif"), std::vector<uint8_t>(whole.begin(), whole.begin() + keep));
+    try {
+      DecodeTiff(dir_.File("cut.tif"));
+      ADD_FAILURE() << "a file cut at " << keep << " loaded";
+    } catch (const plat::Exception& e) {
+      EXPECT_STREQ(e.what(), "TIFF file is truncated") << "cut at " << keep;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace velmora_test

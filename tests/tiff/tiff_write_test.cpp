@@ -79,6 +79,7 @@ TEST(TiffWriter, WriteTableIsCleanAndLibtiffDecodesOurPixels) {
       {"8-bit grey ramp", TPixelFormat::pf8bit, Greys(256, false), 1, 8},
       {"8-bit reversed grey", TPixelFormat::pf8bit, Greys(256, true), 1, 8},
       {"8-bit colour", TPixelFormat::pf8bit, Colours(256), 3, 8},
+      {"8-bit five colours", TPixelFormat::pf8bit, Colours(5), 3, 8},
       {"24-bit", TPixelFormat::pf24bit, {}, 2, 8},
   };
   for (const WriteCase& c : cases) {
@@ -130,6 +131,16 @@ TEST(TiffWriter, TwoColourPaletteBecomesSixteenEntryColorMap) {
   const std::string dump = Capture("tiffdump '" + dir.File("p.tif") + "'");
   EXPECT_NE(dump.find("Colormap (320) SHORT (3) 48<"), std::string::npos) << dump;
   EXPECT_NE(dump.find("BitsPerSample (258) SHORT (3) 1<4>"), std::string::npos) << dump;
+}
+
+TEST(TiffWriter, ShortEightBitPaletteFillsAllTwoHundredFiftySixEntries) {
+  ScratchDir dir;
+  pictavo::TTIFImage page;
+  page.Assign(Picture(TPixelFormat::pf8bit, Colours(5)));
+  page.SaveToFile(dir.File("p.tif"));
+  const std::string dump = Capture("tiffdump '" + dir.File("p.tif") + "'");
+  EXPECT_NE(dump.find("Colormap (320) SHORT (3) 768<"), std::string::npos) << dump;
+  EXPECT_NE(dump.find("BitsPerSample (258) SHORT (3) 1<8>"), std::string::npos) << dump;
 }
 
 TEST(TiffWriter, MetadataLandsInExifSubIfdIptcAndCopyright) {

@@ -10,6 +10,12 @@
 
 namespace pictavo {
 
+namespace {
+
+constexpr const char* kPngTruncated = "The file ends inside a chunk.";
+
+}  // namespace
+
 void RaisePNGError(const std::string& text) {
   throw EPNGImageException("PNG Error\r\n\r\n" + text);
 }
@@ -347,12 +353,13 @@ void TChunkList::Clear() {
 
 TChunk& TChunkList::ReadChunk(plat::TStream& stream) {
   uint8_t head[8];
+  if (stream.Remaining() < 8) RaisePNGError(kPngTruncated);
   stream.ReadBuffer(head, 8);
   uint32_t length = BE32(head);
   std::string type(reinterpret_cast<const char*>(head + 4), 4);
   // The data and the CRC must both be there before anything is allocated for them.
-  if (length > kMaxChunkLength || int64_t{length} + 4 > stream.Remaining())
-    throw plat::EReadError("Stream read error");
+  if (length > kMaxChunkLength) RaisePNGError("Chunk length out of range.");
+  if (int64_t{length} + 4 > stream.Remaining()) RaisePNGError(kPngTruncated);
 
   const TChunkClasses::Entry* entry = RegisteredChunkClasses().FindType(type);
   if (!entry && (head[4] & 0x20) == 0) RaisePNGError("Unknown critical chunk.");

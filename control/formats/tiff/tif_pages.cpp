@@ -56,8 +56,7 @@ uint64_t StripByteTotal(const TTiffBytes& f, uint64_t ifd, bool& marked) {
       return 0;
     }
     uint64_t at = f.Location(e);
-    if (!f.Holds(at, uint64_t{e.count} * TypeSize(e.type)))
-      throw plat::EReadError("Stream read error");
+    if (!f.Holds(at, uint64_t{e.count} * TypeSize(e.type))) throw plat::EReadError(kTiffTruncated);
     uint64_t sum = 0;
     for (uint32_t k = 0; k < e.count; ++k) sum += f.Value(e.type, at + k * TypeSize(e.type));
     return sum;

@@ -341,7 +341,7 @@ void TTIFImage::ReadFileInfo(TReadState& r) {
   try {
     std::vector<uint8_t> blocks;
     auto range = [&r](const TByteRange& b) {
-      if (!r.file.Holds(b.location, b.length)) throw plat::EReadError("Stream read error");
+      if (!r.file.Holds(b.location, b.length)) throw plat::EReadError(kTiffTruncated);
       const uint8_t* at = r.file.Data() + b.location;
       return std::vector<uint8_t>(at, at + b.length);
     };

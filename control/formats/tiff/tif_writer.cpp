@@ -160,10 +160,11 @@ void TTIFImage::Assign(const plat::TGraphic& source) {
   }
 
   if (writeKind_ == 2) {
-    size_t entries = std::max<size_t>(16, palette.size());
     if (format == plat::TPixelFormat::pf1bit) bitsPerSample_[0] = 4;
+    // Readers take a map of any other length as no map at all: unused entries stay black.
+    const size_t entries = size_t{1} << bitsPerSample_[0];
     colorMap_.assign(3 * entries, 0);
-    for (size_t i = 0; i < palette.size(); ++i) {
+    for (size_t i = 0; i < std::min(palette.size(), entries); ++i) {
       colorMap_[i] = static_cast<uint16_t>(palette[i].rgbRed * 257);
       colorMap_[entries + i] = static_cast<uint16_t>(palette[i].rgbGreen * 257);
       colorMap_[2 * entries + i] = static_cast<uint16_t>(palette[i].rgbBlue * 257);

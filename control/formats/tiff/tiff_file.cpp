@@ -7,8 +7,9 @@ namespace pictavo {
 
 namespace {
 
+// An EReadError still, so the page counter can tell a cut-off file from a corrupt one.
 [[noreturn]] void TiffShortRead(std::string_view) {
-  throw plat::EReadError("Stream read error");
+  throw plat::EReadError(kTiffTruncated);
 }
 
 }  // namespace

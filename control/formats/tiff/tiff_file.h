@@ -35,6 +35,9 @@ struct TByteRange {
   uint64_t length = 0;
 };
 
+// Raised (as plat::EReadError) when a directory, value or strip lies past the end of the file.
+inline constexpr const char* kTiffTruncated = "TIFF file is truncated";
+
 class TTiffBytes {
  public:
   explicit TTiffBytes(std::vector<uint8_t> bytes) : bytes_(std::move(bytes)) {}
