@@ -42,7 +42,9 @@ def run(build, program, extra_env, pattern):
     command = [path, "--benchmark_format=json"]
     if pattern:
         command.append(f"--benchmark_filter={pattern}")
-    out = subprocess.run(command, env=env, check=True, capture_output=True, text=True).stdout
+    out = subprocess.run(command, env=env, capture_output=True, text=True).stdout
+    if not out.strip():  # the filter left nothing to run here
+        return {}
     times = {}
     for b in json.loads(out)["benchmarks"]:
         if b.get("run_type", "iteration") == "iteration":
