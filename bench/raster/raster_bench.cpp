@@ -1,6 +1,7 @@
-// Resize with each filter, rotate and sharpen on a 6000 x 4000 image, ours against ImageMagick in the
-// same run. ImageMagick is limited to one thread (it stayed on one here even when allowed more);
-// ours use the worker pool, so the driver runs this program on one worker and on all of them.
+// Resize with each filter, rotate and sharpen on a 6000 x 4000 image, ours against ImageMagick in
+// the same run. ImageMagick is limited to one thread (it stayed on one here even when allowed
+// more); ours use the worker pool, so the driver runs this program on one worker and on all of
+// them.
 #include <Magick++.h>
 #include <benchmark/benchmark.h>
 
