@@ -4,6 +4,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
+bash scripts/cups-pdf.sh start
+trap 'bash scripts/cups-pdf.sh stop' EXIT
 jobs=$(nproc)
 
 cmake --preset default

@@ -1,5 +1,6 @@
 #include "control/activex/component_stream.h"
 
+#include <bit>
 #include <cmath>
 #include <cstring>
 
@@ -86,13 +87,10 @@ TStreamValue ReadValue(Cursor& in) {
       std::memcpy(v.extended, in.Take(10), 10);
       v.real = ExtendedToDouble(v.extended);
       break;
-    case TValueTag::Single: {
-      const auto bits = static_cast<uint32_t>(in.Little(4));
-      float f;
-      std::memcpy(&f, &bits, 4);
-      v.real = f;
+    case TValueTag::Single:
+      std::memcpy(v.single, in.Take(4), 4);
+      v.real = SingleToDouble(v.single);
       break;
-    }
     case TValueTag::String:
     case TValueTag::Ident:
       v.text = in.ShortString();
@@ -132,13 +130,9 @@ void WriteValue(Writer& out, const TStreamValue& v) {
     case TValueTag::Extended:
       out.Bytes(v.extended, 10);
       break;
-    case TValueTag::Single: {
-      const auto f = static_cast<float>(v.real);
-      uint32_t bits;
-      std::memcpy(&bits, &f, 4);
-      out.Little(bits, 4);
+    case TValueTag::Single:
+      out.Bytes(v.single, 4);
       break;
-    }
     case TValueTag::String:
     case TValueTag::Ident:
       out.ShortString(v.text);
@@ -179,6 +173,12 @@ void DoubleToExtended(double value, uint8_t out[10]) {
   out[9] = static_cast<uint8_t>(sign_exponent >> 8);
 }
 
+double SingleToDouble(const uint8_t in[4]) {
+  uint32_t bits = 0;
+  for (int i = 0; i < 4; ++i) bits |= uint32_t{in[i]} << (8 * i);
+  return std::bit_cast<float>(bits);
+}
+
 double ExtendedToDouble(const uint8_t in[10]) {
   uint64_t mantissa = 0;
   for (int i = 0; i < 8; ++i) mantissa |= uint64_t{in[i]} << (8 * i);
@@ -215,6 +215,9 @@ TStreamValue TStreamValue::Float(float value) {
   TStreamValue v;
   v.tag = TValueTag::Single;
   v.real = value;
+  // Little-endian like every number of the stream.
+  const auto bits = std::bit_cast<uint32_t>(value);
+  for (int i = 0; i < 4; ++i) v.single[i] = static_cast<uint8_t>(bits >> (8 * i));
   return v;
 }
 

@@ -37,6 +37,7 @@ struct TStreamValue {
   std::string text;                   // String, LString, Ident (8-bit bytes)
   std::vector<std::string> elements;  // Set
   uint8_t extended[10] = {};          // the 80-bit bytes as read, so they round-trip exactly
+  uint8_t single[4] = {};             // the 32-bit bytes as read (a NaN keeps its payload)
 
   static TStreamValue Integer(int64_t value);          // the smallest integer tag that holds value
   static TStreamValue Real(double value);              // Extended
@@ -65,5 +66,7 @@ std::vector<uint8_t> WriteComponentStream(const TComponentImage& image);
 // 80-bit extended reals as the stream stores them (little-endian, explicit integer bit).
 void DoubleToExtended(double value, uint8_t out[10]);
 double ExtendedToDouble(const uint8_t in[10]);
+// The little-endian 32-bit float of the Single tag.
+double SingleToDouble(const uint8_t in[4]);
 
 }  // namespace pictavo

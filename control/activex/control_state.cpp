@@ -231,7 +231,7 @@ const std::vector<Property>& Properties() {
          return Unless(v.Cursor == 0, [&] { return NamedInteger(v.Cursor, kCursorNames); });
        },
        [](TpvImage& v, const TStreamValue& s) {
-         v.Cursor = static_cast<int16_t>(ReadNamedInteger(s, kCursorNames));
+         v.SetCursorId(static_cast<int16_t>(ReadNamedInteger(s, kCursorNames)));
        }},
       TextProperty("Hint", &TpvImage::Hint),
       EnumProperty("HelpType", &TpvImage::HelpType, EnumId::TxHelpType, 1),

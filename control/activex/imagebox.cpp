@@ -71,10 +71,20 @@ MemberOutcome TImageBox::Invoke(const MemberInfo& member, Accessor accessor, Mem
     SetErrorInfoText(iid, kImageBoxSource, plat::Utf8ToUtf16(message));
     return {E_NOTIMPL, message};
   }
+  return RunBody(body, call);
+}
+
+MemberOutcome TImageBox::RunBody(MemberBody body, MemberCall& call) {
+  using namespace plat::com;
+  const IID& iid = ax::IImageBox::kIid;
   std::string message;
   const HRESULT hr = SafeCall(iid, kImageBoxSource, [&] {
     try {
       body(*this, call);
+    } catch (const std::bad_alloc&) {
+      // The frame's own text: the library's "std::bad_alloc" tells a host nothing.
+      message = "Out of memory";
+      throw;
     } catch (const std::exception& e) {
       message = e.what();
       throw;

@@ -64,6 +64,9 @@ class TImageBox {
   // its name. A failed call leaves empty results.
   // The same message is also set as the thread's error info.
   MemberOutcome Invoke(const MemberInfo& member, Accessor accessor, MemberCall& call);
+  // The member frame around one body: what Invoke runs once it found the body. Running out of
+  // memory fails the call with "Out of memory" and leaves the control usable.
+  MemberOutcome RunBody(MemberBody body, MemberCall& call);
 
   // Shows the About box modally.
   void ShowAbout();

@@ -30,13 +30,16 @@ TBytes BytesOfArray(SAFEARRAY* array) {
   return bytes;
 }
 
-// Each character of the string is one byte of the data; a character above 255 cannot be one.
+// Each character of the string is one byte of the data. A host that turned the bytes into text
+// through Windows-1252 hands over that code page's characters (byte 0x80 as U+20AC): they map
+// back to their bytes; any other character above 255 cannot be one.
 TBytes BytesOfString(BSTR text) {
   TBytes bytes;
   for (char16_t c : BstrView(text)) {
-    if (c > 0xFF)
+    const std::string ansi = c > 0xFF ? plat::Utf16ToAnsi(std::u16string_view(&c, 1)) : "";
+    if (c > 0xFF && ansi == "?")
       throw plat::EConvertError("Image data in a string must hold one byte per character");
-    bytes.push_back(static_cast<uint8_t>(c));
+    bytes.push_back(c > 0xFF ? static_cast<uint8_t>(ansi[0]) : static_cast<uint8_t>(c));
   }
   return bytes;
 }

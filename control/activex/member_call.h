@@ -96,8 +96,8 @@ class MemberCall {
 
 using MemberBody = void (*)(TImageBox& box, MemberCall& call);
 
-// Adds a body at start-up; aborts when the name or accessor is not in the member table, so a
-// misspelt body cannot go unnoticed.
+// Adds a body at start-up. The PICTAVO_ macros already fail to compile for a member or accessor
+// the table lacks; bodies registered by a computed name (the IPTC text fields) abort here instead.
 struct BodyRegistrar {
   BodyRegistrar(const char* name, Accessor accessor, MemberBody body);
 };
@@ -105,7 +105,25 @@ struct BodyRegistrar {
 // The body of a member's accessor, or nullptr when the member is not wired.
 MemberBody FindBody(const MemberInfo& member, Accessor accessor);
 
+// One empty type per accessor row of the member table, named <Accessor>_<Member>, so that a
+// body for a member or accessor the table does not have fails to compile.
+#define PICTAVO_ROW_PREFIX_Method Call
+#define PICTAVO_ROW_PREFIX_Function Call
+#define PICTAVO_ROW_PREFIX_Get Get
+#define PICTAVO_ROW_PREFIX_Put Put
+#define PICTAVO_ROW_PREFIX_PutRef PutRef
+#define PICTAVO_ROW_PASTE(prefix, name) prefix##_##name
+#define PICTAVO_ROW_NAME(prefix, name) PICTAVO_ROW_PASTE(prefix, name)
+namespace member_rows {
+#define VELMORA_MEMBER(kind, name, dispid, slot, type, params, names) \
+  struct PICTAVO_ROW_NAME(PICTAVO_ROW_PREFIX_##kind, name) {};
+#include "control/activex/imagebox_members.inc"
+#undef VELMORA_MEMBER
+}  // namespace member_rows
+
 #define PICTAVO_BODY(name, accessor)                                                      \
+  static_assert(sizeof(::pictavo::member_rows::accessor##_##name) > 0,                    \
+                "no such member accessor: " #accessor " " #name);                         \
   static void PictavoBody_##name##_##accessor(::pictavo::TImageBox& box,                  \
                                               ::pictavo::MemberCall& call);               \
   static const ::pictavo::BodyRegistrar pictavo_registrar_##name##_##accessor(            \

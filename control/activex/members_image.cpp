@@ -9,8 +9,8 @@ namespace pictavo {
 
 namespace {
 
-TicBitmap* Image(TImageBox& box) {
-  return box.View().CurrentImage();
+const TImageDocument& Document(TImageBox& box) {
+  return box.View().Document();
 }
 
 }  // namespace
@@ -28,8 +28,8 @@ PICTAVO_CALL(SaveToFile) {
   box.View().SaveToFile(call.Utf8(0));
 }
 PICTAVO_CALL(WriteBinary) {
-  if (!box.View().ImageLoaded()) return;  // an empty variant
-  call.Return(box.View().WriteBinary(call.Enum(0)));
+  // Without an image or for a format code with no encoder the result is an empty variant.
+  if (auto bytes = box.View().WriteBinary(call.Enum(0))) call.Return(std::move(*bytes));
 }
 PICTAVO_CALL(ReadBinary) {
   const TBytes& data = call.Bytes(1);
@@ -123,61 +123,61 @@ PICTAVO_PUT(JPEGQuality) {
   box.View().SetJPEGQuality(call.Short(call.Value()));
 }
 PICTAVO_GET(XPelsPerMeter) {
-  call.Return(Image(box) ? Image(box)->GetXPelsPerMeter() : 0);
+  call.Return(Document(box).XPelsPerMeter());
 }
 PICTAVO_PUT(XPelsPerMeter) {
-  if (Image(box)) Image(box)->SetXPelsPerMeter(call.Long(call.Value()));
+  box.View().SetXPelsPerMeter(call.Long(call.Value()));
 }
 PICTAVO_GET(YPelsPerMeter) {
-  call.Return(Image(box) ? Image(box)->GetYPelsPerMeter() : 0);
+  call.Return(Document(box).YPelsPerMeter());
 }
 PICTAVO_PUT(YPelsPerMeter) {
-  if (Image(box)) Image(box)->SetYPelsPerMeter(call.Long(call.Value()));
+  box.View().SetYPelsPerMeter(call.Long(call.Value()));
 }
 PICTAVO_GET(XDPI) {
-  call.Return(Image(box) ? Image(box)->GetXDPI() : 0);
+  call.Return(Document(box).XDPI());
 }
 PICTAVO_PUT(XDPI) {
-  if (Image(box)) Image(box)->SetXDPI(call.Long(call.Value()));
+  box.View().SetXDPI(call.Long(call.Value()));
 }
 PICTAVO_GET(YDPI) {
-  call.Return(Image(box) ? Image(box)->GetYDPI() : 0);
+  call.Return(Document(box).YDPI());
 }
 PICTAVO_PUT(YDPI) {
-  if (Image(box)) Image(box)->SetYDPI(call.Long(call.Value()));
+  box.View().SetYDPI(call.Long(call.Value()));
 }
 PICTAVO_GET(BGColor) {
-  call.Return(Image(box) ? Image(box)->BGColor : plat::TColor{0xFFFFFF});
+  call.Return(Document(box).BGColor());
 }
 PICTAVO_PUT(BGColor) {
-  if (Image(box)) Image(box)->BGColor = call.Color(call.Value());
+  box.View().SetBGColor(call.Color(call.Value()));
 }
 PICTAVO_GET(Transparent) {
-  call.Return(Image(box) && Image(box)->Transparent);
+  call.Return(Document(box).Transparent());
 }
 PICTAVO_PUT(Transparent) {
-  if (Image(box)) Image(box)->Transparent = call.Bool(call.Value());
+  box.View().SetTransparent(call.Bool(call.Value()));
 }
 PICTAVO_GET(Compression) {
-  call.Return(int32_t{Image(box) ? Image(box)->TIFCompression : 0});
+  call.Return(int32_t{Document(box).Compression()});
 }
 PICTAVO_PUT(Compression) {
-  if (Image(box)) Image(box)->TIFCompression = call.Enum(call.Value());
+  box.View().SetCompression(call.Enum(call.Value()));
 }
 PICTAVO_GET(ProgressiveJPEG) {
-  call.Return(Image(box) && Image(box)->ProgressiveJPEG);
+  call.Return(Document(box).ProgressiveJPEG());
 }
 PICTAVO_PUT(ProgressiveJPEG) {
-  if (Image(box)) Image(box)->ProgressiveJPEG = call.Bool(call.Value());
+  box.View().SetProgressiveJPEG(call.Bool(call.Value()));
 }
 PICTAVO_GET(WasCMYK) {
-  call.Return(Image(box) && Image(box)->WasCMYK);
+  call.Return(Document(box).WasCMYK());
 }
 PICTAVO_GET(JPEGApproxQuality) {
-  call.Return(Image(box) ? Image(box)->JPEGApproxQuality : 0);
+  call.Return(Document(box).JPEGApproxQuality());
 }
 PICTAVO_GET(JPEGApproxQualityError) {
-  call.Return(Image(box) ? Image(box)->JPEGApproxQualityError : 0.0);
+  call.Return(Document(box).JPEGApproxQualityError());
 }
 
 }  // namespace pictavo

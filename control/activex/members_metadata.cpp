@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "control/activex/imagebox.h"
-#include "control/engine/raster/glue/jpeg_glue.h"
 #include "control/formats/jpeg/exif.h"
 #include "control/formats/jpeg/file_info.h"
 #include "platform/base/exceptions.h"
@@ -15,14 +14,11 @@ namespace pictavo {
 
 namespace {
 
-TicBitmap* Image(TImageBox& box) {
-  return box.View().CurrentImage();
-}
 TFileInfo* Info(TImageBox& box) {
-  return Image(box) ? Image(box)->FileInfo.get() : nullptr;
+  return box.View().FileInfo();
 }
 TExif* Exif(TImageBox& box) {
-  return Image(box) ? Image(box)->Exif.get() : nullptr;
+  return box.View().Exif();
 }
 
 // ---- The text fields, registered from the file info's own field list
@@ -320,8 +316,7 @@ PICTAVO_CALL(OverwriteMetaData) {
   std::string file_name = call.Utf8(0);
   if (!plat::FileExists(file_name))
     throw plat::EFOpenError("File not found: " + TicBitmap::NameWithoutFolder(file_name));
-  if (!Image(box)) throw plat::EInvalidGraphic("Error overwriting JPEG Meta Data.");
-  glue::OverwriteJpegMetaData(*Image(box), file_name);
+  box.View().OverwriteMetaData(file_name);
 }
 
 }  // namespace pictavo

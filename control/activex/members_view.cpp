@@ -43,8 +43,13 @@ PICTAVO_FIELD(Antialias, bool, Bool)
 PICTAVO_NUMBER_FIELD(FloodFillStyle, int32_t, Enum)
 PICTAVO_FIELD(FloodFillColor, plat::TColor, Color)
 PICTAVO_FIELD(KeepScrollPos, bool, Bool)
-PICTAVO_FIELD(SelectionVisible, bool, Bool)
 
+PICTAVO_GET(SelectionVisible) {
+  call.Return(box.View().SelectionVisible);
+}
+PICTAVO_PUT(SelectionVisible) {
+  box.View().SetSelectionVisible(call.Bool(call.Value()));
+}
 PICTAVO_GET(Zoom) {
   call.Return(box.View().Zoom());
 }

@@ -47,7 +47,7 @@ PICTAVO_GET(Cursor) {
   call.Return(int32_t{box.View().Cursor});
 }
 PICTAVO_PUT(Cursor) {
-  box.View().Cursor = call.Short(call.Value());
+  box.View().SetCursorId(call.Short(call.Value()));
 }
 PICTAVO_GET(HelpType) {
   call.Return(int32_t{box.View().HelpType});

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <random>
 
 #include "platform/base/exceptions.h"
 
@@ -23,7 +24,9 @@ int64_t ResolveSeek(int64_t offset, SeekOrigin origin, int64_t position, int64_t
   return result;
 }
 
-std::string ErrnoText() { return std::strerror(errno); }
+std::string ErrnoText() {
+  return std::strerror(errno);
+}
 
 }  // namespace
 
@@ -35,7 +38,8 @@ int64_t TStream::Size() {
 }
 
 void TStream::ReadBuffer(void* buffer, int64_t count) {
-  if (count < 0 || (count != 0 && Read(buffer, count) != count)) throw EReadError("Stream read error");
+  if (count < 0 || (count != 0 && Read(buffer, count) != count))
+    throw EReadError("Stream read error");
 }
 
 void TStream::WriteBuffer(const void* buffer, int64_t count) {
@@ -65,7 +69,9 @@ uint8_t TStream::ReadByte() {
   return b;
 }
 
-void TStream::WriteByte(uint8_t value) { WriteBuffer(&value, 1); }
+void TStream::WriteByte(uint8_t value) {
+  WriteBuffer(&value, 1);
+}
 
 std::vector<uint8_t> TStream::ReadRest() {
   int64_t n = std::max<int64_t>(0, Remaining());
@@ -127,7 +133,9 @@ void TMemoryStream::LoadFromFile(const std::string& path) {
   LoadFromStream(file);
 }
 
-void TMemoryStream::SaveToStream(TStream& dest) { dest.WriteBuffer(data_.data(), Size()); }
+void TMemoryStream::SaveToStream(TStream& dest) {
+  dest.WriteBuffer(data_.data(), Size());
+}
 
 void TMemoryStream::SaveToFile(const std::string& path) {
   WriteFileReplacing(path, [this](TStream& out) { SaveToStream(out); });
@@ -143,14 +151,18 @@ int64_t TReadOnlyMemoryStream::Read(void* buffer, int64_t count) {
   return n;
 }
 
-int64_t TReadOnlyMemoryStream::Write(const void*, int64_t) { return 0; }
+int64_t TReadOnlyMemoryStream::Write(const void*, int64_t) {
+  return 0;
+}
 
 int64_t TReadOnlyMemoryStream::Seek(int64_t offset, SeekOrigin origin) {
   position_ = ResolveSeek(offset, origin, position_, size_);
   return position_;
 }
 
-void TReadOnlyMemoryStream::SetSize(int64_t) { throw EWriteError("Stream write error"); }
+void TReadOnlyMemoryStream::SetSize(int64_t) {
+  throw EWriteError("Stream write error");
+}
 
 // ---- TFileStream
 
@@ -169,8 +181,10 @@ TFileStream::TFileStream(const std::string& path, FileMode mode) : path_(path) {
   }
 }
 
+TFileStream::TFileStream(int fd, const std::string& path) : path_(path), fd_(fd), owns_fd_(false) {}
+
 TFileStream::~TFileStream() {
-  if (fd_ >= 0) ::close(fd_);
+  if (fd_ >= 0 && owns_fd_) ::close(fd_);
 }
 
 int64_t TFileStream::Read(void* buffer, int64_t count) {
@@ -198,7 +212,9 @@ int64_t TFileStream::Write(const void* buffer, int64_t count) {
 }
 
 int64_t TFileStream::Seek(int64_t offset, SeekOrigin origin) {
-  int whence = origin == SeekOrigin::Begin ? SEEK_SET : origin == SeekOrigin::Current ? SEEK_CUR : SEEK_END;
+  int whence = origin == SeekOrigin::Begin     ? SEEK_SET
+               : origin == SeekOrigin::Current ? SEEK_CUR
+                                               : SEEK_END;
   off_t result = ::lseek(fd_, offset, whence);
   if (result < 0) throw EStreamError("Stream seek error");
   return result;
@@ -210,35 +226,122 @@ void TFileStream::SetSize(int64_t size) {
 
 // ---- whole files
 
-void WriteFileReplacing(const std::string& path, const std::function<void(TStream&)>& write) {
+namespace {
+
+[[noreturn]] void CannotCreate(const std::string& path, const std::string& reason) {
+  throw EFCreateError("Cannot create file \"" + path + "\". " + reason);
+}
+
+// The file a save replaces: a symbolic link is followed, so the link stays a link and the new
+// content lands beside the file it points to.
+std::string ReplacedFile(const std::string& path) {
   namespace fs = std::filesystem;
-  fs::path target(path);
-  fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-  std::string pattern = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
-  std::vector<char> name(pattern.begin(), pattern.end());
-  name.push_back('\0');
-  int fd = ::mkstemp(name.data());
-  if (fd < 0) throw EFCreateError("Cannot create file \"" + path + "\". " + ErrnoText());
-  ::close(fd);
-  std::string temp(name.data());
-  try {
-    {
-      TFileStream out(temp, FileMode::Create);
-      write(out);
-    }
-    struct stat st {};
-    mode_t mode = ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : (0666 & ~[] {
-      mode_t m = ::umask(0);
-      ::umask(m);
-      return m;
-    }());
-    ::chmod(temp.c_str(), mode);
-    if (::rename(temp.c_str(), path.c_str()) != 0)
-      throw EFCreateError("Cannot create file \"" + path + "\". " + ErrnoText());
-  } catch (...) {
-    ::unlink(temp.c_str());
-    throw;
+  std::error_code error;
+  if (!fs::is_symlink(path, error)) return path;
+  return fs::weakly_canonical(fs::path(path), error).string();
+}
+
+mode_t NewFileMode() {
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return 0666 & ~mask;
+}
+
+// The mode the new file gets: the old file's, so a save changes content only. A file without
+// write bits is refused by its mode, as a user who is not root would be refused.
+mode_t ModeForReplacing(const std::string& path, const std::string& file) {
+  struct stat st {};
+  if (::stat(file.c_str(), &st) != 0) return NewFileMode();
+  if (S_ISDIR(st.st_mode)) CannotCreate(path, "Is a directory");
+  if ((st.st_mode & 0222) == 0) CannotCreate(path, std::strerror(EACCES));
+  return st.st_mode & 07777;
+}
+
+std::string FolderOf(const std::string& file) {
+  const std::filesystem::path target(file);
+  return target.has_parent_path() ? target.parent_path().string() : std::string(".");
+}
+
+std::string TemporaryPattern(const std::string& file) {
+  const std::filesystem::path target(file);
+  return (std::filesystem::path(FolderOf(file)) / ("." + target.filename().string() + ".XXXXXX"))
+      .string();
+}
+
+// Makes a fresh unused name from a mkstemp pattern and runs make(name) until it does not fail
+// with EEXIST; returns the name, or "" when make failed otherwise.
+template <class Make>
+std::string FreshName(const std::string& pattern, Make&& make) {
+  static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+  thread_local std::mt19937 random{std::random_device{}()};
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string name = pattern;
+    for (size_t i = name.size() - 6; i < name.size(); ++i)
+      name[i] = kLetters[random() % (sizeof kLetters - 1)];
+    if (make(name)) return name;
+    if (errno != EEXIST) return {};
   }
+  return {};
+}
+
+// A temporary file beside the target. Unnamed (O_TMPFILE) where the file system allows, so a
+// process killed while writing leaves nothing behind; a hidden named file elsewhere.
+struct TTemporaryFile {
+  int fd = -1;
+  std::string name;  // empty while the file has no name
+
+  TTemporaryFile(const std::string& path, const std::string& file, mode_t mode) {
+    fd = ::open(FolderOf(file).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+    if (fd >= 0) return;
+    const std::string text = TemporaryPattern(file);
+    std::vector<char> pattern(text.begin(), text.end());
+    pattern.push_back('\0');
+    fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+    if (fd < 0) CannotCreate(path, std::strerror(errno));
+    name = pattern.data();
+  }
+  TTemporaryFile(const TTemporaryFile&) = delete;
+  TTemporaryFile& operator=(const TTemporaryFile&) = delete;
+  ~TTemporaryFile() {
+    if (fd >= 0) ::close(fd);
+    if (!name.empty()) ::unlink(name.c_str());
+  }
+
+  // Gives an unnamed file a fresh name beside the target (linkat cannot replace a name).
+  void Name(const std::string& path, const std::string& file) {
+    if (!name.empty()) return;
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    name = FreshName(TemporaryPattern(file), [&self](const std::string& candidate) {
+      return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, candidate.c_str(), AT_SYMLINK_FOLLOW) == 0;
+    });
+    if (name.empty()) CannotCreate(path, std::strerror(errno));
+  }
+
+  // Flushes the data to the disk and closes; either failing is a write error.
+  void FlushAndClose() {
+    const bool synced = ::fsync(fd) == 0;
+    const int closed = ::close(fd);
+    fd = -1;
+    if (!synced || closed != 0) throw EWriteError("Stream write error");
+  }
+};
+
+}  // namespace
+
+void WriteFileReplacing(const std::string& path, const std::function<void(TStream&)>& write) {
+  const std::string file = ReplacedFile(path);
+  const mode_t mode = ModeForReplacing(path, file);
+  TTemporaryFile temporary(path, file, mode);
+  {
+    TFileStream out(temporary.fd, file);
+    write(out);
+  }
+  if (::fchmod(temporary.fd, mode) != 0) CannotCreate(path, std::strerror(errno));
+  temporary.Name(path, file);
+  temporary.FlushAndClose();
+  // Over a file with several names this one gets the new content and the others keep the old.
+  if (::rename(temporary.name.c_str(), file.c_str()) != 0) CannotCreate(path, std::strerror(errno));
+  temporary.name.clear();
 }
 
 std::vector<uint8_t> ReadWholeFile(const std::string& path) {

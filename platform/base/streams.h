@@ -94,6 +94,8 @@ class TFileStream : public TStream {
   // OpenRead and OpenReadWrite raise EFOpenError("Cannot open file \"<name>\". <reason>");
   // Create raises EFCreateError("Cannot create file \"<name>\". <reason>").
   TFileStream(const std::string& path, FileMode mode);
+  // A stream over an open descriptor that stays its owner's (path only names it).
+  TFileStream(int fd, const std::string& path);
   ~TFileStream() override;
   TFileStream(const TFileStream&) = delete;
   TFileStream& operator=(const TFileStream&) = delete;
@@ -107,10 +109,15 @@ class TFileStream : public TStream {
  private:
   std::string path_;
   int fd_ = -1;
+  bool owns_fd_ = true;
 };
 
 // Writes a file so that a failure never destroys an existing one: the content goes to a
-// temporary file in the same folder, which replaces the target only after write succeeded.
+// temporary file in the same folder (unnamed where the file system allows, so a killed process
+// leaves nothing), is flushed to the disk, and replaces the target only after write succeeded.
+// A symbolic link stays a link (the file it points to is replaced); a file with several hard
+// links is split (this name gets the new content); a file without write bits is refused with
+// EFCreateError, whoever runs the program; the old file's mode is kept.
 void WriteFileReplacing(const std::string& path, const std::function<void(TStream&)>& write);
 
 // Whole-file helpers.

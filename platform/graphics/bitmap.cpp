@@ -50,12 +50,15 @@ int64_t BytesPerRow(int64_t width, int bits) {
 
 void TBitmap::Image::Allocate(int w, int h, TPixelFormat f) {
   if (w < 0 || h < 0) throw EInvalidGraphicOperation("Invalid image size");
-  if (static_cast<int64_t>(w) * h > kMaxPixels) throw EOutOfMemory("Out of memory");
+  const int64_t new_row_bytes = BytesPerRow(w, BitsPerPixel(f));
+  TPixelReservation held(new_row_bytes * h);
+  std::vector<uint8_t> storage(static_cast<size_t>(new_row_bytes * h), 0);
   width = w;
   height = h;
   format = f;
-  row_bytes = BytesPerRow(w, BitsPerPixel(f));
-  pixels.assign(static_cast<size_t>(row_bytes * h), 0);
+  row_bytes = new_row_bytes;
+  pixels = std::move(storage);
+  reservation = std::move(held);
 }
 
 TBitmap::TBitmap() : image_(std::make_shared<Image>()) {}

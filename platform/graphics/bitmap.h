@@ -41,10 +41,6 @@ class TBitmap : public TGraphic {
   TBitmap& operator=(const TBitmap& other);
   ~TBitmap() override;
 
-  // The largest image this class will hold: width * height is capped so that no file alone
-  // can make us allocate without bound. Setting a larger size raises EOutOfMemory.
-  static constexpr int64_t kMaxPixels = int64_t{1} << 30;
-
   // TGraphic
   void Assign(const TGraphic& source) override;
   bool GetEmpty() const override;
@@ -63,6 +59,7 @@ class TBitmap : public TGraphic {
   int Width() const { return GetWidth(); }
   int Height() const { return GetHeight(); }
   // Resizes keeping the pixel format; pixels that stay inside keep their values, new ones are 0.
+  // Pixels beyond the process-wide budget (pixel_budget.h) raise EImageTooLarge.
   void SetSize(int width, int height);
 
   TPixelFormat PixelFormat() const;

@@ -5,6 +5,7 @@
 
 #include "platform/graphics/bitmap.h"
 #include "platform/graphics/pixel_access.h"
+#include "platform/graphics/pixel_budget.h"
 
 namespace plat {
 
@@ -14,6 +15,8 @@ struct TBitmap::Image {
   TPixelFormat format = TPixelFormat::pf24bit;
   int64_t row_bytes = 4;
   TColorTable palette;
+  // Declared before pixels, so a copy takes its share of the budget before it allocates.
+  TPixelReservation reservation;
   std::vector<uint8_t> pixels;  // rows top-down in memory; ScanLine(0) is the top row
 
   void Allocate(int w, int h, TPixelFormat f);

@@ -9,6 +9,7 @@
 #include "platform/base/exceptions.h"
 #include "platform/base/streams.h"
 #include "platform/graphics/bitmap.h"
+#include "platform/graphics/pixel_budget.h"
 
 namespace plat {
 
@@ -172,7 +173,8 @@ Header ReadHeader(const ByteView& file) {
   if (h.bits != 1 && h.bits != 4 && h.bits != 8 && h.bits != 16 && h.bits != 24 && h.bits != 32)
     Fail(std::to_string(h.bits) + " bits per pixel are not supported");
   // An image without area still costs a loop over its rows, so each side counts at least 1.
-  if (std::max<int64_t>(h.width, 1) * std::max<int64_t>(h.height, 1) > TBitmap::kMaxPixels)
+  if (!FitsPixelBudget(BytesPerRow(std::max<int64_t>(h.width, 1), static_cast<int>(h.bits)) *
+                       std::max<int64_t>(h.height, 1)))
     Fail("the image is too large");
 
   h.pixels_at = file.U32(bmp::kPixelsOffsetAt, "the file header");

@@ -93,6 +93,11 @@ HttpResponse Perform(const HttpRequest& request) {
   response.status = static_cast<int32_t>(status);
   response.complete = rc == CURLE_OK;
   if (rc != CURLE_OK) response.error = curl_easy_strerror(rc);
+  curl_off_t connectTime = 0;
+  curl_easy_getinfo(c, CURLINFO_CONNECT_TIME_T, &connectTime);
+  response.unreachable = rc == CURLE_COULDNT_RESOLVE_HOST || rc == CURLE_COULDNT_RESOLVE_PROXY ||
+                         rc == CURLE_COULDNT_CONNECT ||
+                         (rc == CURLE_OPERATION_TIMEDOUT && connectTime == 0);
   const char* type = nullptr;
   if (curl_easy_getinfo(c, CURLINFO_CONTENT_TYPE, &type) == CURLE_OK && type)
     response.contentType = type;

@@ -28,8 +28,9 @@ struct HttpRequest {
 };
 
 struct HttpResponse {
-  bool answered = false;  // a status line arrived
-  bool complete = false;  // the whole exchange finished without a transport error
+  bool answered = false;     // a status line arrived
+  bool complete = false;     // the whole exchange finished without a transport error
+  bool unreachable = false;  // the host's name did not resolve or no connection could be made
   int32_t status = 0;
   std::string contentType;
   std::vector<uint8_t> body;

@@ -129,5 +129,26 @@ TEST(Extended, ConvertsLikeThe80BitFormat) {
   }
 }
 
+// A Single keeps its four bytes: a signalling NaN would lose its payload on its way through a
+// double, and the stream would no longer write back as it was read.
+TEST(ComponentStream, SingleValuesWriteBackByteForByte) {
+  // A TpvImage with no name whose Zoom is a Single (tag 14) at offset 20.
+  const std::string stream("TPF0\x08TpvImage\x00\x04Zoom\x0e\x00\x00\xc8\x42\x00\x00", 26);
+  const std::vector<uint8_t> base(stream.begin(), stream.end());
+  const uint8_t singles[][4] = {{0x01, 0x00, 0xA0, 0x7F},   // signalling NaN with a payload
+                                {0x00, 0x00, 0xC0, 0xFF},   // quiet negative NaN
+                                {0x00, 0x00, 0x80, 0x7F},   // infinity
+                                {0x00, 0x00, 0xC8, 0x42}};  // 100
+  for (const auto& single : singles) {
+    std::vector<uint8_t> bytes = base;
+    std::copy(single, single + 4, bytes.begin() + 20);
+    const TComponentImage image = ReadComponentStream(bytes.data(), bytes.size());
+    EXPECT_EQ(WriteComponentStream(image), bytes) << int{single[0]};
+  }
+  const TStreamValue hundred = TStreamValue::Float(100.0f);
+  EXPECT_EQ(std::vector<uint8_t>(hundred.single, hundred.single + 4),
+            std::vector<uint8_t>(singles[3], singles[3] + 4));
+}
+
 }  // namespace
 }  // namespace pictavo

@@ -10,6 +10,8 @@
 #include <QTimer>
 #include <algorithm>
 #include <fstream>
+#include <functional>
+#include <limits>
 #include <map>
 #include <set>
 
@@ -21,6 +23,7 @@
 #include "platform/com/object.h"
 #include "platform/graphics/handles.h"
 #include "platform/graphics/picture.h"
+#include "platform/graphics/system_colors.h"
 
 extern "C" plat::com::HRESULT DllGetClassObject(const plat::com::CLSID&, const plat::com::IID&,
                                                 void**);
@@ -534,6 +537,202 @@ TEST(Picture, OwnsItsOwnCopyOfTheImage) {
   const int32_t handle = box.get_BMPHandle();
   EXPECT_EQ(plat::BitmapOfHandle(static_cast<plat::THandle>(handle))->Height(), 3);
   EXPECT_TRUE(plat::DeleteBitmapHandle(static_cast<plat::THandle>(handle)));  // the caller owns it
+}
+
+// ---- Faults of the control, each called the way a host calls it: through IDispatch::Invoke
+
+// The message a failing call raised, or "(succeeded)".
+std::string FailureOf(const std::function<void()>& call) {
+  try {
+    call();
+  } catch (const EOleException& e) {
+    return e.what();
+  }
+  return "(succeeded)";
+}
+
+// The image as the control hands it out: a BMP read back by the bitmap class.
+TicBitmap Snapshot(ImageBoxProxy& box) {
+  std::span<const uint8_t> bytes;
+  const Variant written = box.WriteBinary(ax::TxGraphicsFormat{0});
+  TicBitmap image;
+  if (VariantBytes(written, bytes))
+    image.LoadFromBytes(bytes.data(), static_cast<int64_t>(bytes.size()), 1);
+  return image;
+}
+
+ImageBoxProxy NewImageBoxWithImage(int width, int height) {
+  ImageBoxProxy box(NewImageBox());
+  box.put_BrushColor(OLE_COLOR(0x336699));
+  box.NewImage(width, height);
+  return box;
+}
+
+TEST(MemberFaults, RotateRefusesAnAngleThatIsNotFinite) {
+  ImageBoxProxy box = NewImageBoxWithImage(5, 2);
+  for (float angle :
+       {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
+        -std::numeric_limits<float>::infinity()}) {
+    EXPECT_EQ(FailureOf([&] { box.Rotate(angle); }), "Invalid rotation angle") << angle;
+    EXPECT_EQ(box.get_ImageWidth(), 5);
+    EXPECT_EQ(box.get_ImageHeight(), 2);
+  }
+  box.Rotate(90.0f);
+  EXPECT_EQ(box.get_ImageWidth(), 2);
+}
+
+TEST(MemberFaults, UseSelectionNeverOutlivesTheSelection) {
+  ImageBoxProxy box = NewImageBoxWithImage(5, 5);
+  box.SelectRectangle(1, 1, 2, 2);
+  box.put_UseSelection(VARIANT_TRUE);
+  box.CancelSelection();
+  EXPECT_EQ(box.get_UseSelection(), VARIANT_FALSE);
+  // A selection that lies wholly outside the image cannot come back after an export, and its
+  // flag goes with it: the tone members work on the whole image again.
+  box.SelectRectangle(10, 10, 20, 20);
+  box.put_UseSelection(VARIANT_TRUE);
+  box.WriteBinary(ax::TxGraphicsFormat{0});
+  EXPECT_EQ(box.get_UseSelection(), VARIANT_FALSE);
+  EXPECT_EQ(static_cast<int>(box.get_SelectionType()), ssNone);
+  const plat::TColor before = Snapshot(box).PixelColor(3, 3);
+  box.Brightness(80, VARIANT_TRUE, VARIANT_TRUE, VARIANT_TRUE);
+  EXPECT_NE(Snapshot(box).PixelColor(3, 3), before);
+}
+
+TEST(MemberFaults, CropFillsWithTheSystemColourItNames) {
+  const OLE_COLOR button_face{0x8000000F};
+  const plat::TColor resolved = plat::ColorToRGB(0x8000000F);
+  ASSERT_NE(resolved, 0u);
+  ImageBoxProxy box = NewImageBoxWithImage(5, 5);
+  box.put_BGColor(button_face);
+  box.Crop(-1, -1, 4, 4);
+  EXPECT_EQ(Snapshot(box).PixelColor(0, 0), resolved);
+  EXPECT_EQ(Snapshot(box).PixelColor(1, 1), plat::TColor{0x336699});
+  box.SelectEllipse(0, 0, 4, 4);
+  box.CropToSelection();
+  EXPECT_EQ(Snapshot(box).PixelColor(0, 0), resolved);
+}
+
+TEST(MemberFaults, CropNeedsTheFirstBoundBelowTheSecond) {
+  ImageBoxProxy box = NewImageBoxWithImage(5, 5);
+  box.Crop(0, 0, 0, 10);
+  EXPECT_EQ(box.get_ImageWidth(), 5);
+  EXPECT_EQ(box.get_ImageHeight(), 5);
+  box.Crop(-10, -10, 9, 9);
+  EXPECT_EQ(box.get_ImageWidth(), 20);
+  EXPECT_EQ(box.get_ImageHeight(), 20);
+  EXPECT_EQ(Snapshot(box).PixelColor(10, 10), plat::TColor{0x336699});
+}
+
+TEST(MemberFaults, ResizeUpdatesTheExifPixelDimensions) {
+  ImageBoxProxy box = NewImageBoxWithImage(8, 4);
+  ASSERT_EQ(box.ExifSetAttribute(u"PixelXDimension", u"8"), VARIANT_TRUE);
+  ASSERT_EQ(box.ExifSetAttribute(u"PixelYDimension", u"4"), VARIANT_TRUE);
+  box.ResizeImage(6, 3);
+  EXPECT_EQ(box.get_ExifValueByName(u"PixelXDimension").Utf8(), "6");
+  EXPECT_EQ(box.get_ExifValueByName(u"PixelYDimension").Utf8(), "3");
+}
+
+TEST(MemberFaults, ZoomIsBoundedByWhatTheLayoutCarries) {
+  ImageBoxProxy box = NewImageBoxWithImage(5, 5);
+  EXPECT_EQ(FailureOf([&] { box.put_Zoom(1e9); }), "Zoom too large for the image");
+  EXPECT_EQ(box.get_Zoom(), 100.0);
+  EXPECT_EQ(box.get_ZoomedWidth(), 5);
+  box.put_Zoom(1e5);
+  EXPECT_EQ(box.get_ZoomedWidth(), 5000);
+  // A zoom given before the image is brought down to one the image fits in.
+  ImageBoxProxy empty(NewImageBox());
+  empty.put_Zoom(1e9);
+  empty.NewImage(5, 5);
+  EXPECT_GT(empty.get_ZoomedWidth(), 5000);
+  EXPECT_LE(empty.get_ZoomedWidth(), QWIDGETSIZE_MAX);
+}
+
+TEST(MemberFaults, ImageBytesInAWindows1252StringAreAccepted) {
+  ImageBoxProxy box(NewImageBox());
+  const std::vector<uint8_t> bmp = SmallBmp(14, 2);  // red 130 is byte 0x82, U+201A as text
+  ASSERT_NE(std::find(bmp.begin(), bmp.end(), 0x82), bmp.end());
+  const std::u16string text = plat::AnsiToUtf16(std::string(bmp.begin(), bmp.end()));
+  box.ReadBinary(ax::TxGraphicsFormat{0}, Variant(std::u16string_view(text)));
+  std::span<const uint8_t> bytes;
+  const Variant written = box.WriteBinary(ax::TxGraphicsFormat{0});
+  ASSERT_TRUE(VariantBytes(written, bytes));
+  EXPECT_EQ(std::vector<uint8_t>(bytes.begin(), bytes.end()), bmp);
+  std::u16string beyond = text;
+  beyond[60] = u'\u0100';  // not a character of the code page
+  EXPECT_EQ(FailureOf([&] {
+              box.ReadBinary(ax::TxGraphicsFormat{0}, Variant(std::u16string_view(beyond)));
+            }),
+            "Image data in a string must hold one byte per character");
+}
+
+TEST(MemberFaults, WriteBinaryWithAnUnknownFormatGivesAnEmptyVariant) {
+  ImageBoxProxy box = NewImageBoxWithImage(3, 3);
+  for (int format : {9, 200}) {
+    const Variant v = box.WriteBinary(ax::TxGraphicsFormat(static_cast<uint8_t>(format)));
+    EXPECT_EQ(v.vt, VT_EMPTY) << format;
+  }
+}
+
+TEST(MemberFaults, AGifWithoutFramesFailsAndKeepsTheImage) {
+  // Header, a 1 x 1 logical screen without a colour map, and the trailer: no frame.
+  const std::vector<uint8_t> empty_gif = {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0, 0, 0, 0x3B};
+  Variant gif;
+  ASSERT_EQ(MakeByteArrayVariant(empty_gif, &gif), S_OK);
+  ImageBoxProxy fresh(NewImageBox());
+  const std::string refused = "The ReadBinary method has failed to read an image.";
+  EXPECT_EQ(FailureOf([&] { fresh.ReadBinary(ax::TxGraphicsFormat{1}, gif); }), refused);
+  EXPECT_EQ(fresh.get_ImageLoaded(), VARIANT_FALSE);
+  ImageBoxProxy box = NewImageBoxWithImage(4, 3);
+  EXPECT_EQ(FailureOf([&] { box.ReadBinary(ax::TxGraphicsFormat{1}, gif); }), refused);
+  EXPECT_EQ(box.get_ImageWidth(), 4);
+  EXPECT_EQ(box.get_ImageHeight(), 3);
+}
+
+TEST(MemberFaults, CursorIsShownAndSelectionVisibleRepaints) {
+  const ComPtr<IUnknown> object = NewImageBox();
+  ImageBoxProxy box(object);
+  QWidget* view = object.As<IWidgetControl>()->Widget();
+  const std::pair<int16_t, Qt::CursorShape> cursors[] = {{-3, Qt::CrossCursor},
+                                                         {-21, Qt::PointingHandCursor},
+                                                         {-11, Qt::WaitCursor},
+                                                         {0, Qt::ArrowCursor},
+                                                         {123, Qt::ArrowCursor}};
+  for (const auto& [id, shape] : cursors) {
+    box.put_Cursor(id);
+    EXPECT_EQ(box.get_Cursor(), id);
+    EXPECT_EQ(view->cursor().shape(), shape) << id;
+  }
+  struct PaintCounter : QObject {
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+      paints += event->type() == QEvent::Paint;
+      return false;
+    }
+  } counter;
+  box.NewImage(20, 20);
+  view->resize(60, 60);
+  view->show();
+  QApplication::processEvents();
+  view->installEventFilter(&counter);
+  box.put_SelectionVisible(VARIANT_FALSE);
+  QApplication::processEvents();
+  EXPECT_GT(counter.paints, 0);
+  view->removeEventFilter(&counter);
+}
+
+TEST(MemberFrame, RunningOutOfMemoryFailsTheCallAndTheControlStaysUsable) {
+  TImageBox box;
+  MemberCall failing;
+  const MemberOutcome outcome =
+      box.RunBody([](TImageBox&, MemberCall&) { throw std::bad_alloc(); }, failing);
+  EXPECT_EQ(outcome.hresult, static_cast<int32_t>(0x8000FFFF));
+  EXPECT_EQ(outcome.message, "Out of memory");
+  EXPECT_EQ(ErrorDescription(), "Out of memory");
+  MemberCall create;
+  create.args = {int64_t{6}, int64_t{2}};
+  EXPECT_EQ(box.Invoke(*FindMember("NewImage"), Accessor::Call, create).hresult, kSOk);
+  EXPECT_EQ(box.View().ImageWidth(), 6);
 }
 
 }  // namespace

@@ -138,10 +138,9 @@ TEST(GIFWriter, CutsDataIntoFullSubBlocksAndAShorterLastOne) {
     std::vector<uint8_t> data(static_cast<size_t>(count));
     for (int i = 0; i < count; ++i) data[size_t(i)] = uint8_t(i * 7);
     plat::TMemoryStream out;
-    {
-      TGIFWriter writer(out);
-      writer.Write(data.data(), count);
-    }
+    TGIFWriter writer(out);
+    writer.Write(data.data(), count);
+    writer.FlushBlock();
     std::vector<uint8_t> expected;
     for (int i = 0; i < count; i += 255) {
       int n = std::min(255, count - i);

@@ -5,6 +5,7 @@
 
 #include "control/formats/gif/gif_optimizer.h"
 #include "gif_test_support.h"
+#include "platform/graphics/pixel_budget.h"
 
 namespace pictavo::test {
 namespace {
@@ -103,6 +104,9 @@ TEST(GIFImage, FrameLargerThanItsDataCanFillIsRefused) {
   // Width and height of the frame (after 13 header bytes, 12 table bytes, 5 descriptor bytes).
   size_t at = 13 + 12 + 5;
   gif[at] = gif[at + 1] = gif[at + 2] = gif[at + 3] = 0xFF;
+  EXPECT_EQ(ErrorOf([&] { LoadGIF(gif); }), plat::kImageTooLarge);
+  // Cut off by the end of the file inside its data, the same frame is data that ended early.
+  gif.resize(at + 4 + 1 + 1 + 2);
   EXPECT_EQ(ErrorOf([&] { LoadGIF(gif); }), "Premature end of data");
   // A huge logical screen around a tiny frame loads, but is not rendered at that size.
   std::vector<uint8_t> huge_screen = SmallGIF();

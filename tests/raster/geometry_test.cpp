@@ -279,17 +279,20 @@ TEST(Crop, PaletteImagesMovePixelsAndFillWithTheNearestEntry) {
   }
 }
 
-TEST(Crop, SinglePixelColumnAndRow) {
+// The bounds are inclusive, yet the first must lie below the second: equal bounds crop nothing.
+TEST(Crop, EqualBoundsChangeNothingButTwoColumnsCrop) {
   TicBitmap bmp;
   MakeRandom24(bmp, 6, 4, 8);
   const plat::TBitmap old = bmp;
+  Crop(bmp, 0, 0, 0, 10);
   Crop(bmp, 2, 0, 2, 3);
-  ASSERT_EQ(bmp.Width(), 1);
+  Crop(bmp, 0, 3, 5, 3);
+  ASSERT_EQ(bmp.Width(), 6);
   ASSERT_EQ(bmp.Height(), 4);
-  for (int y = 0; y < 4; ++y) EXPECT_EQ(bmp.PixelColor(0, y), old.PixelColor(2, y));
-  Crop(bmp, 0, 3, 0, 3);
-  ASSERT_EQ(bmp.Height(), 1);
-  EXPECT_EQ(bmp.PixelColor(0, 0), old.PixelColor(2, 3));
+  Crop(bmp, 2, 0, 3, 3);
+  ASSERT_EQ(bmp.Width(), 2);
+  ASSERT_EQ(bmp.Height(), 4);
+  for (int y = 0; y < 4; ++y) EXPECT_EQ(bmp.PixelColor(1, y), old.PixelColor(3, y));
 }
 
 TEST(Crop, RectanglesThatSelectNothingOnlyCancelTheSelection) {

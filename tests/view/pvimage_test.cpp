@@ -184,8 +184,8 @@ TEST_F(ViewFiles, ExportTakesTheSelectionAndGivesItBackAlsoAfterAFailure) {
   TpvImage view;
   view.resize(50, 50);
   Load(view, GradientBmp(20, 10));
-  SelectRectangle(*view.CurrentImage(), 2, 3, 6, 8);
-  view.CurrentImage()->UseSelection = true;
+  view.SelectRectangle(2, 3, 6, 8);
+  view.SetUseSelection(true);
   view.SaveToFile(Path("part.bmp"));
   TicBitmap saved;
   saved.LoadImageFile(Path("part.bmp"), 1);
@@ -211,7 +211,7 @@ TEST(ViewState, JpegQualityIsClampedAndSettersWithoutImageDoNothing) {
   }
   view.SetColorFormat(cf256Color);
   EXPECT_EQ(view.ColorFormat(), cfNone);
-  EXPECT_TRUE(view.WriteBinary(gfBMP).empty());
+  EXPECT_FALSE(view.WriteBinary(gfBMP).has_value());
   EXPECT_EQ(view.NewFileSize(gfBMP), 0);
 }
 

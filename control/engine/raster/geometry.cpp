@@ -8,9 +8,11 @@
 #include <vector>
 
 #include "control/engine/raster/flip.h"
+#include "control/engine/raster/glue/glue.h"
 #include "control/engine/raster/pixels.h"
 #include "control/engine/raster/resample.h"
 #include "control/engine/raster/selection.h"
+#include "platform/graphics/system_colors.h"
 
 namespace pictavo {
 
@@ -18,8 +20,7 @@ namespace {
 
 // A new bitmap of the same pixel format and palette, sized with 64-bit checks.
 plat::TBitmap NewLike(const plat::TBitmap& like, int64_t width, int64_t height) {
-  if (width > INT_MAX || height > INT_MAX || width * height > plat::TBitmap::kMaxPixels)
-    throw plat::EOutOfMemory("Out of memory");
+  if (width > INT_MAX || height > INT_MAX) throw plat::EOutOfMemory("Out of memory");
   plat::TBitmap result(static_cast<int>(width), static_cast<int>(height), like.PixelFormat());
   result.SetColorTable(like.Palette());
   return result;
@@ -194,10 +195,10 @@ void BilinearSample(const plat::TBitmap& source, float x, float y, plat::TColor 
 
 void Crop(TicBitmap& bitmap, int x1, int y1, int x2, int y2) {
   const int W = bitmap.Width(), H = bitmap.Height();
-  if (x1 <= x2 && y1 <= y2 && x1 < W && y1 < H) {
+  if (x1 < x2 && y1 < y2 && x1 < W && y1 < H) {
     const int64_t width = int64_t{x2} - x1 + 1, height = int64_t{y2} - y1 + 1;
     plat::TBitmap cropped = NewLike(bitmap, width, height);
-    FillAll(cropped, FillValueOf(cropped, ResolveColor(bitmap.BGColor)));
+    FillAll(cropped, FillValueOf(cropped, plat::ColorToRGB(bitmap.BGColor)));
     // The part of the old image inside the rectangle, in destination coordinates.
     const int left = std::max(0, -x1), top = std::max(0, -y1);
     const int right = static_cast<int>(std::min<int64_t>(width, int64_t{W} - x1));
@@ -212,6 +213,8 @@ void Crop(TicBitmap& bitmap, int x1, int y1, int x2, int y2) {
 }
 
 void Rotate(TicBitmap& bitmap, bool smooth, plat::TColor fillColor, float angle) {
+  // No size follows from an angle that is not a number: refusing keeps the image whole.
+  if (!std::isfinite(angle)) throw plat::EInvalidGraphicOperation("Invalid rotation angle");
   angle = NormalisedAngle(angle);
   if (angle == 0 || angle == 360) return;
   if (angle == 180) {
@@ -238,14 +241,14 @@ void Resize(TicBitmap& bitmap, int newWidth, int newHeight, int filterIndex, boo
   int64_t w = newWidth, h = newHeight;
   if (w == 0) w = std::max<int64_t>(h * W / H, 1);
   if (h == 0) h = std::max<int64_t>(w * H / W, 1);
-  if (w > INT_MAX || h > INT_MAX || w * h > plat::TBitmap::kMaxPixels)
-    throw plat::EOutOfMemory("Out of memory");
+  if (w > INT_MAX || h > INT_MAX) throw plat::EOutOfMemory("Out of memory");
   const bool filtered =
       resample || static_cast<double>(h) <= 2 * (static_cast<double>(W * H) / 65536 + 1);
   plat::TBitmap result;
   Stretch(static_cast<int>(w), static_cast<int>(h), result, filterIndex, filtered, bitmap);
   ReplacePixels(bitmap, result);
   bitmap.UpdateColorFormat();
+  glue::UpdateExifDimensions(*bitmap.Exif, bitmap.Width(), bitmap.Height());
   CancelSelection(bitmap);
 }
 

@@ -7,13 +7,14 @@
 namespace pictavo {
 
 // The image becomes the inclusive rectangle; the parts outside the old image take BGColor.
-// X1 = X2 (or Y1 = Y2) gives a one-pixel column (row). Inverted bounds, or a rectangle starting
-// right of or below the image, only cancel the selection.
+// X1 must be below X2 and Y1 below Y2: equal or inverted bounds, or a rectangle starting right
+// of or below the image, only cancel the selection.
 void Crop(TicBitmap& bitmap, int x1, int y1, int x2, int y2);
 
 // Counter-clockwise by angle degrees. Multiples of 360 do nothing at all (the selection stays);
 // 90, 180 and 270 move pixels exactly; other angles sample the source (bilinear when smooth
-// and 24-bit) and fill the uncovered corners with fillColor, which becomes BGColor.
+// and 24-bit) and fill the uncovered corners with fillColor, which becomes BGColor. An angle that
+// is not finite is refused with "Invalid rotation angle" and changes nothing.
 void Rotate(TicBitmap& bitmap, bool smooth, plat::TColor fillColor, float angle);
 
 // A zero side follows the other one by the aspect ratio (at least one pixel); both zero only

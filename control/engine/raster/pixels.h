@@ -55,13 +55,6 @@ inline void WritePixelValue(const plat::TBitmap& bitmap, uint8_t* row, int x, co
   }
 }
 
-// A fill colour as the canvas would paint it. System colours (0x800000nn) would need the
-// platform's table of the classic defaults, which the canvas does not offer yet: they paint
-// black until it does.
-inline plat::TColor ResolveColor(plat::TColor color) {
-  return (color & 0x80000000u) ? 0 : (color & 0xFFFFFFu);
-}
-
 // Gives bitmap (a TicBitmap, say) new pixels and palette and nothing else: its own fields stay.
 inline void ReplacePixels(plat::TBitmap& bitmap, const plat::TBitmap& pixels) {
   bitmap.plat::TBitmap::operator=(pixels);

@@ -5,6 +5,7 @@
 
 #include "control/engine/raster/geometry.h"
 #include "control/engine/raster/pixels.h"
+#include "platform/graphics/system_colors.h"
 
 namespace pictavo {
 
@@ -72,10 +73,12 @@ void SelectEllipse(TicBitmap& bitmap, int x1, int y1, int x2, int y2) {
 }
 
 void CancelSelection(TicBitmap& bitmap) {
+  // The flag goes first and always: a flag without a selection would make every operation
+  // skip every pixel.
+  bitmap.UseSelection = false;
   if (bitmap.SelectionShape == ssNone) return;
   bitmap.SelectionMask.clear();
   bitmap.SelectionMask.shrink_to_fit();
-  bitmap.UseSelection = false;
   bitmap.SelectionShape = ssNone;
 }
 
@@ -91,7 +94,7 @@ bool IsPixelSelected(const TicBitmap& bitmap, int x, int y) {
 
 void CropToSelection(TicBitmap& bitmap) {
   if (bitmap.SelectionShape == ssEllipse) {
-    const PixelValue fill = FillValueOf(bitmap, ResolveColor(bitmap.BGColor));
+    const PixelValue fill = FillValueOf(bitmap, plat::ColorToRGB(bitmap.BGColor));
     for (int y = std::max(bitmap.SelTop, 0); y <= std::min(bitmap.SelBottom, bitmap.Height() - 1);
          ++y) {
       uint8_t* row = bitmap.ScanLine(y);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <optional>
 
 #include "control/engine/raster/glue/glue.h"
 #include "control/formats/support/webprocs.h"
@@ -65,18 +66,7 @@ std::string LowerCase(std::string text) {
 
 // The TxGraphicsFormat an output file name asks for by its extension.
 int FormatForFileName(const std::string& file_name) {
-  const std::string name = TicBitmap::NameWithoutFolder(file_name);
-  const size_t dot = name.rfind('.');
-  const std::string ext = dot == std::string::npos ? std::string() : LowerCase(name.substr(dot));
-  static const struct {
-    const char* ext;
-    int format;
-  } kExtensions[] = {{".bmp", gfBMP},  {".gif", gfGIF},  {".pcx", gfPCX}, {".png", gfPNG},
-                     {".jpg", gfJPG},  {".jpeg", gfJPG}, {".jpe", gfJPG}, {".wbmp", gfWBMP},
-                     {".wbm", gfWBMP}, {".psd", gfPSD},  {".tif", gfTIF}, {".tiff", gfTIF},
-                     {".pdf", gfPDF}};
-  for (const auto& entry : kExtensions)
-    if (ext == entry.ext) return entry.format;
+  if (const std::optional<int> format = TicBitmap::FormatOfFileName(file_name)) return *format;
   throw EInvalidFormat("File extension is not a supported graphics format");
 }
 
@@ -204,6 +194,22 @@ void TicBitmap::SetXDPI(int dpi) {
 void TicBitmap::SetYDPI(int dpi) {
   SetYPelsPerMeter(PelsFromDpi(dpi));
   glue::UpdateExifResolution(*Exif, GetXDPI(), dpi);
+}
+
+std::optional<int> TicBitmap::FormatOfFileName(const std::string& file_name) {
+  const std::string name = NameWithoutFolder(file_name);
+  const size_t dot = name.rfind('.');
+  const std::string ext = dot == std::string::npos ? std::string() : LowerCase(name.substr(dot));
+  static const struct {
+    const char* ext;
+    int format;
+  } kExtensions[] = {{".bmp", gfBMP},  {".gif", gfGIF},  {".pcx", gfPCX}, {".png", gfPNG},
+                     {".jpg", gfJPG},  {".jpeg", gfJPG}, {".jpe", gfJPG}, {".wbmp", gfWBMP},
+                     {".wbm", gfWBMP}, {".psd", gfPSD},  {".tif", gfTIF}, {".tiff", gfTIF},
+                     {".pdf", gfPDF}};
+  for (const auto& entry : kExtensions)
+    if (ext == entry.ext) return entry.format;
+  return std::nullopt;
 }
 
 std::string TicBitmap::NameWithoutFolder(const std::string& file_name) {

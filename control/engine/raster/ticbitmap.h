@@ -14,6 +14,7 @@
 // own files in this folder and work on the public fields below.
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -153,6 +154,8 @@ class TicBitmap : public TBMPImage {
   // The packed DIB: everything of the BMP after its 14-byte file header.
   std::vector<uint8_t> GetDIBData() const;
 
+  // The TxGraphicsFormat the extension of file_name names (case-insensitive), if any.
+  static std::optional<int> FormatOfFileName(const std::string& file_name);
   // The file name without its folder, as the messages quote it.
   static std::string NameWithoutFolder(const std::string& file_name);
 };

@@ -10,6 +10,8 @@
 
 #include "control/engine/raster/pixels.h"
 #include "control/engine/raster/selection.h"
+#include "control/engine/view/cursor_table.h"
+#include "control/engine/view/page_count.h"
 #include "platform/base/text.h"
 #include "platform/graphics/handles.h"
 #include "platform/graphics/qimage_view.h"
@@ -23,13 +25,17 @@ constexpr int kBarThickness = 16;
 const QColor kBarFace(212, 208, 200);
 const QColor kNoImageFrame(0x44, 0x44, 0x44);
 
-std::u16string ToWide(const std::string& utf8) {
-  return QString::fromStdString(utf8).toStdU16String();
-}
-
 // trunc(a * zoom / 100 + 0.5), the rounding every zoomed coordinate uses.
 int Zoomed(int64_t a, double zoom) {
   return static_cast<int>(std::trunc(a * zoom / 100 + 0.5));
+}
+
+// The longest zoomed side the layout carries: the widget size limit, far inside int range.
+constexpr double kMaxZoomedSide = QWIDGETSIZE_MAX;
+
+// The largest zoom at which an image side stays within kMaxZoomedSide.
+double MaxZoomFor(int side) {
+  return side > 0 ? std::floor((kMaxZoomedSide - 0.5) * 100 / side) : HUGE_VAL;
 }
 
 TicBitmap FromQImage(const QImage& image) {
@@ -170,12 +176,13 @@ void TpvImage::Relayout() {
   relayouting_ = true;
   const QSignalBlocker block_h(horz_), block_v(vert_);
   const int cw = std::max(1, ClientWidth()), ch = std::max(1, ClientHeight());
-  if (!image_) {
+  const TicBitmap* image = document_.Image();
+  if (!image) {
     PlaceBar(horz_, false, 0, 0, 0, 0, 0, 0);
     PlaceBar(vert_, false, 0, 0, 0, 0, 0, 0);
     display_width_ = display_height_ = 0;
   } else {
-    const int iw = image_->Width(), ih = image_->Height();
+    const int iw = image->Width(), ih = image->Height();
     if (auto_zoom_ && iw > 0 && ih > 0) {
       if (cw < iw || ch < ih) {
         zoom_ = std::min(cw * 100.0 / iw, ch * 100.0 / ih);
@@ -183,6 +190,8 @@ void TpvImage::Relayout() {
         zoom_ = 100;
       }
     }
+    // A zoom set before a larger image came is brought down to one the layout can carry.
+    zoom_ = std::min(zoom_, MaxZoomFor(std::max(iw, ih)));
     display_width_ = Zoomed(iw, zoom_);
     display_height_ = Zoomed(ih, zoom_);
     int surface_w = std::min(display_width_, cw), surface_h = std::min(display_height_, ch);
@@ -227,9 +236,92 @@ void TpvImage::ScrollChanged() {
 }
 
 void TpvImage::SetColorFormat(uint8_t code) {
-  if (!image_) return;
-  image_->SetColorFormat(code);
+  ReLaidOut([&](TImageDocument& d) { d.SetColorFormat(code); });
+}
+
+void TpvImage::Repainted(const std::function<void(TImageDocument&)>& change) {
+  change(document_);
+  update();
+}
+
+void TpvImage::ReLaidOut(const std::function<void(TImageDocument&)>& change) {
+  change(document_);
   Relayout();
+}
+
+void TpvImage::Brightness(int value, bool red, bool green, bool blue) {
+  Repainted([&](TImageDocument& d) { d.Brightness(value, red, green, blue); });
+}
+void TpvImage::Contrast(int value, bool red, bool green, bool blue) {
+  Repainted([&](TImageDocument& d) { d.Contrast(value, red, green, blue); });
+}
+void TpvImage::Sharpen(int level) {
+  Repainted([&](TImageDocument& d) { d.Sharpen(level); });
+}
+void TpvImage::Blur(int level) {
+  Repainted([&](TImageDocument& d) { d.Blur(level); });
+}
+void TpvImage::Flip(uint8_t mode) {
+  Repainted([&](TImageDocument& d) { d.Flip(mode); });
+}
+void TpvImage::ReduceRedEye() {
+  Repainted([](TImageDocument& d) { d.ReduceRedEye(); });
+}
+void TpvImage::SelectRectangle(int x1, int y1, int x2, int y2) {
+  Repainted([&](TImageDocument& d) { d.SelectRectangle(x1, y1, x2, y2); });
+}
+void TpvImage::SelectEllipse(int x1, int y1, int x2, int y2) {
+  Repainted([&](TImageDocument& d) { d.SelectEllipse(x1, y1, x2, y2); });
+}
+void TpvImage::CancelSelection() {
+  Repainted([](TImageDocument& d) { d.CancelSelection(); });
+}
+void TpvImage::SetUseSelection(bool on) {
+  Repainted([&](TImageDocument& d) { d.SetUseSelection(on); });
+}
+void TpvImage::SetSelectionVisible(bool on) {
+  SelectionVisible = on;
+  update();
+}
+void TpvImage::SetCursorId(int16_t id) {
+  Cursor = id;
+  setCursor(TCursorTable::Instance().CursorOf(id));
+}
+void TpvImage::Crop(int x1, int y1, int x2, int y2) {
+  ReLaidOut([&](TImageDocument& d) { d.Crop(x1, y1, x2, y2); });
+}
+void TpvImage::Rotate(float angle) {
+  ReLaidOut([&](TImageDocument& d) { d.Rotate(angle, Resample); });
+}
+void TpvImage::ResizeImage(int width, int height) {
+  ReLaidOut([&](TImageDocument& d) { d.Resize(width, height, FilterType, Resample); });
+}
+void TpvImage::CropToSelection() {
+  ReLaidOut([](TImageDocument& d) { d.CropToSelection(); });
+}
+void TpvImage::SetBGColor(plat::TColor color) {
+  document_.SetBGColor(color);
+}
+void TpvImage::SetTransparent(bool on) {
+  document_.SetTransparent(on);
+}
+void TpvImage::SetCompression(uint8_t code) {
+  document_.SetCompression(code);
+}
+void TpvImage::SetProgressiveJPEG(bool on) {
+  document_.SetProgressiveJPEG(on);
+}
+void TpvImage::SetXPelsPerMeter(int32_t value) {
+  document_.SetXPelsPerMeter(value);
+}
+void TpvImage::SetYPelsPerMeter(int32_t value) {
+  document_.SetYPelsPerMeter(value);
+}
+void TpvImage::SetXDPI(int32_t value) {
+  document_.SetXDPI(value);
+}
+void TpvImage::SetYDPI(int32_t value) {
+  document_.SetYDPI(value);
 }
 
 void TpvImage::SetJPEGQuality(int value) {
@@ -238,6 +330,8 @@ void TpvImage::SetJPEGQuality(int value) {
 
 void TpvImage::SetZoom(double zoom) {
   if (auto_zoom_ || !(zoom > 0) || !std::isfinite(zoom)) return;
+  if (zoom > MaxZoomFor(std::max(ImageWidth(), ImageHeight())))
+    throw plat::EInvalidGraphicOperation("Zoom too large for the image");
   zoom_ = zoom;
   Relayout();
 }
@@ -267,7 +361,7 @@ void TpvImage::SetScaleToGray(bool on) {
 // --- loading ---
 
 void TpvImage::ReplaceImage(std::unique_ptr<TicBitmap> image) {
-  image_ = std::move(image);
+  document_.Replace(std::move(image));
   Relayout();
 }
 
@@ -276,7 +370,7 @@ void TpvImage::LoadFromFile(const std::string& file_name) {
   loaded.UseLZW = UseLZW;
   RememberScrollPositions();
   loaded.LoadImageFile(file_name, ReadImageNumber);
-  LastFileName = ToWide(file_name);
+  LastFileName = plat::Utf8ToUtf16(file_name);
   auto image = std::make_unique<TicBitmap>(loaded);
   image->Transparent = loaded.Transparent;
   image->BGColor = loaded.BGColor;
@@ -316,7 +410,7 @@ void TpvImage::Paste() {
 }
 
 void TpvImage::Clear() {
-  image_.reset();
+  document_.Clear();
   LastFileName.clear();
   Relayout();
 }
@@ -339,54 +433,28 @@ void TpvImage::NewImage(int32_t width, int32_t height) {
   ReplaceImage(std::move(image));
 }
 
+int32_t TpvImage::ImageCount(const std::u16string& file_name) const {
+  return CountImagePages(plat::Utf16ToUtf8(file_name), plat::Utf16ToUtf8(URLUserName),
+                         plat::Utf16ToUtf8(URLPassword));
+}
+
+int32_t TpvImage::ImageCountBinary(uint8_t format, const std::vector<uint8_t>& data) const {
+  return CountImagePagesInBytes(format, data);
+}
+
 // --- exporting ---
 
 void TpvImage::WithWorkingCopy(const std::function<void(TicBitmap&)>& export_image) {
-  if (!image_) return;
-  working_copy_ = std::make_unique<TicBitmap>(*image_);
-  working_copy_->CopyPaletteFrom(*image_);
-  exporting_ = true;
-  struct Selection {
-    uint8_t shape;
-    int left, top, right, bottom;
-    bool visible;
-  };
-  std::optional<Selection> cut;
-  if (image_->UseSelection) {
-    cut = Selection{image_->SelectionShape, image_->SelLeft,   image_->SelTop,
-                    image_->SelRight,       image_->SelBottom, SelectionVisible};
-    CropToSelection(*image_);
-  }
-  const auto restore = [&] {
-    image_->Assign(*working_copy_);
-    exporting_ = false;
-    working_copy_.reset();
-    // The user's selection comes back whether or not the export succeeded.
-    if (cut) {
-      if (cut->shape == ssEllipse) {
-        SelectEllipse(*image_, cut->left, cut->top, cut->right, cut->bottom);
-      } else {
-        SelectRectangle(*image_, cut->left, cut->top, cut->right, cut->bottom);
-      }
-      SelectionVisible = cut->visible;
-      image_->UseSelection = true;
-    }
-  };
-  try {
-    export_image(*image_);
-  } catch (...) {
-    restore();
-    throw;
-  }
-  restore();
+  document_.WithWorkingCopy(export_image);
 }
 
 void TpvImage::SaveToFile(const std::string& file_name) {
   WithWorkingCopy([&](TicBitmap& image) { image.SaveImageFile(file_name, UseLZW, JPEGQuality); });
-  if (image_) LastFileName = ToWide(file_name);
+  if (ImageLoaded()) LastFileName = plat::Utf8ToUtf16(file_name);
 }
 
-std::vector<uint8_t> TpvImage::WriteBinary(uint8_t format) {
+std::optional<std::vector<uint8_t>> TpvImage::WriteBinary(uint8_t format) {
+  if (!ImageLoaded() || format > gfPDF) return std::nullopt;
   std::vector<uint8_t> bytes;
   WithWorkingCopy(
       [&](TicBitmap& image) { bytes = image.SaveToBytes(format, UseLZW, JPEGQuality); });
@@ -401,7 +469,7 @@ int64_t TpvImage::NewFileSize(uint8_t format) {
 }
 
 std::vector<uint8_t> TpvImage::PictureData() {
-  return image_ ? image_->GetDIBData() : std::vector<uint8_t>{};
+  return ImageLoaded() ? CurrentImage()->GetDIBData() : std::vector<uint8_t>{};
 }
 
 uint32_t TpvImage::BitmapHandle() {
@@ -415,7 +483,7 @@ void TpvImage::Copy() {
     if (image.ColorFormat == cfMono) image.SetColorFormat(cf16Color);
     QApplication::clipboard()->setImage(plat::ToQImage(image));
   });
-  if (image_) image_->UpdateColorFormat();
+  document_.Change([](TicBitmap& image) { image.UpdateColorFormat(); });
 }
 
 // --- painting ---
@@ -430,17 +498,17 @@ QImage TpvImage::Render() {
 void TpvImage::RenderSurface(QImage& frame) {
   QPainter painter(&frame);
   const int cw = frame.width(), ch = frame.height();
-  if (!image_) {
+  if (!document_.Loaded()) {
     painter.setPen(QPen(kNoImageFrame, 1, Qt::DotLine));
     painter.setBrush(kBarFace);
     painter.drawRect(0, 0, cw - 1, ch - 1);
     return;
   }
   std::unique_ptr<TicBitmap> exported;
-  const TicBitmap* source = image_.get();
-  if (exporting_ && working_copy_) {
-    exported = std::make_unique<TicBitmap>(*working_copy_);
-    exported->CopyPaletteFrom(*working_copy_);
+  const TicBitmap* source = document_.Image();
+  if (const TicBitmap* original = document_.ExportOriginal()) {
+    exported = std::make_unique<TicBitmap>(*original);
+    exported->CopyPaletteFrom(*original);
     exported->UpdateColorFormat();
     source = exported.get();
   }

@@ -13,10 +13,12 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "control/engine/raster/ticbitmap.h"
+#include "control/engine/view/image_document.h"
 
 namespace pictavo {
 
@@ -82,7 +84,7 @@ class TpvImage : public QWidget {
   plat::TColor FloodFillColor = 0;
   uint8_t FloodFillStyle = 0;  // fsSurface
   bool MergeReverse = false;
-  bool SelectionVisible = true;
+  bool SelectionVisible = true;  // set through SetSelectionVisible to repaint
   bool KeepScrollPos = false;
   int32_t FilterType = 1;
   uint8_t TextJustify = 0;  // tjLeft
@@ -103,16 +105,51 @@ class TpvImage : public QWidget {
   uint8_t HelpType = 1;  // htContext
   std::string HelpKeyword;
   int32_t HelpContext = 0;
-  int16_t Cursor = 0;  // crDefault
+  int16_t Cursor = 0;  // crDefault; set through SetCursorId to show it
 
-  // --- image state ---
-  TicBitmap* CurrentImage() const { return image_.get(); }
-  bool ImageLoaded() const { return image_ != nullptr; }
-  int32_t ImageWidth() const { return image_ ? image_->Width() : 0; }
-  int32_t ImageHeight() const { return image_ ? image_->Height() : 0; }
-  uint8_t ColorFormat() const { return image_ ? image_->ColorFormat : uint8_t{cfNone}; }
+  // --- image state (the document holds the rules; the view shows their result) ---
+  const TImageDocument& Document() const { return document_; }
+  const TicBitmap* CurrentImage() const { return document_.Image(); }
+  bool ImageLoaded() const { return document_.Loaded(); }
+  int32_t ImageWidth() const { return ImageLoaded() ? CurrentImage()->Width() : 0; }
+  int32_t ImageHeight() const { return ImageLoaded() ? CurrentImage()->Height() : 0; }
+  uint8_t ColorFormat() const { return document_.ColorFormat(); }
   void SetColorFormat(uint8_t code);
   void SetJPEGQuality(int value);
+
+  // The IPTC and EXIF stores of the image (nullptr without one); changes show nothing.
+  TFileInfo* FileInfo() { return document_.FileInfo(); }
+  TExif* Exif() { return document_.Exif(); }
+  void OverwriteMetaData(const std::string& file_name) { document_.OverwriteMetaData(file_name); }
+
+  // --- pixel and selection changes: repainted ---
+  void Brightness(int value, bool red, bool green, bool blue);
+  void Contrast(int value, bool red, bool green, bool blue);
+  void Sharpen(int level);
+  void Blur(int level);
+  void Flip(uint8_t mode);
+  void ReduceRedEye();
+  void SelectRectangle(int x1, int y1, int x2, int y2);
+  void SelectEllipse(int x1, int y1, int x2, int y2);
+  void CancelSelection();
+  void SetUseSelection(bool on);
+  void SetSelectionVisible(bool on);
+  // Cursor := id, shown over the control through the process's cursor table.
+  void SetCursorId(int16_t id);
+  // --- size changes: laid out again ---
+  void Crop(int x1, int y1, int x2, int y2);
+  void Rotate(float angle);  // fills with the image's BGColor, smoothed when Resample is on
+  void ResizeImage(int width, int height);
+  void CropToSelection();
+  // --- properties the image carries (nothing to show) ---
+  void SetBGColor(plat::TColor color);
+  void SetTransparent(bool on);
+  void SetCompression(uint8_t code);
+  void SetProgressiveJPEG(bool on);
+  void SetXPelsPerMeter(int32_t value);
+  void SetYPelsPerMeter(int32_t value);
+  void SetXDPI(int32_t value);
+  void SetYDPI(int32_t value);
 
   // --- view state ---
   double Zoom() const { return zoom_; }
@@ -154,9 +191,14 @@ class TpvImage : public QWidget {
   // A new 24-bit image filled with BrushColor.
   void NewImage(int32_t width, int32_t height);
 
+  // Pages of a file (URLs fetched with URLUserName and URLPassword) or of encoded bytes.
+  int32_t ImageCount(const std::u16string& file_name) const;
+  int32_t ImageCountBinary(uint8_t format, const std::vector<uint8_t>& data) const;
+
   // --- exporting (working-copy pattern) ---
   void SaveToFile(const std::string& file_name);
-  std::vector<uint8_t> WriteBinary(uint8_t format);
+  // The encoded image; nothing without an image or for a code above gfPDF.
+  std::optional<std::vector<uint8_t>> WriteBinary(uint8_t format);
   int64_t NewFileSize(uint8_t format);
   std::vector<uint8_t> PictureData();
   // A new bitmap handle of the image (only the selection when UseSelection is on) that the
@@ -195,10 +237,11 @@ class TpvImage : public QWidget {
   Surface* surface_;
   QScrollBar* horz_;
   QScrollBar* vert_;
-  std::unique_ptr<TicBitmap> image_;
-  std::unique_ptr<TicBitmap> working_copy_;
+  void Repainted(const std::function<void(TImageDocument&)>& change);
+  void ReLaidOut(const std::function<void(TImageDocument&)>& change);
+
+  TImageDocument document_;
   TicBitmap display_buffer_;
-  bool exporting_ = false;
   bool relayouting_ = false;
   double zoom_ = 100;
   bool auto_zoom_ = false;

@@ -55,9 +55,25 @@ void ReadBlocksAsStrings(plat::TStream& stream, TStringList& strings) {
   }
 }
 
-void SkipSubBlocks(plat::TStream& stream) {
-  for (int n = ReadOneByte(stream); n > 0; n = ReadOneByte(stream))
-    stream.Seek(std::min<int64_t>(n, stream.Remaining()), plat::SeekOrigin::Current);
+bool SkipSubBlocks(plat::TStream& stream) {
+  int n = ReadOneByte(stream);
+  for (; n > 0; n = ReadOneByte(stream)) {
+    if (n > stream.Remaining()) {
+      stream.Seek(0, plat::SeekOrigin::End);
+      return false;
+    }
+    stream.Seek(n, plat::SeekOrigin::Current);
+  }
+  return n == 0;
+}
+
+TSubBlockData MeasureSubBlocks(plat::TStream& stream) {
+  const int64_t start = stream.Position();
+  TSubBlockData data;
+  data.terminated = SkipSubBlocks(stream);
+  data.bytes = stream.Position() - start;
+  stream.SetPosition(start);
+  return data;
 }
 
 // ---- colour maps ----

@@ -10,6 +10,7 @@
 #include "platform/base/exceptions.h"
 #include "platform/base/streams.h"
 #include "platform/graphics/color.h"
+#include "platform/graphics/pixel_budget.h"
 
 namespace pictavo {
 
@@ -29,7 +30,7 @@ constexpr int kGIFWarning = 1;
 
 // A frame, or the picture of the logical screen, may always take this many pixels; beyond it,
 // only as many as the data present can describe.
-constexpr int64_t kGIFPixelsWithoutData = int64_t{1} << 24;
+constexpr int64_t kGIFPixelsWithoutData = plat::kCutShortAllowance;
 
 enum TGIFVersion { verNone = 0, ver87a = 1, ver89a = 2 };
 
@@ -45,8 +46,17 @@ int BitsForColorCount(int n);
 // Text as data sub-blocks: each string starts a new sub-block; one zero length ends the run.
 void WriteStringsAsBlocks(plat::TStream& stream, const TStringList& strings);
 void ReadBlocksAsStrings(plat::TStream& stream, TStringList& strings);
-// Skips data sub-blocks up to and including the zero length (or the end of the stream).
-void SkipSubBlocks(plat::TStream& stream);
+// Skips data sub-blocks up to and including the zero length (or the end of the stream); false
+// when the stream ends before the zero length.
+bool SkipSubBlocks(plat::TStream& stream);
+
+// The bytes a chain of data sub-blocks takes from the current position, and whether it ends
+// with its zero length before the end of the stream. The position is kept.
+struct TSubBlockData {
+  int64_t bytes = 0;
+  bool terminated = false;
+};
+TSubBlockData MeasureSubBlocks(plat::TStream& stream);
 
 // One use count per colour-table entry, with the entry it counts for.
 struct TUsagePair {

@@ -38,12 +38,15 @@ bool TGIFSubImage::IsEmpty() const {
 
 void TGIFSubImage::NewPixels() {
   FreePixels();
-  pixels_.assign(static_cast<size_t>(int64_t{width_} * height_), 0);
+  const int64_t count = int64_t{width_} * height_;
+  pixel_share_ = plat::TPixelReservation(count);
+  pixels_.assign(static_cast<size_t>(count), 0);
 }
 
 void TGIFSubImage::FreePixels() {
   pixels_.clear();
   pixels_.shrink_to_fit();
+  pixel_share_ = plat::TPixelReservation();
 }
 
 void TGIFSubImage::EnsurePixels() {
@@ -196,9 +199,17 @@ void TGIFSubImage::LoadFromStream(plat::TStream& stream) {
 void TGIFSubImage::CheckFrameSize(plat::TStream& stream) const {
   // Truncated files still show what they have, but no file makes us allocate far more than
   // its data can fill.
-  int64_t pixels = int64_t{width_} * height_;
-  int64_t allowed = std::max(kGIFPixelsWithoutData, MaxPixelsInImageData(stream.Remaining()));
-  if (pixels > std::min(allowed, plat::TBitmap::kMaxPixels)) RaiseGIFError("Premature end of data");
+  // Only the frame's own data counts, so many frames cannot share one allowance; only a frame
+  // cut off by the end of the file gets the allowance of a frame without data.
+  const int64_t pixels = int64_t{width_} * height_;
+  const int64_t start = stream.Position();
+  ReadOneByte(stream);  // the code size comes before the sub-blocks
+  const TSubBlockData data = MeasureSubBlocks(stream);
+  stream.SetPosition(start);
+  const int64_t justified = MaxPixelsInImageData(data.bytes);
+  if (pixels <= justified) return;
+  if (data.terminated) throw plat::EImageTooLarge(plat::kImageTooLarge);
+  if (pixels > kGIFPixelsWithoutData) RaiseGIFError("Premature end of data");
 }
 
 void TGIFSubImage::DecodePixelData(plat::TStream& stream) {
@@ -268,6 +279,7 @@ void TGIFSubImage::Assign(const TGIFSubImage& source) {
   height_ = source.height_;
   packed_fields_ = source.packed_fields_;
   is_transparent_ = source.is_transparent_;
+  pixel_share_ = source.pixel_share_;
   pixels_ = source.pixels_;
   local_map_.Assign(source.local_map_);
   if (source.extensions_.ItemCount() > 0) {

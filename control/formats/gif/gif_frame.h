@@ -8,6 +8,7 @@
 #include "control/formats/gif/gif_base.h"
 #include "control/formats/gif/gif_extensions.h"
 #include "platform/graphics/bitmap.h"
+#include "platform/graphics/pixel_budget.h"
 
 namespace pictavo {
 
@@ -89,6 +90,7 @@ class TGIFSubImage : public TGIFItem {
   uint16_t width_ = 0;
   uint16_t height_ = 0;
   uint8_t packed_fields_ = 0;
+  plat::TPixelReservation pixel_share_;  // every frame of a file counts against the budget
   std::vector<uint8_t> pixels_;
   TGIFLocalColorMap local_map_;
   TGIFExtensionList extensions_;

@@ -243,17 +243,12 @@ void DecodeImageData(plat::TStream& stream, uint8_t* pixels, int width, int heig
 
 // ---- sub-block writer ----
 
-TGIFWriter::~TGIFWriter() {
-  if (has_pending_) FlushBlock();
-}
-
 void TGIFWriter::Write(const void* data, int64_t count) {
   const uint8_t* bytes = static_cast<const uint8_t*>(data);
   for (int64_t i = 0; i < count; ++i) PutByte(bytes[i]);
 }
 
 void TGIFWriter::PutByte(uint8_t value) {
-  has_pending_ = true;
   buffer_[size_t(fill_++)] = value;
   if (fill_ == 256) FlushBlock();
 }
@@ -264,7 +259,6 @@ void TGIFWriter::FlushBlock() {
     target_.WriteBuffer(buffer_.data(), fill_);
     fill_ = 1;
   }
-  has_pending_ = false;
 }
 
 // ---- string table ----
@@ -337,6 +331,7 @@ void TGIFEncoder::EncodeFrame(plat::TStream& target, int min_code_size, int colo
     block_writer_ = &writer;
     if (pixels && width > 0 && height > 0) EncodePixels();
     EmitCode(code_end_);
+    writer.FlushBlock();
   }
   WriteOneByte(target, 0);
 }

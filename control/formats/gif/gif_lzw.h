@@ -23,11 +23,12 @@ void DecodeImageData(plat::TStream& stream, uint8_t* pixels, int width, int heig
 // expands to at most 4096 pixels, growing by at most one pixel per code).
 int64_t MaxPixelsInImageData(int64_t bytes);
 
-// Cuts what is written into data sub-blocks of at most 255 bytes. Writes no terminator.
+// Cuts what is written into data sub-blocks of at most 255 bytes. Writes no terminator. The
+// last block goes out by FlushBlock, never from the destructor: a write error must reach the
+// caller, not leave a destructor.
 class TGIFWriter {
  public:
   explicit TGIFWriter(plat::TStream& target) : target_(target) {}
-  ~TGIFWriter();
   TGIFWriter(const TGIFWriter&) = delete;
   TGIFWriter& operator=(const TGIFWriter&) = delete;
 
@@ -39,7 +40,6 @@ class TGIFWriter {
   plat::TStream& target_;
   std::array<uint8_t, 256> buffer_{};
   int fill_ = 1;
-  bool has_pending_ = false;
 };
 
 // The string table of the LZW encoder: 8009 slots probed in place.

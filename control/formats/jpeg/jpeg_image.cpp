@@ -1,6 +1,7 @@
 #include "control/formats/jpeg/jpeg_image.h"
 
 // libjpeg's header needs size_t and FILE declared first.
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +11,7 @@
 
 #include "platform/base/rounding.h"
 #include "platform/base/streams.h"
+#include "platform/graphics/pixel_budget.h"
 
 namespace pictavo {
 
@@ -390,7 +392,13 @@ void TJPEGImageExtra::Decode() const {
   }
   bitmap->SetPixelFormat(grey || quantize ? plat::TPixelFormat::pf8bit
                                           : plat::TPixelFormat::pf24bit);
+  const int64_t pixels = int64_t{info.image_width} * info.image_height;
+  plat::RequireDataJustifies(static_cast<int64_t>(image_->Data->size()), pixels,
+                             plat::kJpegPixelsPerByte);
   bitmap->SetSize(static_cast<int>(info.image_width), static_cast<int>(info.image_height));
+  // The library's own buffers (a progressive file keeps every coefficient) share the budget.
+  info.mem->max_memory_to_use =
+      static_cast<long>(std::max<int64_t>(1, plat::PixelBudget() - plat::PixelBytesInUse()));
   decompressor.Run([&info] { jpeg_start_decompress(&info); });
   if (grey) bitmap->SetColorTable(GreyPalette());
   if (quantize) {

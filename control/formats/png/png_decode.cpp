@@ -8,6 +8,7 @@
 #include "control/formats/png/png_rows.h"
 #include "control/formats/png/png_zlib.h"
 #include "platform/graphics/pixel_access.h"
+#include "platform/graphics/pixel_budget.h"
 
 namespace pictavo {
 
@@ -60,8 +61,7 @@ bool DepthAllowed(int color_type, int depth) {
 Header ValidatedHeader(const TChunkIHDR& ihdr) {
   // Zero is accepted as an empty image; anything the format or the bitmap cannot hold is not.
   constexpr uint32_t kMaxDimension = 0x7FFFFFFF;
-  if (ihdr.Width() > kMaxDimension || ihdr.Height() > kMaxDimension ||
-      uint64_t{ihdr.Width()} * ihdr.Height() > uint64_t{plat::TBitmap::kMaxPixels})
+  if (ihdr.Width() > kMaxDimension || ihdr.Height() > kMaxDimension)
     RaisePNGError("Invalid PNG file header.");
   if (!DepthAllowed(ihdr.ColorType(), ihdr.BitDepth())) RaisePNGError("Invalid colour type.");
   if (ihdr.InterlaceMethod() > 1) RaisePNGError("Unknown interlace method.");
@@ -123,13 +123,6 @@ int64_t FilteredBytes(const Header& h, const std::array<Pass, N>& passes) {
   return total;
 }
 
-// No deflate stream expands by more than about 1032:1, so an image that needs more than this
-// from the data present cannot be complete; it is refused before the bitmap is allocated.
-bool CannotHold(int64_t compressed, int64_t needed) {
-  constexpr int64_t kMaxInflateRatio = 1032;
-  return needed / kMaxInflateRatio > compressed + 1;
-}
-
 uint8_t IndexSample(const uint8_t* src, int64_t i, int depth) {
   switch (depth) {
     case 16:
@@ -179,7 +172,9 @@ void TChunkIDAT::ProcessLoaded() {
 
   int64_t compressed = ChunkData.Size();
   int64_t needed = h.interlaced ? FilteredBytes(h, kAdam7) : FilteredBytes(h, kWholeImage);
-  if (CannotHold(compressed, needed)) RaisePNGError("Image data incomplete.");
+  // An image the data present cannot fill is refused before anything is allocated.
+  if (!plat::DataJustifies(compressed, needed, plat::best_ratio::kDeflate))
+    RaisePNGError("Image data incomplete.");
 
   image.Clear();
   image.SetPixelFormat(PixelFormatFor(h));

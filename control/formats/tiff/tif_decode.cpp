@@ -12,6 +12,7 @@
 #include "control/formats/tiff/tiff_lzw.h"
 #include "platform/base/exceptions.h"
 #include "platform/base/streams.h"
+#include "platform/graphics/pixel_budget.h"
 
 namespace pictavo {
 
@@ -22,18 +23,7 @@ namespace {
 }
 
 constexpr char kCorrupt[] = "TIFF file image data corrupted";
-
-// The most bytes of pixels one page may decode to, so that no file alone sets the allocation.
-constexpr int64_t kMaxImageBytes = int64_t{1} << 30;
-
-void Allocate(plat::TBitmap& bmp, uint32_t width, uint32_t height, plat::TPixelFormat format) {
-  int64_t pixels = int64_t{width} * int64_t{height};
-  if (pixels > plat::TBitmap::kMaxPixels ||
-      plat::BytesPerRow(width, plat::BitsPerPixel(format)) * height > kMaxImageBytes)
-    Fail("TIFF file image is too large");
-  bmp.SetPixelFormat(format);
-  bmp.SetSize(static_cast<int>(width), static_cast<int>(height));
-}
+constexpr char kTooLarge[] = "TIFF file image is too large";
 
 uint8_t ReverseBits(uint8_t b) {
   b = static_cast<uint8_t>((b & 0xF0) >> 4 | (b & 0x0F) << 4);
@@ -74,6 +64,34 @@ void CMYKToRGB(uint8_t c, uint8_t m, uint8_t y, uint8_t k, uint8_t& r, uint8_t& 
   r = channel(c);
   g = channel(m);
   b = channel(y);
+}
+
+int64_t TTIFImage::BestRatio() const {
+  switch (Compression) {
+    case 2:
+    case 3:
+    case 4:
+      // A fax row costs at least one bit, whatever its width.
+      return 8 * ((int64_t{imageWidth_} + 7) / 8);
+    case 5:
+      return plat::best_ratio::kLzw;
+    case 32773:
+      return plat::best_ratio::kPackBits;
+    default:
+      return plat::best_ratio::kStored;
+  }
+}
+
+void TTIFImage::Allocate(plat::TBitmap& bmp, plat::TPixelFormat format) const {
+  const int64_t filePixelBits = int64_t{samplesPerPixel_} * bitsPerSample_[0];
+  const int64_t decoded = (int64_t{imageWidth_} * filePixelBits + 7) / 8 * imageLength_;
+  const int64_t stored = static_cast<int64_t>(data_.size());
+  if (decoded > plat::kCutShortAllowance)
+    plat::RequireDataJustifies(stored, decoded, BestRatio(), kTooLarge);
+  plat::RequirePixelBudget(
+      plat::BytesPerRow(imageWidth_, plat::BitsPerPixel(format)) * imageLength_, kTooLarge);
+  bmp.SetPixelFormat(format);
+  bmp.SetSize(static_cast<int>(imageWidth_), static_cast<int>(imageLength_));
 }
 
 uint32_t TTIFImage::RowsOfStrip(size_t strip) const {
@@ -175,7 +193,7 @@ void StoreRows(plat::TBitmap& bmp, const std::vector<uint8_t>& rows, size_t rowB
 }  // namespace
 
 void TTIFImage::DecodeBilevel(plat::TBitmap& bmp) const {
-  Allocate(bmp, imageWidth_, imageLength_, plat::TPixelFormat::pf1bit);
+  Allocate(bmp, plat::TPixelFormat::pf1bit);
   bmp.SetColorTable({{0, 0, 0, 0}, {255, 255, 255, 0}});
   const size_t rowBytes = (size_t{imageWidth_} + 7) / 8;
   for (size_t i = 0; i < strips_.size(); ++i) {
@@ -194,8 +212,7 @@ void TTIFImage::DecodeBilevel(plat::TBitmap& bmp) const {
 void TTIFImage::DecodeGreyscale(plat::TBitmap& bmp) const {
   const int bits = bitsPerSample_[0];
   if (bits != 4 && bits != 8) Fail("TIFF file colour depth not supported");
-  Allocate(bmp, imageWidth_, imageLength_,
-           bits == 4 ? plat::TPixelFormat::pf4bit : plat::TPixelFormat::pf8bit);
+  Allocate(bmp, bits == 4 ? plat::TPixelFormat::pf4bit : plat::TPixelFormat::pf8bit);
   bmp.SetColorTable(GreyRamp(bits == 4 ? 16 : 256));
   const size_t rowBytes = bits == 4 ? (size_t{imageWidth_} + 1) / 2 : imageWidth_;
   for (size_t i = 0; i < strips_.size(); ++i) {
@@ -209,8 +226,7 @@ void TTIFImage::DecodePalette(plat::TBitmap& bmp) const {
   const int bits = bitsPerSample_[0];
   if (bits != 4 && bits != 8) Fail("TIFF file colour depth not supported");
   const size_t entries = size_t{1} << bits;
-  Allocate(bmp, imageWidth_, imageLength_,
-           bits == 4 ? plat::TPixelFormat::pf4bit : plat::TPixelFormat::pf8bit);
+  Allocate(bmp, bits == 4 ? plat::TPixelFormat::pf4bit : plat::TPixelFormat::pf8bit);
   auto level = [](uint16_t v) { return static_cast<uint8_t>(std::trunc(v / 257.0 + 0.5)); };
   plat::TColorTable palette(entries);
   for (size_t k = 0; k < entries; ++k)
@@ -226,9 +242,7 @@ void TTIFImage::DecodePalette(plat::TBitmap& bmp) const {
 void TTIFImage::DecodeColour(plat::TBitmap& bmp, bool cmyk) const {
   const size_t samples = samplesPerPixel_;
   const size_t sampleBytes = bitsPerSample_[0] / 8;
-  if (uint64_t{imageWidth_} * imageLength_ * samples * sampleBytes > kMaxImageBytes)
-    Fail("TIFF file image is too large");
-  Allocate(bmp, imageWidth_, imageLength_, plat::TPixelFormat::pf24bit);
+  Allocate(bmp, plat::TPixelFormat::pf24bit);
   // The most significant byte of a 16-bit sample.
   const size_t msb = sampleBytes == 2 && !bigEndian_ ? 1 : 0;
   const bool planar = planarConfiguration_ == 2;

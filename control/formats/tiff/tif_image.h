@@ -9,6 +9,7 @@
 
 #include "control/formats/jpeg/exif.h"
 #include "control/formats/jpeg/file_info.h"
+#include "platform/graphics/bitmap.h"
 #include "platform/graphics/graphic.h"
 
 namespace plat {
@@ -88,6 +89,10 @@ class TTIFImage : public plat::TGraphic {
                                  bool checksum) const;
   std::vector<uint8_t> FaxRows(size_t strip, uint32_t rows) const;
   uint32_t RowsOfStrip(size_t strip) const;
+  // Decoded bytes one stored byte can give at most in this page's compression.
+  int64_t BestRatio() const;
+  // Sizes bmp for the page once the data present justifies it and the budget holds it.
+  void Allocate(plat::TBitmap& bmp, plat::TPixelFormat format) const;
   void DecodeBilevel(plat::TBitmap& bmp) const;
   void DecodeGreyscale(plat::TBitmap& bmp) const;
   void DecodePalette(plat::TBitmap& bmp) const;

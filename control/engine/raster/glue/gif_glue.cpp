@@ -37,11 +37,13 @@ void BuildGIF(const TicBitmap& bitmap, TGIFImage& target, bool use_lzw) {
 void LoadGif(LoadRequest& request) {
   TGIFImage gif;
   gif.LoadFromStream(request.stream);
+  // A file with a screen but no frame has no picture: loading it must not replace the image.
+  if (gif.GetEmpty()) throw plat::EInvalidGraphic("The GIF image holds no frame");
   TicBitmap& target = request.target;
   target.Transparent = gif.HasTransparency();
   // The transparency may belong to a later frame: without a control block on frame 0 there is
   // no transparent colour to take, and BGColor stays as it was.
-  if (target.Transparent && !gif.GetEmpty()) {
+  if (target.Transparent) {
     TGIFGraphicControlExtension* control = gif.Frames().FrameAt(0)->ControlExtension();
     if (control) target.BGColor = control->GetTransparentRGB();
   }

@@ -75,5 +75,7 @@ void CopyExif(TExif& dest, const TExif& source);
 // Sets the EXIF resolution tags that exist (XResolution, YResolution as "<dpi>/1",
 // ResolutionUnit "2"); creates none and does nothing when the tag list is empty.
 void UpdateExifResolution(TExif& exif, int x_dpi, int y_dpi);
+// Rewrites the PixelXDimension and PixelYDimension tags the store holds.
+void UpdateExifDimensions(TExif& exif, int width, int height);
 
 }  // namespace pictavo::glue

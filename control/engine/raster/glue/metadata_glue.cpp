@@ -27,15 +27,25 @@ void CopyExif(TExif& dest, const TExif& source) {
   dest.CopyFrom(source);
 }
 
+namespace {
+
+// Only tags the image already has change: a file without them keeps the EXIF it had.
+void ReplaceExistingTag(TExif& exif, const char* name, const std::string& value) {
+  const int index = exif.IndexOfName(name);
+  if (index >= 0) exif.Tags[index] = std::string(name) + "=" + value;
+}
+
+}  // namespace
+
 void UpdateExifResolution(TExif& exif, int x_dpi, int y_dpi) {
-  if (exif.Tags.empty()) return;
-  auto update = [&exif](const char* name, const std::string& value) {
-    int index = exif.IndexOfName(name);
-    if (index >= 0) exif.Tags[index] = std::string(name) + "=" + value;
-  };
-  update("XResolution", std::to_string(x_dpi) + "/1");
-  update("YResolution", std::to_string(y_dpi) + "/1");
-  update("ResolutionUnit", "2");
+  ReplaceExistingTag(exif, "XResolution", std::to_string(x_dpi) + "/1");
+  ReplaceExistingTag(exif, "YResolution", std::to_string(y_dpi) + "/1");
+  ReplaceExistingTag(exif, "ResolutionUnit", "2");
+}
+
+void UpdateExifDimensions(TExif& exif, int width, int height) {
+  ReplaceExistingTag(exif, "PixelXDimension", std::to_string(width));
+  ReplaceExistingTag(exif, "PixelYDimension", std::to_string(height));
 }
 
 }  // namespace glue

@@ -1,0 +1,159 @@
+// Saving over a file: a failed write leaves the old file as it was and nothing beside it; a
+// save follows the file (links, modes) the way an editor does.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "control/engine/raster/ticbitmap.h"
+#include "platform/base/exceptions.h"
+#include "platform/base/streams.h"
+
+namespace pictavo {
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<uint8_t>;
+
+TicBitmap Noise(int width, int height) {
+  TicBitmap image;
+  image.SetPixelFormat(plat::TPixelFormat::pf24bit);
+  image.SetSize(width, height);
+  uint32_t state = 12345;
+  for (int y = 0; y < height; ++y) {
+    uint8_t* row = image.ScanLine(y);
+    for (int x = 0; x < 3 * width; ++x) {
+      state = state * 1103515245u + 12345u;
+      row[x] = static_cast<uint8_t>(state >> 16);
+    }
+  }
+  image.UpdateColorFormat();
+  return image;
+}
+
+Bytes Contents(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteText(const std::string& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+class SafeSave : public testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ =
+        fs::temp_directory_path() / ("safe_save_" + std::to_string(getpid()) + "_" +
+                                     testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+  std::vector<std::string> Names() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir_))
+      names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+  fs::path dir_;
+};
+
+// Every writer, on a disk that fills up: the file size limit stands in for a full disk, with
+// its signal ignored so the write itself fails as it would with ENOSPC.
+TEST_F(SafeSave, EveryWriterOnAFullDiskFailsAndLeavesTheOldFileAndNothingElse) {
+  for (const char* extension : {"bmp", "gif", "jpg", "png", "tif", "pcx", "psd", "wbmp"}) {
+    const std::string path = Path(std::string("old.") + extension);
+    const std::string old_text(1000, 'o');
+    WriteText(path, old_text);
+    const pid_t child = fork();
+    if (child == 0) {
+      std::signal(SIGXFSZ, SIG_IGN);
+      const rlimit limit{8192, 8192};
+      setrlimit(RLIMIT_FSIZE, &limit);
+      int code = 3;
+      try {
+        Noise(300, 300).SaveImageFile(path, true, 90);
+        code = 1;  // reported success
+      } catch (const plat::EInvalidGraphic& e) {
+        code = std::string(e.what()).rfind("Not available", 0) == 0 ? 0 : 2;
+      } catch (const plat::Exception&) {
+        code = 0;
+      }
+      _exit(code);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status)) << extension << " died, status " << status;
+    EXPECT_EQ(WEXITSTATUS(status), 0) << extension;
+    EXPECT_EQ(Contents(path), Bytes(old_text.begin(), old_text.end())) << extension;
+    EXPECT_EQ(Names(), std::vector<std::string>{std::string("old.") + extension}) << extension;
+    fs::remove(path);
+  }
+}
+
+TEST_F(SafeSave, ALinkStaysALinkAndTheFileItNamesGetsTheContent) {
+  fs::create_directories(dir_ / "real");
+  const std::string real = Path("real/picture.bmp");
+  WriteText(real, "old");
+  fs::create_symlink(real, Path("link.bmp"));
+  Noise(8, 8).SaveImageFile(Path("link.bmp"), false, 75);
+  EXPECT_TRUE(fs::is_symlink(Path("link.bmp")));
+  TicBitmap back;
+  back.LoadImageFile(real, 0);
+  EXPECT_EQ(back.Width(), 8);
+  EXPECT_EQ(Names(), (std::vector<std::string>{"link.bmp", "real"}));
+}
+
+TEST_F(SafeSave, AFileWithSeveralNamesIsSplitAndKeepsItsMode) {
+  const std::string path = Path("a.bmp");
+  WriteText(path, "old");
+  fs::create_hard_link(path, Path("b.bmp"));
+  fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  Noise(8, 8).SaveImageFile(path, false, 75);
+  EXPECT_EQ(Contents(Path("b.bmp")), (Bytes{'o', 'l', 'd'}));
+  EXPECT_NE(Contents(path), Contents(Path("b.bmp")));
+  EXPECT_EQ(fs::status(path).permissions(),
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+}
+
+TEST_F(SafeSave, AReadOnlyFileIsRefusedByItsModeEvenForRoot) {
+  const std::string path = Path("locked.bmp");
+  WriteText(path, "old");
+  fs::permissions(path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  try {
+    Noise(8, 8).SaveImageFile(path, false, 75);
+    ADD_FAILURE() << "saved over a read-only file";
+  } catch (const plat::EFCreateError& e) {
+    EXPECT_EQ(std::string(e.what()).rfind("Cannot create file \"" + path + "\".", 0), 0u)
+        << e.what();
+  }
+  EXPECT_EQ(Contents(path), (Bytes{'o', 'l', 'd'}));
+  EXPECT_EQ(Names(), std::vector<std::string>{"locked.bmp"});
+}
+
+TEST_F(SafeSave, AFailingWriterLeavesNoTemporary) {
+  const std::string path = Path("kept.bin");
+  WriteText(path, "old");
+  EXPECT_THROW(plat::WriteFileReplacing(path,
+                                        [](plat::TStream& out) {
+                                          out.WriteByte(1);
+                                          throw plat::EWriteError("Stream write error");
+                                        }),
+               plat::EWriteError);
+  EXPECT_EQ(Contents(path), (Bytes{'o', 'l', 'd'}));
+  EXPECT_EQ(Names(), std::vector<std::string>{"kept.bin"});
+}
+
+}  // namespace
+}  // namespace pictavo
