@@ -49,18 +49,21 @@ def run(build, program, extra_env, pattern):
     for b in json.loads(out)["benchmarks"]:
         if b.get("run_type", "iteration") == "iteration":
             scale = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}[b.get("time_unit", "ns")]
-            times[b["name"]] = (b["real_time"] * scale, b.get("label", ""))
+            times[b["name"]] = (b["real_time"] * scale, b.get("label", ""), b.get("file_bytes"))
     return times
 
 
 def pairs(times):
-    for name, (ours, label) in times.items():
+    for name, (ours, label, ours_bytes) in times.items():
         if not OURS.search(name):
             continue
         for word in REFERENCES:
             reference = OURS.sub(word, name, count=1)
             if reference in times:
-                yield name, label, ours, times[reference][0]
+                size = ""
+                if ours_bytes and times[reference][2]:
+                    size = f"{ours_bytes / 1e6:.2f} / {times[reference][2] / 1e6:.2f} MB"
+                yield name, label, ours, times[reference][0], size
                 break
 
 
@@ -70,18 +73,18 @@ def main():
     parser.add_argument("--filter", default="")
     args = parser.parse_args()
     print(f"cores: {os.cpu_count()}   load average: {os.getloadavg()[0]:.1f}")
-    row = "{:<58} {:>12} {:>12} {:>7}"
-    print(row.format("case", "ours ms", "ref ms", "ratio"))
+    row = "{:<58} {:>12} {:>12} {:>7}  {}"
+    print(row.format("case", "ours ms", "ref ms", "ratio", "file ours / ref"))
     one_worker = {}
     for program, extra_env, runs in PROGRAMS:
-        for name, label, ours, reference in pairs(run(args.build, program, extra_env, args.filter)):
+        for name, label, ours, reference, size in pairs(run(args.build, program, extra_env, args.filter)):
             case = " ".join(filter(None, [name, label, f"({runs})" if runs else ""]))
-            print(row.format(case[:58], f"{ours:.1f}", f"{reference:.1f}", f"{ours / reference:.2f}"))
+            print(row.format(case[:58], f"{ours:.1f}", f"{reference:.1f}", f"{ours / reference:.2f}", size))
             if runs == "1 worker":
                 one_worker[(name, label)] = ours
             elif (name, label) in one_worker:
                 speedup = one_worker[(name, label)] / ours
-                print(row.format(f"  speed-up over 1 worker: {speedup:.2f}x", "", "", ""))
+                print(row.format(f"  speed-up over 1 worker: {speedup:.2f}x", "", "", "", ""))
 
 
 if __name__ == "__main__":
