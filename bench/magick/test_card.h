@@ -1,7 +1,7 @@
 #pragma once
 // What the benchmarks measured beside ImageMagick share: a photo-like test card (smooth
 // gradients with some texture) as blue-green-red bytes, copied into our bitmap and into an
-// ImageMagick image limited to one thread, as our operations use one.
+// ImageMagick image limited to one thread.
 #include <Magick++.h>
 
 #include <algorithm>

@@ -181,46 +181,93 @@ TFileStream::TFileStream(const std::string& path, FileMode mode) : path_(path) {
   }
 }
 
-TFileStream::TFileStream(int fd, const std::string& path) : path_(path), fd_(fd), owns_fd_(false) {}
+TFileStream::TFileStream(int fd, const std::string& path)
+    : path_(path),
+      fd_(fd),
+      owns_fd_(false),
+      position_(std::max<off_t>(0, ::lseek(fd, 0, SEEK_CUR))) {}
 
 TFileStream::~TFileStream() {
   if (fd_ >= 0 && owns_fd_) ::close(fd_);
+}
+
+namespace {
+
+// Large enough that a decoder's small fetches hardly ever reach the file; small enough to give
+// every open stream one.
+constexpr int64_t kReadAhead = 64 * 1024;
+
+}  // namespace
+
+int64_t TFileStream::ReadAt(void* out, int64_t count) {
+  for (;;) {
+    const ssize_t n = ::pread(fd_, out, static_cast<size_t>(count), position_);
+    if (n < 0 && errno == EINTR) continue;
+    return std::max<int64_t>(n, 0);
+  }
+}
+
+// Serves count bytes from the buffer, refilling it from position_ when it holds none of them.
+int64_t TFileStream::ReadAhead(uint8_t* out, int64_t count) {
+  if (!InBuffer()) {
+    buffer_.resize(static_cast<size_t>(kReadAhead));
+    buffer_start_ = position_;
+    buffer_fill_ = ReadAt(buffer_.data(), kReadAhead);
+    if (buffer_fill_ == 0) return 0;
+  }
+  const int64_t offset = position_ - buffer_start_;
+  const int64_t n = std::min(count, buffer_fill_ - offset);
+  std::memcpy(out, buffer_.data() + offset, static_cast<size_t>(n));
+  return n;
 }
 
 int64_t TFileStream::Read(void* buffer, int64_t count) {
   int64_t total = 0;
   auto* out = static_cast<uint8_t*>(buffer);
   while (total < count) {
-    ssize_t n = ::read(fd_, out + total, static_cast<size_t>(count - total));
-    if (n < 0 && errno == EINTR) continue;
+    const int64_t want = count - total;
+    // A large read skips the buffer unless the buffer already holds its start.
+    const int64_t n = want >= kReadAhead && !InBuffer() ? ReadAt(out + total, want)
+                                                        : ReadAhead(out + total, want);
     if (n <= 0) break;
     total += n;
+    position_ += n;
   }
   return total;
 }
 
 int64_t TFileStream::Write(const void* buffer, int64_t count) {
+  buffer_fill_ = 0;  // what was read ahead may be written over now
   int64_t total = 0;
   const auto* in = static_cast<const uint8_t*>(buffer);
   while (total < count) {
-    ssize_t n = ::write(fd_, in + total, static_cast<size_t>(count - total));
+    ssize_t n = ::pwrite(fd_, in + total, static_cast<size_t>(count - total), position_);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) break;
     total += n;
+    position_ += n;
   }
   return total;
 }
 
 int64_t TFileStream::Seek(int64_t offset, SeekOrigin origin) {
-  int whence = origin == SeekOrigin::Begin     ? SEEK_SET
-               : origin == SeekOrigin::Current ? SEEK_CUR
-                                               : SEEK_END;
-  off_t result = ::lseek(fd_, offset, whence);
-  if (result < 0) throw EStreamError("Stream seek error");
-  return result;
+  int64_t base = 0;
+  if (origin == SeekOrigin::Current) {
+    base = position_;
+  } else if (origin == SeekOrigin::End) {
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0) throw EStreamError("Stream seek error");
+    base = st.st_size;
+  }
+  if (offset > 0 && base > INT64_MAX - offset) throw EStreamError("Stream seek error");
+  const int64_t target = base + offset;
+  if (target < 0) throw EStreamError("Stream seek error");
+  position_ = target;
+  return position_;
 }
 
 void TFileStream::SetSize(int64_t size) {
+  buffer_fill_ = 0;
   if (::ftruncate(fd_, size) != 0) throw EWriteError("Stream write error");
 }
 

@@ -89,6 +89,9 @@ class TReadOnlyMemoryStream : public TStream {
 
 enum class FileMode { OpenRead, OpenReadWrite, Create };
 
+// Reads go through a read-ahead buffer, so decoders that fetch a few bytes at a time and seek
+// about cost no system call per fetch; writes go straight to the file at the stream's position,
+// so nothing is left unwritten when the stream goes away.
 class TFileStream : public TStream {
  public:
   // OpenRead and OpenReadWrite raise EFOpenError("Cannot open file \"<name>\". <reason>");
@@ -107,9 +110,20 @@ class TFileStream : public TStream {
   const std::string& FileName() const { return path_; }
 
  private:
+  // Reads at position_ straight into out; returns the bytes read (0 at the end or on failure).
+  int64_t ReadAt(void* out, int64_t count);
+  int64_t ReadAhead(uint8_t* out, int64_t count);
+  bool InBuffer() const {
+    return position_ >= buffer_start_ && position_ < buffer_start_ + buffer_fill_;
+  }
+
   std::string path_;
   int fd_ = -1;
   bool owns_fd_ = true;
+  int64_t position_ = 0;
+  std::vector<uint8_t> buffer_;  // the file's bytes from buffer_start_ on, buffer_fill_ of them
+  int64_t buffer_start_ = 0;
+  int64_t buffer_fill_ = 0;
 };
 
 // Writes a file so that a failure never destroys an existing one: the content goes to a

@@ -1,6 +1,7 @@
 #include "platform/graphics/bitmap.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "platform/base/exceptions.h"
@@ -51,6 +52,8 @@ int64_t BytesPerRow(int64_t width, int bits) {
 void TBitmap::Image::Allocate(int w, int h, TPixelFormat f) {
   if (w < 0 || h < 0) throw EInvalidGraphicOperation("Invalid image size");
   const int64_t new_row_bytes = BytesPerRow(w, BitsPerPixel(f));
+  // No budget holds more than 64 bits can count, and the product must not overflow first.
+  if (h > 0 && new_row_bytes > INT64_MAX / h) throw EImageTooLarge(kImageTooLarge);
   TPixelReservation held(new_row_bytes * h);
   std::vector<uint8_t> storage(static_cast<size_t>(new_row_bytes * h), 0);
   width = w;

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
 
 #include "platform/base/exceptions.h"
 #include "platform/base/rounding.h"
@@ -32,6 +36,65 @@ TEST(FileStream, MissingFileGivesTheOpenMessage) {
   } catch (const EFOpenError& e) {
     EXPECT_EQ(std::string(e.what()).rfind("Cannot open file \"/nonexistent/x.bmp\". ", 0), 0u);
   }
+}
+
+// The file stream reads ahead: any mix of small and large reads, seeks from every origin and
+// writes in between must give what a memory stream holding the same bytes gives.
+TEST(FileStream, ReadingAheadAgreesWithAMemoryStreamThroughMixedOperations) {
+  const std::string path =
+      (std::filesystem::temp_directory_path() / "velmora_file_stream_model.bin").string();
+  std::vector<uint8_t> start(300000);
+  std::mt19937 rng(5);
+  for (uint8_t& b : start) b = static_cast<uint8_t>(rng());
+  {
+    TFileStream create(path, FileMode::Create);
+    create.WriteBuffer(start.data(), static_cast<int64_t>(start.size()));
+  }
+  TFileStream file(path, FileMode::OpenReadWrite);
+  TMemoryStream model(start);
+  std::vector<uint8_t> a, b;
+  for (int step = 0; step < 3000; ++step) {
+    SCOPED_TRACE(step);
+    const int64_t size = model.Size();
+    switch (rng() % 6) {
+      case 0:
+      case 1: {  // mostly small reads, as decoders do; now and then one larger than the buffer
+        const int64_t count = rng() % 8 == 0 ? 60000 + rng() % 150000 : 1 + rng() % 40;
+        a.assign(static_cast<size_t>(count), 0);
+        b.assign(static_cast<size_t>(count), 0);
+        ASSERT_EQ(file.Read(a.data(), count), model.Read(b.data(), count));
+        ASSERT_TRUE(a == b);
+        break;
+      }
+      case 2: {
+        const int64_t to = static_cast<int64_t>(rng() % size);
+        ASSERT_EQ(file.Seek(to, SeekOrigin::Begin), model.Seek(to, SeekOrigin::Begin));
+        break;
+      }
+      case 3: {
+        const int64_t back = std::min<int64_t>(model.Position(), rng() % 2000);
+        ASSERT_EQ(file.Seek(-back, SeekOrigin::Current), model.Seek(-back, SeekOrigin::Current));
+        break;
+      }
+      case 4: {
+        const int64_t back = static_cast<int64_t>(rng() % 100000);
+        ASSERT_EQ(file.Seek(-back, SeekOrigin::End), model.Seek(-back, SeekOrigin::End));
+        break;
+      }
+      default: {
+        std::vector<uint8_t> bytes(1 + rng() % 50);
+        for (uint8_t& x : bytes) x = static_cast<uint8_t>(rng());
+        ASSERT_EQ(file.Write(bytes.data(), static_cast<int64_t>(bytes.size())),
+                  model.Write(bytes.data(), static_cast<int64_t>(bytes.size())));
+      }
+    }
+    ASSERT_EQ(file.Position(), model.Position());
+  }
+  file.SetPosition(0);
+  std::vector<uint8_t> whole(static_cast<size_t>(file.Size()));
+  file.ReadBuffer(whole.data(), static_cast<int64_t>(whole.size()));
+  EXPECT_TRUE(whole == model.Bytes());
+  std::filesystem::remove(path);
 }
 
 TEST(WriteFileReplacing, FailedWriteKeepsTheOldFile) {

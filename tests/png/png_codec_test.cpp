@@ -304,6 +304,33 @@ TEST(WrittenFile, EveryFilterSetRoundTrips) {
   }
 }
 
+// The image data go out as they are compressed, their length filled in afterwards: the chunk
+// must land where the stream stood, and its length and CRC must cover data larger than one
+// buffer of the compressor.
+TEST(WrittenFile, ImageDataWrittenAfterOtherBytesMakeTheSameFile) {
+  TPNGImage png;
+  png.Assign(PatternBitmap(plat::TPixelFormat::pf24bit, 700, 500));
+  plat::TMemoryStream alone;
+  png.SaveToStream(alone);
+  const Bytes prefix = {'p', 'r', 'e', 'f', 'i', 'x', '!'};
+  plat::TMemoryStream after(prefix);
+  after.SetPosition(static_cast<int64_t>(prefix.size()));
+  png.SaveToStream(after);
+  EXPECT_EQ(after.Position(), after.Size());
+  const Bytes& bytes = after.Bytes();
+  ASSERT_GT(bytes.size(), prefix.size());
+  EXPECT_TRUE(std::equal(prefix.begin(), prefix.end(), bytes.begin()));
+  const Bytes file(bytes.begin() + static_cast<std::ptrdiff_t>(prefix.size()), bytes.end());
+  EXPECT_TRUE(file == alone.Bytes());
+
+  pngtest::ScratchDir dir;
+  const std::string path = dir / "after.png";
+  pngtest::WriteFile(path, file);
+  pngtest::CommandResult check = pngtest::Run("pngcheck '" + path + "'");
+  EXPECT_EQ(check.status, 0) << check.output;
+  EXPECT_EQ(pngtest::MagickPixels(path), pngtest::BitmapPixels(png));
+}
+
 TEST(WrittenFile, LoadedImageSavesBackWithItsPixels) {
   pngtest::ScratchDir dir;
   for (const MagickFixture& f : kFixtures) {

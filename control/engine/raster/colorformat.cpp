@@ -1,5 +1,6 @@
 #include "control/engine/raster/colorformat.h"
 
+#include <mutex>
 #include <unordered_map>
 
 #include "control/engine/raster/pixels.h"
@@ -20,27 +21,30 @@ int Key(plat::TColor c) {
 void DrawNearest(const plat::TBitmap& copy, plat::TBitmap& target) {
   const int bits = plat::BitsPerPixel(target.PixelFormat());
   const plat::TColorTable& palette = target.Palette();
-  std::unordered_map<plat::TColor, uint8_t> nearest;
-  auto indexOf = [&](plat::TColor c) {
-    auto [it, added] = nearest.try_emplace(c, 0);
-    if (added)
-      it->second = static_cast<uint8_t>(plat::NearestPaletteIndex(
-          palette, plat::GetRValue(c), plat::GetGValue(c), plat::GetBValue(c)));
-    return it->second;
-  };
-  for (int y = 0; y < copy.Height(); ++y) {
-    uint8_t* row = target.ScanLine(y);
-    plat::TColor last = copy.PixelColor(0, y);
-    uint8_t lastIndex = indexOf(last);
-    for (int x = 0; x < copy.Width(); ++x) {
-      const plat::TColor c = copy.PixelColor(x, y);
-      if (c != last) {
-        last = c;
-        lastIndex = indexOf(c);
+  OwnPixels(target);
+  ForRowBands(copy.Height(), copy.Width(), [&](int y0, int y1) {
+    std::unordered_map<plat::TColor, uint8_t> nearest;  // one a band: the bands share nothing
+    auto indexOf = [&](plat::TColor c) {
+      auto [it, added] = nearest.try_emplace(c, 0);
+      if (added)
+        it->second = static_cast<uint8_t>(plat::NearestPaletteIndex(
+            palette, plat::GetRValue(c), plat::GetGValue(c), plat::GetBValue(c)));
+      return it->second;
+    };
+    for (int y = y0; y < y1; ++y) {
+      uint8_t* row = target.ScanLine(y);
+      plat::TColor last = copy.PixelColor(0, y);
+      uint8_t lastIndex = indexOf(last);
+      for (int x = 0; x < copy.Width(); ++x) {
+        const plat::TColor c = copy.PixelColor(x, y);
+        if (c != last) {
+          last = c;
+          lastIndex = indexOf(c);
+        }
+        SetIndexAt(row, x, bits, lastIndex);
       }
-      SetIndexAt(row, x, bits, lastIndex);
     }
-  }
+  });
 }
 
 plat::TBitmap IndexedLike(const plat::TBitmap& copy, TPixelFormat format,
@@ -75,14 +79,17 @@ plat::TColorTable Greys(int entries) {
 void ToGrey256(TicBitmap& bitmap) {
   const plat::TBitmap copy = bitmap;
   plat::TBitmap target = IndexedLike(copy, TPixelFormat::pf8bit, Greys(256));
-  for (int y = 0; y < copy.Height(); ++y) {
-    uint8_t* row = target.ScanLine(y);
-    for (int x = 0; x < copy.Width(); ++x) {
-      const plat::TColor c = copy.PixelColor(x, y);
-      row[x] = static_cast<uint8_t>(
-          (plat::GetRValue(c) + plat::GetGValue(c) + plat::GetBValue(c) + 1) / 3);
+  OwnPixels(target);
+  ForRowBands(copy.Height(), copy.Width(), [&](int y0, int y1) {
+    for (int y = y0; y < y1; ++y) {
+      uint8_t* row = target.ScanLine(y);
+      for (int x = 0; x < copy.Width(); ++x) {
+        const plat::TColor c = copy.PixelColor(x, y);
+        row[x] = static_cast<uint8_t>(
+            (plat::GetRValue(c) + plat::GetGValue(c) + plat::GetBValue(c) + 1) / 3);
+      }
     }
-  }
+  });
   ReplacePixels(bitmap, target);
 }
 
@@ -131,12 +138,18 @@ void MonoTo16Color(TicBitmap& bitmap) {
 int MeanBrightness(const plat::TBitmap& copy) {
   const int64_t pixels = int64_t{copy.Width()} * copy.Height();
   if (pixels == 0) return 127;
+  std::mutex mutex;
   int64_t sum = 0;
-  for (int y = 0; y < copy.Height(); ++y)
-    for (int x = 0; x < copy.Width(); ++x) {
-      const plat::TColor c = copy.PixelColor(x, y);
-      sum += plat::GetRValue(c) + plat::GetGValue(c) + plat::GetBValue(c);
-    }
+  ForRowBands(copy.Height(), copy.Width(), [&](int y0, int y1) {
+    int64_t band = 0;
+    for (int y = y0; y < y1; ++y)
+      for (int x = 0; x < copy.Width(); ++x) {
+        const plat::TColor c = copy.PixelColor(x, y);
+        band += plat::GetRValue(c) + plat::GetGValue(c) + plat::GetBValue(c);
+      }
+    std::lock_guard lock(mutex);
+    sum += band;  // whole numbers: the order the bands finish in does not matter
+  });
   return static_cast<int>((pixels / 2 + sum / 3) / pixels);
 }
 
@@ -145,21 +158,32 @@ void ToTwoColours(TicBitmap& bitmap, uint8_t code, int mode, int threshold) {
   const plat::TBitmap copy = bitmap;
   const int t = mode == 0 ? threshold : mode == 1 ? MeanBrightness(copy) : 127;
   plat::TBitmap target(copy.Width(), copy.Height(), TPixelFormat::pf1bit);
+  std::mutex mutex;
   int64_t count[2] = {0, 0};
   int64_t sums[2][3] = {{0, 0, 0}, {0, 0, 0}};  // 64-bit: tens of millions of pixels
-  for (int y = 0; y < copy.Height(); ++y) {
-    uint8_t* row = target.ScanLine(y);
-    for (int x = 0; x < copy.Width(); ++x) {
-      const plat::TColor c = copy.PixelColor(x, y);
-      const int r = plat::GetRValue(c), g = plat::GetGValue(c), b = plat::GetBValue(c);
-      const int k = 3 * t < r + g + b ? 1 : 0;
-      SetIndexAt(row, x, 1, static_cast<uint8_t>(k));
-      ++count[k];
-      sums[k][0] += r;
-      sums[k][1] += g;
-      sums[k][2] += b;
+  OwnPixels(target);
+  ForRowBands(copy.Height(), copy.Width(), [&](int y0, int y1) {
+    int64_t bandCount[2] = {0, 0};
+    int64_t bandSums[2][3] = {{0, 0, 0}, {0, 0, 0}};
+    for (int y = y0; y < y1; ++y) {
+      uint8_t* row = target.ScanLine(y);
+      for (int x = 0; x < copy.Width(); ++x) {
+        const plat::TColor c = copy.PixelColor(x, y);
+        const int r = plat::GetRValue(c), g = plat::GetGValue(c), b = plat::GetBValue(c);
+        const int k = 3 * t < r + g + b ? 1 : 0;
+        SetIndexAt(row, x, 1, static_cast<uint8_t>(k));
+        ++bandCount[k];
+        bandSums[k][0] += r;
+        bandSums[k][1] += g;
+        bandSums[k][2] += b;
+      }
     }
-  }
+    std::lock_guard lock(mutex);
+    for (int k = 0; k < 2; ++k) {
+      count[k] += bandCount[k];
+      for (int c = 0; c < 3; ++c) sums[k][c] += bandSums[k][c];
+    }
+  });
   plat::TColorTable palette = {plat::TRGBQuad::FromColor(0x000000),
                                plat::TRGBQuad::FromColor(0xFFFFFF)};
   if (code == cfMono)
@@ -187,13 +211,16 @@ void RemapToPalette(const plat::TBitmap& copy, plat::TBitmap& target,
   for (int i = 0; i < count && i < static_cast<int>(table.size()); ++i)
     hash.Add(Key(table[i].ToColor()), i);
   const int bits = plat::BitsPerPixel(to);
-  for (int y = 0; y < copy.Height(); ++y) {
-    uint8_t* row = target.ScanLine(y);
-    for (int x = 0; x < copy.Width(); ++x) {
-      const int32_t index = hash.Find(Key(copy.PixelColor(x, y)));
-      if (index != -1) SetIndexAt(row, x, bits, static_cast<uint8_t>(index));
+  OwnPixels(target);
+  ForRowBands(copy.Height(), copy.Width(), [&](int y0, int y1) {
+    for (int y = y0; y < y1; ++y) {
+      uint8_t* row = target.ScanLine(y);
+      for (int x = 0; x < copy.Width(); ++x) {
+        const int32_t index = hash.Find(Key(copy.PixelColor(x, y)));
+        if (index != -1) SetIndexAt(row, x, bits, static_cast<uint8_t>(index));
+      }
     }
-  }
+  });
 }
 
 void ConvertColorFormat(TicBitmap& bitmap, uint8_t code, int mode, int threshold) {

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <numbers>
+#include <vector>
 
 #include "control/engine/raster/flip.h"
 #include "control/engine/raster/glue/glue.h"
@@ -49,20 +50,43 @@ float NormalisedAngle(float angle) {
   return angle;
 }
 
+// Output rows y0..y1 of a quarter turn. Each source row is visited once for the whole band, so
+// the band's few neighbouring source pixels come from one cache line instead of one row each.
+template <int kBytes>
+void RotateQuarterBand(const plat::TBitmap& source, plat::TBitmap& rotated, bool clockwiseQuarter,
+                       int y0, int y1) {
+  const int W = source.Width(), H = source.Height();
+  const int bits = plat::BitsPerPixel(source.PixelFormat());
+  std::vector<uint8_t*> out(static_cast<size_t>(y1 - y0));
+  for (int y = y0; y < y1; ++y) out[y - y0] = rotated.ScanLine(y);
+  for (int x = 0; x < H; ++x) {
+    // 90: new (x, y) is old (W - 1 - y, x); 270: old (y, H - 1 - x).
+    const uint8_t* in = source.ScanLine(clockwiseQuarter ? H - 1 - x : x);
+    for (int y = y0; y < y1; ++y) {
+      const int sx = clockwiseQuarter ? y : W - 1 - y;
+      if constexpr (kBytes == 0)
+        CopyPixel(in, sx, out[y - y0], x, bits);
+      else
+        std::memcpy(out[y - y0] + int64_t{x} * kBytes, in + int64_t{sx} * kBytes, kBytes);
+    }
+  }
+}
+
 void RotateQuarter(TicBitmap& bitmap, bool clockwiseQuarter) {
   const int W = bitmap.Width(), H = bitmap.Height();
   const int bits = plat::BitsPerPixel(bitmap.PixelFormat());
   plat::TBitmap rotated = NewLike(bitmap, H, W);
   if (IsMovableFormat(bitmap.PixelFormat())) {
-    for (int y = 0; y < W; ++y) {
-      uint8_t* out = rotated.ScanLine(y);
-      for (int x = 0; x < H; ++x) {
-        // 90: new (x, y) is old (W - 1 - y, x); 270: old (y, H - 1 - x).
-        const int sx = clockwiseQuarter ? y : W - 1 - y;
-        const int sy = clockwiseQuarter ? H - 1 - x : x;
-        CopyPixel(bitmap.ScanLine(sy), sx, out, x, bits);
-      }
-    }
+    constexpr int kBandRows = 16;
+    const int bands = (W + kBandRows - 1) / kBandRows;
+    auto rotate = bits == 24  ? RotateQuarterBand<3>
+                  : bits == 8 ? RotateQuarterBand<1>
+                              : RotateQuarterBand<0>;
+    OwnPixels(rotated);
+    ForRowBands(bands, H * kBandRows, [&](int b0, int b1) {
+      for (int b = b0; b < b1; ++b)
+        rotate(bitmap, rotated, clockwiseQuarter, b * kBandRows, std::min(W, (b + 1) * kBandRows));
+    });
   }
   ReplacePixels(bitmap, rotated);
   const int32_t xPels = bitmap.GetXPelsPerMeter();
@@ -92,25 +116,31 @@ void RotateNearest(const plat::TBitmap& source, plat::TBitmap& rotated, const Ro
   // A 24-bit fill is taken as stored: red in bits 0-7, not resolved as a system colour.
   const PixelValue fillValue{PaletteFillIndex(source, fill), plat::GetBValue(fill),
                              plat::GetGValue(fill), plat::GetRValue(fill)};
-  for (int j = 0; j < rotated.Height(); ++j) {
-    uint8_t* out = rotated.ScanLine(j);
-    for (int i = 0; i < rotated.Width(); ++i) {
-      const long sx = std::lrint(f.SourceX(i, j)), sy = std::lrint(f.SourceY(i, j));
-      if (sx >= 0 && sx < W && sy >= 0 && sy < H)
-        CopyPixel(source.ScanLine(static_cast<int>(sy)), static_cast<int>(sx), out, i, bits);
-      else
-        WritePixelValue(rotated, out, i, fillValue);
+  OwnPixels(rotated);
+  ForRowBands(rotated.Height(), rotated.Width(), [&](int j0, int j1) {
+    for (int j = j0; j < j1; ++j) {
+      uint8_t* out = rotated.ScanLine(j);
+      for (int i = 0; i < rotated.Width(); ++i) {
+        const long sx = std::lrint(f.SourceX(i, j)), sy = std::lrint(f.SourceY(i, j));
+        if (sx >= 0 && sx < W && sy >= 0 && sy < H)
+          CopyPixel(source.ScanLine(static_cast<int>(sy)), static_cast<int>(sx), out, i, bits);
+        else
+          WritePixelValue(rotated, out, i, fillValue);
+      }
     }
-  }
+  });
 }
 
 void RotateBilinear(const plat::TBitmap& source, plat::TBitmap& rotated, const RotationFrame& f,
                     plat::TColor fill) {
-  for (int j = 0; j < rotated.Height(); ++j) {
-    uint8_t* out = rotated.ScanLine(j);
-    for (int i = 0; i < rotated.Width(); ++i)
-      BilinearSample(source, f.SourceX(i, j), f.SourceY(i, j), fill, out + 3 * int64_t{i});
-  }
+  OwnPixels(rotated);
+  ForRowBands(rotated.Height(), rotated.Width(), [&](int j0, int j1) {
+    for (int j = j0; j < j1; ++j) {
+      uint8_t* out = rotated.ScanLine(j);
+      for (int i = 0; i < rotated.Width(); ++i)
+        BilinearSample(source, f.SourceX(i, j), f.SourceY(i, j), fill, out + 3 * int64_t{i});
+    }
+  });
 }
 
 void RotateFree(TicBitmap& bitmap, bool smooth, plat::TColor fill, float angle) {

@@ -1,9 +1,11 @@
 #pragma once
 // Reading and writing one pixel's stored value (a bit, a nibble, a byte or three bytes) in the
 // rows of a platform bitmap, for the operations that move pixels without looking at colours.
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
+#include "platform/base/worker_pool.h"
 #include "platform/graphics/bitmap.h"
 #include "platform/graphics/pixel_access.h"
 
@@ -61,6 +63,24 @@ inline void ReplacePixels(plat::TBitmap& bitmap, const plat::TBitmap& pixels) {
 // Bytes of pixel data in one row, without the padding to 4 bytes.
 inline int64_t DataBytesPerRow(int width, int bits) {
   return (int64_t{width} * bits + 7) / 8;
+}
+
+// Gives bitmap its own copy of pixels it still shares with another bitmap.
+inline void OwnPixels(plat::TBitmap& bitmap) {
+  if (!bitmap.GetEmpty()) bitmap.ScanLine(0);
+}
+
+// Runs body(y0, y1) over bands of rows [0, rows) on the worker pool. Every row's result depends
+// only on read-only input, so the pixels come out the same on any number of threads. A bitmap
+// the bands write must own its pixels before the call (OwnPixels), so no two threads detach it
+// at once.
+template <typename Body>
+void ForRowBands(int rows, int width, Body&& body) {
+  // About 64k pixels a band at the least: below that, handing out costs more than it saves.
+  const int64_t minRows = std::max<int64_t>(1, 65536 / std::max(width, 1));
+  plat::ParallelFor(rows, minRows, [&](int64_t y0, int64_t y1) {
+    body(static_cast<int>(y0), static_cast<int>(y1));
+  });
 }
 
 }  // namespace pictavo

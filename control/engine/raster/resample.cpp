@@ -105,44 +105,54 @@ std::vector<ContributorList> Contributors(int to, int from, const TFilter& filte
 uint8_t ClampRound(float sum) {
   if (sum > 255.0f) return 255;
   if (sum < 0.0f) return 0;
-  return static_cast<uint8_t>(std::lrint(sum));  // halves to even in the default rounding mode
+  // Halves to even, as lrint in the default rounding mode, but inline: adding 1.5 * 2^23 leaves
+  // no fraction bits, so the addition itself rounds (exact for the range 0..255). Compilers keep
+  // the pair as long as fast-math stays off.
+  constexpr float kRounder = 12582912.0f;
+  return static_cast<uint8_t>((sum + kRounder) - kRounder);
 }
 
 // Horizontal pass: every source row into a row of the work bitmap.
 void ResampleRows(const plat::TBitmap& source, plat::TBitmap& work,
                   const std::vector<ContributorList>& columns) {
-  for (int y = 0; y < source.Height(); ++y) {
-    const uint8_t* in = source.ScanLine(y);
-    uint8_t* out = work.ScanLine(y);
-    for (size_t i = 0; i < columns.size(); ++i) {
-      float b = 0, g = 0, r = 0;
-      for (const Contributor& c : columns[i]) {
-        const uint8_t* p = in + 3 * static_cast<int64_t>(c.pixel);
-        b += p[0] * c.weight;
-        g += p[1] * c.weight;
-        r += p[2] * c.weight;
+  OwnPixels(work);
+  ForRowBands(source.Height(), source.Width(), [&](int y0, int y1) {
+    for (int y = y0; y < y1; ++y) {
+      const uint8_t* in = source.ScanLine(y);
+      uint8_t* out = work.ScanLine(y);
+      for (size_t i = 0; i < columns.size(); ++i) {
+        float b = 0, g = 0, r = 0;
+        for (const Contributor& c : columns[i]) {
+          const uint8_t* p = in + 3 * static_cast<int64_t>(c.pixel);
+          b += p[0] * c.weight;
+          g += p[1] * c.weight;
+          r += p[2] * c.weight;
+        }
+        out[3 * i] = ClampRound(b);
+        out[3 * i + 1] = ClampRound(g);
+        out[3 * i + 2] = ClampRound(r);
       }
-      out[3 * i] = ClampRound(b);
-      out[3 * i + 1] = ClampRound(g);
-      out[3 * i + 2] = ClampRound(r);
     }
-  }
+  });
 }
 
 // Vertical pass: whole rows at once, each channel summed in contributor order.
 void ResampleColumns(const plat::TBitmap& work, plat::TBitmap& destination,
                      const std::vector<ContributorList>& rows) {
   const size_t bytes = 3 * static_cast<size_t>(work.Width());
-  std::vector<float> sums(bytes);
-  for (size_t j = 0; j < rows.size(); ++j) {
-    std::fill(sums.begin(), sums.end(), 0.0f);
-    for (const Contributor& c : rows[j]) {
-      const uint8_t* in = work.ScanLine(c.pixel);
-      for (size_t k = 0; k < bytes; ++k) sums[k] += in[k] * c.weight;
+  OwnPixels(destination);
+  ForRowBands(static_cast<int>(rows.size()), work.Width(), [&](int j0, int j1) {
+    std::vector<float> sums(bytes);
+    for (int j = j0; j < j1; ++j) {
+      std::fill(sums.begin(), sums.end(), 0.0f);
+      for (const Contributor& c : rows[j]) {
+        const uint8_t* in = work.ScanLine(c.pixel);
+        for (size_t k = 0; k < bytes; ++k) sums[k] += in[k] * c.weight;
+      }
+      uint8_t* out = destination.ScanLine(j);
+      for (size_t k = 0; k < bytes; ++k) out[k] = ClampRound(sums[k]);
     }
-    uint8_t* out = destination.ScanLine(static_cast<int>(j));
-    for (size_t k = 0; k < bytes; ++k) out[k] = ClampRound(sums[k]);
-  }
+  });
 }
 
 // The plain stretch of 24-bit pixels: each destination pixel is the mean of the source pixels
@@ -156,23 +166,26 @@ void AreaAverageStretch(const plat::TBitmap& source, plat::TBitmap& result) {
   };
   std::vector<std::pair<int, int>> xs(static_cast<size_t>(w));
   for (int i = 0; i < w; ++i) xs[i] = span(i, w, W);
-  std::vector<uint32_t> sums(3 * static_cast<size_t>(w));
-  for (int j = 0; j < h; ++j) {
-    const auto [y0, y1] = span(j, h, H);
-    std::fill(sums.begin(), sums.end(), 0u);
-    for (int y = y0; y < y1; ++y) {
-      const uint8_t* in = source.ScanLine(y);
-      for (int i = 0; i < w; ++i)
-        for (int x = xs[i].first; x < xs[i].second; ++x)
-          for (int k = 0; k < 3; ++k) sums[3 * i + k] += in[3 * x + k];
+  OwnPixels(result);
+  ForRowBands(h, W, [&](int j0, int j1) {
+    std::vector<uint32_t> sums(3 * static_cast<size_t>(w));
+    for (int j = j0; j < j1; ++j) {
+      const auto [y0, y1] = span(j, h, H);
+      std::fill(sums.begin(), sums.end(), 0u);
+      for (int y = y0; y < y1; ++y) {
+        const uint8_t* in = source.ScanLine(y);
+        for (int i = 0; i < w; ++i)
+          for (int x = xs[i].first; x < xs[i].second; ++x)
+            for (int k = 0; k < 3; ++k) sums[3 * i + k] += in[3 * x + k];
+      }
+      uint8_t* out = result.ScanLine(j);
+      for (int i = 0; i < w; ++i) {
+        const uint32_t count = static_cast<uint32_t>((y1 - y0) * (xs[i].second - xs[i].first));
+        for (int k = 0; k < 3; ++k)
+          out[3 * i + k] = static_cast<uint8_t>((sums[3 * i + k] + count / 2) / count);
+      }
     }
-    uint8_t* out = result.ScanLine(j);
-    for (int i = 0; i < w; ++i) {
-      const uint32_t count = static_cast<uint32_t>((y1 - y0) * (xs[i].second - xs[i].first));
-      for (int k = 0; k < 3; ++k)
-        out[3 * i + k] = static_cast<uint8_t>((sums[3 * i + k] + count / 2) / count);
-    }
-  }
+  });
 }
 
 // The plain stretch of palette pixels: each destination pixel takes the stored value of the
@@ -180,11 +193,14 @@ void AreaAverageStretch(const plat::TBitmap& source, plat::TBitmap& result) {
 void NearestPixelStretch(const plat::TBitmap& source, plat::TBitmap& result) {
   const int bits = plat::BitsPerPixel(source.PixelFormat());
   const int W = source.Width(), H = source.Height(), w = result.Width(), h = result.Height();
-  for (int j = 0; j < h; ++j) {
-    const uint8_t* in = source.ScanLine(static_cast<int>(int64_t{j} * H / h));
-    uint8_t* out = result.ScanLine(j);
-    for (int i = 0; i < w; ++i) CopyPixel(in, static_cast<int>(int64_t{i} * W / w), out, i, bits);
-  }
+  OwnPixels(result);
+  ForRowBands(h, w, [&](int j0, int j1) {
+    for (int j = j0; j < j1; ++j) {
+      const uint8_t* in = source.ScanLine(static_cast<int>(int64_t{j} * H / h));
+      uint8_t* out = result.ScanLine(j);
+      for (int i = 0; i < w; ++i) CopyPixel(in, static_cast<int>(int64_t{i} * W / w), out, i, bits);
+    }
+  });
 }
 
 void PlainStretch(int newWidth, int newHeight, plat::TBitmap& result, const plat::TBitmap& source) {

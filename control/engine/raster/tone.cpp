@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 
+#include "control/engine/raster/pixels.h"
 #include "control/engine/raster/selection.h"
 
 namespace pictavo {
@@ -107,15 +108,18 @@ int ApplyToneCurve(TicBitmap& bitmap, int value, bool doRed, bool doGreen, bool 
       return rcDone;
     }
     case plat::TPixelFormat::pf24bit:
-      for (int y = 0; y < bitmap.Height(); ++y) {
-        uint8_t* row = bitmap.ScanLine(y);
-        for (int x = 0; x < bitmap.Width(); ++x) {
-          if (!IsPixelSelected(bitmap, x, y)) continue;
-          apply(row[3 * x + 2], doRed);
-          apply(row[3 * x + 1], doGreen);
-          apply(row[3 * x], doBlue);
+      OwnPixels(bitmap);
+      ForRowBands(bitmap.Height(), bitmap.Width(), [&](int y0, int y1) {
+        for (int y = y0; y < y1; ++y) {
+          uint8_t* row = bitmap.ScanLine(y);
+          for (int x = 0; x < bitmap.Width(); ++x) {
+            if (!IsPixelSelected(bitmap, x, y)) continue;
+            apply(row[3 * x + 2], doRed);
+            apply(row[3 * x + 1], doGreen);
+            apply(row[3 * x], doBlue);
+          }
         }
-      }
+      });
       return rcDone;
     default:
       return rcPixelFormat;

@@ -455,11 +455,14 @@ void TJPEGImageExtra::Compress() const {
     jpeg_start_compress(&info, TRUE);
   });
   int height = source.Height();
+  // Rows through the const view: source still shares the pixels with the image being saved, and
+  // a writable row would copy them all first. The library only reads the rows it is given.
+  const plat::TBitmap& pixels = source;
   JSAMPROW rows[kMaxRowsPerCall];
   while (static_cast<int>(info.next_scanline) < height) {
     int first = static_cast<int>(info.next_scanline);
     int count = std::min(kMaxRowsPerCall, height - first);
-    for (int i = 0; i < count; ++i) rows[i] = source.ScanLine(first + i);
+    for (int i = 0; i < count; ++i) rows[i] = const_cast<JSAMPROW>(pixels.ScanLine(first + i));
     compressor.Run([&] { jpeg_write_scanlines(&info, rows, static_cast<JDIMENSION>(count)); });
   }
   compressor.Run([&info] { jpeg_finish_compress(&info); });

@@ -29,6 +29,12 @@ uint32_t ChunkCRC(const std::string& type, const uint8_t* data, size_t size) {
   return static_cast<uint32_t>(crc);
 }
 
+void WriteBE32(plat::TStream& stream, uint32_t v) {
+  const uint8_t bytes[4] = {static_cast<uint8_t>(v >> 24), static_cast<uint8_t>(v >> 16),
+                            static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v)};
+  stream.WriteBuffer(bytes, 4);
+}
+
 namespace {
 
 uint32_t BE32(const uint8_t* p) {
@@ -40,12 +46,6 @@ void PutBE32(uint8_t* p, uint32_t v) {
   p[1] = static_cast<uint8_t>(v >> 16);
   p[2] = static_cast<uint8_t>(v >> 8);
   p[3] = static_cast<uint8_t>(v);
-}
-
-void WriteBE32(plat::TStream& stream, uint32_t v) {
-  uint8_t bytes[4];
-  PutBE32(bytes, v);
-  stream.WriteBuffer(bytes, 4);
 }
 
 // Longest chunk the PNG standard allows.

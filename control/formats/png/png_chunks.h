@@ -24,6 +24,8 @@ VELMORA_EXCEPTION(EPNGImageException, plat::Exception);
 
 // CRC-32 of the PNG standard over the type letters followed by the data.
 uint32_t ChunkCRC(const std::string& type, const uint8_t* data, size_t size);
+// Writes v as four bytes, most significant first, as every number in a PNG file is stored.
+void WriteBE32(plat::TStream& stream, uint32_t v);
 
 class TChunk {
  public:

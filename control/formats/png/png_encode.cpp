@@ -1,7 +1,11 @@
-// Encoding of the bitmap into the image data (the IDAT chunk's WriteChunk).
+// Encoding of the bitmap into the image data (the IDAT chunk's WriteChunk), written out as
+// the compressor fills it.
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <string>
+
+#include <zlib.h>
 
 #include "control/formats/png/png_image.h"
 #include "control/formats/png/png_rows.h"
@@ -80,6 +84,39 @@ void RawRow(const plat::TBitmap& image, int y, const TChunkGAMA* gamma, uint8_t*
   }
 }
 
+// Hands the compressed image data straight on to the file while counting them and carrying
+// their CRC, so the whole compressed image never sits in memory. It only appends.
+class TChunkDataSink : public plat::TStream {
+ public:
+  TChunkDataSink(plat::TStream& out, const std::string& type)
+      : out_(out), crc_(ChunkCRC(type, nullptr, 0)) {}
+
+  int64_t Read(void*, int64_t) override { return 0; }
+  int64_t Write(const void* data, int64_t count) override {
+    out_.WriteBuffer(data, count);
+    // The compressor hands over at most its buffer at a time, well inside zlib's 32-bit count.
+    crc_ = static_cast<uint32_t>(
+        crc32(crc_, static_cast<const Bytef*>(data), static_cast<uInt>(count)));
+    size_ += count;
+    return count;
+  }
+  // Answers position queries; the compressor never moves elsewhere.
+  int64_t Seek(int64_t offset, plat::SeekOrigin origin) override {
+    const int64_t target = origin == plat::SeekOrigin::Begin ? offset : size_ + offset;
+    if (target != size_) throw plat::EStreamError("Stream seek error");
+    return size_;
+  }
+  void SetSize(int64_t) override { throw plat::EWriteError("Stream write error"); }
+
+  uint32_t Crc() const { return crc_; }
+  int64_t Size() override { return size_; }
+
+ private:
+  plat::TStream& out_;
+  uint32_t crc_;
+  int64_t size_ = 0;
+};
+
 }  // namespace
 
 void TChunkIDAT::WriteChunk(plat::TStream& stream) {
@@ -90,8 +127,12 @@ void TChunkIDAT::WriteChunk(plat::TStream& stream) {
   const TChunkGAMA* gamma = OwnerList().Find<TChunkGAMA>();
 
   ChunkData.Clear();
+  const int64_t start = stream.Position();
+  WriteBE32(stream, 0);  // the length, filled in once the data are out
+  stream.WriteBuffer(ChunkType.data(), 4);
+  TChunkDataSink sink(stream, ChunkType);
   {
-    TZCompressionStream deflater(ChunkData, TCompressionLevel::clDefault);
+    TZCompressionStream deflater(sink, TCompressionLevel::clDefault);
     RowFilterChooser chooser(image.FilterSet(), row_bytes, bpp);
     std::vector<uint8_t> raw(static_cast<size_t>(row_bytes));
     std::vector<uint8_t> previous(raw.size());
@@ -104,7 +145,11 @@ void TChunkIDAT::WriteChunk(plat::TStream& stream) {
     }
     deflater.Finish();
   }
-  TChunk::WriteChunk(stream);
+  WriteBE32(stream, sink.Crc());
+  const int64_t end = stream.Position();
+  stream.SetPosition(start);
+  WriteBE32(stream, static_cast<uint32_t>(sink.Size()));
+  stream.SetPosition(end);
 }
 
 }  // namespace pictavo
