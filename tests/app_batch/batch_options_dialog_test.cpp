@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFileDialog>
 #include <QFrame>
 #include <QLineEdit>
 #include <QPushButton>
@@ -18,6 +19,7 @@
 
 #include "app/output/batch_options_dialog.h"
 #include "app/shell/settings.h"
+#include "app_shell/modal_helper.h"
 #include "app_shell/recording_ui.h"
 
 namespace {
@@ -237,6 +239,27 @@ TEST_F(BatchOptionsDialog, DestinationFolderMustExistAndIsStoredWithOneSlash) {
   QTest::mouseClick(d.cmdStarConversion, Qt::LeftButton);
   EXPECT_TRUE(ui_.messages.empty());
   EXPECT_TRUE(Options().Confirmed);
+}
+
+TEST_F(BatchOptionsDialog, BrowseReplacesTheFolderOnlyWithAChosenOne) {
+  frmSaveSinglePage& d = *dialog_;
+  ASSERT_TRUE(QDir(folder_.path()).mkdir("out"));
+  QString title, shownFolder;
+  WhenModalOpens([&](QDialog* dialog) {
+    auto* files = qobject_cast<QFileDialog*>(dialog);
+    ASSERT_NE(files, nullptr);
+    title = files->windowTitle();
+    shownFolder = files->directory().absolutePath();
+    files->selectFile(folder_.filePath("out"));
+    dialog->accept();
+  });
+  d.cmdBrowseFolder->click();
+  EXPECT_EQ(title, "Please select a destination folder to save all the files!");
+  EXPECT_EQ(shownFolder, QDir(folder_.path()).absolutePath());
+  EXPECT_EQ(d.txtDestinationFolder->text(), folder_.filePath("out"));
+  WhenModalOpens([](QDialog* dialog) { dialog->reject(); });
+  d.cmdBrowseFolder->click();
+  EXPECT_EQ(d.txtDestinationFolder->text(), folder_.filePath("out"));
 }
 
 TEST_F(BatchOptionsDialog, SaveStoresEveryChoice) {

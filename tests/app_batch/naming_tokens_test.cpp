@@ -89,6 +89,7 @@ class TokenResolution : public testing::Test {
         {"make_only.jpg", "-Make=Acme"},
         {"short_date.jpg", "-n -DateTimeOriginal=2003:07:04"},
         {"unknown_date.jpg", "-n '-DateTimeOriginal=0000:00:00 00:00:00'"},
+        {"blank_date.jpg", "-n '-DateTimeOriginal=    :  :     :  :  '"},
         {"bad_month.jpg", "-n '-DateTimeOriginal=2003:13:45 10:00:00'"},
     };
     for (const auto& [name, args] : tags) {
@@ -221,6 +222,9 @@ TEST_F(TokenResolution, ExifDatesTheControlCannotRead) {
   // A date EXIF marks as unknown names no day: no text, and no report to stall a batch.
   Load("unknown_date.jpg");
   EXPECT_FALSE(Reports("[EXIF Date-Time]", text));
+  EXPECT_EQ(text, "");
+  Load("blank_date.jpg");
+  EXPECT_FALSE(Reports("[EXIF Date]", text));
   EXPECT_EQ(text, "");
   Load("bad_month.jpg");
   EXPECT_TRUE(Reports("[EXIF Date]", text));
