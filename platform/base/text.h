@@ -29,4 +29,7 @@ bool SameTextIgnoringCase(std::string_view a, std::string_view b);
 bool SameTextIgnoringCase(std::u16string_view a, std::u16string_view b);
 int CompareTextIgnoringCase(std::string_view a, std::string_view b);
 
+// text without leading and trailing blanks and control characters (bytes up to the space).
+std::string_view TrimControls(std::string_view text);
+
 }  // namespace plat

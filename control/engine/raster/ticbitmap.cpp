@@ -6,8 +6,11 @@
 #include <optional>
 
 #include "control/engine/raster/glue/glue.h"
+#include "control/formats/pdf/pdf_document.h"
 #include "control/formats/support/webprocs.h"
+#include "control/formats/tiff/tif_pages.h"
 #include "platform/base/streams.h"
+#include "platform/base/text.h"
 
 namespace pictavo {
 
@@ -283,6 +286,21 @@ void TicBitmap::SaveImageFile(const std::string& file_name, bool use_lzw, int qu
     glue::SaveRequest request{*this, out, use_lzw, quality, glue::SaveUse::File};
     saver(request);
   });
+}
+
+void TicBitmap::InsertIntoTIF(const std::string& source, const std::string& dest, int32_t page) {
+  TTIFImage tif;
+  glue::FillTiffPage(*this, tif, false);
+  InsertTIFPage(std::string(plat::TrimControls(source)), std::string(plat::TrimControls(dest)),
+                page, tif);
+}
+
+void TicBitmap::InsertIntoPDF(const std::string& source, const std::string& dest, int32_t page,
+                              uint8_t quality) {
+  TicPDF pdf;
+  glue::AddPdfPage(pdf, *this, 1, quality);
+  pdf.InsertIntoFile(std::string(plat::TrimControls(source)), std::string(plat::TrimControls(dest)),
+                     page);
 }
 
 std::vector<uint8_t> TicBitmap::SaveToBytes(int format, bool use_lzw, int quality) {

@@ -151,6 +151,13 @@ class TicBitmap : public TBMPImage {
   bool PostToURL(const std::string& url, const std::string& file_name, int32_t& status, int quality,
                  bool use_lzw, const plat::TStringList& form_vars, uint8_t upload_format,
                  const std::string& form_var_name);
+  // Inserts the image as page `page` of the TIFF file source, writing dest (names trimmed; the
+  // TIFF page routine supplies the name rules). The page carries no EXIF.
+  void InsertIntoTIF(const std::string& source, const std::string& dest, int32_t page);
+  // Inserts the image as page `page` of the PDF file source by an incremental update, writing
+  // dest (names trimmed); the PDF writer's errors pass through.
+  void InsertIntoPDF(const std::string& source, const std::string& dest, int32_t page,
+                     uint8_t quality);
   // The packed DIB: everything of the BMP after its 14-byte file header.
   std::vector<uint8_t> GetDIBData() const;
 

@@ -14,6 +14,7 @@
 #include "control/engine/view/cursor_table.h"
 #include "control/engine/view/image_transfer.h"
 #include "control/engine/view/page_count.h"
+#include "platform/base/streams.h"
 #include "platform/base/text.h"
 #include "platform/graphics/handles.h"
 #include "platform/graphics/qimage_view.h"
@@ -567,6 +568,30 @@ void TpvImage::Copy() {
     QApplication::clipboard()->setImage(plat::ToQImage(image));
   });
   document_.Change([](TicBitmap& image) { image.UpdateColorFormat(); });
+}
+
+// --- multipage documents ---
+
+void TpvImage::AddToPDF(int32_t page) {
+  WithWorkingCopy([&](TicBitmap& image) { page_lists_.AddToPDF(image, page, JPEGQuality); });
+}
+
+void TpvImage::InsertPDF(const std::string& source, const std::string& dest, int32_t page) {
+  const TSourceAndDest names = PDFFileNames(source, dest);
+  if (!plat::FileExists(names.source)) {
+    SaveToFile(names.dest);
+    return;
+  }
+  WithWorkingCopy(
+      [&](TicBitmap& image) { image.InsertIntoPDF(names.source, names.dest, page, JPEGQuality); });
+}
+
+void TpvImage::AddToTIF(int32_t page) {
+  WithWorkingCopy([&](TicBitmap& image) { page_lists_.AddToTIF(image, page); });
+}
+
+void TpvImage::InsertTIF(const std::string& source, const std::string& dest, int32_t page) {
+  WithWorkingCopy([&](TicBitmap& image) { image.InsertIntoTIF(source, dest, page); });
 }
 
 // --- painting ---

@@ -20,6 +20,7 @@
 #include "control/engine/print/image_print.h"
 #include "control/engine/raster/ticbitmap.h"
 #include "control/engine/view/image_document.h"
+#include "control/engine/view/page_lists.h"
 
 namespace pictavo {
 
@@ -239,6 +240,22 @@ class TpvImage : public QWidget {
   TImagePrint& Printing() { return printing_; }
   // Prints the image (only the selection when UseSelection is on): a TxPrintResult code.
   int PrintImage();
+  // --- multipage documents (adding and inserting run on the working copy) ---
+  void AddToPDF(int32_t page);
+  void WritePDF(const std::string& file_name) const { page_lists_.WritePDF(file_name); }
+  void ClearPDF() { page_lists_.ClearPDF(); }
+  // Into an existing PDF by an incremental update; a missing source makes dest (source when
+  // empty) a new one-page PDF of the image.
+  void InsertPDF(const std::string& source, const std::string& dest, int32_t page);
+  void AddToTIF(int32_t page);
+  void WriteTIF(const std::string& file_name) const { page_lists_.WriteTIF(file_name); }
+  void ClearTIF() { page_lists_.ClearTIF(); }
+  void InsertTIF(const std::string& source, const std::string& dest, int32_t page);
+  void DeleteTIF(const std::string& source, const std::string& dest, int32_t first,
+                 int32_t count) const {
+    DeleteTIFPages(source, dest, first, count);
+  }
+  const TPageLists& PageLists() const { return page_lists_; }
 
   // The rendered client area in device pixels (what paintEvent shows).
   QImage Render();
@@ -280,6 +297,7 @@ class TpvImage : public QWidget {
 
   TImageDocument document_;
   TImagePrint printing_;
+  TPageLists page_lists_;
   TicBitmap display_buffer_;
   bool relayouting_ = false;
   double zoom_ = 100;

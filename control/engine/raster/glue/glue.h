@@ -20,6 +20,11 @@
 
 #include "control/engine/raster/ticbitmap.h"
 
+namespace pictavo {
+class TTIFImage;
+class TicPDF;
+}  // namespace pictavo
+
 namespace pictavo::glue {
 
 // The file path and the stream (byte) path of a load differ in a few details per format.
@@ -63,6 +68,12 @@ void LoadTiff(LoadRequest& request);
 void SaveTiff(SaveRequest& request);
 // PDF is written only.
 void SavePdf(SaveRequest& request);
+
+// A TIFF page as every TIFF output prepares it: Group 4 makes the bitmap itself black and white
+// first; the compression code, FileInfo and resolution are carried, EXIF only when asked.
+void FillTiffPage(TicBitmap& bitmap, TTIFImage& page, bool with_exif);
+// Adds the bitmap as a page of pdf: Group 4 when it is black and white, else JPEG at quality.
+void AddPdfPage(TicPDF& pdf, const TicBitmap& bitmap, int position, int quality);
 
 // Raised by the glue of a format whose codec is not part of this build.
 [[noreturn]] void ThrowNotAvailable(const char* format);

@@ -6,13 +6,16 @@
 
 namespace pictavo::glue {
 
-void SavePdf(SaveRequest& request) {
-  TicBitmap& bitmap = request.bitmap;
-  TicPDF pdf;
+void AddPdfPage(TicPDF& pdf, const TicBitmap& bitmap, int position, int quality) {
   if (bitmap.ColorFormat == cfMonoBW)
-    pdf.AddG4Page(bitmap, 1);
+    pdf.AddG4Page(bitmap, position);
   else
-    pdf.AddJPEGPage(bitmap, 1, static_cast<uint8_t>(std::clamp(request.quality, 1, 100)));
+    pdf.AddJPEGPage(bitmap, position, static_cast<uint8_t>(std::clamp(quality, 1, 100)));
+}
+
+void SavePdf(SaveRequest& request) {
+  TicPDF pdf;
+  AddPdfPage(pdf, request.bitmap, 1, request.quality);
   pdf.SaveToStream(request.stream);
 }
 

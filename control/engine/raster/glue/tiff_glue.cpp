@@ -46,24 +46,27 @@ void LoadTiff(LoadRequest& request) {
   CopyExif(*target.Exif, tif.Exif);
 }
 
-void SaveTiff(SaveRequest& request) {
-  TicBitmap& bitmap = request.bitmap;
+void FillTiffPage(TicBitmap& bitmap, TTIFImage& page, bool with_exif) {
   if (bitmap.TIFCompression == cmGroup4) bitmap.SetColorFormat(cfMonoBW);
-  TTIFImage tif;
-  tif.Compression = TiffCompressionOf(bitmap.TIFCompression);
+  page.Compression = TiffCompressionOf(bitmap.TIFCompression);
   const plat::TPixelFormat format = bitmap.PixelFormat();
   if (format == plat::TPixelFormat::pf1bit || format == plat::TPixelFormat::pf4bit ||
       format == plat::TPixelFormat::pf8bit || format == plat::TPixelFormat::pf24bit) {
-    tif.Assign(bitmap);
+    page.Assign(bitmap);
   } else {  // pixels the page cannot hold as they are go out as 24-bit colour
     plat::TBitmap colour(bitmap);
     colour.SetPixelFormat(plat::TPixelFormat::pf24bit);
-    tif.Assign(colour);
+    page.Assign(colour);
   }
-  CopyFileInfo(tif.FileInfo, *bitmap.FileInfo);
-  CopyExif(tif.Exif, *bitmap.Exif);
-  tif.XDPI = bitmap.GetXDPI();
-  tif.YDPI = bitmap.GetYDPI();
+  CopyFileInfo(page.FileInfo, *bitmap.FileInfo);
+  if (with_exif) CopyExif(page.Exif, *bitmap.Exif);
+  page.XDPI = bitmap.GetXDPI();
+  page.YDPI = bitmap.GetYDPI();
+}
+
+void SaveTiff(SaveRequest& request) {
+  TTIFImage tif;
+  FillTiffPage(request.bitmap, tif, true);
   tif.SaveToStream(request.stream);
 }
 
