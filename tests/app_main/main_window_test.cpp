@@ -35,6 +35,7 @@ class MainWindowTest : public testing::Test {
     ASSERT_EQ(std::system((std::string(VELMORA_REGSVR) + " -s " + PICTAVO_LIBRARY).c_str()), 0);
   }
   void SetUp() override {
+    shell::subLoadSetup();  // names the file, so that it can be deleted
     shell::subDeleteSetup();
     QDir(shell::TempFolder()).removeRecursively();
   }
@@ -139,8 +140,9 @@ TEST_F(MainWindowTest, ToolTipsFollowShowTooltips) {
     shell::subSaveSetup();
     auto w = Open();
     EXPECT_EQ(w->ftvBrowse->toolTip(),
-              c.shown ? QStringLiteral("Browse for a particular folder where image files are placed.")
-                      : QString())
+              c.shown
+                  ? QStringLiteral("Browse for a particular folder where image files are placed.")
+                  : QString())
         << int(c.value);
     EXPECT_EQ(w->lvPages->toolTip(),
               c.shown ? QStringLiteral("List all added files or pages in the basket") : QString());
