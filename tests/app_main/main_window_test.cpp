@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QLockFile>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStatusBar>
@@ -56,6 +57,20 @@ class MainWindowTest : public testing::Test {
     return QFile::exists(shell::gstrSetupFile);
   }
 
+  static void SendMouse(QWidget* target, QEvent::Type type, QPointF at, Qt::MouseButtons buttons) {
+    QMouseEvent event(type, at, target->mapToGlobal(at), Qt::LeftButton, buttons, Qt::NoModifier);
+    QApplication::sendEvent(target, &event);
+  }
+  // Drags the divider's bar by `pixels` toward the right or bottom.
+  static void DragBar(velmora::Splitter& divider, int pixels) {
+    QWidget* bar = divider.Bar();
+    const bool across = divider.Orientation() == velmora::Splitter::kHorizontal;
+    const QPointF to = across ? QPointF(1, 1 + pixels) : QPointF(1 + pixels, 1);
+    SendMouse(bar, QEvent::MouseButtonPress, QPointF(1, 1), Qt::LeftButton);
+    SendMouse(bar, QEvent::MouseMove, to, Qt::LeftButton);
+    SendMouse(bar, QEvent::MouseButtonRelease, to, Qt::NoButton);
+  }
+
   RecordingUi ui_;
 };
 
@@ -96,12 +111,16 @@ TEST_F(MainWindowTest, DefaultsShowTheirCaptionsAndTicks) {
 }
 
 TEST_F(MainWindowTest, SettingsSurviveARestart) {
+  std::array<int, 4> dragged{};
   {
     auto w = Open();
-    w->splMain->SetSplitterPosition(60);
-    w->splRight->SetSplitterPosition(25);
-    w->splLeft->SetSplitterPosition(40);
-    w->splView->SetSplitterPosition(65);
+    const int vw = w->vsbView->width();
+    for (velmora::Splitter* divider : {w->splMain, w->splRight, w->splLeft, w->splView})
+      DragBar(*divider, 60);
+    dragged = Positions(*w);
+    EXPECT_NE(dragged, (std::array<int, 4>{70, 30, 50, 50}));
+    // The end of a drag lays the window out again.
+    EXPECT_EQ(w->PicViewImage->width(), w->picView->width() - vw - 1);
     w->lvFolder->setColumnWidth(2, 137);
     w->lvPages->setColumnWidth(4, 88);
     w->lvExif->setColumnWidth(1, 222);
@@ -110,7 +129,7 @@ TEST_F(MainWindowTest, SettingsSurviveARestart) {
     w->close();
   }
   auto w = Open();
-  EXPECT_EQ(Positions(*w), (std::array<int, 4>{60, 25, 40, 65}));
+  EXPECT_EQ(Positions(*w), dragged);
   EXPECT_EQ(w->lvFolder->columnWidth(2), 137);
   EXPECT_EQ(w->lvPages->columnWidth(4), 88);
   EXPECT_EQ(w->lvExif->columnWidth(1), 222);
