@@ -654,9 +654,11 @@ void MainWindow::LayOutViewPane(Arrangement arrangement) {
     case Arrangement::BrowseMetadataHidden:
       picView->setGeometry(0, 0, splView->width(), splView->height());
       picView->raise();
+      PicMetadata->hide();  // unbound, it would still cover part of the view
       PicViewImage->setGeometry(0, tb, picView->width() - vw - 10, picView->height() - tb - hh);
       break;
     case Arrangement::BrowseMetadataShown:
+      PicMetadata->show();
       PicViewImage->setGeometry(1, tb + 1, picView->width() - vw - 1,
                                 picView->height() - tb - hh - 2);
       break;
