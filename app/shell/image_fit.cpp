@@ -1,0 +1,89 @@
+#include "app/shell/image_fit.h"
+
+#include <QPalette>
+#include <QScrollBar>
+#include <cmath>
+
+#include "app/shell/dialogs.h"
+#include "app/shell/errors.h"
+#include "control/activex/imagebox_interface.h"
+#include "platform/com/control_host.h"
+
+namespace shell {
+
+namespace {
+
+// Half the free space, halves to even.
+int HalfOf(int space) {
+  return static_cast<int>(std::nearbyint(space / 2.0));
+}
+
+int CentreAlong(int viewInner, int shown) {
+  return viewInner > shown ? HalfOf(viewInner - shown) : 0;
+}
+
+}  // namespace
+
+FitPlacement FitImageToView(QSize shown, QSize viewInner) {
+  FitPlacement fit;
+  fit.imageRect =
+      QRect(CentreAlong(viewInner.width(), shown.width()),
+            CentreAlong(viewInner.height(), shown.height()), shown.width(), shown.height());
+  fit.horizontalEnabled = shown.width() > viewInner.width();
+  fit.verticalEnabled = shown.height() > viewInner.height();
+  fit.horizontalMax = shown.width() - viewInner.width();
+  fit.verticalMax = shown.height() - viewInner.height();
+  return fit;
+}
+
+int CentredOffset(int containerInner, int itemInner, int itemOuter) {
+  return itemInner > containerInner ? 0 : HalfOf(containerInner - itemOuter);
+}
+
+void subFitImageToView(QWidget* view, plat::com::ControlHost* imageControl, QScrollBar* hScroll,
+                       QScrollBar* vScroll) {
+  imageControl->setVisible(false);
+  // An AutoZoom control computes its zoomed size for the space it is given: the whole view.
+  imageControl->resize(view->size());
+  pictavo::ax::ImageBoxProxy box(imageControl->Dispatch());
+  const bool autoZoom = plat::com::IsTrue(box.get_AutoZoom());
+  const QSize shown = autoZoom ? QSize(box.get_ZoomedWidth(), box.get_ZoomedHeight())
+                               : QSize(box.get_ImageWidth(), box.get_ImageHeight());
+  const FitPlacement fit = FitImageToView(shown, view->contentsRect().size());
+  imageControl->setGeometry(fit.imageRect);
+  hScroll->setEnabled(fit.horizontalEnabled);
+  vScroll->setEnabled(fit.verticalEnabled);
+  vScroll->setMaximum(fit.verticalMax);
+  hScroll->setMaximum(fit.horizontalMax);
+  imageControl->setVisible(true);
+}
+
+void subScrollImageVertical(QWidget* imageControl, const QScrollBar* vScroll) {
+  imageControl->move(imageControl->x(), -vScroll->value());
+}
+
+void subScrollImageHorizontal(QWidget* imageControl, const QScrollBar* hScroll) {
+  imageControl->move(-hScroll->value(), imageControl->y());
+}
+
+void subCentreControl(const QWidget* container, QWidget* inner) {
+  const QSize box = container->contentsRect().size();
+  const QSize innerSize = inner->contentsRect().size();
+  inner->move(CentredOffset(box.width(), innerSize.width(), inner->width()),
+              CentredOffset(box.height(), innerSize.height(), inner->height()));
+}
+
+bool fncShowColorDialog(QWidget* owner, QWidget* button) {
+  return Trap(Routine::fncShowColorDialog, [&] {
+    const ColorChoice choice = fncChooseColor(owner, true);
+    if (choice.Cancelled || choice.Colour < 0) return false;
+    QPalette palette = button->palette();
+    palette.setColor(QPalette::Button, OleColourToQColor(choice.Colour));
+    palette.setColor(QPalette::Window, OleColourToQColor(choice.Colour));
+    button->setPalette(palette);
+    button->setAutoFillBackground(true);
+    return true;
+  });
+}
+
+}  // namespace shell

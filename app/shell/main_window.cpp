@@ -1,0 +1,812 @@
+#include "app/shell/main_window.h"
+
+#include <dlfcn.h>
+
+#include <QActionGroup>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileSystemModel>
+#include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QMenu>
+#include <QPushButton>
+#include <QScopedValueRollback>
+#include <QScrollBar>
+#include <QStandardPaths>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTreeWidget>
+#include <cmath>
+
+#include "app/controls/splitter.h"
+#include "app/controls/twips.h"
+#include "app/metadata/metadata_service.h"
+#include "app/shell/errors.h"
+#include "app/shell/image_fit.h"
+#include "app/shell/settings.h"
+#include "app/shell/ui_service.h"
+#include "app/shell/version_record.h"
+#include "control/activex/imagebox_interface.h"
+#include "platform/com/control_host.h"
+#include "platform/com/errorinfo.h"
+
+namespace shell {
+
+namespace {
+
+using pictavo::ax::ImageBoxProxy;
+
+constexpr int kMinWidthTwips = 8000;
+constexpr int kMinHeightTwips = 6000;
+constexpr int kCaptionHeight = 20;
+constexpr int kToolbarHeight = 28;
+constexpr int kLiveBarWidth = 30;
+constexpr int kTaskPaneWidth = 200;
+constexpr int kDefaultPositions[4] = {70, 30, 50, 50};
+constexpr int kDamagedPosition = 10;
+constexpr int kMouseMove = 1, kMouseUp = 2, kMouseDown = 3;
+
+const char* const kImageBoxProgId = "Pictavo.ImageBox";
+const char* const kProgramFolder = "VelmoraJPEG2000B";
+
+const char* const kHintFolderTree = "Browse for a particular folder where image files are placed.";
+const char* const kHintFileList = "List all supported image formats from the selected folder.";
+const char* const kHintPreview = "Container for the preview file.";
+const char* const kHintBasket = "List all added files or pages in the basket";
+const char* const kHintExif = "List all available EXIF attributes from JPEG/TIFF files.";
+const char* const kHintIptc = "List all available IPTC attributes from JPEG/TIFF/PSD files.";
+
+struct PanelRow {
+  const char* key;
+  const char* toolTip;
+};
+constexpr PanelRow kPanels[] = {
+    {"filename", "Filename of the previewed image"},
+    {"pages", "Total number of pages"},
+    {"resolution", "Width, Height, Depth, Type of the previewed image"},
+    {"queue", "Total number of files in the image basket"},
+    {"metadata", "Metadata type present in the previewed image"},
+    {"folder", "Path of the current working folder"},
+    {"status", "zoom factor of the current image"},
+};
+
+// Buttons get their pictures from one place; the picture buttons replace the icon later.
+QPushButton* MakeButton(QWidget* parent, const QString& caption, QStyle::StandardPixmap icon) {
+  auto* button = new QPushButton(caption, parent);
+  button->setIcon(parent->style()->standardIcon(icon));
+  return button;
+}
+
+QTreeWidget* MakeList(QWidget* parent, int columns) {
+  auto* list = new QTreeWidget(parent);
+  list->setColumnCount(columns);
+  list->setRootIsDecorated(false);
+  return list;
+}
+
+QLabel* MakeCaption(QWidget* parent, const QString& text) {
+  auto* label = new QLabel(text, parent);
+  label->setFixedHeight(kCaptionHeight);
+  label->setAutoFillBackground(true);
+  label->setBackgroundRole(QPalette::Dark);
+  return label;
+}
+
+void AddChoices(QMenu* menu, QActionGroup* group, const QStringList& captions) {
+  group->setExclusive(true);
+  for (const QString& caption : captions) {
+    QAction* action = menu->addAction(caption);
+    action->setCheckable(true);
+    group->addAction(action);
+  }
+}
+
+int TickedIndex(const QActionGroup* group) {
+  return static_cast<int>(group->actions().indexOf(group->checkedAction()));
+}
+
+// Ticks item `index` and answers its caption.
+QString Tick(QActionGroup* group, int index) {
+  const QList<QAction*> actions = group->actions();
+  QAction* action = actions.value(index, actions.first());
+  action->setChecked(true);
+  return action->text();
+}
+
+// Loads the control's stored state from a resource of this program.
+void LoadControlState(plat::com::ControlHost* host, const QString& resource) {
+  QFile file(resource);
+  if (!file.open(QIODevice::ReadOnly)) return;
+  const QByteArray bytes = file.readAll();
+  auto state = host->Dispatch().As<pictavo::ax::IControlState>();
+  if (!state) return;
+  plat::com::OleCheck(state->LoadState(reinterpret_cast<const uint8_t*>(bytes.constData()),
+                                       static_cast<uint32_t>(bytes.size())));
+}
+
+plat::com::ControlHost* MakeImageBox(QWidget* parent, const QString& stateResource) {
+  auto* host = new plat::com::ControlHost(parent);
+  CreateImageBox(host);
+  LoadControlState(host, stateResource);
+  return host;
+}
+
+QWidget* MakeHiddenPane(QWidget* parent) {
+  auto* pane = new QWidget(parent);
+  pane->hide();
+  return pane;
+}
+
+int RightEdge(const QWidget* w) {
+  return w->x() + w->width();
+}
+int BottomEdge(const QWidget* w) {
+  return w->y() + w->height();
+}
+
+void SetToolTips(const std::initializer_list<std::pair<QWidget*, const char*>>& tips, bool show) {
+  for (const auto& [widget, text] : tips)
+    widget->setToolTip(show ? QString::fromUtf8(text) : QString());
+}
+
+// The places a build or an installation puts the control library.
+QStringList PictavoLibraryCandidates() {
+  const QString dir = QCoreApplication::applicationDirPath();
+  return {dir + QStringLiteral("/libPictavo.so"), dir + QStringLiteral("/../lib/libPictavo.so"),
+          dir + QStringLiteral("/../control/activex/libPictavo.so")};
+}
+
+bool RegisterLibrary(const QString& path) {
+  void* handle = ::dlopen(QFile::encodeName(path).constData(), RTLD_NOW | RTLD_LOCAL);
+  if (!handle) return false;
+  using EntryFn = plat::com::HRESULT (*)();
+  auto entry = reinterpret_cast<EntryFn>(::dlsym(handle, "DllRegisterServer"));
+  return entry && plat::com::Succeeded(entry());
+}
+
+bool RegisterPictavoBeside() {
+  for (const QString& candidate : PictavoLibraryCandidates())
+    if (QFile::exists(candidate) && RegisterLibrary(candidate)) return true;
+  return false;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+
+FolderTree::FolderTree(QWidget* parent) : QTreeView(parent), model_(new QFileSystemModel(this)) {
+  model_->setFilter(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Drives);
+  model_->setRootPath(QDir::rootPath());
+  setModel(model_);
+  for (int column = 1; column < model_->columnCount(); ++column) hideColumn(column);
+  setHeaderHidden(true);
+  connect(model_, &QFileSystemModel::directoryLoaded, this, &FolderTree::SelectWhenLoaded);
+  connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
+          [this](const QModelIndex& current) {
+            if (current.isValid()) emit FolderSelected(model_->filePath(current));
+          });
+}
+
+QString FolderTree::SelectedPath() const {
+  if (!pending_.isEmpty()) return pending_;
+  return model_->filePath(currentIndex());
+}
+
+void FolderTree::SetSelectedPath(const QString& path) {
+  pending_ = QDir(path).exists() ? QDir::cleanPath(path) : QDir::homePath();
+  const QModelIndex index = model_->index(pending_);
+  if (index.isValid()) SelectWhenLoaded(pending_);
+}
+
+void FolderTree::SelectWhenLoaded(const QString&) {
+  if (pending_.isEmpty()) return;
+  const QModelIndex index = model_->index(pending_);
+  if (!index.isValid()) return;
+  pending_.clear();
+  setCurrentIndex(index);
+  scrollTo(index);
+}
+
+TabStrip::TabStrip(const QStringList& tabs, QWidget* parent)
+    : QFrame(parent), tabs_(new QTabBar(this)) {
+  setFrameShape(QFrame::StyledPanel);
+  for (const QString& tab : tabs) tabs_->addTab(tab);
+}
+
+int TabStrip::TabRowHeight() const {
+  return tabs_->sizeHint().height();
+}
+
+void TabStrip::resizeEvent(QResizeEvent* event) {
+  QFrame::resizeEvent(event);
+  tabs_->setGeometry(0, 0, width(), TabRowHeight());
+}
+
+FrameDummy::FrameDummy(QWidget* parent) : QWidget(parent, Qt::Window) {
+  setObjectName(QStringLiteral("frmFrameDummy"));
+  mnuEXIF = new QMenu(QStringLiteral("EXIF"), this);
+  mnuIPTC = new QMenu(QStringLiteral("IPTC"), this);
+  mnuTaskBasket = new QMenu(QStringLiteral("Task Basket"), this);
+  const QStringList exif{QStringLiteral("Edit the selected tag"),
+                         QStringLiteral("Create a new editable EXIF tag"),
+                         QStringLiteral("Remove the selected EXIF tag"),
+                         QStringLiteral("Discard all EXIF tags from the image"),
+                         QStringLiteral("Import an existing EXIF file (.XIFF)"),
+                         QStringLiteral("Export to file (.XIFF)")};
+  const QStringList iptc{QStringLiteral("Edit the selected IPTC tag"),
+                         QStringLiteral("Import an existing IPTC file (.FFO)"),
+                         QStringLiteral("Export to file (.FFO)"),
+                         QStringLiteral("Remove the selected IPTC tag"),
+                         QStringLiteral("Discard all IPTC tags from the image")};
+  const QStringList tasks{QStringLiteral("New Task Basket"), QStringLiteral("Open Task Basket"),
+                          QStringLiteral("Save Task Basket"),
+                          QStringLiteral("Remove selected Task")};
+  auto forward = [](QMenu* menu, const QStringList& captions, auto target) {
+    for (int index = 0; index < captions.size(); ++index)
+      QObject::connect(menu->addAction(captions[index]), &QAction::triggered, menu,
+                       [target, index] { target(index); });
+  };
+  forward(mnuEXIF, exif, [](int index) {
+    if (auto* service = metadata::Metadata())
+      service->cmdEXIFBar_Click(static_cast<int16_t>(index));
+  });
+  forward(mnuIPTC, iptc, [](int index) {
+    if (auto* service = metadata::Metadata())
+      service->cmdIPTCBar_Click(static_cast<int16_t>(index));
+  });
+  forward(mnuTaskBasket, tasks, [this](int index) { emit TaskBasketCommand(index); });
+  ibTemp = MakeImageBox(this, QStringLiteral(":/states/frame_temp.tpf"));
+  ibTemp->hide();
+}
+
+// ---------------------------------------------------------------------------------------------
+
+MainWindow::MainWindow(QWidget* parent) : QWidget(parent) {
+  setObjectName(QStringLiteral("frmMain"));
+  setWindowTitle(QCoreApplication::applicationName());
+  // Building the panes creates the image controls; a control that cannot be created ends the
+  // program, so that failure is left to the caller.
+  BuildPanes();
+  frmFrameDummy = new FrameDummy(this);
+  Trap(Routine::FrmMain_Form_Load, [this] {
+    SetActivity(Activity::LoadingControlsAndSettings);
+    subSetup();
+  });
+  resize(velmora::TwipsToPixels(gSetup.WindowOptions.Width),
+         velmora::TwipsToPixels(gSetup.WindowOptions.Height));
+}
+
+MainWindow::~MainWindow() = default;
+
+const QStringList& MainWindow::fileMainPattern() {
+  static const QStringList pattern =
+      QStringLiteral(
+          "*.jpg*;*.jpeg*;*.jpe*;*.tif*;*.tiff*;*.gif*;*.bmp*;*.pcx*;"
+          "*.png*;*.wbm*;*.wbmp*;*.psd*")
+          .split(QLatin1Char(';'));
+  return pattern;
+}
+
+void MainWindow::BuildPanes() {
+  splMain = new velmora::Splitter(this);
+  splMain->SetOrientation(velmora::Splitter::kHorizontal);
+  splRight = new velmora::Splitter(splMain);
+  splLeft = new velmora::Splitter(splMain);
+  splView = new velmora::Splitter(splRight);
+  BuildBrowsePane();
+  BuildViewPane();
+  BuildMetadataPane();
+  BuildFolderPane();
+  BuildQueuePane();
+  BuildStatusBar();
+  ibTemp = MakeImageBox(this, QStringLiteral(":/states/main_temp.tpf"));
+  ibTemp->hide();
+  PicTiff = new QLabel(this);
+  PicTiff->hide();
+  pTemp = new QLabel(this);
+  pTemp->hide();
+  // The dividers place the panes after the window's own resize: lay out again when they do.
+  for (QWidget* pane : {picBrowse, PicMetadata, PicFolder, PicQueue, picView})
+    pane->installEventFilter(this);
+  for (velmora::Splitter* divider : {splMain, splRight, splLeft, splView})
+    connect(divider, &velmora::Splitter::SplitComplete, this,
+            [this] { IgnoreErrors([this] { subResize(); }); });
+}
+
+void MainWindow::BuildBrowsePane() {
+  picBrowse = new QWidget(splRight);
+  lblBrowse = MakeCaption(picBrowse, QStringLiteral("Browse File System"));
+  tbsBrowse = new TabStrip({QStringLiteral("File System")}, picBrowse);
+  picFileSystem = new QWidget(picBrowse);
+  ftvBrowse = new FolderTree(picFileSystem);
+  lvEdit = MakeList(picBrowse, 1);
+  lvEdit->hide();
+  picEditBar = MakeHiddenPane(picBrowse);
+  connect(tbsBrowse->Tabs(), &QTabBar::tabBarClicked, this, [this] { tbsBrowse_Click(); });
+}
+
+void MainWindow::BuildMetadataPane() {
+  PicMetadata = new QWidget(splView);
+  lblMetadata = MakeCaption(PicMetadata, QStringLiteral("Metadata"));
+  tbsMetadata =
+      new TabStrip({QStringLiteral("EXIF Tags"), QStringLiteral("IPTC File Info")}, PicMetadata);
+  lvExif = MakeList(PicMetadata, 2);
+  lvIPTC = MakeList(PicMetadata, 2);
+  lvIPTC->hide();
+  picEXIFBar = new QWidget(PicMetadata);
+  picIPTCBar = new QWidget(PicMetadata);
+  picIPTCBar->hide();
+  const bool available = metadata::Metadata() != nullptr;
+  for (size_t i = 0; i < cmdEXIFBar.size(); ++i) {
+    cmdEXIFBar[i] = MakeButton(picEXIFBar, QString(), QStyle::SP_FileDialogDetailedView);
+    cmdEXIFBar[i]->setEnabled(available);
+    connect(cmdEXIFBar[i], &QPushButton::clicked, this,
+            [i] { metadata::Metadata()->cmdEXIFBar_Click(static_cast<int16_t>(i)); });
+  }
+  for (size_t i = 0; i < cmdIPTCBar.size(); ++i) {
+    cmdIPTCBar[i] = MakeButton(picIPTCBar, QString(), QStyle::SP_FileDialogDetailedView);
+    cmdIPTCBar[i]->setEnabled(available);
+    connect(cmdIPTCBar[i], &QPushButton::clicked, this,
+            [i] { metadata::Metadata()->cmdIPTCBar_Click(static_cast<int16_t>(i)); });
+  }
+}
+
+void MainWindow::BuildFolderPane() {
+  PicFolder = new QWidget(splLeft);
+  lblFolder = MakeCaption(PicFolder, QStringLiteral("Folder"));
+  lvFolder = MakeList(PicFolder, 8);
+}
+
+void MainWindow::BuildQueuePane() {
+  PicQueue = new QWidget(splLeft);
+  lblQueue = MakeCaption(PicQueue, QStringLiteral("Image Basket"));
+  picLiveBar = new QWidget(PicQueue);
+  picLiveBar->setGeometry(0, kCaptionHeight, kLiveBarWidth, 4 * kToolbarHeight);
+  lvPages = MakeList(PicQueue, 5);
+}
+
+void MainWindow::BuildViewPane() {
+  picView = new QWidget(splView);
+  picToolbarPreview = new QWidget(picView);
+  picToolbarPreview->setGeometry(0, 0, 0, kToolbarHeight);
+  cmdPreviewView = MakeButton(picToolbarPreview, QString(), QStyle::SP_FileDialogContentsView);
+  cmdPreviewType = MakeButton(picToolbarPreview, QString(), QStyle::SP_FileDialogInfoView);
+  CmdPreviewEdit = MakeButton(picToolbarPreview, QStringLiteral("Edit"), QStyle::SP_FileIcon);
+  cmdPreviewPrint = MakeButton(picToolbarPreview, QStringLiteral("Print"), QStyle::SP_DriveFDIcon);
+  cmdPreviewSave =
+      MakeButton(picToolbarPreview, QStringLiteral("Save"), QStyle::SP_DialogSaveButton);
+  // The toolbar's own row is not part of the pane rules: a box layout keeps the buttons in line.
+  auto* row = new QHBoxLayout(picToolbarPreview);
+  row->setContentsMargins(0, 0, 0, 0);
+  row->setSpacing(0);
+  for (QPushButton* button :
+       {cmdPreviewView, cmdPreviewType, CmdPreviewEdit, cmdPreviewPrint, cmdPreviewSave})
+    row->addWidget(button);
+  row->addStretch(1);
+  mnuPreviewType = new QMenu(this);
+  previewTypeGroup_ = new QActionGroup(this);
+  AddChoices(mnuPreviewType, previewTypeGroup_,
+             {QStringLiteral("Original"), QStringLiteral("Optimized")});
+  mnuPreviewFit = new QMenu(this);
+  previewFitGroup_ = new QActionGroup(this);
+  AddChoices(mnuPreviewFit, previewFitGroup_,
+             {QStringLiteral("Best Fit"), QStringLiteral("Actual Size")});
+  cmdPreviewType->setMenu(mnuPreviewType);
+  cmdPreviewView->setMenu(mnuPreviewFit);
+
+  PicViewImage = new QFrame(picView);
+  ibMain = MakeImageBox(PicViewImage, QStringLiteral(":/states/main_viewer.tpf"));
+  connect(ibMain, &plat::com::ControlHost::Event, this, &MainWindow::ForwardImageEvent);
+  vsbView = new QScrollBar(Qt::Vertical, picView);
+  hsbView = new QScrollBar(Qt::Horizontal, picView);
+  vsbView->resize(vsbView->sizeHint().width(), vsbView->height());
+  hsbView->resize(hsbView->width(), hsbView->sizeHint().height());
+  connect(vsbView, &QScrollBar::valueChanged, this,
+          [this] { subScrollImageVertical(ibMain, vsbView); });
+  connect(hsbView, &QScrollBar::valueChanged, this,
+          [this] { subScrollImageHorizontal(ibMain, hsbView); });
+  eb = new QWidget(picView);
+  eb->resize(kTaskPaneWidth, 0);
+  eb->hide();
+  picDialog = new QWidget(eb);
+  for (QWidget*& panel : taskPanels) panel = new QWidget(picDialog);
+}
+
+void MainWindow::BuildStatusBar() {
+  sbMain = new QStatusBar(this);
+  sbMain->setSizeGripEnabled(false);
+  for (const PanelRow& row : kPanels) {
+    auto* panel = new QLabel(sbMain);
+    panel->setToolTip(QString::fromUtf8(row.toolTip));
+    panel->setFrameShape(QFrame::StyledPanel);
+    sbMain->addWidget(panel, 1);
+    panels_.insert(QString::fromUtf8(row.key), panel);
+  }
+  panels_.value(QStringLiteral("filename"))->setText(QStringLiteral("No file selected"));
+  sbMain->hide();
+}
+
+void MainWindow::FillCombos() {
+  cboMergeStyle = new QComboBox(this);
+  cboMergeStyle->addItems({QStringLiteral("Single"), QStringLiteral("Centre"),
+                           QStringLiteral("Tile"), QStringLiteral("Wrap")});
+  ComboFilter = new QComboBox(this);
+  ComboFilter->addItems({QStringLiteral("Bilinear"), QStringLiteral("Hermite"),
+                         QStringLiteral("Bell"), QStringLiteral("B-Spline"),
+                         QStringLiteral("Lanczos"), QStringLiteral("Mitchell")});
+  cboPosition = new QComboBox(this);
+  cboPosition->addItems({QStringLiteral("Top-Left"), QStringLiteral("Top-Centre"),
+                         QStringLiteral("Top-Right"), QStringLiteral("Centre-Left"),
+                         QStringLiteral("Centre"), QStringLiteral("Centre-Right"),
+                         QStringLiteral("Bottom-Left"), QStringLiteral("Bottom-Centre"),
+                         QStringLiteral("Bottom-Right"), QStringLiteral("Mouse-Click Position")});
+  comboFontSize = new QComboBox(this);
+  for (int size = 8; size <= 100; ++size) comboFontSize->addItem(QString::number(size));
+  ComboFontFamily = new QComboBox(this);
+  ComboFontFamily->addItems(QFontDatabase::families());
+  for (QComboBox* combo : {cboMergeStyle, ComboFilter, cboPosition, comboFontSize, ComboFontFamily})
+    combo->hide();
+}
+
+void MainWindow::subSetup() {
+  Trap(Routine::FrmMain_subSetup, [this] {
+    SetActivity(Activity::SettingUpMainApplication);
+    subRestoreLayout();
+    mbFirstResize = true;
+    subInitErrorHandling();
+    if (auto* service = metadata::Metadata()) service->subInitMetadataTables();
+    splMain->SetLeftOrTopControl(splRight);
+    splMain->SetRightOrBottomControl(splLeft);
+    splRight->SetLeftOrTopControl(picBrowse);
+    splRight->SetRightOrBottomControl(splView);
+    splLeft->SetLeftOrTopControl(PicFolder);
+    splLeft->SetRightOrBottomControl(PicQueue);
+    splView->SetLeftOrTopControl(picView);
+    splView->SetRightOrBottomControl(PicMetadata);
+    FillCombos();
+    panels_.value(QStringLiteral("queue"))->setText(QStringLiteral("No files in basket"));
+  });
+}
+
+void MainWindow::subRestoreLayout() {
+  subLoadSetup();
+  auto& split = gSetup.SplitterOptions;
+  // A drag can leave 10/10; that pattern once meant "damaged", but only the positions are reset:
+  // a damaged file is refused by the load's own checks.
+  if (split.Main == kDamagedPosition && split.Right == kDamagedPosition) {
+    split.Main = kDefaultPositions[0];
+    split.Right = kDefaultPositions[1];
+    split.Left = kDefaultPositions[2];
+    split.View = kDefaultPositions[3];
+  }
+  ApplyLayoutSettings();
+  subUpdateForm();
+}
+
+void MainWindow::ApplyLayoutSettings() {
+  const auto& split = gSetup.SplitterOptions;
+  splMain->SetSplitterPosition(split.Main);
+  splRight->SetSplitterPosition(split.Right);
+  splLeft->SetSplitterPosition(split.Left);
+  splView->SetSplitterPosition(split.View);
+  cmdPreviewType->setText(QStringLiteral("    ") +
+                          Tick(previewTypeGroup_, gSetup.PreviewOptions.PreviewType));
+  mbOptimizedView = gSetup.PreviewOptions.PreviewType != 0;
+  cmdPreviewView->setText(QStringLiteral("  ") +
+                          Tick(previewFitGroup_, gSetup.PreviewOptions.FitMode));
+  const auto& folder = gSetup.FolderListOptions.ColumnWidths;
+  for (size_t i = 0; i < folder.size(); ++i)
+    lvFolder->setColumnWidth(static_cast<int>(i), folder[i]);
+  const auto& basket = gSetup.BasketListOptions.ColumnWidths;
+  for (size_t i = 0; i < basket.size(); ++i)
+    lvPages->setColumnWidth(static_cast<int>(i), basket[i]);
+  const auto& meta = gSetup.MetadataListOptions;
+  lvExif->setColumnWidth(0, meta.ExifNameWidth);
+  lvExif->setColumnWidth(1, meta.ExifValueWidth);
+  lvIPTC->setColumnWidth(0, meta.IptcNameWidth);
+  lvIPTC->setColumnWidth(1, meta.IptcValueWidth);
+}
+
+void MainWindow::subUpdateForm() {
+  Trap(Routine::FrmMain_subUpdateForm, [this] {
+    SetActivity(Activity::UpdatingSettingsToControls);
+    lvFolder->setSelectionBehavior(gSetup.FolderListOptions.FullRowSelect
+                                       ? QAbstractItemView::SelectRows
+                                       : QAbstractItemView::SelectItems);
+    lvPages->setSelectionBehavior(gSetup.BasketListOptions.FullRowSelect
+                                      ? QAbstractItemView::SelectRows
+                                      : QAbstractItemView::SelectItems);
+    SetToolTips({{ftvBrowse, kHintFolderTree},
+                 {lvFolder, kHintFileList},
+                 {lvExif, kHintExif},
+                 {lvIPTC, kHintIptc},
+                 {lvPages, kHintBasket},
+                 {PicViewImage, kHintPreview}},
+                gSetup.TooltipOptions.ShowTooltips == 1);
+  });
+}
+
+void MainWindow::subEnd() {
+  if (ended_) return;
+  ended_ = true;
+  SetActivity(Activity::SavingSettingsBeforeTermination);
+  // Each store is guarded on its own, so one failing step never costs the others or the file.
+  auto store = [](const std::function<void()>& step) { Trap(Routine::FrmMain_subEnd, step); };
+  store([this] {
+    auto& split = gSetup.SplitterOptions;
+    split.Main = static_cast<int16_t>(splMain->SplitterPosition());
+    split.Right = static_cast<int16_t>(splRight->SplitterPosition());
+    split.Left = static_cast<int16_t>(splLeft->SplitterPosition());
+    split.View = static_cast<int16_t>(splView->SplitterPosition());
+  });
+  store([this] {
+    gSetup.PreviewOptions.FitMode = TickedIndex(previewFitGroup_) == 0 ? 0 : 1;
+    gSetup.PreviewOptions.PreviewType = TickedIndex(previewTypeGroup_) == 0 ? 0 : 1;
+  });
+  store([this] { gSetup.BrowseOptions.LastFolder = ftvBrowse->SelectedPath(); });
+  auto width = [](const QTreeWidget* list, int column) {
+    return static_cast<int16_t>(std::nearbyint(static_cast<double>(list->columnWidth(column))));
+  };
+  store([&] {
+    auto& folder = gSetup.FolderListOptions.ColumnWidths;
+    for (size_t i = 0; i < folder.size(); ++i) folder[i] = width(lvFolder, static_cast<int>(i));
+  });
+  store([&] {
+    auto& basket = gSetup.BasketListOptions.ColumnWidths;
+    for (size_t i = 0; i < basket.size(); ++i) basket[i] = width(lvPages, static_cast<int>(i));
+  });
+  store([&] {
+    auto& meta = gSetup.MetadataListOptions;
+    meta.ExifNameWidth = width(lvExif, 0);
+    meta.ExifValueWidth = width(lvExif, 1);
+    meta.IptcNameWidth = width(lvIPTC, 0);
+    meta.IptcValueWidth = width(lvIPTC, 1);
+  });
+  subSaveSetup();
+}
+
+// ---------------------------------------------------------------------------------------------
+
+Arrangement MainWindow::CurrentArrangement() const {
+  if (!splView->LeftOrTopControl() && !splMain->LeftOrTopControl()) return Arrangement::Edit;
+  if (!splView->LeftOrTopControl() && !splView->RightOrBottomControl())
+    return Arrangement::BrowseMetadataHidden;
+  return Arrangement::BrowseMetadataShown;
+}
+
+void MainWindow::subResize() {
+  if (isMinimized() || resizing_) return;
+  const QScopedValueRollback<bool> guard(resizing_, true);
+  IgnoreErrors([this] {
+    const int minWidth = velmora::TwipsToPixels(kMinWidthTwips);
+    const int minHeight = velmora::TwipsToPixels(kMinHeightTwips);
+    if (width() < minWidth || height() < minHeight)
+      resize(std::max(width(), minWidth), std::max(height(), minHeight));
+  });
+  IgnoreErrors([this] { splMain->setGeometry(0, 0, width(), height() - sbMain->height()); });
+  IgnoreErrors([this] { LayOutBrowsePane(); });
+  IgnoreErrors([this] { LayOutMetadataPane(); });
+  IgnoreErrors([this] { LayOutFolderPane(); });
+  IgnoreErrors([this] { LayOutViewPane(CurrentArrangement()); });
+  IgnoreErrors([this] {
+    vsbView->show();
+    hsbView->show();
+  });
+  IgnoreErrors([this] { LayOutQueuePane(); });
+  IgnoreErrors([this] { subFitImageToView(PicViewImage, ibMain, hsbView, vsbView); });
+  IgnoreErrors([this] { ShowImageState(); });
+  IgnoreErrors([this] { PicViewImage->show(); });
+  IgnoreErrors([this] { ShowZoom(); });
+  IgnoreErrors([this] {
+    for (QWidget* panel : taskPanels) panel->move(0, 0);
+  });
+}
+
+void MainWindow::LayOutBrowsePane() {
+  const int w = picBrowse->width(), h = picBrowse->height();
+  const int t = tbsBrowse->TabRowHeight();
+  lblBrowse->setGeometry(0, 0, w, lblBrowse->height());
+  tbsBrowse->setGeometry(2, lblBrowse->height(), w - 2, h - lblBrowse->height());
+  const QRect inside(4, tbsBrowse->y() + t + 5, tbsBrowse->width() - 6,
+                     tbsBrowse->height() - t - 8);
+  picFileSystem->setGeometry(inside);
+  picFileSystem->raise();
+  ftvBrowse->setGeometry(picFileSystem->contentsRect());
+  lvEdit->setGeometry(inside);
+  lvEdit->raise();
+}
+
+void MainWindow::LayOutMetadataPane() {
+  const int w = PicMetadata->width(), h = PicMetadata->height();
+  const int t = tbsMetadata->TabRowHeight();
+  lblMetadata->setGeometry(0, 0, w, lblMetadata->height());
+  tbsMetadata->setGeometry(0, lblMetadata->height(), w - 20, h - lblMetadata->height());
+  const QRect lists(2, tbsMetadata->y() + t + 4, tbsMetadata->width() - 6,
+                    tbsMetadata->height() - t - 8);
+  lvExif->setGeometry(lists);
+  lvIPTC->setGeometry(lists);
+  lvExif->raise();
+  lvIPTC->raise();
+  picIPTCBar->move(picIPTCBar->x(), picEXIFBar->y());
+}
+
+void MainWindow::LayOutFolderPane() {
+  const int w = PicFolder->width(), h = PicFolder->height();
+  lblFolder->resize(w, lblFolder->height());
+  lvFolder->setGeometry(2, lblFolder->height(), w - 2, h - lblFolder->height() - 2);
+}
+
+void MainWindow::LayOutViewPane(Arrangement arrangement) {
+  const int tb = picToolbarPreview->height();
+  const int vw = vsbView->width(), hh = hsbView->height();
+  switch (arrangement) {
+    case Arrangement::Edit:
+      splRight->setGeometry(0, 0, splMain->width(), splMain->height());
+      splView->setGeometry(0, 0, splRight->width(), splRight->height());
+      picView->setGeometry(0, 0, width(), height() - sbMain->height());
+      picView->raise();
+      PicViewImage->setGeometry(0, tb, picView->width() - vw - eb->width(),
+                                picView->height() - tb - hh);
+      break;
+    case Arrangement::BrowseMetadataHidden:
+      picView->setGeometry(0, 0, splView->width(), splView->height());
+      picView->raise();
+      PicMetadata->hide();  // unbound, it would still cover part of the view
+      PicViewImage->setGeometry(0, tb, picView->width() - vw - 10, picView->height() - tb - hh);
+      break;
+    case Arrangement::BrowseMetadataShown:
+      PicMetadata->show();
+      PicViewImage->setGeometry(1, tb + 1, picView->width() - vw - 1,
+                                picView->height() - tb - hh - 2);
+      break;
+  }
+  picToolbarPreview->resize(picView->width(), tb);
+  vsbView->setGeometry(RightEdge(PicViewImage), PicViewImage->y(), vw, PicViewImage->height());
+  hsbView->setGeometry(PicViewImage->x(), BottomEdge(PicViewImage), PicViewImage->width(), hh);
+  if (arrangement == Arrangement::Edit) {
+    eb->setGeometry(RightEdge(vsbView), PicViewImage->y(), eb->width(), PicViewImage->height());
+    eb->show();
+  } else if (arrangement == Arrangement::BrowseMetadataShown) {
+    eb->hide();
+  }
+}
+
+void MainWindow::LayOutQueuePane() {
+  const int w = PicQueue->width(), h = PicQueue->height();
+  lblQueue->setGeometry(0, 0, w, lblQueue->height());
+  lvPages->setGeometry(RightEdge(picLiveBar), picLiveBar->y() + 2, w - picLiveBar->width() - 12,
+                       h - lblQueue->height() - 2);
+}
+
+void MainWindow::ShowImageState() {
+  const bool loaded = plat::com::IsTrue(ImageBoxProxy(ibMain->Dispatch()).get_ImageLoaded());
+  ibMain->setVisible(loaded);
+  for (QPushButton* button : {CmdPreviewEdit, cmdPreviewPrint, cmdPreviewSave}) {
+    button->setEnabled(loaded);
+    if (loaded) button->repaint();
+  }
+}
+
+void MainWindow::ShowZoom() {
+  panels_.value(QStringLiteral("status"))
+      ->setText(ZoomText(ImageBoxProxy(ibMain->Dispatch()).get_Zoom()));
+}
+
+void MainWindow::subShowMetadataPane(bool exif, bool iptc) {
+  const bool leftBound = splView->LeftOrTopControl() != nullptr;
+  const bool rightBound = splView->RightOrBottomControl() != nullptr;
+  if ((exif || iptc) && !leftBound && !rightBound) {
+    splView->SetLeftOrTopControl(picView);
+    splView->SetRightOrBottomControl(PicMetadata);
+  } else if (!exif && !iptc && leftBound && rightBound) {
+    splView->SetLeftOrTopControl(nullptr);
+    splView->SetRightOrBottomControl(nullptr);
+  }
+  subResize();
+}
+
+void MainWindow::tbsBrowse_Click() {
+  picFileSystem->show();
+  lvEdit->hide();
+  picEditBar->hide();
+  lblBrowse->setText(QStringLiteral("Browse File System"));
+}
+
+void MainWindow::ForwardImageEvent(int dispid, const QVariantList& args) {
+  auto arg = [&](int i) { return args.value(i).toInt(); };
+  switch (dispid) {
+    case kMouseDown:
+      emit ImageMouseDown(arg(0), arg(1), arg(2), arg(3));
+      break;
+    case kMouseMove:
+      emit ImageMouseMove(arg(0), arg(1), arg(2));
+      break;
+    case kMouseUp:
+      emit ImageMouseUp(arg(0), arg(1), arg(2), arg(3));
+      break;
+    default:
+      break;
+  }
+}
+
+void MainWindow::Form_Resize() {
+  sbMain->setGeometry(0, height() - sbMain->sizeHint().height(), width(),
+                      sbMain->sizeHint().height());
+  subResize();
+  if (!mbFirstResize) return;
+  ftvBrowse->SetSelectedPath(gSetup.BrowseOptions.LastFolder);
+  sbMain->show();
+  mbFirstResize = false;
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Resize && !resizing_) subResize();
+  return QWidget::eventFilter(watched, event);
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  Form_Resize();
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  if (event->type() == QEvent::WindowStateChange && !isMinimized()) subResize();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  subEnd();
+  for (QWidget* window : QApplication::topLevelWidgets())
+    if (window != this && window->isVisible()) window->close();
+  DeleteExtensionlessTempFiles();
+  event->accept();
+}
+
+// ---------------------------------------------------------------------------------------------
+
+QString TempFolder() {
+  return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + QLatin1Char('/') +
+         QLatin1String(kProgramFolder) + QStringLiteral("/temp");
+}
+
+void DeleteExtensionlessTempFiles() {
+  QDir folder(TempFolder());
+  for (const QFileInfo& file : folder.entryInfoList(QDir::Files | QDir::Hidden))
+    if (!file.fileName().contains(QLatin1Char('.'))) QFile::remove(file.absoluteFilePath());
+}
+
+QString ZoomText(double zoom) {
+  return QString::number(static_cast<int16_t>(std::nearbyint(zoom))) + QLatin1Char('%');
+}
+
+void CreateImageBox(plat::com::ControlHost* host) {
+  try {
+    host->SetControl(QString::fromLatin1(kImageBoxProgId));
+  } catch (const plat::com::EOleException&) {
+    if (!RegisterPictavoBeside()) throw;
+    host->SetControl(QString::fromLatin1(kImageBoxProgId));
+  }
+}
+
+QString InstanceLockPath() {
+  QString folder = qEnvironmentVariable("XDG_RUNTIME_DIR");
+  if (folder.isEmpty())
+    folder = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
+             QLatin1Char('/') + QLatin1String(kProgramFolder);
+  QDir().mkpath(folder);
+  return folder + QLatin1Char('/') + QLatin1String(kProgramFolder) + QStringLiteral(".lock");
+}
+
+bool fncTakeSingleInstance(QLockFile& lock) {
+  if (lock.tryLock(0)) return true;
+  const QString title = QCoreApplication::applicationName();
+  Ui().Message(QStringLiteral("There is already an instance of ") + title +
+                   QStringLiteral(" running!\r\nMultiple instance is unsupported."),
+               title + QLatin1Char(' ') + QString::fromUtf8(version::kEdition), MessageIcon::Error);
+  return false;
+}
+
+}  // namespace shell

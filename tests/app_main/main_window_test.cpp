@@ -1,0 +1,281 @@
+// The main window in-process: one instance, settings kept across runs, the pane arrangements and
+// their pixel rules, the viewer buttons and zoom text, and the temp folder clean-up at exit.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLockFile>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QTreeWidget>
+#include <cstdlib>
+#include <memory>
+
+#include "app/controls/splitter.h"
+#include "app/shell/main_window.h"
+#include "app/shell/settings.h"
+#include "app_shell/recording_ui.h"
+#include "control/activex/imagebox_interface.h"
+#include "platform/com/control_host.h"
+
+namespace {
+
+using shell::Arrangement;
+using shell::gSetup;
+using shell::MainWindow;
+
+class MainWindowTest : public testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    QApplication::setApplicationName(QStringLiteral("VelmoraJPEG2000B"));
+    ASSERT_EQ(std::system((std::string(VELMORA_REGSVR) + " -s " + PICTAVO_LIBRARY).c_str()), 0);
+  }
+  void SetUp() override {
+    shell::subLoadSetup();  // names the file, so that it can be deleted
+    shell::subDeleteSetup();
+    QDir(shell::TempFolder()).removeRecursively();
+  }
+
+  static std::unique_ptr<MainWindow> Open() {
+    auto window = std::make_unique<MainWindow>();
+    window->resize(800, 600);
+    window->show();
+    QApplication::processEvents();
+    return window;
+  }
+  static std::array<int, 4> Positions(const MainWindow& w) {
+    return {w.splMain->SplitterPosition(), w.splRight->SplitterPosition(),
+            w.splLeft->SplitterPosition(), w.splView->SplitterPosition()};
+  }
+  static bool SettingsFileExists() {
+    shell::subLoadSetup();  // names the file
+    return QFile::exists(shell::gstrSetupFile);
+  }
+
+  static void SendMouse(QWidget* target, QEvent::Type type, QPointF at, Qt::MouseButtons buttons) {
+    QMouseEvent event(type, at, target->mapToGlobal(at), Qt::LeftButton, buttons, Qt::NoModifier);
+    QApplication::sendEvent(target, &event);
+  }
+  // Drags the divider's bar by `pixels` toward the right or bottom.
+  static void DragBar(velmora::Splitter& divider, int pixels) {
+    QWidget* bar = divider.Bar();
+    const bool across = divider.Orientation() == velmora::Splitter::kHorizontal;
+    const QPointF to = across ? QPointF(1, 1 + pixels) : QPointF(1 + pixels, 1);
+    SendMouse(bar, QEvent::MouseButtonPress, QPointF(1, 1), Qt::LeftButton);
+    SendMouse(bar, QEvent::MouseMove, to, Qt::LeftButton);
+    SendMouse(bar, QEvent::MouseButtonRelease, to, Qt::NoButton);
+  }
+
+  RecordingUi ui_;
+};
+
+TEST_F(MainWindowTest, SecondInstanceIsRefusedAndTouchesNothing) {
+  QDir().mkpath(shell::TempFolder());
+  const QString tempFile = shell::TempFolder() + QStringLiteral("/page0001");
+  QFile(tempFile).open(QIODevice::WriteOnly);
+  QLockFile first(shell::InstanceLockPath());
+  ASSERT_TRUE(first.tryLock(0));
+  QLockFile second(shell::InstanceLockPath());
+  EXPECT_FALSE(shell::fncTakeSingleInstance(second));
+  ASSERT_EQ(ui_.messages.size(), 1u);
+  EXPECT_EQ(ui_.messages[0].text,
+            QStringLiteral("There is already an instance of VelmoraJPEG2000B running!\r\n"
+                           "Multiple instance is unsupported."));
+  EXPECT_TRUE(ui_.messages[0].caption.startsWith(QStringLiteral("VelmoraJPEG2000B ")));
+  EXPECT_EQ(ui_.messages[0].icon, shell::MessageIcon::Error);
+  EXPECT_TRUE(QFile::exists(tempFile));
+  EXPECT_FALSE(QFile::exists(qEnvironmentVariable("XDG_CONFIG_HOME") +
+                             QStringLiteral("/VelmoraJPEG2000B/VelmoraJPEG2000B")));
+  first.unlock();
+  EXPECT_TRUE(shell::fncTakeSingleInstance(second));
+}
+
+TEST_F(MainWindowTest, DefaultsShowTheirCaptionsAndTicks) {
+  auto w = Open();
+  EXPECT_EQ(Positions(*w), (std::array<int, 4>{70, 30, 50, 50}));
+  EXPECT_EQ(w->cmdPreviewType->text(), QStringLiteral("    Optimized"));
+  EXPECT_EQ(w->cmdPreviewView->text(), QStringLiteral("  Best Fit"));
+  EXPECT_TRUE(w->mnuPreviewType->actions()[1]->isChecked());
+  EXPECT_TRUE(w->mnuPreviewFit->actions()[0]->isChecked());
+  EXPECT_TRUE(w->mbOptimizedView);
+  EXPECT_TRUE(w->sbMain->isVisible());
+  EXPECT_EQ(w->Panel(QStringLiteral("queue"))->text(), QStringLiteral("No files in basket"));
+  EXPECT_EQ(w->Panel(QStringLiteral("filename"))->text(), QStringLiteral("No file selected"));
+  EXPECT_EQ(w->comboFontSize->count(), 93);
+  EXPECT_EQ(w->cboPosition->itemText(9), QStringLiteral("Mouse-Click Position"));
+}
+
+TEST_F(MainWindowTest, SettingsSurviveARestart) {
+  std::array<int, 4> dragged{};
+  {
+    auto w = Open();
+    const int vw = w->vsbView->width();
+    for (velmora::Splitter* divider : {w->splMain, w->splRight, w->splLeft, w->splView})
+      DragBar(*divider, 60);
+    dragged = Positions(*w);
+    EXPECT_NE(dragged, (std::array<int, 4>{70, 30, 50, 50}));
+    // The end of a drag lays the window out again.
+    EXPECT_EQ(w->PicViewImage->width(), w->picView->width() - vw - 1);
+    w->lvFolder->setColumnWidth(2, 137);
+    w->lvPages->setColumnWidth(4, 88);
+    w->lvExif->setColumnWidth(1, 222);
+    w->mnuPreviewType->actions()[0]->setChecked(true);
+    w->mnuPreviewFit->actions()[1]->setChecked(true);
+    w->close();
+  }
+  auto w = Open();
+  EXPECT_EQ(Positions(*w), dragged);
+  EXPECT_EQ(w->lvFolder->columnWidth(2), 137);
+  EXPECT_EQ(w->lvPages->columnWidth(4), 88);
+  EXPECT_EQ(w->lvExif->columnWidth(1), 222);
+  EXPECT_EQ(w->cmdPreviewType->text(), QStringLiteral("    Original"));
+  EXPECT_EQ(w->cmdPreviewView->text(), QStringLiteral("  Actual Size"));
+  EXPECT_FALSE(w->mbOptimizedView);
+}
+
+TEST_F(MainWindowTest, TenTenPatternResetsOnlyThePositions) {
+  shell::subLoadSetup();
+  gSetup.SplitterOptions = {10, 10, 33, 44};
+  gSetup.FolderListOptions.ColumnWidths[0] = 77;
+  shell::subSaveSetup();
+  auto w = Open();
+  EXPECT_EQ(Positions(*w), (std::array<int, 4>{70, 30, 50, 50}));
+  EXPECT_EQ(w->lvFolder->columnWidth(0), 77);
+}
+
+TEST_F(MainWindowTest, ToolTipsFollowShowTooltips) {
+  struct Case {
+    uint8_t value;
+    bool shown;
+  } cases[] = {{0, false}, {1, true}, {2, false}};
+  for (const Case& c : cases) {
+    shell::subLoadSetup();
+    gSetup.TooltipOptions.ShowTooltips = c.value;
+    shell::subSaveSetup();
+    auto w = Open();
+    EXPECT_EQ(w->ftvBrowse->toolTip(),
+              c.shown
+                  ? QStringLiteral("Browse for a particular folder where image files are placed.")
+                  : QString())
+        << int(c.value);
+    EXPECT_EQ(w->lvPages->toolTip(),
+              c.shown ? QStringLiteral("List all added files or pages in the basket") : QString());
+    EXPECT_EQ(w->PicViewImage->toolTip(),
+              c.shown ? QStringLiteral("Container for the preview file.") : QString());
+  }
+}
+
+TEST_F(MainWindowTest, ArrangementsFollowTheFileShown) {
+  auto w = Open();
+  struct Step {
+    const char* file;
+    bool exif, iptc;
+    Arrangement expected;
+  } steps[] = {{"JPEG", true, true, Arrangement::BrowseMetadataShown},
+               {"PSD", false, true, Arrangement::BrowseMetadataShown},
+               {"BMP", false, false, Arrangement::BrowseMetadataHidden},
+               {"JPEG", true, true, Arrangement::BrowseMetadataShown}};
+  for (const Step& s : steps) {
+    w->subShowMetadataPane(s.exif, s.iptc);
+    EXPECT_EQ(w->CurrentArrangement(), s.expected) << s.file;
+    if (s.expected == Arrangement::BrowseMetadataHidden) {
+      EXPECT_EQ(w->picView->size(), w->splView->size()) << s.file;
+    }
+  }
+}
+
+TEST_F(MainWindowTest, PaneRectanglesOfEachArrangement) {
+  auto w = Open();
+  const int tb = w->picToolbarPreview->height();
+  const int vw = w->vsbView->width(), hh = w->hsbView->height();
+  auto right = [](const QWidget* x) { return x->x() + x->width(); };
+  auto bottom = [](const QWidget* x) { return x->y() + x->height(); };
+
+  // Metadata pane shown: 1 px in from the left and below the toolbar.
+  EXPECT_EQ(w->PicViewImage->pos(), QPoint(1, tb + 1));
+  EXPECT_EQ(right(w->vsbView), w->picView->width());
+  EXPECT_EQ(bottom(w->hsbView), w->picView->height() - 1);
+  EXPECT_FALSE(w->eb->isVisible());
+
+  // Hidden: the image area starts at the edge, the bar stops 10 px short of the right edge.
+  w->subShowMetadataPane(false, false);
+  EXPECT_EQ(w->PicViewImage->pos(), QPoint(0, tb));
+  EXPECT_EQ(right(w->vsbView), w->picView->width() - 10);
+  EXPECT_EQ(bottom(w->hsbView), w->picView->height());
+
+  // Edit: the view pane covers the window above the status bar, the task pane at its right.
+  w->subShowMetadataPane(true, true);
+  w->splMain->SetLeftOrTopControl(nullptr);
+  w->splRight->SetRightOrBottomControl(nullptr);
+  w->splView->SetLeftOrTopControl(nullptr);
+  w->subResize();
+  ASSERT_EQ(w->CurrentArrangement(), Arrangement::Edit);
+  EXPECT_EQ(w->picView->geometry(), QRect(0, 0, w->width(), w->height() - w->sbMain->height()));
+  EXPECT_EQ(w->PicViewImage->width(), w->picView->width() - vw - w->eb->width());
+  EXPECT_EQ(w->PicViewImage->height(), w->picView->height() - tb - hh);
+  EXPECT_TRUE(w->eb->isVisible());
+  EXPECT_EQ(w->eb->x(), right(w->vsbView));
+  EXPECT_EQ(w->eb->y(), w->PicViewImage->y());
+  EXPECT_EQ(w->eb->height(), w->PicViewImage->height());
+
+  // The folder tree and the task list share one rectangle, as do the two metadata lists.
+  EXPECT_EQ(w->picFileSystem->geometry(), w->lvEdit->geometry());
+  EXPECT_EQ(w->lvExif->geometry(), w->lvIPTC->geometry());
+}
+
+TEST_F(MainWindowTest, WindowKeepsItsMinimumSize) {
+  auto w = Open();
+  w->resize(200, 100);
+  QApplication::processEvents();
+  EXPECT_GE(w->width(), 533);
+  EXPECT_GE(w->height(), 400);
+}
+
+TEST_F(MainWindowTest, ViewerButtonsFollowImageLoaded) {
+  const QString bmp = QDir::tempPath() + QStringLiteral("/r1-main-window.bmp");
+  ASSERT_EQ(std::system(("convert -size 40x30 xc:green BMP3:" + bmp.toStdString()).c_str()), 0);
+  auto w = Open();
+  EXPECT_FALSE(w->cmdPreviewSave->isEnabled());
+  EXPECT_FALSE(w->CmdPreviewEdit->isEnabled());
+  EXPECT_FALSE(w->ibMain->isVisible());
+  pictavo::ax::ImageBoxProxy(w->ibMain->Dispatch()).LoadFromFile(bmp.toStdString());
+  w->subResize();
+  EXPECT_TRUE(w->cmdPreviewSave->isEnabled());
+  EXPECT_TRUE(w->cmdPreviewPrint->isEnabled());
+  EXPECT_TRUE(w->CmdPreviewEdit->isEnabled());
+  EXPECT_TRUE(w->ibMain->isVisible());
+  EXPECT_EQ(w->ibMain->size(), QSize(40, 30));
+  EXPECT_EQ(w->Panel(QStringLiteral("status"))->text(), QStringLiteral("100%"));
+  QFile::remove(bmp);
+}
+
+TEST(ZoomText, WholePercentHalvesToEven) {
+  struct Case {
+    double zoom;
+    const char* text;
+  } cases[] = {{100, "100%"}, {33.3, "33%"}, {12.5, "12%"}, {13.5, "14%"}};
+  for (const Case& c : cases) EXPECT_EQ(shell::ZoomText(c.zoom), QString::fromLatin1(c.text));
+}
+
+TEST_F(MainWindowTest, ExitDeletesOnlyExtensionlessTempFiles) {
+  QDir().mkpath(shell::TempFolder());
+  const QString bare = shell::TempFolder() + QStringLiteral("/tmp4711");
+  const QString kept = shell::TempFolder() + QStringLiteral("/page.tif");
+  for (const QString& path : {bare, kept}) QFile(path).open(QIODevice::WriteOnly);
+  auto w = Open();
+  w->close();
+  EXPECT_FALSE(QFile::exists(bare));
+  EXPECT_TRUE(QFile::exists(kept));
+  EXPECT_TRUE(SettingsFileExists());
+
+  QDir(shell::TempFolder()).removeRecursively();
+  auto again = Open();
+  EXPECT_TRUE(again->close());  // a missing temp folder is no error
+}
+
+}  // namespace
