@@ -179,7 +179,7 @@ TEST(PsdReader, BitmapModeInvertsAndDuotoneReadsItsFirstChannel) {
   EXPECT_EQ(raw.Image.ScanLine(0)[1], 0x00);
 
   PsdParts duotone = Parts(8, 2, 8, 3, 2);
-  duotone.mode_data = "duotone specification";
+  duotone.mode_data = "duotone ink settings";
   duotone.data = std::string("\x00\x40\xFF\x10\x20\x30", 6) + std::string(6, '\x77');
   TPSDImage grey;
   Load(grey, Build(duotone));
