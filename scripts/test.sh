@@ -10,11 +10,15 @@ jobs=$(nproc)
 
 cmake --preset default
 cmake --build --preset default -j "$jobs"
-ctest --preset default -j "$jobs"
+ctest --preset default -j "$jobs" -LE cups
+# The printing tests share one CUPS scheduler, which now and then lists a queue it has just added
+# or removed a moment late: they run one at a time, with up to three tries each.
+ctest --preset default -L cups --repeat until-pass:3
 
 if [ "${VELMORA_SKIP_SANITIZE:-0}" != "1" ]; then
   cmake --preset sanitize
   cmake --build --preset sanitize -j "$jobs"
-  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
-    ctest --preset sanitize -j "$jobs"
+  export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1
+  ctest --preset sanitize -j "$jobs" -LE cups
+  ctest --preset sanitize -L cups --repeat until-pass:3
 fi

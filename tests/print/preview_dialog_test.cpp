@@ -5,7 +5,9 @@
 #include <QPushButton>
 #include <QTimer>
 #include <algorithm>
+#include <chrono>
 #include <functional>
+#include <thread>
 
 #include "control/engine/print/print_preview.h"
 #include "platform/print/printer.h"
@@ -170,10 +172,17 @@ TEST_F(PreviewDialog, PrinterRemovedWhileShownIsReportedToTheUser) {
   ASSERT_TRUE(velmora_test::Run("lpadmin -p " + gone +
                                 " -E -v cups-pdf:/ -P /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd"
                                 " 2>/dev/null"));
+  for (int i = 0; i < 100 && velmora_test::PrinterIndexOf(gone) < 0; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  ASSERT_GE(velmora_test::PrinterIndexOf(gone), 0);
   TfPrintPreview form;
   Load(form);
   Child<QComboBox>(form, "cboPrinter")->setCurrentIndex(velmora_test::PrinterIndexOf(gone));
   ASSERT_TRUE(velmora_test::Run("lpadmin -x " + gone));
+  // The scheduler may list the queue for a moment after removing it.
+  for (int i = 0; i < 100 && velmora_test::PrinterIndexOf(gone) >= 0; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  ASSERT_LT(velmora_test::PrinterIndexOf(gone), 0);
   QString message;
   QTimer::singleShot(0, [&] {
     if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {

@@ -7,6 +7,8 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QTimer>
+#include <chrono>
+#include <thread>
 
 #include "activex/member_client.h"
 #include "control/engine/print/print_preview.h"
@@ -56,6 +58,9 @@ class PrintMembers : public testing::Test {
     queue_added_ = velmora_test::Run(std::string("lpadmin -p ") + k600Queue +
                                      " -E -v cups-pdf:/ -P /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd"
                                      " -o PageSize=A4 -o Resolution=600dpi 2>/dev/null");
+    // The scheduler may take a moment before it lists a new queue to its clients.
+    for (int i = 0; i < 100 && queue_added_ && velmora_test::PrinterIndexOf(k600Queue) < 0; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
   static void TearDownTestSuite() {
     if (queue_added_) velmora_test::Run(std::string("lpadmin -x ") + k600Queue);
