@@ -1,0 +1,34 @@
+#pragma once
+// Turns an image file, or a picture already in memory, into a picture of a chosen size: the
+// thumbnails of the file list and the basket, and the full-size pictures of the viewer.
+#include <QImage>
+#include <QRect>
+#include <QString>
+#include <cstdint>
+
+namespace browse {
+
+// How a picture meets its box: the image's own size, fitted without enlarging, or the box.
+enum ScaleMode : int32_t { kOwnSize = 0, kFitBox = 1, kExactBox = 2 };
+
+// The size of a source fitted into a box without enlarging it.
+void fncFitSize(int32_t SourceWidth, int32_t SourceHeight, int32_t BoxWidth, int32_t BoxHeight,
+                int32_t& OutWidth, int32_t& OutHeight);
+
+// Where an image of the given size lands, aspect kept, centred in a box.
+QRect KeepAspectRect(int32_t ImageWidth, int32_t ImageHeight, int32_t BoxWidth, int32_t BoxHeight);
+
+// The canvas an image of the given size gets in a mode.
+QSize CanvasSize(QSize image, ScaleMode Mode, int32_t BoxWidth, int32_t BoxHeight);
+
+// Draws an image smoothly onto a canvas of `canvas` size filled with the background
+// (0x00BBGGRR), centred with its aspect kept or stretched over the whole canvas.
+QImage DrawOnCanvas(const QImage& image, QSize canvas, uint32_t BackColor, bool KeepAspect);
+
+// Loads a file through Qt's readers into a picture of the mode's size; the out sizes receive the
+// stored size. A file Qt cannot read gives a null image.
+QImage fncLoadScaledPicture(const QString& Path, ScaleMode Mode, int32_t BoxWidth,
+                            int32_t BoxHeight, uint32_t BackColor, bool KeepAspect,
+                            int32_t& OutWidth, int32_t& OutHeight);
+
+}  // namespace browse
