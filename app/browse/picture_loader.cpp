@@ -5,6 +5,8 @@
 #include <QPainter>
 #include <cmath>
 
+#include "app/browse/freeimage.h"
+#include "app/shell/errors.h"
 #include "platform/base/rounding.h"
 
 namespace browse {
@@ -18,6 +20,37 @@ int32_t RoundedProduct(int32_t value, float ratio) {
 
 int32_t RoundHalfEven(double value) {
   return static_cast<int32_t>(plat::RoundHalfEven(value));
+}
+
+// Types whose files carry no signature: FreeImage cannot tell them by content, so their
+// extension decides.
+bool HasNoSignature(const QString& extension) {
+  return extension == "wbmp" || extension == "wbm";
+}
+
+bool IsMetafile(const QString& extension) {
+  return extension == "emf" || extension == "wmf";
+}
+
+bool TakesQtRoute(const QString& extension) {
+  static const QStringList kQtTypes = {"tiff", "tif", "gif", "jpeg", "jpg", "jpe", "png", "bmp"};
+  return kQtTypes.contains(extension);
+}
+
+QString LowerExtension(const QString& path) {
+  const qsizetype dot = path.lastIndexOf('.');
+  return dot < 0 ? QString() : path.mid(dot + 1).toLower();
+}
+
+QImage LoadThroughFreeImage(const QString& path, ScaleMode mode, int32_t boxWidth,
+                            int32_t boxHeight, uint32_t backColor, int32_t& outWidth,
+                            int32_t& outHeight) {
+  int32_t format = -1;
+  const QImage picture = fncLoadPictureFromFile(path, format);
+  outWidth = picture.width();
+  outHeight = picture.height();
+  if (mode == kOwnSize) return picture;
+  return fncScaleLoadedPicture(picture, mode, boxWidth, boxHeight, backColor);
 }
 
 QColor ColorFromBgr(uint32_t bgr) {
@@ -102,6 +135,31 @@ QImage fncLoadScaledPicture(const QString& Path, ScaleMode Mode, int32_t BoxWidt
       drawn.height() < stored.height())
     reader.setScaledSize(drawn);
   return DrawOnCanvas(reader.read(), canvas, BackColor, KeepAspect);
+}
+
+QImage fncScaleLoadedPicture(const QImage& Picture, ScaleMode Mode, int32_t BoxWidth,
+                             int32_t BoxHeight, uint32_t BackColor) {
+  if (Picture.isNull()) return {};
+  return DrawOnCanvas(Picture, CanvasSize(Picture.size(), Mode, BoxWidth, BoxHeight), BackColor,
+                      true);
+}
+
+QImage LoadPic(const QString& Path, ScaleMode Mode, int32_t MaxWidth, int32_t MaxHeight,
+               uint32_t BackColor, int32_t& OutWidth, int32_t& OutHeight,
+               const QtLoadRoute& QtRoute) {
+  const QString extension = LowerExtension(Path);
+  const bool metafile = IsMetafile(extension);
+  if (!metafile && !HasNoSignature(extension) && FileTypeByContent(Path) < 0) return {};
+  if (metafile || TakesQtRoute(extension)) {
+    QImage picture = QtRoute(Path, Mode, MaxWidth, MaxHeight, BackColor, true, OutWidth, OutHeight);
+    if (!picture.isNull()) return picture;
+  }
+  try {
+    return LoadThroughFreeImage(Path, Mode, MaxWidth, MaxHeight, BackColor, OutWidth, OutHeight);
+  } catch (const shell::AppError& error) {
+    if (error.Number() != kInvalidPicture) throw;
+    return {};
+  }
 }
 
 }  // namespace browse

@@ -5,6 +5,7 @@
 #include <QRect>
 #include <QString>
 #include <cstdint>
+#include <functional>
 
 namespace browse {
 
@@ -30,5 +31,21 @@ QImage DrawOnCanvas(const QImage& image, QSize canvas, uint32_t BackColor, bool 
 QImage fncLoadScaledPicture(const QString& Path, ScaleMode Mode, int32_t BoxWidth,
                             int32_t BoxHeight, uint32_t BackColor, bool KeepAspect,
                             int32_t& OutWidth, int32_t& OutHeight);
+
+// Fits a picture already loaded into the mode's canvas, aspect kept, on the background.
+QImage fncScaleLoadedPicture(const QImage& Picture, ScaleMode Mode, int32_t BoxWidth,
+                             int32_t BoxHeight, uint32_t BackColor);
+
+// The Qt route as LoadPic calls it; tests put a failing reader in its place.
+using QtLoadRoute = std::function<QImage(const QString& Path, ScaleMode Mode, int32_t BoxWidth,
+                                         int32_t BoxHeight, uint32_t BackColor, bool KeepAspect,
+                                         int32_t& OutWidth, int32_t& OutHeight)>;
+
+// The one entry that loads a file: Qt's readers for the common types, FreeImage for the rest
+// and whenever Qt gives nothing. The out sizes receive the stored size. No picture is the only
+// failure signal.
+QImage LoadPic(const QString& Path, ScaleMode Mode, int32_t MaxWidth, int32_t MaxHeight,
+               uint32_t BackColor, int32_t& OutWidth, int32_t& OutHeight,
+               const QtLoadRoute& QtRoute = fncLoadScaledPicture);
 
 }  // namespace browse
