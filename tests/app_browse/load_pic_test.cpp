@@ -3,6 +3,8 @@
 
 #include <QColor>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "app/browse/picture_loader.h"
 #include "tests/graphics/referee.h"
@@ -92,6 +94,35 @@ TEST(LoadPic, TextNamedAsImageGivesNoPicture) {
                                 width, height)
                     .isNull());
   }
+}
+
+std::vector<QImage> Thumbnails(const std::vector<std::string>& paths) {
+  std::vector<QImage> pictures;
+  for (const std::string& path : paths) {
+    int32_t width = 0;
+    int32_t height = 0;
+    pictures.push_back(browse::LoadPic(QString::fromStdString(path), browse::kExactBox, 40, 40,
+                                       0xFFFFFF, width, height));
+  }
+  return pictures;
+}
+
+// The file list makes its thumbnails on worker threads: each must see what one thread sees.
+TEST(LoadPic, ThumbnailsOnEightThreadsMatchOneThread) {
+  ScratchDir dir;
+  std::vector<std::string> paths;
+  for (const char* name : {"t.jpg", "t.png", "t.pcx", "t.tif", "t.wbmp"}) {
+    paths.push_back(dir.File(name));
+    ASSERT_TRUE(
+        velmora_test::Run("convert -seed 3 -size 90x60 plasma:fractal '" + paths.back() + "'"));
+  }
+  const std::vector<QImage> alone = Thumbnails(paths);
+  for (const QImage& picture : alone) ASSERT_EQ(picture.size(), QSize(40, 40));
+  std::vector<std::vector<QImage>> results(8);
+  std::vector<std::thread> threads;
+  for (auto& result : results) threads.emplace_back([&] { result = Thumbnails(paths); });
+  for (auto& thread : threads) thread.join();
+  for (const auto& result : results) EXPECT_TRUE(result == alone);
 }
 
 }  // namespace
