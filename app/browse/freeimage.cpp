@@ -37,6 +37,25 @@ QImage ToQImage(FIBITMAP* source) {
 
 }  // namespace
 
+QString fncGetExtensionList(int32_t FormatCode) {
+  const char* list = FreeImage_GetFIFExtensionList(static_cast<FREE_IMAGE_FORMAT>(FormatCode));
+  return list == nullptr ? QString() : QString::fromLatin1(list);
+}
+
+QString fncGetPrimaryExtension(int32_t FormatCode) {
+  return fncGetExtensionList(FormatCode).section(',', 0, 0);
+}
+
+// Whole entries only: a part of an entry ("ti" of "tif") is no extension of the format.
+bool fncIsExtensionValidForFormat(int32_t FormatCode, const QString& FileName,
+                                  int32_t CompareMode) {
+  const qsizetype dot = FileName.lastIndexOf('.');
+  if (dot < 0) return false;
+  const Qt::CaseSensitivity sensitivity =
+      CompareMode == 0 ? Qt::CaseSensitive : Qt::CaseInsensitive;
+  return fncGetExtensionList(FormatCode).split(',').contains(FileName.mid(dot + 1), sensitivity);
+}
+
 int32_t FileTypeByContent(const QString& Path) {
   return FreeImage_GetFileType(QFile::encodeName(Path).constData(), 0);
 }

@@ -16,4 +16,12 @@ QImage fncLoadPictureFromFile(const QString& Path, int32_t& FormatCode);
 // FreeImage's format by content, -1 when it recognises none.
 int32_t FileTypeByContent(const QString& Path);
 
+// FreeImage's comma-separated extension list of a format, and its first entry.
+QString fncGetExtensionList(int32_t FormatCode);
+QString fncGetPrimaryExtension(int32_t FormatCode);
+
+// True when the file name's extension is a whole entry of the format's list; CompareMode 0 is
+// exact case, any other ignores case.
+bool fncIsExtensionValidForFormat(int32_t FormatCode, const QString& FileName, int32_t CompareMode);
+
 }  // namespace browse
