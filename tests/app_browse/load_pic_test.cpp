@@ -1,0 +1,128 @@
+// LoadPic's routes over files ImageMagick writes, with ImageMagick's pixels as the referee.
+#include <gtest/gtest.h>
+
+#include <QColor>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/browse/picture_loader.h"
+#include "tests/graphics/referee.h"
+
+namespace {
+
+using velmora_test::ScratchDir;
+
+// The largest channel difference between our picture and ImageMagick's view of the file.
+int LargestDifference(const QImage& picture, const velmora_test::RgbaImage& referee) {
+  int largest = 0;
+  for (int y = 0; y < referee.height; ++y)
+    for (int x = 0; x < referee.width; ++x) {
+      const QColor got = picture.pixelColor(x, y);
+      const uint8_t* want = referee.At(x, y);
+      largest = std::max({largest, std::abs(got.red() - want[0]), std::abs(got.green() - want[1]),
+                          std::abs(got.blue() - want[2])});
+    }
+  return largest;
+}
+
+const browse::QtLoadRoute kFailingQtRoute = [](const QString&, browse::ScaleMode, int32_t, int32_t,
+                                               uint32_t, bool, int32_t&,
+                                               int32_t&) { return QImage(); };
+
+TEST(LoadPic, EveryRouteGivesTheStoredPixels) {
+  ScratchDir dir;
+  struct {
+    const char* target;  // ImageMagick's target, FORMAT:name
+    const char* file;
+    int tolerance;
+  } const cases[] = {
+      {"PNG:a.png", "a.png", 1},    {"TIFF:a.tif", "a.tif", 1},   {"TIFF:a.tiff", "a.tiff", 1},
+      {"GIF:a.gif", "a.gif", 1},    {"BMP3:a.bmp", "a.bmp", 1},   {"JPEG:a.jpg", "a.jpg", 8},
+      {"JPEG:a.jpeg", "a.jpeg", 8}, {"JPEG:a.jpe", "a.jpe", 8},   {"PCX:a.pcx", "a.pcx", 1},
+      {"PPM:a.ppm", "a.ppm", 1},    {"WBMP:a.wbmp", "a.wbmp", 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    const std::string path = dir.File(c.file);
+    const std::string target = std::string(c.target).substr(0, std::string(c.target).find(':') + 1);
+    const char* colours = std::string(c.file) == "a.wbmp" ? "-monochrome" : "-colors 16";
+    ASSERT_TRUE(velmora_test::Run("convert -size 30x20 gradient:red-blue " + std::string(colours) +
+                                  " '" + target + path + "'"));
+    const velmora_test::RgbaImage referee = velmora_test::ReadWithImageMagick(dir, path);
+    ASSERT_EQ(referee.width, 30);
+    for (const bool qtFails : {false, true}) {
+      SCOPED_TRACE(qtFails ? "Qt route failing" : "Qt route working");
+      int32_t width = 0;
+      int32_t height = 0;
+      const QImage picture = qtFails
+                                 ? browse::LoadPic(QString::fromStdString(path), browse::kOwnSize,
+                                                   40, 40, 0xFFFFFF, width, height, kFailingQtRoute)
+                                 : browse::LoadPic(QString::fromStdString(path), browse::kOwnSize,
+                                                   40, 40, 0xFFFFFF, width, height);
+      ASSERT_EQ(picture.size(), QSize(30, 20));
+      EXPECT_EQ(QSize(width, height), QSize(30, 20));
+      EXPECT_LE(LargestDifference(picture, referee), c.tolerance);
+    }
+  }
+}
+
+TEST(LoadPic, ThumbnailThroughFreeImageKeepsAspect) {
+  ScratchDir dir;
+  const std::string path = dir.File("wide.pcx");
+  ASSERT_TRUE(velmora_test::Run("convert -size 100x50 xc:red '" + path + "'"));
+  int32_t width = 0;
+  int32_t height = 0;
+  const QImage picture = browse::LoadPic(QString::fromStdString(path), browse::kExactBox, 40, 40,
+                                         0xFFFFFF, width, height);
+  ASSERT_EQ(picture.size(), QSize(40, 40));
+  EXPECT_EQ(QSize(width, height), QSize(100, 50));
+  EXPECT_EQ(picture.pixelColor(20, 9), QColor(Qt::white));
+  EXPECT_EQ(picture.pixelColor(20, 20), QColor(Qt::red));
+}
+
+TEST(LoadPic, TextNamedAsImageGivesNoPicture) {
+  ScratchDir dir;
+  for (const char* name : {"text.jpg", "text.pcx", "missing.png"}) {
+    SCOPED_TRACE(name);
+    const std::string path = dir.File(name);
+    if (std::string(name) != "missing.png")
+      velmora_test::WriteBytes(path, {'p', 'l', 'a', 'i', 'n', ' ', 't', 'e', 'x', 't', '\n'});
+    int32_t width = -1;
+    int32_t height = -1;
+    EXPECT_TRUE(browse::LoadPic(QString::fromStdString(path), browse::kOwnSize, 40, 40, 0xFFFFFF,
+                                width, height)
+                    .isNull());
+  }
+}
+
+std::vector<QImage> Thumbnails(const std::vector<std::string>& paths) {
+  std::vector<QImage> pictures;
+  for (const std::string& path : paths) {
+    int32_t width = 0;
+    int32_t height = 0;
+    pictures.push_back(browse::LoadPic(QString::fromStdString(path), browse::kExactBox, 40, 40,
+                                       0xFFFFFF, width, height));
+  }
+  return pictures;
+}
+
+// The file list makes its thumbnails on worker threads: each must see what one thread sees.
+TEST(LoadPic, ThumbnailsOnEightThreadsMatchOneThread) {
+  ScratchDir dir;
+  std::vector<std::string> paths;
+  for (const char* name : {"t.jpg", "t.png", "t.pcx", "t.tif", "t.wbmp"}) {
+    paths.push_back(dir.File(name));
+    ASSERT_TRUE(
+        velmora_test::Run("convert -seed 3 -size 90x60 plasma:fractal '" + paths.back() + "'"));
+  }
+  const std::vector<QImage> alone = Thumbnails(paths);
+  for (const QImage& picture : alone) ASSERT_EQ(picture.size(), QSize(40, 40));
+  std::vector<std::vector<QImage>> results(8);
+  std::vector<std::thread> threads;
+  for (auto& result : results) threads.emplace_back([&] { result = Thumbnails(paths); });
+  for (auto& thread : threads) thread.join();
+  for (const auto& result : results) EXPECT_TRUE(result == alone);
+}
+
+}  // namespace
