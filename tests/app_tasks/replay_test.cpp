@@ -524,6 +524,21 @@ TEST_F(ZoomedReplay, OlderWatermarkRecordsScaleTheDisplayedPoint) {
   EXPECT_EQ(BlueSpot(Pixels(zoomed)).x(), static_cast<int>(std::nearbyint(50 * ratio)));
 }
 
+TEST_F(ZoomedReplay, MouseCropOnAZoomedViewerScalesTheDragToImagePixels) {
+  ImageBoxProxy zoomed = Zoomed();
+  ASSERT_EQ(QSize(zoomed.get_ZoomedWidth(), zoomed.get_ZoomedHeight()), QSize(200, 150));
+  // Dragged from (10, 10) to (59, 39) on a 200 x 150 viewer showing the image at half size.
+  Run(ListOf({Row("8", {"False", "10", "10", "59", "39", "200", "150"})}));
+  EXPECT_EQ(host_.size(), QSize(200, 150));
+  EXPECT_TRUE(plat::com::IsTrue(box_.get_AutoZoom()));
+  // Image pixels (20, 20) to (118, 78), both inclusive.
+  EXPECT_EQ(QSize(box_.get_ImageWidth(), box_.get_ImageHeight()), QSize(99, 59));
+  // Without the viewer's size the numbers are image pixels already.
+  Load(Path("white400.png"));
+  Run(ListOf({Row("8", {"False", "10", "10", "59", "39", "", ""})}));
+  EXPECT_EQ(QSize(box_.get_ImageWidth(), box_.get_ImageHeight()), QSize(50, 30));
+}
+
 TEST_F(ZoomedReplay, TextAtAPickedPointAndTheNextTextRowShareThePosition) {
   if (Unwired([&] { box_.DrawText(0, 0, u"x"); }))
     GTEST_SKIP() << "DrawText is not wired on this branch yet";
