@@ -23,6 +23,7 @@
   X(subSaveSetup, "subSaveSetup")                                                   \
   X(fncShowColorDialog, "fncShowColorDialog")                                       \
   X(LoadPic, "LoadPic")                                                             \
+  X(subProcessPages, "subProcessPages")                                             \
   X(subAddEntryToListView, "subAddEntryToListView")                                 \
   X(modSaveOpenImageList_fncSaveImageBasket, "modSaveOpenImageList.fncSaveImageBasket") \
   X(modSaveOpenImageList_fncOpenImageBasket, "modSaveOpenImageList.fncOpenImageBasket") \
