@@ -6,6 +6,8 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QScreen>
 #include <QLockFile>
 #include <QMenu>
 #include <QMouseEvent>
@@ -18,6 +20,7 @@
 
 #include "app/controls/splitter.h"
 #include "app/shell/main_window.h"
+#include "app/shell/paths.h"
 #include "app/shell/settings.h"
 #include "app_shell/recording_ui.h"
 #include "control/activex/imagebox_interface.h"
@@ -252,6 +255,122 @@ TEST_F(MainWindowTest, ViewerButtonsFollowImageLoaded) {
   EXPECT_EQ(w->ibMain->size(), QSize(40, 30));
   EXPECT_EQ(w->Panel(QStringLiteral("status"))->text(), QStringLiteral("100%"));
   QFile::remove(bmp);
+}
+
+TEST_F(MainWindowTest, ListsShowTheirColumnCaptions) {
+  auto w = Open();
+  const std::pair<QTreeWidget*, QStringList> lists[] = {
+      {w->lvFolder,
+       {"File Name", "Resolution", "Size", "Pages", "Type", "Date Created", "Date Modified",
+        "Date Accessed"}},
+      {w->lvPages, {"File Name", "Resolution", "Size", "Type", "Path"}},
+      {w->lvExif, {"Attribute", "Value"}},
+      {w->lvIPTC, {"Attribute", "Value"}},
+      {w->lvEdit, {"Confirmed Tasks"}},
+  };
+  for (const auto& [list, captions] : lists) {
+    QStringList shown;
+    for (int column = 0; column < list->columnCount(); ++column)
+      shown << list->headerItem()->text(column);
+    EXPECT_EQ(shown, captions);
+  }
+}
+
+TEST_F(MainWindowTest, StatusPanelsCarryTheirIcons) {
+  auto w = Open();
+  const std::pair<const char*, bool> panels[] = {
+      {"filename", true}, {"pages", false},  {"resolution", false}, {"queue", true},
+      {"metadata", true}, {"folder", true},  {"status", true}};
+  for (const auto& [key, hasIcon] : panels) {
+    const QLabel* icon = w->PanelIcon(QString::fromLatin1(key));
+    ASSERT_NE(icon, nullptr) << key;
+    EXPECT_EQ(!icon->pixmap().isNull(), hasIcon) << key;
+  }
+}
+
+// At the smallest window the preview pane is narrow: the buttons keep their full size and stand
+// side by side, the row running past the pane's end rather than squeezing them.
+TEST_F(MainWindowTest, PreviewToolbarKeepsEveryButtonWhole) {
+  auto w = Open();
+  w->resize(200, 100);
+  QApplication::processEvents();
+  const QPushButton* row[] = {w->cmdPreviewView, w->cmdPreviewType, w->CmdPreviewEdit,
+                              w->cmdPreviewPrint, w->cmdPreviewSave};
+  int right = 0;
+  for (const QPushButton* button : row) {
+    EXPECT_EQ(button->width(), button->sizeHint().width()) << button->text().toStdString();
+    EXPECT_GE(button->x(), right) << button->text().toStdString();
+    right = button->x() + button->width();
+  }
+}
+
+TEST_F(MainWindowTest, MetadataToolbarsStandBesideTheLists) {
+  auto w = Open();
+  for (QWidget* bar : {w->picEXIFBar, w->picIPTCBar}) {
+    EXPECT_FALSE(bar->geometry().intersects(w->lblMetadata->geometry()));
+    EXPECT_FALSE(bar->geometry().intersects(w->tbsMetadata->geometry()));
+    EXPECT_TRUE(w->PicMetadata->rect().contains(bar->geometry()));
+    EXPECT_EQ(bar->y(), w->lvExif->y());
+  }
+  EXPECT_TRUE(w->picEXIFBar->isVisible());
+  EXPECT_FALSE(w->picIPTCBar->isVisible());
+  for (QPushButton* button : w->cmdEXIFBar) EXPECT_FALSE(button->isEnabled());
+}
+
+TEST_F(MainWindowTest, SetUpNamesThePrintTitleAndTheManual) {
+  auto w = Open();
+  EXPECT_EQ(pictavo::ax::ImageBoxProxy(w->ibMain->Dispatch()).get_PrintTitle().Utf8(),
+            "VelmoraJPEG2000B");
+  const QFileInfo manual(shell::gstrHelpFile);
+  EXPECT_EQ(manual.fileName(), QStringLiteral("Help.html"));
+  EXPECT_EQ(manual.absolutePath(),
+            QDir::cleanPath(QCoreApplication::applicationDirPath() +
+                            QStringLiteral("/../share/VelmoraJPEG2000B")));
+  EXPECT_TRUE(shell::fncAppPath().endsWith(QStringLiteral("app_main/")));
+}
+
+TEST_F(MainWindowTest, ThumbnailSizesAndBasketFolderTravelThroughTheWorkingCopies) {
+  shell::subLoadSetup();
+  gSetup.FolderListOptions.ThumbnailWidth = 55;
+  gSetup.FolderListOptions.ThumbnailHeight = 66;
+  gSetup.BasketListOptions.ThumbnailWidth = 77;
+  gSetup.BasketListOptions.ThumbnailHeight = 88;
+  gSetup.BasketListOptions.Folder = QStringLiteral("/srv/baskets");
+  shell::subSaveSetup();
+  {
+    auto w = Open();
+    EXPECT_EQ((std::array{shell::glThumbWidth, shell::glThumbHeight, shell::glBasketThumbWidth,
+                          shell::glBasketThumbHeight}),
+              (std::array<int32_t, 4>{55, 66, 77, 88}));
+    EXPECT_EQ(shell::gstrBasketFolder, QStringLiteral("/srv/baskets"));
+    // The settings dialog writes gSetup, then asks the window to apply it.
+    gSetup.FolderListOptions.ThumbnailWidth = 120;
+    w->subUpdateForm();
+    EXPECT_EQ(shell::glThumbWidth, 120);
+    shell::glBasketThumbHeight = 99;
+    shell::gstrBasketFolder = QStringLiteral("/srv/other");
+    w->close();
+  }
+  shell::subLoadSetup();
+  EXPECT_EQ(gSetup.FolderListOptions.ThumbnailWidth, 120);
+  EXPECT_EQ(gSetup.BasketListOptions.ThumbnailHeight, 99);
+  EXPECT_EQ(gSetup.BasketListOptions.Folder, QStringLiteral("/srv/other"));
+}
+
+TEST_F(MainWindowTest, WindowOpensAtTheSizeOfTheLastRun) {
+  const QSize room = QGuiApplication::primaryScreen()->availableSize();
+  {
+    auto w = std::make_unique<MainWindow>();
+    EXPECT_TRUE(QRect(QPoint(), room).contains(QRect(QPoint(), w->size())));
+    EXPECT_GE(w->width(), 533);
+    EXPECT_GE(w->height(), 400);
+    w->show();
+    w->resize(700, 500);
+    QApplication::processEvents();
+    w->close();
+  }
+  MainWindow again;
+  EXPECT_EQ(again.size(), QSize(700, 500));
 }
 
 TEST(ZoomText, WholePercentHalvesToEven) {
