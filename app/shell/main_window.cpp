@@ -152,6 +152,13 @@ plat::com::ControlHost* MakeImageBox(QWidget* parent, const QString& stateResour
   return host;
 }
 
+// A pane is opaque, as a picture box is: a pane laid over a divider's bar hides it.
+QWidget* MakePane(QWidget* parent) {
+  auto* pane = new QWidget(parent);
+  pane->setAutoFillBackground(true);
+  return pane;
+}
+
 QWidget* MakeHiddenPane(QWidget* parent) {
   auto* pane = new QWidget(parent);
   pane->hide();
@@ -366,7 +373,7 @@ void MainWindow::BuildPanes() {
 }
 
 void MainWindow::BuildBrowsePane() {
-  picBrowse = new QWidget(splRight);
+  picBrowse = MakePane(splRight);
   lblBrowse = MakeCaption(picBrowse, QStringLiteral("Browse File System"));
   tbsBrowse = new TabStrip({QStringLiteral("File System")}, picBrowse);
   picFileSystem = new QWidget(picBrowse);
@@ -378,7 +385,7 @@ void MainWindow::BuildBrowsePane() {
 }
 
 void MainWindow::BuildMetadataPane() {
-  PicMetadata = new QWidget(splView);
+  PicMetadata = MakePane(splView);
   lblMetadata = MakeCaption(PicMetadata, QStringLiteral(" Metadata"));
   tbsMetadata =
       new TabStrip({QStringLiteral("EXIF Tags"), QStringLiteral("IPTC File Info")}, PicMetadata);
@@ -413,7 +420,7 @@ void MainWindow::BuildMetadataPane() {
 }
 
 void MainWindow::BuildFolderPane() {
-  PicFolder = new QWidget(splLeft);
+  PicFolder = MakePane(splLeft);
   lblFolder = MakeCaption(PicFolder, QStringLiteral("Folder"));
   lvFolder = MakeList(
       PicFolder, {QStringLiteral("File Name"), QStringLiteral("Resolution"), QStringLiteral("Size"),
@@ -422,7 +429,7 @@ void MainWindow::BuildFolderPane() {
 }
 
 void MainWindow::BuildQueuePane() {
-  PicQueue = new QWidget(splLeft);
+  PicQueue = MakePane(splLeft);
   lblQueue = MakeCaption(PicQueue, QStringLiteral("Image Basket"));
   picLiveBar = new QWidget(PicQueue);
   picLiveBar->setGeometry(0, kCaptionHeight, kLiveBarWidth, 4 * kToolbarHeight);
@@ -432,7 +439,7 @@ void MainWindow::BuildQueuePane() {
 }
 
 void MainWindow::BuildViewPane() {
-  picView = new QWidget(splView);
+  picView = MakePane(splView);
   picToolbarPreview = new QWidget(picView);
   picToolbarPreview->setGeometry(0, 0, 0, kToolbarHeight);
   cmdPreviewView = MakeButton(picToolbarPreview, QString(), Picture::picPreviewView);

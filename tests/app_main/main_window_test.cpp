@@ -7,14 +7,15 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QScreen>
 #include <QLockFile>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QTreeWidget>
+#include <cmath>
 #include <cstdlib>
 #include <memory>
 
@@ -279,8 +280,8 @@ TEST_F(MainWindowTest, ListsShowTheirColumnCaptions) {
 TEST_F(MainWindowTest, StatusPanelsCarryTheirIcons) {
   auto w = Open();
   const std::pair<const char*, bool> panels[] = {
-      {"filename", true}, {"pages", false},  {"resolution", false}, {"queue", true},
-      {"metadata", true}, {"folder", true},  {"status", true}};
+      {"filename", true}, {"pages", false}, {"resolution", false}, {"queue", true},
+      {"metadata", true}, {"folder", true}, {"status", true}};
   for (const auto& [key, hasIcon] : panels) {
     const QLabel* icon = w->PanelIcon(QString::fromLatin1(key));
     ASSERT_NE(icon, nullptr) << key;
@@ -323,9 +324,8 @@ TEST_F(MainWindowTest, SetUpNamesThePrintTitleAndTheManual) {
             "VelmoraJPEG2000B");
   const QFileInfo manual(shell::gstrHelpFile);
   EXPECT_EQ(manual.fileName(), QStringLiteral("Help.html"));
-  EXPECT_EQ(manual.absolutePath(),
-            QDir::cleanPath(QCoreApplication::applicationDirPath() +
-                            QStringLiteral("/../share/VelmoraJPEG2000B")));
+  EXPECT_EQ(manual.absolutePath(), QDir::cleanPath(QCoreApplication::applicationDirPath() +
+                                                   QStringLiteral("/../share/VelmoraJPEG2000B")));
   EXPECT_TRUE(shell::fncAppPath().endsWith(QStringLiteral("app_main/")));
 }
 
@@ -371,6 +371,28 @@ TEST_F(MainWindowTest, WindowOpensAtTheSizeOfTheLastRun) {
   }
   MainWindow again;
   EXPECT_EQ(again.size(), QSize(700, 500));
+}
+
+// A fitting image sits in the middle of the image area in each arrangement, also after the area
+// has grown past it (the bars then have nothing to scroll and must not move it).
+TEST_F(MainWindowTest, ShownImageStaysCentredAsTheViewChanges) {
+  const QString bmp = QDir::tempPath() + QStringLiteral("/r1-centred.bmp");
+  ASSERT_EQ(std::system(("convert -size 41x30 xc:red BMP3:" + bmp.toStdString()).c_str()), 0);
+  auto w = Open();
+  pictavo::ax::ImageBoxProxy(w->ibMain->Dispatch()).LoadFromFile(bmp.toStdString());
+  for (const bool shown : {true, false, true}) {
+    w->subShowMetadataPane(shown, shown);
+    const QSize area = w->PicViewImage->contentsRect().size();
+    ASSERT_GT(area.width(), 41);
+    EXPECT_EQ(w->ibMain->geometry(),
+              QRect(static_cast<int>(std::nearbyint((area.width() - 41) / 2.0)),
+                    static_cast<int>(std::nearbyint((area.height() - 30) / 2.0)), 41, 30))
+        << shown;
+    EXPECT_FALSE(w->hsbView->isEnabled());
+    EXPECT_EQ(w->hsbView->value(), 0);
+    EXPECT_EQ(w->vsbView->value(), 0);
+  }
+  QFile::remove(bmp);
 }
 
 TEST(ZoomText, WholePercentHalvesToEven) {
