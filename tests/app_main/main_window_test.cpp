@@ -1,6 +1,8 @@
 // The main window in-process: one instance, settings kept across runs, the pane arrangements and
 // their pixel rules, the viewer buttons and zoom text, and the temp folder clean-up at exit.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QComboBox>
@@ -97,6 +99,23 @@ TEST_F(MainWindowTest, SecondInstanceIsRefusedAndTouchesNothing) {
                              QStringLiteral("/VelmoraJPEG2000B/VelmoraJPEG2000B")));
   first.unlock();
   EXPECT_TRUE(shell::fncTakeSingleInstance(second));
+}
+
+// An instance that crashed leaves its lock behind; the next start takes it over.
+TEST_F(MainWindowTest, StaleLockOfACrashedInstanceIsTakenOver) {
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    QLockFile crashed(shell::InstanceLockPath());
+    ::_exit(crashed.tryLock(0) ? 0 : 1);  // ends without unlocking, as a crash would
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  ASSERT_TRUE(QFile::exists(shell::InstanceLockPath()));
+  QLockFile next(shell::InstanceLockPath());
+  EXPECT_TRUE(shell::fncTakeSingleInstance(next));
+  EXPECT_TRUE(ui_.messages.empty());
 }
 
 TEST_F(MainWindowTest, DefaultsShowTheirCaptionsAndTicks) {
@@ -392,6 +411,50 @@ TEST_F(MainWindowTest, ShownImageStaysCentredAsTheViewChanges) {
     EXPECT_EQ(w->hsbView->value(), 0);
     EXPECT_EQ(w->vsbView->value(), 0);
   }
+  QFile::remove(bmp);
+}
+
+// The viewer hears ibMain's mouse events, each under its own name with the control's arguments
+// in their order (OnMouseDown 3, OnMouseMove 1, OnMouseUp 2).
+TEST_F(MainWindowTest, ImageMouseEventsReachTheViewer) {
+  const QString bmp = QDir::tempPath() + QStringLiteral("/r1-mouse.bmp");
+  ASSERT_EQ(std::system(("convert -size 60x40 xc:blue BMP3:" + bmp.toStdString()).c_str()), 0);
+  auto w = Open();
+  pictavo::ax::ImageBoxProxy(w->ibMain->Dispatch()).LoadFromFile(bmp.toStdString());
+  w->subResize();
+  auto line = [](const char* name, const QVariantList& values) {
+    QStringList parts{QString::fromLatin1(name)};
+    for (const QVariant& v : values) parts << v.toString();
+    return parts.join(QLatin1Char(' '));
+  };
+  QStringList fired, heard;
+  QObject::connect(w->ibMain, &plat::com::ControlHost::Event,
+                   [&](int dispid, const QVariantList& args) {
+                     const char* names[] = {"", "move", "up", "down"};
+                     if (dispid >= 1 && dispid <= 3) fired << line(names[dispid], args);
+                   });
+  QObject::connect(w.get(), &MainWindow::ImageMouseDown, [&](int b, int s, int x, int y) {
+    heard << line("down", {b, s, x, y});
+  });
+  QObject::connect(w.get(), &MainWindow::ImageMouseMove, [&](int s, int x, int y) {
+    heard << line("move", {s, x, y});
+  });
+  QObject::connect(w.get(), &MainWindow::ImageMouseUp, [&](int b, int s, int x, int y) {
+    heard << line("up", {b, s, x, y});
+  });
+  QWidget* view = w->ibMain->ControlWidget();
+  auto send = [&](QEvent::Type type, QPointF at, Qt::MouseButton button, Qt::MouseButtons held,
+                  Qt::KeyboardModifiers keys) {
+    QMouseEvent event(type, at, view->mapToGlobal(at), button, held, keys);
+    QApplication::sendEvent(view, &event);
+  };
+  send(QEvent::MouseButtonPress, {7, 9}, Qt::RightButton, Qt::RightButton, Qt::NoModifier);
+  send(QEvent::MouseMove, {20, 15}, Qt::NoButton, Qt::RightButton, Qt::ShiftModifier);
+  send(QEvent::MouseButtonRelease, {21, 16}, Qt::RightButton, Qt::NoButton, Qt::ControlModifier);
+  ASSERT_EQ(fired.size(), 3);
+  EXPECT_EQ(heard, fired);
+  EXPECT_TRUE(fired[0].startsWith(QStringLiteral("down 2 ")));  // 2: the right button
+  EXPECT_TRUE(fired[1].endsWith(QStringLiteral(" 20 15")));
   QFile::remove(bmp);
 }
 
