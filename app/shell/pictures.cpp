@@ -8,59 +8,45 @@ namespace shell {
 
 namespace {
 
+struct StockIcon {
+  Picture picture;
+  QStyle::StandardPixmap icon;
+};
+
+constexpr StockIcon kStockIcons[] = {
+    {Picture::picSaveMultiPage, QStyle::SP_DialogSaveButton},
+    {Picture::picDetailFolder, QStyle::SP_FileDialogDetailedView},
+    {Picture::picThumbnailFolder, QStyle::SP_FileDialogListView},
+    {Picture::picAddToQueue, QStyle::SP_FileDialogNewFolder},
+    {Picture::picBrowseSettings, QStyle::SP_FileDialogInfoView},
+    {Picture::picBrowseAbout, QStyle::SP_MessageBoxQuestion},
+    {Picture::picPreviewView, QStyle::SP_TitleBarMaxButton},
+    {Picture::picPreviewPrevious, QStyle::SP_ArrowBack},
+    {Picture::picPreviewNext, QStyle::SP_ArrowForward},
+    {Picture::picPreviewType, QStyle::SP_FileDialogContentsView},
+    {Picture::picPreviewSave, QStyle::SP_DialogSaveButton},
+    {Picture::picPreviewEdit, QStyle::SP_FileDialogDetailedView},
+    {Picture::picPreviewPrint, QStyle::SP_DesktopIcon},
+    {Picture::picBatchPrint, QStyle::SP_DesktopIcon},
+    {Picture::picTwainAcquire, QStyle::SP_DriveCDIcon},
+    {Picture::picCapture, QStyle::SP_ComputerIcon},
+    {Picture::picMetadataEdit, QStyle::SP_FileDialogDetailedView},
+    {Picture::picMetadataAdd, QStyle::SP_FileIcon},
+    {Picture::IconReset, QStyle::SP_BrowserReload},
+    {Picture::IconOriginalImage, QStyle::SP_DialogResetButton},
+    {Picture::IconEditbarNew, QStyle::SP_FileIcon},
+    {Picture::IconEditbarOpen, QStyle::SP_DialogOpenButton},
+    {Picture::IconEditbarSave, QStyle::SP_DialogSaveButton},
+    {Picture::IconEditbarRemove, QStyle::SP_TrashIcon},
+    {Picture::iDetailIcon, QStyle::SP_FileDialogDetailedView},
+    {Picture::imgQueue, QStyle::SP_FileDialogNewFolder},
+    {Picture::imgMetadata, QStyle::SP_MessageBoxInformation},
+    {Picture::imgFolder, QStyle::SP_DirIcon},
+};
+
 QStyle::StandardPixmap StockIconOf(Picture picture) {
-  switch (picture) {
-    case Picture::picSaveMultiPage:
-    case Picture::picPreviewSave:
-    case Picture::IconEditbarSave:
-      return QStyle::SP_DialogSaveButton;
-    case Picture::picDetailFolder:
-    case Picture::iDetailIcon:
-      return QStyle::SP_FileDialogDetailedView;
-    case Picture::picThumbnailFolder:
-      return QStyle::SP_FileDialogListView;
-    case Picture::picAddToQueue:
-    case Picture::imgQueue:
-      return QStyle::SP_FileDialogNewFolder;
-    case Picture::picBrowseSettings:
-      return QStyle::SP_FileDialogInfoView;
-    case Picture::picBrowseAbout:
-      return QStyle::SP_MessageBoxQuestion;
-    case Picture::picPreviewView:
-      return QStyle::SP_TitleBarMaxButton;
-    case Picture::picPreviewPrevious:
-      return QStyle::SP_ArrowBack;
-    case Picture::picPreviewNext:
-      return QStyle::SP_ArrowForward;
-    case Picture::picPreviewType:
-      return QStyle::SP_FileDialogContentsView;
-    case Picture::picPreviewEdit:
-    case Picture::picMetadataEdit:
-      return QStyle::SP_FileDialogDetailedView;
-    case Picture::picPreviewPrint:
-    case Picture::picBatchPrint:
-      return QStyle::SP_DesktopIcon;
-    case Picture::picTwainAcquire:
-      return QStyle::SP_DriveCDIcon;
-    case Picture::picCapture:
-      return QStyle::SP_ComputerIcon;
-    case Picture::picMetadataAdd:
-      return QStyle::SP_FileIcon;
-    case Picture::IconReset:
-      return QStyle::SP_BrowserReload;
-    case Picture::IconOriginalImage:
-      return QStyle::SP_DialogResetButton;
-    case Picture::IconEditbarNew:
-      return QStyle::SP_FileIcon;
-    case Picture::IconEditbarOpen:
-      return QStyle::SP_DialogOpenButton;
-    case Picture::IconEditbarRemove:
-      return QStyle::SP_TrashIcon;
-    case Picture::imgMetadata:
-      return QStyle::SP_MessageBoxInformation;
-    case Picture::imgFolder:
-      return QStyle::SP_DirIcon;
-  }
+  for (const StockIcon& row : kStockIcons)
+    if (row.picture == picture) return row.icon;
   return QStyle::SP_FileIcon;
 }
 
