@@ -51,8 +51,9 @@ constexpr int kTaskPaneWidth = 200;
 // The metadata toolbars stand in the strip the tab strip leaves free at the pane's right edge.
 constexpr int kBarCell = 20;
 constexpr int kDefaultPositions[4] = {70, 30, 50, 50};
-constexpr int kFallbackScreenWidth = 1024, kFallbackScreenHeight = 768;
-constexpr double kFirstRunShareOfScreen = 0.8;
+// A first start opens large enough for the viewer's toolbar to show whole at the default divider
+// positions, as far as the screen allows.
+constexpr QSize kFirstRunSize(1280, 960);
 constexpr int kDamagedPosition = 10;
 constexpr int kMouseMove = 1, kMouseUp = 2, kMouseDown = 3;
 
@@ -315,16 +316,15 @@ QSize MainWindow::MinimumSize() {
 }
 
 // The size of the last run's window; a record that never held one (it still has the defaults)
-// gives most of the screen. Either way the window fits the screen and keeps its minimum size.
+// gives the first-run size. Either way the window fits the screen and keeps its minimum size.
 QSize MainWindow::StartSize() {
   const auto& stored = gSetup.WindowOptions;
   const auto defaults = DefaultSetupRecord().WindowOptions;
   const QScreen* screen = QGuiApplication::primaryScreen();
-  const QSize room =
-      screen ? screen->availableSize() : QSize(kFallbackScreenWidth, kFallbackScreenHeight);
+  const QSize room = screen ? screen->availableSize() : kFirstRunSize;
   const QSize size =
       stored.Width == defaults.Width && stored.Height == defaults.Height
-          ? room * kFirstRunShareOfScreen
+          ? kFirstRunSize
           : QSize(velmora::TwipsToPixels(stored.Width), velmora::TwipsToPixels(stored.Height));
   return size.boundedTo(room).expandedTo(MinimumSize());
 }
