@@ -2,6 +2,7 @@
 
 #include <QPalette>
 #include <QScrollBar>
+#include <algorithm>
 #include <cmath>
 
 #include "app/shell/dialogs.h"
@@ -20,6 +21,13 @@ int HalfOf(int space) {
 
 int CentreAlong(int viewInner, int shown) {
   return viewInner > shown ? HalfOf(viewInner - shown) : 0;
+}
+
+// A bar's range starts at 0. A fitting image has nothing to scroll: its negative range leaves the
+// bar at 0, where a range below 0 would move the bar, and through the bar's change handler the
+// image, off its centred place.
+void SetScrollRange(QScrollBar* bar, int max) {
+  bar->setRange(0, std::max(0, max));
 }
 
 }  // namespace
@@ -53,8 +61,8 @@ void subFitImageToView(QWidget* view, plat::com::ControlHost* imageControl, QScr
   imageControl->setGeometry(fit.imageRect);
   hScroll->setEnabled(fit.horizontalEnabled);
   vScroll->setEnabled(fit.verticalEnabled);
-  vScroll->setMaximum(fit.verticalMax);
-  hScroll->setMaximum(fit.horizontalMax);
+  SetScrollRange(vScroll, fit.verticalMax);
+  SetScrollRange(hScroll, fit.horizontalMax);
   imageControl->setVisible(true);
 }
 

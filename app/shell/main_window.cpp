@@ -14,6 +14,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScopedValueRollback>
+#include <QScreen>
 #include <QScrollBar>
 #include <QStandardPaths>
 #include <QStatusBar>
@@ -26,6 +27,8 @@
 #include "app/metadata/metadata_service.h"
 #include "app/shell/errors.h"
 #include "app/shell/image_fit.h"
+#include "app/shell/paths.h"
+#include "app/shell/pictures.h"
 #include "app/shell/settings.h"
 #include "app/shell/ui_service.h"
 #include "app/shell/version_record.h"
@@ -45,7 +48,12 @@ constexpr int kCaptionHeight = 20;
 constexpr int kToolbarHeight = 28;
 constexpr int kLiveBarWidth = 30;
 constexpr int kTaskPaneWidth = 200;
+// The metadata toolbars stand in the strip the tab strip leaves free at the pane's right edge.
+constexpr int kBarCell = 20;
 constexpr int kDefaultPositions[4] = {70, 30, 50, 50};
+// A first start opens large enough for the viewer's toolbar to show whole at the default divider
+// positions, as far as the screen allows.
+constexpr QSize kFirstRunSize(1280, 960);
 constexpr int kDamagedPosition = 10;
 constexpr int kMouseMove = 1, kMouseUp = 2, kMouseDown = 3;
 
@@ -73,16 +81,27 @@ constexpr PanelRow kPanels[] = {
     {"status", "zoom factor of the current image"},
 };
 
-// Buttons get their pictures from one place; the picture buttons replace the icon later.
-QPushButton* MakeButton(QWidget* parent, const QString& caption, QStyle::StandardPixmap icon) {
+// A toolbar button keeps the size its caption and picture need: a narrow pane clips the row of
+// buttons at its end instead of squeezing every caption.
+QPushButton* MakeButton(QWidget* parent, const QString& caption, Picture picture) {
   auto* button = new QPushButton(caption, parent);
-  button->setIcon(parent->style()->standardIcon(icon));
+  subAttachButtonPicture(button, picture);
+  button->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
   return button;
 }
 
-QTreeWidget* MakeList(QWidget* parent, int columns) {
+// A picture-only button of a metadata toolbar, one cell of the bar's column.
+QPushButton* MakeBarButton(QWidget* bar, int index, Picture picture) {
+  auto* button = new QPushButton(bar);
+  subAttachButtonPicture(button, picture);
+  button->setGeometry(0, index * kBarCell, kBarCell, kBarCell);
+  return button;
+}
+
+QTreeWidget* MakeList(QWidget* parent, const QStringList& columns) {
   auto* list = new QTreeWidget(parent);
-  list->setColumnCount(columns);
+  list->setColumnCount(static_cast<int>(columns.size()));
+  list->setHeaderLabels(columns);
   list->setRootIsDecorated(false);
   return list;
 }
@@ -134,6 +153,13 @@ plat::com::ControlHost* MakeImageBox(QWidget* parent, const QString& stateResour
   return host;
 }
 
+// A pane is opaque, as a picture box is: a pane laid over a divider's bar hides it.
+QWidget* MakePane(QWidget* parent) {
+  auto* pane = new QWidget(parent);
+  pane->setAutoFillBackground(true);
+  return pane;
+}
+
 QWidget* MakeHiddenPane(QWidget* parent) {
   auto* pane = new QWidget(parent);
   pane->hide();
@@ -174,6 +200,13 @@ bool RegisterPictavoBeside() {
 }
 
 }  // namespace
+
+int32_t glThumbWidth = 0;
+int32_t glThumbHeight = 0;
+int32_t glBasketThumbWidth = 0;
+int32_t glBasketThumbHeight = 0;
+QString gstrBasketFolder;
+uint8_t gbytMetadataTab = 0;
 
 // ---------------------------------------------------------------------------------------------
 
@@ -275,8 +308,31 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent) {
     SetActivity(Activity::LoadingControlsAndSettings);
     subSetup();
   });
-  resize(velmora::TwipsToPixels(gSetup.WindowOptions.Width),
-         velmora::TwipsToPixels(gSetup.WindowOptions.Height));
+  resize(StartSize());
+}
+
+QSize MainWindow::MinimumSize() {
+  return {velmora::TwipsToPixels(kMinWidthTwips), velmora::TwipsToPixels(kMinHeightTwips)};
+}
+
+// The size of the last run's window; a record that never held one (it still has the defaults)
+// gives the first-run size. Either way the window fits the screen and keeps its minimum size.
+QSize MainWindow::StartSize() {
+  const auto& stored = gSetup.WindowOptions;
+  const auto defaults = DefaultSetupRecord().WindowOptions;
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  const QSize room = screen ? screen->availableSize() : kFirstRunSize;
+  const QSize size =
+      stored.Width == defaults.Width && stored.Height == defaults.Height
+          ? kFirstRunSize
+          : QSize(velmora::TwipsToPixels(stored.Width), velmora::TwipsToPixels(stored.Height));
+  return size.boundedTo(room).expandedTo(MinimumSize());
+}
+
+void MainWindow::StoreWindowSize() {
+  const QSize size = isMaximized() || isFullScreen() ? normalGeometry().size() : this->size();
+  gSetup.WindowOptions.Width = velmora::PixelsToTwips(size.width());
+  gSetup.WindowOptions.Height = velmora::PixelsToTwips(size.height());
 }
 
 MainWindow::~MainWindow() = default;
@@ -317,37 +373,46 @@ void MainWindow::BuildPanes() {
 }
 
 void MainWindow::BuildBrowsePane() {
-  picBrowse = new QWidget(splRight);
+  picBrowse = MakePane(splRight);
   lblBrowse = MakeCaption(picBrowse, QStringLiteral("Browse File System"));
   tbsBrowse = new TabStrip({QStringLiteral("File System")}, picBrowse);
   picFileSystem = new QWidget(picBrowse);
   ftvBrowse = new FolderTree(picFileSystem);
-  lvEdit = MakeList(picBrowse, 1);
+  lvEdit = MakeList(picBrowse, {QStringLiteral("Confirmed Tasks")});
   lvEdit->hide();
   picEditBar = MakeHiddenPane(picBrowse);
   connect(tbsBrowse->Tabs(), &QTabBar::tabBarClicked, this, [this] { tbsBrowse_Click(); });
 }
 
 void MainWindow::BuildMetadataPane() {
-  PicMetadata = new QWidget(splView);
-  lblMetadata = MakeCaption(PicMetadata, QStringLiteral("Metadata"));
+  PicMetadata = MakePane(splView);
+  lblMetadata = MakeCaption(PicMetadata, QStringLiteral(" Metadata"));
   tbsMetadata =
       new TabStrip({QStringLiteral("EXIF Tags"), QStringLiteral("IPTC File Info")}, PicMetadata);
-  lvExif = MakeList(PicMetadata, 2);
-  lvIPTC = MakeList(PicMetadata, 2);
+  const QStringList columns{QStringLiteral("Attribute"), QStringLiteral("Value")};
+  lvExif = MakeList(PicMetadata, columns);
+  lvIPTC = MakeList(PicMetadata, columns);
   lvIPTC->hide();
   picEXIFBar = new QWidget(PicMetadata);
+  picEXIFBar->resize(kBarCell, kBarCell * static_cast<int>(cmdEXIFBar.size()));
   picIPTCBar = new QWidget(PicMetadata);
+  picIPTCBar->resize(kBarCell, kBarCell * static_cast<int>(cmdIPTCBar.size()));
   picIPTCBar->hide();
   const bool available = metadata::Metadata() != nullptr;
+  constexpr Picture exifPictures[] = {Picture::picMetadataEdit,   Picture::picMetadataAdd,
+                                      Picture::IconEditbarRemove, Picture::IconEditbarNew,
+                                      Picture::IconEditbarOpen,   Picture::IconEditbarSave};
+  constexpr Picture iptcPictures[] = {Picture::picMetadataEdit, Picture::IconEditbarOpen,
+                                      Picture::IconEditbarSave, Picture::IconEditbarRemove,
+                                      Picture::IconEditbarNew};
   for (size_t i = 0; i < cmdEXIFBar.size(); ++i) {
-    cmdEXIFBar[i] = MakeButton(picEXIFBar, QString(), QStyle::SP_FileDialogDetailedView);
+    cmdEXIFBar[i] = MakeBarButton(picEXIFBar, static_cast<int>(i), exifPictures[i]);
     cmdEXIFBar[i]->setEnabled(available);
     connect(cmdEXIFBar[i], &QPushButton::clicked, this,
             [i] { metadata::Metadata()->cmdEXIFBar_Click(static_cast<int16_t>(i)); });
   }
   for (size_t i = 0; i < cmdIPTCBar.size(); ++i) {
-    cmdIPTCBar[i] = MakeButton(picIPTCBar, QString(), QStyle::SP_FileDialogDetailedView);
+    cmdIPTCBar[i] = MakeBarButton(picIPTCBar, static_cast<int>(i), iptcPictures[i]);
     cmdIPTCBar[i]->setEnabled(available);
     connect(cmdIPTCBar[i], &QPushButton::clicked, this,
             [i] { metadata::Metadata()->cmdIPTCBar_Click(static_cast<int16_t>(i)); });
@@ -355,29 +420,34 @@ void MainWindow::BuildMetadataPane() {
 }
 
 void MainWindow::BuildFolderPane() {
-  PicFolder = new QWidget(splLeft);
+  PicFolder = MakePane(splLeft);
   lblFolder = MakeCaption(PicFolder, QStringLiteral("Folder"));
-  lvFolder = MakeList(PicFolder, 8);
+  lvFolder = MakeList(
+      PicFolder, {QStringLiteral("File Name"), QStringLiteral("Resolution"), QStringLiteral("Size"),
+                  QStringLiteral("Pages"), QStringLiteral("Type"), QStringLiteral("Date Created"),
+                  QStringLiteral("Date Modified"), QStringLiteral("Date Accessed")});
 }
 
 void MainWindow::BuildQueuePane() {
-  PicQueue = new QWidget(splLeft);
+  PicQueue = MakePane(splLeft);
   lblQueue = MakeCaption(PicQueue, QStringLiteral("Image Basket"));
   picLiveBar = new QWidget(PicQueue);
   picLiveBar->setGeometry(0, kCaptionHeight, kLiveBarWidth, 4 * kToolbarHeight);
-  lvPages = MakeList(PicQueue, 5);
+  lvPages =
+      MakeList(PicQueue, {QStringLiteral("File Name"), QStringLiteral("Resolution"),
+                          QStringLiteral("Size"), QStringLiteral("Type"), QStringLiteral("Path")});
 }
 
 void MainWindow::BuildViewPane() {
-  picView = new QWidget(splView);
+  picView = MakePane(splView);
   picToolbarPreview = new QWidget(picView);
   picToolbarPreview->setGeometry(0, 0, 0, kToolbarHeight);
-  cmdPreviewView = MakeButton(picToolbarPreview, QString(), QStyle::SP_FileDialogContentsView);
-  cmdPreviewType = MakeButton(picToolbarPreview, QString(), QStyle::SP_FileDialogInfoView);
-  CmdPreviewEdit = MakeButton(picToolbarPreview, QStringLiteral("Edit"), QStyle::SP_FileIcon);
-  cmdPreviewPrint = MakeButton(picToolbarPreview, QStringLiteral("Print"), QStyle::SP_DriveFDIcon);
-  cmdPreviewSave =
-      MakeButton(picToolbarPreview, QStringLiteral("Save"), QStyle::SP_DialogSaveButton);
+  cmdPreviewView = MakeButton(picToolbarPreview, QString(), Picture::picPreviewView);
+  cmdPreviewType = MakeButton(picToolbarPreview, QString(), Picture::picPreviewType);
+  CmdPreviewEdit =
+      MakeButton(picToolbarPreview, QStringLiteral("    Edit"), Picture::picPreviewEdit);
+  cmdPreviewPrint = MakeButton(picToolbarPreview, QString(), Picture::picPreviewPrint);
+  cmdPreviewSave = MakeButton(picToolbarPreview, QString(), Picture::picPreviewSave);
   // The toolbar's own row is not part of the pane rules: a box layout keeps the buttons in line.
   auto* row = new QHBoxLayout(picToolbarPreview);
   row->setContentsMargins(0, 0, 0, 0);
@@ -419,14 +489,37 @@ void MainWindow::BuildStatusBar() {
   sbMain = new QStatusBar(this);
   sbMain->setSizeGripEnabled(false);
   for (const PanelRow& row : kPanels) {
-    auto* panel = new QLabel(sbMain);
+    auto* panel = new QFrame(sbMain);
     panel->setToolTip(QString::fromUtf8(row.toolTip));
     panel->setFrameShape(QFrame::StyledPanel);
+    auto* line = new QHBoxLayout(panel);
+    line->setContentsMargins(2, 0, 2, 0);
+    auto* icon = new QLabel(panel);
+    icon->setObjectName(QStringLiteral("icon"));
+    auto* text = new QLabel(panel);
+    line->addWidget(icon);
+    line->addWidget(text, 1);
     sbMain->addWidget(panel, 1);
-    panels_.insert(QString::fromUtf8(row.key), panel);
+    panels_.insert(QString::fromUtf8(row.key), text);
   }
   panels_.value(QStringLiteral("filename"))->setText(QStringLiteral("No file selected"));
   sbMain->hide();
+}
+
+void MainWindow::SetPanelIcons() {
+  const std::pair<const char*, Picture> icons[] = {{"filename", Picture::iDetailIcon},
+                                                   {"queue", Picture::imgQueue},
+                                                   {"metadata", Picture::imgMetadata},
+                                                   {"folder", Picture::imgFolder},
+                                                   {"status", Picture::picPreviewView}};
+  for (const auto& [key, picture] : icons) {
+    const int side = style()->pixelMetric(QStyle::PM_SmallIconSize);
+    PanelIcon(QString::fromLatin1(key))->setPixmap(PictureIcon(picture).pixmap(side, side));
+  }
+}
+
+QLabel* MainWindow::PanelIcon(const QString& key) const {
+  return Panel(key)->parentWidget()->findChild<QLabel*>(QStringLiteral("icon"));
 }
 
 void MainWindow::FillCombos() {
@@ -455,9 +548,15 @@ void MainWindow::subSetup() {
   Trap(Routine::FrmMain_subSetup, [this] {
     SetActivity(Activity::SettingUpMainApplication);
     subRestoreLayout();
+    gbytMetadataTab = 0;
     mbFirstResize = true;
     subInitErrorHandling();
+    CopyThumbnailSizes();
     if (auto* service = metadata::Metadata()) service->subInitMetadataTables();
+    subSetHelpFile();
+    ImageBoxProxy(ibMain->Dispatch())
+        .put_PrintTitle(QCoreApplication::applicationName().toStdString());
+    SetPanelIcons();
     splMain->SetLeftOrTopControl(splRight);
     splMain->SetRightOrBottomControl(splLeft);
     splRight->SetLeftOrTopControl(picBrowse);
@@ -508,11 +607,24 @@ void MainWindow::ApplyLayoutSettings() {
   lvExif->setColumnWidth(1, meta.ExifValueWidth);
   lvIPTC->setColumnWidth(0, meta.IptcNameWidth);
   lvIPTC->setColumnWidth(1, meta.IptcValueWidth);
+  gstrBasketFolder = gSetup.BasketListOptions.Folder;
+}
+
+void MainWindow::CopyThumbnailSizes() {
+  glThumbWidth = gSetup.FolderListOptions.ThumbnailWidth;
+  glThumbHeight = gSetup.FolderListOptions.ThumbnailHeight;
+  glBasketThumbHeight = gSetup.BasketListOptions.ThumbnailHeight;
+  glBasketThumbWidth = gSetup.BasketListOptions.ThumbnailWidth;
+}
+
+void MainWindow::subSetHelpFile() {
+  gstrHelpFile = fncAppDataPath() + QStringLiteral("Help.html");
 }
 
 void MainWindow::subUpdateForm() {
   Trap(Routine::FrmMain_subUpdateForm, [this] {
     SetActivity(Activity::UpdatingSettingsToControls);
+    CopyThumbnailSizes();
     lvFolder->setSelectionBehavior(gSetup.FolderListOptions.FullRowSelect
                                        ? QAbstractItemView::SelectRows
                                        : QAbstractItemView::SelectItems);
@@ -553,10 +665,15 @@ void MainWindow::subEnd() {
   store([&] {
     auto& folder = gSetup.FolderListOptions.ColumnWidths;
     for (size_t i = 0; i < folder.size(); ++i) folder[i] = width(lvFolder, static_cast<int>(i));
+    gSetup.FolderListOptions.ThumbnailWidth = static_cast<int16_t>(glThumbWidth);
+    gSetup.FolderListOptions.ThumbnailHeight = static_cast<int16_t>(glThumbHeight);
   });
   store([&] {
     auto& basket = gSetup.BasketListOptions.ColumnWidths;
     for (size_t i = 0; i < basket.size(); ++i) basket[i] = width(lvPages, static_cast<int>(i));
+    gSetup.BasketListOptions.ThumbnailHeight = static_cast<int16_t>(glBasketThumbHeight);
+    gSetup.BasketListOptions.ThumbnailWidth = static_cast<int16_t>(glBasketThumbWidth);
+    gSetup.BasketListOptions.Folder = gstrBasketFolder;
   });
   store([&] {
     auto& meta = gSetup.MetadataListOptions;
@@ -565,6 +682,7 @@ void MainWindow::subEnd() {
     meta.IptcNameWidth = width(lvIPTC, 0);
     meta.IptcValueWidth = width(lvIPTC, 1);
   });
+  store([this] { StoreWindowSize(); });
   subSaveSetup();
 }
 
@@ -581,10 +699,9 @@ void MainWindow::subResize() {
   if (isMinimized() || resizing_) return;
   const QScopedValueRollback<bool> guard(resizing_, true);
   IgnoreErrors([this] {
-    const int minWidth = velmora::TwipsToPixels(kMinWidthTwips);
-    const int minHeight = velmora::TwipsToPixels(kMinHeightTwips);
-    if (width() < minWidth || height() < minHeight)
-      resize(std::max(width(), minWidth), std::max(height(), minHeight));
+    const QSize minimum = MinimumSize();
+    if (width() < minimum.width() || height() < minimum.height())
+      resize(size().expandedTo(minimum));
   });
   IgnoreErrors([this] { splMain->setGeometry(0, 0, width(), height() - sbMain->height()); });
   IgnoreErrors([this] { LayOutBrowsePane(); });
@@ -630,7 +747,9 @@ void MainWindow::LayOutMetadataPane() {
   lvIPTC->setGeometry(lists);
   lvExif->raise();
   lvIPTC->raise();
-  picIPTCBar->move(picIPTCBar->x(), picEXIFBar->y());
+  // The toolbar stands beside the lists, in the strip the tab strip leaves free.
+  picEXIFBar->move(RightEdge(tbsMetadata), lists.y());
+  picIPTCBar->move(picEXIFBar->x(), picEXIFBar->y());
 }
 
 void MainWindow::LayOutFolderPane() {
@@ -663,7 +782,9 @@ void MainWindow::LayOutViewPane(Arrangement arrangement) {
                                 picView->height() - tb - hh - 2);
       break;
   }
-  picToolbarPreview->resize(picView->width(), tb);
+  // A pane narrower than the row of buttons clips the row at its end rather than squeezing it.
+  picToolbarPreview->resize(
+      std::max(picView->width(), picToolbarPreview->layout()->minimumSize().width()), tb);
   vsbView->setGeometry(RightEdge(PicViewImage), PicViewImage->y(), vw, PicViewImage->height());
   hsbView->setGeometry(PicViewImage->x(), BottomEdge(PicViewImage), PicViewImage->width(), hh);
   if (arrangement == Arrangement::Edit) {

@@ -106,8 +106,9 @@ class MainWindow : public QWidget {
   // Stores the window state into gSetup and writes the settings file.
   void subEnd();
   Arrangement CurrentArrangement() const;
-  // The text of the status panel with `key`.
+  // The text of the status panel with `key`, and the icon beside it.
   QLabel* Panel(const QString& key) const { return panels_.value(key); }
+  QLabel* PanelIcon(const QString& key) const;
   static const QStringList& fileMainPattern();
 
   velmora::Splitter* splMain;
@@ -200,6 +201,12 @@ class MainWindow : public QWidget {
   void subSetup();
   void subRestoreLayout();
   void ApplyLayoutSettings();
+  void CopyThumbnailSizes();
+  void subSetHelpFile();
+  void SetPanelIcons();
+  static QSize MinimumSize();
+  static QSize StartSize();
+  void StoreWindowSize();
   void ForwardImageEvent(int dispid, const QVariantList& args);
   void Form_Resize();
   void tbsBrowse_Click();
@@ -217,6 +224,16 @@ class MainWindow : public QWidget {
   bool ended_ = false;
   bool resizing_ = false;
 };
+
+// Working copies of the thumbnail sizes of the file list and the basket and of the basket folder:
+// taken from gSetup at start-up (the sizes also by subUpdateForm) and written back at exit.
+extern int32_t glThumbWidth;
+extern int32_t glThumbHeight;
+extern int32_t glBasketThumbWidth;
+extern int32_t glBasketThumbHeight;
+extern QString gstrBasketFolder;
+// The metadata pane's tab: 0 EXIF, 1 IPTC.
+extern uint8_t gbytMetadataTab;
 
 // The folder of the program's temporary files.
 QString TempFolder();

@@ -67,4 +67,16 @@ bool fncPathExists(const QString& path, bool folderToo) {
               .isEmpty();
 }
 
+QString gstrHelpFile;
+
+QString fncAppPath() {
+  QString folder = QCoreApplication::applicationDirPath();
+  return fncAddTrailingBackslash(folder);
+}
+
+QString fncAppDataPath() {
+  return QDir::cleanPath(fncAppPath() + QStringLiteral("../share/VelmoraJPEG2000B")) +
+         QLatin1Char('/');
+}
+
 }  // namespace shell

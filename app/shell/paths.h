@@ -20,4 +20,12 @@ bool fncFileExists(const QString& path);
 // Any file matches path, hidden ones included; folders too when folderToo.
 bool fncPathExists(const QString& path, bool folderToo);
 
+// The program's folder, ending with exactly one "/" (the root folder already does).
+QString fncAppPath();
+// The program's read-only data (the manual, artwork): "share/VelmoraJPEG2000B/" beside the
+// program's folder, as both the build tree and an installation lay it out; ends with "/".
+QString fncAppDataPath();
+// The application's help file, an HTML manual; set once at start-up.
+extern QString gstrHelpFile;
+
 }  // namespace shell

@@ -1,23 +1,29 @@
 // The main window in-process: one instance, settings kept across runs, the pane arrangements and
 // their pixel rules, the viewer buttons and zoom text, and the temp folder clean-up at exit.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLockFile>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QTreeWidget>
+#include <cmath>
 #include <cstdlib>
 #include <memory>
 
 #include "app/controls/splitter.h"
 #include "app/shell/main_window.h"
+#include "app/shell/paths.h"
 #include "app/shell/settings.h"
 #include "app_shell/recording_ui.h"
 #include "control/activex/imagebox_interface.h"
@@ -93,6 +99,23 @@ TEST_F(MainWindowTest, SecondInstanceIsRefusedAndTouchesNothing) {
                              QStringLiteral("/VelmoraJPEG2000B/VelmoraJPEG2000B")));
   first.unlock();
   EXPECT_TRUE(shell::fncTakeSingleInstance(second));
+}
+
+// An instance that crashed leaves its lock behind; the next start takes it over.
+TEST_F(MainWindowTest, StaleLockOfACrashedInstanceIsTakenOver) {
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    QLockFile crashed(shell::InstanceLockPath());
+    ::_exit(crashed.tryLock(0) ? 0 : 1);  // ends without unlocking, as a crash would
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  ASSERT_TRUE(QFile::exists(shell::InstanceLockPath()));
+  QLockFile next(shell::InstanceLockPath());
+  EXPECT_TRUE(shell::fncTakeSingleInstance(next));
+  EXPECT_TRUE(ui_.messages.empty());
 }
 
 TEST_F(MainWindowTest, DefaultsShowTheirCaptionsAndTicks) {
@@ -251,6 +274,187 @@ TEST_F(MainWindowTest, ViewerButtonsFollowImageLoaded) {
   EXPECT_TRUE(w->ibMain->isVisible());
   EXPECT_EQ(w->ibMain->size(), QSize(40, 30));
   EXPECT_EQ(w->Panel(QStringLiteral("status"))->text(), QStringLiteral("100%"));
+  QFile::remove(bmp);
+}
+
+TEST_F(MainWindowTest, ListsShowTheirColumnCaptions) {
+  auto w = Open();
+  const std::pair<QTreeWidget*, QStringList> lists[] = {
+      {w->lvFolder,
+       {"File Name", "Resolution", "Size", "Pages", "Type", "Date Created", "Date Modified",
+        "Date Accessed"}},
+      {w->lvPages, {"File Name", "Resolution", "Size", "Type", "Path"}},
+      {w->lvExif, {"Attribute", "Value"}},
+      {w->lvIPTC, {"Attribute", "Value"}},
+      {w->lvEdit, {"Confirmed Tasks"}},
+  };
+  for (const auto& [list, captions] : lists) {
+    QStringList shown;
+    for (int column = 0; column < list->columnCount(); ++column)
+      shown << list->headerItem()->text(column);
+    EXPECT_EQ(shown, captions);
+  }
+}
+
+TEST_F(MainWindowTest, StatusPanelsCarryTheirIcons) {
+  auto w = Open();
+  const std::pair<const char*, bool> panels[] = {
+      {"filename", true}, {"pages", false}, {"resolution", false}, {"queue", true},
+      {"metadata", true}, {"folder", true}, {"status", true}};
+  for (const auto& [key, hasIcon] : panels) {
+    const QLabel* icon = w->PanelIcon(QString::fromLatin1(key));
+    ASSERT_NE(icon, nullptr) << key;
+    EXPECT_EQ(!icon->pixmap().isNull(), hasIcon) << key;
+  }
+}
+
+// At the smallest window the preview pane is narrow: the buttons keep their full size and stand
+// side by side, the row running past the pane's end rather than squeezing them.
+TEST_F(MainWindowTest, PreviewToolbarKeepsEveryButtonWhole) {
+  auto w = Open();
+  w->resize(200, 100);
+  QApplication::processEvents();
+  const QPushButton* row[] = {w->cmdPreviewView, w->cmdPreviewType, w->CmdPreviewEdit,
+                              w->cmdPreviewPrint, w->cmdPreviewSave};
+  int right = 0;
+  for (const QPushButton* button : row) {
+    EXPECT_EQ(button->width(), button->sizeHint().width()) << button->text().toStdString();
+    EXPECT_GE(button->x(), right) << button->text().toStdString();
+    right = button->x() + button->width();
+  }
+}
+
+TEST_F(MainWindowTest, MetadataToolbarsStandBesideTheLists) {
+  auto w = Open();
+  for (QWidget* bar : {w->picEXIFBar, w->picIPTCBar}) {
+    EXPECT_FALSE(bar->geometry().intersects(w->lblMetadata->geometry()));
+    EXPECT_FALSE(bar->geometry().intersects(w->tbsMetadata->geometry()));
+    EXPECT_TRUE(w->PicMetadata->rect().contains(bar->geometry()));
+    EXPECT_EQ(bar->y(), w->lvExif->y());
+  }
+  EXPECT_TRUE(w->picEXIFBar->isVisible());
+  EXPECT_FALSE(w->picIPTCBar->isVisible());
+  for (QPushButton* button : w->cmdEXIFBar) EXPECT_FALSE(button->isEnabled());
+}
+
+TEST_F(MainWindowTest, SetUpNamesThePrintTitleAndTheManual) {
+  auto w = Open();
+  EXPECT_EQ(pictavo::ax::ImageBoxProxy(w->ibMain->Dispatch()).get_PrintTitle().Utf8(),
+            "VelmoraJPEG2000B");
+  const QFileInfo manual(shell::gstrHelpFile);
+  EXPECT_EQ(manual.fileName(), QStringLiteral("Help.html"));
+  EXPECT_EQ(manual.absolutePath(), QDir::cleanPath(QCoreApplication::applicationDirPath() +
+                                                   QStringLiteral("/../share/VelmoraJPEG2000B")));
+  EXPECT_TRUE(shell::fncAppPath().endsWith(QStringLiteral("app_main/")));
+}
+
+TEST_F(MainWindowTest, ThumbnailSizesAndBasketFolderTravelThroughTheWorkingCopies) {
+  shell::subLoadSetup();
+  gSetup.FolderListOptions.ThumbnailWidth = 55;
+  gSetup.FolderListOptions.ThumbnailHeight = 66;
+  gSetup.BasketListOptions.ThumbnailWidth = 77;
+  gSetup.BasketListOptions.ThumbnailHeight = 88;
+  gSetup.BasketListOptions.Folder = QStringLiteral("/srv/baskets");
+  shell::subSaveSetup();
+  {
+    auto w = Open();
+    EXPECT_EQ((std::array{shell::glThumbWidth, shell::glThumbHeight, shell::glBasketThumbWidth,
+                          shell::glBasketThumbHeight}),
+              (std::array<int32_t, 4>{55, 66, 77, 88}));
+    EXPECT_EQ(shell::gstrBasketFolder, QStringLiteral("/srv/baskets"));
+    // The settings dialog writes gSetup, then asks the window to apply it.
+    gSetup.FolderListOptions.ThumbnailWidth = 120;
+    w->subUpdateForm();
+    EXPECT_EQ(shell::glThumbWidth, 120);
+    shell::glBasketThumbHeight = 99;
+    shell::gstrBasketFolder = QStringLiteral("/srv/other");
+    w->close();
+  }
+  shell::subLoadSetup();
+  EXPECT_EQ(gSetup.FolderListOptions.ThumbnailWidth, 120);
+  EXPECT_EQ(gSetup.BasketListOptions.ThumbnailHeight, 99);
+  EXPECT_EQ(gSetup.BasketListOptions.Folder, QStringLiteral("/srv/other"));
+}
+
+TEST_F(MainWindowTest, WindowOpensAtTheSizeOfTheLastRun) {
+  const QSize room = QGuiApplication::primaryScreen()->availableSize();
+  {
+    auto w = std::make_unique<MainWindow>();
+    EXPECT_TRUE(QRect(QPoint(), room).contains(QRect(QPoint(), w->size())));
+    EXPECT_GE(w->width(), 533);
+    EXPECT_GE(w->height(), 400);
+    w->show();
+    w->resize(700, 500);
+    QApplication::processEvents();
+    w->close();
+  }
+  MainWindow again;
+  EXPECT_EQ(again.size(), QSize(700, 500));
+}
+
+// A fitting image sits in the middle of the image area in each arrangement, also after the area
+// has grown past it (the bars then have nothing to scroll and must not move it).
+TEST_F(MainWindowTest, ShownImageStaysCentredAsTheViewChanges) {
+  const QString bmp = QDir::tempPath() + QStringLiteral("/r1-centred.bmp");
+  ASSERT_EQ(std::system(("convert -size 41x30 xc:red BMP3:" + bmp.toStdString()).c_str()), 0);
+  auto w = Open();
+  pictavo::ax::ImageBoxProxy(w->ibMain->Dispatch()).LoadFromFile(bmp.toStdString());
+  for (const bool shown : {true, false, true}) {
+    w->subShowMetadataPane(shown, shown);
+    const QSize area = w->PicViewImage->contentsRect().size();
+    ASSERT_GT(area.width(), 41);
+    EXPECT_EQ(w->ibMain->geometry(),
+              QRect(static_cast<int>(std::nearbyint((area.width() - 41) / 2.0)),
+                    static_cast<int>(std::nearbyint((area.height() - 30) / 2.0)), 41, 30))
+        << shown;
+    EXPECT_FALSE(w->hsbView->isEnabled());
+    EXPECT_EQ(w->hsbView->value(), 0);
+    EXPECT_EQ(w->vsbView->value(), 0);
+  }
+  QFile::remove(bmp);
+}
+
+// The viewer hears ibMain's mouse events, each under its own name with the control's arguments
+// in their order (OnMouseDown 3, OnMouseMove 1, OnMouseUp 2).
+TEST_F(MainWindowTest, ImageMouseEventsReachTheViewer) {
+  const QString bmp = QDir::tempPath() + QStringLiteral("/r1-mouse.bmp");
+  ASSERT_EQ(std::system(("convert -size 60x40 xc:blue BMP3:" + bmp.toStdString()).c_str()), 0);
+  auto w = Open();
+  pictavo::ax::ImageBoxProxy(w->ibMain->Dispatch()).LoadFromFile(bmp.toStdString());
+  w->subResize();
+  auto line = [](const char* name, const QVariantList& values) {
+    QStringList parts{QString::fromLatin1(name)};
+    for (const QVariant& v : values) parts << v.toString();
+    return parts.join(QLatin1Char(' '));
+  };
+  QStringList fired, heard;
+  QObject::connect(w->ibMain, &plat::com::ControlHost::Event,
+                   [&](int dispid, const QVariantList& args) {
+                     const char* names[] = {"", "move", "up", "down"};
+                     if (dispid >= 1 && dispid <= 3) fired << line(names[dispid], args);
+                   });
+  QObject::connect(w.get(), &MainWindow::ImageMouseDown, [&](int b, int s, int x, int y) {
+    heard << line("down", {b, s, x, y});
+  });
+  QObject::connect(w.get(), &MainWindow::ImageMouseMove, [&](int s, int x, int y) {
+    heard << line("move", {s, x, y});
+  });
+  QObject::connect(w.get(), &MainWindow::ImageMouseUp, [&](int b, int s, int x, int y) {
+    heard << line("up", {b, s, x, y});
+  });
+  QWidget* view = w->ibMain->ControlWidget();
+  auto send = [&](QEvent::Type type, QPointF at, Qt::MouseButton button, Qt::MouseButtons held,
+                  Qt::KeyboardModifiers keys) {
+    QMouseEvent event(type, at, view->mapToGlobal(at), button, held, keys);
+    QApplication::sendEvent(view, &event);
+  };
+  send(QEvent::MouseButtonPress, {7, 9}, Qt::RightButton, Qt::RightButton, Qt::NoModifier);
+  send(QEvent::MouseMove, {20, 15}, Qt::NoButton, Qt::RightButton, Qt::ShiftModifier);
+  send(QEvent::MouseButtonRelease, {21, 16}, Qt::RightButton, Qt::NoButton, Qt::ControlModifier);
+  ASSERT_EQ(fired.size(), 3);
+  EXPECT_EQ(heard, fired);
+  EXPECT_TRUE(fired[0].startsWith(QStringLiteral("down 2 ")));  // 2: the right button
+  EXPECT_TRUE(fired[1].endsWith(QStringLiteral(" 20 15")));
   QFile::remove(bmp);
 }
 

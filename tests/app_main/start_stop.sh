@@ -5,6 +5,8 @@ set -u
 program=$1
 settings=$XDG_CONFIG_HOME/VelmoraJPEG2000B/VelmoraJPEG2000B
 rm -rf "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME"
+manual=$(dirname "$program")/../share/VelmoraJPEG2000B/Help.html
+[ -s "$manual" ] || { echo "no manual where the built program looks for it"; exit 1; }
 "$program" &
 pid=$!
 for _ in $(seq 1 100); do
