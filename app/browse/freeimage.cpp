@@ -24,11 +24,13 @@ bool IsGiven(const Side& side) {
 }
 
 // The preparation and rescale both the loader and the saver apply when a size is given.
-FIBITMAP* Resized(FIBITMAP* bitmap, const Side& width, const Side& height, bool percent,
-                  int32_t filter) {
+FiBitmap Resized(FiBitmap bitmap, const Side& width, const Side& height, bool percent,
+                 int32_t filter) {
   if (!IsGiven(width) && !IsGiven(height)) return bitmap;
-  return fncRescaleImage(fncConvertColorDepth(bitmap, kBeforeRescale, true), width, height, percent,
-                         true, filter);
+  bitmap.reset(fncConvertColorDepth(bitmap.release(), kBeforeRescale, true));
+  FIBITMAP* rescaled = fncRescaleImage(bitmap.get(), width, height, percent, false, filter);
+  if (rescaled != bitmap.get()) bitmap.reset(rescaled);
+  return bitmap;
 }
 
 // Full colour in 8 bits a channel: FreeImage widens bitmaps and 16-bit colour itself; single-
@@ -147,9 +149,10 @@ QImage fncLoadPictureFromFile(const QString& Path, int32_t& FormatCode, const Si
   const FREE_IMAGE_FORMAT format = FreeImage_GetFIFFromFilename(name.constData());
   FormatCode = format;
   if (format == FIF_UNKNOWN || !FreeImage_FIFSupportsReading(format)) RaiseInvalidPicture();
-  FIBITMAP* bitmap = FreeImage_Load(format, name.constData(), 0);
-  if (bitmap == nullptr) RaiseInvalidPicture();
-  QImage picture = fncBitmapToPicture(Resized(bitmap, Width, Height, Percent, Filter), true);
+  FiBitmap bitmap(FreeImage_Load(format, name.constData(), 0));
+  if (!bitmap) RaiseInvalidPicture();
+  QImage picture = fncBitmapToPicture(
+      Resized(std::move(bitmap), Width, Height, Percent, Filter).release(), true);
   if (picture.isNull()) RaiseInvalidPicture();
   return picture;
 }
@@ -160,9 +163,9 @@ bool fncSavePictureToFile(const QImage& Picture, QString& FileName, int32_t& For
   if (Picture.isNull())
     throw shell::AppError(shell::kErrObjectNotSet,
                           "Object variable or With block variable not set");
-  FIBITMAP* converted = fncPictureToBitmap(Picture);
-  if (converted == nullptr) RaiseInvalidPicture();
-  FiBitmap bitmap(Resized(converted, Width, Height, Percent, Filter));
+  FiBitmap bitmap(fncPictureToBitmap(Picture));
+  if (!bitmap) RaiseInvalidPicture();
+  bitmap = Resized(std::move(bitmap), Width, Height, Percent, Filter);
   if (FormatCode == FIF_UNKNOWN)
     FormatCode = FreeImage_GetFIFFromFilename(QFile::encodeName(FileName).constData());
   if (FormatCode == FIF_UNKNOWN) return false;

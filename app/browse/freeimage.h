@@ -17,6 +17,8 @@ namespace browse {
 
 // FreeImage's "invalid picture": every failure of its loader.
 constexpr int32_t kInvalidPicture = 481;
+// The run-time error of an arithmetic overflow: a size that does not fit 32 bits.
+constexpr int32_t kOverflow = 6;
 
 // FreeImage's resampling filter the saving subsystem passes: bicubic.
 constexpr int32_t kFilterBicubic = 1;
@@ -75,7 +77,8 @@ FIBITMAP* fncConvertColorDepth(FIBITMAP* Bitmap, int32_t Conversion, bool Unload
                                int32_t ReservedCount = 0);
 
 // The bitmap at a new size: both sides given, or one with the aspect kept; factors are of the
-// current size (percent when Percent). The source itself when neither side is given.
+// current size (percent when Percent). The source itself when neither side is given; a side
+// beyond 32 bits raises shell::AppError 6 with the source kept.
 FIBITMAP* fncRescaleImage(FIBITMAP* Bitmap, const Side& Width, const Side& Height, bool Percent,
                           bool UnloadSource, int32_t Filter);
 

@@ -4,9 +4,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "app/browse/freeimage.h"
 #include "app/browse/freeimage_bitmap.h"
+#include "app/shell/errors.h"
 
 namespace browse {
 
@@ -143,8 +145,12 @@ double SidePixels(const Side& side, unsigned current, bool percent) {
   return 0;
 }
 
+// A side that does not fit a 32-bit number is an overflow, as LoadPic expects it.
 int RoundedSide(double value) {
-  return static_cast<int>(std::nearbyint(value));
+  const double rounded = std::nearbyint(value);
+  if (!(rounded <= std::numeric_limits<int32_t>::max()))
+    throw shell::AppError(kOverflow, "Overflow");
+  return static_cast<int>(rounded);
 }
 
 }  // namespace
@@ -195,8 +201,10 @@ FIBITMAP* fncRescaleImage(FIBITMAP* Bitmap, const Side& Width, const Side& Heigh
   if (width > 0 && height <= 0) height = width / aspect;
   if (height > 0 && width <= 0) width = aspect * height;
   if (width <= 0 || height <= 0) return Bitmap;
+  const int newWidth = RoundedSide(width);
+  const int newHeight = RoundedSide(height);
   return Replacing(Bitmap,
-                   FiBitmap(FreeImage_Rescale(Bitmap, RoundedSide(width), RoundedSide(height),
+                   FiBitmap(FreeImage_Rescale(Bitmap, newWidth, newHeight,
                                               static_cast<FREE_IMAGE_FILTER>(Filter))),
                    UnloadSource);
 }

@@ -58,9 +58,6 @@ QImage LoadThroughFreeImage(const QString& path, ScaleMode mode, int32_t boxWidt
   return fncScaleLoadedPicture(picture, mode, boxWidth, boxHeight, backColor);
 }
 
-// The run-time error of an arithmetic overflow.
-constexpr int32_t kOverflow = 6;
-
 // One step of LoadPic: an overflow or an invalid picture gives no picture, so the next step
 // runs; other errors go on to the report.
 QImage FallingThrough(const std::function<QImage()>& step) {

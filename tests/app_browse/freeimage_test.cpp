@@ -361,6 +361,14 @@ TEST(Rescale, PercentFactorsAndOneMissingSide) {
   }
   const FiBitmap source = MakeFixture(Fixture::kColour24);
   EXPECT_EQ(browse::fncRescaleImage(source.get(), {}, {}, false, true, FILTER_BOX), source.get());
+  // A side beyond 32 bits is an overflow, and the source stays the caller's.
+  try {
+    browse::fncRescaleImage(source.get(), 1e12, {}, false, true, FILTER_BOX);
+    ADD_FAILURE() << "a side of 16e12 pixels was accepted";
+  } catch (const shell::AppError& error) {
+    EXPECT_EQ(error.Number(), 6);
+  }
+  EXPECT_EQ(FreeImage_GetWidth(source.get()), 16u);
 }
 
 TEST(PictureBitmap, ConversionsBothWays) {
