@@ -76,7 +76,8 @@ void ReportLoadPicError(const shell::TrappedError& error) {
                                  shell::RoutineLabel(shell::Routine::LoadPic));
   };
   QCoreApplication* application = QCoreApplication::instance();
-  if (application == nullptr || QThread::currentThread() == application->thread())
+  if (application == nullptr) return;  // no program to show it
+  if (QThread::currentThread() == application->thread())
     report();
   else
     QMetaObject::invokeMethod(application, report, Qt::QueuedConnection);
