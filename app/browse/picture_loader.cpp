@@ -1,13 +1,18 @@
 #include "app/browse/picture_loader.h"
 
 #include <QColor>
+#include <QCoreApplication>
 #include <QImageReader>
 #include <QPainter>
+#include <QThread>
 #include <cmath>
 
 #include "app/browse/freeimage.h"
 #include "app/shell/errors.h"
 #include "platform/base/rounding.h"
+#include "platform/graphics/bitmap.h"
+#include "platform/graphics/handles.h"
+#include "platform/graphics/qimage_view.h"
 
 namespace browse {
 
@@ -51,6 +56,31 @@ QImage LoadThroughFreeImage(const QString& path, ScaleMode mode, int32_t boxWidt
   outHeight = picture.height();
   if (mode == kOwnSize) return picture;
   return fncScaleLoadedPicture(picture, mode, boxWidth, boxHeight, backColor);
+}
+
+// One step of LoadPic: an overflow or an invalid picture gives no picture, so the next step
+// runs; other errors go on to the report.
+QImage FallingThrough(const std::function<QImage()>& step) {
+  try {
+    return step();
+  } catch (const shell::AppError& error) {
+    if (error.Number() != kOverflow && error.Number() != kInvalidPicture) throw;
+    return {};
+  }
+}
+
+// The report is a dialog, so a worker thread leaves it to the GUI thread.
+void ReportLoadPicError(const shell::TrappedError& error) {
+  const auto report = [error] {
+    shell::subGlobalErrorHandler(error.description, error.number, error.line,
+                                 shell::RoutineLabel(shell::Routine::LoadPic));
+  };
+  QCoreApplication* application = QCoreApplication::instance();
+  if (application == nullptr) return;  // no program to show it
+  if (QThread::currentThread() == application->thread())
+    report();
+  else
+    QMetaObject::invokeMethod(application, report, Qt::QueuedConnection);
 }
 
 QColor ColorFromBgr(uint32_t bgr) {
@@ -144,22 +174,40 @@ QImage fncScaleLoadedPicture(const QImage& Picture, ScaleMode Mode, int32_t BoxW
                       true);
 }
 
+QImage fncScalePicture(uint32_t Handle, int32_t SourceWidth, int32_t SourceHeight,
+                       int32_t HandleType, int32_t BoxWidth, int32_t BoxHeight, ScaleMode Mode,
+                       uint32_t BackColor, bool KeepAspect) {
+  if (HandleType != kBitmapHandle) return {};
+  const std::shared_ptr<plat::TBitmap> bitmap = plat::BitmapOfHandle(Handle);
+  if (!bitmap) return {};
+  return DrawOnCanvas(plat::ToQImage(*bitmap),
+                      CanvasSize(QSize(SourceWidth, SourceHeight), Mode, BoxWidth, BoxHeight),
+                      BackColor, KeepAspect);
+}
+
 QImage LoadPic(const QString& Path, ScaleMode Mode, int32_t MaxWidth, int32_t MaxHeight,
                uint32_t BackColor, int32_t& OutWidth, int32_t& OutHeight,
                const QtLoadRoute& QtRoute) {
   const QString extension = LowerExtension(Path);
   const bool metafile = IsMetafile(extension);
-  if (!metafile && !HasNoSignature(extension) && FileTypeByContent(Path) < 0) return {};
-  if (metafile || TakesQtRoute(extension)) {
-    QImage picture = QtRoute(Path, Mode, MaxWidth, MaxHeight, BackColor, true, OutWidth, OutHeight);
-    if (!picture.isNull()) return picture;
-  }
-  try {
-    return LoadThroughFreeImage(Path, Mode, MaxWidth, MaxHeight, BackColor, OutWidth, OutHeight);
-  } catch (const shell::AppError& error) {
-    if (error.Number() != kInvalidPicture) throw;
-    return {};
-  }
+  QImage picture;
+  const std::optional<shell::TrappedError> error = shell::RunTrapped(
+      [&] {
+        if (!metafile && !HasNoSignature(extension) && FileTypeByContent(Path) < 0) return;
+        if (metafile || TakesQtRoute(extension))
+          picture = FallingThrough([&] {
+            return QtRoute(Path, Mode, MaxWidth, MaxHeight, BackColor, true, OutWidth, OutHeight);
+          });
+        if (picture.isNull())
+          picture = FallingThrough([&] {
+            return LoadThroughFreeImage(Path, Mode, MaxWidth, MaxHeight, BackColor, OutWidth,
+                                        OutHeight);
+          });
+      },
+      __LINE__);
+  if (!error) return picture;
+  ReportLoadPicError(*error);
+  return {};
 }
 
 }  // namespace browse

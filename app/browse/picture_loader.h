@@ -36,6 +36,16 @@ QImage fncLoadScaledPicture(const QString& Path, ScaleMode Mode, int32_t BoxWidt
 QImage fncScaleLoadedPicture(const QImage& Picture, ScaleMode Mode, int32_t BoxWidth,
                              int32_t BoxHeight, uint32_t BackColor);
 
+// Kinds of handle fncScalePicture takes; metafiles and icons are not read.
+enum HandleKind : int32_t { kBitmapHandle = 1 };
+
+// Scales the bitmap behind a handle of the handle table onto a canvas of the mode's size (the
+// source size fitted into the box in mode 1, the box in mode 2). No picture for another kind
+// of handle or a handle that holds no bitmap.
+QImage fncScalePicture(uint32_t Handle, int32_t SourceWidth, int32_t SourceHeight,
+                       int32_t HandleType, int32_t BoxWidth, int32_t BoxHeight, ScaleMode Mode,
+                       uint32_t BackColor, bool KeepAspect);
+
 // The Qt route as LoadPic calls it; tests put a failing reader in its place.
 using QtLoadRoute = std::function<QImage(const QString& Path, ScaleMode Mode, int32_t BoxWidth,
                                          int32_t BoxHeight, uint32_t BackColor, bool KeepAspect,
@@ -43,7 +53,8 @@ using QtLoadRoute = std::function<QImage(const QString& Path, ScaleMode Mode, in
 
 // The one entry that loads a file: Qt's readers for the common types, FreeImage for the rest
 // and whenever Qt gives nothing. The out sizes receive the stored size. No picture is the only
-// failure signal.
+// failure signal; errors other than an overflow or an invalid picture are also reported under
+// "LoadPic".
 QImage LoadPic(const QString& Path, ScaleMode Mode, int32_t MaxWidth, int32_t MaxHeight,
                uint32_t BackColor, int32_t& OutWidth, int32_t& OutHeight,
                const QtLoadRoute& QtRoute = fncLoadScaledPicture);

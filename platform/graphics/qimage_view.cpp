@@ -69,4 +69,13 @@ QImage ToQImage(const TBitmap& bitmap) {
   return image;
 }
 
+TBitmap FromQImage(const QImage& image) {
+  if (image.isNull()) return TBitmap();
+  const QImage bgr = image.convertToFormat(QImage::Format_BGR888);
+  TBitmap bitmap(bgr.width(), bgr.height(), TPixelFormat::pf24bit);
+  for (int y = 0; y < bgr.height(); ++y)
+    std::memcpy(bitmap.ScanLine(y), bgr.constScanLine(y), 3 * static_cast<size_t>(bgr.width()));
+  return bitmap;
+}
+
 }  // namespace plat

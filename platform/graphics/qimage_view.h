@@ -12,4 +12,8 @@ class TBitmap;
 // keep their layout (RGB555, RGB16, BGR888, RGB32). An empty bitmap gives a null QImage.
 QImage ToQImage(const TBitmap& bitmap);
 
+// A 24-bit bitmap of an image's colours (alpha dropped); a null image gives an empty bitmap.
+// Pixels beyond the budget raise EImageTooLarge.
+TBitmap FromQImage(const QImage& image);
+
 }  // namespace plat

@@ -6,6 +6,8 @@
 #include <QColor>
 #include <string>
 
+#include "platform/graphics/bitmap.h"
+#include "platform/graphics/handles.h"
 #include "tests/graphics/referee.h"
 
 namespace {
@@ -120,6 +122,41 @@ TEST(LoadScaledPicture, UnreadableFileGivesNoPicture) {
   int32_t height = 7;
   EXPECT_TRUE(browse::fncLoadScaledPicture(QString::fromStdString(path), browse::kExactBox, 40, 40,
                                            0xFFFFFF, true, width, height)
+                  .isNull());
+}
+
+// The basket rescales the file list's thumbnails from their bitmap handles.
+TEST(ScalePicture, BitmapHandleIntoTheBox) {
+  plat::TBitmap red(100, 50, plat::TPixelFormat::pf24bit);
+  red.FillRect({0, 0, 100, 50}, 0x0000FF);
+  const plat::THandle handle = plat::NewBitmapHandle(red);
+  struct {
+    browse::ScaleMode mode;
+    int32_t handleType;
+    QSize want;
+  } const cases[] = {
+      {browse::kExactBox, browse::kBitmapHandle, {40, 40}},
+      {browse::kFitBox, browse::kBitmapHandle, {40, 20}},
+      {browse::kExactBox, 2, {0, 0}},  // metafiles are not read
+      {browse::kExactBox, 3, {0, 0}},  // nor icons
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.mode) + " kind " + std::to_string(c.handleType));
+    const QImage picture =
+        browse::fncScalePicture(handle, 100, 50, c.handleType, 40, 40, c.mode, 0xFFFFFF, true);
+    ASSERT_EQ(picture.size(), c.want);
+    if (picture.isNull()) continue;
+    const int top = (c.want.height() - 20) / 2;
+    EXPECT_TRUE(IsColor(picture, 20, top, Qt::red));
+    EXPECT_TRUE(IsColor(picture, 20, top + 19, Qt::red));
+    if (top > 0) {
+      EXPECT_TRUE(IsColor(picture, 20, top - 1, Qt::white));
+      EXPECT_TRUE(IsColor(picture, 20, top + 20, Qt::white));
+    }
+  }
+  ASSERT_TRUE(plat::DeleteBitmapHandle(handle));
+  EXPECT_TRUE(browse::fncScalePicture(handle, 100, 50, browse::kBitmapHandle, 40, 40,
+                                      browse::kExactBox, 0xFFFFFF, true)
                   .isNull());
 }
 

@@ -50,6 +50,35 @@ TEST(QImageView, FourBitImageIsExpandedToOneByteAPixel) {
 
 TEST(QImageView, EmptyBitmapGivesANullImage) {
   EXPECT_TRUE(ToQImage(TBitmap()).isNull());
+  EXPECT_TRUE(FromQImage(QImage()).GetEmpty());
+}
+
+// Images of every layout become 24-bit bitmaps of the same colours; alpha is dropped, not
+// blended.
+TEST(QImageView, ImagesBecomeTwentyFourBitBitmaps) {
+  for (const QImage::Format format :
+       {QImage::Format_RGB32, QImage::Format_ARGB32, QImage::Format_RGB888, QImage::Format_Mono,
+        QImage::Format_Indexed8}) {
+    SCOPED_TRACE(static_cast<int>(format));
+    QImage image(5, 2, QImage::Format_ARGB32);
+    image.fill(qRgba(10, 200, 30, 255));
+    image.setPixel(4, 1, qRgb(255, 255, 255));
+    image.setPixel(0, 0, qRgb(0, 0, 0));
+    const QImage given = image.convertToFormat(format);
+    const TBitmap bitmap = FromQImage(given);
+    ASSERT_EQ(bitmap.PixelFormat(), TPixelFormat::pf24bit);
+    ASSERT_EQ(bitmap.Width(), 5);
+    ASSERT_EQ(bitmap.Height(), 2);
+    for (int y = 0; y < 2; ++y)
+      for (int x = 0; x < 5; ++x) {
+        const QRgb want = given.pixel(x, y);
+        EXPECT_EQ(bitmap.PixelColor(x, y),
+                  static_cast<TColor>(qRed(want) | qGreen(want) << 8 | qBlue(want) << 16));
+      }
+  }
+  QImage translucent(1, 1, QImage::Format_ARGB32);
+  translucent.setPixel(0, 0, qRgba(40, 80, 120, 0));
+  EXPECT_EQ(FromQImage(translucent).PixelColor(0, 0), TColor{40 | 80 << 8 | 120 << 16});
 }
 
 }  // namespace
