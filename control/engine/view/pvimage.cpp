@@ -457,6 +457,7 @@ bool TpvImage::AutoScale() {
 }
 
 void TpvImage::SetAutoZoom(bool on) {
+  if (on == auto_zoom_) return;  // a layout would scroll the view back to its top-left corner
   auto_zoom_ = on;
   Relayout();
 }
