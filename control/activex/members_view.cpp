@@ -1,4 +1,5 @@
-// Members of the view (zoom, scroll bars) and the stored drawing, merge and processing settings.
+// Members of the view (zoom, scroll bars, mouse selection) and the stored drawing, merge and
+// processing settings.
 #include "control/activex/font_object.h"
 #include "control/activex/imagebox.h"
 
@@ -61,6 +62,18 @@ PICTAVO_GET(AutoZoom) {
 }
 PICTAVO_PUT(AutoZoom) {
   box.View().SetAutoZoom(call.Bool(call.Value()));
+}
+PICTAVO_CALL(ZoomToSelection) {
+  box.View().ZoomToSelection();
+}
+PICTAVO_CALL(AutoScale) {
+  call.Return(box.View().AutoScale());
+}
+PICTAVO_CALL(MouseSelectRectangle) {
+  box.View().MouseSelect(msRectangle);
+}
+PICTAVO_CALL(MouseSelectEllipse) {
+  box.View().MouseSelect(msEllipse);
 }
 PICTAVO_GET(ZoomedWidth) {
   call.Return(box.View().ImageLoaded() ? box.View().DisplayWidth() : 0);

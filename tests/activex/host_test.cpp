@@ -133,6 +133,36 @@ TEST_F(ImageBoxHost, EventsArriveWithTheirCodes) {
   EXPECT_EQ(box_.get_ScrollBarHorizPos(), 40);
 }
 
+TEST_F(ImageBoxHost, MouseSelectionTakesTheDragAndReportsItInControlCoordinates) {
+  box_.LoadFromFile(Path("red.bmp"));
+  std::vector<std::pair<int, QVariantList>> events;
+  QObject::connect(&host_, &ControlHost::Event,
+                   [&](int id, const QVariantList& args) { events.emplace_back(id, args); });
+  // Queued now, delivered while the call waits for the selection.
+  QWidget* surface = host_.ControlWidget()->childAt(5, 5);
+  ASSERT_NE(surface, nullptr);
+  const auto post = [&](QEvent::Type type, QPointF at, Qt::MouseButton button,
+                        Qt::MouseButtons held) {
+    QCoreApplication::postEvent(surface,
+                                new QMouseEvent(type, at, at, button, held, Qt::NoModifier));
+  };
+  post(QEvent::MouseButtonPress, {12, 15}, Qt::LeftButton, Qt::LeftButton);
+  post(QEvent::MouseMove, {40, 50}, Qt::NoButton, Qt::LeftButton);
+  post(QEvent::MouseButtonRelease, {40, 50}, Qt::LeftButton, Qt::NoButton);
+  box_.MouseSelectEllipse();
+  EXPECT_EQ(static_cast<int>(box_.get_SelectionType()), 2);  // seEllipse
+  EXPECT_EQ(box_.get_SelectionX1(), 12);
+  EXPECT_EQ(box_.get_SelectionY1(), 15);
+  EXPECT_EQ(box_.get_SelectionX2(), 40);
+  EXPECT_EQ(box_.get_SelectionY2(), 50);
+  // The click handlers stay the host's during a selection.
+  ASSERT_EQ(events.size(), 4u);
+  EXPECT_EQ(events[0], (std::pair<int, QVariantList>{3, {1, 1, 12, 15}}));  // OnMouseDown
+  EXPECT_EQ(events[1], (std::pair<int, QVariantList>{1, {1, 40, 50}}));     // OnMouseMove
+  EXPECT_EQ(events[2], (std::pair<int, QVariantList>{4, {}}));              // OnClick
+  EXPECT_EQ(events[3], (std::pair<int, QVariantList>{2, {1, 0, 40, 50}}));  // OnMouseUp
+}
+
 TEST(ImageBoxRegistration, UnregisteredControlCannotBeCreated) {
   ASSERT_EQ(std::system((std::string(VELMORA_REGSVR) + " -s " + PICTAVO_LIBRARY).c_str()), 0);
   EXPECT_TRUE(CreateObject(u"Pictavo.ImageBox"));

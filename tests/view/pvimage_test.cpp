@@ -8,30 +8,12 @@
 #include <filesystem>
 
 #include "control/engine/raster/selection.h"
+#include "view/view_test_support.h"
 
 namespace pictavo {
 namespace {
 
 namespace fs = std::filesystem;
-
-// A 24-bit image whose pixel (x, y) has red x, green y and blue 7.
-std::vector<uint8_t> GradientBmp(int width, int height) {
-  TicBitmap image;
-  image.SetPixelFormat(plat::TPixelFormat::pf24bit);
-  image.SetSize(width, height);
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) {
-      uint8_t* p = image.ScanLine(y) + 3 * x;
-      p[0] = 7;
-      p[1] = static_cast<uint8_t>(y);
-      p[2] = static_cast<uint8_t>(x);
-    }
-  return image.SaveToBytes(gfBMP, false, 75);
-}
-
-void Load(TpvImage& view, const std::vector<uint8_t>& bytes) {
-  view.ReadBinary(gfBMP, bytes.data(), static_cast<int64_t>(bytes.size()));
-}
 
 struct LayoutCase {
   const char* what;

@@ -4,6 +4,7 @@
 #include <QClipboard>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -14,6 +15,8 @@
 #include "control/engine/view/cursor_table.h"
 #include "control/engine/view/image_transfer.h"
 #include "control/engine/view/page_count.h"
+#include "control/engine/view/view_geometry.h"
+#include "platform/base/message_pump.h"
 #include "platform/base/streams.h"
 #include "platform/base/text.h"
 #include "platform/graphics/handles.h"
@@ -24,7 +27,8 @@ namespace pictavo {
 
 namespace {
 
-constexpr int kBarThickness = 16;
+// The pause between two looks at a running mouse selection, events processed meanwhile.
+constexpr uint32_t kSelectionWaitMs = 10;
 // The classic button-face colour the scroll bars are painted with; it fills the uncovered area.
 const QColor kBarFace(212, 208, 200);
 const QColor kNoImageFrame(0x44, 0x44, 0x44);
@@ -40,6 +44,25 @@ constexpr double kMaxZoomedSide = QWIDGETSIZE_MAX;
 // The largest zoom at which an image side stays within kMaxZoomedSide.
 double MaxZoomFor(int side) {
   return side > 0 ? std::floor((kMaxZoomedSide - 0.5) * 100 / side) : HUGE_VAL;
+}
+
+// Inverts the frame along a dotted outline through the pixels of box, clipped to surface: what a
+// black dotted pen in NotXor mode draws.
+void InvertDottedOutline(QImage& frame, const QRect& surface, const QRect& box, bool ellipse) {
+  QPainter painter(&frame);
+  painter.setClipRect(surface);
+  painter.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
+  painter.setPen(QPen(Qt::black, 1, Qt::DotLine));
+  painter.setBrush(Qt::NoBrush);
+  // A one-pixel pen runs through left..left + width: the shape's width is one less than its
+  // pixel count.
+  const QRect path(box.topLeft(),
+                   QSize(std::max(1, box.width() - 1), std::max(1, box.height() - 1)));
+  if (ellipse) {
+    painter.drawEllipse(path);
+  } else {
+    painter.drawRect(path);
+  }
 }
 
 TicBitmap FromQImage(const QImage& image) {
@@ -80,13 +103,28 @@ int16_t ShiftStateCode(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers
 }
 
 // The paint surface: the area of the image, which the owner paints in one pass with the rest of
-// its client area; it lets the owner's painting show through and mouse input reach the owner.
+// its client area, so the owner's painting shows through. Its mouse input goes to the owner as
+// the surface's own: a button pressed on it keeps the following moves and the release on it,
+// wherever the mouse goes, and a mouse selection takes these over.
 class TpvImage::Surface : public QWidget {
  public:
-  explicit Surface(TpvImage* owner) : QWidget(owner) {
-    setAttribute(Qt::WA_TransparentForMouseEvents);
+  explicit Surface(TpvImage* owner) : QWidget(owner), owner_(owner) {
     setAttribute(Qt::WA_NoSystemBackground);
+    setMouseTracking(true);
   }
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override { ToOwner(event); }
+  void mouseReleaseEvent(QMouseEvent* event) override { ToOwner(event); }
+  void mouseMoveEvent(QMouseEvent* event) override { ToOwner(event); }
+  void mouseDoubleClickEvent(QMouseEvent* event) override { ToOwner(event); }
+
+ private:
+  // The surface sits at the owner's origin, so its points are the owner's.
+  void ToOwner(QMouseEvent* event) {
+    owner_->HandleMouse(event, mapToParent(event->position().toPoint()), true);
+  }
+  TpvImage* owner_;
 };
 
 TpvImage::TpvImage(QWidget* parent)
@@ -103,6 +141,7 @@ TpvImage::TpvImage(QWidget* parent)
     bar->setEnabled(false);
     connect(bar, &QScrollBar::valueChanged, this, [this] { ScrollChanged(); });
   }
+  selection_ = std::make_unique<TMouseSelection>(*this);
   CreateWnd();
 }
 
@@ -124,6 +163,14 @@ int32_t TpvImage::ClientHeight() const {
   return static_cast<int32_t>(std::lround(height() * DevicePixelRatio()));
 }
 
+int32_t TpvImage::SurfaceWidth() const {
+  return static_cast<int32_t>(std::lround(surface_->width() * DevicePixelRatio()));
+}
+
+int32_t TpvImage::SurfaceHeight() const {
+  return static_cast<int32_t>(std::lround(surface_->height() * DevicePixelRatio()));
+}
+
 int32_t TpvImage::ScrollBarHorizWidth() const {
   return HasScrollBarHoriz()
              ? static_cast<int32_t>(std::lround(horz_->width() * DevicePixelRatio()))
@@ -136,16 +183,17 @@ int32_t TpvImage::ScrollBarVertHeight() const {
              : 0;
 }
 
+// The bar's change runs the host's OnScroll, which may delete the control: nothing follows it.
 void TpvImage::SetScrollBarHorizPos(int32_t pos) {
   if (!HasScrollBarHoriz()) return;
-  horz_->setValue(pos);
   update();
+  horz_->setValue(pos);
 }
 
 void TpvImage::SetScrollBarVertPos(int32_t pos) {
   if (!HasScrollBarVert()) return;
-  vert_->setValue(pos);
   update();
+  vert_->setValue(pos);
 }
 
 void TpvImage::CreateWnd() {
@@ -219,24 +267,37 @@ void TpvImage::Relayout() {
     const double dpr = DevicePixelRatio();
     surface_->setGeometry(0, 0, static_cast<int>(surface_w / dpr),
                           static_cast<int>(surface_h / dpr));
-    if (KeepScrollPos) {
-      horz_->setValue(kept_horz_);
-      vert_->setValue(kept_vert_);
-    }
   }
+  RestoreViewPos();
   relayouting_ = false;
   update();
 }
 
-void TpvImage::RememberScrollPositions() {
+void TpvImage::RememberScrollPos() {
+  if (!KeepScrollPos) return;
   kept_horz_ = ScrollBarHorizPos();
   kept_vert_ = ScrollBarVertPos();
+}
+
+void TpvImage::RestoreViewPos() {
+  if (KeepScrollPos) {
+    if (HasScrollBarHoriz()) horz_->setValue(kept_horz_);
+    if (HasScrollBarVert()) vert_->setValue(kept_vert_);
+    kept_horz_ = kept_vert_ = 0;
+  }
+  if (zoom_changed_) {
+    if (HasScrollBarHoriz() && zoom_centre_x_ != 0)
+      horz_->setValue(CentredPosition(zoom_centre_x_, zoom_, SurfaceWidth()));
+    if (HasScrollBarVert() && zoom_centre_y_ != 0)
+      vert_->setValue(CentredPosition(zoom_centre_y_, zoom_, SurfaceHeight()));
+  }
+  zoom_changed_ = false;
 }
 
 void TpvImage::ScrollChanged() {
   update();
   setFocus();
-  if (OnScroll) OnScroll();
+  FireHost(OnScroll);
 }
 
 void TpvImage::SetColorFormat(uint8_t code) {
@@ -278,7 +339,9 @@ void TpvImage::SelectEllipse(int x1, int y1, int x2, int y2) {
   Repainted([&](TImageDocument& d) { d.SelectEllipse(x1, y1, x2, y2); });
 }
 void TpvImage::CancelSelection() {
-  Repainted([](TImageDocument& d) { d.CancelSelection(); });
+  document_.CancelSelection();
+  if (selection_->Running()) selection_->End();
+  update();
 }
 void TpvImage::SetUseSelection(bool on) {
   Repainted([&](TImageDocument& d) { d.SetUseSelection(on); });
@@ -351,11 +414,50 @@ void TpvImage::SetZoom(double zoom) {
   if (auto_zoom_ || !(zoom > 0) || !std::isfinite(zoom)) return;
   if (zoom > MaxZoomFor(std::max(ImageWidth(), ImageHeight())))
     throw plat::EInvalidGraphicOperation("Zoom too large for the image");
+  const bool loaded = ImageLoaded();
+  zoom_centre_x_ =
+      loaded && HasScrollBarHoriz() ? ZoomCentre(ScrollBarHorizPos(), SurfaceWidth(), zoom_) : 0;
+  zoom_centre_y_ =
+      loaded && HasScrollBarVert() ? ZoomCentre(ScrollBarVertPos(), SurfaceHeight(), zoom_) : 0;
+  if (zoom == zoom_) return;
   zoom_ = zoom;
+  zoom_changed_ = true;
   Relayout();
 }
 
+void TpvImage::MouseSelect(uint8_t mode) {
+  if (!ImageLoaded()) return;
+  selection_->Start(mode);
+  const QPointer<TpvImage> alive(this);
+  while (selection_->Mode() == mode) {
+    plat::PumpMessagesFor(kSelectionWaitMs);
+    if (!alive) return;  // an event handler of the host deleted the control
+    if (!ImageLoaded() && selection_->Running()) selection_->End();
+  }
+}
+
+void TpvImage::ZoomToSelection() {
+  if (document_.SelectionShape() == ssNone) return;
+  const TSelectionBounds s = document_.SelectionBounds();
+  const double zoom = ZoomForSelection(
+      {s, ClientWidth(), ClientHeight(), ImageWidth(), ImageHeight(), show_scroll_bars_});
+  if (zoom > 0) zoom_ = zoom;  // a control too small for the bars keeps the zoom it has
+  SetAutoZoom(false);
+  Relayout();
+  SetScrollBarHorizPos(CentringPosition(s.left, s.right - s.left + 1, zoom_, SurfaceWidth()));
+  SetScrollBarVertPos(CentringPosition(s.top, s.bottom - s.top + 1, zoom_, SurfaceHeight()));
+}
+
+bool TpvImage::AutoScale() {
+  const std::optional<float> percent =
+      AutoScalePercent(ClientWidth(), ClientHeight(), ImageWidth(), ImageHeight());
+  if (!percent) return false;
+  ScaleImage(*percent);
+  return true;
+}
+
 void TpvImage::SetAutoZoom(bool on) {
+  if (on == auto_zoom_) return;  // a layout would scroll the view back to its top-left corner
   auto_zoom_ = on;
   Relayout();
 }
@@ -385,7 +487,7 @@ void TpvImage::ReplaceImage(std::unique_ptr<TicBitmap> image) {
 }
 
 void TpvImage::LoadFromFile(const std::string& file_name) {
-  RememberScrollPositions();
+  RememberScrollPos();
   auto image = ImageOfFile(file_name, UseLZW, ReadImageNumber);
   LastFileName = plat::Utf8ToUtf16(file_name);
   ReplaceImage(std::move(image));
@@ -394,7 +496,7 @@ void TpvImage::LoadFromFile(const std::string& file_name) {
 void TpvImage::LoadFromURL(const std::u16string& url) {
   TicBitmap loaded;
   loaded.UseLZW = UseLZW;
-  RememberScrollPositions();
+  RememberScrollPos();
   loaded.LoadFromURL(plat::Utf16ToUtf8(url), plat::Utf16ToUtf8(URLUserName), ReadImageNumber,
                      plat::Utf16ToUtf8(URLPassword));
   LastFileName = url;
@@ -402,14 +504,14 @@ void TpvImage::LoadFromURL(const std::u16string& url) {
 }
 
 void TpvImage::ReadBinary(uint8_t format, const uint8_t* data, int64_t size) {
-  RememberScrollPositions();
+  RememberScrollPos();
   auto image = ImageOfBytes(format, data, size, UseLZW, ReadImageNumber);
   LastFileName.clear();
   ReplaceImage(std::move(image));
 }
 
 void TpvImage::SetBMPHandle(uint32_t handle) {
-  RememberScrollPositions();
+  RememberScrollPos();
   auto image = ImageOfHandle(handle, ReleaseBMPHandle);
   if (!image) return;
   LastFileName.clear();
@@ -459,7 +561,7 @@ void TpvImage::Paste() {
 }
 
 void TpvImage::TakePixels(const QImage& pixels) {
-  RememberScrollPositions();
+  RememberScrollPos();
   auto image = std::make_unique<TicBitmap>(FromQImage(pixels));
   LastFileName.clear();
   ReplaceImage(std::move(image));
@@ -620,9 +722,7 @@ void TpvImage::RenderSurface(QImage& frame) {
     exported->UpdateColorFormat();
     source = exported.get();
   }
-  const double dpr = DevicePixelRatio();
-  const QRect surface(0, 0, static_cast<int>(std::lround(surface_->width() * dpr)),
-                      static_cast<int>(std::lround(surface_->height() * dpr)));
+  const QRect surface(0, 0, SurfaceWidth(), SurfaceHeight());
   int drawn_w, drawn_h;
   painter.setClipRect(surface);
   if (zoom_ == 100) {
@@ -637,7 +737,9 @@ void TpvImage::RenderSurface(QImage& frame) {
     drawn_h = display_buffer_.Height();
   }
   painter.end();
-  DrawSelectionOutline(*source, frame);
+  DrawSelectionOutline(*source, surface, frame);
+  if (const std::optional<TRubberBand> band = selection_->Band())
+    InvertDottedOutline(frame, surface, band->box, band->ellipse);
   painter.begin(&frame);
   painter.setPen(kBarFace);
   painter.setBrush(kBarFace);
@@ -648,9 +750,7 @@ void TpvImage::RenderSurface(QImage& frame) {
 }
 
 void TpvImage::RenderZoomed(const TicBitmap& source, QImage& frame) {
-  const double dpr = DevicePixelRatio();
-  const int bw = static_cast<int>(std::lround(surface_->width() * dpr));
-  const int bh = static_cast<int>(std::lround(surface_->height() * dpr));
+  const int bw = SurfaceWidth(), bh = SurfaceHeight();
   const double f = zoom_ / 100;
   const int h = ScrollBarHorizPos(), v = ScrollBarVertPos();
   const int sw = source.Width(), sh = source.Height();
@@ -699,23 +799,15 @@ void TpvImage::RenderZoomed(const TicBitmap& source, QImage& frame) {
   painter.drawImage(0, 0, plat::ToQImage(display_buffer_));
 }
 
-void TpvImage::DrawSelectionOutline(const TicBitmap& source, QImage& frame) {
+void TpvImage::DrawSelectionOutline(const TicBitmap& source, const QRect& surface, QImage& frame) {
   if (!SelectionVisible || source.SelectionShape == ssNone) return;
   const int h = ScrollBarHorizPos(), v = ScrollBarVertPos();
   const int x1 = Zoomed(source.SelLeft, zoom_) - h, y1 = Zoomed(source.SelTop, zoom_) - v;
-  const int x2 = Zoomed(source.SelRight + 1, zoom_) - h;
-  const int y2 = Zoomed(source.SelBottom + 1, zoom_) - v;
-  QPainter painter(&frame);
-  painter.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
-  painter.setPen(QPen(Qt::black, 1, Qt::DotLine));
-  painter.setBrush(Qt::NoBrush);
   // The right and bottom edges are outside the shape, as on the original canvas.
-  const QRect box(x1, y1, std::max(1, x2 - x1 - 1), std::max(1, y2 - y1 - 1));
-  if (source.SelectionShape == ssEllipse) {
-    painter.drawEllipse(box);
-  } else {
-    painter.drawRect(box);
-  }
+  const int x2 = Zoomed(source.SelRight + 1, zoom_) - h - 1;
+  const int y2 = Zoomed(source.SelBottom + 1, zoom_) - v - 1;
+  InvertDottedOutline(frame, surface, QRect(QPoint(x1, y1), QPoint(x2, y2)),
+                      source.SelectionShape == ssEllipse);
 }
 
 void TpvImage::paintEvent(QPaintEvent*) {
@@ -731,30 +823,48 @@ void TpvImage::resizeEvent(QResizeEvent*) {
 
 // --- mouse ---
 
-bool TpvImage::HandleMouse(QMouseEvent* event, QPoint pos) {
+bool TpvImage::HandleMouse(QMouseEvent* event, QPoint pos, bool from_surface) {
   const double dpr = DevicePixelRatio();
-  const auto x = static_cast<int32_t>(std::lround(pos.x() * dpr));
-  const auto y = static_cast<int32_t>(std::lround(pos.y() * dpr));
-  const int16_t shift = ShiftStateCode(event->buttons(), event->modifiers());
-  const int16_t button = MouseButtonCode(event->button());
+  const TMouseArgs args{MouseButtonCode(event->button()),
+                        ShiftStateCode(event->buttons(), event->modifiers()),
+                        static_cast<int32_t>(std::lround(pos.x() * dpr)),
+                        static_cast<int32_t>(std::lround(pos.y() * dpr))};
+  // The surface's press, move and release handlers are the mouse selection's while it runs;
+  // click and double click stay the host's.
+  const auto to_handler = [&](void (TMouseSelection::*selection_handler)(const TMouseArgs&),
+                              const auto& host_event) {
+    if (from_surface && selection_->Running()) {
+      (selection_.get()->*selection_handler)(args);
+    } else {
+      host_event();
+    }
+  };
+  const auto mouse_down = [&] {
+    to_handler(&TMouseSelection::MouseDown,
+               [&] { FireHost(OnMouseDown, args.button, args.shift, args.x, args.y); });
+  };
+  const QPointer<TpvImage> alive(this);
   switch (event->type()) {
     case QEvent::MouseMove:
-      if (OnMouseMove) OnMouseMove(shift, x, y);
+      to_handler(&TMouseSelection::MouseMove,
+                 [&] { FireHost(OnMouseMove, args.shift, args.x, args.y); });
       break;
     case QEvent::MouseButtonPress:
       press_inside_ = event->button() == Qt::LeftButton;
-      if (OnMouseDown) OnMouseDown(button, shift, x, y);
+      mouse_down();
       break;
     case QEvent::MouseButtonRelease:
       if (press_inside_ && event->button() == Qt::LeftButton && rect().contains(pos)) {
         press_inside_ = false;
-        if (OnClick) OnClick();
+        FireHost(OnClick);
+        if (!alive) break;
       }
-      if (OnMouseUp) OnMouseUp(button, shift, x, y);
+      to_handler(&TMouseSelection::MouseUp,
+                 [&] { FireHost(OnMouseUp, args.button, args.shift, args.x, args.y); });
       break;
     case QEvent::MouseButtonDblClick:
-      if (OnDblClick) OnDblClick();
-      if (OnMouseDown) OnMouseDown(button, shift, x, y);
+      FireHost(OnDblClick);
+      if (alive) mouse_down();
       break;
     default:
       return false;
@@ -763,16 +873,16 @@ bool TpvImage::HandleMouse(QMouseEvent* event, QPoint pos) {
 }
 
 void TpvImage::mousePressEvent(QMouseEvent* event) {
-  HandleMouse(event, event->position().toPoint());
+  HandleMouse(event, event->position().toPoint(), false);
 }
 void TpvImage::mouseReleaseEvent(QMouseEvent* event) {
-  HandleMouse(event, event->position().toPoint());
+  HandleMouse(event, event->position().toPoint(), false);
 }
 void TpvImage::mouseMoveEvent(QMouseEvent* event) {
-  HandleMouse(event, event->position().toPoint());
+  HandleMouse(event, event->position().toPoint(), false);
 }
 void TpvImage::mouseDoubleClickEvent(QMouseEvent* event) {
-  HandleMouse(event, event->position().toPoint());
+  HandleMouse(event, event->position().toPoint(), false);
 }
 
 bool TpvImage::eventFilter(QObject* watched, QEvent* event) {
@@ -784,8 +894,11 @@ bool TpvImage::eventFilter(QObject* watched, QEvent* event) {
       case QEvent::MouseButtonRelease:
       case QEvent::MouseButtonDblClick: {
         auto* mouse = static_cast<QMouseEvent*>(event);
-        // Reported in control coordinates; the bar still handles the event itself.
-        HandleMouse(mouse, bar->mapToParent(mouse->position().toPoint()));
+        // Reported in control coordinates (a vertical bar adds its left, a horizontal one its
+        // top); the bar still handles the event itself, unless the host deleted the control.
+        const QPointer<TpvImage> alive(this);
+        HandleMouse(mouse, bar->mapToParent(mouse->position().toPoint()), false);
+        if (!alive) return true;
         break;
       }
       default:

@@ -20,6 +20,7 @@
 #include "control/engine/print/image_print.h"
 #include "control/engine/raster/ticbitmap.h"
 #include "control/engine/view/image_document.h"
+#include "control/engine/view/mouse_selection.h"
 #include "control/engine/view/page_lists.h"
 
 namespace pictavo {
@@ -130,6 +131,7 @@ class TpvImage : public QWidget {
   void ReduceRedEye();
   void SelectRectangle(int x1, int y1, int x2, int y2);
   void SelectEllipse(int x1, int y1, int x2, int y2);
+  // Also ends a running mouse selection.
   void CancelSelection();
   void SetUseSelection(bool on);
   void SetSelectionVisible(bool on);
@@ -170,9 +172,22 @@ class TpvImage : public QWidget {
   void SetXDPI(int32_t value);
   void SetYDPI(int32_t value);
 
+  // --- mouse selection, zoom to it and scaling to the control ---
+  // Lets the user drag a selection of the mode (TxMouseSelectionMode) with the left button and
+  // returns when it is made or cancelled, processing events meanwhile; at once without an image.
+  // The control may be deleted by an event handler during the wait.
+  void MouseSelect(uint8_t mode);
+  uint8_t MouseSelectionMode() const { return selection_->Mode(); }
+  bool SelectionDragging() const { return selection_->Dragging(); }
+  // Zooms so that the selection fills the control, centred; AutoZoom goes off.
+  void ZoomToSelection();
+  // Scales the image itself down into the control; false when it fits already.
+  bool AutoScale();
+
   // --- view state ---
   double Zoom() const { return zoom_; }
-  void SetZoom(double zoom);  // ignored while AutoZoom is on
+  // Ignored while AutoZoom is on; a new value keeps the image point at the view's middle there.
+  void SetZoom(double zoom);
   bool AutoZoom() const { return auto_zoom_; }
   void SetAutoZoom(bool on);
   bool ShowScrollBars() const { return show_scroll_bars_; }
@@ -190,9 +205,11 @@ class TpvImage : public QWidget {
   void SetScrollBarVertPos(int32_t pos);
   int32_t ScrollBarHorizWidth() const;
   int32_t ScrollBarVertHeight() const;
-  // Size of the control in device pixels.
+  // Size of the control and of its paint surface in device pixels.
   int32_t ClientWidth() const;
   int32_t ClientHeight() const;
+  int32_t SurfaceWidth() const;
+  int32_t SurfaceHeight() const;
 
   // Positions the paint surface and the scroll bars for the current image, size and zoom.
   void Relayout();
@@ -283,10 +300,14 @@ class TpvImage : public QWidget {
   void ScrollChanged();
   void RenderSurface(QImage& frame);
   void RenderZoomed(const TicBitmap& source, QImage& frame);
-  void DrawSelectionOutline(const TicBitmap& source, QImage& frame);
+  void DrawSelectionOutline(const TicBitmap& source, const QRect& surface, QImage& frame);
   void PlaceBar(QScrollBar* bar, bool needed, int x, int y, int w, int h, int page, int max);
-  void RememberScrollPositions();
-  bool HandleMouse(QMouseEvent* event, QPoint control_pos);
+  // Keeps the bars' positions for the next layout while KeepScrollPos is on.
+  void RememberScrollPos();
+  // The last step of every layout: kept positions, then the middle a zoom change kept.
+  void RestoreViewPos();
+  // from_surface: the event came to the paint surface, whose handlers a mouse selection takes.
+  bool HandleMouse(QMouseEvent* event, QPoint control_pos, bool from_surface);
   double DevicePixelRatio() const;
 
   Surface* surface_;
@@ -307,6 +328,9 @@ class TpvImage : public QWidget {
   int32_t display_width_ = 0;
   int32_t display_height_ = 0;
   int32_t kept_horz_ = 0, kept_vert_ = 0;
+  int32_t zoom_centre_x_ = 0, zoom_centre_y_ = 0;
+  bool zoom_changed_ = false;
+  std::unique_ptr<TMouseSelection> selection_;
   bool press_inside_ = false;
 };
 
