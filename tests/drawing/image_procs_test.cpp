@@ -9,6 +9,7 @@
 
 #include "control/engine/raster/resample.h"
 #include "platform/graphics/pixel_budget.h"
+#include "tests/graphics/canvas_probe.h"
 
 namespace pictavo {
 namespace {
@@ -43,10 +44,7 @@ bool SamePixels(const TBitmap& a, const TBitmap& b) {
 }
 
 int CountChanged(const TBitmap& a, const TBitmap& b) {
-  int count = 0;
-  for (int y = 0; y < a.Height(); ++y)
-    for (int x = 0; x < a.Width(); ++x) count += a.PixelColor(x, y) != b.PixelColor(x, y);
-  return count;
+  return velmora_test::Changes(a, b).count;
 }
 
 std::vector<std::u16string> Lines(const std::u16string& text) {

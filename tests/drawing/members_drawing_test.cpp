@@ -6,22 +6,19 @@
 
 #include "control/activex/imagebox.h"
 #include "tests/activex/member_client.h"
+#include "tests/graphics/canvas_probe.h"
 
 namespace pictavo {
 namespace {
 
 using plat::TColor;
 using I = int64_t;
+using velmora_test::ChangedBox;
 
 constexpr TColor kGreen = plat::RGB(0, 160, 0);
 constexpr TColor kWhite = plat::RGB(255, 255, 255);
 constexpr TColor kRed = plat::RGB(255, 0, 0);
 constexpr TColor kBlue = plat::RGB(0, 0, 255);
-
-// The box of changed pixels, inclusive; empty (left > right) when nothing changed.
-struct TChange {
-  int left = INT32_MAX, top = INT32_MAX, right = INT32_MIN, bottom = INT32_MIN, count = 0;
-};
 
 class DrawingMembers : public ::testing::Test {
  protected:
@@ -37,18 +34,7 @@ class DrawingMembers : public ::testing::Test {
     before = *box.View().CurrentImage();
   }
   TColor Pixel(int x, int y) { return box.View().CurrentImage()->PixelColor(x, y); }
-  TChange Changed() {
-    TChange change;
-    const TicBitmap& now = *box.View().CurrentImage();
-    for (int y = 0; y < now.Height(); ++y)
-      for (int x = 0; x < now.Width(); ++x)
-        if (now.PixelColor(x, y) != before.PixelColor(x, y)) {
-          change.left = std::min(change.left, x), change.right = std::max(change.right, x);
-          change.top = std::min(change.top, y), change.bottom = std::max(change.bottom, y);
-          ++change.count;
-        }
-    return change;
-  }
+  ChangedBox Changed() { return velmora_test::Changes(before, *box.View().CurrentImage()); }
   bool HasColour(TColor colour) {
     const TicBitmap& now = *box.View().CurrentImage();
     for (int y = 0; y < now.Height(); ++y)
@@ -65,11 +51,8 @@ class DrawingMembers : public ::testing::Test {
 TEST_F(DrawingMembers, CircleByCentreAndRadiusFillsItsBoxExactly) {
   NewImage(30, 30, kWhite);
   host.Call("CircleCR", {I{10}, I{10}, I{5}});
-  const TChange change = Changed();
-  EXPECT_EQ(change.left, 5);
-  EXPECT_EQ(change.top, 5);
-  EXPECT_EQ(change.right, 15);
-  EXPECT_EQ(change.bottom, 15);
+  const ChangedBox change = Changed();
+  EXPECT_EQ(change, velmora_test::Bounds(5, 5, 15, 15, change.count));
 }
 
 TEST_F(DrawingMembers, CircleAndArcThroughThreePoints) {
@@ -86,10 +69,8 @@ TEST_F(DrawingMembers, CircleAndArcThroughThreePoints) {
 
   NewImage(60, 60, kWhite);
   host.Call("Circle3XY", {I{10}, I{30}, I{30}, I{10}, I{50}, I{30}});
-  const TChange circle = Changed();
-  EXPECT_EQ(circle.left, 10);
-  EXPECT_EQ(circle.right, 50);
-  EXPECT_EQ(circle.bottom, 50);
+  const ChangedBox circle = Changed();
+  EXPECT_EQ(circle, velmora_test::Bounds(10, 10, 50, 50, circle.count));
 }
 
 TEST_F(DrawingMembers, CollinearPointsDrawNoCircleAndTwoLinesForTheArc) {
@@ -101,7 +82,7 @@ TEST_F(DrawingMembers, CollinearPointsDrawNoCircleAndTwoLinesForTheArc) {
   NewImage(40, 40, kWhite);
   host.Call("DrawLine", {I{5}, I{20}, I{15}, I{20}});
   host.Call("DrawLine", {I{5}, I{20}, I{35}, I{20}});
-  const TChange lines = Changed();
+  const ChangedBox lines = Changed();
   EXPECT_EQ(lines.left, 5);
   EXPECT_EQ(lines.right, 34);  // the last pixel of a line stays out
   before = arc_lines;
@@ -134,7 +115,7 @@ TEST_F(DrawingMembers, JustificationMovesTheOpaqueCell) {
     const int width = static_cast<int>(std::get<int64_t>(host.Get("TextWidth", {text})));
     ASSERT_GT(width, 20);
     host.Call("DrawText", {I{c.x}, I{5}, text});
-    const TChange cell = Changed();
+    const ChangedBox cell = Changed();
     const int left = c.x - (c.left_minus_width == 1   ? width / 2
                             : c.left_minus_width == 2 ? width
                                                       : 0);
@@ -181,7 +162,7 @@ TEST_F(DrawingMembers, PointListsDrawOnceAndSurviveWithoutAnImage) {
   host.Call("PointAdd", {I{30}, I{5}});
   host.Call("PointAdd", {I{30}, I{30}});
   host.Call("Polygon");  // (1, 1), (30, 5), (30, 30)
-  const TChange triangle = Changed();
+  const ChangedBox triangle = Changed();
   EXPECT_EQ(triangle.left, 1);
   EXPECT_EQ(triangle.top, 1);
   EXPECT_GE(triangle.right, 29);
