@@ -67,12 +67,11 @@ class TWorkArea {
     rect_.Right = ClampToInt(std::min(right, image.Width() + kFilterReach));
     rect_.Bottom = ClampToInt(std::min(bottom, image.Height() + kFilterReach));
     if (image.Width() < 1 || image.Height() < 1) rect_ = {};
-    if (!rect_.IsEmpty()) {
-      // The colour bitmap and the mask, each scale x scale times the area, live together.
-      const int64_t bytes =
-          2 * plat::BytesPerRow(int64_t{rect_.Width()} * scale, 24) * rect_.Height() * scale;
-      plat::RequirePixelBudget(bytes, kDrawingTooLarge);
-    }
+    if (rect_.IsEmpty()) return;
+    const int64_t width = int64_t{rect_.Width()} * scale, height = int64_t{rect_.Height()} * scale;
+    if (width > INT32_MAX || height > INT32_MAX) throw plat::EImageTooLarge(kDrawingTooLarge);
+    // The colour bitmap and the mask, each scale x scale times the area, live together.
+    plat::RequirePixelBudget(2 * plat::BytesPerRow(width, 24) * height, kDrawingTooLarge);
   }
 
   bool IsEmpty() const { return rect_.IsEmpty(); }
@@ -247,7 +246,7 @@ void LayoutTextLines(TBitmap& bitmap, const std::u16string& text, int x, int y, 
     extents.push_back(TextExtentOf(canvas, lines.Get(d)));
     width = std::max(width, extents.back());
   }
-  height = lines.Count() * line_height;
+  height = ClampToInt(int64_t{lines.Count()} * line_height);
   if (!draw) return;
   for (int d = 0; d < lines.Count(); ++d) {
     const double down = static_cast<double>(d) * line_height;
