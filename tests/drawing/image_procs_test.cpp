@@ -195,7 +195,7 @@ int ChangedNearGlyphs(const TBitmap& before, const TBitmap& smooth, const TBitma
 }
 
 TEST(SmoothText, ClearBrushChangesOnlyPixelsAroundTheGlyphs) {
-  for (int escapement : {0, 450, 1800}) {
+  for (int escapement : {0, 450, 900, 1800, 2700, -450, 3600, 4500}) {
     SCOPED_TRACE(escapement);
     const TBitmap before = Filled(120, 120, kGreen);
     TBitmap plain = before, smooth = before;
