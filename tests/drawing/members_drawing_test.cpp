@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "control/activex/imagebox.h"
+#include "platform/graphics/pixel_budget.h"
 #include "tests/activex/member_client.h"
 #include "tests/graphics/canvas_probe.h"
 
@@ -223,6 +224,25 @@ TEST_F(DrawingMembers, SmoothShapeLeavesTwentyFourBitPixels) {
       mixed = c != kWhite && c != 0 && c != kRed;
     }
   EXPECT_TRUE(mixed);
+}
+
+TEST_F(DrawingMembers, SmoothDrawingBeyondThePixelBudgetFailsWithItsMessage) {
+  NewImage(400, 400, kGreen);
+  host.Put("ColorFormat", I{cf256Color});
+  before = *box.View().CurrentImage();
+  host.Put("Antialias", true);
+  box.View().TextFont.Height = -2000;
+  plat::SetPixelBudget(plat::PixelBytesInUse() + 3 * 1024 * 1024);
+  MemberCall call;
+  call.args = {I{0}, I{0}, std::u16string(u"W")};
+  const MemberOutcome outcome = host.Try("DrawText", Accessor::Call, call);
+  plat::SetPixelBudget(0);
+  EXPECT_EQ(outcome.hresult, kEUnexpected);
+  EXPECT_EQ(outcome.message, "The drawing is too large to smooth");
+  EXPECT_EQ(Changed().count, 0);
+  // Refused before the pixels changed their format.
+  EXPECT_EQ(host.Get("ColorFormat"), TCallValue(I{cf256Color}));
+  EXPECT_EQ(box.View().CurrentImage()->PixelFormat(), plat::TPixelFormat::pf8bit);
 }
 
 // Every drawing member on 1-, 8- and 24-bit images, plain and smooth, with a pen of width 0 and a

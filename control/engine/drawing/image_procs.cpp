@@ -165,9 +165,10 @@ TWorkArea PointArea(const TBitmap& image, const std::vector<plat::TPoint>& point
 void DrawAntialiasedPoints(const std::vector<plat::TPoint>& points, TBitmap& image, uint8_t filter,
                            void (plat::TCanvas::*draw)(const std::vector<plat::TPoint>&)) {
   if (points.empty()) return;
-  image.SetPixelFormat(TPixelFormat::pf24bit);
   plat::TCanvas& canvas = image.Canvas();
   const TWorkArea area = PointArea(image, points, std::max(canvas.Pen.Width, 1));
+  // Refused before anything changes; then the image becomes 24-bit even when nothing shows.
+  image.SetPixelFormat(TPixelFormat::pf24bit);
   if (area.IsEmpty()) return;
   const std::vector<plat::TPoint> mapped = area.Points(points);
   Smoothed(
@@ -273,7 +274,6 @@ int TextSmoothingScale(int32_t font_height) {
 void DrawAntialiasedText(TBitmap& image, int x, int y, const std::u16string& text, uint8_t filter,
                          uint8_t justification) {
   if (text.empty()) return;
-  image.SetPixelFormat(TPixelFormat::pf24bit);
   plat::TCanvas& canvas = image.Canvas();
   const plat::TLogFont font = canvas.Font.LogFont;
   const int scale = TextSmoothingScale(font.lfHeight);
@@ -291,6 +291,8 @@ void DrawAntialiasedText(TBitmap& image, int x, int y, const std::u16string& tex
   const plat::TPoint offset = TurnedTextOffset(angle, tw, th);
   const int64_t left = int64_t{x} + offset.x - margin, top = int64_t{y} + offset.y - margin;
   const TWorkArea area(image, left, top, left + box_width, top + box_height, scale);
+  // Refused before anything changes; then the image becomes 24-bit even when nothing shows.
+  image.SetPixelFormat(TPixelFormat::pf24bit);
   if (area.IsEmpty()) return;
   const plat::TBrush brush = canvas.Brush;
   const plat::TColor text_colour = canvas.Font.Color;
@@ -335,13 +337,14 @@ void DrawShape(plat::TCanvas& canvas, TShapeType shape, const TShapePoints& p) {
 }
 
 void DrawAntialiasedShape(const TShapePoints& p, TBitmap& image, TShapeType shape, uint8_t filter) {
-  image.SetPixelFormat(TPixelFormat::pf24bit);
   plat::TCanvas& canvas = image.Canvas();
   // A pen below one pixel draws one pixel wide, as the plain pen does.
   const int64_t pen = std::max(canvas.Pen.Width, 1);
   const TWorkArea area(image, int64_t{std::min(p.x1, p.x2)} - pen,
                        int64_t{std::min(p.y1, p.y2)} - pen, int64_t{std::max(p.x1, p.x2)} + pen,
                        int64_t{std::max(p.y1, p.y2)} + pen, kShapeScale);
+  // Refused before anything changes; then the image becomes 24-bit even when nothing shows.
+  image.SetPixelFormat(TPixelFormat::pf24bit);
   if (area.IsEmpty()) return;
   // Corner sizes are sizes, not points: they only scale.
   const bool corner_sizes = shape == stRoundRect;
