@@ -21,6 +21,7 @@
 #include "control/engine/raster/ticbitmap.h"
 #include "control/engine/view/image_document.h"
 #include "control/engine/view/mouse_selection.h"
+#include "control/engine/view/image_drawing.h"
 #include "control/engine/view/page_lists.h"
 
 namespace pictavo {
@@ -147,6 +148,13 @@ class TpvImage : public QWidget {
   bool ResizeFit(int32_t max_width, int32_t max_height);
   // Resizes to percent of the width, the height following the aspect ratio; percent > 0 only.
   void ScaleImage(float percent);
+
+  // --- drawing on the image with the pen, brush and text fields ---
+  TImageDrawing& Drawing() { return drawing_; }
+  // Runs change on the image when there is one (nothing is repainted); true when it ran.
+  bool ChangeImage(const std::function<void(TicBitmap&)>& change) {
+    return document_.Change(change);
+  }
 
   // --- whole-image analysis ---
   int64_t ColorCount(plat::TColor colour) const { return document_.ColorCount(colour); }
@@ -319,6 +327,7 @@ class TpvImage : public QWidget {
   TImageDocument document_;
   TImagePrint printing_;
   TPageLists page_lists_;
+  TImageDrawing drawing_{*this};
   TicBitmap display_buffer_;
   bool relayouting_ = false;
   double zoom_ = 100;
