@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <filesystem>
 #include <optional>
 
 #include "control/engine/raster/glue/glue.h"
@@ -222,8 +223,12 @@ std::string TicBitmap::NameWithoutFolder(const std::string& file_name) {
 
 void TicBitmap::LoadImageFile(const std::string& file_name, int page) {
   const std::string name = NameWithoutFolder(file_name);
+  std::error_code no_throw;
+  if (std::filesystem::is_directory(file_name, no_throw))
+    throw plat::EFOpenError(name + " is a folder, not a file");
   if (!plat::FileExists(file_name)) throw plat::EFOpenError("File not found: " + name);
   plat::TFileStream file(file_name, plat::FileMode::OpenRead);
+  if (file.Size() == 0) throw plat::EReadError("The file " + name + " is empty");
   const uint8_t first = file.ReadByte();
   const LoadFn loader = LoaderForFirstByte(first);
   if (!loader) throw EInvalidFormat("File is not a supported graphics format");
@@ -231,7 +236,12 @@ void TicBitmap::LoadImageFile(const std::string& file_name, int page) {
   file.SetPosition(0);
   TicBitmap loaded;
   glue::LoadRequest request{file, loaded, *this, page, glue::LoadPath::File, name};
-  loader(request);
+  try {
+    loader(request);
+  } catch (const plat::EReadError& e) {
+    // The codecs say what is cut short; only this frame knows which file it was.
+    throw plat::EReadError(name + ": " + e.what());
+  }
   Assign(loaded);
   UpdateColorFormat();
 }

@@ -302,7 +302,7 @@ void TJPEGImageExtra::ReadStream(int64_t size, plat::TStream& stream) {
   NewImage();
   bitmap_.reset();
   if (size < 0 || size > stream.Size() - stream.Position())
-    throw plat::EReadError("Stream read error");
+    throw plat::EReadError("JPEG data ends early");
   auto data = std::make_shared<std::vector<uint8_t>>(static_cast<size_t>(size));
   stream.ReadBuffer(data->data(), size);
   image_->Data = std::move(data);
