@@ -12,6 +12,7 @@
 #include "control/formats/tiff/tif_pages.h"
 #include "platform/base/streams.h"
 #include "platform/base/text.h"
+#include "platform/graphics/resolution.h"
 
 namespace pictavo {
 
@@ -72,21 +73,6 @@ std::string LowerCase(std::string text) {
 int FormatForFileName(const std::string& file_name) {
   if (const std::optional<int> format = TicBitmap::FormatOfFileName(file_name)) return *format;
   throw EInvalidFormat("File extension is not a supported graphics format");
-}
-
-bool IsGreyPalette(const plat::TColorTable& palette) {
-  return std::all_of(palette.begin(), palette.end(), [](const plat::TRGBQuad& q) {
-    return q.rgbRed == q.rgbGreen && q.rgbGreen == q.rgbBlue;
-  });
-}
-
-int32_t PelsFromDpi(int dpi) {
-  const int64_t pels = (static_cast<int64_t>(dpi) * 10000 + 127) / 254;
-  return static_cast<int32_t>(std::clamp<int64_t>(pels, INT32_MIN, INT32_MAX));
-}
-
-int DpiFromPels(int32_t pels) {
-  return static_cast<int>((static_cast<int64_t>(pels) * 254 + 5000) / 10000);
 }
 
 constexpr int64_t kFileHeaderSize = 14;
@@ -156,10 +142,10 @@ void TicBitmap::UpdateColorFormat() {
       break;
     }
     case TPixelFormat::pf4bit:
-      ColorFormat = IsGreyPalette(palette) ? cf16Grayscale : cf16Color;
+      ColorFormat = plat::IsGreyPalette(palette) ? cf16Grayscale : cf16Color;
       break;
     case TPixelFormat::pf8bit:
-      ColorFormat = IsGreyPalette(palette) ? cf256Grayscale : cf256Color;
+      ColorFormat = plat::IsGreyPalette(palette) ? cf256Grayscale : cf256Color;
       break;
     case TPixelFormat::pf24bit:
       ColorFormat = cf24bit;
@@ -184,19 +170,19 @@ bool TicBitmap::CopyPaletteFrom(const plat::TBitmap& other) {
 }
 
 int TicBitmap::GetXDPI() const {
-  return DpiFromPels(GetXPelsPerMeter());
+  return plat::DpiOfPelsPerMetre(GetXPelsPerMeter());
 }
 int TicBitmap::GetYDPI() const {
-  return DpiFromPels(GetYPelsPerMeter());
+  return plat::DpiOfPelsPerMetre(GetYPelsPerMeter());
 }
 
 void TicBitmap::SetXDPI(int dpi) {
-  SetXPelsPerMeter(PelsFromDpi(dpi));
+  SetXPelsPerMeter(plat::PelsPerMetreOfDpi(dpi));
   glue::UpdateExifResolution(*Exif, dpi, GetYDPI());
 }
 
 void TicBitmap::SetYDPI(int dpi) {
-  SetYPelsPerMeter(PelsFromDpi(dpi));
+  SetYPelsPerMeter(plat::PelsPerMetreOfDpi(dpi));
   glue::UpdateExifResolution(*Exif, GetXDPI(), dpi);
 }
 
