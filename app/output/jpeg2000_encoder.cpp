@@ -37,10 +37,6 @@ Samples EmptySamples(int width, int height, int components) {
   return samples;
 }
 
-bool IsGrey(const plat::TRGBQuad& entry) {
-  return entry.rgbRed == entry.rgbGreen && entry.rgbGreen == entry.rgbBlue;
-}
-
 // Every index a row can hold maps to a colour: indices past a short palette are black.
 std::array<plat::TRGBQuad, 256> FullPalette(const plat::TColorTable& palette) {
   std::array<plat::TRGBQuad, 256> full{};
@@ -71,7 +67,7 @@ Samples SamplesOfDirect(const plat::TBitmap& bitmap, int bytes_per_pixel) {
 
 Samples SamplesOfIndexed(const plat::TBitmap& bitmap, int bits) {
   const std::array<plat::TRGBQuad, 256> palette = FullPalette(bitmap.Palette());
-  const bool grey = std::all_of(bitmap.Palette().begin(), bitmap.Palette().end(), IsGrey);
+  const bool grey = plat::IsGreyPalette(bitmap.Palette());
   Samples samples = EmptySamples(bitmap.Width(), bitmap.Height(), grey ? 1 : 3);
   for (int y = 0; y < bitmap.Height(); ++y) {
     const uint8_t* row = bitmap.ScanLine(y);

@@ -26,6 +26,26 @@ int NearestPaletteIndex(const TColorTable& palette, uint8_t r, uint8_t g, uint8_
   return best;
 }
 
+bool IsGreyPalette(const TColorTable& palette) {
+  return !palette.empty() && std::all_of(palette.begin(), palette.end(), [](const TRGBQuad& q) {
+    return q.rgbRed == q.rgbGreen && q.rgbGreen == q.rgbBlue;
+  });
+}
+
+TRGBQuad PaletteEntryAt(const TColorTable& palette, size_t index) {
+  return index < palette.size() ? palette[index] : TRGBQuad{};
+}
+
+void CMYKToRGB(uint8_t c, uint8_t m, uint8_t y, uint8_t k, uint8_t& r, uint8_t& g, uint8_t& b) {
+  auto channel = [k](uint8_t ink) {
+    const int covered = (ink * (255 - k) + 255 * k + 127) / 255;
+    return static_cast<uint8_t>(255 - std::min(255, covered));
+  };
+  r = channel(c);
+  g = channel(m);
+  b = channel(y);
+}
+
 TColorTable DefaultPalette(TPixelFormat format) {
   TColorTable table;
   switch (format) {

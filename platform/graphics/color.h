@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -55,5 +56,16 @@ constexpr uint8_t ExpandToByte(uint32_t value, int bits) {
 // The index of the palette entry nearest to (r, g, b) by squared RGB distance; on a tie the
 // lowest index wins. 0 for an empty palette.
 int NearestPaletteIndex(const TColorTable& palette, uint8_t r, uint8_t g, uint8_t b);
+
+// True when every entry is a grey (red = green = blue). An empty palette is not grey: it gives
+// no levels to write.
+bool IsGreyPalette(const TColorTable& palette);
+// The entry at index; black past the end of a short palette, as a DIB shows such indices.
+TRGBQuad PaletteEntryAt(const TColorTable& palette, size_t index);
+
+// Ink amounts (0 none, 255 full) to red, green and blue, the one conversion every CMYK reader
+// uses: R = 255 - min(255, round(C * (255 - K) / 255 + K)), G and B alike. Computed in whole
+// numbers, where 255 being odd means no value ever lies halfway, so every reader rounds alike.
+void CMYKToRGB(uint8_t c, uint8_t m, uint8_t y, uint8_t k, uint8_t& r, uint8_t& g, uint8_t& b);
 
 }  // namespace plat

@@ -4,6 +4,9 @@
 
 #include <memory>
 #include <mutex>
+#include <string>
+
+#include "platform/graphics/pixel_budget.h"
 
 namespace plat::net {
 namespace {
@@ -16,10 +19,36 @@ void InitCurlOnce() {
   std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
+struct BodySink {
+  std::vector<uint8_t>& body;
+  int64_t limit;
+  bool overflowed = false;
+};
+
+// Taking fewer bytes than offered makes libcurl end the transfer.
 size_t CollectBody(char* data, size_t size, size_t count, void* out) {
-  auto* body = static_cast<std::vector<uint8_t>*>(out);
-  body->insert(body->end(), data, data + size * count);
-  return size * count;
+  auto* sink = static_cast<BodySink*>(out);
+  const size_t bytes = size * count;
+  if (static_cast<int64_t>(sink->body.size() + bytes) > sink->limit) {
+    sink->overflowed = true;
+    return 0;
+  }
+  sink->body.insert(sink->body.end(), data, data + bytes);
+  return bytes;
+}
+
+int64_t BodyLimit(const Timeouts& t) {
+  return t.maxBodyBytes > 0 ? t.maxBodyBytes : PixelBudget();
+}
+
+// The transport error in words a user can act on where libcurl's own are vague.
+std::string TransferError(CURLcode rc, const BodySink& sink, const Timeouts& t, bool connected) {
+  if (sink.overflowed || rc == CURLE_FILESIZE_EXCEEDED)
+    return "The answer is larger than " + std::to_string(sink.limit) + " bytes";
+  if (rc == CURLE_OPERATION_TIMEDOUT && connected)
+    return "The transfer was slower than " + std::to_string(t.lowSpeedBytes) +
+           " bytes a second for " + std::to_string(t.lowSpeedSeconds) + " seconds";
+  return curl_easy_strerror(rc);
 }
 
 struct CurlDeleter {
@@ -51,6 +80,7 @@ HttpResponse Perform(const HttpRequest& request) {
   }
   CURL* c = curl.get();
   const Timeouts t = DefaultTimeouts();
+  BodySink sink{response.body, BodyLimit(t)};
   curl_easy_setopt(c, CURLOPT_URL, request.url.c_str());
   curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https");
   curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 0L);
@@ -62,7 +92,8 @@ HttpResponse Perform(const HttpRequest& request) {
   curl_easy_setopt(c, CURLOPT_LOW_SPEED_TIME, t.lowSpeedSeconds);
   curl_easy_setopt(c, CURLOPT_USERAGENT, "");
   curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, &CollectBody);
-  curl_easy_setopt(c, CURLOPT_WRITEDATA, &response.body);
+  curl_easy_setopt(c, CURLOPT_WRITEDATA, &sink);
+  curl_easy_setopt(c, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(sink.limit));
   if (!request.user.empty()) {
     curl_easy_setopt(c, CURLOPT_HTTPAUTH, CURLAUTH_BASIC);
     curl_easy_setopt(c, CURLOPT_USERNAME, request.user.c_str());
@@ -92,9 +123,9 @@ HttpResponse Perform(const HttpRequest& request) {
   response.answered = status != 0;
   response.status = static_cast<int32_t>(status);
   response.complete = rc == CURLE_OK;
-  if (rc != CURLE_OK) response.error = curl_easy_strerror(rc);
   curl_off_t connectTime = 0;
   curl_easy_getinfo(c, CURLINFO_CONNECT_TIME_T, &connectTime);
+  if (rc != CURLE_OK) response.error = TransferError(rc, sink, t, connectTime != 0);
   response.unreachable = rc == CURLE_COULDNT_RESOLVE_HOST || rc == CURLE_COULDNT_RESOLVE_PROXY ||
                          rc == CURLE_COULDNT_CONNECT ||
                          (rc == CURLE_OPERATION_TIMEDOUT && connectTime == 0);

@@ -1,7 +1,8 @@
 #pragma once
 // HTTP and HTTPS transfers on libcurl, blocking the calling thread. Certificates are verified;
-// a connection that cannot be made in time, or a transfer that stalls, ends with an error
-// instead of freezing the program. Redirects are not followed: a 3xx answer is the result.
+// a connection that cannot be made in time, a transfer that stalls or trickles, or an answer
+// larger than any image the program could hold, ends with an error instead of freezing the
+// program or filling its memory. Redirects are not followed: a 3xx answer is the result.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -11,11 +12,13 @@ namespace plat::net {
 struct Timeouts {
   long connectSeconds = 30;
   // A transfer slower than lowSpeedBytes per second for lowSpeedSeconds is abandoned.
-  long lowSpeedBytes = 1;
-  long lowSpeedSeconds = 60;
+  long lowSpeedBytes = 512;
+  long lowSpeedSeconds = 30;
+  // The largest answer body taken; 0 means the pixel budget, the most any image may hold.
+  int64_t maxBodyBytes = 0;
 };
 
-// The timeouts every transfer uses (tests shorten them).
+// The limits every transfer keeps (tests lower them).
 Timeouts DefaultTimeouts();
 void SetDefaultTimeouts(const Timeouts& timeouts);
 

@@ -15,7 +15,13 @@ namespace plat::registry {
 namespace {
 
 bool SamePath(std::string_view a, std::string_view b) {
-  return SameTextIgnoringCase(a, b);
+  return a.size() == b.size() && SameTextIgnoringCase(a, b);
+}
+
+std::string FoldedPath(std::string_view path) {
+  std::string folded(path);
+  for (char& c : folded) c = static_cast<char>(AsciiLower(static_cast<unsigned char>(c)));
+  return folded;
 }
 
 std::string Quote(std::string_view text) {
@@ -220,9 +226,18 @@ std::string Tree::Serialize() const {
 }
 
 Tree::Key* Tree::FindKey(std::string_view path) {
-  for (Key& k : keys_)
-    if (SamePath(k.path, path)) return &k;
-  return nullptr;
+  const auto found = index_.find(FoldedPath(path));
+  return found == index_.end() ? nullptr : &keys_[found->second];
+}
+
+void Tree::AddKey(std::string_view path) {
+  index_.emplace(FoldedPath(path), keys_.size());
+  keys_.push_back(Key{std::string(path), {}});
+}
+
+void Tree::Reindex() {
+  index_.clear();
+  for (size_t i = 0; i < keys_.size(); ++i) index_.emplace(FoldedPath(keys_[i].path), i);
 }
 
 const Tree::Key* Tree::FindKey(std::string_view path) const {
@@ -234,11 +249,11 @@ bool Tree::Exists(std::string_view path) const {
 }
 
 void Tree::Create(std::string_view path) {
-  // Parents first, so every key's parent exists.
+  // A key that exists has all its parents already; a new one gets them first.
+  if (path.empty() || FindKey(path)) return;
   for (size_t pos = path.find('\\'); pos != std::string_view::npos; pos = path.find('\\', pos + 1))
-    if (pos > 0 && !FindKey(path.substr(0, pos)))
-      keys_.push_back(Key{std::string(path.substr(0, pos)), {}});
-  if (!path.empty() && !FindKey(path)) keys_.push_back(Key{std::string(path), {}});
+    if (pos > 0 && !FindKey(path.substr(0, pos))) AddKey(path.substr(0, pos));
+  AddKey(path);
 }
 
 bool Tree::Delete(std::string_view path) {
@@ -248,6 +263,7 @@ bool Tree::Delete(std::string_view path) {
            (k.path.size() > path.size() && k.path[path.size()] == '\\' &&
             SamePath(std::string_view(k.path).substr(0, path.size()), path));
   });
+  Reindex();
   return keys_.size() != before;
 }
 

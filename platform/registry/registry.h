@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <variant>
 #include <vector>
 
@@ -65,8 +66,13 @@ class Tree {
   };
   Key* FindKey(std::string_view path);
   const Key* FindKey(std::string_view path) const;
+  void AddKey(std::string_view path);
+  void Reindex();
 
   std::vector<Key> keys_;
+  // Each key's position in keys_ under its case-folded path, so finding a key costs one hash
+  // of its path however many keys and levels the store holds.
+  std::unordered_map<std::string, size_t> index_;
 };
 
 std::string RootName(Root root);

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "control/engine/raster/ticbitmap.h"
+#include "control/formats/jpeg/exif.h"
 #include "platform/base/exceptions.h"
 #include "platform/graphics/pixel_budget.h"
 
@@ -330,6 +331,75 @@ TEST_F(Bombs, ARealLargeJpegOpensCopiesSnapshotsAndSaves) {
   EXPECT_GT(snapshot.size(), size_t{3} * side * side);
   image.SaveImageFile(Path("again.jpg"), false, 75);
   EXPECT_GT(fs::file_size(Path("again.jpg")), 0u);
+}
+
+// A JPEG whose APP1 (EXIF) segment is cut off in the middle.
+Bytes JpegCutInsideApp1() {
+  TicBitmap image = Pattern(8, 8);
+  EXPECT_TRUE(image.Exif->SetAttribute("ImageDescription", std::u16string(200, u'x')));
+  Bytes jpeg = image.SaveToBytes(gfJPG, false, 80);
+  for (size_t i = 2; i + 3 < jpeg.size(); ++i)
+    if (jpeg[i] == 0xFF && jpeg[i + 1] == 0xE1) {
+      jpeg.resize(i + 60);
+      return jpeg;
+    }
+  ADD_FAILURE() << "our encoder wrote no APP1 segment";
+  return jpeg;
+}
+
+// A TIFF of ours cut before its directory.
+Bytes TiffCutBeforeItsDirectory() {
+  Bytes tiff = Pattern(16, 16).SaveToBytes(gfTIF, false, 0);
+  tiff.resize(tiff.size() / 2);
+  return tiff;
+}
+
+struct LoadCase {
+  const char* name;
+  const char* file;  // written unless make is empty; "folder/" makes a folder
+  Bytes (*make)();
+  bool (*is_class)(const plat::Exception&);
+  std::string message;
+};
+
+template <class E>
+bool Is(const plat::Exception& e) {
+  return dynamic_cast<const E*>(&e) != nullptr;
+}
+
+// What a user reads when a file cannot be loaded for other reasons: the message names the file
+// and the cause, and the image that was there before stays.
+TEST_F(Bombs, OtherLoadFailuresNameTheFileAndTheirCause) {
+  const LoadCase cases[] = {
+      {"zero bytes", "nothing.jpg", [] { return Bytes{}; }, Is<plat::EReadError>,
+       "The file nothing.jpg is empty"},
+      {"a folder", "pictures", nullptr, Is<plat::EFOpenError>, "pictures is a folder, not a file"},
+      {"a TIFF cut before its directory", "cut.tif", TiffCutBeforeItsDirectory,
+       Is<plat::EReadError>, "cut.tif: TIFF file is truncated"},
+      {"a JPEG cut inside its EXIF segment", "cut.jpg", JpegCutInsideApp1,
+       Is<plat::EInvalidGraphic>, "The file cut.jpg is corrupt or not in JPG format."},
+  };
+  const std::string good = Path("good.bmp");
+  Pattern(5, 3).SaveImageFile(good, false, 0);
+  for (const LoadCase& c : cases) {
+    const std::string path = Path(c.file);
+    if (c.make) {
+      WriteFile(path, c.make());
+    } else {
+      fs::create_directories(path);
+    }
+    TicBitmap image;
+    image.LoadImageFile(good, 0);
+    try {
+      image.LoadImageFile(path, 0);
+      ADD_FAILURE() << c.name << " loaded";
+    } catch (const plat::Exception& e) {
+      EXPECT_EQ(std::string(e.what()), c.message) << c.name;
+      EXPECT_TRUE(c.is_class(e)) << c.name << ": " << typeid(e).name();
+    }
+    EXPECT_EQ(image.Width(), 5) << c.name;
+    EXPECT_EQ(image.Height(), 3) << c.name;
+  }
 }
 
 }  // namespace

@@ -155,5 +155,40 @@ TEST_F(SafeSave, AFailingWriterLeavesNoTemporary) {
   EXPECT_EQ(Names(), std::vector<std::string>{"kept.bin"});
 }
 
+// A save killed outright, half written: the old file is whole and nothing else is left in its
+// folder. The child tells the parent through a pipe when half its data is out, then waits to be
+// killed, so the kill always lands inside the save.
+TEST_F(SafeSave, ASaveKilledHalfWayLeavesTheOldFileWholeAndNothingBesideIt) {
+  const std::string path = Path("photo.bmp");
+  Noise(64, 48).SaveImageFile(path, false, 75);
+  const Bytes before = Contents(path);
+  const Bytes replacement = Noise(640, 480).SaveToBytes(gfBMP, false, 75);
+  int channel[2];
+  ASSERT_EQ(pipe(channel), 0);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    close(channel[0]);
+    plat::WriteFileReplacing(path, [&](plat::TStream& out) {
+      const int64_t half = static_cast<int64_t>(replacement.size() / 2);
+      out.WriteBuffer(replacement.data(), half);
+      (void)!write(channel[1], "h", 1);
+      for (;;) pause();
+    });
+    _exit(0);
+  }
+  close(channel[1]);
+  char signal_byte = 0;
+  const bool halfway = read(channel[0], &signal_byte, 1) == 1;
+  close(channel[0]);
+  kill(child, SIGKILL);
+  int status = 0;
+  waitpid(child, &status, 0);
+  ASSERT_TRUE(halfway) << "the child never reached the middle of its save";
+  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+  EXPECT_EQ(Contents(path), before);
+  EXPECT_EQ(Names(), std::vector<std::string>{"photo.bmp"});
+}
+
 }  // namespace
 }  // namespace pictavo

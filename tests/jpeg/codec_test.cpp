@@ -229,6 +229,14 @@ TEST(JpegDecode, FailuresAndEmptyInput) {
   } catch (const EJPEG& e) {
     EXPECT_EQ(std::string(e.what()).rfind("JPEG error #", 0), 0u) << e.what();
   }
+  // Stored data whose length field claims more bytes than follow it.
+  plat::TMemoryStream claims_more(std::vector<uint8_t>{0x10, 0, 0, 0, 0xFF, 0xD8});
+  try {
+    jpeg.ReadData(claims_more);
+    ADD_FAILURE();
+  } catch (const plat::EReadError& e) {
+    EXPECT_STREQ(e.what(), "JPEG data ends early");
+  }
 }
 
 }  // namespace

@@ -163,6 +163,7 @@ TEST(ExifStore, EveryTypeRoundTripsThroughTheJpegForm) {
                "GPSAltitudeRef=0"};
   Lines upper = exif.Tags;
   upper[8] = "UserComment=41,53,43,49,49,00,00,00,68,69";
+  upper.erase(upper.begin() + 4);  // BitsPerSample: layout comes from the image, not the store
   Lines read = ReadBack(exif.JpegPayload());
   std::sort(read.begin(), read.end());
   std::sort(upper.begin(), upper.end());
@@ -251,10 +252,37 @@ TEST(ExifStore, TextCrossesTheBoundaryAsWindows1252) {
   EXPECT_EQ(back.Value("Artist"), "Caf\xE9 \x80 ?");
 }
 
-TEST(ExifStore, WritingAValueThatDoesNotConvertRaises) {
+// SetAttribute refuses what could not be written; a value that got into the store another way
+// and still does not convert is left out alone, in both forms.
+TEST(ExifStore, AValueThatDoesNotConvertIsLeftOutAndTheRestWritten) {
   TExif exif;
-  exif.Tags = {"XResolution=abc"};
-  EXPECT_THROW(exif.JpegPayload(), plat::EConvertError);
+  EXPECT_FALSE(exif.SetAttribute("FileSource", u"zz"));
+  EXPECT_TRUE(exif.SetAttribute("FileSource", u"03"));
+  exif.Tags.insert(exif.Tags.begin(), {"XResolution=abc", "Make=Cam", "FNumber=", "Model=M"});
+  Lines read = ReadBack(exif.JpegPayload());
+  std::sort(read.begin(), read.end());
+  EXPECT_EQ(read, (Lines{"ExifVersion=30,32,32,30", "FileSource=03", "Make=Cam", "Model=M"}));
+
+  plat::TMemoryStream tiff;
+  int64_t next = 0;
+  int pointers = 0;
+  EXPECT_NO_THROW(exif.WriteToStream(tiff, true, next, pointers, 0));
+  EXPECT_EQ(pointers, 1);  // the Exif IFD, holding what converted
+}
+
+// An ASCII ExifVersion (as some writers store it) is read as the bytes the table's type wants,
+// so that it can be written again.
+TEST(ExifStore, AValueStoredUnderAnotherTypeIsReadInTheTablesForm) {
+  TExif exif;
+  exif.Tags = {"ExifVersion=30,32,33,30", "ExposureTime=1/250"};
+  std::string payload = exif.JpegPayload();
+  const std::string undefined_entry("\x00\x90\x07\x00", 4);
+  const size_t at = payload.find(undefined_entry);
+  ASSERT_NE(at, std::string::npos);
+  payload[at + 2] = 2;  // now ASCII "0230"
+  Lines read = ReadBack(payload);
+  std::sort(read.begin(), read.end());
+  EXPECT_EQ(read, (Lines{"ExifVersion=30,32,33,30", "ExposureTime=1/250"}));
 }
 
 TEST(ExifText, RationalsAndDates) {

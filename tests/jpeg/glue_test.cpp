@@ -53,6 +53,48 @@ TEST(JpegThroughTheRasterImage, ACorruptFileIsReportedByName) {
   EXPECT_NO_THROW(image.LoadImageFile(scratch.Path("broken.jpg"), 0));  // a cut scan still shows
 }
 
+// Sets the field type of the first directory entry of tag to type, in either byte order.
+void RetypeExifEntry(std::vector<uint8_t>& file, uint16_t tag, uint16_t from, uint16_t to) {
+  for (size_t i = 0; i + 4 <= file.size(); ++i) {
+    const bool little = file[i] == (tag & 0xFF) && file[i + 1] == tag >> 8 && file[i + 2] == from &&
+                        file[i + 3] == 0;
+    const bool big = file[i] == tag >> 8 && file[i + 1] == (tag & 0xFF) && file[i + 2] == 0 &&
+                     file[i + 3] == from;
+    if (little || big) {
+      file[little ? i + 2 : i + 3] = static_cast<uint8_t>(to);
+      return;
+    }
+  }
+  ADD_FAILURE() << "no entry of tag " << tag;
+}
+
+// An ExifVersion stored as ASCII (as some writers do), a value SetAttribute must refuse and an
+// empty stored value: the JPEG and TIFF saves still succeed with every other tag intact.
+TEST(JpegThroughTheRasterImage, AnUnwritableExifEntryCostsOnlyItself) {
+  TScratch scratch;
+  WriteTestPpm(scratch.Path("in.ppm"), 16, 16);
+  Shell(scratch,
+        "convert in.ppm a.jpg && exiftool -q -overwrite_original -EXIF:Make=Cam -EXIF:Model=M1 "
+        "-EXIF:ExposureTime=1/250 -EXIF:ExifVersion=0230 a.jpg");
+  std::vector<uint8_t> file = ReadFile(scratch.Path("a.jpg"));
+  RetypeExifEntry(file, 0x9000, 7, 2);
+  WriteFile(scratch.Path("ascii.jpg"), file);
+  ASSERT_EQ(Shell(scratch, "exiftool -s3 -EXIF:ExifVersion ascii.jpg"), "0230\n");
+
+  TicBitmap image;
+  image.LoadImageFile(scratch.Path("ascii.jpg"), 0);
+  EXPECT_FALSE(image.Exif->SetAttribute("FileSource", u"zz"));
+  image.Exif->Tags.push_back("FNumber=");
+  for (const char* out : {"b.jpg", "b.tif"}) {
+    SCOPED_TRACE(out);
+    image.SaveImageFile(scratch.Path(out), false, 90);
+    EXPECT_EQ(Shell(scratch, std::string("exiftool -s3 -EXIF:Make -EXIF:Model -EXIF:ExposureTime "
+                                         "-EXIF:ExifVersion -EXIF:FNumber -EXIF:FileSource ") +
+                                 out),
+              "Cam\nM1\n1/250\n0230\n");
+  }
+}
+
 TEST(JpegThroughTheRasterImage, OverwriteMetaData) {
   TScratch scratch;
   WriteTestPpm(scratch.Path("in.ppm"), 8, 8);

@@ -44,6 +44,23 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.wfile.write(b"x")
             self.wfile.flush()
             time.sleep(30)
+        elif self.path == "/trickle":
+            self.send_response(200)
+            self.send_header("Content-Length", "1000")
+            self.end_headers()
+            for _ in range(500):
+                self.wfile.write(b"xx")
+                self.wfile.flush()
+                time.sleep(1)
+        elif self.path == "/endless":
+            self.send_response(200)
+            self.send_header("Connection", "close")
+            self.end_headers()
+            block = b"z" * 65536
+            while True:
+                self.wfile.write(block)
+        elif self.path == "/large":
+            self.answer(200, b"y" * (3 << 20))
         else:
             self.answer(404, b"nope")
 

@@ -166,6 +166,32 @@ TEST_F(WebprocsTest, ADeadOrStalledServerDoesNotFreezeTheCaller) {
   EXPECT_EQ(status, 0);
 }
 
+// A server that trickles, streams without end, or announces a body larger than the limit: each
+// transfer ends with an error that says which, and keeps no more than the limit.
+TEST_F(WebprocsTest, TricklingEndlessAndOversizedAnswersEndWithTheirCause) {
+  const plat::net::Timeouts saved = plat::net::DefaultTimeouts();
+  constexpr int64_t kLimit = int64_t{1} << 20;
+  plat::net::SetDefaultTimeouts({5, 100, 2, kLimit});
+  const struct {
+    const char* path;
+    std::string error;
+  } cases[] = {
+      {"/trickle", "The transfer was slower than 100 bytes a second for 2 seconds"},
+      {"/endless", "The answer is larger than 1048576 bytes"},
+      {"/large", "The answer is larger than 1048576 bytes"},
+  };
+  for (const auto& c : cases) {
+    plat::net::HttpRequest request;
+    request.url = Url(c.path);
+    const plat::net::HttpResponse response = plat::net::Perform(request);
+    EXPECT_FALSE(response.complete) << c.path;
+    EXPECT_EQ(response.status, 200) << c.path;
+    EXPECT_EQ(response.error, c.error) << c.path;
+    EXPECT_LE(static_cast<int64_t>(response.body.size()), kLimit) << c.path;
+  }
+  plat::net::SetDefaultTimeouts(saved);
+}
+
 TEST_F(WebprocsTest, HttpsCertificatesAreVerified) {
   const fs::path cert = dir_ / "cert.pem", key = dir_ / "key.pem";
   const std::string make =

@@ -74,3 +74,29 @@ TEST(RegistryTree, SkipsLinesThatDoNotParse) {
 }
 
 }  // namespace
+
+namespace {
+
+// A registration with a very deep key line: every level becomes a key of its own, each found
+// by any spelling of its case, and deleting a middle level takes the levels under it.
+TEST(RegistryTree, ADeepKeyLineGivesEveryLevelAndStaysFindableByAnyCase) {
+  constexpr int kDepth = 1500;
+  std::string path = "HKEY_CLASSES_ROOT";
+  for (int i = 0; i < kDepth; ++i) path += "\\L" + std::to_string(i);
+  std::string upper = path;
+  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  reg::Tree t =
+      reg::Tree::Parse("[" + path + "]\n\"v\"=\"deep\"\n[" + upper + "]\n\"w\"=\"same\"\n");
+  EXPECT_EQ(t.KeyCount(), size_t{kDepth} + 1);
+  ASSERT_NE(t.Find(path, "V"), nullptr);
+  EXPECT_EQ(*t.Find(path, "W"), reg::Value(std::string("same")));
+  const std::string middle = path.substr(0, path.find("\\L750\\"));
+  EXPECT_EQ(t.Children(middle), std::vector<std::string>{"L750"});
+  EXPECT_TRUE(t.Delete(middle));
+  EXPECT_EQ(t.KeyCount(), 750u);
+  EXPECT_FALSE(t.Exists(path));
+  EXPECT_TRUE(t.Exists(middle.substr(0, middle.rfind('\\'))));
+  EXPECT_EQ(reg::Tree::Parse(t.Serialize()).Serialize(), t.Serialize());
+}
+
+}  // namespace

@@ -270,10 +270,13 @@ TEST(TiffReader, Group3StripCutShortEndsInWhiteRows) {
 
 TEST(TiffReader, CmykToRgb) {
   uint8_t r, g, b;
-  pictavo::CMYKToRGB(0, 0, 0, 255, r, g, b);
+  plat::CMYKToRGB(0, 0, 0, 255, r, g, b);
   EXPECT_EQ(plat::RGB(r, g, b), plat::RGB(0, 0, 0));
-  pictavo::CMYKToRGB(0, 0, 0, 0, r, g, b);
+  plat::CMYKToRGB(0, 0, 0, 0, r, g, b);
   EXPECT_EQ(plat::RGB(r, g, b), plat::RGB(255, 255, 255));
+  // 128 * 127 / 255 + 128 = 191.75 covers to 192; 0 ink leaves the black's 128; full ink 255.
+  plat::CMYKToRGB(128, 0, 255, 128, r, g, b);
+  EXPECT_EQ(plat::RGB(r, g, b), plat::RGB(63, 127, 0));
 }
 
 }  // namespace

@@ -191,9 +191,73 @@ TEST(TiffWriter, MetadataLandsInExifSubIfdIptcAndCopyright) {
   EXPECT_TRUE(back.FileInfo.HasFileInfo);
   EXPECT_EQ(back.Exif.Value("Copyright"), "ABCD");
   EXPECT_EQ(back.Exif.Value("ExposureTime"), "1/250");
-  // The layout tags of the file are not carried as attributes of the picture.
-  EXPECT_EQ(back.Exif.IndexOfName("Compression"), -1);
-  EXPECT_EQ(back.Exif.IndexOfName("ImageWidth"), -1);
+  // The layout tags of the file stay readable, as the file has them.
+  EXPECT_EQ(back.Exif.Value("Compression"), "1");
+  EXPECT_EQ(back.Exif.Value("ImageWidth"), "45");
+}
+
+// Indices past a short palette show black, in every reader; a missing colour table is no grey
+// ramp, so the page is written as a (black) palette, not as greys invented from memory.
+TEST(TiffWriter, GreyLookupsStayInsideAShortOrMissingPalette) {
+  ScratchDir dir;
+  struct PaletteCase {
+    const char* name;
+    plat::TColorTable palette;
+    const char* photometric;
+  };
+  const PaletteCase cases[] = {
+      {"five greys", Greys(5, false), "min-is-black"},
+      {"no colour table", {}, "palette color"},
+  };
+  for (const PaletteCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    plat::TBitmap bmp(40, 9, TPixelFormat::pf8bit);
+    bmp.SetColorTable(c.palette);
+    for (int y = 0; y < bmp.Height(); ++y)
+      for (int x = 0; x < bmp.Width(); ++x) bmp.ScanLine(y)[x] = static_cast<uint8_t>(x * 6 + y);
+    pictavo::TTIFImage page;
+    page.Assign(bmp);
+    const std::string file = dir.File("p.tif");
+    page.SaveToFile(file);
+    EXPECT_NE(Capture("tiffinfo '" + file + "' 2>&1").find(c.photometric), std::string::npos);
+    ASSERT_TRUE(Shell(dir, "tiff2rgba p.tif ref.tif"));
+    const RgbaImage theirs = ReadWithImageMagick(dir, dir.File("ref.tif"));
+    const pictavo::TBMPImage back = DecodeTiff(file);
+    for (int y = 0; y < bmp.Height(); ++y)
+      for (int x = 0; x < bmp.Width(); ++x) {
+        const size_t index = bmp.ScanLine(y)[x];
+        const uint8_t level = index < c.palette.size() ? c.palette[index].rgbRed : 0;
+        ASSERT_EQ(theirs.At(x, y)[0], level) << x << "," << y;
+        ASSERT_EQ(theirs.At(x, y)[2], level) << x << "," << y;
+        ASSERT_EQ(back.PixelColor(x, y), plat::RGB(level, level, level)) << x << "," << y;
+      }
+  }
+}
+
+// A planar file keeps its layout tags readable in the EXIF store, and saving it again lays the
+// pixels out as this writer does (chunky), whatever the store says.
+TEST(TiffWriter, LayoutTagsStayReadableAndTheWriterTakesLayoutFromTheImage) {
+  ScratchDir dir;
+  WriteSources(dir);
+  ASSERT_TRUE(Shell(dir, "convert colour.ppm -depth 8 -interlace plane -compress none in.tif"));
+  ASSERT_NE(Capture("tiffinfo '" + dir.File("in.tif") + "'").find("separate image planes"),
+            std::string::npos);
+  pictavo::TTIFImage loaded;
+  loaded.LoadFromFile(dir.File("in.tif"));
+  EXPECT_EQ(loaded.Exif.Value("PlanarConfiguration"), "2");
+  EXPECT_EQ(loaded.Exif.Value("SamplesPerPixel"), "3");
+  EXPECT_EQ(loaded.Exif.Value("ImageWidth"), "47");
+  pictavo::TBMPImage pixels;
+  pixels.Assign(loaded);
+
+  pictavo::TTIFImage page;
+  page.Assign(pixels);
+  page.Exif.CopyFrom(loaded.Exif);
+  const std::string file = dir.File("out.tif");
+  page.SaveToFile(file);
+  EXPECT_EQ(Capture("tiffinfo -D '" + file + "' 2>&1 >/dev/null"), "");
+  EXPECT_NE(Capture("tiffinfo '" + file + "'").find("single image plane"), std::string::npos);
+  ExpectSamePixels(DecodeTiff(file), ReadWithImageMagick(dir, dir.File("in.tif")));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <filesystem>
 #include <optional>
 
 #include "control/engine/raster/glue/glue.h"
@@ -11,6 +12,7 @@
 #include "control/formats/tiff/tif_pages.h"
 #include "platform/base/streams.h"
 #include "platform/base/text.h"
+#include "platform/graphics/resolution.h"
 
 namespace pictavo {
 
@@ -71,21 +73,6 @@ std::string LowerCase(std::string text) {
 int FormatForFileName(const std::string& file_name) {
   if (const std::optional<int> format = TicBitmap::FormatOfFileName(file_name)) return *format;
   throw EInvalidFormat("File extension is not a supported graphics format");
-}
-
-bool IsGreyPalette(const plat::TColorTable& palette) {
-  return std::all_of(palette.begin(), palette.end(), [](const plat::TRGBQuad& q) {
-    return q.rgbRed == q.rgbGreen && q.rgbGreen == q.rgbBlue;
-  });
-}
-
-int32_t PelsFromDpi(int dpi) {
-  const int64_t pels = (static_cast<int64_t>(dpi) * 10000 + 127) / 254;
-  return static_cast<int32_t>(std::clamp<int64_t>(pels, INT32_MIN, INT32_MAX));
-}
-
-int DpiFromPels(int32_t pels) {
-  return static_cast<int>((static_cast<int64_t>(pels) * 254 + 5000) / 10000);
 }
 
 constexpr int64_t kFileHeaderSize = 14;
@@ -155,10 +142,10 @@ void TicBitmap::UpdateColorFormat() {
       break;
     }
     case TPixelFormat::pf4bit:
-      ColorFormat = IsGreyPalette(palette) ? cf16Grayscale : cf16Color;
+      ColorFormat = plat::IsGreyPalette(palette) ? cf16Grayscale : cf16Color;
       break;
     case TPixelFormat::pf8bit:
-      ColorFormat = IsGreyPalette(palette) ? cf256Grayscale : cf256Color;
+      ColorFormat = plat::IsGreyPalette(palette) ? cf256Grayscale : cf256Color;
       break;
     case TPixelFormat::pf24bit:
       ColorFormat = cf24bit;
@@ -183,19 +170,19 @@ bool TicBitmap::CopyPaletteFrom(const plat::TBitmap& other) {
 }
 
 int TicBitmap::GetXDPI() const {
-  return DpiFromPels(GetXPelsPerMeter());
+  return plat::DpiOfPelsPerMetre(GetXPelsPerMeter());
 }
 int TicBitmap::GetYDPI() const {
-  return DpiFromPels(GetYPelsPerMeter());
+  return plat::DpiOfPelsPerMetre(GetYPelsPerMeter());
 }
 
 void TicBitmap::SetXDPI(int dpi) {
-  SetXPelsPerMeter(PelsFromDpi(dpi));
+  SetXPelsPerMeter(plat::PelsPerMetreOfDpi(dpi));
   glue::UpdateExifResolution(*Exif, dpi, GetYDPI());
 }
 
 void TicBitmap::SetYDPI(int dpi) {
-  SetYPelsPerMeter(PelsFromDpi(dpi));
+  SetYPelsPerMeter(plat::PelsPerMetreOfDpi(dpi));
   glue::UpdateExifResolution(*Exif, GetXDPI(), dpi);
 }
 
@@ -222,8 +209,12 @@ std::string TicBitmap::NameWithoutFolder(const std::string& file_name) {
 
 void TicBitmap::LoadImageFile(const std::string& file_name, int page) {
   const std::string name = NameWithoutFolder(file_name);
+  std::error_code no_throw;
+  if (std::filesystem::is_directory(file_name, no_throw))
+    throw plat::EFOpenError(name + " is a folder, not a file");
   if (!plat::FileExists(file_name)) throw plat::EFOpenError("File not found: " + name);
   plat::TFileStream file(file_name, plat::FileMode::OpenRead);
+  if (file.Size() == 0) throw plat::EReadError("The file " + name + " is empty");
   const uint8_t first = file.ReadByte();
   const LoadFn loader = LoaderForFirstByte(first);
   if (!loader) throw EInvalidFormat("File is not a supported graphics format");
@@ -231,7 +222,12 @@ void TicBitmap::LoadImageFile(const std::string& file_name, int page) {
   file.SetPosition(0);
   TicBitmap loaded;
   glue::LoadRequest request{file, loaded, *this, page, glue::LoadPath::File, name};
-  loader(request);
+  try {
+    loader(request);
+  } catch (const plat::EReadError& e) {
+    // The codecs say what is cut short; only this frame knows which file it was.
+    throw plat::EReadError(name + ": " + e.what());
+  }
   Assign(loaded);
   UpdateColorFormat();
 }

@@ -33,10 +33,7 @@ int64_t Bmp24RowSize(int64_t width) {
 
 bool TBMPImage::IsGrayscalePalette() const {
   if (plat::PaletteSizeOf(PixelFormat()) == 0) return false;
-  const plat::TColorTable& table = Palette();
-  return std::all_of(table.begin(), table.end(), [](const plat::TRGBQuad& q) {
-    return q.rgbRed == q.rgbGreen && q.rgbGreen == q.rgbBlue;
-  });
+  return plat::IsGreyPalette(Palette());
 }
 
 void TBMPImage::AssignTo(plat::TGraphic& dest) const {

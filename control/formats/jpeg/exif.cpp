@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <map>
@@ -372,7 +373,37 @@ TEncodedEntry PointerEntry(uint16_t tag, uint32_t offset) {
   return {tag, 4, 1, value};
 }
 
-// The lines grouped by IFD, each group in ascending tag order, names not in the table left out.
+// An entry that still does not convert (a value stored behind SetAttribute's back, or one read
+// from a file that no table type can hold) is left out: one bad attribute never costs the
+// image or the other attributes.
+std::optional<TEncodedEntry> EncodedOrNothing(const TExifLookupRecord& entry,
+                                              std::string_view value, bool utf8) {
+  try {
+    return EncodeEntry(entry, value, utf8);
+  } catch (const plat::EConvertError&) {
+    return std::nullopt;
+  }
+}
+
+// Tags that describe how the pixels of the file they were read from are laid out. The writers
+// take them from the image they write, never from the store.
+bool IsLayoutTag(uint16_t tag) {
+  switch (tag) {
+    case 0x0100:  // ImageWidth
+    case 0x0101:  // ImageLength
+    case 0x0102:  // BitsPerSample
+    case 0x0103:  // Compression
+    case 0x0106:  // PhotometricInterpretation
+    case 0x0115:  // SamplesPerPixel
+    case 0x011C:  // PlanarConfiguration
+      return true;
+    default:
+      return false;
+  }
+}
+
+// The lines grouped by IFD, each group in ascending tag order, names not in the table and
+// layout tags left out.
 std::array<std::vector<TEncodedEntry>, 3> EncodeLines(const std::vector<std::string>& lines,
                                                       bool utf8) {
   std::array<std::map<std::string, TEncodedEntry>, 3> sorted;
@@ -381,12 +412,14 @@ std::array<std::vector<TEncodedEntry>, 3> EncodeLines(const std::vector<std::str
     auto entry = std::find_if(kTable.begin(), kTable.end(), [&](const TExifLookupRecord& r) {
       return name == r.Name && !name.empty();
     });
-    if (entry == kTable.end()) continue;
+    if (entry == kTable.end() || IsLayoutTag(entry->Tag)) continue;
     std::string value = name.size() < line.size() ? line.substr(name.size() + 1) : "";
     std::string key =
         HexByte(entry->Tag >> 8, true) + HexByte(entry->Tag & 0xFF, true) + "=" + std::string(name);
     auto& group = sorted[static_cast<int>(entry->IFD)];
-    if (!group.contains(key)) group.emplace(key, EncodeEntry(*entry, value, utf8));
+    if (group.contains(key)) continue;
+    if (std::optional<TEncodedEntry> encoded = EncodedOrNothing(*entry, value, utf8))
+      group.emplace(key, std::move(*encoded));
   }
   std::array<std::vector<TEncodedEntry>, 3> out;
   for (int i = 0; i < 3; ++i)
@@ -490,7 +523,9 @@ std::optional<std::string> ConvertItem(TExifDataType type, const std::string& it
     case kLong:
       return in_range(0, 0xFFFFFFFF);
     case kUndefined:
-      if (item.size() != 2) return std::nullopt;
+      if (item.size() != 2 || !std::isxdigit(static_cast<unsigned char>(item[0])) ||
+          !std::isxdigit(static_cast<unsigned char>(item[1])))
+        return std::nullopt;
       return std::string{static_cast<char>(std::tolower(static_cast<unsigned char>(item[0]))),
                          static_cast<char>(std::tolower(static_cast<unsigned char>(item[1])))};
     case kRational:
@@ -524,6 +559,27 @@ std::optional<std::string> ConvertItem(TExifDataType type, const std::string& it
       return item;
   }
   return std::nullopt;
+}
+
+// A value read from a file in the form the table's type gives it, so that it can be written
+// again. Bytes stored under another one-byte type (an ASCII ExifVersion "0230") are read again
+// as the table's type; numbers stored under another numeric type are converted item by item.
+// What does not convert stays as read: the writer leaves that entry out.
+std::string TableFormText(TExifDataType table, TExifDataType stored, std::span<const uint8_t> data,
+                          uint32_t count, bool big_endian, bool convert_utf8) {
+  if (stored != table && ElementSize(stored) == 1 && ElementSize(table) == 1)
+    return ValueText(table, data, count, big_endian, convert_utf8);
+  std::string text = ValueText(stored, data, count, big_endian, convert_utf8);
+  if (stored == table || table == kAscii || table == kUndefined || stored == kAscii ||
+      stored == kUndefined)
+    return text;
+  std::vector<std::string> converted;
+  for (std::string_view item : SplitAt(text, ',')) {
+    std::optional<std::string> one = ConvertItem(table, std::string(item));
+    if (!one) return text;
+    converted.push_back(std::move(*one));
+  }
+  return Joined(converted);
 }
 
 }  // namespace
@@ -617,7 +673,7 @@ bool TExif::ReadIFD(plat::TByteCursor& cursor, uint64_t base, uint64_t& exif_off
     std::string name = AttributeNameOf(tag);
     if (name.empty() || count == 0) continue;
     if (count > kMaxReadCount) return false;
-    TExifDataType type = TypeOfField(field_type);
+    const TExifDataType type = TypeOfField(field_type);
     uint64_t total = uint64_t{count} * ElementSize(type);
     uint64_t start = total <= 4 ? value_field : base + offset;
     if (!cursor.Holds(start, total)) return false;
@@ -625,7 +681,9 @@ bool TExif::ReadIFD(plat::TByteCursor& cursor, uint64_t base, uint64_t& exif_off
     cursor.Seek(start);
     std::span<const uint8_t> data = cursor.Bytes(total);
     cursor.Seek(resume);
-    Tags.push_back(name + "=" + ValueText(type, data, count, cursor.BigEndian(), ConvertUTF8));
+    Tags.push_back(
+        name + "=" +
+        TableFormText(Lookup(name).DataType, type, data, count, cursor.BigEndian(), ConvertUTF8));
   }
   return true;
 }

@@ -64,7 +64,8 @@ class TExif {
   // TIFF form: at the current position, the Exif and GPS pointer entries that continue the
   // caller's IFD0 (pointerCount of them), the next-IFD link (nextIFDPosition) and the sub-IFDs
   // with offsets counted from baseOffset, the stream offset of the current position.
-  // A value that does not convert raises plat::EConvertError.
+  // A value that does not convert is left out; layout tags (width, length, bits, compression,
+  // photometric, samples, planar) are never written from here.
   void WriteToStream(plat::TStream& stream, bool tiffForm, int64_t& nextIFDPosition,
                      int& pointerCount, int64_t baseOffset) const;
   // The APP1 payload of the JPEG form; empty when there is nothing to write.

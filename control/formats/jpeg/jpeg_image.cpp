@@ -12,6 +12,7 @@
 #include "platform/base/rounding.h"
 #include "platform/base/streams.h"
 #include "platform/graphics/pixel_budget.h"
+#include "platform/graphics/resolution.h"
 
 namespace pictavo {
 
@@ -141,20 +142,11 @@ plat::TColorTable GreyPalette() {
   return palette;
 }
 
-uint8_t ColourFromInk(uint8_t stored, uint8_t stored_black) {
-  double ink = 255 - stored;
-  double black = 255 - stored_black;
-  double covered = static_cast<double>(plat::RoundHalfEven(ink / 255 * (255 - black) + black));
-  return static_cast<uint8_t>(255 - std::min(255.0, covered));
-}
-
 // Adobe CMYK as the library delivers it (inverted ink values) to blue, green, red.
 void CmykRowToBgr(const uint8_t* cmyk, uint8_t* bgr, int width) {
-  for (int x = 0; x < width; ++x, cmyk += 4, bgr += 3) {
-    bgr[2] = ColourFromInk(cmyk[0], cmyk[3]);
-    bgr[1] = ColourFromInk(cmyk[1], cmyk[3]);
-    bgr[0] = ColourFromInk(cmyk[2], cmyk[3]);
-  }
+  for (int x = 0; x < width; ++x, cmyk += 4, bgr += 3)
+    plat::CMYKToRGB(255 - cmyk[0], 255 - cmyk[1], 255 - cmyk[2], 255 - cmyk[3], bgr[2], bgr[1],
+                    bgr[0]);
 }
 
 uint16_t DensityFromDotsPerCentimetre(unsigned value) {
@@ -199,8 +191,7 @@ void ConvertToGrayscale(TBMPImage& bitmap) {
 }
 
 uint16_t DensityFromPels(int32_t pels) {
-  return static_cast<uint16_t>(
-      std::clamp<int64_t>(plat::RoundHalfEven(pels / kInchesPerMetre), 0, 65535));
+  return static_cast<uint16_t>(std::clamp<int64_t>(plat::DpiByFactor(pels), 0, 65535));
 }
 
 }  // namespace
@@ -254,10 +245,8 @@ void TJPEGImageExtra::AssignTo(plat::TGraphic& dest) const {
   if (!bitmap) return plat::TGraphic::AssignTo(dest);
   bitmap->Assign(static_cast<const plat::TBitmap&>(GetBitmap()));
   if (auto* bmp = dynamic_cast<TBMPImage*>(bitmap)) {
-    bmp->SetXPelsPerMeter(
-        static_cast<int32_t>(plat::RoundHalfEven(GetXDensity() * kInchesPerMetre)));
-    bmp->SetYPelsPerMeter(
-        static_cast<int32_t>(plat::RoundHalfEven(GetYDensity() * kInchesPerMetre)));
+    bmp->SetXPelsPerMeter(static_cast<int32_t>(plat::PelsPerMetreByFactor(GetXDensity())));
+    bmp->SetYPelsPerMeter(static_cast<int32_t>(plat::PelsPerMetreByFactor(GetYDensity())));
   }
 }
 
@@ -302,7 +291,7 @@ void TJPEGImageExtra::ReadStream(int64_t size, plat::TStream& stream) {
   NewImage();
   bitmap_.reset();
   if (size < 0 || size > stream.Size() - stream.Position())
-    throw plat::EReadError("Stream read error");
+    throw plat::EReadError("JPEG data ends early");
   auto data = std::make_shared<std::vector<uint8_t>>(static_cast<size_t>(size));
   stream.ReadBuffer(data->data(), size);
   image_->Data = std::move(data);
@@ -426,10 +415,8 @@ void TJPEGImageExtra::Decode() const {
   } catch (const EJPEG&) {
     // Trailing garbage after the last scan does not spoil the pixels already decoded.
   }
-  bitmap->SetXPelsPerMeter(
-      static_cast<int32_t>(plat::RoundHalfEven(GetXDensity() * kInchesPerMetre)));
-  bitmap->SetYPelsPerMeter(
-      static_cast<int32_t>(plat::RoundHalfEven(GetYDensity() * kInchesPerMetre)));
+  bitmap->SetXPelsPerMeter(static_cast<int32_t>(plat::PelsPerMetreByFactor(GetXDensity())));
+  bitmap->SetYPelsPerMeter(static_cast<int32_t>(plat::PelsPerMetreByFactor(GetYDensity())));
   bitmap_ = std::move(bitmap);
 }
 

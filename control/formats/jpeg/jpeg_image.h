@@ -36,9 +36,6 @@ enum TJPEGColorSpaceKind : uint8_t {
   kColorSpaceOther = 4,
 };
 
-// Factor between dots per inch and pixels per metre that the JPEG class rounds with.
-constexpr double kInchesPerMetre = 39.37007874;
-
 class TJPEGImageExtra : public plat::TGraphic {
  public:
   TJPEGImageExtra();

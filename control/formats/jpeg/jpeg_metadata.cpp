@@ -118,7 +118,7 @@ void TJPEGImageExtra::ReadMetadata() {
   TJpegLayout layout = ScanJpegSegments(data);
   // An APP1 cut short fails the load; every other damaged segment just ends the scan.
   if (layout.End == TScanEnd::Truncated && layout.Broken.Marker == kMarkerAPP1)
-    throw plat::EReadError("Stream read error");
+    JpegShortRead("APP1 segment");
   TQualityStatistics statistics;
   for (const TJpegSegment& segment : layout.Segments) {
     std::span<const uint8_t> payload(data.data() + segment.Payload, segment.PayloadSize);

@@ -5,12 +5,11 @@
 #include <vector>
 
 #include "control/formats/jpeg/be_stream.h"
-#include "control/formats/jpeg/jpeg_image.h"
 #include "platform/base/exceptions.h"
-#include "platform/base/rounding.h"
 #include "platform/base/streams.h"
 #include "platform/graphics/pixel_access.h"
 #include "platform/graphics/pixel_budget.h"
+#include "platform/graphics/resolution.h"
 
 namespace pictavo {
 
@@ -100,11 +99,11 @@ class TRunReader {
 };
 
 int32_t PelsOfDpi(int dpi) {
-  return static_cast<int32_t>(plat::RoundHalfEven(dpi * kInchesPerMetre));
+  return static_cast<int32_t>(plat::PelsPerMetreByFactor(dpi));
 }
 
 int DpiOfPels(int32_t pels) {
-  return static_cast<int>(plat::RoundHalfEven(pels / kInchesPerMetre));
+  return static_cast<int>(plat::DpiByFactor(pels));
 }
 
 }  // namespace

@@ -357,7 +357,8 @@ void TPSDImage::ReadPixels(TReadState& r) {
             const size_t at = y * row + x;
             uint8_t red = data[0][at], green = data[1][at], blue = data[2][at];
             if (ColorMode == kModeCMYK)  // the format stores 255 for no ink
-              CMYKToRGB(255 - red, 255 - green, 255 - blue, 255 - data[3][at], red, green, blue);
+              plat::CMYKToRGB(255 - red, 255 - green, 255 - blue, 255 - data[3][at], red, green,
+                              blue);
             line[3 * x] = blue;
             line[3 * x + 1] = green;
             line[3 * x + 2] = red;

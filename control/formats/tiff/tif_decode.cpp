@@ -56,16 +56,6 @@ plat::TColorTable GreyRamp(int entries) {
 
 }  // namespace
 
-void CMYKToRGB(uint8_t c, uint8_t m, uint8_t y, uint8_t k, uint8_t& r, uint8_t& g, uint8_t& b) {
-  auto channel = [k](uint8_t v) {
-    double value = std::nearbyint(v * (255.0 - k) / 255.0 + k);
-    return static_cast<uint8_t>(255 - std::min(255.0, value));
-  };
-  r = channel(c);
-  g = channel(m);
-  b = channel(y);
-}
-
 int64_t TTIFImage::BestRatio() const {
   switch (Compression) {
     case 2:
@@ -267,7 +257,7 @@ void TTIFImage::DecodeColour(plat::TBitmap& bmp, bool cmyk) const {
           size_t at = r * rowBytes + x * pixelBytes + (planar ? 0 : c * sampleBytes) + msb;
           s[c] = src[at];
         }
-        if (cmyk) CMYKToRGB(s[0], s[1], s[2], s[3], s[0], s[1], s[2]);
+        if (cmyk) plat::CMYKToRGB(s[0], s[1], s[2], s[3], s[0], s[1], s[2]);
         line[3 * x] = s[2];
         line[3 * x + 1] = s[1];
         line[3 * x + 2] = s[0];

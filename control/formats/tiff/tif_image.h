@@ -125,7 +125,4 @@ class TTIFImage : public plat::TGraphic {
   bool loadedFromFile_ = false;
 };
 
-// Converts one CMYK pixel to RGB (shared with the PSD codec).
-void CMYKToRGB(uint8_t c, uint8_t m, uint8_t y, uint8_t k, uint8_t& r, uint8_t& g, uint8_t& b);
-
 }  // namespace pictavo

@@ -330,10 +330,6 @@ void TTIFImage::ReadExif(TReadState& r) {
   bool found = false;
   Exif.Clear();
   Exif.ReadFromStream(stream, found, true);
-  // The layout of this file's pixels is no attribute of the picture: the writers decide it anew.
-  for (const char* name : {"ImageWidth", "ImageLength", "BitsPerSample", "Compression",
-                           "PhotometricInterpretation", "SamplesPerPixel", "PlanarConfiguration"})
-    Exif.DeleteAttribute(name);
 }
 
 void TTIFImage::ReadFileInfo(TReadState& r) {

@@ -40,10 +40,9 @@ bool IsBlackWhitePalette(const plat::TColorTable& p) {
          ((p[0] == kBlack && p[1] == kWhite) || (p[0] == kWhite && p[1] == kBlack));
 }
 
-bool IsGrayPalette(const plat::TColorTable& p) {
-  return std::all_of(p.begin(), p.end(), [](const plat::TRGBQuad& q) {
-    return q.rgbRed == q.rgbGreen && q.rgbGreen == q.rgbBlue;
-  });
+// The level an index of a grey palette stands for; indices past a short palette are black.
+uint8_t GreyLevel(const plat::TColorTable& palette, size_t index) {
+  return plat::PaletteEntryAt(palette, index).rgbRed;
 }
 
 // Little-endian values into a growing file.
@@ -122,7 +121,7 @@ void TTIFImage::Assign(const plat::TGraphic& source) {
     writeKind_ = 3;
   } else if (format == plat::TPixelFormat::pf1bit && IsBlackWhitePalette(palette)) {
     writeKind_ = 0;
-  } else if (format != plat::TPixelFormat::pf1bit && IsGrayPalette(palette)) {
+  } else if (format != plat::TPixelFormat::pf1bit && plat::IsGreyPalette(palette)) {
     writeKind_ = 1;
   } else {
     writeKind_ = 2;
@@ -196,12 +195,12 @@ void TTIFImage::Assign(const plat::TGraphic& source) {
         row.assign(line, line + (width + 1) / 2);
         if (writeKind_ == 1)  // grey levels from the palette, not the indices
           for (uint8_t& b : row)
-            b = static_cast<uint8_t>((palette[b >> 4].rgbRed & 0xF0) |
-                                     (palette[b & 15].rgbRed >> 4));
+            b = static_cast<uint8_t>((GreyLevel(palette, b >> 4) & 0xF0) |
+                                     (GreyLevel(palette, b & 15) >> 4));
       } else {
         row.assign(line, line + width);
         if (writeKind_ == 1)
-          for (uint8_t& b : row) b = palette[b].rgbRed;
+          for (uint8_t& b : row) b = GreyLevel(palette, b);
       }
       if (Compression == 32773)
         PackBits(strip, row.data(), static_cast<int64_t>(row.size()));
