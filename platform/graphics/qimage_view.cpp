@@ -69,4 +69,13 @@ QImage ToQImage(const TBitmap& bitmap) {
   return image;
 }
 
+TBitmap From24BitQImage(const QImage& picture) {
+  if (picture.isNull()) return TBitmap();
+  const QImage bgr = picture.convertToFormat(QImage::Format_BGR888);
+  TBitmap bitmap(bgr.width(), bgr.height(), TPixelFormat::pf24bit);
+  for (int y = 0; y < bgr.height(); ++y)
+    std::copy_n(bgr.constScanLine(y), 3 * static_cast<size_t>(bgr.width()), bitmap.ScanLine(y));
+  return bitmap;
+}
+
 }  // namespace plat
