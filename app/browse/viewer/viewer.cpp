@@ -197,6 +197,7 @@ void Viewer::fncReadFile(const QString& Path, const ViewerRow& Shown) {
 
 void Viewer::ForgetShownFile() {
   originalSnapshot_.clear();
+  picTiff_ = QImage();
   w_.PicTiff->setProperty(kTag, QString());
   w_.ibMain->setProperty(kTag, QString());
   w_.Panel(QStringLiteral("filename"))->setText(QStringLiteral("No file selected"));
