@@ -27,28 +27,11 @@
 #include "app_shell/recording_ui.h"
 #include "control/activex/imagebox_interface.h"
 #include "platform/com/control_host.h"
-#include "platform/graphics/handles.h"
-#include "platform/graphics/qimage_view.h"
+#include "support/control_pixels.h"
 
-// Readable failures: sizes, then the first pixel that differs.
-testing::AssertionResult SamePixels(const QImage& a, const QImage& b) {
-  if (a.size() != b.size())
-    return testing::AssertionFailure() << "sizes " << a.width() << "x" << a.height() << " and "
-                                       << b.width() << "x" << b.height();
-  for (int y = 0; y < a.height(); ++y)
-    for (int x = 0; x < a.width(); ++x)
-      if (a.pixel(x, y) != b.pixel(x, y))
-        return testing::AssertionFailure() << "pixel " << x << "," << y << ": " << std::hex
-                                           << a.pixel(x, y) << " and " << b.pixel(x, y);
-  return testing::AssertionSuccess();
-}
+// Readable failures.
 inline void PrintTo(const QString& text, std::ostream* os) {
   *os << '"' << text.toStdString() << '"';
-}
-inline void PrintTo(const QImage& image, std::ostream* os) {
-  *os << image.width() << "x" << image.height() << " first pixel " << std::hex
-      << (image.isNull() ? 0u : image.pixel(0, 0)) << " last pixel "
-      << (image.isNull() ? 0u : image.pixel(image.width() - 1, image.height() - 1));
 }
 
 namespace {
@@ -68,13 +51,8 @@ void Make(const QString& operations, const QString& path) {
 
 QImage Pixels(plat::com::ControlHost* control) {
   ImageBoxProxy box(control->Dispatch());
-  const auto handle = static_cast<plat::THandle>(box.get_BMPHandle());
-  const QImage image =
-      plat::ToQImage(*plat::BitmapOfHandle(handle)).convertToFormat(QImage::Format_RGB32);
-  plat::DeleteBitmapHandle(handle);
-  return image;
+  return Pixels(box);
 }
-
 // The file as ImageMagick decodes it, for comparing pixels.
 QImage Referee(const QString& path, const QString& operation = {}) {
   const QString out = path + QStringLiteral(".referee.png");
@@ -126,9 +104,8 @@ class ViewerTest : public testing::Test {
   // A row of the file list for `path`, with the columns the header probe would have filled.
   QTreeWidgetItem* AddRow(QTreeWidget* list, const QString& path,
                           const QString& resolution = QStringLiteral("1 X 1 X 72")) {
-    auto* item = new QTreeWidgetItem(
-        list, {QFileInfo(path).fileName(), resolution, QStringLiteral("1.00KB"),
-               QStringLiteral("3")});
+    auto* item = new QTreeWidgetItem(list, {QFileInfo(path).fileName(), resolution,
+                                            QStringLiteral("1.00KB"), QStringLiteral("3")});
     item->setData(0, browse::kRowTagRole, path);
     return item;
   }

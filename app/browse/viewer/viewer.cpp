@@ -245,7 +245,8 @@ void Viewer::FinishRead(const QString& Path, const ViewerRow& Shown) {
 // The panels describe the shown row, from whichever list it came.
 void Viewer::ShowFilePanels(const ViewerRow& Shown) {
   const std::optional<QString> pages = Shown.Pages();
-  w_.Panel(QStringLiteral("pages"))->setText(pages ? *pages + QStringLiteral(" page(s)") : QString());
+  w_.Panel(QStringLiteral("pages"))
+      ->setText(pages ? *pages + QStringLiteral(" page(s)") : QString());
   w_.Panel(QStringLiteral("resolution"))
       ->setText(Shown.Resolution() + QStringLiteral("     ") + Shown.Size());
 }
