@@ -51,7 +51,7 @@ void Make(const QString& operations, const QString& path) {
 
 QImage Pixels(plat::com::ControlHost* control) {
   ImageBoxProxy box(control->Dispatch());
-  return Pixels(box);
+  return ::Pixels(box);
 }
 // The file as ImageMagick decodes it, for comparing pixels.
 QImage Referee(const QString& path, const QString& operation = {}) {
