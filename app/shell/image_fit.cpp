@@ -53,6 +53,8 @@ void subFitImageToView(QWidget* view, plat::com::ControlHost* imageControl, QScr
   imageControl->setVisible(false);
   // An AutoZoom control computes its zoomed size for the space it is given: the whole view.
   imageControl->resize(view->size());
+  // The control sits in the host's layout, which a hidden host applies only when shown again.
+  if (QWidget* control = imageControl->ControlWidget()) control->resize(view->size());
   pictavo::ax::ImageBoxProxy box(imageControl->Dispatch());
   const bool autoZoom = plat::com::IsTrue(box.get_AutoZoom());
   const QSize shown = autoZoom ? QSize(box.get_ZoomedWidth(), box.get_ZoomedHeight())

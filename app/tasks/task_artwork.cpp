@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/shell/errors.h"
+#include "platform/graphics/qimage_view.h"
 
 namespace tasks {
 
@@ -20,11 +21,7 @@ plat::TBitmap LoadPicture(const QString& name) {
   const QImage image(QStringLiteral(":/tasks/artwork/%1.png").arg(name));
   if (image.isNull())
     throw shell::AppError(shell::kErrInvalidProcedureCall, "Invalid procedure call or argument");
-  const QImage bgr = image.convertToFormat(QImage::Format_BGR888);
-  plat::TBitmap bitmap(bgr.width(), bgr.height(), plat::TPixelFormat::pf24bit);
-  for (int y = 0; y < bgr.height(); ++y)
-    std::copy_n(bgr.constScanLine(y), 3 * static_cast<size_t>(bgr.width()), bitmap.ScanLine(y));
-  return bitmap;
+  return plat::FromQImage(image);
 }
 
 TaskArtwork LoadArtwork() {

@@ -22,6 +22,7 @@
 #include "platform/com/control_host.h"
 #include "platform/graphics/handles.h"
 #include "platform/graphics/qimage_view.h"
+#include "support/control_pixels.h"
 
 namespace {
 
@@ -56,29 +57,8 @@ TaskRow OneColumnMore() {
   return Row("12", {"0", "0", "0", "1", "0"});
 }
 
-QImage Pixels(ImageBoxProxy& box) {
-  const auto handle = static_cast<plat::THandle>(box.get_BMPHandle());
-  const QImage image =
-      plat::ToQImage(*plat::BitmapOfHandle(handle)).convertToFormat(QImage::Format_RGB32);
-  plat::DeleteBitmapHandle(handle);
-  return image;
-}
-
 QImage Picture(const plat::TBitmap& bitmap) {
   return plat::ToQImage(bitmap).convertToFormat(QImage::Format_RGB32);
-}
-
-// Equal sizes and pixels; otherwise where they first differ.
-testing::AssertionResult SamePixels(const QImage& a, const QImage& b) {
-  if (a.size() != b.size())
-    return testing::AssertionFailure() << "sizes " << a.width() << "x" << a.height() << " and "
-                                       << b.width() << "x" << b.height();
-  for (int y = 0; y < a.height(); ++y)
-    for (int x = 0; x < a.width(); ++x)
-      if (a.pixel(x, y) != b.pixel(x, y))
-        return testing::AssertionFailure() << "pixel " << x << "," << y << ": " << std::hex
-                                           << a.pixel(x, y) << " and " << b.pixel(x, y);
-  return testing::AssertionSuccess();
 }
 
 // A control member not wired yet answers "Not available: <name>".
