@@ -104,7 +104,9 @@ TEST_F(DesignMode, ControlsWithoutAnAnswerAreNormal) {
     embed->Widget();  // embedding again asks no more
     const auto [horz, vert] = BarsShownFor(widget, control.As<IDispatch>());
     EXPECT_TRUE(horz && vert) << c.what;
-    if (c.site) EXPECT_EQ(c.site->questions, c.questions) << c.what;
+    if (c.site) {
+      EXPECT_EQ(c.site->questions, c.questions) << c.what;
+    }
   }
 }
 
