@@ -11,6 +11,7 @@
 #include "activex/member_client.h"
 #include "control/engine/view/cursor_file.h"
 #include "control/engine/view/cursor_table.h"
+#include "transfer/transfer_support.h"
 
 namespace {
 
@@ -105,9 +106,8 @@ Bytes CursorFile(const Bytes& entry, int width, int height, int hot_x, int hot_y
 class Cursors : public testing::Test {
  protected:
   static void SetUpTestSuite() {
-    std::string pattern = (fs::temp_directory_path() / "velmora-cursors-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
+    dir_ = velmora_test::MakeScratchDir("velmora-cursors");
+    ASSERT_FALSE(dir_.empty());
   }
   static void TearDownTestSuite() { fs::remove_all(dir_); }
 

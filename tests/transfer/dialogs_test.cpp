@@ -13,20 +13,12 @@
 
 #include "activex/member_client.h"
 #include "platform/base/text.h"
+#include "transfer/transfer_support.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string Shell(const std::string& command) {
-  std::string out;
-  if (FILE* pipe = popen(command.c_str(), "r")) {
-    char buffer[256];
-    while (size_t n = fread(buffer, 1, sizeof buffer, pipe)) out.append(buffer, n);
-    pclose(pipe);
-  }
-  return out;
-}
+using velmora_test::Shell;
 
 const QStringList kOpenFilters = {
     "Bitmap Files (*.bmp)",
@@ -53,9 +45,8 @@ const QStringList kSaveFilters = {
 class Dialogs : public testing::Test {
  protected:
   static void SetUpTestSuite() {
-    std::string pattern = (fs::temp_directory_path() / "velmora-dialogs-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
+    dir_ = velmora_test::MakeScratchDir("velmora-dialogs");
+    ASSERT_FALSE(dir_.empty());
     // A camera's upper-case name, written by an outside tool, beside a file no filter lists.
     Shell("convert -size 24x16 xc:green " + Path("PHOTO.JPG"));
     Shell("echo text > " + Path("note.txt"));

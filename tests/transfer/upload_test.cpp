@@ -12,22 +12,14 @@
 #include "activex/member_client.h"
 #include "control/engine/raster/ticbitmap.h"
 #include "net/loopback_server.h"
+#include "transfer/transfer_support.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using pictavo::Accessor;
 using pictavo::TCallValue;
-
-std::string Shell(const std::string& command) {
-  std::string out;
-  if (FILE* pipe = popen(command.c_str(), "r")) {
-    char buffer[256];
-    while (size_t n = fread(buffer, 1, sizeof buffer, pipe)) out.append(buffer, n);
-    pclose(pipe);
-  }
-  return out;
-}
+using velmora_test::Shell;
 
 std::string ReadText(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -91,9 +83,8 @@ int ClosedPort() {
 class Upload : public testing::Test {
  protected:
   static void SetUpTestSuite() {
-    std::string pattern = (fs::temp_directory_path() / "velmora-upload-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
+    dir_ = velmora_test::MakeScratchDir("velmora-upload");
+    ASSERT_FALSE(dir_.empty());
     server_ = new velmora_test::LoopbackServer(dir_);
     ASSERT_GT(server_->Port(), 0) << "the loopback server did not start";
   }
