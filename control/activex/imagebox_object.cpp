@@ -117,11 +117,14 @@ class EventForwarder final : public TEventSink {
   SingleSinkConnectionPoint& point_;
 };
 
-class ImageBoxObject final
-    : public ComObject<ImageBoxObject, DispatchImpl<IImageBox>,
-                       SingleEventSource<kImageBoxEventsIid>, IWidgetControl, IControlState> {
+class ImageBoxObject final : public ComObject<ImageBoxObject, DispatchImpl<IImageBox>,
+                                              SingleEventSource<kImageBoxEventsIid>, IWidgetControl,
+                                              IControlState, IOleObject> {
  public:
-  ImageBoxObject() : forwarder_(Events()) { box_.SetEventSink(&forwarder_); }
+  ImageBoxObject() : forwarder_(Events()) {
+    box_.SetEventSink(&forwarder_);
+    box_.View().SetOleObject(static_cast<IOleObject*>(this));
+  }
   ~ImageBoxObject() { box_.SetEventSink(nullptr); }
 
 #define VELMORA_MEMBER(kind, name, dispid, slot, type, params, names) \
@@ -129,9 +132,22 @@ class ImageBoxObject final
 #include "control/activex/imagebox_members.inc"
 #undef VELMORA_MEMBER
 
-  // IWidgetControl
+  // IWidgetControl: handing the window to the host creates it, asking the host (once) whether
+  // it is a designer.
   QWidget* Widget() override {
+    box_.View().CreateWnd();
     return &box_.View();
+  }
+
+  // IOleObject
+  HRESULT SetClientSite(IOleClientSite* site) override {
+    site_ = ComPtr<IOleClientSite>(site);
+    return S_OK;
+  }
+  HRESULT GetClientSite(IOleClientSite** site) override {
+    if (!site) return E_POINTER;
+    *site = ComPtr<IOleClientSite>(site_).Detach();
+    return *site ? S_OK : E_FAIL;
   }
   HRESULT GetEventsIid(IID* iid) override {
     return iid ? (*iid = kImageBoxEventsIid, S_OK) : E_POINTER;
@@ -202,6 +218,7 @@ class ImageBoxObject final
 
   TImageBox box_;
   EventForwarder forwarder_;
+  ComPtr<IOleClientSite> site_;
 };
 
 #define PICTAVO_ACCESSOR_Method Accessor::Call

@@ -44,7 +44,35 @@ class ControlHost::Sink final : public ComObject<ControlHost::Sink, IDispatch> {
   IID events_;
 };
 
+// The client site: its dispatch interface answers the ambient properties the host offers.
+class ControlHost::Site final : public ComObject<ControlHost::Site, IOleClientSite, IDispatch> {
+ public:
+  void SetUserMode(bool on) { user_mode_ = on; }
+
+  HRESULT GetTypeInfoCount(uint32_t* count) override {
+    return count ? (*count = 0, S_OK) : E_POINTER;
+  }
+  HRESULT GetTypeInfo(uint32_t, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+  HRESULT GetIDsOfNames(const IID&, const char16_t* const*, uint32_t, LCID, DISPID*) override {
+    return E_NOTIMPL;
+  }
+  HRESULT Invoke(DISPID id, const IID&, LCID, uint16_t flags, DISPPARAMS*, VARIANT* result,
+                 EXCEPINFO*, uint32_t*) override {
+    if (id != DISPID_AMBIENT_USERMODE) return DISP_E_MEMBERNOTFOUND;
+    if (!(flags & DISPATCH_PROPERTYGET)) return DISP_E_MEMBERNOTFOUND;
+    if (!result) return E_POINTER;
+    VariantInit(result);
+    result->vt = VT_BOOL;
+    result->boolVal = ToVariantBool(user_mode_);
+    return S_OK;
+  }
+
+ private:
+  bool user_mode_ = true;
+};
+
 ControlHost::ControlHost(QWidget* parent) : QWidget(parent) {
+  site_ = ComPtr<IOleClientSite>(MakeObject<Site>().Get());
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
 }
@@ -60,6 +88,7 @@ void ControlHost::SetControl(const QString& progIdOrClsid) {
   if (!dispatch) throw EOleSysError("The control has no dispatch interface", E_NOINTERFACE);
   control_ = control;
   dispatch_ = dispatch;
+  if (auto ole = control.As<IOleObject>()) ole->SetClientSite(site_.Get());
   if (auto embed = control.As<IWidgetControl>()) {
     widget_ = embed->Widget();
     if (widget_) {
@@ -80,6 +109,10 @@ void ControlHost::SetControl(const QString& progIdOrClsid) {
   }
 }
 
+void ControlHost::SetUserMode(bool on) {
+  static_cast<Site*>(site_.Get())->SetUserMode(on);
+}
+
 void ControlHost::Disconnect() {
   if (point_ && cookie_ != 0) point_->Unadvise(cookie_);
   if (sink_) static_cast<Sink*>(sink_.Get())->Detach();
@@ -97,6 +130,7 @@ void ControlHost::ClearControl() {
     widget_->setParent(nullptr);
     widget_ = nullptr;
   }
+  if (auto ole = control_.As<IOleObject>()) ole->SetClientSite(nullptr);
   dispatch_.Reset();
   control_.Reset();
 }

@@ -1,7 +1,8 @@
 #pragma once
-// The host side of a control: a widget that creates a control by ProgID (or CLSID text), embeds
-// the widget the control hands over through IWidgetControl, connects an event sink and re-emits
-// each event as the Event signal. Members are called by dispatch id (dynamicCall) or through a
+// The host side of a control: a widget that creates a control by ProgID (or CLSID text), gives it
+// a client site whose ambient properties tell the host's UserMode, embeds the widget the control
+// hands over through IWidgetControl, connects an event sink and re-emits each event as the Event
+// signal. Members are called by dispatch id (dynamicCall) or through a
 // typed DispatchProxy built on Dispatch().
 #include <QVariant>
 #include <QWidget>
@@ -25,6 +26,9 @@ class ControlHost : public QWidget {
   ComPtr<IDispatch> Dispatch() const { return dispatch_; }
   QWidget* ControlWidget() const { return widget_; }
   bool EventsConnected() const { return cookie_ != 0; }
+  // The ambient UserMode the site offers (true by default, false for a designer); a control
+  // reads it when it is embedded, so set it before SetControl.
+  void SetUserMode(bool on);
 
   // Calls member `dispid`; args in declared order (the last is the value of a put). Throws
   // EOleException with the control's message when the member fails.
@@ -37,6 +41,7 @@ class ControlHost : public QWidget {
 
  private:
   class Sink;
+  class Site;
   void Disconnect();
 
   ComPtr<IUnknown> control_;
@@ -44,6 +49,7 @@ class ControlHost : public QWidget {
   ComPtr<IConnectionPoint> point_;
   ComPtr<IDispatch> sink_;
   uint32_t cookie_ = 0;
+  ComPtr<IOleClientSite> site_;
   QWidget* widget_ = nullptr;
 };
 

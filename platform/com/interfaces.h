@@ -165,6 +165,25 @@ struct IWidgetControl : IUnknown {
   ~IWidgetControl() = default;
 };
 
+// The client site a container gives each control it holds. Here it carries no members of its own:
+// a control reaches the container's ambient properties through the site's IDispatch.
+struct IOleClientSite : IUnknown {
+  static constexpr IID kIid = MakeGuid("{00000118-0000-0000-C000-000000000046}");
+
+ protected:
+  ~IOleClientSite() = default;
+};
+
+// The embedding side of a control, reduced to the client site it is given.
+struct IOleObject : IUnknown {
+  static constexpr IID kIid = MakeGuid("{00000112-0000-0000-C000-000000000046}");
+  virtual HRESULT SetClientSite(IOleClientSite* site) = 0;
+  virtual HRESULT GetClientSite(IOleClientSite** site) = 0;
+
+ protected:
+  ~IOleObject() = default;
+};
+
 // Owns one reference; the usual smart pointer of the layer.
 template <class T>
 class ComPtr {

@@ -60,6 +60,8 @@ constexpr HRESULT SELFREG_E_CLASS = Code(0x80040201);
 // Dispatch ids and invocation kinds.
 constexpr DISPID DISPID_UNKNOWN = -1;
 constexpr DISPID DISPID_VALUE = 0;
+// The ambient property that tells a control whether it runs for a user (true) or in a designer.
+constexpr DISPID DISPID_AMBIENT_USERMODE = -709;
 constexpr DISPID DISPID_PROPERTYPUT = -3;
 constexpr uint16_t DISPATCH_METHOD = 1;
 constexpr uint16_t DISPATCH_PROPERTYGET = 2;

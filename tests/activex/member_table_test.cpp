@@ -150,11 +150,16 @@ struct DefaultArguments {
   }
 };
 
-// Closes whatever modal window a member opens (the About box).
+// Closes whatever modal window a member opens (the About box, the file dialogs) once it shows.
 void CloseModalSoon() {
-  QTimer::singleShot(0, [] {
-    if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+  auto* poll = new QTimer;
+  QObject::connect(poll, &QTimer::timeout, [poll] {
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+      modal->close();
+      poll->deleteLater();
+    }
   });
+  poll->start(10);
 }
 
 TEST(NoImageSweep, EveryDispatchIdAndKindAnswersWithoutAnImage) {
@@ -170,7 +175,7 @@ TEST(NoImageSweep, EveryDispatchIdAndKindAnswersWithoutAnImage) {
     Variant result;
     EXCEPINFO excep{};
     uint32_t arg_err = 0;
-    if (name == "AboutBox") CloseModalSoon();
+    if (name == "AboutBox" || name == "LoadDialog" || name == "SaveDialog") CloseModalSoon();
     const HRESULT hr = dispatch->Invoke(e.dispid, GUID{}, 0, InvokeKindOf(e.kind), &params, &result,
                                         &excep, &arg_err);
     const std::string message = excep.bstrDescription ? BstrToUtf8(excep.bstrDescription) : "";

@@ -80,7 +80,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 part.get_payload(decode=True).hex()))
         with open(os.path.join(SCRATCH, "upload.txt"), "w") as out:
             out.write("\n".join(lines) + "\n")
-        self.answer(200 if self.path == "/upload" else 500, b"stored")
+        status = {"/upload": 200, "/missing": 404}.get(self.path, 500)
+        self.answer(status, b"stored")
 
 
 server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)

@@ -1,5 +1,9 @@
 #include "control/engine/view/cursor_table.h"
 
+#include <QPixmap>
+
+#include "control/engine/view/cursor_file.h"
+
 namespace pictavo {
 
 namespace {
@@ -62,6 +66,11 @@ QCursor TCursorTable::CursorOf(int16_t id) const {
 
 void TCursorTable::Add(int16_t id, const QCursor& cursor) {
   added_.insert_or_assign(id, cursor);
+}
+
+void TCursorTable::AddFromFile(int16_t id, const std::string& file_name) {
+  if (const auto cursor = ReadCursorFile(file_name))
+    Add(id, QCursor(QPixmap::fromImage(cursor->image), cursor->hotspot.x(), cursor->hotspot.y()));
 }
 
 }  // namespace pictavo

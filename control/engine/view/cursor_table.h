@@ -6,6 +6,7 @@
 #include <QCursor>
 #include <cstdint>
 #include <map>
+#include <string>
 
 namespace pictavo {
 
@@ -41,6 +42,9 @@ class TCursorTable {
   QCursor CursorOf(int16_t id) const;
   // Stores (or replaces) the cursor under id.
   void Add(int16_t id, const QCursor& cursor);
+  // Stores the cursor of a .cur file under id; a file that holds no readable cursor changes
+  // nothing.
+  void AddFromFile(int16_t id, const std::string& file_name);
 
  private:
   std::map<int16_t, QCursor> added_;

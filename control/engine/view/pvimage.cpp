@@ -13,6 +13,7 @@
 #include "control/engine/raster/pixels.h"
 #include "control/engine/raster/selection.h"
 #include "control/engine/view/cursor_table.h"
+#include "control/engine/view/file_dialogs.h"
 #include "control/engine/view/image_transfer.h"
 #include "control/engine/view/page_count.h"
 #include "control/engine/view/view_geometry.h"
@@ -197,6 +198,7 @@ void TpvImage::SetScrollBarVertPos(int32_t pos) {
 }
 
 void TpvImage::CreateWnd() {
+  UpdateDesignMode();
   for (QScrollBar* bar : {horz_, vert_}) {
     bar->removeEventFilter(this);  // re-creating the wiring must not double the events
     bar->installEventFilter(this);
@@ -220,7 +222,7 @@ void TpvImage::PlaceBar(QScrollBar* bar, bool needed, int x, int y, int w, int h
   bar->setRange(0, std::max(0, max - page));  // never scrolls past the last column or row
   bar->setValue(0);
   bar->setEnabled(true);
-  bar->setVisible(show_scroll_bars_);
+  bar->setVisible(BarsShown());
 }
 
 void TpvImage::Relayout() {
@@ -248,18 +250,18 @@ void TpvImage::Relayout() {
     display_height_ = Zoomed(ih, zoom_);
     int surface_w = std::min(display_width_, cw), surface_h = std::min(display_height_, ch);
     bool need_h = cw < display_width_, need_v = ch < display_height_;
-    if (need_v && cw - kBarThickness < display_width_) need_h = need_h || show_scroll_bars_;
-    if (need_h && ch - kBarThickness < display_height_) need_v = need_v || show_scroll_bars_;
+    if (need_v && cw - kBarThickness < display_width_) need_h = need_h || BarsShown();
+    if (need_h && ch - kBarThickness < display_height_) need_v = need_v || BarsShown();
     if (need_h) {
       const int top = display_height_ + kBarThickness > ch ? ch - kBarThickness : display_height_;
-      surface_w = cw - (need_v && show_scroll_bars_ ? kBarThickness : 0);
+      surface_w = cw - (need_v && BarsShown() ? kBarThickness : 0);
       PlaceBar(horz_, true, 0, top, surface_w, kBarThickness, surface_w, display_width_);
     } else {
       PlaceBar(horz_, false, 0, 0, 0, 0, 0, 0);
     }
     if (need_v) {
       const int left = display_width_ + kBarThickness > cw ? cw - kBarThickness : display_width_;
-      surface_h = ch - (need_h && show_scroll_bars_ ? kBarThickness : 0);
+      surface_h = ch - (need_h && BarsShown() ? kBarThickness : 0);
       PlaceBar(vert_, true, left, 0, kBarThickness, surface_h, surface_h, display_height_);
     } else {
       PlaceBar(vert_, false, 0, 0, 0, 0, 0, 0);
@@ -694,6 +696,24 @@ void TpvImage::AddToTIF(int32_t page) {
 
 void TpvImage::InsertTIF(const std::string& source, const std::string& dest, int32_t page) {
   WithWorkingCopy([&](TicBitmap& image) { image.InsertIntoTIF(source, dest, page); });
+}
+
+bool TpvImage::PostImage(const TUploadTarget& target) {
+  return upload_.Post(target, page_lists_, document_, JPEGQuality, UseLZW, PostReturnCode);
+}
+
+// --- dialogs ---
+
+bool TpvImage::LoadDialog() {
+  const std::optional<std::string> file_name = AskFileToOpen(this);
+  if (file_name) LoadFromFile(*file_name);
+  return file_name.has_value();
+}
+
+bool TpvImage::SaveDialog() {
+  const std::optional<std::string> file_name = AskFileToSave(this, LastFileName);
+  if (file_name) SaveToFile(*file_name);
+  return file_name.has_value();
 }
 
 // --- painting ---

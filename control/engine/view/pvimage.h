@@ -19,10 +19,13 @@
 
 #include "control/engine/print/image_print.h"
 #include "control/engine/raster/ticbitmap.h"
+#include "control/engine/view/cursor_table.h"
 #include "control/engine/view/image_document.h"
 #include "control/engine/view/mouse_selection.h"
 #include "control/engine/view/image_drawing.h"
+#include "control/engine/view/image_upload.h"
 #include "control/engine/view/page_lists.h"
+#include "platform/com/interfaces.h"
 
 namespace pictavo {
 
@@ -282,6 +285,28 @@ class TpvImage : public QWidget {
   }
   const TPageLists& PageLists() const { return page_lists_; }
 
+  // --- upload, dialogs and cursors (image_upload.h, file_dialogs.h, cursor_file.h) ---
+  void AddFormVar(const std::string& name, const std::string& value) {
+    upload_.AddFormVar(name, value);
+  }
+  // file_type is a TxGraphicsFormat code cut to 8 bits; PostReturnCode receives the status.
+  bool PostImage(const TUploadTarget& target);
+  // LoadFromFile of the file picked in an open dialog; false when cancelled.
+  bool LoadDialog();
+  // SaveToFile under the name a save dialog gives; false when cancelled.
+  bool SaveDialog();
+  void AddCursor(int16_t index, const std::string& file_name) {
+    TCursorTable::Instance().AddFromFile(index, file_name);
+  }
+
+  // --- design mode (design_mode.cpp) ---
+  // The control object's OLE object, asked once for the host's ambient UserMode. Not counted:
+  // the control object owns this view and so outlives the reference.
+  void SetOleObject(plat::com::IUnknown* ole_object) { ole_object_ = ole_object; }
+  // DesignMode := IsDesignMode(), then the OLE object is forgotten.
+  void UpdateDesignMode();
+  bool IsDesignMode();
+
   // The rendered client area in device pixels (what paintEvent shows).
   QImage Render();
 
@@ -316,6 +341,8 @@ class TpvImage : public QWidget {
   void RestoreViewPos();
   // from_surface: the event came to the paint surface, whose handlers a mouse selection takes.
   bool HandleMouse(QMouseEvent* event, QPoint control_pos, bool from_surface);
+  // A designer shows the control with both bars shrunk to nothing.
+  bool BarsShown() const { return show_scroll_bars_ && !DesignMode; }
   double DevicePixelRatio() const;
 
   Surface* surface_;
@@ -328,6 +355,9 @@ class TpvImage : public QWidget {
   TImagePrint printing_;
   TPageLists page_lists_;
   TImageDrawing drawing_{*this};
+  TImageUpload upload_;
+  plat::com::IUnknown* ole_object_ = nullptr;
+  bool designing_ = false;  // the component's own design state
   TicBitmap display_buffer_;
   bool relayouting_ = false;
   double zoom_ = 100;
