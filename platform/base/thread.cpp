@@ -37,7 +37,9 @@ SyncQueue& Queue() {
 // A running event loop serves the queue without anybody calling CheckSynchronize.
 void WakeMainThread() {
   QCoreApplication* app = QCoreApplication::instance();
-  if (app) QMetaObject::invokeMethod(app, [] { CheckSynchronize(); }, Qt::QueuedConnection);
+  if (app)
+    QMetaObject::invokeMethod(
+        app, [] { CheckSynchronize(); }, Qt::QueuedConnection);
 }
 
 std::shared_ptr<Request> MakeRequest(TThread* owner, const std::function<void()>* call) {
@@ -97,7 +99,9 @@ bool TAutoResetEvent::WaitFor(int milliseconds) {
   return true;
 }
 
-bool IsMainThread() { return std::this_thread::get_id() == kMainThread; }
+bool IsMainThread() {
+  return std::this_thread::get_id() == kMainThread;
+}
 
 bool CheckSynchronize() {
   if (!IsMainThread()) return false;

@@ -218,6 +218,7 @@ class TGIFImage : public plat::TGraphic {
   plat::TCanvas& PrepareRenderedBitmap(plat::TCanvas& canvas, const plat::TRect& rect);
   void WaitForFirstFrame();
   void StopPainters(bool may_raise);
+  void JoinEndedPainters();
   void RaisePainterFailure();
   void ReportPainterFailure();
   std::unique_ptr<plat::TBitmap> RenderFrameOnScreen(TGIFSubImage& frame);

@@ -1,5 +1,6 @@
 // The image's side of its animations: creating painters, waiting for them, and stopping them
 // whenever the frames, the size or the colours change.
+#include <algorithm>
 #include <thread>
 
 #include "control/formats/gif/gif_image.h"
@@ -30,7 +31,9 @@ void TGIFImage::Changed() {
   if (OnChange) OnChange(*this);
 }
 
-void TGIFImage::DropRenderedBitmap() { StopActivePainter(); }
+void TGIFImage::DropRenderedBitmap() {
+  StopActivePainter();
+}
 
 TGIFPainter* TGIFImage::ActivePainter() {
   std::lock_guard lock(painter_lock_);
@@ -112,11 +115,28 @@ void TGIFImage::StopActivePainter() {
     lock.unlock();
     ServePainters();
   }
+  JoinEndedPainters();
   rendered_bitmap_.reset();
   RaisePainterFailure();
 }
 
-void TGIFImage::StopAllPainters() { StopPainters(true); }
+void TGIFImage::JoinEndedPainters() {
+  // An ended painter's thread is joined and freed on this thread; only then is it gone.
+  for (;;) {
+    {
+      std::lock_guard lock(painter_lock_);
+      const auto listed =
+          std::count_if(painter_list_.begin(), painter_list_.end(),
+                        [](TGIFPainter* p) { return p->PaintFlags() & paThreaded; });
+      if (*live_painters_ <= listed) return;
+    }
+    ServePainters();
+  }
+}
+
+void TGIFImage::StopAllPainters() {
+  StopPainters(true);
+}
 
 void TGIFImage::StopPainters(bool may_raise) {
   for (;;) {
@@ -131,8 +151,7 @@ void TGIFImage::StopPainters(bool may_raise) {
     if (threaded == 0) break;
     ServePainters();
   }
-  // Ended painters still have to be joined before what they showed may go.
-  while (*live_painters_ > 0) ServePainters();
+  JoinEndedPainters();
   rendered_bitmap_.reset();
   if (may_raise) RaisePainterFailure();
 }

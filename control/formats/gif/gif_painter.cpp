@@ -38,7 +38,9 @@ constexpr int kLongestSleep = 100;
 constexpr plat::TColor kWindowColour = plat::kSystemColorFlag | 5;
 
 // Reserved disposal values leave the frame in place, as GIF readers do.
-int KnownDisposal(int disposal) { return disposal > 3 ? 1 : disposal; }
+int KnownDisposal(int disposal) {
+  return disposal > 3 ? 1 : disposal;
+}
 
 plat::TRect Offset(const plat::TRect& rect, int dx, int dy) {
   return {rect.Left + dx, rect.Top + dy, rect.Right + dx, rect.Bottom + dy};
@@ -88,7 +90,9 @@ TGIFPainter::~TGIFPainter() {
     CleanUp();
 }
 
-bool TGIFPainter::Threaded() const { return Has(paThreaded); }
+bool TGIFPainter::Threaded() const {
+  return Has(paThreaded);
+}
 
 plat::TColor TGIFPainter::BackgroundColour(TGIFImage& image) const {
   if (image.PaintBackground != kNoColor) return image.PaintBackground;
@@ -148,9 +152,13 @@ void TGIFPainter::CleanUp() {
   wake_event_.reset();
 }
 
-TGIFSubImage& TGIFPainter::Frame(int index) const { return *owner_image_->Frames().FrameAt(index); }
+TGIFSubImage& TGIFPainter::Frame(int index) const {
+  return *owner_image_->Frames().FrameAt(index);
+}
 
-int TGIFPainter::FrameCount() const { return owner_image_->Frames().ItemCount(); }
+int TGIFPainter::FrameCount() const {
+  return owner_image_->Frames().ItemCount();
+}
 
 void TGIFPainter::Execute() {
   try {
@@ -205,7 +213,8 @@ void TGIFPainter::WaitBeforeFrame(RunState& state) {
   Synchronized([this] { Frame(ActiveFrame).RenderBitmap(); });
   const int64_t now = Clock->Milliseconds();
   if (AnimationPace > 0) {
-    const int64_t wanted = int64_t{state.delay} * kDelayUnit - (now - state.last_time - state.lag) / 2;
+    const int64_t wanted =
+        int64_t{state.delay} * kDelayUnit - (now - state.last_time - state.lag) / 2;
     const int64_t limit = std::numeric_limits<int>::max() / 100;
     const bool fits = wanted >= -limit && wanted <= limit;
     state.delay = fits ? MulDiv(static_cast<int>(wanted), 100, AnimationPace) : kFallbackDelay;
