@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QMetaObject>
+#include <algorithm>
 #include <chrono>
 #include <deque>
 #include <exception>
@@ -97,6 +98,12 @@ bool TAutoResetEvent::WaitFor(int milliseconds) {
     return false;
   set_ = false;
   return true;
+}
+
+bool SynchronizePending() {
+  std::lock_guard lock(Queue().mutex);
+  return std::any_of(Queue().requests.begin(), Queue().requests.end(),
+                     [](const std::shared_ptr<Request>& request) { return request->call; });
 }
 
 bool IsMainThread() {

@@ -67,5 +67,7 @@ class TThread {
 // themselves; main thread only. Whether anything ran.
 bool CheckSynchronize();
 bool IsMainThread();
+// Whether some thread waits in Synchronize for the main thread.
+bool SynchronizePending();
 
 }  // namespace plat

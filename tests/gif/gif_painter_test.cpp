@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "control/formats/gif/gif_extensions.h"
+#include "platform/base/exceptions.h"
 #include "tests/gif/gif_frame_builder.h"
 
 namespace pictavo {
@@ -170,7 +172,8 @@ plat::TColor PixelAt(plat::TBitmap& bitmap, int x) {
 }
 
 // Screen 3x1 on grey: frame 0 red over all, then frames at x = 1 and x = 2 with the given
-// disposals. Expected pictures are worked out by hand from GIF's disposal rules.
+// disposals. Expected pictures are worked out by hand from GIF's disposal rules; the target
+// rectangle starts at x = offset.
 TEST(GifPainterComposition, DisposalsBuildOnThePictureBefore) {
   struct Case {
     int d0, d1, d2;
@@ -182,25 +185,27 @@ TEST(GifPainterComposition, DisposalsBuildOnThePictureBefore) {
       // Reserved values leave the frame in place.
       {5, 3, 1, {{kRed, kRed, kRed}, {kRed, kGreen, kRed}, {kRed, kRed, kBlue}}},
   };
-  for (const Case& c : cases) {
-    FrameSpec f0 = Frame(2, c.d0, {0, 0, 0});
-    f0.width = 3;
-    FrameSpec f1 = Frame(2, c.d1, {1});
-    f1.left = 1;
-    FrameSpec f2 = Frame(2, c.d2, {2});
-    f2.left = 2;
-    Painted painted({f0, f1, f2}, 3, 1);
-    painted.image->PaintBackground = kGrey;
-    std::vector<std::vector<plat::TColor>> pictures;
-    painted.image->OnFrameDone = [&](TGIFPainter&) {
-      pictures.push_back(
-          {PixelAt(painted.target, 0), PixelAt(painted.target, 1), PixelAt(painted.target, 2)});
-    };
-    painted.target.Canvas().Brush.Color = kGrey;
-    painted.target.Canvas().FillRect({0, 0, 4, 4});
-    painted.Run(kAnimate);
-    EXPECT_EQ(pictures, c.pictures) << c.d0 << c.d1 << c.d2;
-  }
+  for (int offset : {0, 1})
+    for (const Case& c : cases) {
+      FrameSpec f0 = Frame(2, c.d0, {0, 0, 0});
+      f0.width = 3;
+      FrameSpec f1 = Frame(2, c.d1, {1});
+      f1.left = 1;
+      FrameSpec f2 = Frame(2, c.d2, {2});
+      f2.left = 2;
+      Painted painted({f0, f1, f2}, 3, 1);
+      painted.image->PaintBackground = kGrey;
+      std::vector<std::vector<plat::TColor>> pictures;
+      plat::TCanvas& canvas = painted.target.Canvas();
+      painted.image->OnFrameDone = [&](TGIFPainter&) {
+        pictures.push_back({canvas.Pixel(offset, 1), canvas.Pixel(offset + 1, 1),
+                            canvas.Pixel(offset + 2, 1)});
+      };
+      canvas.Brush.Color = kGrey;
+      canvas.FillRect({0, 0, 4, 4});
+      painted.image->CreatePainter(nullptr, canvas, kAnimate, {offset, 1, offset + 3, 2});
+      EXPECT_EQ(pictures, c.pictures) << c.d0 << c.d1 << c.d2 << " at " << offset;
+    }
 }
 
 TEST(GifPainterThreaded, DrawStartsReusesAndChangesStop) {
@@ -244,6 +249,52 @@ TEST(GifPainterThreaded, ResetFrameChangeAndDestructorEndPainters) {
         break;
       default:
         break;  // the destructor
+    }
+  }
+}
+
+TEST(GifPainterThreaded, StopAllWithACallWaitingDoesNotHang) {
+  Painted painted({Frame(2), Frame(2)});
+  AddLoop(*painted.image, 0, 0);
+  painted.image->Draw(painted.target.Canvas(), {0, 0, 1, 1});
+  ASSERT_NE(painted.image->ActivePainter(), nullptr);
+  while (!plat::SynchronizePending()) std::this_thread::yield();
+  painted.image->StopAllPainters();
+  EXPECT_TRUE(painted.image->PainterList().empty());
+  EXPECT_FALSE(plat::SynchronizePending());
+}
+
+TEST(GifPainterFailure, RunFailureIsRaisedByTheWaitOrReported) {
+  const auto failing = [](TGIFPainter&) { throw plat::Exception("broken frame"); };
+  {
+    Painted inside_draw({Frame(2), Frame(2)});
+    inside_draw.image->OnFrameBegin = failing;
+    try {
+      inside_draw.Run(kAnimate);
+      ADD_FAILURE() << "the failure of the run was lost";
+    } catch (const plat::Exception& error) {
+      EXPECT_STREQ(error.what(), "broken frame");
+    }
+    EXPECT_TRUE(inside_draw.image->PainterList().empty());
+  }
+  for (bool explicit_wait : {true, false}) {
+    std::vector<std::string> warnings;
+    Painted threaded({Frame(2), Frame(2)});
+    threaded.image->OnFrameDone = failing;
+    threaded.image->WarningHandler = [&](const void*, int, const std::string& message) {
+      warnings.push_back(message);
+    };
+    // Drawing straight onto the canvas, Draw does not wait for the painter.
+    threaded.image->PaintFlags |= paDirect;
+    threaded.image->Draw(threaded.target.Canvas(), {0, 0, 1, 1});
+    while (*threaded.image->LivePainters() > 0) plat::CheckSynchronize();
+    if (explicit_wait) {
+      EXPECT_THROW(threaded.image->StopAllPainters(), plat::Exception);
+      threaded.image.reset();
+      EXPECT_TRUE(warnings.empty());
+    } else {
+      threaded.image.reset();  // a destructor reports instead of throwing
+      EXPECT_EQ(warnings, std::vector<std::string>{"broken frame"});
     }
   }
 }
