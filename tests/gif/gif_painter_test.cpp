@@ -167,10 +167,6 @@ TEST(GifPainterLoops, ThreadedPaceZeroShowsFrameZeroAndWaitsUntilStopped) {
   EXPECT_EQ(painted.recorder.events, (std::vector<std::string>{"run0", "done0"}));
 }
 
-plat::TColor PixelAt(plat::TBitmap& bitmap, int x) {
-  return bitmap.Canvas().Pixel(x, 0);
-}
-
 // Screen 3x1 on grey: frame 0 red over all, then frames at x = 1 and x = 2 with the given
 // disposals. Expected pictures are worked out by hand from GIF's disposal rules; the target
 // rectangle starts at x = offset.
