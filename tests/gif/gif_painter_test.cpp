@@ -2,6 +2,7 @@
 // disposal methods, and threaded painters started and stopped through the image.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <thread>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "control/formats/gif/gif_extensions.h"
 #include "platform/base/exceptions.h"
 #include "tests/gif/gif_frame_builder.h"
+#include "tests/gif/gif_test_support.h"
 
 namespace pictavo {
 namespace {
@@ -194,13 +196,68 @@ TEST(GifPainterComposition, DisposalsBuildOnThePictureBefore) {
       std::vector<std::vector<plat::TColor>> pictures;
       plat::TCanvas& canvas = painted.target.Canvas();
       painted.image->OnFrameDone = [&](TGIFPainter&) {
-        pictures.push_back({canvas.Pixel(offset, 1), canvas.Pixel(offset + 1, 1),
-                            canvas.Pixel(offset + 2, 1)});
+        pictures.push_back(
+            {canvas.Pixel(offset, 1), canvas.Pixel(offset + 1, 1), canvas.Pixel(offset + 2, 1)});
       };
       canvas.Brush.Color = kGrey;
       canvas.FillRect({0, 0, 4, 4});
       painted.image->CreatePainter(nullptr, canvas, kAnimate, {offset, 1, offset + 3, 2});
       EXPECT_EQ(pictures, c.pictures) << c.d0 << c.d1 << c.d2 << " at " << offset;
+    }
+}
+
+// The pictures after each frame, as ImageMagick coalesces the GIF and lays every frame on the
+// background colour.
+std::vector<std::vector<plat::TColor>> CoalescedByImageMagick(TGIFImage& image,
+                                                              plat::TColor background) {
+  test::ScratchDir dir;
+  image.SaveToFile(dir.Path("a.gif"));
+  char colour[16];
+  std::snprintf(colour, sizeof colour, "#%02X%02X%02X", background & 0xFF, (background >> 8) & 0xFF,
+                (background >> 16) & 0xFF);
+  const std::string rgb =
+      test::RunTool("/usr/bin/convert '" + dir.Path("a.gif") + "' -coalesce -background '" +
+                    colour + "' -alpha remove -alpha off -depth 8 rgb:-");
+  const size_t pixels = size_t(image.GetWidth()) * image.GetHeight();
+  std::vector<std::vector<plat::TColor>> pictures(rgb.size() / (3 * pixels));
+  for (size_t i = 0; i < pictures.size() * pixels; ++i) {
+    const auto byte = [&](int k) { return plat::TColor(uint8_t(rgb[3 * i + k])); };
+    pictures[i / pixels].push_back(byte(0) | byte(1) << 8 | byte(2) << 16);
+  }
+  return pictures;
+}
+
+// Three frames with disposals 1, 2 and 3 in every order, shown by composition, compared with
+// ImageMagick's coalesced frames on the same background.
+TEST(GifPainterComposition, PicturesMatchImageMagickCoalesce) {
+  constexpr plat::TColor kWhite = 0xFFFFFF;
+  // Not disposal 3 on the first frame: ImageMagick then keeps the frame, this painter restores
+  // what the canvas showed before it.
+  const int orders[][3] = {{1, 2, 3}, {2, 3, 1}, {1, 3, 2}, {2, 2, 3}, {1, 3, 3}};
+  const uint16_t flag_sets[] = {0, paTransparent, paTransparent | paClearOnLoop};
+  for (uint16_t flags : flag_sets)
+    for (const auto& order : orders) {
+      const int transparent = (flags & paTransparent) ? 3 : -1;
+      FrameSpec f0{0, 0, 4, 2, {0, 1, 2, 0, 2, 3, 1, 0}, transparent, order[0], 2};
+      FrameSpec f1{1, 0, 2, 2, {1, 3, 2, 2}, transparent, order[1], 2};
+      FrameSpec f2{2, 1, 2, 1, {0, 3}, transparent, order[2], 2};
+      if (transparent < 0) f0.pixels = {0, 1, 2, 0, 2, 1, 1, 0};
+      auto image = BuildImage(4, 2, {kRed, kGreen, kBlue, kWhite}, {f0, f1, f2});
+      image->PaintBackground = kGrey;
+      const auto expected = CoalescedByImageMagick(*image, kGrey);
+      plat::TBitmap target(4, 2, plat::TPixelFormat::pf24bit);
+      target.Canvas().Brush.Color = kGrey;
+      target.Canvas().FillRect({0, 0, 4, 2});
+      std::vector<std::vector<plat::TColor>> pictures;
+      image->OnFrameDone = [&](TGIFPainter&) {
+        pictures.emplace_back();
+        for (int y = 0; y < 2; ++y)
+          for (int x = 0; x < 4; ++x) pictures.back().push_back(target.Canvas().Pixel(x, y));
+      };
+      image->CreatePainter(nullptr, target.Canvas(), kAnimate | flags, {0, 0, 4, 2});
+      ASSERT_EQ(expected.size(), 3u);
+      EXPECT_EQ(pictures, expected)
+          << "flags " << flags << " disposals " << order[0] << order[1] << order[2];
     }
 }
 
