@@ -133,7 +133,7 @@ void RemoveNeedlessBlocks(TGIFImage& image, TOptimizeSteps& steps) {
 
 void TGIFImage::OptimizeFrames(uint8_t options, TReductionMethod method, int, TDitherMethod) {
   if (GetEmpty()) return;
-  DropRenderedBitmap();
+  StopAllPainters();
   {
     TGIFProgress progress(*this, "Optimizing...", false);
     TOptimizeSteps steps(progress, frames_.ItemCount());

@@ -56,12 +56,14 @@ TGIFImage::TGIFImage() : header_(this), frames_(this) {
 }
 
 TGIFImage::~TGIFImage() {
+  StopPainters(false);
+  ReportPainterFailure();
   // Frames and their maps report to the image while they go: let them go while it still exists.
   frames_.FreeAll();
 }
 
 void TGIFImage::Reset() {
-  DropRenderedBitmap();
+  StopAllPainters();
   frames_.FreeAll();
   header_.GlobalMap().ResetColors();
   header_.LogicalScreenWidth = 0;
@@ -223,8 +225,8 @@ bool TGIFImage::HasTransparency() const {
 }
 
 int TGIFImage::AddFrame(std::unique_ptr<TGIFSubImage> frame) {
+  StopAllPainters();
   int index = frames_.Append(std::move(frame));
-  DropRenderedBitmap();
   Changed();
   return index;
 }
@@ -322,7 +324,8 @@ void TGIFImage::DrawImage(plat::TCanvas& canvas, const plat::TRect& rect) {
     return;
   }
   // An animation is drawn by its painters, which leave their picture in the rendered bitmap.
-  if (rendered_bitmap_ && !(PaintFlags & paDirect)) LayOutRenderedBitmap(canvas, rect);
+  if (rendered_bitmap_ && !(PaintFlags & paDirect)) return LayOutRenderedBitmap(canvas, rect);
+  DrawAnimation(canvas, rect);
 }
 
 void TGIFImage::LayOutRenderedBitmap(plat::TCanvas& canvas, const plat::TRect& rect) {

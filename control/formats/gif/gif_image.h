@@ -2,16 +2,21 @@
 // A GIF file in memory: the header with the logical screen and global colour map, and the
 // frames with their extensions. Loads and saves GIF streams, turns a bitmap into a one-frame GIF,
 // renders frame 0 as a bitmap, draws itself and trades places with the clipboard.
+#include <atomic>
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "control/formats/gif/gif_base.h"
 #include "control/formats/gif/gif_dither.h"
 #include "control/formats/gif/gif_frame.h"
 #include "control/formats/gif/gif_lzw.h"
+#include "control/formats/gif/gif_painter.h"
 #include "control/formats/gif/gif_reduce.h"
 #include "platform/graphics/bitmap.h"
 #include "platform/graphics/graphic.h"
@@ -109,7 +114,11 @@ class TGIFImage : public plat::TGraphic {
   plat::TColor PaintBackground = kNoColor;
   TWarningHandler WarningHandler;
   // Animation events, handed to every painter.
-  TNotifyEvent OnRunBegin, OnLoopBegin, OnFrameBegin, OnFrameDone, OnRunEnd;
+  TPainterEvent OnRunBegin, OnLoopBegin, OnFrameBegin, OnFrameDone, OnRunEnd;
+  // The change notification: the image changed, or an animation showed a new picture.
+  TNotifyEvent OnChange;
+  // The time source of new painters.
+  std::shared_ptr<TPainterClock> PainterClock = SteadyPainterClock();
 
   // TGraphic
   void Assign(const plat::TGraphic& source) override;
@@ -165,7 +174,29 @@ class TGIFImage : public plat::TGraphic {
   // Frame 0 as one bitmap: a copy of its rendering when it covers the logical screen, else the
   // logical screen with frame 0 at its place. None for an empty image.
   const plat::TBitmap* RenderedBitmap();
-  void DropRenderedBitmap() { rendered_bitmap_.reset(); }
+  // Stops the painter animating into the rendered bitmap first.
+  void DropRenderedBitmap();
+  void Changed() override;
+
+  // A painter for the canvas (none for an empty image or rectangle). A threaded one is handed
+  // back not yet running; any other runs to its end at once, and none is handed back.
+  TGIFPainter* CreatePainter(TGIFPainter** reference, plat::TCanvas& canvas, uint16_t flags,
+                             const plat::TRect& rect);
+  // The painter Draw started, or none.
+  TGIFPainter* ActivePainter();
+  // These wait until the painters have ended, serving their calls to this thread, and raise
+  // what a painter's run failed with.
+  void StopActivePainter();
+  void StopAllPainters();
+  // The painters alive for this image, guarded by PainterLock.
+  std::recursive_mutex& PainterLock() { return painter_lock_; }
+  std::vector<TGIFPainter*>& PainterList() { return painter_list_; }
+  // Threaded painters not yet freed.
+  const std::shared_ptr<std::atomic<int>>& LivePainters() const { return live_painters_; }
+  // A painter's run failed: raised by the next wait, or reported as a warning.
+  void KeepPainterFailure(std::exception_ptr failure);
+  // A painter showed a frame on canvas.
+  void PainterShowed(plat::TCanvas& canvas);
   // The global colours changed: every rendering made with them is out of date.
   void PaletteChanged();
 
@@ -183,6 +214,13 @@ class TGIFImage : public plat::TGraphic {
   plat::TColorTable FirstAvailablePalette();
   void DrawImage(plat::TCanvas& canvas, const plat::TRect& rect);
   void LayOutRenderedBitmap(plat::TCanvas& canvas, const plat::TRect& rect);
+  void DrawAnimation(plat::TCanvas& canvas, const plat::TRect& rect);
+  plat::TCanvas& PrepareRenderedBitmap(plat::TCanvas& canvas, const plat::TRect& rect);
+  void WaitForFirstFrame();
+  void StopPainters(bool may_raise);
+  void JoinEndedPainters();
+  void RaisePainterFailure();
+  void ReportPainterFailure();
   std::unique_ptr<plat::TBitmap> RenderFrameOnScreen(TGIFSubImage& frame);
   void StoreOnClipboard() const;
 
@@ -192,6 +230,14 @@ class TGIFImage : public plat::TGraphic {
   std::optional<plat::TColorTable> global_palette_;
   bool palette_busy_ = false;
   bool draw_busy_ = false;
+  std::recursive_mutex painter_lock_;
+  std::vector<TGIFPainter*> painter_list_;
+  TGIFPainter* active_painter_ = nullptr;
+  // Where Draw asked the active painter to show the animation.
+  plat::TCanvas* active_canvas_ = nullptr;
+  plat::TRect active_rect_;
+  std::shared_ptr<std::atomic<int>> live_painters_ = std::make_shared<std::atomic<int>>(0);
+  std::exception_ptr painter_failure_;
 };
 
 }  // namespace pictavo

@@ -155,6 +155,8 @@ void TColorMapOptimizer::AssignIndices() {
 }
 
 void TColorMapOptimizer::MergeMaps() {
+  target_.StopAllPainters();
+  std::lock_guard lock(target_.PainterLock());
   BuildHistograms();
   for (auto& histogram : histograms_) {
     histogram->DropUnused();
