@@ -38,8 +38,8 @@ bool IsArrowKey(int key) {
 
 FolderRowRequest CurrentRequest() {
   FolderRowRequest request;
-  request.View = shell::gSetup.FolderListOptions.View == kThumbnailView ? kThumbnailView
-                                                                        : kDetailsView;
+  request.View =
+      shell::gSetup.FolderListOptions.View == kThumbnailView ? kThumbnailView : kDetailsView;
   request.ThumbWidth = shell::glThumbWidth;
   request.ThumbHeight = shell::glThumbHeight;
   request.FileSizeFormat = static_cast<uint8_t>(shell::gSetup.FolderListOptions.FileSizeFormat);
@@ -182,9 +182,9 @@ void FolderBrowser::AppendRow(const FolderRow& row) {
   // A file the thumbnail view cannot show, or one that vanished since the folder was read.
   if (!row.Listed || row.Name.isEmpty()) return;
   const int32_t pages = PagesOf(row);
-  auto* item = new QTreeWidgetItem(QStringList{row.Name, row.Resolution, row.Size,
-                                               QString::number(pages), row.Type, row.Created,
-                                               row.Modified, row.Accessed});
+  auto* item =
+      new QTreeWidgetItem(QStringList{row.Name, row.Resolution, row.Size, QString::number(pages),
+                                      row.Type, row.Created, row.Modified, row.Accessed});
   item->setData(kName, kRowTagRole, row.FullPath);
   if (!row.Thumbnail.isNull()) {
     item->setData(kName, kRowThumbnailRole, static_cast<int>(ilFolder_.size()));
@@ -239,7 +239,9 @@ void FolderBrowser::cmdThumbnailFolder_Click() {
     ApplyViewToRows();
 }
 
-void FolderBrowser::mnuContextFolder_Click() { AddToBasket(); }
+void FolderBrowser::mnuContextFolder_Click() {
+  AddToBasket();
+}
 
 void FolderBrowser::AddToBasket() {
   if (AddToBasketHook) AddToBasketHook();

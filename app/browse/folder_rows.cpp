@@ -29,8 +29,8 @@ QString ProbedResolution(const QString& fullPath, const QString& extension) {
     header.ReadGIF_BMP_Header(fullPath);
   else
     return {};
-  return SizeText(header.Width(), header.Height(), QStringLiteral(" X ")) +
-         QStringLiteral(" X ") + QString::number(header.BitsPerPixel());
+  return SizeText(header.Width(), header.Height(), QStringLiteral(" X ")) + QStringLiteral(" X ") +
+         QString::number(header.BitsPerPixel());
 }
 
 void FillPicture(FolderRow& row, const FolderRowRequest& request) {
@@ -40,8 +40,8 @@ void FillPicture(FolderRow& row, const FolderRowRequest& request) {
     return;
   }
   int32_t width = 0, height = 0;
-  row.Thumbnail = LoadPic(row.FullPath, kExactBox, request.ThumbWidth, request.ThumbHeight,
-                          kWhite, width, height);
+  row.Thumbnail = LoadPic(row.FullPath, kExactBox, request.ThumbWidth, request.ThumbHeight, kWhite,
+                          width, height);
   row.Listed = !row.Thumbnail.isNull();
   if (row.Listed) row.Resolution = SizeText(width, height, QStringLiteral(" x "));
 }

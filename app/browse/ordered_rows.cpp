@@ -52,26 +52,26 @@ void OrderedRows::Cancel() {
 
 void OrderedRows::Submit() {
   const int index = submitted_++;
-  pool_.start([shared = shared_, maker = maker_, request = request_, path = paths_.at(index),
-               index] {
-    if (shared->cancelled) return;
-    FolderRow row;
-    try {
-      row = maker(path, request);
-    } catch (const std::exception&) {
-      // A worker must not take the program down: the file just gets no row.
-      row = FolderRow{};
-    }
-    const std::lock_guard guard(shared->lock);
-    OrderedRows* receiver = shared->receiver;
-    if (receiver == nullptr || shared->cancelled) return;
-    QMetaObject::invokeMethod(
-        receiver,
-        [receiver, index, row = std::move(row)]() mutable {
-          receiver->Arrived(index, std::move(row));
-        },
-        Qt::QueuedConnection);
-  });
+  pool_.start(
+      [shared = shared_, maker = maker_, request = request_, path = paths_.at(index), index] {
+        if (shared->cancelled) return;
+        FolderRow row;
+        try {
+          row = maker(path, request);
+        } catch (const std::exception&) {
+          // A worker must not take the program down: the file just gets no row.
+          row = FolderRow{};
+        }
+        const std::lock_guard guard(shared->lock);
+        OrderedRows* receiver = shared->receiver;
+        if (receiver == nullptr || shared->cancelled) return;
+        QMetaObject::invokeMethod(
+            receiver,
+            [receiver, index, row = std::move(row)]() mutable {
+              receiver->Arrived(index, std::move(row));
+            },
+            Qt::QueuedConnection);
+      });
 }
 
 void OrderedRows::Arrived(int index, FolderRow&& row) {

@@ -97,8 +97,8 @@ void RunConvert(int processes) {
   const std::string out = BenchFolder() + "-out";
   std::filesystem::create_directories(out);
   const std::string command = "cd '" + Folder() + "' && ls | xargs -P " +
-                              std::to_string(processes) +
-                              " -I{} convert {} -thumbnail 40x40 '" + out + "/{}.png'";
+                              std::to_string(processes) + " -I{} convert {} -thumbnail 40x40 '" +
+                              out + "/{}.png'";
   if (std::system(command.c_str()) != 0) std::abort();
 }
 
@@ -114,10 +114,7 @@ void BM_ListFolderMagickParallel(benchmark::State& state) {
 
 BENCHMARK(BM_ListFolderOurs)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 BENCHMARK(BM_ListFolderMagickSerial)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
-BENCHMARK(BM_ListFolderMagickParallel)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(1)
-    ->UseRealTime();
+BENCHMARK(BM_ListFolderMagickParallel)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 
 }  // namespace
 
