@@ -10,6 +10,7 @@
 #include <QTime>
 #include <cstdio>
 
+#include "app/browse/folder_pane.h"
 #include "app/shell/main_window.h"
 #include "app/shell/ui_service.h"
 #include "platform/com/errorinfo.h"
@@ -58,6 +59,7 @@ int main(int argc, char** argv) {
         QApplication::applicationName(), shell::MessageIcon::Error);
     return 1;
   }
+  browse::AttachFolderBrowser(*window);
   CloseOnTerminate(window.get());
   window->show();
   return QApplication::exec();

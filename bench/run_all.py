@@ -28,6 +28,7 @@ PROGRAMS = [
     ("bench/gif/gif_reduce_bench", {}, ""),
     ("bench/raster/raster_bench", {"VELMORA_WORKERS": "1"}, "1 worker"),
     ("bench/raster/raster_bench", {}, "all workers"),
+    ("bench/browse/bench_browse", {"QT_QPA_PLATFORM": "offscreen"}, ""),
 ]
 
 

@@ -1,0 +1,124 @@
+#pragma once
+// The file browser of the main window: a folder chosen in the tree is listed in lvFolder after a
+// short delay, as thumbnails or as details. Row facts, thumbnails and header probes are made on a
+// thread pool; the GUI thread only appends the rows, in the folder's name order, and asks the
+// image control for the page count of TIFF files. Every listing stands alone: a new one ends the
+// one before it, whose late results are dropped.
+#include <QIcon>
+#include <QList>
+#include <QObject>
+#include <QPixmap>
+#include <QPointer>
+#include <QString>
+#include <QThreadPool>
+#include <QTimer>
+#include <functional>
+
+#include "app/browse/ordered_rows.h"
+
+class QLabel;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace browse {
+
+// The widgets of the main window the browser works with; it does not own them.
+struct FolderBrowserWidgets {
+  QTreeWidget* lvFolder = nullptr;
+  QLabel* folderPanel = nullptr;  // the status bar's "folder" panel
+  QProgressBar* pbQueue = nullptr;
+  QPushButton* cmdCancelListing = nullptr;  // beside pbQueue: does what a press on it does
+};
+
+// The page count of a TIFF file, asked on the GUI thread; may throw what the control throws.
+using PageCounter = std::function<int32_t(const QString& fullPath)>;
+
+struct FolderBrowserOptions {
+  int ShowDelayMs = 200;  // timerShowFiles
+  PageCounter CountPages;
+  RowMaker MakeRow = MakeFolderRow;
+};
+
+class FolderBrowser : public QObject {
+  Q_OBJECT
+
+ public:
+  FolderBrowser(const FolderBrowserWidgets& widgets, FolderBrowserOptions options,
+                QObject* parent = nullptr);
+  ~FolderBrowser() override;
+
+  // The hooks to the rest of the window; unset, they do nothing.
+  // Shows a row in the viewer (subShowSelectedItem); left unset until the viewer is wired.
+  std::function<void(QTreeWidgetItem* row)> ShowRowHook;
+  // Adds the selected rows to the basket (cmdAddToQueue_Click).
+  std::function<void()> AddToBasketHook;
+  // The main window's subResize.
+  std::function<void()> ResizeHook;
+
+  void ftvBrowse_FolderSelected(const QString& path);
+  void timerShowFiles_Timer();
+  void subShowFilesInFolder(const QString& folder);
+  void cmdDetailFolder_Click();
+  void cmdThumbnailFolder_Click();
+  void pbQueue_MouseDown() { mbCancel = true; }
+  void mnuContextFolder_Click();
+
+  // The folder fileMain points at: the one listed last.
+  QString CurrentFolder() const { return currentFolder_; }
+  // The thumbnail a row was listed with (a null pixmap for a details listing).
+  QPixmap RowThumbnail(const QTreeWidgetItem* row) const;
+  QMenu* ContextMenu() const { return mnuContextFolderParent_; }
+  bool Listing() const { return listing_ != nullptr; }
+
+  bool mbCancel = false;
+  bool mbSuppressShow = true;
+  int mintSelectedCount = 0;
+  QString mstrFocusedList;
+  QString mstrShowFolder;
+
+ signals:
+  void ListingStarted(const QString& folder);
+  // A listing is over: `complete` when it reached its last file.
+  void ListingEnded(const QString& folder, bool complete);
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void ConnectList();
+  void StartListing(const QStringList& paths);
+  void TakeRow(int index, FolderRow&& row);
+  void AppendRow(const FolderRow& row);
+  int32_t PagesOf(const FolderRow& row) const;
+  void ApplyViewIcon(QTreeWidgetItem* row) const;
+  void ApplyViewToRows();
+  void EndListing(bool complete);
+  void ShowSelectedRow();
+  void AddToBasket();
+  void lvFolder_ItemClick();
+  void lvFolder_KeyUp(int key);
+  bool lvFolder_KeyPress(int key, Qt::KeyboardModifiers modifiers);
+  void lvFolder_MouseUp(Qt::MouseButton button);
+
+  FolderBrowserWidgets w_;
+  FolderBrowserOptions options_;
+  QTimer timerShowFiles_;
+  QThreadPool pool_;
+  QPointer<OrderedRows> listing_;
+  QList<QPixmap> ilFolder_;
+  QIcon detailIcon_;  // illvFolder's icon 1
+  QMenu* mnuContextFolderParent_;
+  QString currentFolder_;
+};
+
+// Role of a row's full path (its tag) and of its thumbnail's index in the listing's thumbnails.
+inline constexpr int kRowTagRole = Qt::UserRole;
+inline constexpr int kRowThumbnailRole = Qt::UserRole + 1;
+
+// The page count the image control gives, with a count it cannot make (0x8000FFFF) taken as 1.
+int32_t PagesOrOne(const std::function<int32_t()>& countPages);
+
+}  // namespace browse
