@@ -6,7 +6,7 @@ namespace browse {
 
 struct BasketItem {
   QString Text;  // the shown name; the batch conversion builds its output names from it
-  QString Tag;   // the file loaded for the row: the source, or the temporary one-page TIFF of a page
+  QString Tag;  // the file loaded for the row: the source, or the temporary one-page TIFF of a page
   bool operator==(const BasketItem&) const = default;
 };
 

@@ -206,9 +206,9 @@ std::optional<QString> BatchRun::OutputPathOf(int position, const browse::Basket
 }
 
 void BatchRun::HandOver(const QString& path) {
-  const int16_t rate =
-      options_.Jpeg2000.Compression != 0 ? options_.Jpeg2000.Rate
-                                         : static_cast<int16_t>(velmora::TJpeg2000Encoder::kLosslessRate);
+  const int16_t rate = options_.Jpeg2000.Compression != 0
+                           ? options_.Jpeg2000.Rate
+                           : static_cast<int16_t>(velmora::TJpeg2000Encoder::kLosslessRate);
   auto encoder = std::make_unique<velmora::TJpeg2000Encoder>();
   int32_t format = 0;
   {
@@ -238,7 +238,8 @@ void BatchRun::Advance() {
 
 QString UnconvertedSummary(const QStringList& names, int total) {
   return QString::number(names.size()) + Utf8(" of ") + QString::number(total) +
-         Utf8(" images could not be converted:") + QLatin1Char('\n') + names.join(QLatin1Char('\n'));
+         Utf8(" images could not be converted:") + QLatin1Char('\n') +
+         names.join(QLatin1Char('\n'));
 }
 
 bool fncSaveSinglePage(const QList<browse::BasketItem>& basket, const tasks::TaskList& taskList,

@@ -26,8 +26,7 @@ namespace modJPEG2000Common {
 // Entries that could not be read, named or written are listed in one message afterwards. False
 // when an error ended the run (it is reported under "fncSaveSinglePage"); the files written stay.
 bool fncSaveSinglePage(const QList<browse::BasketItem>& basket, const tasks::TaskList& taskList,
-                       plat::com::ControlHost& control, QProgressBar& progress,
-                       QImage& pictureBox);
+                       plat::com::ControlHost& control, QProgressBar& progress, QImage& pictureBox);
 
 // The message listing entries not converted: "N of M images could not be converted:" and the
 // names, one a line.

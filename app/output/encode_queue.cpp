@@ -30,8 +30,8 @@ void EncodeQueue::WaitForAll() {
 }
 
 int EncodeQueue::ThreadsFor(size_t bytes) const {
-  const size_t beside = std::clamp<size_t>(budget_ / std::max<size_t>(1, bytes), 1,
-                                           static_cast<size_t>(workers_));
+  const size_t beside =
+      std::clamp<size_t>(budget_ / std::max<size_t>(1, bytes), 1, static_cast<size_t>(workers_));
   return std::max(1, workers_ / static_cast<int>(beside));
 }
 
