@@ -32,7 +32,8 @@ void EncodeQueue::WaitForAll() {
 int EncodeQueue::ThreadsFor(size_t bytes) const {
   const size_t beside =
       std::clamp<size_t>(budget_ / std::max<size_t>(1, bytes), 1, static_cast<size_t>(workers_));
-  return std::max(1, workers_ / static_cast<int>(beside));
+  const int images = static_cast<int>(beside);
+  return (workers_ + images - 1) / images;
 }
 
 void EncodeQueue::Submit(std::unique_ptr<velmora::TJpeg2000Encoder> encoder, int32_t format,

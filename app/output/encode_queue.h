@@ -18,9 +18,9 @@ namespace output {
 
 class EncodeQueue : public QObject {
  public:
-  // Copied pixels the encodes in flight may hold together: four 12-megapixel photos, whose
-  // OpenJPEG buffers take about ten times their pixels besides.
-  static constexpr size_t kPixelBudget = size_t{160} << 20;
+  // Copied pixels the encodes in flight may hold together: five 12-megapixel photos, whose
+  // OpenJPEG buffers take about five times their pixels besides (about 1.2 GB in all).
+  static constexpr size_t kPixelBudget = size_t{180} << 20;
 
   // onSettled runs on the GUI thread after each finished encode, failed or not.
   EncodeQueue(int workers, size_t pixelBudget, std::function<void()> onSettled);
@@ -30,7 +30,7 @@ class EncodeQueue : public QObject {
   // Runs the event loop until fewer than the workers are busy.
   void WaitForWorker();
   // OpenJPEG threads for an image of this many copied bytes: the cores shared among the images
-  // the budget lets run beside it.
+  // the budget lets run beside it, rounded up so that no core idles.
   int ThreadsFor(size_t bytes) const;
   // Waits (event loop) until the bytes fit beside those in flight, then starts the write of
   // path in format on a worker.

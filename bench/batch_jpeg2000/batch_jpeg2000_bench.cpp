@@ -8,7 +8,6 @@
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
-#include <tiffio.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -28,6 +27,7 @@
 #include "app/output/batch_jpeg2000.h"
 #include "app/shell/settings.h"
 #include "app/tasks/task_list.h"
+#include "bench/rgb_tiff.h"
 #include "control/activex/imagebox_interface.h"
 #include "platform/base/workers.h"
 #include "platform/com/control_host.h"
@@ -58,20 +58,9 @@ std::string InputPath(int index, const char* ext) {
 // Smooth shading with fine grain, different for every image.
 void WritePhoto(int index) {
   const std::string path = InputPath(index, "tif");
-  TIFF* tiff = TIFFOpen(path.c_str(), "w");
-  if (tiff == nullptr) throw std::runtime_error("cannot write " + path);
-  TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, kWidth);
-  TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, kHeight);
-  TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, 3);
-  TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, 8);
-  TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
-  TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-  TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_NONE);
-  TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, 16);
-  std::vector<uint8_t> rgb(static_cast<size_t>(kWidth) * 3);
   uint32_t state = 1 + static_cast<uint32_t>(index);
   const double phase = index * 0.7;
-  for (int y = 0; y < kHeight; ++y) {
+  velmora::bench::WriteRgbTiff(path, kWidth, kHeight, [&](int y, uint8_t* rgb) {
     for (int x = 0; x < kWidth; ++x) {
       state = state * 1103515245u + 12345u;
       const int grain = static_cast<int>(state >> 28);
@@ -79,10 +68,7 @@ void WritePhoto(int index) {
       rgb[3 * x + 1] = static_cast<uint8_t>(120 + 100 * std::cos(y / 200.0 - phase) + grain);
       rgb[3 * x + 2] = static_cast<uint8_t>(120 + 100 * std::sin((x + y) / 500.0) + grain);
     }
-    if (TIFFWriteScanline(tiff, rgb.data(), static_cast<uint32_t>(y), 0) < 0)
-      throw std::runtime_error("cannot write " + path);
-  }
-  TIFFClose(tiff);
+  });
 }
 
 void Run(const std::string& command) {

@@ -6,6 +6,7 @@
 
 #include "app/output/batch_jpeg2000.h"
 #include "app/output/batch_names.h"
+#include "app/output/encode_queue.h"
 #include "app/shell/errors.h"
 
 namespace {
@@ -108,6 +109,28 @@ TEST(BatchNames, LongStemsAreCutAtCharacterBoundariesToFitTheNameLimit) {
     // Whole characters only: the bytes read back to the same text.
     EXPECT_EQ(QString::fromUtf8(bytes), name);
     EXPECT_TRUE(stem.startsWith(name.chopped(4)));
+  }
+}
+
+TEST(EncodeWorkers, CoresAreSharedAmongTheImagesTheBudgetAdmits) {
+  constexpr size_t kPhoto = size_t{4000} * 3000 * 3;
+  struct Case {
+    int workers;
+    size_t budget, bytes;
+    int threads;
+  } cases[] = {
+      {8, output::EncodeQueue::kPixelBudget, kPhoto, 2},  // five photos, ten threads
+      {8, 4 * kPhoto, kPhoto, 2},
+      {8, 8 * kPhoto, kPhoto, 1},
+      {8, kPhoto, 40 * 30 * 3, 1},  // small images: one thread each, all cores busy
+      {8, kPhoto, 10 * kPhoto, 8},  // beyond the budget: alone, with every core
+      {1, kPhoto, kPhoto, 1},
+      {6, 4 * kPhoto, kPhoto, 2},
+  };
+  for (const Case& c : cases) {
+    output::EncodeQueue queue(c.workers, c.budget, {});
+    EXPECT_EQ(queue.ThreadsFor(c.bytes), c.threads)
+        << c.workers << " workers, " << c.budget / kPhoto << " photos";
   }
 }
 
