@@ -12,12 +12,17 @@ std::string ExtensionOf(const std::string& path) {
 
 }  // namespace
 
-void fncSaveJPEG2000(IJpeg2000Encoder& encoder, plat::THandle bitmap, const std::string& path,
-                     int16_t rate) {
+int32_t PrepareJPEG2000(IJpeg2000Encoder& encoder, plat::THandle bitmap, const std::string& path,
+                        int16_t rate) {
   encoder.SetBitmap(bitmap);
   encoder.Refresh();
   encoder.SetRate(rate);
-  int32_t format = encoder.FormatOfExtension(ExtensionOf(path));
+  return encoder.FormatOfExtension(ExtensionOf(path));
+}
+
+void fncSaveJPEG2000(IJpeg2000Encoder& encoder, plat::THandle bitmap, const std::string& path,
+                     int16_t rate) {
+  int32_t format = PrepareJPEG2000(encoder, bitmap, path, rate);
   encoder.SaveFile(format, path);
 }
 

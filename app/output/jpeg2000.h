@@ -14,4 +14,10 @@ namespace velmora::modJPEG2000 {
 void fncSaveJPEG2000(IJpeg2000Encoder& encoder, plat::THandle bitmap, const std::string& path,
                      int16_t rate);
 
+// The calls of fncSaveJPEG2000 before the write: the encoder takes the image, the rate and the
+// format of path's extension, which it returns for SaveFile. The batch makes these on the GUI
+// thread and leaves the write to a worker.
+int32_t PrepareJPEG2000(IJpeg2000Encoder& encoder, plat::THandle bitmap, const std::string& path,
+                        int16_t rate);
+
 }  // namespace velmora::modJPEG2000

@@ -66,6 +66,8 @@ class TJpeg2000Encoder final : public IJpeg2000Encoder {
   // count.
   void SetThreads(int threads);
   int32_t Rate() const { return rate_; }
+  // Bytes of the copied pixels: what an encode in flight holds before OpenJPEG's own buffers.
+  size_t SampleBytes() const { return samples_.planes.size(); }
 
   // The encoding SaveFile writes, into any stream.
   void Encode(int32_t format, plat::TStream& out) const;

@@ -4,7 +4,6 @@
 // ours is the pixel copy out of the bitmap. opj_compress also reads an uncompressed TIFF and
 // starts a process; that is its share of the same job.
 #include <benchmark/benchmark.h>
-#include <tiffio.h>
 
 #include <cmath>
 #include <cstdio>
@@ -15,6 +14,7 @@
 #include <string>
 
 #include "app/output/jpeg2000_encoder.h"
+#include "bench/rgb_tiff.h"
 #include "platform/base/workers.h"
 #include "platform/graphics/bitmap.h"
 
@@ -59,28 +59,14 @@ fs::path Folder() {
 const std::string& TiffOfPhoto() {
   static const std::string path = [] {
     const std::string made = (Folder() / "photo.tif").string();
-    TIFF* tiff = TIFFOpen(made.c_str(), "w");
-    if (tiff == nullptr) throw std::runtime_error("cannot write " + made);
-    TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, kWidth);
-    TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, kHeight);
-    TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, 3);
-    TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, 8);
-    TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
-    TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-    TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_NONE);
-    TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, 16);
-    std::vector<uint8_t> rgb(static_cast<size_t>(kWidth) * 3);
-    for (int y = 0; y < kHeight; ++y) {
+    velmora::bench::WriteRgbTiff(made, kWidth, kHeight, [](int y, uint8_t* rgb) {
       const uint8_t* bgr = Photo().ScanLine(y);
       for (int x = 0; x < kWidth; ++x) {
         rgb[3 * x] = bgr[3 * x + 2];
         rgb[3 * x + 1] = bgr[3 * x + 1];
         rgb[3 * x + 2] = bgr[3 * x];
       }
-      if (TIFFWriteScanline(tiff, rgb.data(), static_cast<uint32_t>(y), 0) < 0)
-        throw std::runtime_error("cannot write " + made);
-    }
-    TIFFClose(tiff);
+    });
     return made;
   }();
   return path;

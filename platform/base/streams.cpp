@@ -310,9 +310,17 @@ std::string FolderOf(const std::string& file) {
 }
 
 std::string TemporaryPattern(const std::string& file) {
-  const std::filesystem::path target(file);
-  return (std::filesystem::path(FolderOf(file)) / ("." + target.filename().string() + ".XXXXXX"))
-      .string();
+  // "." and ".XXXXXX" around the name must still fit the file system's name limit, so a name
+  // near the limit borrows only its start, cut before a UTF-8 continuation byte.
+  constexpr size_t kLongestName = 255;
+  constexpr size_t kDecoration = 8;
+  std::string name = std::filesystem::path(file).filename().string();
+  if (name.size() > kLongestName - kDecoration) {
+    size_t cut = kLongestName - kDecoration;
+    while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) --cut;
+    name.resize(cut);
+  }
+  return (std::filesystem::path(FolderOf(file)) / ("." + name + ".XXXXXX")).string();
 }
 
 // Makes a fresh unused name from a mkstemp pattern and runs make(name) until it does not fail

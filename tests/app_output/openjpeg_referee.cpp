@@ -42,6 +42,13 @@ int HeaderNumber(std::istream& in) {
   return word.empty() ? -1 : std::stoi(word);
 }
 
+uint32_t BigEndian32(const std::vector<uint8_t>& bytes, size_t at) {
+  return uint32_t{bytes[at]} << 24 | uint32_t{bytes[at + 1]} << 16 | uint32_t{bytes[at + 2]} << 8 |
+         bytes[at + 3];
+}
+
+}  // namespace
+
 // Binary PGM (P5) or PPM (P6) with maxval 255, as opj_decompress writes them.
 Decoded ReadPnm(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -60,13 +67,6 @@ Decoded ReadPnm(const std::string& path) {
   if (!in) throw std::runtime_error("short PNM " + path);
   return image;
 }
-
-uint32_t BigEndian32(const std::vector<uint8_t>& bytes, size_t at) {
-  return uint32_t{bytes[at]} << 24 | uint32_t{bytes[at + 1]} << 16 | uint32_t{bytes[at + 2]} << 8 |
-         bytes[at + 3];
-}
-
-}  // namespace
 
 Decoded DecodeWithOpenJpeg(const std::string& path, const std::string& scratch) {
   // The tool picks PGM for one component and PPM for three from the ".pnm" name.

@@ -16,6 +16,9 @@ struct Decoded {
 
 Decoded DecodeWithOpenJpeg(const std::string& path, const std::string& scratch);
 
+// A binary PGM (P5) or PPM (P6) with maxval 255, as opj_decompress and ImageMagick write them.
+Decoded ReadPnm(const std::string& path);
+
 // The text opj_dump prints for a file.
 std::string DumpWithOpenJpeg(const std::string& path);
 

@@ -190,5 +190,19 @@ TEST_F(SafeSave, ASaveKilledHalfWayLeavesTheOldFileWholeAndNothingBesideIt) {
   EXPECT_EQ(Names(), std::vector<std::string>{"photo.bmp"});
 }
 
+TEST_F(SafeSave, NamesAtTheFileSystemsLimitAreWrittenAndReplaced) {
+  // 255 bytes each; in the second, a three-byte character straddles the temporary's cut.
+  for (const std::string& name :
+       {std::string(251, 'n') + ".bin",
+        std::string(245, 'n') + "\xE2\x82\xAC" + std::string(3, 'n') + ".bin"}) {
+    const std::string path = Path(name);
+    WriteText(path, "old");
+    plat::WriteFileReplacing(path, [](plat::TStream& out) { out.WriteByte(7); });
+    EXPECT_EQ(Contents(path), Bytes{7});
+    EXPECT_EQ(Names(), std::vector<std::string>{name});
+    fs::remove(path);
+  }
+}
+
 }  // namespace
 }  // namespace pictavo

@@ -1,0 +1,70 @@
+#include "app/output/encode_queue.h"
+
+#include <QMetaObject>
+#include <algorithm>
+
+namespace output {
+
+EncodeQueue::EncodeQueue(int workers, size_t pixelBudget, std::function<void()> onSettled)
+    : workers_(std::max(1, workers)),
+      budget_(std::max<size_t>(1, pixelBudget)),
+      on_settled_(std::move(onSettled)) {
+  pool_.setMaxThreadCount(workers_);
+}
+
+EncodeQueue::~EncodeQueue() {
+  pool_.waitForDone();
+}
+
+void EncodeQueue::WaitUntil(const std::function<bool()>& ready) {
+  // Completions are queued to this thread, so none can slip in between the test and exec().
+  while (!ready()) waiting_.exec();
+}
+
+void EncodeQueue::WaitForWorker() {
+  WaitUntil([this] { return in_flight_ < workers_; });
+}
+
+void EncodeQueue::WaitForAll() {
+  WaitUntil([this] { return in_flight_ == 0; });
+}
+
+int EncodeQueue::ThreadsFor(size_t bytes) const {
+  const size_t beside =
+      std::clamp<size_t>(budget_ / std::max<size_t>(1, bytes), 1, static_cast<size_t>(workers_));
+  const int images = static_cast<int>(beside);
+  return (workers_ + images - 1) / images;
+}
+
+void EncodeQueue::Submit(std::unique_ptr<velmora::TJpeg2000Encoder> encoder, int32_t format,
+                         const QString& path) {
+  const size_t bytes = encoder->SampleBytes();
+  WaitUntil([&] {
+    return in_flight_ == 0 || (in_flight_ < workers_ && bytes_in_flight_ + bytes <= budget_);
+  });
+  ++in_flight_;
+  bytes_in_flight_ += bytes;
+  pool_.start([this, bytes, format, path, encoder = std::shared_ptr(std::move(encoder))]() mutable {
+    std::optional<QString> failure;
+    try {
+      int32_t code = format;
+      encoder->SaveFile(code, path.toStdString());
+    } catch (const std::exception& e) {
+      failure = QString::fromUtf8(e.what());
+    }
+    encoder.reset();  // the pixels go before the GUI thread counts them free
+    QMetaObject::invokeMethod(
+        this, [this, bytes, failure] { Settle(bytes, failure); }, Qt::QueuedConnection);
+  });
+}
+
+void EncodeQueue::Settle(size_t bytes, const std::optional<QString>& failure) {
+  --in_flight_;
+  bytes_in_flight_ -= bytes;
+  ++finished_;
+  if (failure && !failure_) failure_ = failure;
+  if (on_settled_) on_settled_();
+  waiting_.quit();
+}
+
+}  // namespace output
