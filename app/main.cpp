@@ -11,6 +11,7 @@
 #include <cstdio>
 
 #include "app/browse/folder_pane.h"
+#include "app/browse/viewer/viewer_pane.h"
 #include "app/shell/main_window.h"
 #include "app/shell/ui_service.h"
 #include "platform/com/errorinfo.h"
@@ -59,7 +60,7 @@ int main(int argc, char** argv) {
         QApplication::applicationName(), shell::MessageIcon::Error);
     return 1;
   }
-  browse::AttachFolderBrowser(*window);
+  browse::ViewerPane viewer(*window, *browse::AttachFolderBrowser(*window));
   CloseOnTerminate(window.get());
   window->show();
   return QApplication::exec();

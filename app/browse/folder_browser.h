@@ -15,6 +15,7 @@
 #include <functional>
 
 #include "app/browse/ordered_rows.h"
+#include "app/browse/row_tag.h"
 
 class QLabel;
 class QMenu;
@@ -114,8 +115,7 @@ class FolderBrowser : public QObject {
   QString currentFolder_;
 };
 
-// Role of a row's full path (its tag) and of its thumbnail's index in the listing's thumbnails.
-inline constexpr int kRowTagRole = Qt::UserRole;
+// Role of a row's thumbnail's index in the listing's thumbnails (its tag is at kRowTagRole).
 inline constexpr int kRowThumbnailRole = Qt::UserRole + 1;
 
 // The page count the image control gives, with a count it cannot make (0x8000FFFF) taken as 1.

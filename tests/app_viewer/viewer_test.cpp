@@ -11,7 +11,9 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
 #include <cstdlib>
@@ -19,7 +21,10 @@
 #include <ostream>
 #include <string>
 
+#include "app/browse/folder_browser.h"
+#include "app/browse/folder_pane.h"
 #include "app/browse/viewer/viewer.h"
+#include "app/browse/viewer/viewer_pane.h"
 #include "app/metadata/metadata_service.h"
 #include "app/shell/main_window.h"
 #include "app/shell/settings.h"
@@ -466,6 +471,35 @@ TEST_F(ViewTypeTest, ShowDuringTheReplayStopsItFirst) {
       .ReadBinary(pictavo::ax::TxGraphicsFormat(7),
                   plat::com::ToVariant(viewer_->OriginalSnapshot()));
   EXPECT_TRUE(SamePixels(Pixels(window_->ibTemp), Referee(b)));
+}
+
+// The program's own wiring: a row picked in the listed folder reaches ibMain through the pane.
+TEST_F(ViewerTest, RowPickedInTheFileListIsShownThroughThePane) {
+  viewer_.reset();
+  browse::FolderBrowser* browser = browse::AttachFolderBrowser(*window_);
+  browse::ViewerPane pane(*window_, *browser);
+  Make(QStringLiteral("-size 40x30 xc:red"), File(QStringLiteral("a.png")));
+  Make(QStringLiteral("-size 24x16 gradient:blue-yellow"), File(QStringLiteral("b.png")));
+  // The tree's restored folder may be listing already; wait for the end of this folder's own.
+  QSignalSpy ended(browser, &browse::FolderBrowser::ListingEnded);
+  browser->subShowFilesInFolder(dir_.path());
+  const auto listed = [&] {
+    for (const QList<QVariant>& args : ended)
+      if (args.at(0).toString() == dir_.path()) return true;
+    return false;
+  };
+  for (int waits = 0; !listed() && waits < 600; ++waits) ended.wait(100);
+  ASSERT_TRUE(listed());
+  QTreeWidget* list = window_->lvFolder;
+  ASSERT_EQ(list->topLevelItemCount(), 2);
+
+  list->setFocus();
+  list->setCurrentItem(list->topLevelItem(0));
+  browser->mbSuppressShow = false;
+  QTest::keyClick(list, Qt::Key_Down);
+  EXPECT_EQ(pane.View().ShownPath(), File(QStringLiteral("b.png")));
+  EXPECT_TRUE(SamePixels(Pixels(window_->ibMain), Referee(File(QStringLiteral("b.png")))));
+  EXPECT_TRUE(NoMessages());
 }
 
 }  // namespace

@@ -9,10 +9,9 @@
 #include <memory>
 #include <optional>
 
-namespace browse {
+#include "app/browse/row_tag.h"
 
-// The item data that holds a row's Tag: the full path of the file the row loads.
-inline constexpr int kRowTagRole = Qt::UserRole;
+namespace browse {
 
 class ViewerRow {
  public:

@@ -1,0 +1,33 @@
+#pragma once
+// Puts the viewer into the main window: a row chosen in the file list is shown in ibMain.
+#include <QPointer>
+
+#include "app/browse/folder_browser.h"
+#include "app/browse/viewer/viewer.h"
+#include "app/tasks/task_list.h"
+
+namespace shell {
+class MainWindow;
+}
+
+namespace browse {
+
+// The pane must go before the window does: keep it in a variable declared after the window.
+class ViewerPane {
+ public:
+  ViewerPane(shell::MainWindow& window, FolderBrowser& browser);
+  ~ViewerPane();
+  ViewerPane(const ViewerPane&) = delete;
+  ViewerPane& operator=(const ViewerPane&) = delete;
+
+  Viewer& View() { return viewer_; }
+
+ private:
+  // The list the "Optimized" view replays. Recording tasks belongs to the editing pane; until
+  // that pane fills it the list stays empty and both views show the file as read.
+  tasks::TaskList recordedTasks_;
+  Viewer viewer_;
+  QPointer<FolderBrowser> browser_;
+};
+
+}  // namespace browse
