@@ -190,6 +190,15 @@ TEST_F(BasketFiles, OpenAddsExistingFilesAndSkipsMissingOnes) {
   EXPECT_EQ(basket.hides, 1);
 }
 
+TEST_F(BasketFiles, DescribedBasketReopensItsPaths) {
+  const QList<BasketItem> rows = ThreePagesAndAJpeg(Touch("s, 1.tif"), Touch("a \"b\".jpg"));
+  QString name = PathOf("described");
+  ASSERT_TRUE(fncSaveImageBasket(kBasketDescribed, name, rows));
+  RecordingBasket basket;
+  ASSERT_TRUE(fncOpenImageBasket(name, basket));
+  EXPECT_EQ(basket.added, QStringList({rows[0].Path, rows[3].Path}));
+}
+
 TEST_F(BasketFiles, LineReaderDropsFirstAndLastCharacter) {
   const QString file = Write("plain.ibf", "x" + PathOf("a.jpg").toUtf8() + "y\r\n");
   Touch("a.jpg");
