@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <exception>
+#include <mutex>
 
 #include "control/formats/bmp/bmpimage.h"
 #include "control/formats/support/icutils.h"
@@ -12,6 +14,7 @@
 #include "control/formats/tiff/tiff_lzw.h"
 #include "platform/base/exceptions.h"
 #include "platform/base/streams.h"
+#include "platform/base/worker_pool.h"
 #include "platform/graphics/pixel_budget.h"
 
 namespace pictavo {
@@ -29,10 +32,6 @@ uint8_t ReverseBits(uint8_t b) {
   b = static_cast<uint8_t>((b & 0xF0) >> 4 | (b & 0x0F) << 4);
   b = static_cast<uint8_t>((b & 0xCC) >> 2 | (b & 0x33) << 2);
   return static_cast<uint8_t>((b & 0xAA) >> 1 | (b & 0x55) << 1);
-}
-
-void Invert(std::vector<uint8_t>& bytes) {
-  for (uint8_t& b : bytes) b = static_cast<uint8_t>(~b);
 }
 
 // Undoes horizontal differencing: each byte is added to the byte `stride` places before it in
@@ -96,33 +95,40 @@ uint32_t TTIFImage::RowsOfStrip(size_t strip) const {
 
 // The strip's bytes as stored, the part beyond the end of the file read as zeros (up to `padTo`
 // bytes at most, never beyond the declared count).
-std::vector<uint8_t> TTIFImage::StripBytes(size_t strip, uint64_t padTo) const {
+TTIFImage::TStripData TTIFImage::StripBytes(size_t strip, uint64_t padTo) const {
   const TStrip& s = strips_[strip];
-  std::vector<uint8_t> bytes(data_.begin() + static_cast<ptrdiff_t>(s.offset),
-                             data_.begin() + static_cast<ptrdiff_t>(s.offset + s.available));
-  uint64_t padded = std::min(s.size, std::max<uint64_t>(s.available, padTo));
-  bytes.resize(padded, 0);
+  const std::span<const uint8_t> stored(data_.data() + s.offset, s.available);
+  const uint64_t padded = std::min(s.size, std::max<uint64_t>(s.available, padTo));
   // Bilevel rows of the non-fax codings are stored with the first pixel in the lowest bit.
-  if (fillOrder_ == 2 && bitsPerSample_[0] == 1 && !IsFaxCompression(Compression))
+  const bool reversed = fillOrder_ == 2 && bitsPerSample_[0] == 1 && !IsFaxCompression(Compression);
+  if (padded == s.available && !reversed) return {stored, std::nullopt};
+  std::vector<uint8_t> bytes(stored.begin(), stored.end());
+  bytes.resize(padded, 0);
+  if (reversed)
     for (uint8_t& b : bytes) b = ReverseBits(b);
-  return bytes;
+  return {{}, std::move(bytes)};
 }
 
-std::vector<uint8_t> TTIFImage::StripRows(size_t strip, uint32_t rows, size_t rowBytes,
-                                          size_t stride, bool checksum) const {
+TTIFImage::TStripData TTIFImage::StripRows(size_t strip, uint32_t rows, size_t rowBytes,
+                                           size_t stride, bool checksum) const {
   const uint64_t needed = uint64_t{rows} * rowBytes;
   std::vector<uint8_t> out;
   switch (Compression) {
-    case 1:
-      out = StripBytes(strip, needed);
-      if ((checksum && strips_[strip].size != needed) || out.size() < needed)
+    case 1: {
+      TStripData data = StripBytes(strip, needed);
+      if ((checksum && strips_[strip].size != needed) || data.Bytes().size() < needed)
         Fail("TIFF file checksum error");
-      out.resize(needed);
-      return out;
+      if (data.owned)
+        data.owned->resize(needed);
+      else
+        data.stored = data.stored.first(needed);
+      return data;
+    }
     case 32773: {
-      std::vector<uint8_t> packed = StripBytes(strip, 2 * needed + 16);
+      const TStripData packed = StripBytes(strip, 2 * needed + 16);
       try {
-        plat::TReadOnlyMemoryStream source(packed.data(), static_cast<int64_t>(packed.size()));
+        plat::TReadOnlyMemoryStream source(packed.Bytes().data(),
+                                           static_cast<int64_t>(packed.Bytes().size()));
         plat::TMemoryStream unpacked;
         UnPackBits(unpacked, source, static_cast<int64_t>(strips_[strip].size));
         out = unpacked.TakeBytes();
@@ -130,15 +136,14 @@ std::vector<uint8_t> TTIFImage::StripRows(size_t strip, uint32_t rows, size_t ro
         Fail(kCorrupt);
       }
       if (out.size() != needed) Fail(kCorrupt);
-      return out;
+      return {{}, std::move(out)};
     }
     case 5: {
       if (!UseLZW) Fail("Reading of LZW-compressed files not supported");
-      std::vector<uint8_t> packed = StripBytes(strip, 2 * needed + 16);
-      DecodeLZW(out, packed, needed);
+      DecodeLZW(out, StripBytes(strip, 2 * needed + 16).Bytes(), needed);
       out.resize(needed, 0);
       if (predictor_ == 2 && stride > 0) UndoPredictor(out, rowBytes, stride);
-      return out;
+      return {{}, std::move(out)};
     }
     case 6:
       Fail("JPEG Compression not supported");
@@ -149,7 +154,8 @@ std::vector<uint8_t> TTIFImage::StripRows(size_t strip, uint32_t rows, size_t ro
 
 std::vector<uint8_t> TTIFImage::FaxRows(size_t strip, uint32_t rows) const {
   const size_t needed = size_t{rows} * ((size_t{imageWidth_} + 7) / 8);
-  std::vector<uint8_t> bytes = StripBytes(strip, 0);
+  const TStripData stored = StripBytes(strip, 0);
+  const std::span<const uint8_t> bytes = stored.Bytes();
   TFaxPage page{imageWidth_, photometric_, fillOrder_ == 2};
   std::vector<uint8_t> out;
   if (Compression == 2) {
@@ -173,30 +179,88 @@ std::vector<uint8_t> TTIFImage::FaxRows(size_t strip, uint32_t rows) const {
 
 namespace {
 
-// Copies decoded rows into the bitmap from row `top` on.
-void StoreRows(plat::TBitmap& bmp, const std::vector<uint8_t>& rows, size_t rowBytes,
-               uint64_t top) {
-  for (size_t r = 0; rowBytes > 0 && r < rows.size() / rowBytes; ++r)
-    std::memcpy(bmp.ScanLine(static_cast<int>(top + r)), rows.data() + r * rowBytes, rowBytes);
+// Copies decoded rows into the bitmap from row `top` on, inverted where the page stores
+// white as zero.
+void StoreRows(plat::TBitmap& bmp, std::span<const uint8_t> rows, size_t rowBytes, uint64_t top,
+               bool invert) {
+  for (size_t r = 0; rowBytes > 0 && r < rows.size() / rowBytes; ++r) {
+    const uint8_t* from = rows.data() + r * rowBytes;
+    uint8_t* line = bmp.ScanLine(static_cast<int>(top + r));
+    if (invert)
+      for (size_t i = 0; i < rowBytes; ++i) line[i] = static_cast<uint8_t>(~from[i]);
+    else
+      std::memcpy(line, from, rowBytes);
+  }
+}
+
+// Runs decode(strip) for every strip index below `count` on the worker pool. Each strip writes
+// only its own rows, and the bitmap owns its pixels before the threads start, so the pixels are
+// the same on any number of threads. A failure is the first failing strip's, the same one a
+// single thread meets.
+template <typename Decode>
+void DecodeStrips(plat::TBitmap& bmp, size_t count, int64_t stripPixels, Decode&& decode) {
+  if (!bmp.GetEmpty()) bmp.ScanLine(0);
+  std::mutex lock;
+  size_t failedAt = count;
+  std::exception_ptr failure;
+  // About 64k pixels a range at the least: below that, handing out costs more than it saves.
+  const int64_t minStrips = std::max<int64_t>(1, 65536 / std::max<int64_t>(stripPixels, 1));
+  plat::ParallelFor(static_cast<int64_t>(count), minStrips, [&](int64_t begin, int64_t end) {
+    for (auto i = static_cast<size_t>(begin); i < static_cast<size_t>(end); ++i) {
+      try {
+        decode(i);
+      } catch (...) {
+        std::lock_guard<std::mutex> hold(lock);
+        if (i < failedAt) {
+          failedAt = i;
+          failure = std::current_exception();
+        }
+        return;
+      }
+    }
+  });
+  if (failure) std::rethrow_exception(failure);
+}
+
+// One row of 8-bit samples (or the high bytes of 16-bit ones) to BGR: `at` points at each
+// channel's first sample, `step` bytes apart from pixel to pixel.
+void ColourRow(uint8_t* line, const uint8_t* const at[4], size_t step, size_t width, bool cmyk) {
+  if (cmyk) {
+    for (size_t x = 0, k = 0; x < width; ++x, k += step) {
+      uint8_t r = 0, g = 0, b = 0;
+      plat::CMYKToRGB(at[0][k], at[1][k], at[2][k], at[3][k], r, g, b);
+      line[3 * x] = b;
+      line[3 * x + 1] = g;
+      line[3 * x + 2] = r;
+    }
+    return;
+  }
+  for (size_t x = 0, k = 0; x < width; ++x, k += step) {
+    line[3 * x] = at[2][k];
+    line[3 * x + 1] = at[1][k];
+    line[3 * x + 2] = at[0][k];
+  }
 }
 
 }  // namespace
+
+int64_t TTIFImage::StripPixels() const {
+  return int64_t{imageWidth_} * std::min(rowsPerStrip_, imageLength_);
+}
 
 void TTIFImage::DecodeBilevel(plat::TBitmap& bmp) const {
   Allocate(bmp, plat::TPixelFormat::pf1bit);
   bmp.SetColorTable({{0, 0, 0, 0}, {255, 255, 255, 0}});
   const size_t rowBytes = (size_t{imageWidth_} + 7) / 8;
-  for (size_t i = 0; i < strips_.size(); ++i) {
-    uint32_t rows = RowsOfStrip(i);
-    std::vector<uint8_t> bytes;
-    if (IsFaxCompression(Compression)) {
-      bytes = FaxRows(i, rows);
-    } else {
-      bytes = StripRows(i, rows, rowBytes, 0, true);
-      if (photometric_ != 1) Invert(bytes);
-    }
-    StoreRows(bmp, bytes, rowBytes, uint64_t{rowsPerStrip_} * i);
-  }
+  DecodeStrips(bmp, strips_.size(), StripPixels(), [&](size_t i) {
+    const uint32_t rows = RowsOfStrip(i);
+    const uint64_t top = uint64_t{rowsPerStrip_} * i;
+    if (IsFaxCompression(Compression))
+      StoreRows(bmp, FaxRows(i, rows), rowBytes, top, false);
+    else
+      StoreRows(bmp, StripRows(i, rows, rowBytes, 0, true).Bytes(), rowBytes, top,
+                photometric_ != 1);
+  });
 }
 
 void TTIFImage::DecodeGreyscale(plat::TBitmap& bmp) const {
@@ -205,11 +269,10 @@ void TTIFImage::DecodeGreyscale(plat::TBitmap& bmp) const {
   Allocate(bmp, bits == 4 ? plat::TPixelFormat::pf4bit : plat::TPixelFormat::pf8bit);
   bmp.SetColorTable(GreyRamp(bits == 4 ? 16 : 256));
   const size_t rowBytes = bits == 4 ? (size_t{imageWidth_} + 1) / 2 : imageWidth_;
-  for (size_t i = 0; i < strips_.size(); ++i) {
-    std::vector<uint8_t> bytes = StripRows(i, RowsOfStrip(i), rowBytes, 1, true);
-    if (photometric_ != 1) Invert(bytes);
-    StoreRows(bmp, bytes, rowBytes, uint64_t{rowsPerStrip_} * i);
-  }
+  DecodeStrips(bmp, strips_.size(), StripPixels(), [&](size_t i) {
+    StoreRows(bmp, StripRows(i, RowsOfStrip(i), rowBytes, 1, true).Bytes(), rowBytes,
+              uint64_t{rowsPerStrip_} * i, photometric_ != 1);
+  });
 }
 
 void TTIFImage::DecodePalette(plat::TBitmap& bmp) const {
@@ -224,9 +287,10 @@ void TTIFImage::DecodePalette(plat::TBitmap& bmp) const {
                   level(colorMap_[k]), 0};
   bmp.SetColorTable(palette);
   const size_t rowBytes = bits == 4 ? (size_t{imageWidth_} + 1) / 2 : imageWidth_;
-  for (size_t i = 0; i < strips_.size(); ++i)
-    StoreRows(bmp, StripRows(i, RowsOfStrip(i), rowBytes, 1, true), rowBytes,
-              uint64_t{rowsPerStrip_} * i);
+  DecodeStrips(bmp, strips_.size(), StripPixels(), [&](size_t i) {
+    StoreRows(bmp, StripRows(i, RowsOfStrip(i), rowBytes, 1, true).Bytes(), rowBytes,
+              uint64_t{rowsPerStrip_} * i, false);
+  });
 }
 
 void TTIFImage::DecodeColour(plat::TBitmap& bmp, bool cmyk) const {
@@ -237,33 +301,26 @@ void TTIFImage::DecodeColour(plat::TBitmap& bmp, bool cmyk) const {
   const size_t msb = sampleBytes == 2 && !bigEndian_ ? 1 : 0;
   const bool planar = planarConfiguration_ == 2;
   const size_t planes = planar ? samples : 1;
+  const size_t channels = cmyk ? 4 : 3;
   const size_t stripsPerPlane = strips_.size() / planes;
   const size_t pixelBytes = planar ? sampleBytes : samples * sampleBytes;
   const size_t rowBytes = pixelBytes * imageWidth_;
 
-  for (size_t i = 0; i < stripsPerPlane; ++i) {
+  DecodeStrips(bmp, stripsPerPlane, StripPixels(), [&](size_t i) {
     const uint32_t rows = RowsOfStrip(i);
     // One buffer per plane (one in all for contiguous pixels).
-    std::vector<std::vector<uint8_t>> plane(std::min<size_t>(planes, cmyk ? 4 : 3));
+    std::vector<TStripData> plane(std::min(planes, channels));
     for (size_t p = 0; p < plane.size(); ++p)
       plane[p] = StripRows(p * stripsPerPlane + i, rows, rowBytes, planar ? 1 : samples, cmyk);
     const uint64_t top = uint64_t{rowsPerStrip_} * i;
     for (uint32_t r = 0; r < rows; ++r) {
-      uint8_t* line = bmp.ScanLine(static_cast<int>(top + r));
-      for (size_t x = 0; x < imageWidth_; ++x) {
-        uint8_t s[4];
-        for (size_t c = 0; c < (cmyk ? 4u : 3u); ++c) {
-          const std::vector<uint8_t>& src = plane[planar ? c : 0];
-          size_t at = r * rowBytes + x * pixelBytes + (planar ? 0 : c * sampleBytes) + msb;
-          s[c] = src[at];
-        }
-        if (cmyk) plat::CMYKToRGB(s[0], s[1], s[2], s[3], s[0], s[1], s[2]);
-        line[3 * x] = s[2];
-        line[3 * x + 1] = s[1];
-        line[3 * x + 2] = s[0];
-      }
+      const uint8_t* at[4] = {};
+      for (size_t c = 0; c < channels; ++c)
+        at[c] = plane[planar ? c : 0].Bytes().data() + r * rowBytes +
+                (planar ? 0 : c * sampleBytes) + msb;
+      ColourRow(bmp.ScanLine(static_cast<int>(top + r)), at, pixelBytes, imageWidth_, cmyk);
     }
-  }
+  });
 }
 
 void TTIFImage::AssignTo(plat::TGraphic& dest) const {

@@ -4,6 +4,8 @@
 // encodes one strip that the writer puts out as a page of a single- or multipage file.
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -83,12 +85,24 @@ class TTIFImage : public plat::TGraphic {
   void ReadExif(TReadState& r);
   void ReadFileInfo(TReadState& r);
 
+  // A strip's bytes: read in place from data_ where they serve as stored, else a buffer of
+  // their own (decoded, padded or bit-reversed).
+  struct TStripData {
+    std::span<const uint8_t> stored;
+    std::optional<std::vector<uint8_t>> owned;
+    std::span<const uint8_t> Bytes() const {
+      return owned ? std::span<const uint8_t>(*owned) : stored;
+    }
+  };
+
   // Decoding (tif_decode.cpp).
-  std::vector<uint8_t> StripBytes(size_t strip, uint64_t padTo) const;
-  std::vector<uint8_t> StripRows(size_t strip, uint32_t rows, size_t rowBytes, size_t stride,
-                                 bool checksum) const;
+  TStripData StripBytes(size_t strip, uint64_t padTo) const;
+  TStripData StripRows(size_t strip, uint32_t rows, size_t rowBytes, size_t stride,
+                       bool checksum) const;
   std::vector<uint8_t> FaxRows(size_t strip, uint32_t rows) const;
   uint32_t RowsOfStrip(size_t strip) const;
+  // Pixels in one full strip of a plane, to size the ranges handed to the worker pool.
+  int64_t StripPixels() const;
   // Decoded bytes one stored byte can give at most in this page's compression.
   int64_t BestRatio() const;
   // Sizes bmp for the page once the data present justifies it and the budget holds it.
