@@ -380,7 +380,9 @@ TEST(GifPainterCanvas, CheckedCanvasDestroyedStopsThePainter) {
         EXPECT_EQ(done, destroy ? 1 : kStopAfter)
             << "threaded " << threaded << " disposal " << disposal << " destroy " << destroy;
         EXPECT_TRUE(image->PainterList().empty());
-        if (!destroy) EXPECT_EQ(target->Canvas().Pixel(0, 0), kGreen) << "the last frame shown";
+        if (!destroy) {
+          EXPECT_EQ(target->Canvas().Pixel(0, 0), kGreen) << "the last frame shown";
+        }
       }
 }
 
