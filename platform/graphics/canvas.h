@@ -14,6 +14,7 @@
 //
 // Text needs a QGuiApplication (fonts come from fontconfig at 96 dpi, never antialiased).
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -155,6 +156,10 @@ class TCanvas {
 
   TBitmap& Bitmap() { return target_; }
 
+  // Expires when this canvas is destroyed, so a holder that may outlive it can tell before
+  // drawing; check it on the thread that destroys the canvas.
+  std::weak_ptr<const void> Liveness() const { return alive_; }
+
   TColor Pixel(int x, int y) const;
   void SetPixel(int x, int y, TColor color);
 
@@ -212,6 +217,7 @@ class TCanvas {
 
   TBitmap& target_;
   TPoint pen_pos_;
+  std::shared_ptr<const bool> alive_ = std::make_shared<const bool>(true);
 };
 
 }  // namespace plat

@@ -352,6 +352,40 @@ TEST(GifPainterFailure, RunFailureIsRaisedByTheWaitOrReported) {
   }
 }
 
+// A painter told to check its canvas ends at the first frame after the canvas is destroyed,
+// whether it paints straight onto it or composes first, inside Draw or on its own thread; a
+// live canvas keeps it going until the handler stops it.
+TEST(GifPainterCanvas, CheckedCanvasDestroyedStopsThePainter) {
+  constexpr int kStopAfter = 4;
+  for (bool threaded : {false, true})
+    for (int disposal : {0, 2})  // 2 needs the composition buffers
+      for (bool destroy : {true, false}) {
+        auto image =
+            BuildImage(1, 1, {kRed, kGreen}, {Frame(2, disposal, {0}), Frame(2, disposal, {1})});
+        image->PainterClock = std::make_shared<TTestClock>();
+        auto target = std::make_unique<plat::TBitmap>(1, 1, plat::TPixelFormat::pf24bit);
+        int done = 0;
+        image->OnFrameDone = [&](TGIFPainter& painter) {
+          if (++done == 1 && destroy) target.reset();
+          if (done >= kStopAfter) painter.Stop();
+        };
+        const uint16_t flags = kAnimate | paLoopForever | paCheckCanvas;
+        TGIFPainter* painter = image->CreatePainter(
+            nullptr, target->Canvas(), threaded ? flags | paThreaded : flags, {0, 0, 1, 1});
+        if (threaded) {
+          ASSERT_NE(painter, nullptr);
+          painter->Start();
+          while (*image->LivePainters() > 0) plat::CheckSynchronize();
+        }
+        EXPECT_EQ(done, destroy ? 1 : kStopAfter)
+            << "threaded " << threaded << " disposal " << disposal << " destroy " << destroy;
+        EXPECT_TRUE(image->PainterList().empty());
+        if (!destroy) {
+          EXPECT_EQ(target->Canvas().Pixel(0, 0), kGreen) << "the last frame shown";
+        }
+      }
+}
+
 TEST(GifPainterThreaded, OneFrameNeverCreatesAPainter) {
   auto image = BuildImage(1, 1, {kRed}, {Frame(2, 0, {0})});
   plat::TBitmap target(1, 1, plat::TPixelFormat::pf24bit);

@@ -73,6 +73,8 @@ TGIFPainter::TGIFPainter(TGIFPainter** reference, uint16_t flags, const plat::TR
   FreeOnTerminate = true;
   OnTerminate = [this] { CleanUp(); };
   AnimationPace = image.AnimationPace;
+  // Taken here, while the creator's canvas is surely alive, not later on the painter's thread.
+  if (Has(paCheckCanvas)) target_dc_ = canvas.Liveness();
   Clock = image.PainterClock;
   if (Has(paThreaded) && Has(paAnimate) && FrameCount() > 1 && AnimationPace >= 0)
     wake_event_ = std::make_unique<plat::TAutoResetEvent>();
@@ -283,6 +285,8 @@ void TGIFPainter::Fire(const TPainterEvent& event) {
 }
 
 void TGIFPainter::PaintFrame() {
+  // Painting straight onto the target needs the same guard as composing: both write into it.
+  if (TargetGone()) return Terminate();
   TGIFSubImage& frame = Frame(ActiveFrame);
   if (compose_buffer_)
     PaintComposed(frame);
@@ -290,6 +294,10 @@ void TGIFPainter::PaintFrame() {
     PaintDirect(frame);
   first_frame_shown_ = true;
   owner_image_->PainterShowed(target_canvas_);
+}
+
+bool TGIFPainter::TargetGone() const {
+  return Has(paCheckCanvas) && target_dc_.expired();
 }
 
 void TGIFPainter::PaintDirect(TGIFSubImage& frame) {

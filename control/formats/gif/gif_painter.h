@@ -76,6 +76,7 @@ class TGIFPainter : public plat::TThread {
   void Synchronized(const std::function<void()>& call);
   void Fire(const TPainterEvent& event);
   void PaintFrame();
+  bool TargetGone() const;
   void PaintDirect(TGIFSubImage& frame);
   void PaintComposed(TGIFSubImage& frame);
   void ClearFrameArea(TGIFSubImage& frame);
@@ -93,6 +94,8 @@ class TGIFPainter : public plat::TThread {
   plat::TCanvas& target_canvas_;
   plat::TRect target_rect_;
   uint16_t paint_flags_;
+  // With paCheckCanvas: expires when the target canvas is destroyed.
+  std::weak_ptr<const void> target_dc_;
   int current_disposal_ = 1;
   int previous_disposal_ = 1;
   std::unique_ptr<plat::TBitmap> compose_buffer_, scratch_buffer_, saved_background_;
