@@ -20,6 +20,7 @@
 #include "control/engine/print/image_print.h"
 #include "control/engine/raster/ticbitmap.h"
 #include "control/engine/view/image_document.h"
+#include "control/engine/view/image_metadata.h"
 #include "control/engine/view/page_lists.h"
 
 namespace pictavo {
@@ -116,10 +117,8 @@ class TpvImage : public QWidget {
   void SetColorFormat(uint8_t code);
   void SetJPEGQuality(int value);
 
-  // The IPTC and EXIF stores of the image (nullptr without one); changes show nothing.
-  TFileInfo* FileInfo() { return document_.FileInfo(); }
-  TExif* Exif() { return document_.Exif(); }
-  void OverwriteMetaData(const std::string& file_name) { document_.OverwriteMetaData(file_name); }
+  // The IPTC and EXIF data of the image; changes show nothing.
+  TImageMetadata Metadata() { return TImageMetadata(document_); }
 
   // --- pixel and selection changes: repainted ---
   void Brightness(int value, bool red, bool green, bool blue);
