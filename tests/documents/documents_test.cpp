@@ -49,7 +49,7 @@ struct ImageState {
 
 ImageState StateOf(TestImageBox& box) {
   const pictavo::TicBitmap& image = *box.View().CurrentImage();
-  ImageState state{image.Width(), image.Height(), {}, image.SelectionMask, image.UseSelection};
+  ImageState state{image.Width(), image.Height(), {}, image.SelectionMask(), image.UseSelection()};
   const auto row = plat::BytesPerRow(image.Width(), plat::BitsPerPixel(image.PixelFormat()));
   for (int y = 0; y < image.Height(); ++y)
     state.pixels.insert(state.pixels.end(), image.ScanLine(y), image.ScanLine(y) + row);

@@ -196,10 +196,10 @@ TEST_F(ViewFiles, ExportTakesTheSelectionAndGivesItBackAlsoAfterAFailure) {
   EXPECT_THROW(view.SaveToFile(Path("part.xyz")), EInvalidFormat);
   const TicBitmap& image = *view.CurrentImage();
   EXPECT_EQ(image.Width(), 20);
-  EXPECT_TRUE(image.UseSelection);
-  EXPECT_EQ(image.SelectionShape, ssRectangle);
-  EXPECT_EQ(image.SelLeft, 2);
-  EXPECT_EQ(image.SelBottom, 8);
+  EXPECT_TRUE(image.UseSelection());
+  EXPECT_EQ(image.SelectionShape(), ssRectangle);
+  EXPECT_EQ(image.SelectionBounds().left, 2);
+  EXPECT_EQ(image.SelectionBounds().bottom, 8);
   EXPECT_EQ(view.LastFileName, QString::fromStdString(Path("part.bmp")).toStdU16String());
 }
 

@@ -700,18 +700,19 @@ void TpvImage::RenderZoomed(const TicBitmap& source, QImage& frame) {
 }
 
 void TpvImage::DrawSelectionOutline(const TicBitmap& source, QImage& frame) {
-  if (!SelectionVisible || source.SelectionShape == ssNone) return;
+  if (!SelectionVisible || source.SelectionShape() == ssNone) return;
   const int h = ScrollBarHorizPos(), v = ScrollBarVertPos();
-  const int x1 = Zoomed(source.SelLeft, zoom_) - h, y1 = Zoomed(source.SelTop, zoom_) - v;
-  const int x2 = Zoomed(source.SelRight + 1, zoom_) - h;
-  const int y2 = Zoomed(source.SelBottom + 1, zoom_) - v;
+  const TSelectionBounds& bounds = source.SelectionBounds();
+  const int x1 = Zoomed(bounds.left, zoom_) - h, y1 = Zoomed(bounds.top, zoom_) - v;
+  const int x2 = Zoomed(bounds.right + 1, zoom_) - h;
+  const int y2 = Zoomed(bounds.bottom + 1, zoom_) - v;
   QPainter painter(&frame);
   painter.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
   painter.setPen(QPen(Qt::black, 1, Qt::DotLine));
   painter.setBrush(Qt::NoBrush);
   // The right and bottom edges are outside the shape, as on the original canvas.
   const QRect box(x1, y1, std::max(1, x2 - x1 - 1), std::max(1, y2 - y1 - 1));
-  if (source.SelectionShape == ssEllipse) {
+  if (source.SelectionShape() == ssEllipse) {
     painter.drawEllipse(box);
   } else {
     painter.drawRect(box);
