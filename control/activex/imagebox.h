@@ -8,8 +8,8 @@
 #include <span>
 #include <string>
 
-#include "control/activex/member_body.h"
 #include "control/activex/imagebox_table.h"
+#include "control/activex/member_body.h"
 #include "control/engine/view/pvimage.h"
 
 namespace pictavo {

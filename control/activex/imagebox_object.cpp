@@ -62,12 +62,10 @@ template <class... A>
 bool AnyNullReceiver(std::tuple<A&...>& args) {
   return std::apply(
       [](auto&... a) {
-        return (
-            [](auto& p) {
-              if constexpr (IsReceiver<std::remove_reference_t<decltype(p)>>) return p == nullptr;
-              return false;
-            }(a) ||
-            ...);
+        return ([](auto& p) {
+          if constexpr (IsReceiver<std::remove_reference_t<decltype(p)>>) return p == nullptr;
+          return false;
+        }(a) || ...);
       },
       args);
 }
@@ -151,17 +149,20 @@ class ImageBoxObject final
       return box_.NotAvailable(name).hresult;
     } else {
       constexpr size_t declared = sizeof...(A) - (HasRetval(K) ? 1 : 0);
-      const HRESULT hr = box_.Run([&] {
-        auto call = [&]<size_t... I>(std::index_sequence<I...>) -> decltype(auto) {
-          return body(box_, BodyArgument(std::get<I>(args))...);
-        };
-        if constexpr (HasRetval(K)) {
-          using R = std::remove_pointer_t<std::tuple_element_t<declared, std::tuple<A...>>>;
-          BodyOut<R>::To(call(std::make_index_sequence<declared>()), std::get<declared>(args));
-        } else {
-          call(std::make_index_sequence<declared>());
-        }
-      }).hresult;
+      const HRESULT hr =
+          box_.Run([&] {
+                auto call = [&]<size_t... I>(std::index_sequence<I...>)->decltype(auto) {
+                  return body(box_, BodyArgument(std::get<I>(args))...);
+                };
+                if constexpr (HasRetval(K)) {
+                  using R = std::remove_pointer_t<std::tuple_element_t<declared, std::tuple<A...>>>;
+                  BodyOut<R>::To(call(std::make_index_sequence<declared>()),
+                                 std::get<declared>(args));
+                } else {
+                  call(std::make_index_sequence<declared>());
+                }
+              })
+              .hresult;
       if (Failed(hr)) ClearReceivers(args);
       return hr;
     }

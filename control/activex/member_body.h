@@ -85,20 +85,19 @@ struct BodyIn<plat::com::VARIANT> {
   static TBytes From(const plat::com::VARIANT& value) { return ImageDataOf(value); }
 };
 template <class E>
-  requires(std::is_enum_v<E> && !std::is_same_v<E, plat::com::VARIANT_BOOL> &&
-           !std::is_same_v<E, plat::com::OLE_COLOR>)
-struct BodyIn<E> {
+requires(std::is_enum_v<E> && !std::is_same_v<E, plat::com::VARIANT_BOOL> &&
+         !std::is_same_v<E, plat::com::OLE_COLOR>) struct BodyIn<E> {
   using type = std::underlying_type_t<E>;
   static type From(E value) { return static_cast<type>(value); }
 };
 template <class I>
-  requires std::is_base_of_v<plat::com::IDispatch, I>
+requires std::is_base_of_v<plat::com::IDispatch, I>
 struct BodyIn<I*> {
   using type = plat::com::IDispatch*;
   static plat::com::IDispatch* From(I* value) { return value; }
 };
 template <class T>
-  requires plat::com::IsOutParam<T*>
+requires plat::com::IsOutParam<T*>
 struct BodyIn<T*> {
   using type = T&;
 };
@@ -112,7 +111,9 @@ struct BodyOut {
 template <>
 struct BodyOut<plat::com::VARIANT_BOOL> {
   using type = bool;
-  static void To(bool value, plat::com::VARIANT_BOOL* out) { *out = plat::com::ToVariantBool(value); }
+  static void To(bool value, plat::com::VARIANT_BOOL* out) {
+    *out = plat::com::ToVariantBool(value);
+  }
 };
 template <>
 struct BodyOut<plat::com::BSTR> {
@@ -127,7 +128,7 @@ struct BodyOut<plat::com::VARIANT> {
   static void To(const TVariantResult& value, plat::com::VARIANT* out);
 };
 template <class I>
-  requires std::is_base_of_v<plat::com::IDispatch, I>
+requires std::is_base_of_v<plat::com::IDispatch, I>
 struct BodyOut<I*> {
   using type = plat::com::ComPtr<plat::com::IDispatch>;
   static void To(const type& value, I** out) {
@@ -196,8 +197,8 @@ namespace bodies {
 #undef VELMORA_MEMBER
 }  // namespace bodies
 
-#define PICTAVO_BODY(prefix, name)                                                    \
-  static_assert(!::pictavo::kUnwired<::pictavo::member_rows::name>,                   \
+#define PICTAVO_BODY(prefix, name)                                                         \
+  static_assert(!::pictavo::kUnwired<::pictavo::member_rows::name>,                        \
                 #name " is listed in tests/activex/unwired_members.txt: delete its line"); \
   pictavo::bodies::prefix##_##name##_Result pictavo::bodies::prefix##_##name
 

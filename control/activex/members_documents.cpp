@@ -17,7 +17,8 @@ PICTAVO_CALL(ClearPDF)(TImageBox& box) {
   box.View().ClearPDF();
 }
 
-PICTAVO_CALL(InsertPDF)(TImageBox& box, std::u16string_view source, std::u16string_view dest, int32_t page) {
+PICTAVO_CALL(InsertPDF)
+(TImageBox& box, std::u16string_view source, std::u16string_view dest, int32_t page) {
   box.View().InsertPDF(plat::Utf16ToUtf8(source), plat::Utf16ToUtf8(dest), page);
 }
 
@@ -33,11 +34,14 @@ PICTAVO_CALL(ClearTIF)(TImageBox& box) {
   box.View().ClearTIF();
 }
 
-PICTAVO_CALL(InsertTIF)(TImageBox& box, std::u16string_view source, std::u16string_view dest, int32_t page) {
+PICTAVO_CALL(InsertTIF)
+(TImageBox& box, std::u16string_view source, std::u16string_view dest, int32_t page) {
   box.View().InsertTIF(plat::Utf16ToUtf8(source), plat::Utf16ToUtf8(dest), page);
 }
 
-PICTAVO_CALL(DeleteTIF)(TImageBox& box, std::u16string_view source, std::u16string_view dest, int32_t first, int32_t count) {
+PICTAVO_CALL(DeleteTIF)
+(TImageBox& box, std::u16string_view source, std::u16string_view dest, int32_t first,
+ int32_t count) {
   box.View().DeleteTIF(plat::Utf16ToUtf8(source), plat::Utf16ToUtf8(dest), first, count);
 }
 

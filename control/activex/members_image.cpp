@@ -70,7 +70,8 @@ PICTAVO_CALL(MergeFile)(TImageBox& box, std::u16string_view merge_image_file) {
   box.View().MergeFile(plat::Utf16ToUtf8(merge_image_file));
 }
 PICTAVO_CALL(MergeBinary)(TImageBox& box, uint8_t format, TBytes merge_image_bin) {
-  box.View().MergeBinary(format, merge_image_bin.data(), static_cast<int64_t>(merge_image_bin.size()));
+  box.View().MergeBinary(format, merge_image_bin.data(),
+                         static_cast<int64_t>(merge_image_bin.size()));
 }
 PICTAVO_CALL(MergeHandle)(TImageBox& box, int32_t handle) {
   box.View().MergeHandle(static_cast<uint32_t>(handle));

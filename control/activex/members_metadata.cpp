@@ -22,12 +22,12 @@ std::u16string FromAnsi(const std::string& text) {
 }  // namespace
 
 // A text of the file info by its field name; three fields answer to a second member name.
-#define PICTAVO_TEXT_FIELD(member, field)                            \
-  PICTAVO_GET(member)(TImageBox & box) {                             \
-    return FromAnsi(Metadata(box).Text(field));                      \
-  }                                                                  \
-  PICTAVO_PUT(member)(TImageBox & box, std::u16string_view value) {  \
-    Metadata(box).SetText(field, Ansi(value));                       \
+#define PICTAVO_TEXT_FIELD(member, field)                           \
+  PICTAVO_GET(member)(TImageBox & box) {                            \
+    return FromAnsi(Metadata(box).Text(field));                     \
+  }                                                                 \
+  PICTAVO_PUT(member)(TImageBox & box, std::u16string_view value) { \
+    Metadata(box).SetText(field, Ansi(value));                      \
   }
 PICTAVO_TEXT_FIELD(FFO_Caption, "Caption")
 PICTAVO_TEXT_FIELD(FFO_CaptionWriter, "CaptionWriter")
@@ -79,12 +79,12 @@ PICTAVO_TEXT_FIELD(FFO_Title, "ObjectName")
 PICTAVO_TEXT_FIELD(FFO_Author, "Byline")
 PICTAVO_TEXT_FIELD(FFO_AuthorsPosition, "BylineTitle")
 
-#define PICTAVO_DATE_FIELD(field)                                 \
-  PICTAVO_GET(FFO_##field)(TImageBox & box) {                     \
-    return Metadata(box).Date(#field);                            \
-  }                                                               \
-  PICTAVO_PUT(FFO_##field)(TImageBox & box, double value) {       \
-    Metadata(box).SetDate(#field, value);                         \
+#define PICTAVO_DATE_FIELD(field)                           \
+  PICTAVO_GET(FFO_##field)(TImageBox & box) {               \
+    return Metadata(box).Date(#field);                      \
+  }                                                         \
+  PICTAVO_PUT(FFO_##field)(TImageBox & box, double value) { \
+    Metadata(box).SetDate(#field, value);                   \
   }
 PICTAVO_DATE_FIELD(DateCreated)
 PICTAVO_DATE_FIELD(DateReleased)
@@ -112,27 +112,27 @@ PICTAVO_PUT(FFO_CopyrightFlag)(TImageBox& box, bool value) {
 }
 
 // The members of one IPTC list: FFO_<list>, its count, add, delete, clear and insert.
-#define PICTAVO_LIST(list)                                                                  \
-  PICTAVO_GET(FFO_##list)(TImageBox & box, int32_t index) {                                 \
-    return FromAnsi(Metadata(box).Item(TIptcList::list, index));                            \
-  }                                                                                         \
-  PICTAVO_PUT(FFO_##list)(TImageBox & box, int32_t index, std::u16string_view value) {      \
-    Metadata(box).SetItem(TIptcList::list, index, Ansi(value));                             \
-  }                                                                                         \
-  PICTAVO_GET(FFO_##list##Count)(TImageBox & box) {                                         \
-    return Metadata(box).Count(TIptcList::list);                                            \
-  }                                                                                         \
-  PICTAVO_CALL(FFO_##list##Add)(TImageBox & box, std::u16string_view item) {                \
-    return Metadata(box).Add(TIptcList::list, Ansi(item));                                  \
-  }                                                                                         \
-  PICTAVO_CALL(FFO_##list##Delete)(TImageBox & box, int32_t index) {                        \
-    Metadata(box).Delete(TIptcList::list, index);                                           \
-  }                                                                                         \
-  PICTAVO_CALL(FFO_##list##Clear)(TImageBox & box) {                                        \
-    Metadata(box).Clear(TIptcList::list);                                                   \
-  }                                                                                         \
+#define PICTAVO_LIST(list)                                                                     \
+  PICTAVO_GET(FFO_##list)(TImageBox & box, int32_t index) {                                    \
+    return FromAnsi(Metadata(box).Item(TIptcList::list, index));                               \
+  }                                                                                            \
+  PICTAVO_PUT(FFO_##list)(TImageBox & box, int32_t index, std::u16string_view value) {         \
+    Metadata(box).SetItem(TIptcList::list, index, Ansi(value));                                \
+  }                                                                                            \
+  PICTAVO_GET(FFO_##list##Count)(TImageBox & box) {                                            \
+    return Metadata(box).Count(TIptcList::list);                                               \
+  }                                                                                            \
+  PICTAVO_CALL(FFO_##list##Add)(TImageBox & box, std::u16string_view item) {                   \
+    return Metadata(box).Add(TIptcList::list, Ansi(item));                                     \
+  }                                                                                            \
+  PICTAVO_CALL(FFO_##list##Delete)(TImageBox & box, int32_t index) {                           \
+    Metadata(box).Delete(TIptcList::list, index);                                              \
+  }                                                                                            \
+  PICTAVO_CALL(FFO_##list##Clear)(TImageBox & box) {                                           \
+    Metadata(box).Clear(TIptcList::list);                                                      \
+  }                                                                                            \
   PICTAVO_CALL(FFO_##list##Insert)(TImageBox & box, int32_t index, std::u16string_view item) { \
-    Metadata(box).Insert(TIptcList::list, index, Ansi(item));                               \
+    Metadata(box).Insert(TIptcList::list, index, Ansi(item));                                  \
   }
 PICTAVO_LIST(Keywords)
 PICTAVO_LIST(SuppCat)
@@ -168,8 +168,8 @@ PICTAVO_CALL(ExifClear)(TImageBox& box) {
 PICTAVO_CALL(ExifDelete)(TImageBox& box, std::u16string_view name) {
   return Metadata(box).ExifDelete(Ansi(name));
 }
-PICTAVO_CALL(ExifSetAttribute)(TImageBox& box, std::u16string_view name,
-                               std::u16string_view argument) {
+PICTAVO_CALL(ExifSetAttribute)
+(TImageBox& box, std::u16string_view name, std::u16string_view argument) {
   return Metadata(box).ExifSetAttribute(Ansi(name), argument);
 }
 PICTAVO_GET(ExifConvertUTF8)(TImageBox& box) {

@@ -88,7 +88,8 @@ PICTAVO_PUT(UseSelection)(TImageBox& box, bool value) {
 PICTAVO_GET(SelectionType)(TImageBox& box) {
   return int32_t{box.View().Document().SelectionShape()};
 }
-PICTAVO_CALL(GetSelectionCoords)(TImageBox& box, int32_t& x1, int32_t& y1, int32_t& x2, int32_t& y2) {
+PICTAVO_CALL(GetSelectionCoords)
+(TImageBox& box, int32_t& x1, int32_t& y1, int32_t& x2, int32_t& y2) {
   const TSelectionBounds bounds = Selection(box);
   x1 = bounds.left;
   y1 = bounds.top;

@@ -5,12 +5,12 @@
 namespace pictavo {
 
 // A property that only stores its value in the view control's field.
-#define PICTAVO_FIELD(name, type)                 \
-  PICTAVO_GET(name)(TImageBox & box) {            \
-    return box.View().name;                       \
-  }                                               \
+#define PICTAVO_FIELD(name, type)                  \
+  PICTAVO_GET(name)(TImageBox & box) {             \
+    return box.View().name;                        \
+  }                                                \
   PICTAVO_PUT(name)(TImageBox & box, type value) { \
-    box.View().name = value;                      \
+    box.View().name = value;                       \
   }
 
 PICTAVO_FIELD(Resample, bool)

@@ -19,8 +19,8 @@ namespace velmora_test {
 
 // A value as it travels in a variant, widened: integers, colours and enumerations as int64_t,
 // floating-point numbers and dates as double, byte arrays as bytes.
-using TCallValue = std::variant<std::monostate, int64_t, double, bool, std::u16string,
-                                std::vector<uint8_t>>;
+using TCallValue =
+    std::variant<std::monostate, int64_t, double, bool, std::u16string, std::vector<uint8_t>>;
 
 struct MemberCall {
   std::vector<TCallValue> args;  // in declaration order; a setter's new value last
@@ -34,9 +34,9 @@ class TestImageBox {
   TestImageBox() {
     using namespace plat::com;
     ComPtr<IClassFactory> factory;
-    EXPECT_EQ(DllGetClassObject(pictavo::ax::kImageBoxClsid, IClassFactory::kIid,
-                                factory.OutVoid()),
-              S_OK);
+    EXPECT_EQ(
+        DllGetClassObject(pictavo::ax::kImageBoxClsid, IClassFactory::kIid, factory.OutVoid()),
+        S_OK);
     ComPtr<IUnknown> object;
     EXPECT_EQ(factory->CreateInstance(nullptr, IUnknown::kIid, object.OutVoid()), S_OK);
     dispatch_ = object.As<IDispatch>();
@@ -93,11 +93,11 @@ class TestImageBox {
                                                pictavo::Accessor accessor) {
     using plat::com::MemberKind;
     for (const plat::com::MemberEntry& e : pictavo::ax::IImageBox::Table().Entries()) {
-      const bool same_kind = accessor == pictavo::Accessor::Get      ? e.kind == MemberKind::Get
-                             : accessor == pictavo::Accessor::Put    ? e.kind == MemberKind::Put
-                             : accessor == pictavo::Accessor::PutRef ? e.kind == MemberKind::PutRef
-                                                                     : !plat::com::IsPut(e.kind) &&
-                                                                           e.kind != MemberKind::Get;
+      const bool same_kind = accessor == pictavo::Accessor::Get   ? e.kind == MemberKind::Get
+                             : accessor == pictavo::Accessor::Put ? e.kind == MemberKind::Put
+                             : accessor == pictavo::Accessor::PutRef
+                                 ? e.kind == MemberKind::PutRef
+                                 : !plat::com::IsPut(e.kind) && e.kind != MemberKind::Get;
       if (e.dispid == member.dispid && same_kind) return e;
     }
     ADD_FAILURE() << member.name << " has no such accessor";

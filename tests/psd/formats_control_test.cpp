@@ -48,10 +48,11 @@ class FormatsControl : public testing::Test {
  protected:
   void SetUp() override {
     WriteSources(dir_, 20);
-    ASSERT_TRUE(Shell(dir_,
-                      "convert colour.ppm -depth 8 in.psd && "
-                      "convert colour.ppm -depth 8 -colorspace CMYK cmyk.psd && "
-                      "(ppmtopcx colour.ppm > in.pcx 2>/dev/null) && (pbmtowbmp mono.pbm > in.wbmp)"));
+    ASSERT_TRUE(
+        Shell(dir_,
+              "convert colour.ppm -depth 8 in.psd && "
+              "convert colour.ppm -depth 8 -colorspace CMYK cmyk.psd && "
+              "(ppmtopcx colour.ppm > in.pcx 2>/dev/null) && (pbmtowbmp mono.pbm > in.wbmp)"));
   }
   ScratchDir dir_;
 };

@@ -95,9 +95,9 @@ class TicBitmap : public TBMPImage {
   ~TicBitmap() override;
 
   // --- fields, in the order the codecs and operations know them ---
-  uint8_t ColorFormat = cfNone;        // TxColorFormat code
-  bool Transparent = false;            // the image has a transparent colour (GIF, PNG)
-  plat::TColor BGColor = 0xFFFFFF;     // the transparent colour; fill colour of crop and rotate
+  uint8_t ColorFormat = cfNone;     // TxColorFormat code
+  bool Transparent = false;         // the image has a transparent colour (GIF, PNG)
+  plat::TColor BGColor = 0xFFFFFF;  // the transparent colour; fill colour of crop and rotate
   std::unique_ptr<TFileInfo, FileInfoDeleter> FileInfo;  // IPTC data, always present
   bool UseLZW = false;                       // LZW data may be read (GIF decoding, TIFF LZW strips)
   uint8_t TIFCompression = cmNone;           // TxCompression code for TIFF output

@@ -3,7 +3,7 @@
 
 namespace pictavo {
 
-PICTAVO_CALL(Arc)(TImageBox&, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t,
-                  int32_t) {}
+PICTAVO_CALL(Arc)
+(TImageBox&, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t) {}
 
 }  // namespace pictavo
