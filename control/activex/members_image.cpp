@@ -43,16 +43,16 @@ PICTAVO_CALL(LoadFromURL)(TImageBox& box, std::u16string_view url) {
   box.View().LoadFromURL(std::u16string(url));
 }
 PICTAVO_GET(URLUserName)(TImageBox& box) {
-  return box.View().URLUserName;
+  return box.View().URLUserName();
 }
 PICTAVO_PUT(URLUserName)(TImageBox& box, std::u16string_view value) {
-  box.View().URLUserName = value;
+  box.View().SetURLUserName(std::u16string(value));
 }
 PICTAVO_GET(URLPassword)(TImageBox& box) {
-  return box.View().URLPassword;
+  return box.View().URLPassword();
 }
 PICTAVO_PUT(URLPassword)(TImageBox& box, std::u16string_view value) {
-  box.View().URLPassword = value;
+  box.View().SetURLPassword(std::u16string(value));
 }
 PICTAVO_CALL(Copy)(TImageBox& box) {
   box.View().Copy();
@@ -90,29 +90,29 @@ PICTAVO_GET(Picture)(TImageBox& box) {
 }
 
 PICTAVO_GET(ReleaseBMPHandle)(TImageBox& box) {
-  return box.View().ReleaseBMPHandle;
+  return box.View().ReleaseBMPHandle();
 }
 PICTAVO_PUT(ReleaseBMPHandle)(TImageBox& box, bool value) {
-  box.View().ReleaseBMPHandle = value;
+  box.View().SetReleaseBMPHandle(value);
 }
 PICTAVO_GET(PictureData)(TImageBox& box) {
   if (!box.View().ImageLoaded()) return int32_t{0};
   return box.View().PictureData();
 }
 PICTAVO_GET(ReadImageNumber)(TImageBox& box) {
-  return box.View().ReadImageNumber;
+  return box.View().ReadImageNumber();
 }
 PICTAVO_PUT(ReadImageNumber)(TImageBox& box, int32_t value) {
-  box.View().ReadImageNumber = std::max(1, value);
+  box.View().SetReadImageNumber(value);
 }
 PICTAVO_GET(LastFileName)(TImageBox& box) {
-  return box.View().LastFileName;
+  return box.View().LastFileName();
 }
 PICTAVO_GET(UseLZW)(TImageBox& box) {
-  return box.View().UseLZW;
+  return box.View().UseLZW();
 }
 PICTAVO_PUT(UseLZW)(TImageBox& box, bool value) {
-  box.View().UseLZW = value;
+  box.View().SetUseLZW(value);
 }
 
 PICTAVO_GET(ColorFormat)(TImageBox& box) {
@@ -131,7 +131,7 @@ PICTAVO_GET(ImageLoaded)(TImageBox& box) {
   return box.View().ImageLoaded();
 }
 PICTAVO_GET(JPEGQuality)(TImageBox& box) {
-  return int32_t{box.View().JPEGQuality};
+  return int32_t{box.View().JPEGQuality()};
 }
 PICTAVO_PUT(JPEGQuality)(TImageBox& box, int16_t value) {
   box.View().SetJPEGQuality(value);

@@ -4,13 +4,13 @@
 
 namespace pictavo {
 
-// A property that only stores its value in the view control's field.
+// A property that only stores its value in the view's setting.
 #define PICTAVO_FIELD(name, type)                  \
   PICTAVO_GET(name)(TImageBox & box) {             \
-    return box.View().name;                        \
+    return box.View().name();                      \
   }                                                \
   PICTAVO_PUT(name)(TImageBox & box, type value) { \
-    box.View().name = value;                       \
+    box.View().Set##name(value);                   \
   }
 
 PICTAVO_FIELD(Resample, bool)
@@ -38,7 +38,7 @@ PICTAVO_FIELD(FloodFillColor, plat::TColor)
 PICTAVO_FIELD(KeepScrollPos, bool)
 
 PICTAVO_GET(SelectionVisible)(TImageBox& box) {
-  return box.View().SelectionVisible;
+  return box.View().SelectionVisible();
 }
 PICTAVO_PUT(SelectionVisible)(TImageBox& box, bool value) {
   box.View().SetSelectionVisible(value);
@@ -98,7 +98,7 @@ PICTAVO_PUT(ScrollSpeed)(TImageBox& box, int32_t value) {
   box.View().SetScrollSpeed(value);
 }
 PICTAVO_GET(ScaleToGray)(TImageBox& box) {
-  return box.View().ScaleToGray;
+  return box.View().ScaleToGray();
 }
 PICTAVO_PUT(ScaleToGray)(TImageBox& box, bool value) {
   box.View().SetScaleToGray(value);
@@ -109,7 +109,10 @@ PICTAVO_GET(TextFont)(TImageBox& box) {
   return plat::com::ComPtr<plat::com::IDispatch>(NewTextFontObject(box.View()).Get());
 }
 PICTAVO_PUT(TextFont)(TImageBox& box, plat::com::IDispatch* value) {
-  if (auto* font = value) CopyFontDescription(*font, box.View().TextFont);
+  if (!value) return;
+  TFontDesc font = box.View().TextFont();
+  CopyFontDescription(*value, font);
+  box.View().SetTextFont(font);
 }
 PICTAVO_PUTREF(TextFont)(TImageBox& box, plat::com::IDispatch* value) {
   bodies::Put_TextFont(box, value);

@@ -45,22 +45,22 @@ PICTAVO_PUT(Visible)(TImageBox& box, bool value) {
   box.View().setVisible(value);
 }
 PICTAVO_GET(Cursor)(TImageBox& box) {
-  return int32_t{box.View().Cursor};
+  return int32_t{box.View().Cursor()};
 }
 PICTAVO_PUT(Cursor)(TImageBox& box, int16_t value) {
   box.View().SetCursorId(value);
 }
 PICTAVO_GET(HelpType)(TImageBox& box) {
-  return int32_t{box.View().HelpType};
+  return int32_t{box.View().HelpType()};
 }
 PICTAVO_PUT(HelpType)(TImageBox& box, uint8_t value) {
-  box.View().HelpType = value;
+  box.View().SetHelpType(value);
 }
 PICTAVO_GET(HelpKeyword)(TImageBox& box) {
-  return plat::AnsiToUtf16(box.View().HelpKeyword);
+  return plat::AnsiToUtf16(box.View().HelpKeyword());
 }
 PICTAVO_PUT(HelpKeyword)(TImageBox& box, std::u16string_view value) {
-  box.View().HelpKeyword = plat::Utf16ToAnsi(value);
+  box.View().SetHelpKeyword(plat::Utf16ToAnsi(value));
 }
 PICTAVO_CALL(SetSubComponent)(TImageBox& box, bool is_sub_component) {
   box.IsSubComponent = is_sub_component;

@@ -435,8 +435,8 @@ TEST(TextFont, TheFontObjectReadsAndChangesTheControlsFont) {
   FontProperty(*font, u"size", &twelve);
   FontProperty(*font, u"Bold", &bold);
   auto* view = static_cast<TpvImage*>(object.As<IWidgetControl>()->Widget());
-  EXPECT_EQ(view->TextFont.Height, -16);
-  EXPECT_EQ(view->TextFont.Style, TFontDesc::fsBold);
+  EXPECT_EQ(view->TextFont().Height, -16);
+  EXPECT_EQ(view->TextFont().Style, TFontDesc::fsBold);
 
   // Another control's font object is copied, not kept.
   const ComPtr<IUnknown> other = NewImageBox();
@@ -444,11 +444,11 @@ TEST(TextFont, TheFontObjectReadsAndChangesTheControlsFont) {
   const Variant arial(std::u16string_view(u"Arial"));
   FontProperty(*other_font, u"Name", &arial);
   box.putref_TextFont(other_font.Get());
-  EXPECT_EQ(view->TextFont.Name, "Arial");
-  EXPECT_EQ(view->TextFont.Height, -11);
+  EXPECT_EQ(view->TextFont().Name, "Arial");
+  EXPECT_EQ(view->TextFont().Height, -11);
   const Variant courier(std::u16string_view(u"Courier"));
   FontProperty(*other_font, u"Name", &courier);
-  EXPECT_EQ(view->TextFont.Name, "Arial");
+  EXPECT_EQ(view->TextFont().Name, "Arial");
 }
 
 }  // namespace
