@@ -27,7 +27,10 @@
 //      plat::Utf8ToUtf16 / plat::AnsiToUtf16 of the text; call.SetOut(i, v) assigns the
 //      i-th (reference) parameter;
 //   4. wiring a member means deleting its line in tests/activex/unwired_members.txt: a body for
-//      a member still listed there fails to compile.
+//      a member still listed there fails to compile;
+//   5. the view's stored settings are accessors: box.View().PenColor reads PenColor(), and
+//      box.View().PenColor = v becomes SetPenColor(v); a parameter the body does not use
+//      stays unnamed.
 #include <cstdint>
 #include <string>
 #include <string_view>

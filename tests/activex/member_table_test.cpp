@@ -704,3 +704,43 @@ TEST(MemberFrame, RunningOutOfMemoryFailsTheCallAndTheControlStaysUsable) {
 
 }  // namespace
 }  // namespace pictavo
+
+namespace pictavo {
+namespace {
+
+// Every IPTC text property keeps what it was given, each in its own field; the three second
+// names share the field of the name they stand for.
+TEST(Metadata, EveryFileInfoTextKeepsItsOwnValue) {
+  ImageBoxProxy box(NewImageBox());
+  box.NewImage(2, 2);
+  std::vector<std::u16string> texts;
+  for (const MemberEntry& e : IImageBox::Table().Entries())
+    if (e.kind == MemberKind::Put && e.paramCount == 1 && e.paramTypes[0] == VT_BSTR &&
+        e.name.starts_with(u"FFO_"))
+      texts.emplace_back(e.name);
+  ASSERT_EQ(texts.size(), 50u);  // 46 IPTC texts, ImageURL and three second names
+  const std::pair<std::u16string, std::u16string> second_names[] = {
+      {u"FFO_Title", u"FFO_ObjectName"},
+      {u"FFO_Author", u"FFO_Byline"},
+      {u"FFO_AuthorsPosition", u"FFO_BylineTitle"}};
+  auto put = [&](const std::u16string& name, const std::u16string& value) {
+    box.Invoke(box.IdOfName(name), DISPATCH_PROPERTYPUT, {Variant(std::u16string_view(value))});
+  };
+  auto get = [&](const std::u16string& name) {
+    return box.Invoke(box.IdOfName(name), DISPATCH_PROPERTYGET, {}).ToUtf8();
+  };
+  for (const std::u16string& name : texts) put(name, u"value of " + name);
+  for (const auto& [second, first] : second_names) EXPECT_EQ(get(first), get(second));
+  for (const std::u16string& name : texts) {
+    const bool shared =
+        std::any_of(std::begin(second_names), std::end(second_names),
+                    [&](const auto& p) { return p.first == name || p.second == name; });
+    if (!shared) {
+      EXPECT_EQ(get(name), "value of " + plat::Utf16ToUtf8(name)) << plat::Utf16ToUtf8(name);
+    }
+  }
+  EXPECT_EQ(box.get_HasFileInfo(), VARIANT_TRUE);
+}
+
+}  // namespace
+}  // namespace pictavo
