@@ -3,7 +3,6 @@
 
 namespace pictavo {
 
-PICTAVO_CALL(Arc)
-(TImageBox&, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t) {}
+PICTAVO_CALL(Acquire)(TImageBox&) {}
 
 }  // namespace pictavo
