@@ -13,16 +13,23 @@ PICTAVO_CALL(Rectangle)(TImageBox& box, int32_t x1, int32_t y1, int32_t x2, int3
 PICTAVO_CALL(Ellipse)(TImageBox& box, int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
   box.View().Drawing().Ellipse(x1, y1, x2, y2);
 }
-PICTAVO_CALL(RoundRect)(TImageBox& box, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, int32_t y3) {
+PICTAVO_CALL(RoundRect)
+(TImageBox& box, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, int32_t y3) {
   box.View().Drawing().RoundRect(x1, y1, x2, y2, x3, y3);
 }
-PICTAVO_CALL(Arc)(TImageBox& box, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, int32_t y3, int32_t x4, int32_t y4) {
+PICTAVO_CALL(Arc)
+(TImageBox& box, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, int32_t y3, int32_t x4,
+ int32_t y4) {
   box.View().Drawing().Arc(x1, y1, x2, y2, x3, y3, x4, y4);
 }
-PICTAVO_CALL(Chord)(TImageBox& box, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, int32_t y3, int32_t x4, int32_t y4) {
+PICTAVO_CALL(Chord)
+(TImageBox& box, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, int32_t y3, int32_t x4,
+ int32_t y4) {
   box.View().Drawing().Chord(x1, y1, x2, y2, x3, y3, x4, y4);
 }
-PICTAVO_CALL(Pie)(TImageBox& box, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, int32_t y3, int32_t x4, int32_t y4) {
+PICTAVO_CALL(Pie)
+(TImageBox& box, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, int32_t y3, int32_t x4,
+ int32_t y4) {
   box.View().Drawing().Pie(x1, y1, x2, y2, x3, y3, x4, y4);
 }
 PICTAVO_CALL(Polygon)(TImageBox& box) {
@@ -34,10 +41,12 @@ PICTAVO_CALL(PolyBezier)(TImageBox& box) {
 PICTAVO_CALL(CircleCR)(TImageBox& box, int32_t x, int32_t y, int32_t r) {
   box.View().Drawing().CircleCR(x, y, r);
 }
-PICTAVO_CALL(Circle3XY)(TImageBox& box, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, int32_t y3) {
+PICTAVO_CALL(Circle3XY)
+(TImageBox& box, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, int32_t y3) {
   box.View().Drawing().Circle3XY(x1, y1, x2, y2, x3, y3);
 }
-PICTAVO_CALL(Arc3XY)(TImageBox& box, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, int32_t y3) {
+PICTAVO_CALL(Arc3XY)
+(TImageBox& box, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, int32_t y3) {
   box.View().Drawing().Arc3XY(x1, y1, x2, y2, x3, y3);
 }
 PICTAVO_CALL(FloodFill)(TImageBox& box, int32_t x, int32_t y) {

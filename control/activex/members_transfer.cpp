@@ -5,8 +5,9 @@
 
 namespace pictavo {
 
-PICTAVO_CALL(PostImage)(TImageBox& box, std::u16string_view url, std::u16string_view file_name,
-                        std::u16string_view form_var_name, uint8_t file_type) {
+PICTAVO_CALL(PostImage)
+(TImageBox& box, std::u16string_view url, std::u16string_view file_name,
+ std::u16string_view form_var_name, uint8_t file_type) {
   return box.View().PostImage({plat::Utf16ToUtf8(url), plat::Utf16ToUtf8(file_name),
                                plat::Utf16ToUtf8(form_var_name), file_type});
 }

@@ -61,7 +61,8 @@ class Dialogs : public testing::Test {
     return Answered([&] { return std::get<bool>(client_.Call(member)); }, answer);
   }
   // Runs show, which opens a dialog, with answer applied to that dialog as RunDialog does.
-  bool Answered(const std::function<bool()>& show, const std::function<void(QFileDialog&)>& answer) {
+  bool Answered(const std::function<bool()>& show,
+                const std::function<void(QFileDialog&)>& answer) {
     bool answered = false;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {

@@ -18,8 +18,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using pictavo::Accessor;
-using velmora_test::TCallValue;
 using velmora_test::Shell;
+using velmora_test::TCallValue;
 
 std::string ReadText(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);

@@ -198,7 +198,9 @@ class TpvImage : public QWidget {
   void ScaleImage(float percent);
 
   // --- drawing on the image with the pen, brush and text fields ---
-  TImageDrawing& Drawing() { return drawing_; }
+  TImageDrawing& Drawing() {
+    return drawing_;
+  }
   // Runs change on the image when there is one (nothing is repainted); true when it ran.
   bool ChangeImage(const std::function<void(TicBitmap&)>& change) {
     return document_.Change(change);
@@ -237,8 +239,12 @@ class TpvImage : public QWidget {
   // returns when it is made or cancelled, processing events meanwhile; at once without an image.
   // The control may be deleted by an event handler during the wait.
   void MouseSelect(uint8_t mode);
-  uint8_t MouseSelectionMode() const { return selection_->Mode(); }
-  bool SelectionDragging() const { return selection_->Dragging(); }
+  uint8_t MouseSelectionMode() const {
+    return selection_->Mode();
+  }
+  bool SelectionDragging() const {
+    return selection_->Dragging();
+  }
   // Zooms so that the selection fills the control, centred; AutoZoom goes off.
   void ZoomToSelection();
   // Scales the image itself down into the control; false when it fits already.
@@ -382,7 +388,9 @@ class TpvImage : public QWidget {
   // --- design mode (design_mode.cpp) ---
   // The control object's OLE object, asked once for the host's ambient UserMode. Not counted:
   // the control object owns this view and so outlives the reference.
-  void SetOleObject(plat::com::IUnknown* ole_object) { ole_object_ = ole_object; }
+  void SetOleObject(plat::com::IUnknown* ole_object) {
+    ole_object_ = ole_object;
+  }
   // DesignMode := IsDesignMode(), then the OLE object is forgotten.
   void UpdateDesignMode();
   bool IsDesignMode();
@@ -422,7 +430,9 @@ class TpvImage : public QWidget {
   // from_surface: the event came to the paint surface, whose handlers a mouse selection takes.
   bool HandleMouse(QMouseEvent* event, QPoint control_pos, bool from_surface);
   // A designer shows the control with both bars shrunk to nothing.
-  bool BarsShown() const { return show_scroll_bars_ && !DesignMode_; }
+  bool BarsShown() const {
+    return show_scroll_bars_ && !DesignMode_;
+  }
   double DevicePixelRatio() const;
 
   Surface* surface_;
