@@ -156,52 +156,58 @@ std::optional<TStreamValue> Unless(bool at_default, Get make) {
   return make();
 }
 
-Property IntProperty(const char* name, int32_t TpvImage::*field, std::optional<int32_t> def) {
+// A setting read by get and written by set, both members of the view.
+template <class Get, class Set>
+Property IntProperty(const char* name, Get get, Set set, std::optional<int32_t> def) {
   return {name,
           [=](const TpvImage& v) {
-            return Unless(v.*field == def.value_or(0),
-                          [&] { return TStreamValue::Integer(v.*field); });
+            return Unless((v.*get)() == def.value_or(0),
+                          [&] { return TStreamValue::Integer((v.*get)()); });
           },
-          [=](TpvImage& v, const TStreamValue& s) { v.*field = ReadInteger(s); }};
+          [=](TpvImage& v, const TStreamValue& s) { (v.*set)(ReadInteger(s)); }};
 }
 
-Property BoolProperty(const char* name, bool TpvImage::*field, bool def) {
+template <class Get, class Set>
+Property BoolProperty(const char* name, Get get, Set set, bool def) {
   return {name,
           [=](const TpvImage& v) {
-            return Unless(v.*field == def, [&] { return TStreamValue::Boolean(v.*field); });
+            return Unless((v.*get)() == def, [&] { return TStreamValue::Boolean((v.*get)()); });
           },
-          [=](TpvImage& v, const TStreamValue& s) { v.*field = ReadBoolean(s); }};
+          [=](TpvImage& v, const TStreamValue& s) { (v.*set)(ReadBoolean(s)); }};
 }
 
-Property ColorProperty(const char* name, plat::TColor TpvImage::*field, plat::TColor def) {
+template <class Get, class Set>
+Property ColorProperty(const char* name, Get get, Set set, plat::TColor def) {
   return {name,
           [=](const TpvImage& v) {
-            return Unless(v.*field == def, [&] {
-              return NamedInteger(static_cast<int32_t>(v.*field), kColorNames);
+            return Unless((v.*get)() == def, [&] {
+              return NamedInteger(static_cast<int32_t>((v.*get)()), kColorNames);
             });
           },
           [=](TpvImage& v, const TStreamValue& s) {
-            v.*field = static_cast<plat::TColor>(ReadNamedInteger(s, kColorNames));
+            (v.*set)(static_cast<plat::TColor>(ReadNamedInteger(s, kColorNames)));
           }};
 }
 
-Property EnumProperty(const char* name, uint8_t TpvImage::*field, EnumId id, uint8_t def) {
+template <class Get, class Set>
+Property EnumProperty(const char* name, Get get, Set set, EnumId id, uint8_t def) {
   return {name,
           [=](const TpvImage& v) {
-            return Unless(v.*field == def, [&] {
-              const char* ident = EnumName(id, v.*field);
-              return ident ? TStreamValue::Identifier(ident) : TStreamValue::Integer(v.*field);
+            return Unless((v.*get)() == def, [&] {
+              const char* ident = EnumName(id, (v.*get)());
+              return ident ? TStreamValue::Identifier(ident) : TStreamValue::Integer((v.*get)());
             });
           },
-          [=](TpvImage& v, const TStreamValue& s) { v.*field = ReadEnum(id, s); }};
+          [=](TpvImage& v, const TStreamValue& s) { (v.*set)(ReadEnum(id, s)); }};
 }
 
-Property TextProperty(const char* name, std::string TpvImage::*field) {
+template <class Get, class Set>
+Property TextProperty(const char* name, Get get, Set set) {
   return {name,
           [=](const TpvImage& v) {
-            return Unless((v.*field).empty(), [&] { return TStreamValue::Text(v.*field); });
+            return Unless((v.*get)().empty(), [&] { return TStreamValue::Text((v.*get)()); });
           },
-          [=](TpvImage& v, const TStreamValue& s) { v.*field = ReadText(s); }};
+          [=](TpvImage& v, const TStreamValue& s) { (v.*set)(ReadText(s)); }};
 }
 
 // Geometry lives in the widget itself.
@@ -213,13 +219,17 @@ Property GeometryProperty(const char* name, int (QWidget::*get)() const,
 
 Property FontProperty(const char* name, std::function<TStreamValue(const TFontDesc&)> save,
                       std::function<void(TFontDesc&, const TStreamValue&)> load) {
-  return {name, [=](const TpvImage& v) { return std::optional(save(v.TextFont)); },
-          [=](TpvImage& v, const TStreamValue& s) { load(v.TextFont, s); }};
+  return {name, [=](const TpvImage& v) { return std::optional(save(v.TextFont())); },
+          [=](TpvImage& v, const TStreamValue& s) {
+            TFontDesc font = v.TextFont();
+            load(font, s);
+            v.SetTextFont(font);
+          }};
 }
 
 const std::vector<Property>& Properties() {
   static const std::vector<Property> table = {
-      IntProperty("Tag", &TpvImage::Tag, 0),
+      IntProperty("Tag", &TpvImage::Tag, &TpvImage::SetTag, 0),
       GeometryProperty("Left", &QWidget::x, [](TpvImage& v, int a) { v.move(a, v.y()); }),
       GeometryProperty("Top", &QWidget::y, [](TpvImage& v, int a) { v.move(v.x(), a); }),
       GeometryProperty("Width", &QWidget::width,
@@ -228,29 +238,33 @@ const std::vector<Property>& Properties() {
                        [](TpvImage& v, int a) { v.resize(v.width(), a); }),
       {"Cursor",
        [](const TpvImage& v) {
-         return Unless(v.Cursor == 0, [&] { return NamedInteger(v.Cursor, kCursorNames); });
+         return Unless(v.Cursor() == 0, [&] { return NamedInteger(v.Cursor(), kCursorNames); });
        },
        [](TpvImage& v, const TStreamValue& s) {
          v.SetCursorId(static_cast<int16_t>(ReadNamedInteger(s, kCursorNames)));
        }},
-      TextProperty("Hint", &TpvImage::Hint),
-      EnumProperty("HelpType", &TpvImage::HelpType, EnumId::TxHelpType, 1),
-      TextProperty("HelpKeyword", &TpvImage::HelpKeyword),
-      IntProperty("HelpContext", &TpvImage::HelpContext, 0),
-      BoolProperty("MergeTransparent", &TpvImage::MergeTransparent, false),
-      ColorProperty("MergeTransparentColor", &TpvImage::MergeTransparentColor, 0xFFFFFF),
+      TextProperty("Hint", &TpvImage::Hint, &TpvImage::SetHint),
+      EnumProperty("HelpType", &TpvImage::HelpType, &TpvImage::SetHelpType, EnumId::TxHelpType, 1),
+      TextProperty("HelpKeyword", &TpvImage::HelpKeyword, &TpvImage::SetHelpKeyword),
+      IntProperty("HelpContext", &TpvImage::HelpContext, &TpvImage::SetHelpContext, 0),
+      BoolProperty("MergeTransparent", &TpvImage::MergeTransparent, &TpvImage::SetMergeTransparent,
+                   false),
+      ColorProperty("MergeTransparentColor", &TpvImage::MergeTransparentColor,
+                    &TpvImage::SetMergeTransparentColor, 0xFFFFFF),
       {"MergeTransparency",
        [](const TpvImage& v) {
-         return Unless(v.MergeTransparency == 0,
-                       [&] { return TStreamValue::Real(v.MergeTransparency); });
+         return Unless(v.MergeTransparency() == 0,
+                       [&] { return TStreamValue::Real(v.MergeTransparency()); });
        },
-       [](TpvImage& v, const TStreamValue& s) { v.MergeTransparency = ReadReal(s); }},
-      EnumProperty("MergeStyle", &TpvImage::MergeStyle, EnumId::TxWMStyle, 1),
-      IntProperty("MergeLeft", &TpvImage::MergeLeft, 0),
-      IntProperty("MergeTop", &TpvImage::MergeTop, 0),
+       [](TpvImage& v, const TStreamValue& s) { v.SetMergeTransparency(ReadReal(s)); }},
+      EnumProperty("MergeStyle", &TpvImage::MergeStyle, &TpvImage::SetMergeStyle, EnumId::TxWMStyle,
+                   1),
+      IntProperty("MergeLeft", &TpvImage::MergeLeft, &TpvImage::SetMergeLeft, 0),
+      IntProperty("MergeTop", &TpvImage::MergeTop, &TpvImage::SetMergeTop, 0),
       {"JPEGQuality",
        [](const TpvImage& v) {
-         return Unless(v.JPEGQuality == 90, [&] { return TStreamValue::Integer(v.JPEGQuality); });
+         return Unless(v.JPEGQuality() == 90,
+                       [&] { return TStreamValue::Integer(v.JPEGQuality()); });
        },
        [](TpvImage& v, const TStreamValue& s) { v.SetJPEGQuality(ReadInteger(s)); }},
       FontProperty(
@@ -291,30 +305,35 @@ const std::vector<Property>& Properties() {
               f.Style |= static_cast<uint8_t>(1 << bit);
             }
           }),
-      ColorProperty("PenColor", &TpvImage::PenColor, 0),
-      EnumProperty("PenMode", &TpvImage::PenMode, EnumId::TxPenMode, 4),
-      IntProperty("PenWidth", &TpvImage::PenWidth, 1),
-      EnumProperty("PenStyle", &TpvImage::PenStyle, EnumId::TxPenStyle, 0),
-      ColorProperty("BrushColor", &TpvImage::BrushColor, 0xFFFFFF),
-      EnumProperty("BrushStyle", &TpvImage::BrushStyle, EnumId::TxBrushStyle, 0),
-      BoolProperty("Resample", &TpvImage::Resample, false),
-      BoolProperty("TextTransparent", &TpvImage::TextTransparent, false),
+      ColorProperty("PenColor", &TpvImage::PenColor, &TpvImage::SetPenColor, 0),
+      EnumProperty("PenMode", &TpvImage::PenMode, &TpvImage::SetPenMode, EnumId::TxPenMode, 4),
+      IntProperty("PenWidth", &TpvImage::PenWidth, &TpvImage::SetPenWidth, 1),
+      EnumProperty("PenStyle", &TpvImage::PenStyle, &TpvImage::SetPenStyle, EnumId::TxPenStyle, 0),
+      ColorProperty("BrushColor", &TpvImage::BrushColor, &TpvImage::SetBrushColor, 0xFFFFFF),
+      EnumProperty("BrushStyle", &TpvImage::BrushStyle, &TpvImage::SetBrushStyle,
+                   EnumId::TxBrushStyle, 0),
+      BoolProperty("Resample", &TpvImage::Resample, &TpvImage::SetResample, false),
+      BoolProperty("TextTransparent", &TpvImage::TextTransparent, &TpvImage::SetTextTransparent,
+                   false),
       {"TextAngle",
        [](const TpvImage& v) {
-         return Unless(v.TextAngle == 0, [&] { return TStreamValue::Float(v.TextAngle); });
+         return Unless(v.TextAngle() == 0, [&] { return TStreamValue::Float(v.TextAngle()); });
        },
-       [](TpvImage& v, const TStreamValue& s) { v.TextAngle = static_cast<float>(ReadReal(s)); }},
-      ColorProperty("FloodFillColor", &TpvImage::FloodFillColor, 0),
-      EnumProperty("FloodFillStyle", &TpvImage::FloodFillStyle, EnumId::TxFloodFillStyle, 0),
-      BoolProperty("MergeReverse", &TpvImage::MergeReverse, false),
-      BoolProperty("SelectionVisible", &TpvImage::SelectionVisible, true),
-      BoolProperty("UseLZW", &TpvImage::UseLZW, true),
+       [](TpvImage& v, const TStreamValue& s) { v.SetTextAngle(static_cast<float>(ReadReal(s))); }},
+      ColorProperty("FloodFillColor", &TpvImage::FloodFillColor, &TpvImage::SetFloodFillColor, 0),
+      EnumProperty("FloodFillStyle", &TpvImage::FloodFillStyle, &TpvImage::SetFloodFillStyle,
+                   EnumId::TxFloodFillStyle, 0),
+      BoolProperty("MergeReverse", &TpvImage::MergeReverse, &TpvImage::SetMergeReverse, false),
+      BoolProperty("SelectionVisible", &TpvImage::SelectionVisible, &TpvImage::SetSelectionVisible,
+                   true),
+      BoolProperty("UseLZW", &TpvImage::UseLZW, &TpvImage::SetUseLZW, true),
       {"Zoom",
        [](const TpvImage& v) {
          return Unless(v.Zoom() == 0, [&] { return TStreamValue::Real(v.Zoom()); });
        },
        [](TpvImage& v, const TStreamValue& s) { v.SetZoom(ReadReal(s)); }},
-      EnumProperty("TextJustify", &TpvImage::TextJustify, EnumId::TxTextJustify, 0),
+      EnumProperty("TextJustify", &TpvImage::TextJustify, &TpvImage::SetTextJustify,
+                   EnumId::TxTextJustify, 0),
       {"AutoZoom",
        [](const TpvImage& v) {
          return Unless(!v.AutoZoom(), [&] { return TStreamValue::Boolean(true); });
@@ -325,10 +344,10 @@ const std::vector<Property>& Properties() {
          return Unless(v.ShowScrollBars(), [&] { return TStreamValue::Boolean(false); });
        },
        [](TpvImage& v, const TStreamValue& s) { v.SetShowScrollBars(ReadBoolean(s)); }},
-      TextProperty("TwainAppName", &TpvImage::TwainAppName),
+      TextProperty("TwainAppName", &TpvImage::TwainAppName, &TpvImage::SetTwainAppName),
       {"ScaleToGray",
        [](const TpvImage& v) {
-         return Unless(!v.ScaleToGray, [&] { return TStreamValue::Boolean(true); });
+         return Unless(!v.ScaleToGray(), [&] { return TStreamValue::Boolean(true); });
        },
        [](TpvImage& v, const TStreamValue& s) { v.SetScaleToGray(ReadBoolean(s)); }},
       {"ScrollSpeed",

@@ -136,11 +136,12 @@ class TextFontObject final : public ComObject<TextFontObject, ax::IFontDisp> {
   HRESULT Invoke(DISPID id, const IID&, LCID, uint16_t flags, DISPPARAMS* params, VARIANT* result,
                  EXCEPINFO*, uint32_t*) override {
     if (!params) return E_INVALIDARG;
-    TFontDesc detached;
-    TFontDesc& font = view_ ? view_->TextFont : detached;
+    TFontDesc font = view_ ? view_->TextFont() : TFontDesc();
     if (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) {
       if (params->cArgs != 1) return DISP_E_BADPARAMCOUNT;
-      return SetProperty(font, id, params->rgvarg[0]);
+      const HRESULT hr = SetProperty(font, id, params->rgvarg[0]);
+      if (Succeeded(hr) && view_) view_->SetTextFont(font);
+      return hr;
     }
     Variant value = Property(font, id);
     if (value.vt == VT_EMPTY) return DISP_E_MEMBERNOTFOUND;

@@ -1,7 +1,6 @@
 #include "control/activex/imagebox.h"
 
 #include <exception>
-#include <map>
 #include <utility>
 
 #include "control/activex/about_box.h"
@@ -10,31 +9,6 @@
 #include "platform/com/errorinfo.h"
 
 namespace pictavo {
-
-namespace {
-
-using BodyKey = std::pair<const MemberInfo*, Accessor>;
-
-std::map<BodyKey, MemberBody>& Bodies() {
-  static std::map<BodyKey, MemberBody> bodies;
-  return bodies;
-}
-
-}  // namespace
-
-BodyRegistrar::BodyRegistrar(const char* name, Accessor accessor, MemberBody body) {
-  const MemberInfo* member = FindMember(name);
-  if (!member || !member->Has(accessor) ||
-      !Bodies().emplace(BodyKey{member, accessor}, body).second) {
-    std::fprintf(stderr, "ImageBox body for an unknown or repeated member: %s\n", name);
-    std::abort();
-  }
-}
-
-MemberBody FindBody(const MemberInfo& member, Accessor accessor) {
-  const auto it = Bodies().find(BodyKey{&member, accessor});
-  return it == Bodies().end() ? nullptr : it->second;
-}
 
 TImageBox::TImageBox() : view_(std::make_unique<TpvImage>()) {
   TpvImage& v = *view_;
@@ -62,25 +36,18 @@ void TImageBox::Fire(int32_t dispid, std::initializer_list<int32_t> args) {
   sink_->Fire(dispid, std::span<const int32_t>(args.begin(), args.size()));
 }
 
-MemberOutcome TImageBox::Invoke(const MemberInfo& member, Accessor accessor, MemberCall& call) {
-  using namespace plat::com;
-  const IID& iid = ax::IImageBox::kIid;
-  const MemberBody body = FindBody(member, accessor);
-  if (!body) {
-    const std::string message = "Not available: " + member.name;
-    SetErrorInfoText(iid, kImageBoxSource, plat::Utf8ToUtf16(message));
-    return {E_NOTIMPL, message};
-  }
-  return RunBody(body, call);
+MemberOutcome TImageBox::NotAvailable(std::string_view member) {
+  const std::string message = "Not available: " + std::string(member);
+  plat::com::SetErrorInfoText(ax::IImageBox::kIid, kImageBoxSource, plat::Utf8ToUtf16(message));
+  return {kENotImpl, message};
 }
 
-MemberOutcome TImageBox::RunBody(MemberBody body, MemberCall& call) {
+MemberOutcome TImageBox::Run(const std::function<void()>& body) {
   using namespace plat::com;
-  const IID& iid = ax::IImageBox::kIid;
   std::string message;
-  const HRESULT hr = SafeCall(iid, kImageBoxSource, [&] {
+  const HRESULT hr = SafeCall(ax::IImageBox::kIid, kImageBoxSource, [&] {
     try {
-      body(*this, call);
+      body();
     } catch (const std::bad_alloc&) {
       // The frame's own text: the library's "std::bad_alloc" tells a host nothing.
       message = "Out of memory";
@@ -91,8 +58,6 @@ MemberOutcome TImageBox::RunBody(MemberBody body, MemberCall& call) {
     }
   });
   if (Succeeded(hr)) return {};
-  call.result = {};
-  for (TCallValue& out : call.outs) out = {};
   return {hr, message.empty() ? std::string("Unexpected failure") : message};
 }
 

@@ -3,11 +3,13 @@
 // table inside the member frame and fires the nine events to the one connected sink.
 #include <QPointer>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
 
-#include "control/activex/member_call.h"
+#include "control/activex/imagebox_table.h"
+#include "control/activex/member_body.h"
 #include "control/engine/view/pvimage.h"
 
 namespace pictavo {
@@ -59,14 +61,12 @@ class TImageBox {
   void SetEventSink(TEventSink* sink) { sink_ = sink; }
   TEventSink* EventSink() const { return sink_; }
 
-  // Runs the body of member's accessor in the member frame: an exception becomes E_UNEXPECTED
-  // with its message as error info, a member without a body E_NOTIMPL with "Not available: " and
-  // its name. A failed call leaves empty results.
-  // The same message is also set as the thread's error info.
-  MemberOutcome Invoke(const MemberInfo& member, Accessor accessor, MemberCall& call);
-  // The member frame around one body: what Invoke runs once it found the body. Running out of
+  // The member frame around one call of a body, with its arguments already converted: an
+  // exception becomes E_UNEXPECTED with its message as the thread's error info; running out of
   // memory fails the call with "Out of memory" and leaves the control usable.
-  MemberOutcome RunBody(MemberBody body, MemberCall& call);
+  MemberOutcome Run(const std::function<void()>& body);
+  // What a member without a body answers: E_NOTIMPL with "Not available: " and its name.
+  static MemberOutcome NotAvailable(std::string_view member);
 
   // Shows the About box modally.
   void ShowAbout();

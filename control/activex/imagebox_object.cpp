@@ -1,9 +1,9 @@
 // The ImageBox COM object and the exports of the Pictavo server library.
 //
-// Every slot of IImageBox is generated from imagebox_members.inc and forwards to the member's
-// body (member_call.h): the arguments are converted at the boundary, the body runs in the member
-// frame, and its result is converted back. A slot whose member has no body answers E_NOTIMPL
-// with "Not available: <name>".
+// Every slot of IImageBox is generated from imagebox_members.inc and calls the member's typed
+// body (member_body.h): each argument is converted once, the body runs in the member frame, and
+// its result is converted back. A member listed as unwired answers E_NOTIMPL with
+// "Not available: <name>".
 #include <tuple>
 #include <type_traits>
 #include <utility>
@@ -33,28 +33,6 @@ const MemberTable& IImageBox::Table() {
 
 namespace {
 
-// ---- boundary conversions of the slots ----
-
-template <class T>
-TCallValue InValue(const T& value) {
-  if constexpr (std::is_same_v<T, VARIANT_BOOL>) {
-    return IsTrue(value);  // any non-zero value is true
-  } else if constexpr (std::is_same_v<T, BSTR>) {
-    return std::u16string(BstrView(value));
-  } else if constexpr (std::is_same_v<T, VARIANT>) {
-    return TVariantArg{Variant(value)};
-  } else if constexpr (std::is_same_v<T, DATE> || std::is_floating_point_v<T>) {
-    return static_cast<double>(value);
-  } else if constexpr (std::is_enum_v<T> || std::is_integral_v<T>) {
-    return static_cast<int64_t>(value);  // enumerations arrive already cut to 8 bits
-  } else if constexpr (std::is_pointer_v<T> &&
-                       std::is_base_of_v<IDispatch, std::remove_pointer_t<T>>) {
-    return TObjectArg{ComPtr<IDispatch>(value)};
-  } else {
-    return std::monostate();  // out parameters and interfaces
-  }
-}
-
 template <class T>
 void ClearOut(T* out) {
   if constexpr (std::is_same_v<T, VARIANT>)
@@ -63,32 +41,43 @@ void ClearOut(T* out) {
     *out = T{};
 }
 
-template <class T>
-void OutValue(const TCallValue& value, T* out) {
-  if constexpr (std::is_same_v<T, VARIANT>) {
-    VariantInit(out);
-    if (const auto* bytes = std::get_if<TBytes>(&value)) {
-      OleCheck(MakeByteArrayVariant(*bytes, out));
-    } else if (const auto* number = std::get_if<TVariantInt>(&value)) {
-      out->vt = VT_I4, out->lVal = number->value;
-    }
-  } else if constexpr (std::is_same_v<T, BSTR>) {
-    if (const auto* text = std::get_if<std::u16string>(&value)) *out = BstrFromUtf16(*text);
-  } else if constexpr (std::is_same_v<T, VARIANT_BOOL>) {
-    if (const auto* b = std::get_if<bool>(&value)) *out = ToVariantBool(*b);
-  } else if constexpr (std::is_same_v<T, DATE> || std::is_floating_point_v<T>) {
-    if (const auto* d = std::get_if<double>(&value)) *out = static_cast<T>(*d);
-  } else if constexpr (std::is_enum_v<T> || std::is_integral_v<T>) {
-    if (const auto* n = std::get_if<int64_t>(&value)) *out = static_cast<T>(*n);
-  } else if constexpr (std::is_pointer_v<T>) {  // an interface result
-    if (const auto* o = std::get_if<TObjectArg>(&value); o && o->object)
-      o->object->QueryInterface(std::remove_pointer_t<T>::kIid, reinterpret_cast<void**>(out));
-  }
-}
-
-// The parameters that receive values: out parameters and the result.
+// The slot's receivers: out parameters and the result.
 template <class T>
 constexpr bool IsReceiver = IsOutParam<T>;
+
+template <class... A>
+void ClearReceivers(std::tuple<A&...>& args) {
+  std::apply(
+      [](auto&... a) {
+        (
+            [](auto& p) {
+              if constexpr (IsReceiver<std::remove_reference_t<decltype(p)>>) ClearOut(p);
+            }(a),
+            ...);
+      },
+      args);
+}
+
+template <class... A>
+bool AnyNullReceiver(std::tuple<A&...>& args) {
+  return std::apply(
+      [](auto&... a) {
+        return ([](auto& p) {
+          if constexpr (IsReceiver<std::remove_reference_t<decltype(p)>>) return p == nullptr;
+          return false;
+        }(a) || ...);
+      },
+      args);
+}
+
+// The one conversion of a slot argument into its body type (an out parameter: its target).
+template <class P>
+decltype(auto) BodyArgument(P& value) {
+  if constexpr (IsOutParam<P>)
+    return (*value);
+  else
+    return BodyIn<P>::From(value);
+}
 
 class ImageBoxObject;
 
@@ -166,54 +155,33 @@ class ImageBoxObject final : public ComObject<ImageBoxObject, DispatchImpl<IImag
   }
 
  private:
-  template <class... A>
-  HRESULT Forward(const MemberInfo& member, Accessor accessor, bool has_result,
-                  std::tuple<A&...> args) {
-    constexpr size_t count = sizeof...(A);
-    const size_t declared = count - (has_result ? 1 : 0);
-    bool null_receiver = false;
-    std::apply(
-        [&](auto&... a) {
-          (
-              [&](auto& p) {
-                if constexpr (IsReceiver<std::remove_reference_t<decltype(p)>>)
-                  null_receiver |= p == nullptr;
-              }(a),
-              ...);
-        },
-        args);
-    if (null_receiver) return E_POINTER;
-    // Results start empty, so a failed call never leaves stale values.
-    std::apply(
-        [&](auto&... a) {
-          (
-              [&](auto& p) {
-                if constexpr (IsReceiver<std::remove_reference_t<decltype(p)>>) ClearOut(p);
-              }(a),
-              ...);
-        },
-        args);
-    MemberCall call;
-    call.outs.resize(declared);
-    std::apply(
-        [&](auto&... a) {
-          size_t i = 0;
-          ((i++ < declared ? call.args.push_back(InValue(a)) : void()), ...);
-        },
-        args);
-    const HRESULT hr = box_.Invoke(member, accessor, call).hresult;
-    if (Failed(hr)) return hr;
-    return SafeCall(IImageBox::kIid, kImageBoxProgId, [&] {
-      auto store_outs = [&]<size_t... At>(std::index_sequence<At...>) {
-        (
-            [&](auto& p) {
-              if constexpr (IsReceiver<std::remove_reference_t<decltype(p)>>)
-                OutValue(At < declared ? call.outs[At] : call.result, p);
-            }(std::get<At>(args)),
-            ...);
-      };
-      store_outs(std::index_sequence_for<A...>());
-    });
+  // Runs the body of a row in the member frame; results start empty, so a failed call never
+  // leaves stale values. Row is the member's tag: a member listed as unwired has no body.
+  template <class Row, MemberKind K, class Body, class... A>
+  HRESULT Forward(const char* name, Body body, std::tuple<A&...> args) {
+    if (AnyNullReceiver(args)) return E_POINTER;
+    ClearReceivers(args);
+    if constexpr (kUnwired<Row>) {
+      return box_.NotAvailable(name).hresult;
+    } else {
+      constexpr size_t declared = sizeof...(A) - (HasRetval(K) ? 1 : 0);
+      const HRESULT hr =
+          box_.Run([&] {
+                auto call = [&]<size_t... I>(std::index_sequence<I...>)->decltype(auto) {
+                  return body(box_, BodyArgument(std::get<I>(args))...);
+                };
+                if constexpr (HasRetval(K)) {
+                  using R = std::remove_pointer_t<std::tuple_element_t<declared, std::tuple<A...>>>;
+                  BodyOut<R>::To(call(std::make_index_sequence<declared>()),
+                                 std::get<declared>(args));
+                } else {
+                  call(std::make_index_sequence<declared>());
+                }
+              })
+              .hresult;
+      if (Failed(hr)) ClearReceivers(args);
+      return hr;
+    }
   }
 
   TImageBox box_;
@@ -221,11 +189,6 @@ class ImageBoxObject final : public ComObject<ImageBoxObject, DispatchImpl<IImag
   ComPtr<IOleClientSite> site_;
 };
 
-#define PICTAVO_ACCESSOR_Method Accessor::Call
-#define PICTAVO_ACCESSOR_Function Accessor::Call
-#define PICTAVO_ACCESSOR_Get Accessor::Get
-#define PICTAVO_ACCESSOR_Put Accessor::Put
-#define PICTAVO_ACCESSOR_PutRef Accessor::PutRef
 #define PICTAVO_SLOT_ARGS(kind, names) PICTAVO_SLOT_ARGS_##kind(names)
 #define PICTAVO_SLOT_ARGS_Method(names) VELMORA_EXPAND names
 #define PICTAVO_SLOT_ARGS_Function(names) VELMORA_APPEND(names, Value)
@@ -233,11 +196,15 @@ class ImageBoxObject final : public ComObject<ImageBoxObject, DispatchImpl<IImag
 #define PICTAVO_SLOT_ARGS_Put(names) VELMORA_APPEND(names, Value)
 #define PICTAVO_SLOT_ARGS_PutRef(names) VELMORA_APPEND(names, Value)
 
+// The body is named inside a generic lambda, so a member listed as unwired needs none.
 #define VELMORA_MEMBER(kind, name, dispid, slot, type, params, names)                              \
   HRESULT ImageBoxObject::VELMORA_SLOT_NAME(kind, name)(VELMORA_SLOT_PARAMS(kind, type, params)) { \
-    static const MemberInfo& member = *FindMember(#name);                                          \
-    return Forward(member, PICTAVO_ACCESSOR_##kind, HasRetval(MemberKind::kind),                   \
-                   std::forward_as_tuple(PICTAVO_SLOT_ARGS(kind, names)));                         \
+    return Forward<member_rows::name, MemberKind::kind>(                                           \
+        #name,                                                                                     \
+        [](auto&&... a) -> decltype(auto) {                                                        \
+          return bodies::PICTAVO_ROW(kind, name, )(std::forward<decltype(a)>(a)...);               \
+        },                                                                                         \
+        std::forward_as_tuple(PICTAVO_SLOT_ARGS(kind, names)));                                    \
   }
 #include "control/activex/imagebox_members.inc"
 #undef VELMORA_MEMBER

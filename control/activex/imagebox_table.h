@@ -1,15 +1,14 @@
 #pragma once
-// The IImageBox members by name: which accessors each has, for the member bodies and their
-// registry. The list itself is imagebox_members.inc, read through IImageBox::Table().
+// The IImageBox members by name: which accessors each has, for hosts' name lookups and the
+// tests. The list itself is imagebox_members.inc, read through IImageBox::Table().
 //
 // Where bodies live, so that each area wires its members without touching the others:
-// - members_<area>.cpp holds the bodies of one area (members_window.cpp, members_image.cpp,
-//   members_view.cpp here; members_raster.cpp for the raster operations, members_metadata.cpp
-//   for EXIF and IPTC, ...), written with the PICTAVO_GET / PICTAVO_PUT / PICTAVO_PUTREF /
-//   PICTAVO_CALL macros of member_call.h. A body registers itself; nothing else needs editing.
+// - members_<area>.cpp holds the typed bodies of one area (members_window.cpp,
+//   members_image.cpp, members_view.cpp, members_raster.cpp, members_metadata.cpp, ...),
+//   written as member_body.h shows; the generated slot calls them directly.
 // - every member already has its row in imagebox_members.inc; no area adds rows.
-// - a member without a body answers E_NOTIMPL with "Not available: <name>". Those members are
-//   listed in tests/activex/unwired_members.txt; wiring a member means deleting its line there.
+// - a member without a body is listed in tests/activex/unwired_members.txt and answers
+//   E_NOTIMPL with "Not available: <name>"; wiring a member means deleting its line there.
 #include <cstdint>
 #include <span>
 #include <string>

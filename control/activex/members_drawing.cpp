@@ -4,71 +4,74 @@
 
 namespace pictavo {
 
-PICTAVO_CALL(DrawLine) {
-  box.View().Drawing().DrawLine(call.Long(0), call.Long(1), call.Long(2), call.Long(3));
+PICTAVO_CALL(DrawLine)(TImageBox& box, int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
+  box.View().Drawing().DrawLine(x1, y1, x2, y2);
 }
-PICTAVO_CALL(Rectangle) {
-  box.View().Drawing().Rectangle(call.Long(0), call.Long(1), call.Long(2), call.Long(3));
+PICTAVO_CALL(Rectangle)(TImageBox& box, int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
+  box.View().Drawing().Rectangle(x1, y1, x2, y2);
 }
-PICTAVO_CALL(Ellipse) {
-  box.View().Drawing().Ellipse(call.Long(0), call.Long(1), call.Long(2), call.Long(3));
+PICTAVO_CALL(Ellipse)(TImageBox& box, int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
+  box.View().Drawing().Ellipse(x1, y1, x2, y2);
 }
-PICTAVO_CALL(RoundRect) {
-  box.View().Drawing().RoundRect(call.Long(0), call.Long(1), call.Long(2), call.Long(3),
-                                 call.Long(4), call.Long(5));
+PICTAVO_CALL(RoundRect)
+(TImageBox& box, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, int32_t y3) {
+  box.View().Drawing().RoundRect(x1, y1, x2, y2, x3, y3);
 }
-PICTAVO_CALL(Arc) {
-  box.View().Drawing().Arc(call.Long(0), call.Long(1), call.Long(2), call.Long(3), call.Long(4),
-                           call.Long(5), call.Long(6), call.Long(7));
+PICTAVO_CALL(Arc)
+(TImageBox& box, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, int32_t y3, int32_t x4,
+ int32_t y4) {
+  box.View().Drawing().Arc(x1, y1, x2, y2, x3, y3, x4, y4);
 }
-PICTAVO_CALL(Chord) {
-  box.View().Drawing().Chord(call.Long(0), call.Long(1), call.Long(2), call.Long(3), call.Long(4),
-                             call.Long(5), call.Long(6), call.Long(7));
+PICTAVO_CALL(Chord)
+(TImageBox& box, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, int32_t y3, int32_t x4,
+ int32_t y4) {
+  box.View().Drawing().Chord(x1, y1, x2, y2, x3, y3, x4, y4);
 }
-PICTAVO_CALL(Pie) {
-  box.View().Drawing().Pie(call.Long(0), call.Long(1), call.Long(2), call.Long(3), call.Long(4),
-                           call.Long(5), call.Long(6), call.Long(7));
+PICTAVO_CALL(Pie)
+(TImageBox& box, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, int32_t y3, int32_t x4,
+ int32_t y4) {
+  box.View().Drawing().Pie(x1, y1, x2, y2, x3, y3, x4, y4);
 }
-PICTAVO_CALL(Polygon) {
+PICTAVO_CALL(Polygon)(TImageBox& box) {
   box.View().Drawing().Polygon();
 }
-PICTAVO_CALL(PolyBezier) {
+PICTAVO_CALL(PolyBezier)(TImageBox& box) {
   box.View().Drawing().PolyBezier();
 }
-PICTAVO_CALL(CircleCR) {
-  box.View().Drawing().CircleCR(call.Long(0), call.Long(1), call.Long(2));
+PICTAVO_CALL(CircleCR)(TImageBox& box, int32_t x, int32_t y, int32_t r) {
+  box.View().Drawing().CircleCR(x, y, r);
 }
-PICTAVO_CALL(Circle3XY) {
-  box.View().Drawing().Circle3XY(call.Long(0), call.Long(1), call.Long(2), call.Long(3),
-                                 call.Long(4), call.Long(5));
+PICTAVO_CALL(Circle3XY)
+(TImageBox& box, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, int32_t y3) {
+  box.View().Drawing().Circle3XY(x1, y1, x2, y2, x3, y3);
 }
-PICTAVO_CALL(Arc3XY) {
-  box.View().Drawing().Arc3XY(call.Long(0), call.Long(1), call.Long(2), call.Long(3), call.Long(4),
-                              call.Long(5));
+PICTAVO_CALL(Arc3XY)
+(TImageBox& box, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, int32_t y3) {
+  box.View().Drawing().Arc3XY(x1, y1, x2, y2, x3, y3);
 }
-PICTAVO_CALL(FloodFill) {
-  box.View().Drawing().FloodFill(call.Long(0), call.Long(1));
+PICTAVO_CALL(FloodFill)(TImageBox& box, int32_t x, int32_t y) {
+  box.View().Drawing().FloodFill(x, y);
 }
-PICTAVO_GET(PixelColor) {
-  call.Return(box.View().Drawing().PixelColor(call.Long(0), call.Long(1)));
+PICTAVO_GET(PixelColor)(TImageBox& box, int32_t x, int32_t y) {
+  return box.View().Drawing().PixelColor(x, y);
 }
-PICTAVO_PUT(PixelColor) {
-  box.View().Drawing().SetPixelColor(call.Long(0), call.Long(1), call.Color(call.Value()));
+PICTAVO_PUT(PixelColor)(TImageBox& box, int32_t x, int32_t y, plat::TColor value) {
+  box.View().Drawing().SetPixelColor(x, y, value);
 }
-PICTAVO_CALL(PointAdd) {
-  box.View().Drawing().PointAdd(call.Long(0), call.Long(1));
+PICTAVO_CALL(PointAdd)(TImageBox& box, int32_t x, int32_t y) {
+  box.View().Drawing().PointAdd(x, y);
 }
-PICTAVO_CALL(BezierPointAdd) {
-  box.View().Drawing().BezierPointAdd(call.Long(0), call.Long(1));
+PICTAVO_CALL(BezierPointAdd)(TImageBox& box, int32_t x, int32_t y) {
+  box.View().Drawing().BezierPointAdd(x, y);
 }
-PICTAVO_CALL(DrawText) {
-  box.View().Drawing().DrawText(call.Long(0), call.Long(1), call.Text(2));
+PICTAVO_CALL(DrawText)(TImageBox& box, int32_t x, int32_t y, std::u16string_view text) {
+  box.View().Drawing().DrawText(x, y, std::u16string(text));
 }
-PICTAVO_GET(TextWidth) {
-  call.Return(box.View().Drawing().TextWidth(call.Text(0)));
+PICTAVO_GET(TextWidth)(TImageBox& box, std::u16string_view text) {
+  return box.View().Drawing().TextWidth(std::u16string(text));
 }
-PICTAVO_GET(TextHeight) {
-  call.Return(box.View().Drawing().TextHeight(call.Text(0)));
+PICTAVO_GET(TextHeight)(TImageBox& box, std::u16string_view text) {
+  return box.View().Drawing().TextHeight(std::u16string(text));
 }
 
 }  // namespace pictavo

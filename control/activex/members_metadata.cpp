@@ -1,322 +1,204 @@
-// The EXIF and IPTC members: the image's file info and EXIF store, read and changed through the
-// current image. Texts cross as Windows-1252; every field setter marks the file info as present.
-#include <string>
-#include <utility>
-#include <vector>
-
+// The EXIF and IPTC members: the image's file info and EXIF store through the view's metadata
+// part. Texts cross as Windows-1252.
 #include "control/activex/imagebox.h"
-#include "control/formats/jpeg/exif.h"
-#include "control/formats/jpeg/file_info.h"
-#include "platform/base/exceptions.h"
-#include "platform/base/streams.h"
+#include "platform/base/text.h"
 
 namespace pictavo {
 
 namespace {
 
-TFileInfo* Info(TImageBox& box) {
-  return box.View().FileInfo();
-}
-TExif* Exif(TImageBox& box) {
-  return box.View().Exif();
+TImageMetadata Metadata(TImageBox& box) {
+  return box.View().Metadata();
 }
 
-// ---- The text fields, registered from the file info's own field list
-
-// Second names of three fields.
-constexpr std::pair<const char*, const char*> kSecondNames[] = {
-    {"FFO_Title", "ObjectName"}, {"FFO_Author", "Byline"}, {"FFO_AuthorsPosition", "BylineTitle"}};
-
-template <size_t I>
-void GetTextField(TImageBox& box, MemberCall& call) {
-  TFileInfo* info = Info(box);
-  call.ReturnAnsi(info ? info->*(FileInfoTexts()[I].Field) : std::string());
+std::string Ansi(std::u16string_view text) {
+  return plat::Utf16ToAnsi(text);
 }
 
-template <size_t I>
-void PutTextField(TImageBox& box, MemberCall& call) {
-  if (TFileInfo* info = Info(box)) {
-    info->*(FileInfoTexts()[I].Field) = call.Ansi(call.Value());
-    info->HasFileInfo = true;
-  }
-}
-
-void RegisterTextField(const std::string& member, MemberBody get, MemberBody put) {
-  BodyRegistrar(member.c_str(), Accessor::Get, get);
-  BodyRegistrar(member.c_str(), Accessor::Put, put);
-}
-
-template <size_t... I>
-bool RegisterTextFields(std::index_sequence<I...>) {
-  auto one = [](size_t index, MemberBody get, MemberBody put) {
-    std::string field = FileInfoTexts()[index].Name;
-    RegisterTextField("FFO_" + field, get, put);
-    for (const auto& [second, of] : kSecondNames)
-      if (field == of) RegisterTextField(second, get, put);
-  };
-  (one(I, &GetTextField<I>, &PutTextField<I>), ...);
-  return true;
-}
-
-const bool kTextFieldsRegistered =
-    RegisterTextFields(std::make_index_sequence<kFileInfoTextCount>());
-
-// ---- Dates, urgency, flag and URL
-
-double GetDate(TImageBox& box, double TFileInfo::*field) {
-  return Info(box) ? Info(box)->*field : 0.0;
-}
-
-void PutDate(TImageBox& box, MemberCall& call, double TFileInfo::*field) {
-  if (TFileInfo* info = Info(box)) {
-    info->*field = call.Double(call.Value());
-    info->HasFileInfo = true;
-  }
-}
-
-// ---- Keyword and category lists
-
-[[noreturn]] void IndexOutOfBounds(int32_t index) {
-  throw plat::EListError("List index out of bounds (" + std::to_string(index) + ")");
-}
-
-using List = std::vector<std::string> TFileInfo::*;
-
-void GetItem(TImageBox& box, MemberCall& call, List list) {
-  int32_t index = call.Long(0);
-  TFileInfo* info = Info(box);
-  if (!info) return call.ReturnAnsi({});
-  if (index < 0) IndexOutOfBounds(index);
-  const std::vector<std::string>& items = info->*list;
-  call.ReturnAnsi(static_cast<size_t>(index) < items.size() ? items[index] : std::string());
-}
-
-void PutItem(TImageBox& box, MemberCall& call, List list) {
-  int32_t index = call.Long(0);
-  TFileInfo* info = Info(box);
-  if (!info) return;
-  if (index < 0) IndexOutOfBounds(index);
-  std::vector<std::string>& items = info->*list;
-  if (static_cast<size_t>(index) < items.size()) items[index] = call.Ansi(call.Value());
-}
-
-void Count(TImageBox& box, MemberCall& call, List list) {
-  call.Return(Info(box) ? static_cast<int32_t>((Info(box)->*list).size()) : 0);
-}
-
-void Add(TImageBox& box, MemberCall& call, List list) {
-  TFileInfo* info = Info(box);
-  if (!info) return call.Return(int32_t{0});
-  std::vector<std::string>& items = info->*list;
-  items.push_back(call.Ansi(0));
-  info->HasFileInfo = true;
-  call.Return(static_cast<int32_t>(items.size() - 1));
-}
-
-void Delete(TImageBox& box, MemberCall& call, List list) {
-  int32_t index = call.Long(0);
-  TFileInfo* info = Info(box);
-  if (!info) return;
-  if (index < 0) IndexOutOfBounds(index);
-  std::vector<std::string>& items = info->*list;
-  if (static_cast<size_t>(index) < items.size()) items.erase(items.begin() + index);
-}
-
-void ClearList(TImageBox& box, List list) {
-  if (TFileInfo* info = Info(box)) (info->*list).clear();
-}
-
-void Insert(TImageBox& box, MemberCall& call, List list) {
-  int32_t index = call.Long(0);
-  TFileInfo* info = Info(box);
-  if (!info) return;
-  std::vector<std::string>& items = info->*list;
-  if (index < 0 || static_cast<size_t>(index) > items.size()) IndexOutOfBounds(index);
-  items.insert(items.begin() + index, call.Ansi(1));
-  info->HasFileInfo = true;
-}
-
-// The first line of the store named like entry index; nullptr for an index out of range.
-const std::string* LineAt(TImageBox& box, int32_t index) {
-  TExif* exif = Exif(box);
-  if (!exif || index < 0 || static_cast<size_t>(index) >= exif->Tags.size()) return nullptr;
-  return &exif->Tags[index];
-}
-
-std::string NameOf(const std::string& line) {
-  return line.substr(0, line.find('='));
+std::u16string FromAnsi(const std::string& text) {
+  return plat::AnsiToUtf16(text);
 }
 
 }  // namespace
 
-PICTAVO_GET(FFO_ImageURL) {
-  call.ReturnAnsi(Info(box) ? Info(box)->ImageURL : std::string());
-}
-PICTAVO_PUT(FFO_ImageURL) {
-  if (TFileInfo* info = Info(box)) {
-    info->ImageURL = call.Ansi(call.Value());
-    info->HasFileInfo = true;
+// A text of the file info by its field name; three fields answer to a second member name.
+#define PICTAVO_TEXT_FIELD(member, field)                           \
+  PICTAVO_GET(member)(TImageBox & box) {                            \
+    return FromAnsi(Metadata(box).Text(field));                     \
+  }                                                                 \
+  PICTAVO_PUT(member)(TImageBox & box, std::u16string_view value) { \
+    Metadata(box).SetText(field, Ansi(value));                      \
   }
-}
-PICTAVO_GET(FFO_Urgency) {
-  call.Return(int32_t{Info(box) ? Info(box)->Urgency : uint8_t{0}});
-}
-PICTAVO_PUT(FFO_Urgency) {
-  if (TFileInfo* info = Info(box)) {
-    info->Urgency = static_cast<uint8_t>(call.Long(call.Value()) & 0xFF);
-    info->HasFileInfo = true;
+PICTAVO_TEXT_FIELD(FFO_Caption, "Caption")
+PICTAVO_TEXT_FIELD(FFO_CaptionWriter, "CaptionWriter")
+PICTAVO_TEXT_FIELD(FFO_Headline, "Headline")
+PICTAVO_TEXT_FIELD(FFO_SpecialInstructions, "SpecialInstructions")
+PICTAVO_TEXT_FIELD(FFO_Category, "Category")
+PICTAVO_TEXT_FIELD(FFO_Byline, "Byline")
+PICTAVO_TEXT_FIELD(FFO_BylineTitle, "BylineTitle")
+PICTAVO_TEXT_FIELD(FFO_Credit, "Credit")
+PICTAVO_TEXT_FIELD(FFO_Source, "Source")
+PICTAVO_TEXT_FIELD(FFO_ObjectName, "ObjectName")
+PICTAVO_TEXT_FIELD(FFO_City, "City")
+PICTAVO_TEXT_FIELD(FFO_ProvinceState, "ProvinceState")
+PICTAVO_TEXT_FIELD(FFO_CountryName, "CountryName")
+PICTAVO_TEXT_FIELD(FFO_OTR, "OTR")
+PICTAVO_TEXT_FIELD(FFO_CopyrightNotice, "CopyrightNotice")
+PICTAVO_TEXT_FIELD(FFO_EditStatus, "EditStatus")
+PICTAVO_TEXT_FIELD(FFO_FixtureIdentifier, "FixtureIdentifier")
+PICTAVO_TEXT_FIELD(FFO_ReferenceService, "ReferenceService")
+PICTAVO_TEXT_FIELD(FFO_ReferenceNumber, "ReferenceNumber")
+PICTAVO_TEXT_FIELD(FFO_OriginatingProgram, "OriginatingProgram")
+PICTAVO_TEXT_FIELD(FFO_ProgramVersion, "ProgramVersion")
+PICTAVO_TEXT_FIELD(FFO_ObjectCycle, "ObjectCycle")
+PICTAVO_TEXT_FIELD(FFO_Sublocation, "Sublocation")
+PICTAVO_TEXT_FIELD(FFO_CountryCode, "CountryCode")
+PICTAVO_TEXT_FIELD(FFO_LocalCaption, "LocalCaption")
+PICTAVO_TEXT_FIELD(FFO_CustomField1, "CustomField1")
+PICTAVO_TEXT_FIELD(FFO_CustomField2, "CustomField2")
+PICTAVO_TEXT_FIELD(FFO_CustomField3, "CustomField3")
+PICTAVO_TEXT_FIELD(FFO_CustomField4, "CustomField4")
+PICTAVO_TEXT_FIELD(FFO_CustomField5, "CustomField5")
+PICTAVO_TEXT_FIELD(FFO_CustomField6, "CustomField6")
+PICTAVO_TEXT_FIELD(FFO_CustomField7, "CustomField7")
+PICTAVO_TEXT_FIELD(FFO_CustomField8, "CustomField8")
+PICTAVO_TEXT_FIELD(FFO_CustomField9, "CustomField9")
+PICTAVO_TEXT_FIELD(FFO_CustomField10, "CustomField10")
+PICTAVO_TEXT_FIELD(FFO_CustomField11, "CustomField11")
+PICTAVO_TEXT_FIELD(FFO_CustomField12, "CustomField12")
+PICTAVO_TEXT_FIELD(FFO_CustomField13, "CustomField13")
+PICTAVO_TEXT_FIELD(FFO_CustomField14, "CustomField14")
+PICTAVO_TEXT_FIELD(FFO_CustomField15, "CustomField15")
+PICTAVO_TEXT_FIELD(FFO_CustomField16, "CustomField16")
+PICTAVO_TEXT_FIELD(FFO_CustomField17, "CustomField17")
+PICTAVO_TEXT_FIELD(FFO_CustomField18, "CustomField18")
+PICTAVO_TEXT_FIELD(FFO_CustomField19, "CustomField19")
+PICTAVO_TEXT_FIELD(FFO_CustomField20, "CustomField20")
+PICTAVO_TEXT_FIELD(FFO_ImageNotes, "ImageNotes")
+PICTAVO_TEXT_FIELD(FFO_Title, "ObjectName")
+PICTAVO_TEXT_FIELD(FFO_Author, "Byline")
+PICTAVO_TEXT_FIELD(FFO_AuthorsPosition, "BylineTitle")
+
+#define PICTAVO_DATE_FIELD(field)                           \
+  PICTAVO_GET(FFO_##field)(TImageBox & box) {               \
+    return Metadata(box).Date(#field);                      \
+  }                                                         \
+  PICTAVO_PUT(FFO_##field)(TImageBox & box, double value) { \
+    Metadata(box).SetDate(#field, value);                   \
   }
+PICTAVO_DATE_FIELD(DateCreated)
+PICTAVO_DATE_FIELD(DateReleased)
+PICTAVO_DATE_FIELD(TimeReleased)
+PICTAVO_DATE_FIELD(ReferenceDate)
+PICTAVO_DATE_FIELD(TimeCreated)
+
+PICTAVO_GET(FFO_ImageURL)(TImageBox& box) {
+  return FromAnsi(Metadata(box).ImageURL());
 }
-PICTAVO_GET(FFO_CopyrightFlag) {
-  call.Return(Info(box) && Info(box)->CopyrightFlag);
+PICTAVO_PUT(FFO_ImageURL)(TImageBox& box, std::u16string_view value) {
+  Metadata(box).SetImageURL(Ansi(value));
 }
-PICTAVO_PUT(FFO_CopyrightFlag) {
-  if (TFileInfo* info = Info(box)) {
-    info->CopyrightFlag = call.Bool(call.Value());
-    info->HasFileInfo = true;
+PICTAVO_GET(FFO_Urgency)(TImageBox& box) {
+  return Metadata(box).Urgency();
+}
+PICTAVO_PUT(FFO_Urgency)(TImageBox& box, int32_t value) {
+  Metadata(box).SetUrgency(static_cast<uint8_t>(value & 0xFF));
+}
+PICTAVO_GET(FFO_CopyrightFlag)(TImageBox& box) {
+  return Metadata(box).CopyrightFlag();
+}
+PICTAVO_PUT(FFO_CopyrightFlag)(TImageBox& box, bool value) {
+  Metadata(box).SetCopyrightFlag(value);
+}
+
+// The members of one IPTC list: FFO_<list>, its count, add, delete, clear and insert.
+#define PICTAVO_LIST(list)                                                                     \
+  PICTAVO_GET(FFO_##list)(TImageBox & box, int32_t index) {                                    \
+    return FromAnsi(Metadata(box).Item(TIptcList::list, index));                               \
+  }                                                                                            \
+  PICTAVO_PUT(FFO_##list)(TImageBox & box, int32_t index, std::u16string_view value) {         \
+    Metadata(box).SetItem(TIptcList::list, index, Ansi(value));                                \
+  }                                                                                            \
+  PICTAVO_GET(FFO_##list##Count)(TImageBox & box) {                                            \
+    return Metadata(box).Count(TIptcList::list);                                               \
+  }                                                                                            \
+  PICTAVO_CALL(FFO_##list##Add)(TImageBox & box, std::u16string_view item) {                   \
+    return Metadata(box).Add(TIptcList::list, Ansi(item));                                     \
+  }                                                                                            \
+  PICTAVO_CALL(FFO_##list##Delete)(TImageBox & box, int32_t index) {                           \
+    Metadata(box).Delete(TIptcList::list, index);                                              \
+  }                                                                                            \
+  PICTAVO_CALL(FFO_##list##Clear)(TImageBox & box) {                                           \
+    Metadata(box).Clear(TIptcList::list);                                                      \
+  }                                                                                            \
+  PICTAVO_CALL(FFO_##list##Insert)(TImageBox & box, int32_t index, std::u16string_view item) { \
+    Metadata(box).Insert(TIptcList::list, index, Ansi(item));                                  \
   }
+PICTAVO_LIST(Keywords)
+PICTAVO_LIST(SuppCat)
+
+PICTAVO_GET(HasFileInfo)(TImageBox& box) {
+  return Metadata(box).HasFileInfo();
 }
-PICTAVO_GET(FFO_DateCreated) {
-  call.Return(GetDate(box, &TFileInfo::DateCreated));
+PICTAVO_CALL(FFO_Clear)(TImageBox& box) {
+  Metadata(box).ClearFileInfo();
 }
-PICTAVO_PUT(FFO_DateCreated) {
-  PutDate(box, call, &TFileInfo::DateCreated);
+PICTAVO_CALL(FFO_Save)(TImageBox& box, std::u16string_view file_name) {
+  Metadata(box).SaveFileInfo(plat::Utf16ToUtf8(file_name));
 }
-PICTAVO_GET(FFO_DateReleased) {
-  call.Return(GetDate(box, &TFileInfo::DateReleased));
-}
-PICTAVO_PUT(FFO_DateReleased) {
-  PutDate(box, call, &TFileInfo::DateReleased);
-}
-PICTAVO_GET(FFO_TimeReleased) {
-  call.Return(GetDate(box, &TFileInfo::TimeReleased));
-}
-PICTAVO_PUT(FFO_TimeReleased) {
-  PutDate(box, call, &TFileInfo::TimeReleased);
-}
-PICTAVO_GET(FFO_ReferenceDate) {
-  call.Return(GetDate(box, &TFileInfo::ReferenceDate));
-}
-PICTAVO_PUT(FFO_ReferenceDate) {
-  PutDate(box, call, &TFileInfo::ReferenceDate);
-}
-PICTAVO_GET(FFO_TimeCreated) {
-  call.Return(GetDate(box, &TFileInfo::TimeCreated));
-}
-PICTAVO_PUT(FFO_TimeCreated) {
-  PutDate(box, call, &TFileInfo::TimeCreated);
+PICTAVO_CALL(FFO_Load)(TImageBox& box, std::u16string_view file_name) {
+  Metadata(box).LoadFileInfo(plat::Utf16ToUtf8(file_name));
 }
 
-PICTAVO_GET(FFO_Keywords) {
-  GetItem(box, call, &TFileInfo::Keywords);
+PICTAVO_GET(ExifCount)(TImageBox& box) {
+  return Metadata(box).ExifCount();
 }
-PICTAVO_PUT(FFO_Keywords) {
-  PutItem(box, call, &TFileInfo::Keywords);
+PICTAVO_GET(ExifName)(TImageBox& box, int32_t index) {
+  return FromAnsi(Metadata(box).ExifName(index));
 }
-PICTAVO_GET(FFO_KeywordsCount) {
-  Count(box, call, &TFileInfo::Keywords);
+PICTAVO_GET(ExifValueByIndex)(TImageBox& box, int32_t index) {
+  return FromAnsi(Metadata(box).ExifValueByIndex(index));
 }
-PICTAVO_CALL(FFO_KeywordsAdd) {
-  Add(box, call, &TFileInfo::Keywords);
+PICTAVO_GET(ExifValueByName)(TImageBox& box, std::u16string_view name) {
+  return FromAnsi(Metadata(box).ExifValue(Ansi(name)));
 }
-PICTAVO_CALL(FFO_KeywordsDelete) {
-  Delete(box, call, &TFileInfo::Keywords);
+PICTAVO_CALL(ExifClear)(TImageBox& box) {
+  Metadata(box).ExifClear();
 }
-PICTAVO_CALL(FFO_KeywordsClear) {
-  ClearList(box, &TFileInfo::Keywords);
+PICTAVO_CALL(ExifDelete)(TImageBox& box, std::u16string_view name) {
+  return Metadata(box).ExifDelete(Ansi(name));
 }
-PICTAVO_CALL(FFO_KeywordsInsert) {
-  Insert(box, call, &TFileInfo::Keywords);
+PICTAVO_CALL(ExifSetAttribute)
+(TImageBox& box, std::u16string_view name, std::u16string_view argument) {
+  return Metadata(box).ExifSetAttribute(Ansi(name), argument);
 }
-PICTAVO_GET(FFO_SuppCat) {
-  GetItem(box, call, &TFileInfo::SuppCat);
+PICTAVO_GET(ExifConvertUTF8)(TImageBox& box) {
+  return Metadata(box).ExifConvertUTF8();
 }
-PICTAVO_PUT(FFO_SuppCat) {
-  PutItem(box, call, &TFileInfo::SuppCat);
+PICTAVO_PUT(ExifConvertUTF8)(TImageBox& box, bool value) {
+  Metadata(box).SetExifConvertUTF8(value);
 }
-PICTAVO_GET(FFO_SuppCatCount) {
-  Count(box, call, &TFileInfo::SuppCat);
+PICTAVO_CALL(ExifAttributeName)(TImageBox&, int32_t tag) {
+  return FromAnsi(TImageMetadata::ExifAttributeName(tag));
 }
-PICTAVO_CALL(FFO_SuppCatAdd) {
-  Add(box, call, &TFileInfo::SuppCat);
+PICTAVO_CALL(ExifDataCount)(TImageBox&, std::u16string_view name) {
+  return TImageMetadata::ExifDataCount(Ansi(name));
 }
-PICTAVO_CALL(FFO_SuppCatDelete) {
-  Delete(box, call, &TFileInfo::SuppCat);
+PICTAVO_CALL(ExifDataType)(TImageBox&, std::u16string_view name) {
+  return TImageMetadata::ExifDataType(Ansi(name));
 }
-PICTAVO_CALL(FFO_SuppCatClear) {
-  ClearList(box, &TFileInfo::SuppCat);
+PICTAVO_CALL(RationalToReal)(TImageBox&, std::u16string_view argument) {
+  return ExifRationalToReal(Ansi(argument));
 }
-PICTAVO_CALL(FFO_SuppCatInsert) {
-  Insert(box, call, &TFileInfo::SuppCat);
+PICTAVO_CALL(ExifDateToString)(TImageBox&, double argument) {
+  return FromAnsi(ExifDateText(argument));
 }
-
-PICTAVO_GET(HasFileInfo) {
-  call.Return(Info(box) && Info(box)->HasFileInfo);
-}
-PICTAVO_CALL(FFO_Clear) {
-  if (TFileInfo* info = Info(box)) info->Clear();
-}
-PICTAVO_CALL(FFO_Save) {
-  if (TFileInfo* info = Info(box)) info->SaveToFile(call.Utf8(0));
-}
-PICTAVO_CALL(FFO_Load) {
-  if (TFileInfo* info = Info(box)) info->LoadFromFile(call.Utf8(0));
+PICTAVO_CALL(ExifStringToDate)(TImageBox&, std::u16string_view argument) {
+  return ExifTextDate(Ansi(argument));
 }
 
-PICTAVO_GET(ExifCount) {
-  call.Return(Exif(box) ? static_cast<int32_t>(Exif(box)->Tags.size()) : 0);
-}
-PICTAVO_GET(ExifName) {
-  const std::string* line = LineAt(box, call.Long(0));
-  call.ReturnAnsi(line ? NameOf(*line) : std::string());
-}
-PICTAVO_GET(ExifValueByIndex) {
-  const std::string* line = LineAt(box, call.Long(0));
-  call.ReturnAnsi(line ? Exif(box)->Value(NameOf(*line)) : std::string());
-}
-PICTAVO_GET(ExifValueByName) {
-  call.ReturnAnsi(Exif(box) ? Exif(box)->Value(call.Ansi(0)) : std::string());
-}
-PICTAVO_CALL(ExifClear) {
-  if (TExif* exif = Exif(box)) exif->Clear();
-}
-PICTAVO_CALL(ExifDelete) {
-  call.Return(Exif(box) && Exif(box)->DeleteAttribute(call.Ansi(0)));
-}
-PICTAVO_CALL(ExifSetAttribute) {
-  call.Return(Exif(box) && Exif(box)->SetAttribute(call.Ansi(0), call.Text(1)));
-}
-PICTAVO_GET(ExifConvertUTF8) {
-  call.Return(!Exif(box) || Exif(box)->ConvertUTF8);
-}
-PICTAVO_PUT(ExifConvertUTF8) {
-  if (TExif* exif = Exif(box)) exif->ConvertUTF8 = call.Bool(call.Value());
-}
-PICTAVO_CALL(ExifAttributeName) {
-  int32_t tag = call.Long(0);
-  call.ReturnAnsi(tag < 0 || tag > 65535 ? std::string() : TExif().AttributeNameOf(tag));
-}
-PICTAVO_CALL(ExifDataCount) {
-  call.Return(int32_t{TExif().AttributeDataCount(call.Ansi(0))});
-}
-PICTAVO_CALL(ExifDataType) {
-  call.Return(int32_t{TExif().AttributeDataType(call.Ansi(0)) & 0xFF});
-}
-PICTAVO_CALL(RationalToReal) {
-  call.Return(RationalToReal(call.Ansi(0)));
-}
-PICTAVO_CALL(ExifDateToString) {
-  call.ReturnAnsi(ExifDateToString(call.Double(0)));
-}
-PICTAVO_CALL(ExifStringToDate) {
-  call.Return(ExifStringToDate(call.Ansi(0)));
-}
-
-PICTAVO_CALL(OverwriteMetaData) {
-  std::string file_name = call.Utf8(0);
-  if (!plat::FileExists(file_name))
-    throw plat::EFOpenError("File not found: " + TicBitmap::NameWithoutFolder(file_name));
-  box.View().OverwriteMetaData(file_name);
+PICTAVO_CALL(OverwriteMetaData)(TImageBox& box, std::u16string_view file_name) {
+  Metadata(box).OverwriteMetaData(plat::Utf16ToUtf8(file_name));
 }
 
 }  // namespace pictavo

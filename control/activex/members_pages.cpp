@@ -4,12 +4,12 @@
 
 namespace pictavo {
 
-PICTAVO_GET(ImageCount) {
-  call.Return(box.View().ImageCount(call.Text(0)));
+PICTAVO_GET(ImageCount)(TImageBox& box, std::u16string_view file_name) {
+  return box.View().ImageCount(std::u16string(file_name));
 }
 
-PICTAVO_GET(ImageCountBinary) {
-  call.Return(box.View().ImageCountBinary(call.Enum(0), call.Bytes(1)));
+PICTAVO_GET(ImageCountBinary)(TImageBox& box, uint8_t format, TBytes ole_input) {
+  return box.View().ImageCountBinary(format, ole_input);
 }
 
 }  // namespace pictavo

@@ -1,5 +1,6 @@
 // Members of printing and screen capture.
 #include "control/activex/imagebox.h"
+#include "platform/base/text.h"
 
 namespace pictavo {
 
@@ -11,94 +12,94 @@ TImagePrint& Printing(TImageBox& box) {
 
 }  // namespace
 
-PICTAVO_CALL(PrintImage) {
-  call.Return(int32_t{box.View().PrintImage()});
+PICTAVO_CALL(PrintImage)(TImageBox& box) {
+  return int32_t{box.View().PrintImage()};
 }
-PICTAVO_GET(UsePrintDialog) {
-  call.Return(Printing(box).UsePrintDialog);
+PICTAVO_GET(UsePrintDialog)(TImageBox& box) {
+  return Printing(box).UsePrintDialog;
 }
-PICTAVO_PUT(UsePrintDialog) {
-  Printing(box).UsePrintDialog = call.Bool(call.Value());
+PICTAVO_PUT(UsePrintDialog)(TImageBox& box, bool value) {
+  Printing(box).UsePrintDialog = value;
 }
-PICTAVO_GET(PrinterIndex) {
-  call.Return(int32_t{Printing(box).PrinterIndex});
+PICTAVO_GET(PrinterIndex)(TImageBox& box) {
+  return int32_t{Printing(box).PrinterIndex};
 }
-PICTAVO_PUT(PrinterIndex) {
-  Printing(box).PrinterIndex = call.Long(call.Value());
+PICTAVO_PUT(PrinterIndex)(TImageBox& box, int32_t value) {
+  Printing(box).PrinterIndex = value;
 }
-PICTAVO_GET(PrinterCount) {
-  call.Return(int32_t{Printing(box).PrinterCount()});
+PICTAVO_GET(PrinterCount)(TImageBox& box) {
+  return int32_t{Printing(box).PrinterCount()};
 }
-PICTAVO_GET(PrinterName) {
-  call.ReturnUtf8(Printing(box).PrinterName(call.Long(0)));
+PICTAVO_GET(PrinterName)(TImageBox& box, int32_t index) {
+  return plat::Utf8ToUtf16(Printing(box).PrinterName(index));
 }
-PICTAVO_CALL(SelectPrinterByName) {
-  call.Return(Printing(box).SelectPrinterByName(call.Utf8(0)));
+PICTAVO_CALL(SelectPrinterByName)(TImageBox& box, std::u16string_view name) {
+  return Printing(box).SelectPrinterByName(plat::Utf16ToUtf8(name));
 }
-PICTAVO_GET(PrintOrientation) {
-  call.Return(int32_t{Printing(box).PrintOrientation});
+PICTAVO_GET(PrintOrientation)(TImageBox& box) {
+  return int32_t{Printing(box).PrintOrientation};
 }
-PICTAVO_PUT(PrintOrientation) {
-  Printing(box).PrintOrientation = call.Enum(call.Value());
+PICTAVO_PUT(PrintOrientation)(TImageBox& box, uint8_t value) {
+  Printing(box).PrintOrientation = value;
 }
-PICTAVO_GET(PrintPaperSize) {
-  call.Return(int32_t{Printing(box).PrintPaperSize()});
+PICTAVO_GET(PrintPaperSize)(TImageBox& box) {
+  return int32_t{Printing(box).PrintPaperSize()};
 }
-PICTAVO_PUT(PrintPaperSize) {
-  Printing(box).SetPrintPaperSize(call.Long(call.Value()));
+PICTAVO_PUT(PrintPaperSize)(TImageBox& box, int32_t value) {
+  Printing(box).SetPrintPaperSize(value);
 }
-PICTAVO_GET(PrintUnits) {
-  call.Return(int32_t{Printing(box).PrintUnits});
+PICTAVO_GET(PrintUnits)(TImageBox& box) {
+  return int32_t{Printing(box).PrintUnits};
 }
-PICTAVO_PUT(PrintUnits) {
-  Printing(box).PrintUnits = call.Enum(call.Value());
+PICTAVO_PUT(PrintUnits)(TImageBox& box, uint8_t value) {
+  Printing(box).PrintUnits = value;
 }
-PICTAVO_GET(PrintLeft) {
-  call.Return(Printing(box).PrintLeft());
+PICTAVO_GET(PrintLeft)(TImageBox& box) {
+  return Printing(box).PrintLeft();
 }
-PICTAVO_PUT(PrintLeft) {
-  Printing(box).SetPrintLeft(call.Double(call.Value()));
+PICTAVO_PUT(PrintLeft)(TImageBox& box, double value) {
+  Printing(box).SetPrintLeft(value);
 }
-PICTAVO_GET(PrintTop) {
-  call.Return(Printing(box).PrintTop());
+PICTAVO_GET(PrintTop)(TImageBox& box) {
+  return Printing(box).PrintTop();
 }
-PICTAVO_PUT(PrintTop) {
-  Printing(box).SetPrintTop(call.Double(call.Value()));
+PICTAVO_PUT(PrintTop)(TImageBox& box, double value) {
+  Printing(box).SetPrintTop(value);
 }
-PICTAVO_GET(PrintScale) {
-  call.Return(Printing(box).PrintScale());
+PICTAVO_GET(PrintScale)(TImageBox& box) {
+  return Printing(box).PrintScale();
 }
-PICTAVO_PUT(PrintScale) {
-  Printing(box).SetPrintScale(call.Double(call.Value()));
+PICTAVO_PUT(PrintScale)(TImageBox& box, double value) {
+  Printing(box).SetPrintScale(value);
 }
-PICTAVO_GET(PrintFit) {
-  call.Return(Printing(box).PrintFit);
+PICTAVO_GET(PrintFit)(TImageBox& box) {
+  return Printing(box).PrintFit;
 }
-PICTAVO_PUT(PrintFit) {
-  Printing(box).PrintFit = call.Bool(call.Value());
+PICTAVO_PUT(PrintFit)(TImageBox& box, bool value) {
+  Printing(box).PrintFit = value;
 }
-PICTAVO_GET(PrintCentre) {
-  call.Return(Printing(box).PrintCentre);
+PICTAVO_GET(PrintCentre)(TImageBox& box) {
+  return Printing(box).PrintCentre;
 }
-PICTAVO_PUT(PrintCentre) {
-  Printing(box).PrintCentre = call.Bool(call.Value());
+PICTAVO_PUT(PrintCentre)(TImageBox& box, bool value) {
+  Printing(box).PrintCentre = value;
 }
-PICTAVO_GET(PrintCopies) {
-  call.Return(int32_t{Printing(box).PrintCopies()});
+PICTAVO_GET(PrintCopies)(TImageBox& box) {
+  return int32_t{Printing(box).PrintCopies()};
 }
-PICTAVO_PUT(PrintCopies) {
-  Printing(box).SetPrintCopies(call.Long(call.Value()));
+PICTAVO_PUT(PrintCopies)(TImageBox& box, int32_t value) {
+  Printing(box).SetPrintCopies(value);
 }
-PICTAVO_GET(PrintTitle) {
-  call.ReturnUtf8(Printing(box).PrintTitle);
+PICTAVO_GET(PrintTitle)(TImageBox& box) {
+  return plat::Utf8ToUtf16(Printing(box).PrintTitle);
 }
-PICTAVO_PUT(PrintTitle) {
-  Printing(box).PrintTitle = call.Utf8(call.Value());
+PICTAVO_PUT(PrintTitle)(TImageBox& box, std::u16string_view value) {
+  Printing(box).PrintTitle = plat::Utf16ToUtf8(value);
 }
-PICTAVO_CALL(CaptureWindow) {
-  box.View().CaptureWindow(static_cast<uint32_t>(call.Long(0)));
+PICTAVO_CALL(CaptureWindow)(TImageBox& box, int32_t h_wnd) {
+  box.View().CaptureWindow(static_cast<uint32_t>(h_wnd));
 }
-PICTAVO_CALL(CaptureScreen) {
+PICTAVO_CALL(CaptureScreen)(TImageBox& box) {
   box.View().CaptureScreen();
 }
 

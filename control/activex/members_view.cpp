@@ -5,135 +5,130 @@
 
 namespace pictavo {
 
-// A property that only stores its value in the view control's field.
-#define PICTAVO_FIELD(name, read, write)        \
-  PICTAVO_GET(name) {                           \
-    call.Return(box.View().name);               \
-  }                                             \
-  PICTAVO_PUT(name) {                           \
-    box.View().name = call.write(call.Value()); \
-  }
-#define PICTAVO_NUMBER_FIELD(name, read, write)      \
-  PICTAVO_GET(name) {                                \
-    call.Return(static_cast<read>(box.View().name)); \
-  }                                                  \
-  PICTAVO_PUT(name) {                                \
-    box.View().name = call.write(call.Value());      \
+// A property that only stores its value in the view's setting.
+#define PICTAVO_FIELD(name, type)                  \
+  PICTAVO_GET(name)(TImageBox & box) {             \
+    return box.View().name();                      \
+  }                                                \
+  PICTAVO_PUT(name)(TImageBox & box, type value) { \
+    box.View().Set##name(value);                   \
   }
 
-PICTAVO_FIELD(Resample, bool, Bool)
-PICTAVO_FIELD(FilterType, int32_t, Long)
-PICTAVO_FIELD(MergeReverse, bool, Bool)
-PICTAVO_FIELD(MergeTransparent, bool, Bool)
-PICTAVO_FIELD(MergeTransparentColor, plat::TColor, Color)
-PICTAVO_FIELD(MergeTransparency, double, Double)
-PICTAVO_NUMBER_FIELD(MergeStyle, int32_t, Enum)
-PICTAVO_FIELD(MergeLeft, int32_t, Long)
-PICTAVO_FIELD(MergeTop, int32_t, Long)
-PICTAVO_FIELD(BlankTol, int32_t, Long)
-PICTAVO_FIELD(PenColor, plat::TColor, Color)
-PICTAVO_NUMBER_FIELD(PenMode, int32_t, Enum)
-PICTAVO_FIELD(PenWidth, int32_t, Long)
-PICTAVO_NUMBER_FIELD(PenStyle, int32_t, Enum)
-PICTAVO_FIELD(BrushColor, plat::TColor, Color)
-PICTAVO_NUMBER_FIELD(BrushStyle, int32_t, Enum)
-PICTAVO_FIELD(TextTransparent, bool, Bool)
-PICTAVO_NUMBER_FIELD(TextAngle, double, Float)
-PICTAVO_NUMBER_FIELD(TextJustify, int32_t, Enum)
-PICTAVO_FIELD(Antialias, bool, Bool)
-PICTAVO_NUMBER_FIELD(FloodFillStyle, int32_t, Enum)
-PICTAVO_FIELD(FloodFillColor, plat::TColor, Color)
-PICTAVO_FIELD(KeepScrollPos, bool, Bool)
+PICTAVO_FIELD(Resample, bool)
+PICTAVO_FIELD(FilterType, int32_t)
+PICTAVO_FIELD(MergeReverse, bool)
+PICTAVO_FIELD(MergeTransparent, bool)
+PICTAVO_FIELD(MergeTransparentColor, plat::TColor)
+PICTAVO_FIELD(MergeTransparency, double)
+PICTAVO_FIELD(MergeStyle, uint8_t)
+PICTAVO_FIELD(MergeLeft, int32_t)
+PICTAVO_FIELD(MergeTop, int32_t)
+PICTAVO_FIELD(BlankTol, int32_t)
+PICTAVO_FIELD(PenColor, plat::TColor)
+PICTAVO_FIELD(PenMode, uint8_t)
+PICTAVO_FIELD(PenWidth, int32_t)
+PICTAVO_FIELD(PenStyle, uint8_t)
+PICTAVO_FIELD(BrushColor, plat::TColor)
+PICTAVO_FIELD(BrushStyle, uint8_t)
+PICTAVO_FIELD(TextTransparent, bool)
+PICTAVO_FIELD(TextAngle, float)
+PICTAVO_FIELD(TextJustify, uint8_t)
+PICTAVO_FIELD(Antialias, bool)
+PICTAVO_FIELD(FloodFillStyle, uint8_t)
+PICTAVO_FIELD(FloodFillColor, plat::TColor)
+PICTAVO_FIELD(KeepScrollPos, bool)
 
-PICTAVO_GET(SelectionVisible) {
-  call.Return(box.View().SelectionVisible);
+PICTAVO_GET(SelectionVisible)(TImageBox& box) {
+  return box.View().SelectionVisible();
 }
-PICTAVO_PUT(SelectionVisible) {
-  box.View().SetSelectionVisible(call.Bool(call.Value()));
+PICTAVO_PUT(SelectionVisible)(TImageBox& box, bool value) {
+  box.View().SetSelectionVisible(value);
 }
-PICTAVO_GET(Zoom) {
-  call.Return(box.View().Zoom());
+PICTAVO_GET(Zoom)(TImageBox& box) {
+  return box.View().Zoom();
 }
-PICTAVO_PUT(Zoom) {
-  box.View().SetZoom(call.Double(call.Value()));
+PICTAVO_PUT(Zoom)(TImageBox& box, double value) {
+  box.View().SetZoom(value);
 }
-PICTAVO_GET(AutoZoom) {
-  call.Return(box.View().AutoZoom());
+PICTAVO_GET(AutoZoom)(TImageBox& box) {
+  return box.View().AutoZoom();
 }
-PICTAVO_PUT(AutoZoom) {
-  box.View().SetAutoZoom(call.Bool(call.Value()));
+PICTAVO_PUT(AutoZoom)(TImageBox& box, bool value) {
+  box.View().SetAutoZoom(value);
 }
-PICTAVO_CALL(ZoomToSelection) {
+PICTAVO_CALL(ZoomToSelection)(TImageBox& box) {
   box.View().ZoomToSelection();
 }
-PICTAVO_CALL(AutoScale) {
-  call.Return(box.View().AutoScale());
+PICTAVO_CALL(AutoScale)(TImageBox& box) {
+  return box.View().AutoScale();
 }
-PICTAVO_CALL(MouseSelectRectangle) {
+PICTAVO_CALL(MouseSelectRectangle)(TImageBox& box) {
   box.View().MouseSelect(msRectangle);
 }
-PICTAVO_CALL(MouseSelectEllipse) {
+PICTAVO_CALL(MouseSelectEllipse)(TImageBox& box) {
   box.View().MouseSelect(msEllipse);
 }
-PICTAVO_GET(ZoomedWidth) {
-  call.Return(box.View().ImageLoaded() ? box.View().DisplayWidth() : 0);
+PICTAVO_GET(ZoomedWidth)(TImageBox& box) {
+  return box.View().ImageLoaded() ? box.View().DisplayWidth() : 0;
 }
-PICTAVO_GET(ZoomedHeight) {
-  call.Return(box.View().ImageLoaded() ? box.View().DisplayHeight() : 0);
+PICTAVO_GET(ZoomedHeight)(TImageBox& box) {
+  return box.View().ImageLoaded() ? box.View().DisplayHeight() : 0;
 }
-PICTAVO_GET(ShowScrollBars) {
-  call.Return(box.View().ShowScrollBars());
+PICTAVO_GET(ShowScrollBars)(TImageBox& box) {
+  return box.View().ShowScrollBars();
 }
-PICTAVO_PUT(ShowScrollBars) {
-  box.View().SetShowScrollBars(call.Bool(call.Value()));
+PICTAVO_PUT(ShowScrollBars)(TImageBox& box, bool value) {
+  box.View().SetShowScrollBars(value);
 }
-PICTAVO_GET(HasScrollBarHoriz) {
-  call.Return(box.View().HasScrollBarHoriz());
+PICTAVO_GET(HasScrollBarHoriz)(TImageBox& box) {
+  return box.View().HasScrollBarHoriz();
 }
-PICTAVO_GET(HasScrollBarVert) {
-  call.Return(box.View().HasScrollBarVert());
+PICTAVO_GET(HasScrollBarVert)(TImageBox& box) {
+  return box.View().HasScrollBarVert();
 }
-PICTAVO_GET(ScrollBarHorizWidth) {
-  call.Return(box.View().ScrollBarHorizWidth());
+PICTAVO_GET(ScrollBarHorizWidth)(TImageBox& box) {
+  return box.View().ScrollBarHorizWidth();
 }
-PICTAVO_GET(ScrollBarVertHeight) {
-  call.Return(box.View().ScrollBarVertHeight());
+PICTAVO_GET(ScrollBarVertHeight)(TImageBox& box) {
+  return box.View().ScrollBarVertHeight();
 }
-PICTAVO_GET(ScrollBarHorizPos) {
-  call.Return(box.View().ScrollBarHorizPos());
+PICTAVO_GET(ScrollBarHorizPos)(TImageBox& box) {
+  return box.View().ScrollBarHorizPos();
 }
-PICTAVO_PUT(ScrollBarHorizPos) {
-  box.View().SetScrollBarHorizPos(call.Long(call.Value()));
+PICTAVO_PUT(ScrollBarHorizPos)(TImageBox& box, int32_t value) {
+  box.View().SetScrollBarHorizPos(value);
 }
-PICTAVO_GET(ScrollBarVertPos) {
-  call.Return(box.View().ScrollBarVertPos());
+PICTAVO_GET(ScrollBarVertPos)(TImageBox& box) {
+  return box.View().ScrollBarVertPos();
 }
-PICTAVO_PUT(ScrollBarVertPos) {
-  box.View().SetScrollBarVertPos(call.Long(call.Value()));
+PICTAVO_PUT(ScrollBarVertPos)(TImageBox& box, int32_t value) {
+  box.View().SetScrollBarVertPos(value);
 }
-PICTAVO_GET(ScrollSpeed) {
-  call.Return(box.View().ScrollSpeed());
+PICTAVO_GET(ScrollSpeed)(TImageBox& box) {
+  return box.View().ScrollSpeed();
 }
-PICTAVO_PUT(ScrollSpeed) {
-  box.View().SetScrollSpeed(call.Long(call.Value()));
+PICTAVO_PUT(ScrollSpeed)(TImageBox& box, int32_t value) {
+  box.View().SetScrollSpeed(value);
 }
-PICTAVO_GET(ScaleToGray) {
-  call.Return(box.View().ScaleToGray);
+PICTAVO_GET(ScaleToGray)(TImageBox& box) {
+  return box.View().ScaleToGray();
 }
-PICTAVO_PUT(ScaleToGray) {
-  box.View().SetScaleToGray(call.Bool(call.Value()));
+PICTAVO_PUT(ScaleToGray)(TImageBox& box, bool value) {
+  box.View().SetScaleToGray(value);
 }
 
 // The font object reads and changes the control's font; a font handed in is copied.
-PICTAVO_GET(TextFont) {
-  call.Return(
-      TObjectArg{plat::com::ComPtr<plat::com::IDispatch>(NewTextFontObject(box.View()).Get())});
+PICTAVO_GET(TextFont)(TImageBox& box) {
+  return plat::com::ComPtr<plat::com::IDispatch>(NewTextFontObject(box.View()).Get());
 }
-PICTAVO_PUT(TextFont) {
-  if (auto* font = call.Object(call.Value())) CopyFontDescription(*font, box.View().TextFont);
+PICTAVO_PUT(TextFont)(TImageBox& box, plat::com::IDispatch* value) {
+  if (!value) return;
+  TFontDesc font = box.View().TextFont();
+  CopyFontDescription(*value, font);
+  box.View().SetTextFont(font);
 }
-PICTAVO_PUTREF(TextFont) {
-  if (auto* font = call.Object(call.Value())) CopyFontDescription(*font, box.View().TextFont);
+PICTAVO_PUTREF(TextFont)(TImageBox& box, plat::com::IDispatch* value) {
+  bodies::Put_TextFont(box, value);
 }
 
 }  // namespace pictavo

@@ -1,18 +1,14 @@
 # The control layer reaches images only through the view: its sources include no codec and no
-# raster operation. Files still reading the metadata holders directly are listed in
-# layering_exceptions.txt; that list only ever shrinks.
+# raster operation, and name no bitmap.
 cmake_minimum_required(VERSION 3.20)
 file(GLOB sources "${SOURCE_DIR}/control/activex/*.cpp" "${SOURCE_DIR}/control/activex/*.h")
-file(STRINGS "${SOURCE_DIR}/tests/activex/layering_exceptions.txt" allowed)
 set(report "")
 foreach(source IN LISTS sources)
   get_filename_component(name "${source}" NAME)
   file(STRINGS "${source}" includes REGEX "#include \"control/(formats|engine/raster)/")
-  if(includes AND NOT name IN_LIST allowed)
-    string(APPEND report "${name}: ${includes}\n")
-  endif()
-  if(NOT includes AND name IN_LIST allowed)
-    string(APPEND report "${name} no longer needs its exception: delete its line\n")
+  file(STRINGS "${source}" bitmaps REGEX "TicBitmap|CurrentImage\\(")
+  if(includes OR bitmaps)
+    string(APPEND report "${name}: ${includes}${bitmaps}\n")
   endif()
 endforeach()
 if(report)

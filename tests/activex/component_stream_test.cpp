@@ -37,15 +37,15 @@ TEST_P(StoredForms, LoadAndWriteBackIdentically) {
   EXPECT_EQ(view.y(), f.top);
   EXPECT_EQ(view.width(), f.width);
   EXPECT_EQ(view.height(), f.height);
-  EXPECT_EQ(view.HelpType, 0);  // htKeyword
-  EXPECT_EQ(view.TextFont.Charset, 0);
-  EXPECT_EQ(view.TextFont.Color, 0x80000008u);
-  EXPECT_EQ(view.TextFont.Height, -11);
-  EXPECT_EQ(view.TextFont.Name, "MS Sans Serif");
-  EXPECT_EQ(view.TextFont.Style, 0);
+  EXPECT_EQ(view.HelpType(), 0);  // htKeyword
+  EXPECT_EQ(view.TextFont().Charset, 0);
+  EXPECT_EQ(view.TextFont().Color, 0x80000008u);
+  EXPECT_EQ(view.TextFont().Height, -11);
+  EXPECT_EQ(view.TextFont().Name, "MS Sans Serif");
+  EXPECT_EQ(view.TextFont().Style, 0);
   EXPECT_EQ(view.Zoom(), 100.0);
   EXPECT_EQ(view.ShowScrollBars(), f.scroll_bars);
-  EXPECT_EQ(view.TwainAppName, f.twain_name);
+  EXPECT_EQ(view.TwainAppName(), f.twain_name);
   EXPECT_EQ(SaveControlStream(view), bytes);
 }
 
@@ -66,29 +66,31 @@ TEST(ControlState, FreshControlWritesOnlyWhatDiffersFromDefaults) {
 
 TEST(ControlState, ChangedPropertiesSurviveARoundTrip) {
   TpvImage view;
-  view.MergeTransparency = 37.5;
-  view.PenColor = 0x123456;
-  view.BrushColor = 0x800000;  // clNavy travels as a name
-  view.PenMode = 14;
-  view.TextAngle = 12.25f;
-  view.TextFont.Style = TFontDesc::fsBold | TFontDesc::fsStrikeOut;
+  view.SetMergeTransparency(37.5);
+  view.SetPenColor(0x123456);
+  view.SetBrushColor(0x800000);  // clNavy travels as a name
+  view.SetPenMode(14);
+  view.SetTextAngle(12.25f);
+  TFontDesc font = view.TextFont();
+  font.Style = TFontDesc::fsBold | TFontDesc::fsStrikeOut;
+  view.SetTextFont(font);
   view.SetJPEGQuality(55);
   view.SetScrollSpeed(300);
-  view.UseLZW = false;
-  view.Cursor = -21;
+  view.SetUseLZW(false);
+  view.SetCursorId(-21);
   const std::vector<uint8_t> bytes = SaveControlStream(view);
   TpvImage back;
   LoadControlStream(back, bytes.data(), bytes.size());
-  EXPECT_EQ(back.MergeTransparency, 37.5);
-  EXPECT_EQ(back.PenColor, 0x123456u);
-  EXPECT_EQ(back.BrushColor, 0x800000u);
-  EXPECT_EQ(back.PenMode, 14);
-  EXPECT_EQ(back.TextAngle, 12.25f);
-  EXPECT_EQ(back.TextFont, view.TextFont);
-  EXPECT_EQ(back.JPEGQuality, 55);
+  EXPECT_EQ(back.MergeTransparency(), 37.5);
+  EXPECT_EQ(back.PenColor(), 0x123456u);
+  EXPECT_EQ(back.BrushColor(), 0x800000u);
+  EXPECT_EQ(back.PenMode(), 14);
+  EXPECT_EQ(back.TextAngle(), 12.25f);
+  EXPECT_EQ(back.TextFont(), view.TextFont());
+  EXPECT_EQ(back.JPEGQuality(), 55);
   EXPECT_EQ(back.ScrollSpeed(), 300);
-  EXPECT_FALSE(back.UseLZW);
-  EXPECT_EQ(back.Cursor, -21);
+  EXPECT_FALSE(back.UseLZW());
+  EXPECT_EQ(back.Cursor(), -21);
   EXPECT_EQ(SaveControlStream(back), bytes);
 }
 

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "activex/member_client.h"
 #include "control/activex/imagebox.h"
 #include "pdf/pdf_test_support.h"
 #include "tiff/tiff_helpers.h"
@@ -15,16 +16,13 @@ namespace velmora_test {
 namespace {
 
 using pictavo::Accessor;
-using pictavo::MemberCall;
 using pictavo::MemberOutcome;
-using pictavo::TCallValue;
-using pictavo::TImageBox;
 
 std::u16string Wide(const std::string& s) {
   return std::u16string(s.begin(), s.end());
 }
 
-MemberOutcome Invoke(TImageBox& box, const char* name, Accessor accessor,
+MemberOutcome Invoke(TestImageBox& box, const char* name, Accessor accessor,
                      std::vector<TCallValue> args) {
   MemberCall call;
   call.args = std::move(args);
@@ -32,12 +30,12 @@ MemberOutcome Invoke(TImageBox& box, const char* name, Accessor accessor,
   return box.Invoke(*pictavo::FindMember(name), accessor, call);
 }
 
-void Call(TImageBox& box, const char* name, std::vector<TCallValue> args = {}) {
+void Call(TestImageBox& box, const char* name, std::vector<TCallValue> args = {}) {
   MemberOutcome outcome = Invoke(box, name, Accessor::Call, std::move(args));
   EXPECT_EQ(outcome.hresult, pictavo::kSOk) << name << ": " << outcome.message;
 }
 
-void Put(TImageBox& box, const char* name, TCallValue value) {
+void Put(TestImageBox& box, const char* name, TCallValue value) {
   EXPECT_EQ(Invoke(box, name, Accessor::Put, {std::move(value)}).hresult, pictavo::kSOk) << name;
 }
 
@@ -49,9 +47,9 @@ struct ImageState {
   friend bool operator==(const ImageState&, const ImageState&) = default;
 };
 
-ImageState StateOf(TImageBox& box) {
+ImageState StateOf(TestImageBox& box) {
   const pictavo::TicBitmap& image = *box.View().CurrentImage();
-  ImageState state{image.Width(), image.Height(), {}, image.SelectionMask, image.UseSelection};
+  ImageState state{image.Width(), image.Height(), {}, image.SelectionMask(), image.UseSelection()};
   const auto row = plat::BytesPerRow(image.Width(), plat::BitsPerPixel(image.PixelFormat()));
   for (int y = 0; y < image.Height(); ++y)
     state.pixels.insert(state.pixels.end(), image.ScanLine(y), image.ScanLine(y) + row);
@@ -84,7 +82,7 @@ class Documents : public testing::Test {
     ASSERT_TRUE(WritePageFiles(dir_));  // a.tif 173x41 mono, b.tif 53x31 grey, c.tif 47x29 colour
     ASSERT_TRUE(Shell(dir_, "tiffcp a.tif c.tif two.tif"));
   }
-  void Load(TImageBox& box, const std::string& name) {
+  void Load(TestImageBox& box, const std::string& name) {
     Call(box, "LoadFromFile", {Wide(dir_.File(name))});
   }
   std::u16string Path(const std::string& name) const { return Wide(dir_.File(name)); }
@@ -94,7 +92,7 @@ class Documents : public testing::Test {
 };
 
 TEST_F(Documents, PendingPdfKeepsTheOrderAddedAcrossWritesUntilCleared) {
-  TImageBox box;
+  TestImageBox box;
   for (const char* name : {"c.tif", "b.tif", "a.tif"}) {
     Load(box, name);
     Call(box, "AddToPDF", {int64_t{0}});
@@ -122,7 +120,7 @@ TEST_F(Documents, PendingPdfKeepsTheOrderAddedAcrossWritesUntilCleared) {
 }
 
 TEST_F(Documents, PendingTiffCarriesCompressionResolutionAndIptcPerPage) {
-  TImageBox box;
+  TestImageBox box;
   Load(box, "c.tif");
   const struct {
     int64_t code, dpi;
@@ -185,7 +183,7 @@ TEST_F(Documents, DeleteTifKeepsTheOtherPagesOrDoesNothing) {
     SCOPED_TRACE(std::string(c.dest) + " " + std::to_string(c.first) + "," +
                  std::to_string(c.count));
     ASSERT_TRUE(Shell(dir_, "cp three.tif doc.tif && rm -f b.tif"));
-    TImageBox box;
+    TestImageBox box;
     Call(box, "DeleteTIF",
          {Path("doc"), c.dest[0] ? Path(c.dest) : std::u16string(), c.first, c.count});
     const std::string written = dir_.File(c.dest[0] ? "b.tif" : "doc.tif");
@@ -206,14 +204,14 @@ TEST_F(Documents, DeleteTifKeepsTheOtherPagesOrDoesNothing) {
       EXPECT_EQ(ours.rgba, theirs.rgba) << "page " << i + 1;
     }
   }
-  TImageBox box;
+  TestImageBox box;
   Call(box, "DeleteTIF", {Path("missing"), Path("b"), int64_t{1}, int64_t{1}});
   EXPECT_FALSE(Exists("b.tif"));
   EXPECT_FALSE(Exists("missing.tif"));
 }
 
 TEST_F(Documents, InsertTifPlacesTheImageAtThePosition) {
-  TImageBox box;
+  TestImageBox box;
   Load(box, "b.tif");  // 53x31 into two.tif: 173x41, 47x29
   const struct {
     int64_t page;
@@ -236,7 +234,7 @@ TEST_F(Documents, InsertTifPlacesTheImageAtThePosition) {
 }
 
 TEST_F(Documents, InsertPdfIntoOursAndAnotherWritersFile) {
-  TImageBox box;
+  TestImageBox box;
   for (const char* name : {"c.tif", "a.tif"}) {
     Load(box, name);
     Call(box, "AddToPDF", {int64_t{0}});
@@ -269,7 +267,7 @@ TEST_F(Documents, InsertPdfIntoOursAndAnotherWritersFile) {
 }
 
 TEST_F(Documents, InsertPdfWithoutSourceCreatesDest) {
-  TImageBox box;
+  TestImageBox box;
   Load(box, "c.tif");
   Call(box, "InsertPDF", {Path("new"), std::u16string(), int64_t{1}});
   Call(box, "InsertPDF", {Path("absent"), Path("made"), int64_t{1}});
@@ -297,7 +295,7 @@ TEST_F(Documents, RefusedInsertionLeavesFilesImageAndSelectionAlone) {
       {"InsertPDF", "locked.pdf", "dest.pdf", "Encrypted PDF files are not supported"},
       {"InsertTIF", "fake.tif", "dest.tif", "File is not TIFF format"},
   };
-  TImageBox box;
+  TestImageBox box;
   Load(box, "c.tif");
   Put(box, "Compression", int64_t{2});
   Call(box, "SelectRectangle", {int64_t{3}, int64_t{4}, int64_t{20}, int64_t{17}});
@@ -319,7 +317,7 @@ TEST_F(Documents, RefusedInsertionLeavesFilesImageAndSelectionAlone) {
 }
 
 TEST_F(Documents, UseSelectionExportsOnlyTheSelectionsRectangle) {
-  TImageBox box;
+  TestImageBox box;
   Load(box, "c.tif");
   Call(box, "SelectRectangle", {int64_t{3}, int64_t{4}, int64_t{20}, int64_t{17}});
   Put(box, "UseSelection", true);

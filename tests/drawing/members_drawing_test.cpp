@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 #include "control/activex/imagebox.h"
 #include "platform/graphics/pixel_budget.h"
@@ -15,6 +16,9 @@ namespace {
 using plat::TColor;
 using I = int64_t;
 using velmora_test::ChangedBox;
+using velmora_test::MemberCall;
+using velmora_test::TCallValue;
+using velmora_test::TestImageBox;
 
 constexpr TColor kGreen = plat::RGB(0, 160, 0);
 constexpr TColor kWhite = plat::RGB(255, 255, 255);
@@ -24,8 +28,15 @@ constexpr TColor kBlue = plat::RGB(0, 0, 255);
 class DrawingMembers : public ::testing::Test {
  protected:
   void SetUp() override {
-    box.View().TextFont.Name = "DejaVu Sans";
-    box.View().TextFont.Height = -16;
+    ChangeFont([](TFontDesc& font) {
+      font.Name = "DejaVu Sans";
+      font.Height = -16;
+    });
+  }
+  void ChangeFont(const std::function<void(TFontDesc&)>& change) {
+    TFontDesc font = box.View().TextFont();
+    change(font);
+    box.View().SetTextFont(font);
   }
   // A new image in colour; the brush is white afterwards.
   void NewImage(int w, int h, TColor colour) {
@@ -44,7 +55,7 @@ class DrawingMembers : public ::testing::Test {
     return false;
   }
 
-  TImageBox box;
+  TestImageBox box;
   velmora_test::MemberClient host{box};
   plat::TBitmap before;
 };
@@ -93,7 +104,7 @@ TEST_F(DrawingMembers, CollinearPointsDrawNoCircleAndTwoLinesForTheArc) {
 TEST_F(DrawingMembers, TextTakesPenColourAndBrushColourBackground) {
   NewImage(200, 40, kGreen);
   host.Put("PenColor", I{kRed});
-  box.View().TextFont.Color = kBlue;
+  ChangeFont([&](TFontDesc& font) { font.Color = kBlue; });
   host.Put("TextTransparent", true);
   host.Call("DrawText", {I{5}, I{5}, std::u16string(u"Hello")});
   EXPECT_TRUE(HasColour(kRed));
@@ -231,7 +242,7 @@ TEST_F(DrawingMembers, SmoothDrawingBeyondThePixelBudgetFailsWithItsMessage) {
   host.Put("ColorFormat", I{cf256Color});
   before = *box.View().CurrentImage();
   host.Put("Antialias", true);
-  box.View().TextFont.Height = -2000;
+  ChangeFont([&](TFontDesc& font) { font.Height = -2000; });
   plat::SetPixelBudget(plat::PixelBytesInUse() + 3 * 1024 * 1024);
   MemberCall call;
   call.args = {I{0}, I{0}, std::u16string(u"W")};
@@ -283,7 +294,7 @@ TEST_F(DrawingMembers, EveryMemberDrawsOnEveryDepthPlainAndSmooth) {
           host.Put("Antialias", smooth);
           host.Put("PenWidth", I{pen});
           host.Put("BrushColor", I{0});
-          box.View().TextFont.Height = pen ? 2000 : -16;
+          ChangeFont([&](TFontDesc& font) { font.Height = pen ? 2000 : -16; });
           for (auto [x, y] : {std::pair{5, 5}, {60, 20}, {30, 60}, {5, 40}}) {
             if (m.args.empty())
               host.Call(std::string(m.name) == "Polygon" ? "PointAdd" : "BezierPointAdd",

@@ -68,7 +68,7 @@ TEST(TicBitmapFields, FreshBitmapHasItsDocumentedStart) {
   EXPECT_EQ(b.ColorFormat, cfNone);
   EXPECT_FALSE(b.Transparent);
   EXPECT_EQ(b.BGColor, 0xFFFFFFu);
-  EXPECT_TRUE(b.SelectionMask.empty());
+  EXPECT_TRUE(b.SelectionMask().empty());
   EXPECT_EQ(b.TIFCompression, cmNone);
   EXPECT_NE(b.FileInfo, nullptr);
   EXPECT_NE(b.Exif, nullptr);
@@ -151,9 +151,9 @@ TEST(TicBitmapAssign, CopiesImageFieldsButNeverTheSelection) {
   source.JPEGApproxQuality = 77;
   source.SetXDPI(150);
   source.UseLZW = true;
-  source.UseSelection = true;
-  source.SelectionShape = ssRectangle;
-  source.SelRight = 3;
+  source.SetSelection(ssRectangle, {0, 0, 3, 0},
+                      std::vector<uint8_t>(size_t(source.Width()) * source.Height(), 1));
+  source.SetUseSelection(true);
   TicBitmap copy;
   copy.Assign(source);
   ExpectSamePixels(copy, source);
@@ -166,9 +166,9 @@ TEST(TicBitmapAssign, CopiesImageFieldsButNeverTheSelection) {
   EXPECT_EQ(copy.GetXDPI(), 150);
   EXPECT_EQ(copy.ColorFormat, cf24bit);
   EXPECT_FALSE(copy.UseLZW);
-  EXPECT_FALSE(copy.UseSelection);
-  EXPECT_EQ(copy.SelectionShape, ssNone);
-  EXPECT_EQ(copy.SelRight, 0);
+  EXPECT_FALSE(copy.UseSelection());
+  EXPECT_EQ(copy.SelectionShape(), ssNone);
+  EXPECT_EQ(copy.SelectionBounds().right, 0);
 }
 
 TEST_F(ScratchDir, BmpFileRoundTripKeepsPixelsAndResolution) {

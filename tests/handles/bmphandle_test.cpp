@@ -2,6 +2,8 @@
 // every kind read as ImageMagick reads the same bytes behind a BMP file header.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "control/engine/view/image_transfer.h"
 #include "control/engine/view/pvimage.h"
 #include "platform/graphics/bitmap.h"
@@ -48,15 +50,18 @@ TEST(BMPHandlePut, OwnershipFollowsTheKindOfHandleAndReleaseBMPHandle) {
       const int64_t start = plat::LiveHandleCount();
       TpvImage view;
       view.NewImage(7, 7);
-      view.LastFileName = u"before.png";
-      view.ReleaseBMPHandle = release;
+      const std::string before = testing::TempDir() + "bmphandle_before.bmp";
+      view.SaveToFile(before);  // the image now has a file name
+      std::remove(before.c_str());
+      ASSERT_FALSE(view.LastFileName().empty());
+      view.SetReleaseBMPHandle(release);
       const plat::THandle handle = HandleOf(kind);
       view.SetBMPHandle(handle);
       const std::string label =
           std::to_string(static_cast<int>(kind)) + (release ? " kept" : " given");
       const bool usable = kind == Kind::kBitmap || kind == Kind::kMemory;
       EXPECT_EQ(view.ImageWidth(), usable ? 3 : 7) << label;
-      EXPECT_EQ(view.LastFileName.empty(), usable) << label;
+      EXPECT_EQ(view.LastFileName().empty(), usable) << label;
       if (kind == Kind::kBitmap) {
         EXPECT_EQ(view.CurrentImage()->PixelColor(2, 1), kRed) << label;
         EXPECT_EQ(plat::BitmapOfHandle(handle) != nullptr, release) << label;

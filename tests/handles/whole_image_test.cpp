@@ -44,10 +44,10 @@ TEST(ScaleImage, RoundsTheNewWidthAndIgnoresNonPositivePercentages) {
 
 TEST(IsBlank, ANegativeBlankTolAcceptsEveryImage) {
   TpvImage view;
-  view.BrushColor = 0;
+  view.SetBrushColor(0);
   view.NewImage(30, 30);
   EXPECT_FALSE(view.IsBlank());
-  view.BlankTol = -1;
+  view.SetBlankTol(-1);
   EXPECT_TRUE(view.IsBlank());
 }
 
@@ -57,9 +57,9 @@ TEST(MergeFile, ReadsAGifLikeAFreshControlWhateverUseLZWSays) {
   ASSERT_TRUE(velmora_test::Run("convert -size 2x2 xc:black '" + gif + "'"));
   TpvImage view;
   view.NewImage(4, 4);
-  view.UseLZW = false;
-  view.ReadImageNumber = 3;
-  view.MergeLeft = 1;
+  view.SetUseLZW(false);
+  view.SetReadImageNumber(3);
+  view.SetMergeLeft(1);
   view.MergeFile(gif);
   EXPECT_EQ(view.CurrentImage()->PixelColor(1, 0), 0u);
   EXPECT_EQ(view.CurrentImage()->PixelColor(2, 1), 0u);
@@ -74,14 +74,14 @@ TEST(MergeHandle, ReverseOverlaysOnlyTheSelectedPartOfTheFormerImage) {
   for (int y = 0; y < 6; ++y)
     for (int x = 0; x < 6; ++x) grid.SetPixelColor(x, y, plat::RGB(40 * x, 40 * y, 7));
   const plat::THandle grid_handle = plat::NewBitmapHandle(grid);
-  view.ReleaseBMPHandle = false;
+  view.SetReleaseBMPHandle(false);
   view.SetBMPHandle(grid_handle);
   view.SelectRectangle(1, 1, 2, 2);
   view.SetUseSelection(true);
 
   plat::TBitmap white(5, 5, plat::TPixelFormat::pf24bit);
   white.FillRect({0, 0, 5, 5}, 0xFFFFFF);
-  view.MergeReverse = true;
+  view.SetMergeReverse(true);
   const int64_t start = plat::LiveHandleCount();
   const plat::THandle base = plat::NewBitmapHandle(white);
   view.MergeHandle(base);
@@ -101,8 +101,8 @@ TEST(MergeHandle, MergesTheHandlesImageOntoTheCurrentOne) {
   plat::TBitmap mark(1, 1, plat::TPixelFormat::pf24bit);
   mark.FillRect({0, 0, 1, 1}, 0);
   const plat::THandle handle = plat::NewBitmapHandle(mark);
-  view.MergeTransparency = 50;
-  view.MergeLeft = 2;
+  view.SetMergeTransparency(50);
+  view.SetMergeLeft(2);
   view.MergeHandle(handle);  // ReleaseBMPHandle True: still the caller's
   EXPECT_EQ(view.CurrentImage()->PixelColor(2, 0), plat::RGB(128, 128, 128));
   EXPECT_EQ(view.CurrentImage()->PixelColor(1, 0), 0xFFFFFFu);

@@ -12,8 +12,12 @@
 namespace pictavo {
 namespace {
 
+using velmora_test::MemberCall;
+using velmora_test::TCallValue;
+using velmora_test::TestImageBox;
+
 // Every pixel of the control's image has this colour.
-bool AllPixels(TImageBox& box, plat::TColor colour) {
+bool AllPixels(TestImageBox& box, plat::TColor colour) {
   const TicBitmap& image = *box.View().CurrentImage();
   for (int y = 0; y < image.Height(); ++y)
     for (int x = 0; x < image.Width(); ++x)
@@ -33,7 +37,7 @@ TEST(Capture, WindowPartlyOffTheLeftGivesItsVisiblePart) {
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
   QTest::qWait(200);
 
-  TImageBox box;
+  TestImageBox box;
   velmora_test::MemberClient control{box};
   const int64_t handles = plat::LiveHandleCount();
   for (bool release : {true, false}) {
@@ -49,7 +53,7 @@ TEST(Capture, WindowPartlyOffTheLeftGivesItsVisiblePart) {
 }
 
 TEST(Capture, ScreenGivesTheDesktopSize) {
-  TImageBox box;
+  TestImageBox box;
   velmora_test::MemberClient control{box};
   control.Call("CaptureScreen");
   const QSize screen = QGuiApplication::primaryScreen()->size();
@@ -64,7 +68,7 @@ TEST(Capture, WindowEntirelyOffTheScreenLeavesNoImage) {
   window.move(-500, -500);
   window.show();
   QTest::qWait(200);
-  TImageBox box;
+  TestImageBox box;
   velmora_test::MemberClient control{box};
   control.Call("NewImage", {int64_t{5}, int64_t{4}});
   control.Call("CaptureWindow", {int64_t{static_cast<int32_t>(window.winId())}});

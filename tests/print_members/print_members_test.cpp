@@ -17,6 +17,10 @@
 namespace pictavo {
 namespace {
 
+using velmora_test::MemberCall;
+using velmora_test::TCallValue;
+using velmora_test::TestImageBox;
+
 using velmora_test::RenderedPage;
 using velmora_test::ScratchDir;
 
@@ -96,7 +100,7 @@ class PrintMembers : public testing::Test {
   double Number(const char* name) { return std::get<double>(control_.Get(name)); }
 
   static inline bool queue_added_ = false;
-  TImageBox box_;
+  TestImageBox box_;
   velmora_test::MemberClient control_{box_};
   ScratchDir dir_;
   std::string pdf_ = dir_.File("printed.pdf");
@@ -284,7 +288,7 @@ TEST_F(PrintDialogMembers, ScaleOfZeroTypedInTheDialogKeepsThePreviousOne) {
 // --- settings without a printer ---
 
 TEST(PrintSettingMembers, DefaultsUnitsAndIgnoredValues) {
-  TImageBox box;
+  TestImageBox box;
   velmora_test::MemberClient control{box};
   EXPECT_EQ(control.Get("UsePrintDialog"), TCallValue(true));
   EXPECT_EQ(control.Get("PrinterIndex"), TCallValue(int64_t{-1}));
@@ -331,7 +335,7 @@ TEST(PrintSettingMembers, SelectPrinterByNameTakesTheLastExactMatch) {
 }
 
 TEST(CaptureMembers, NothingHappensWhereTheScreenCannotBeRead) {
-  TImageBox box;  // the offscreen platform has no screen to read
+  TestImageBox box;  // the offscreen platform has no screen to read
   velmora_test::MemberClient control{box};
   control.Call("NewImage", {int64_t{5}, int64_t{4}});
   control.Call("CaptureScreen");

@@ -6,8 +6,12 @@
 namespace pictavo {
 namespace {
 
+using velmora_test::MemberCall;
+using velmora_test::TCallValue;
+using velmora_test::TestImageBox;
+
 TEST(PrintWithoutPrinter, FailsWithAPrinterErrorInsteadOfAnEmptyPage) {
-  TImageBox box;
+  TestImageBox box;
   velmora_test::MemberClient control{box};
   control.Put("UsePrintDialog", false);
   control.Call("NewImage", {int64_t{20}, int64_t{10}});

@@ -2,6 +2,7 @@
 // a PSD carries (IPTC file info, DPI, whether it was CMYK).
 #include <gtest/gtest.h>
 
+#include "activex/member_client.h"
 #include "control/activex/imagebox.h"
 #include "control/formats/pcx/pcx_image.h"
 #include "control/formats/tiff/psd_image.h"
@@ -13,10 +14,7 @@ namespace velmora_test {
 namespace {
 
 using pictavo::Accessor;
-using pictavo::MemberCall;
 using pictavo::MemberOutcome;
-using pictavo::TCallValue;
-using pictavo::TImageBox;
 
 class Box {
  public:
@@ -39,7 +37,7 @@ class Box {
   TCallValue Get(const char* name) { return Ok(name, Accessor::Get); }
 
  private:
-  TImageBox box_;
+  TestImageBox box_;
 };
 
 std::u16string Wide(const std::string& s) {
@@ -50,10 +48,11 @@ class FormatsControl : public testing::Test {
  protected:
   void SetUp() override {
     WriteSources(dir_, 20);
-    ASSERT_TRUE(Shell(dir_,
-                      "convert colour.ppm -depth 8 in.psd && "
-                      "convert colour.ppm -depth 8 -colorspace CMYK cmyk.psd && "
-                      "(ppmtopcx colour.ppm > in.pcx 2>/dev/null) && (pbmtowbmp mono.pbm > in.wbmp)"));
+    ASSERT_TRUE(
+        Shell(dir_,
+              "convert colour.ppm -depth 8 in.psd && "
+              "convert colour.ppm -depth 8 -colorspace CMYK cmyk.psd && "
+              "(ppmtopcx colour.ppm > in.pcx 2>/dev/null) && (pbmtowbmp mono.pbm > in.wbmp)"));
   }
   ScratchDir dir_;
 };

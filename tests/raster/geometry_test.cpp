@@ -64,7 +64,7 @@ TEST(Rotate, QuarterTurnsMapPixelsAtEveryDepth) {
       EXPECT_EQ(bmp.GetXPelsPerMeter(), 200);
       EXPECT_EQ(bmp.GetYPelsPerMeter(), 100);
       EXPECT_EQ(bmp.BGColor, plat::RGB(1, 2, 3));
-      EXPECT_EQ(bmp.SelectionShape, ssNone);
+      EXPECT_EQ(bmp.SelectionShape(), ssNone);
     }
 }
 
@@ -86,7 +86,7 @@ TEST(Rotate, FullTurnsDoNothingAndKeepTheSelection) {
     SelectRectangle(bmp, 0, 0, 1, 1);
     const plat::TBitmap before = bmp;
     Rotate(bmp, true, 0, angle);
-    EXPECT_EQ(bmp.SelectionShape, ssRectangle) << angle;
+    EXPECT_EQ(bmp.SelectionShape(), ssRectangle) << angle;
     EXPECT_EQ(bmp.BGColor, 0x123456u);
     EXPECT_EQ(bmp.PixelColor(3, 2), before.PixelColor(3, 2));
   }
@@ -178,7 +178,7 @@ TEST(Resize, BothZeroOnlyCancelsTheSelection) {
   SelectRectangle(bmp, 1, 1, 5, 5);
   Resize(bmp, 0, 0, 1, true);
   EXPECT_EQ(bmp.Width(), 20);
-  EXPECT_EQ(bmp.SelectionShape, ssNone);
+  EXPECT_EQ(bmp.SelectionShape(), ssNone);
 }
 
 TEST(Resize, KeepsTheImageFieldsAndCancelsTheSelection) {
@@ -196,7 +196,7 @@ TEST(Resize, KeepsTheImageFieldsAndCancelsTheSelection) {
   EXPECT_EQ(bmp.GetYPelsPerMeter(), 1000);
   EXPECT_EQ(bmp.BGColor, 0x0000FFu);
   EXPECT_TRUE(bmp.Transparent);
-  EXPECT_EQ(bmp.SelectionShape, ssNone);
+  EXPECT_EQ(bmp.SelectionShape(), ssNone);
   Resize(bmp, 20, 15, 3, true);
   EXPECT_EQ(bmp.PixelFormat(), TPixelFormat::pf24bit);
   EXPECT_EQ(bmp.ColorFormat, cf24bit);
@@ -306,7 +306,7 @@ TEST(Crop, RectanglesThatSelectNothingOnlyCancelTheSelection) {
     Crop(bmp, c.x1, c.y1, c.x2, c.y2);
     EXPECT_EQ(bmp.Width(), 6);
     EXPECT_EQ(bmp.Height(), 4);
-    EXPECT_EQ(bmp.SelectionShape, ssNone);
+    EXPECT_EQ(bmp.SelectionShape(), ssNone);
   }
 }
 

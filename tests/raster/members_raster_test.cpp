@@ -1,10 +1,15 @@
 // The raster members of IImageBox reach their operations through the member frame.
 #include <gtest/gtest.h>
 
+#include "activex/member_client.h"
 #include "control/activex/imagebox.h"
 
 namespace pictavo {
 namespace {
+
+using velmora_test::MemberCall;
+using velmora_test::TCallValue;
+using velmora_test::TestImageBox;
 
 class RasterMembers : public ::testing::Test {
  protected:
@@ -29,7 +34,7 @@ class RasterMembers : public ::testing::Test {
   }
   plat::TColor Pixel(int x, int y) { return box.View().CurrentImage()->PixelColor(x, y); }
 
-  TImageBox box;
+  TestImageBox box;
 };
 
 TEST_F(RasterMembers, ToneAndFiltersChangeThePixels) {

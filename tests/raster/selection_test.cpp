@@ -15,14 +15,14 @@ using testing::MakeIndexed;
 using testing::SetRGB;
 
 int Selected(const TicBitmap& bmp) {
-  return std::accumulate(bmp.SelectionMask.begin(), bmp.SelectionMask.end(), 0);
+  return std::accumulate(bmp.SelectionMask().begin(), bmp.SelectionMask().end(), 0);
 }
 
 // Columns marked in row y, as "first..last" or "" when none.
 std::string RowSpan(const TicBitmap& bmp, int y) {
   int first = -1, last = -1;
   for (int x = 0; x < bmp.Width(); ++x)
-    if (bmp.SelectionMask[size_t(y) * bmp.Width() + x]) {
+    if (bmp.SelectionMask()[size_t(y) * bmp.Width() + x]) {
       if (first < 0) first = x;
       last = x;
     }
@@ -33,11 +33,11 @@ TEST(Selection, RectangleIsClampedToTheImage) {
   TicBitmap bmp;
   Make24(bmp, 100, 50);
   SelectRectangle(bmp, -5, -5, 1000, 1000);
-  EXPECT_EQ(bmp.SelectionShape, ssRectangle);
-  EXPECT_EQ(bmp.SelLeft, 0);
-  EXPECT_EQ(bmp.SelTop, 0);
-  EXPECT_EQ(bmp.SelRight, 99);
-  EXPECT_EQ(bmp.SelBottom, 49);
+  EXPECT_EQ(bmp.SelectionShape(), ssRectangle);
+  EXPECT_EQ(bmp.SelectionBounds().left, 0);
+  EXPECT_EQ(bmp.SelectionBounds().top, 0);
+  EXPECT_EQ(bmp.SelectionBounds().right, 99);
+  EXPECT_EQ(bmp.SelectionBounds().bottom, 49);
   EXPECT_EQ(Selected(bmp), 100 * 50);
 }
 
@@ -48,8 +48,8 @@ TEST(Selection, InvertedBoundsKeepTheOldSelection) {
   SetUseSelection(bmp, true);
   SelectRectangle(bmp, 10, 10, 5, 20);
   SelectEllipse(bmp, 10, 10, 20, 5);
-  EXPECT_TRUE(bmp.UseSelection);
-  EXPECT_EQ(bmp.SelLeft, 1);
+  EXPECT_TRUE(bmp.UseSelection());
+  EXPECT_EQ(bmp.SelectionBounds().left, 1);
   EXPECT_EQ(Selected(bmp), 3 * 3);
 }
 
@@ -57,7 +57,7 @@ TEST(Selection, EllipseRows) {
   TicBitmap bmp;
   Make24(bmp, 20, 20);
   SelectEllipse(bmp, 0, 0, 10, 10);
-  EXPECT_EQ(bmp.SelectionShape, ssEllipse);
+  EXPECT_EQ(bmp.SelectionShape(), ssEllipse);
   EXPECT_EQ(RowSpan(bmp, 0), "5..5");
   EXPECT_EQ(RowSpan(bmp, 5), "0..10");
   EXPECT_EQ(RowSpan(bmp, 10), "5..5");
@@ -78,7 +78,7 @@ TEST(Selection, ShapesOutsideTheImageSelectNothing) {
     Make24(bmp, 20, 10, 0x404040);
     SelectEllipse(bmp, c.x1, c.y1, c.x2, c.y2);
     EXPECT_EQ(Selected(bmp), 0) << c.x1 << "," << c.y1;
-    EXPECT_EQ(bmp.SelectionMask.size(), 200u);
+    EXPECT_EQ(bmp.SelectionMask().size(), 200u);
     SelectRectangle(bmp, c.x1, c.y1, c.x2, c.y2);
     EXPECT_EQ(Selected(bmp), 0) << c.x1 << "," << c.y1;
     SetUseSelection(bmp, true);
@@ -92,7 +92,7 @@ TEST(Selection, EllipsePartlyOutsideIsClampedFirst) {
   TicBitmap bmp;
   Make24(bmp, 10, 10);
   SelectEllipse(bmp, -10, 0, 4, 8);
-  EXPECT_EQ(bmp.SelLeft, 0);
+  EXPECT_EQ(bmp.SelectionBounds().left, 0);
   EXPECT_EQ(RowSpan(bmp, 4), "0..4");  // inscribed in the clamped rectangle 0..4
   EXPECT_EQ(RowSpan(bmp, 0), "2..2");
 }
@@ -101,14 +101,34 @@ TEST(Selection, UseSelectionNeedsASelection) {
   TicBitmap bmp;
   Make24(bmp, 4, 4);
   SetUseSelection(bmp, true);
-  EXPECT_FALSE(bmp.UseSelection);
+  EXPECT_FALSE(bmp.UseSelection());
   SelectRectangle(bmp, 0, 0, 1, 1);
   SetUseSelection(bmp, true);
-  EXPECT_TRUE(bmp.UseSelection);
+  EXPECT_TRUE(bmp.UseSelection());
   CancelSelection(bmp);
-  EXPECT_FALSE(bmp.UseSelection);
-  EXPECT_TRUE(bmp.SelectionMask.empty());
-  EXPECT_EQ(bmp.SelRight, 1);  // bounds stay
+  EXPECT_FALSE(bmp.UseSelection());
+  EXPECT_TRUE(bmp.SelectionMask().empty());
+  EXPECT_EQ(bmp.SelectionBounds().right, 1);  // bounds stay
+}
+
+TEST(Selection, AMaskMustCoverTheImageAndNameAShape) {
+  TicBitmap bmp;
+  Make24(bmp, 4, 3);
+  SelectRectangle(bmp, 0, 0, 1, 1);
+  SetUseSelection(bmp, true);
+  const std::vector<uint8_t> kept = bmp.SelectionMask();
+  const std::pair<uint8_t, size_t> refused[] = {{ssRectangle, 11}, {ssRectangle, 13}, {ssNone, 12}};
+  for (const auto& [shape, size] : refused) {
+    EXPECT_THROW(bmp.SetSelection(shape, {0, 0, 3, 2}, std::vector<uint8_t>(size, 1)),
+                 plat::EInvalidGraphicOperation)
+        << int{shape} << " " << size;
+    EXPECT_EQ(bmp.SelectionMask(), kept);
+    EXPECT_TRUE(bmp.UseSelection());
+  }
+  // A new selection starts unused, whatever the old one was.
+  bmp.SetSelection(ssEllipse, {0, 0, 3, 2}, std::vector<uint8_t>(12, 1));
+  EXPECT_FALSE(bmp.UseSelection());
+  EXPECT_EQ(Selected(bmp), 12);
 }
 
 TEST(Selection, CropAfterCancelUsesTheLastBounds) {
@@ -130,7 +150,7 @@ TEST(Selection, CropToEllipseFillsTheCornersWithTheBackground) {
   SelectEllipse(bmp, 2, 2, 12, 12);
   CropToSelection(bmp);
   ASSERT_EQ(bmp.Width(), 11);
-  EXPECT_EQ(bmp.SelectionShape, ssNone);
+  EXPECT_EQ(bmp.SelectionShape(), ssNone);
   EXPECT_EQ(bmp.PixelColor(0, 0), plat::RGB(0, 255, 0));
   EXPECT_EQ(bmp.PixelColor(5, 0), plat::RGB(9, 9, 9));
   EXPECT_EQ(bmp.PixelColor(5, 5), plat::RGB(9, 9, 9));
@@ -144,7 +164,7 @@ TEST(Selection, OnePixelWideSelectionCropsNothing) {
   CropToSelection(bmp);
   EXPECT_EQ(bmp.Width(), 10);
   EXPECT_EQ(bmp.Height(), 10);
-  EXPECT_EQ(bmp.SelectionShape, ssNone);
+  EXPECT_EQ(bmp.SelectionShape(), ssNone);
 }
 
 TEST(GetPixelRGB, ReadsEveryDepthAndRefusesOutsidePixels) {

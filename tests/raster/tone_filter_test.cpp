@@ -182,8 +182,8 @@ TEST(Flip, HorizontalOneBitRowOfNinePixels) {
   SetUseSelection(bmp, true);
   const plat::TBitmap before = bmp;
   ASSERT_EQ(Flip(bmp, fmHoriz), rcDone);
-  EXPECT_EQ(bmp.SelectionShape, ssNone);
-  EXPECT_FALSE(bmp.UseSelection);
+  EXPECT_EQ(bmp.SelectionShape(), ssNone);
+  EXPECT_FALSE(bmp.UseSelection());
   for (int x = 0; x < 9; ++x)
     EXPECT_EQ(IndexAt(bmp.ScanLine(0), x, 1), IndexAt(before.ScanLine(0), 8 - x, 1)) << x;
   EXPECT_EQ(IndexAt(bmp.ScanLine(1), 0, 1), 1);

@@ -2,6 +2,7 @@
 // saving by extension with the Compression property, and the page-count members.
 #include <gtest/gtest.h>
 
+#include "activex/member_client.h"
 #include "control/activex/imagebox.h"
 #include "tiff/tiff_helpers.h"
 
@@ -9,12 +10,9 @@ namespace velmora_test {
 namespace {
 
 using pictavo::Accessor;
-using pictavo::MemberCall;
 using pictavo::MemberOutcome;
-using pictavo::TCallValue;
-using pictavo::TImageBox;
 
-MemberOutcome Invoke(TImageBox& box, const char* name, Accessor accessor,
+MemberOutcome Invoke(TestImageBox& box, const char* name, Accessor accessor,
                      std::vector<TCallValue> args, TCallValue* result = nullptr) {
   MemberCall call;
   call.args = std::move(args);
@@ -34,7 +32,7 @@ class TiffControl : public testing::Test {
     ASSERT_TRUE(WritePageFiles(dir_));
     ASSERT_TRUE(Shell(dir_, "tiffcp a.tif c.tif two.tif"));
   }
-  int64_t Count(TImageBox& box, const std::string& name, std::string* error = nullptr) {
+  int64_t Count(TestImageBox& box, const std::string& name, std::string* error = nullptr) {
     TCallValue result;
     MemberOutcome outcome = Invoke(box, "ImageCount", Accessor::Get, {Wide(name)}, &result);
     if (error) *error = outcome.message;
@@ -44,7 +42,7 @@ class TiffControl : public testing::Test {
 };
 
 TEST_F(TiffControl, ReadImageNumberSelectsThePageOfEachLoad) {
-  TImageBox box;
+  TestImageBox box;
   const int widths[] = {173, 53, 47};
   for (int page = 1; page <= 3; ++page) {
     ASSERT_EQ(Invoke(box, "ReadImageNumber", Accessor::Put, {int64_t{page}}).hresult,
@@ -63,7 +61,7 @@ TEST_F(TiffControl, ReadImageNumberSelectsThePageOfEachLoad) {
 }
 
 TEST_F(TiffControl, SavesByExtensionWithTheCompressionProperty) {
-  TImageBox box;
+  TestImageBox box;
   ASSERT_EQ(Invoke(box, "LoadFromFile", Accessor::Call, {Wide(dir_.File("c.tif"))}).hresult,
             pictavo::kSOk);
   const struct {
@@ -92,7 +90,7 @@ TEST_F(TiffControl, SavesByExtensionWithTheCompressionProperty) {
 }
 
 TEST_F(TiffControl, ImageCountAndImageCountBinary) {
-  TImageBox box;
+  TestImageBox box;
   EXPECT_EQ(Count(box, dir_.File("three.tif")), 3);
   WriteBytes(dir_.File("photo.JPG"), {0xFF, 0xD8});
   EXPECT_EQ(Count(box, dir_.File("photo.JPG")), 1);

@@ -124,7 +124,7 @@ class Cursors : public testing::Test {
   }
 
   static fs::path dir_;
-  pictavo::TImageBox box_;
+  velmora_test::TestImageBox box_;
   velmora_test::MemberClient client_{box_};
 };
 fs::path Cursors::dir_;

@@ -18,8 +18,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using pictavo::Accessor;
-using pictavo::TCallValue;
 using velmora_test::Shell;
+using velmora_test::TCallValue;
 
 std::string ReadText(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -117,7 +117,7 @@ class Upload : public testing::Test {
 
   static fs::path dir_;
   static velmora_test::LoopbackServer* server_;
-  pictavo::TImageBox box_;
+  velmora_test::TestImageBox box_;
   velmora_test::MemberClient client_{box_};
 };
 fs::path Upload::dir_;

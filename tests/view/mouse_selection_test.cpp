@@ -89,11 +89,8 @@ class Selecting : public testing::Test {
   QWidget* Surface() { return view_.PaintSurface(); }
   const TicBitmap& Image() { return *view_.CurrentImage(); }
   void ExpectSelection(uint8_t shape, TSelectionBounds b) {
-    EXPECT_EQ(Image().SelectionShape, shape);
-    EXPECT_EQ(Image().SelLeft, b.left);
-    EXPECT_EQ(Image().SelTop, b.top);
-    EXPECT_EQ(Image().SelRight, b.right);
-    EXPECT_EQ(Image().SelBottom, b.bottom);
+    EXPECT_EQ(Image().SelectionShape(), shape);
+    EXPECT_EQ(Image().SelectionBounds(), b);
   }
 
   TpvImage view_;
@@ -132,7 +129,7 @@ TEST_F(Selecting, AReleaseOffTheSurfaceRemovesTheSelection) {
     events_.clear();
     PostDrag(Surface(), {{10, 10}, {20, 20}, c.release});
     view_.MouseSelect(msRectangle);
-    EXPECT_EQ(Image().SelectionShape, ssNone);
+    EXPECT_EQ(Image().SelectionShape(), ssNone);
     EXPECT_EQ(view_.MouseSelectionMode(), msNone);
     EXPECT_EQ(events_.back().starts_with("up"), c.host_sees_it) << events_.back();
   }
@@ -145,7 +142,7 @@ TEST_F(Selecting, CancelSelectionFromTheHostEndsTheWait) {
   PostMouse(Surface(), QEvent::MouseMove, {10, 10}, Qt::NoButton, Qt::NoButton);
   view_.MouseSelect(msRectangle);
   EXPECT_EQ(view_.MouseSelectionMode(), msNone);
-  EXPECT_EQ(Image().SelectionShape, ssNone);
+  EXPECT_EQ(Image().SelectionShape(), ssNone);
 }
 
 TEST_F(Selecting, WithoutAnImageTheCallReturnsAtOnce) {

@@ -127,7 +127,7 @@ TEST(Painting, ScaleToGrayShowsBlackAndWhiteInGreysBelowFullSize) {
   for (bool grey : {true, false}) {
     TpvImage view;
     view.resize(40, 40);
-    view.ScaleToGray = grey;
+    view.SetScaleToGray(grey);
     Load(view, bytes);
     view.SetZoom(50);
     const QRgb shown = view.Render().pixel(1, 1);
@@ -156,7 +156,7 @@ TEST_F(ViewFiles, FailedLoadKeepsTheShownImage) {
   EXPECT_THROW(view.LoadFromFile(Path("missing.bmp")), plat::EFOpenError);
   const std::vector<uint8_t> junk = {'Q', 1, 2};
   EXPECT_THROW(view.ReadBinary(gfBMP, junk.data(), 3), EInvalidFormat);
-  view.UseLZW = false;
+  view.SetUseLZW(false);
   EXPECT_THROW(view.ReadBinary(gfGIF, junk.data(), 3), EInvalidFormat);
   EXPECT_EQ(view.ImageWidth(), 5);
   EXPECT_EQ(view.ImageHeight(), 6);
@@ -178,18 +178,18 @@ TEST_F(ViewFiles, ExportTakesTheSelectionAndGivesItBackAlsoAfterAFailure) {
   EXPECT_THROW(view.SaveToFile(Path("part.xyz")), EInvalidFormat);
   const TicBitmap& image = *view.CurrentImage();
   EXPECT_EQ(image.Width(), 20);
-  EXPECT_TRUE(image.UseSelection);
-  EXPECT_EQ(image.SelectionShape, ssRectangle);
-  EXPECT_EQ(image.SelLeft, 2);
-  EXPECT_EQ(image.SelBottom, 8);
-  EXPECT_EQ(view.LastFileName, QString::fromStdString(Path("part.bmp")).toStdU16String());
+  EXPECT_TRUE(image.UseSelection());
+  EXPECT_EQ(image.SelectionShape(), ssRectangle);
+  EXPECT_EQ(image.SelectionBounds().left, 2);
+  EXPECT_EQ(image.SelectionBounds().bottom, 8);
+  EXPECT_EQ(view.LastFileName(), QString::fromStdString(Path("part.bmp")).toStdU16String());
 }
 
 TEST(ViewState, JpegQualityIsClampedAndSettersWithoutImageDoNothing) {
   TpvImage view;
   for (auto [given, kept] : {std::pair{0, 1}, {-5, 1}, {150, 100}, {300, 100}, {55, 55}}) {
     view.SetJPEGQuality(given);
-    EXPECT_EQ(view.JPEGQuality, kept);
+    EXPECT_EQ(view.JPEGQuality(), kept);
   }
   view.SetColorFormat(cf256Color);
   EXPECT_EQ(view.ColorFormat(), cfNone);

@@ -142,7 +142,7 @@ TEST(KeepScrollPos, ANewImageOpensWhereTheOldOneWasOnlyWhileOn) {
   for (bool keep : {true, false}) {
     TpvImage view;
     view.resize(100, 80);
-    view.KeepScrollPos = keep;
+    view.SetKeepScrollPos(keep);
     Load(view, GradientBmp(300, 300));
     view.SetScrollBarHorizPos(40);
     view.SetScrollBarVertPos(30);

@@ -11,55 +11,47 @@ namespace pictavo {
 
 namespace {
 
-struct Bounds {
-  int left, top, right, bottom;
-};
-
 // The first steps of every new selection: refuse inverted bounds, drop the old selection, clamp.
-bool StartSelection(TicBitmap& bitmap, int x1, int y1, int x2, int y2, Bounds& clamped) {
+bool StartSelection(TicBitmap& bitmap, int x1, int y1, int x2, int y2, TSelectionBounds& clamped,
+                    std::vector<uint8_t>& mask) {
   if (x2 < x1 || y2 < y1) return false;
-  CancelSelection(bitmap);
+  bitmap.CancelSelection();
   clamped = {std::max(x1, 0), std::max(y1, 0), std::min(x2, bitmap.Width() - 1),
              std::min(y2, bitmap.Height() - 1)};
-  bitmap.SelectionMask.assign(static_cast<size_t>(int64_t{bitmap.Width()} * bitmap.Height()), 0);
+  mask.assign(static_cast<size_t>(int64_t{bitmap.Width()} * bitmap.Height()), 0);
   return true;
 }
 
-void FinishSelection(TicBitmap& bitmap, const Bounds& b, uint8_t shape) {
-  bitmap.SelectionShape = shape;
-  bitmap.SelLeft = b.left;
-  bitmap.SelTop = b.top;
-  bitmap.SelRight = b.right;
-  bitmap.SelBottom = b.bottom;
-}
-
 // Marks columns left..right of row y, limited to the clamped bounds (so to the image).
-void MarkSpan(TicBitmap& bitmap, const Bounds& b, int y, int left, int right) {
+void MarkSpan(std::vector<uint8_t>& mask, int width, const TSelectionBounds& b, int y, int left,
+              int right) {
   left = std::max(left, b.left);
   right = std::min(right, b.right);
   if (left > right) return;
-  uint8_t* row = bitmap.SelectionMask.data() + int64_t{y} * bitmap.Width();
+  uint8_t* row = mask.data() + int64_t{y} * width;
   std::fill(row + left, row + right + 1, uint8_t{1});
 }
 
 }  // namespace
 
 void SelectRectangle(TicBitmap& bitmap, int x1, int y1, int x2, int y2) {
-  Bounds b;
-  if (!StartSelection(bitmap, x1, y1, x2, y2, b)) return;
-  for (int y = b.top; y <= b.bottom; ++y) MarkSpan(bitmap, b, y, b.left, b.right);
-  FinishSelection(bitmap, b, ssRectangle);
+  TSelectionBounds b;
+  std::vector<uint8_t> mask;
+  if (!StartSelection(bitmap, x1, y1, x2, y2, b, mask)) return;
+  for (int y = b.top; y <= b.bottom; ++y) MarkSpan(mask, bitmap.Width(), b, y, b.left, b.right);
+  bitmap.SetSelection(ssRectangle, b, std::move(mask));
 }
 
 void SelectEllipse(TicBitmap& bitmap, int x1, int y1, int x2, int y2) {
-  Bounds b;
-  if (!StartSelection(bitmap, x1, y1, x2, y2, b)) return;
+  TSelectionBounds b;
+  std::vector<uint8_t> mask;
+  if (!StartSelection(bitmap, x1, y1, x2, y2, b, mask)) return;
   const float cy = (static_cast<float>(b.top) + static_cast<float>(b.bottom)) / 2;
   const float cx = (static_cast<float>(b.left) + static_cast<float>(b.right)) / 2;
   const float halfWidth = cx - static_cast<float>(b.left);
   for (int y = b.top; y <= b.bottom; ++y) {
     if (static_cast<float>(b.top) == cy) {
-      MarkSpan(bitmap, b, y, b.left, b.right);
+      MarkSpan(mask, bitmap.Width(), b, y, b.left, b.right);
       continue;
     }
     const float t =
@@ -67,44 +59,38 @@ void SelectEllipse(TicBitmap& bitmap, int x1, int y1, int x2, int y2) {
     const float h = std::sin(std::acos(t));
     const auto left = static_cast<int>(std::trunc(cx - h * halfWidth + 0.5f));
     const auto right = static_cast<int>(std::trunc(cx + halfWidth * h + 0.5f));
-    MarkSpan(bitmap, b, y, left, right);
+    MarkSpan(mask, bitmap.Width(), b, y, left, right);
   }
-  FinishSelection(bitmap, b, ssEllipse);
+  bitmap.SetSelection(ssEllipse, b, std::move(mask));
 }
 
 void CancelSelection(TicBitmap& bitmap) {
-  // The flag goes first and always: a flag without a selection would make every operation
-  // skip every pixel.
-  bitmap.UseSelection = false;
-  if (bitmap.SelectionShape == ssNone) return;
-  bitmap.SelectionMask.clear();
-  bitmap.SelectionMask.shrink_to_fit();
-  bitmap.SelectionShape = ssNone;
+  bitmap.CancelSelection();
 }
 
 void SetUseSelection(TicBitmap& bitmap, bool value) {
-  bitmap.UseSelection = value && bitmap.SelectionShape != ssNone;
+  bitmap.SetUseSelection(value);
 }
 
 bool IsPixelSelected(const TicBitmap& bitmap, int x, int y) {
-  if (!bitmap.UseSelection) return true;
+  if (!bitmap.UseSelection()) return true;
   const int64_t i = int64_t{y} * bitmap.Width() + x;
-  return i < static_cast<int64_t>(bitmap.SelectionMask.size()) && bitmap.SelectionMask[i] == 1;
+  const std::vector<uint8_t>& mask = bitmap.SelectionMask();
+  return i < static_cast<int64_t>(mask.size()) && mask[i] == 1;
 }
 
 void CropToSelection(TicBitmap& bitmap) {
-  if (bitmap.SelectionShape == ssEllipse) {
+  const TSelectionBounds b = bitmap.SelectionBounds();
+  if (bitmap.SelectionShape() == ssEllipse) {
     const PixelValue fill = FillValueOf(bitmap, plat::ColorToRGB(bitmap.BGColor));
-    for (int y = std::max(bitmap.SelTop, 0); y <= std::min(bitmap.SelBottom, bitmap.Height() - 1);
-         ++y) {
+    for (int y = std::max(b.top, 0); y <= std::min(b.bottom, bitmap.Height() - 1); ++y) {
       uint8_t* row = bitmap.ScanLine(y);
-      const uint8_t* mask = bitmap.SelectionMask.data() + int64_t{y} * bitmap.Width();
-      for (int x = std::max(bitmap.SelLeft, 0); x <= std::min(bitmap.SelRight, bitmap.Width() - 1);
-           ++x)
+      const uint8_t* mask = bitmap.SelectionMask().data() + int64_t{y} * bitmap.Width();
+      for (int x = std::max(b.left, 0); x <= std::min(b.right, bitmap.Width() - 1); ++x)
         if (mask[x] == 0) WritePixelValue(bitmap, row, x, fill);
     }
   }
-  Crop(bitmap, bitmap.SelLeft, bitmap.SelTop, bitmap.SelRight, bitmap.SelBottom);
+  Crop(bitmap, b.left, b.top, b.right, b.bottom);
   CancelSelection(bitmap);
 }
 

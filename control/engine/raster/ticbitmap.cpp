@@ -95,6 +95,25 @@ TicBitmap::TicBitmap(const TicBitmap& other) : TicBitmap() {
 
 TicBitmap::~TicBitmap() = default;
 
+void TicBitmap::SetSelection(uint8_t shape, const TSelectionBounds& bounds,
+                             std::vector<uint8_t> mask) {
+  if (shape == ssNone || mask.size() != static_cast<size_t>(int64_t{Width()} * Height()))
+    throw plat::EInvalidGraphicOperation("A selection needs a shape and a mask of the image");
+  use_selection_ = false;
+  selection_shape_ = shape;
+  selection_mask_ = std::move(mask);
+  selection_bounds_ = bounds;
+}
+
+void TicBitmap::CancelSelection() {
+  // The flag goes first and always: a flag without a selection would make every operation
+  // skip every pixel.
+  use_selection_ = false;
+  selection_shape_ = ssNone;
+  selection_mask_.clear();
+  selection_mask_.shrink_to_fit();
+}
+
 void TicBitmap::Assign(const plat::TGraphic& source) {
   const auto* ic = dynamic_cast<const TicBitmap*>(&source);
   const bool transparent = Transparent;

@@ -80,6 +80,12 @@ struct ExifDeleter {
   void operator()(TExif* p) const;
 };
 
+// Inclusive bounds of a selection.
+struct TSelectionBounds {
+  int32_t left = 0, top = 0, right = 0, bottom = 0;
+  friend bool operator==(const TSelectionBounds&, const TSelectionBounds&) = default;
+};
+
 class TicBitmap : public TBMPImage {
  public:
   TicBitmap();
@@ -89,12 +95,9 @@ class TicBitmap : public TBMPImage {
   ~TicBitmap() override;
 
   // --- fields, in the order the codecs and operations know them ---
-  uint8_t ColorFormat = cfNone;        // TxColorFormat code
-  bool Transparent = false;            // the image has a transparent colour (GIF, PNG)
-  plat::TColor BGColor = 0xFFFFFF;     // the transparent colour; fill colour of crop and rotate
-  std::vector<uint8_t> SelectionMask;  // Width x Height bytes (1 = selected), or empty
-  uint8_t SelectionShape = ssNone;
-  bool UseSelection = false;  // operations and exports honour the selection
+  uint8_t ColorFormat = cfNone;     // TxColorFormat code
+  bool Transparent = false;         // the image has a transparent colour (GIF, PNG)
+  plat::TColor BGColor = 0xFFFFFF;  // the transparent colour; fill colour of crop and rotate
   std::unique_ptr<TFileInfo, FileInfoDeleter> FileInfo;  // IPTC data, always present
   bool UseLZW = false;                       // LZW data may be read (GIF decoding, TIFF LZW strips)
   uint8_t TIFCompression = cmNone;           // TxCompression code for TIFF output
@@ -102,8 +105,23 @@ class TicBitmap : public TBMPImage {
   bool WasCMYK = false;                      // the file read was CMYK
   bool ProgressiveJPEG = false;              // JPEG output is progressive
   double JPEGApproxQualityError = 0;
-  int JPEGApproxQuality = 0;                                 // 0..100, 0 when not estimated
-  int SelLeft = 0, SelRight = 0, SelTop = 0, SelBottom = 0;  // inclusive selection bounds
+  int JPEGApproxQuality = 0;  // 0..100, 0 when not estimated
+
+  // --- the selection: a shape, a mask of Width x Height bytes (1 = selected) and its inclusive
+  // bounds. UseSelection (operations and exports honour the selection) holds only while a
+  // selection exists, and cancelling the selection always drops it.
+  uint8_t SelectionShape() const { return selection_shape_; }
+  const std::vector<uint8_t>& SelectionMask() const { return selection_mask_; }
+  // The bounds of the selection, or of the last one after a cancel.
+  const TSelectionBounds& SelectionBounds() const { return selection_bounds_; }
+  bool UseSelection() const { return use_selection_; }
+  // A new selection (not yet used); a shape of ssNone or a mask not of Width x Height bytes is
+  // refused with plat::EInvalidGraphicOperation.
+  void SetSelection(uint8_t shape, const TSelectionBounds& bounds, std::vector<uint8_t> mask);
+  // Frees the mask; the bounds keep the last selection's values.
+  void CancelSelection();
+  // UseSelection := on, but only while a selection exists.
+  void SetUseSelection(bool on) { use_selection_ = on && selection_shape_ != ssNone; }
 
   // --- TGraphic ---
   void Assign(const plat::TGraphic& source) override;
@@ -165,6 +183,12 @@ class TicBitmap : public TBMPImage {
   static std::optional<int> FormatOfFileName(const std::string& file_name);
   // The file name without its folder, as the messages quote it.
   static std::string NameWithoutFolder(const std::string& file_name);
+
+ private:
+  uint8_t selection_shape_ = ssNone;
+  std::vector<uint8_t> selection_mask_;
+  TSelectionBounds selection_bounds_;
+  bool use_selection_ = false;
 };
 
 }  // namespace pictavo

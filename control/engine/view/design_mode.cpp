@@ -25,13 +25,13 @@ bool AmbientUserModeOff(IUnknown* ole_object) {
 }
 
 void TpvImage::UpdateDesignMode() {
-  DesignMode = IsDesignMode();
+  DesignMode_ = IsDesignMode();
   ole_object_ = nullptr;
 }
 
 bool TpvImage::IsDesignMode() {
   if (!ole_object_) return designing_;
-  if (designing_ || !AmbientUserModeOff(ole_object_)) return DesignMode;
+  if (designing_ || !AmbientUserModeOff(ole_object_)) return DesignMode_;
   designing_ = true;
   return true;
 }

@@ -22,8 +22,8 @@ void TImageDocument::WithWorkingCopy(const std::function<void(TicBitmap&)>& expo
   if (!image_) return;
   working_copy_ = std::make_unique<TicBitmap>(*image_);
   working_copy_->CopyPaletteFrom(*image_);
-  const bool cut = image_->UseSelection;
-  const uint8_t shape = image_->SelectionShape;
+  const bool cut = image_->UseSelection();
+  const uint8_t shape = image_->SelectionShape();
   const TSelectionBounds bounds = SelectionBounds();
   if (cut) pictavo::CropToSelection(*image_);
   const auto restore = [&] {
@@ -127,12 +127,12 @@ void TImageDocument::SetUseSelection(bool on) {
 }
 
 uint8_t TImageDocument::SelectionShape() const {
-  return image_ ? image_->SelectionShape : uint8_t{ssNone};
+  return image_ ? image_->SelectionShape() : uint8_t{ssNone};
 }
 
 TSelectionBounds TImageDocument::SelectionBounds() const {
   if (SelectionShape() == ssNone) return {};
-  return {image_->SelLeft, image_->SelTop, image_->SelRight, image_->SelBottom};
+  return image_->SelectionBounds();
 }
 
 void TImageDocument::SetBGColor(plat::TColor color) {

@@ -15,11 +15,6 @@
 
 namespace pictavo {
 
-// Inclusive bounds of the selection; all 0 without one.
-struct TSelectionBounds {
-  int32_t left = 0, top = 0, right = 0, bottom = 0;
-};
-
 class TImageDocument {
  public:
   bool Loaded() const { return image_ != nullptr; }
@@ -61,9 +56,10 @@ class TImageDocument {
   void SelectEllipse(int x1, int y1, int x2, int y2);
   void CancelSelection();
   void CropToSelection();
-  bool UseSelection() const { return image_ && image_->UseSelection; }
+  bool UseSelection() const { return image_ && image_->UseSelection(); }
   void SetUseSelection(bool on);
   uint8_t SelectionShape() const;
+  // The selection's bounds; all 0 without one.
   TSelectionBounds SelectionBounds() const;
 
   // --- properties the image carries ---

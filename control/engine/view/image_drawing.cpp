@@ -21,23 +21,23 @@ void TImageDrawing::Draw(const std::function<void(TicBitmap&)>& draw) {
 }
 
 void TImageDrawing::SetPen(plat::TCanvas& canvas) const {
-  canvas.Pen = {view_.PenColor, static_cast<plat::TPenMode>(view_.PenMode), view_.PenWidth,
-                static_cast<plat::TPenStyle>(view_.PenStyle)};
+  canvas.Pen = {view_.PenColor(), static_cast<plat::TPenMode>(view_.PenMode()), view_.PenWidth(),
+                static_cast<plat::TPenStyle>(view_.PenStyle())};
 }
 
 void TImageDrawing::SetBrush(plat::TCanvas& canvas) const {
-  canvas.Brush = {view_.BrushColor, static_cast<plat::TBrushStyle>(view_.BrushStyle)};
+  canvas.Brush = {view_.BrushColor(), static_cast<plat::TBrushStyle>(view_.BrushStyle())};
 }
 
 void TImageDrawing::PlainOrSmooth(TicBitmap& image, const std::function<void()>& plain,
                                   const std::function<void(uint8_t filter)>& smooth) const {
-  if (!view_.Antialias) return plain();
+  if (!view_.Antialias()) return plain();
   // The smoothing leaves 24-bit pixels, also when it fails half-way.
   struct Reclassify {
     TicBitmap& image;
     ~Reclassify() { image.UpdateColorFormat(); }
   } reclassify{image};
-  smooth(static_cast<uint8_t>(view_.FilterType));
+  smooth(static_cast<uint8_t>(view_.FilterType()));
 }
 
 void TImageDrawing::Shape(TShapeType shape, bool fills, const TShapePoints& points) {
@@ -99,8 +99,8 @@ void TImageDrawing::Arc3XY(int x1, int y1, int x2, int y2, int x3, int y3) {
 void TImageDrawing::FloodFill(int x, int y) {
   Draw([&](TicBitmap& image) {
     SetBrush(image.Canvas());
-    image.Canvas().FloodFill(x, y, view_.FloodFillColor,
-                             static_cast<plat::TFillStyle>(view_.FloodFillStyle));
+    image.Canvas().FloodFill(x, y, view_.FloodFillColor(),
+                             static_cast<plat::TFillStyle>(view_.FloodFillStyle()));
   });
 }
 
@@ -138,10 +138,10 @@ void TImageDrawing::PolyBezier() {
 }
 
 plat::TLogFont TImageDrawing::TextLogFont() const {
-  const TFontDesc& desc = view_.TextFont;
+  const TFontDesc& desc = view_.TextFont();
   plat::TLogFont font;
   font.lfHeight = desc.Height;
-  font.lfEscapement = font.lfOrientation = RoundToInt(view_.TextAngle * 10.0);
+  font.lfEscapement = font.lfOrientation = RoundToInt(view_.TextAngle() * 10.0);
   font.lfWeight = desc.Style & TFontDesc::fsBold ? kBold : kNormal;
   font.lfItalic = desc.Style & TFontDesc::fsItalic ? 1 : 0;
   font.lfUnderline = desc.Style & TFontDesc::fsUnderline ? 1 : 0;
@@ -168,7 +168,7 @@ int32_t TImageDrawing::TextHeight(const std::u16string& text) {
 }
 
 void TImageDrawing::DrawText(int x, int y, const std::u16string& text) {
-  const uint8_t justification = view_.TextJustify;
+  const uint8_t justification = view_.TextJustify();
   if (justification == kJustifyCenter)
     x = ClampToInt(int64_t{x} - TextWidth(text) / 2);
   else if (justification == kJustifyRight)
@@ -183,11 +183,11 @@ void TImageDrawing::DrawText(int x, int y, const std::u16string& text) {
       plat::TBrushStyle style;
       ~RestoreBrushStyle() { canvas.Brush.Style = style; }
     } restore{canvas, canvas.Brush.Style};
-    if (view_.TextTransparent)
+    if (view_.TextTransparent())
       canvas.Brush.Style = plat::TBrushStyle::bsClear;
     else
-      canvas.Brush.Color = view_.BrushColor;
-    canvas.Font = {TextLogFont(), view_.PenColor};
+      canvas.Brush.Color = view_.BrushColor();
+    canvas.Font = {TextLogFont(), view_.PenColor()};
     PlainOrSmooth(
         image, [&] { DrawMultiLineText(image, text, x, y, justification); },
         [&](uint8_t filter) { DrawAntialiasedText(image, x, y, text, filter, justification); });

@@ -89,7 +89,7 @@ void TMouseSelection::MouseMove(const TMouseArgs& args) {
     drag_current_ = Scrolled(args.x, args.y);
     view_.update();
   } else {
-    ShowCursor(view_.Cursor);
+    ShowCursor(view_.Cursor());
   }
   if (InControl(args.x, args.y)) FireHost(view_.OnMouseMove, args.shift, args.x, args.y);
 }

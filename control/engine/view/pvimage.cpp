@@ -276,13 +276,13 @@ void TpvImage::Relayout() {
 }
 
 void TpvImage::RememberScrollPos() {
-  if (!KeepScrollPos) return;
+  if (!KeepScrollPos_) return;
   kept_horz_ = ScrollBarHorizPos();
   kept_vert_ = ScrollBarVertPos();
 }
 
 void TpvImage::RestoreViewPos() {
-  if (KeepScrollPos) {
+  if (KeepScrollPos_) {
     if (HasScrollBarHoriz()) horz_->setValue(kept_horz_);
     if (HasScrollBarVert()) vert_->setValue(kept_vert_);
     kept_horz_ = kept_vert_ = 0;
@@ -349,21 +349,21 @@ void TpvImage::SetUseSelection(bool on) {
   Repainted([&](TImageDocument& d) { d.SetUseSelection(on); });
 }
 void TpvImage::SetSelectionVisible(bool on) {
-  SelectionVisible = on;
+  selection_visible_ = on;
   update();
 }
 void TpvImage::SetCursorId(int16_t id) {
-  Cursor = id;
+  cursor_ = id;
   setCursor(TCursorTable::Instance().CursorOf(id));
 }
 void TpvImage::Crop(int x1, int y1, int x2, int y2) {
   ReLaidOut([&](TImageDocument& d) { d.Crop(x1, y1, x2, y2); });
 }
 void TpvImage::Rotate(float angle) {
-  ReLaidOut([&](TImageDocument& d) { d.Rotate(angle, Resample); });
+  ReLaidOut([&](TImageDocument& d) { d.Rotate(angle, Resample_); });
 }
 void TpvImage::ResizeImage(int width, int height) {
-  ReLaidOut([&](TImageDocument& d) { d.Resize(width, height, FilterType, Resample); });
+  ReLaidOut([&](TImageDocument& d) { d.Resize(width, height, FilterType_, Resample_); });
 }
 void TpvImage::CropToSelection() {
   ReLaidOut([](TImageDocument& d) { d.CropToSelection(); });
@@ -371,7 +371,7 @@ void TpvImage::CropToSelection() {
 bool TpvImage::ResizeFit(int32_t max_width, int32_t max_height) {
   bool resized = false;
   ReLaidOut([&](TImageDocument& d) {
-    resized = d.ResizeFit(max_width, max_height, FilterType, Resample);
+    resized = d.ResizeFit(max_width, max_height, FilterType_, Resample_);
   });
   return resized;
 }
@@ -409,7 +409,7 @@ void TpvImage::SetYDPI(int32_t value) {
 }
 
 void TpvImage::SetJPEGQuality(int value) {
-  JPEGQuality = static_cast<uint8_t>(std::clamp(value, 1, 100));
+  jpeg_quality_ = static_cast<uint8_t>(std::clamp(value, 1, 100));
 }
 
 void TpvImage::SetZoom(double zoom) {
@@ -477,7 +477,7 @@ void TpvImage::SetScrollSpeed(int32_t speed) {
 }
 
 void TpvImage::SetScaleToGray(bool on) {
-  ScaleToGray = on;
+  scale_to_gray_ = on;
   Relayout();
 }
 
@@ -490,48 +490,48 @@ void TpvImage::ReplaceImage(std::unique_ptr<TicBitmap> image) {
 
 void TpvImage::LoadFromFile(const std::string& file_name) {
   RememberScrollPos();
-  auto image = ImageOfFile(file_name, UseLZW, ReadImageNumber);
-  LastFileName = plat::Utf8ToUtf16(file_name);
+  auto image = ImageOfFile(file_name, UseLZW_, read_image_number_);
+  last_file_name_ = plat::Utf8ToUtf16(file_name);
   ReplaceImage(std::move(image));
 }
 
 void TpvImage::LoadFromURL(const std::u16string& url) {
   TicBitmap loaded;
-  loaded.UseLZW = UseLZW;
+  loaded.UseLZW = UseLZW_;
   RememberScrollPos();
-  loaded.LoadFromURL(plat::Utf16ToUtf8(url), plat::Utf16ToUtf8(URLUserName), ReadImageNumber,
-                     plat::Utf16ToUtf8(URLPassword));
-  LastFileName = url;
+  loaded.LoadFromURL(plat::Utf16ToUtf8(url), plat::Utf16ToUtf8(URLUserName_), read_image_number_,
+                     plat::Utf16ToUtf8(URLPassword_));
+  last_file_name_ = url;
   ReplaceImage(std::make_unique<TicBitmap>(loaded));
 }
 
 void TpvImage::ReadBinary(uint8_t format, const uint8_t* data, int64_t size) {
   RememberScrollPos();
-  auto image = ImageOfBytes(format, data, size, UseLZW, ReadImageNumber);
-  LastFileName.clear();
+  auto image = ImageOfBytes(format, data, size, UseLZW_, read_image_number_);
+  last_file_name_.clear();
   ReplaceImage(std::move(image));
 }
 
 void TpvImage::SetBMPHandle(uint32_t handle) {
   RememberScrollPos();
-  auto image = ImageOfHandle(handle, ReleaseBMPHandle);
+  auto image = ImageOfHandle(handle, ReleaseBMPHandle_);
   if (!image) return;
-  LastFileName.clear();
+  last_file_name_.clear();
   ReplaceImage(std::move(image));
 }
 
 // --- merging ---
 
 TMergeOptions TpvImage::MergeOptions() const {
-  return {MergeTransparent, MergeTransparentColor, MergeTransparency, MergeStyle, MergeLeft,
-          MergeTop};
+  return {MergeTransparent_, MergeTransparentColor_, MergeTransparency_, MergeStyle_, MergeLeft_,
+          MergeTop_};
 }
 
 void TpvImage::MergeWith(const std::function<void()>& load_here,
                          const std::function<std::unique_ptr<TicBitmap>()>& read_fresh) {
   // The temporary control: the image part of a fresh one, without a window.
   TImageDocument overlay;
-  if (!MergeReverse) {
+  if (!MergeReverse_) {
     overlay.Replace(read_fresh());
   } else {
     if (!ImageLoaded()) return;
@@ -554,7 +554,8 @@ void TpvImage::MergeBinary(uint8_t format, const uint8_t* data, int64_t size) {
 }
 
 void TpvImage::MergeHandle(uint32_t handle) {
-  MergeWith([&] { SetBMPHandle(handle); }, [&] { return ImageOfHandle(handle, ReleaseBMPHandle); });
+  MergeWith([&] { SetBMPHandle(handle); },
+            [&] { return ImageOfHandle(handle, ReleaseBMPHandle_); });
 }
 
 void TpvImage::Paste() {
@@ -565,7 +566,7 @@ void TpvImage::Paste() {
 void TpvImage::TakePixels(const QImage& pixels) {
   RememberScrollPos();
   auto image = std::make_unique<TicBitmap>(FromQImage(pixels));
-  LastFileName.clear();
+  last_file_name_.clear();
   ReplaceImage(std::move(image));
 }
 
@@ -585,7 +586,7 @@ void TpvImage::CaptureScreen() {
 
 void TpvImage::Clear() {
   document_.Clear();
-  LastFileName.clear();
+  last_file_name_.clear();
   Relayout();
 }
 
@@ -593,7 +594,7 @@ void TpvImage::NewImage(int32_t width, int32_t height) {
   auto image = std::make_unique<TicBitmap>();
   image->SetPixelFormat(plat::TPixelFormat::pf24bit);
   image->SetSize(width, height);
-  const plat::TRGBQuad fill = plat::TRGBQuad::FromColor(BrushColor);
+  const plat::TRGBQuad fill = plat::TRGBQuad::FromColor(BrushColor_);
   for (int y = 0; y < height; ++y) {
     uint8_t* row = image->ScanLine(y);
     for (int x = 0; x < width; ++x) {
@@ -603,13 +604,13 @@ void TpvImage::NewImage(int32_t width, int32_t height) {
     }
   }
   image->UpdateColorFormat();
-  LastFileName.clear();
+  last_file_name_.clear();
   ReplaceImage(std::move(image));
 }
 
 int32_t TpvImage::ImageCount(const std::u16string& file_name) const {
-  return CountImagePages(plat::Utf16ToUtf8(file_name), plat::Utf16ToUtf8(URLUserName),
-                         plat::Utf16ToUtf8(URLPassword));
+  return CountImagePages(plat::Utf16ToUtf8(file_name), plat::Utf16ToUtf8(URLUserName_),
+                         plat::Utf16ToUtf8(URLPassword_));
 }
 
 int32_t TpvImage::ImageCountBinary(uint8_t format, const std::vector<uint8_t>& data) const {
@@ -637,22 +638,24 @@ int TpvImage::PrintImage() {
 }
 
 void TpvImage::SaveToFile(const std::string& file_name) {
-  WithWorkingCopy([&](TicBitmap& image) { image.SaveImageFile(file_name, UseLZW, JPEGQuality); });
-  if (ImageLoaded()) LastFileName = plat::Utf8ToUtf16(file_name);
+  WithWorkingCopy(
+      [&](TicBitmap& image) { image.SaveImageFile(file_name, UseLZW_, jpeg_quality_); });
+  if (ImageLoaded()) last_file_name_ = plat::Utf8ToUtf16(file_name);
 }
 
 std::optional<std::vector<uint8_t>> TpvImage::WriteBinary(uint8_t format) {
   if (!ImageLoaded() || format > gfPDF) return std::nullopt;
   std::vector<uint8_t> bytes;
   WithWorkingCopy(
-      [&](TicBitmap& image) { bytes = image.SaveToBytes(format, UseLZW, JPEGQuality); });
+      [&](TicBitmap& image) { bytes = image.SaveToBytes(format, UseLZW_, jpeg_quality_); });
   update();
   return bytes;
 }
 
 int64_t TpvImage::NewFileSize(uint8_t format) {
   int64_t size = 0;
-  WithWorkingCopy([&](TicBitmap& image) { size = image.EncodedSize(format, UseLZW, JPEGQuality); });
+  WithWorkingCopy(
+      [&](TicBitmap& image) { size = image.EncodedSize(format, UseLZW_, jpeg_quality_); });
   return size;
 }
 
@@ -677,7 +680,7 @@ void TpvImage::Copy() {
 // --- multipage documents ---
 
 void TpvImage::AddToPDF(int32_t page) {
-  WithWorkingCopy([&](TicBitmap& image) { page_lists_.AddToPDF(image, page, JPEGQuality); });
+  WithWorkingCopy([&](TicBitmap& image) { page_lists_.AddToPDF(image, page, jpeg_quality_); });
 }
 
 void TpvImage::InsertPDF(const std::string& source, const std::string& dest, int32_t page) {
@@ -686,8 +689,9 @@ void TpvImage::InsertPDF(const std::string& source, const std::string& dest, int
     SaveToFile(names.dest);
     return;
   }
-  WithWorkingCopy(
-      [&](TicBitmap& image) { image.InsertIntoPDF(names.source, names.dest, page, JPEGQuality); });
+  WithWorkingCopy([&](TicBitmap& image) {
+    image.InsertIntoPDF(names.source, names.dest, page, jpeg_quality_);
+  });
 }
 
 void TpvImage::AddToTIF(int32_t page) {
@@ -699,7 +703,7 @@ void TpvImage::InsertTIF(const std::string& source, const std::string& dest, int
 }
 
 bool TpvImage::PostImage(const TUploadTarget& target) {
-  return upload_.Post(target, page_lists_, document_, JPEGQuality, UseLZW, PostReturnCode);
+  return upload_.Post(target, page_lists_, document_, jpeg_quality_, UseLZW_, PostReturnCode_);
 }
 
 // --- dialogs ---
@@ -711,7 +715,7 @@ bool TpvImage::LoadDialog() {
 }
 
 bool TpvImage::SaveDialog() {
-  const std::optional<std::string> file_name = AskFileToSave(this, LastFileName);
+  const std::optional<std::string> file_name = AskFileToSave(this, last_file_name_);
   if (file_name) SaveToFile(*file_name);
   return file_name.has_value();
 }
@@ -775,7 +779,7 @@ void TpvImage::RenderZoomed(const TicBitmap& source, QImage& frame) {
   const int h = ScrollBarHorizPos(), v = ScrollBarVertPos();
   const int sw = source.Width(), sh = source.Height();
   if (bw <= 0 || bh <= 0 || sw <= 0 || sh <= 0) return;
-  const bool halftone = source.ColorFormat == cfMonoBW && zoom_ < 100 && ScaleToGray;
+  const bool halftone = source.ColorFormat == cfMonoBW && zoom_ < 100 && scale_to_gray_;
   if (halftone) {
     // Averages the black and white pixels under each buffer pixel into a grey.
     display_buffer_.SetPixelFormat(plat::TPixelFormat::pf8bit);
@@ -820,14 +824,15 @@ void TpvImage::RenderZoomed(const TicBitmap& source, QImage& frame) {
 }
 
 void TpvImage::DrawSelectionOutline(const TicBitmap& source, const QRect& surface, QImage& frame) {
-  if (!SelectionVisible || source.SelectionShape == ssNone) return;
+  if (!selection_visible_ || source.SelectionShape() == ssNone) return;
   const int h = ScrollBarHorizPos(), v = ScrollBarVertPos();
-  const int x1 = Zoomed(source.SelLeft, zoom_) - h, y1 = Zoomed(source.SelTop, zoom_) - v;
+  const TSelectionBounds& bounds = source.SelectionBounds();
+  const int x1 = Zoomed(bounds.left, zoom_) - h, y1 = Zoomed(bounds.top, zoom_) - v;
   // The right and bottom edges are outside the shape, as on the original canvas.
-  const int x2 = Zoomed(source.SelRight + 1, zoom_) - h - 1;
-  const int y2 = Zoomed(source.SelBottom + 1, zoom_) - v - 1;
+  const int x2 = Zoomed(bounds.right + 1, zoom_) - h - 1;
+  const int y2 = Zoomed(bounds.bottom + 1, zoom_) - v - 1;
   InvertDottedOutline(frame, surface, QRect(QPoint(x1, y1), QPoint(x2, y2)),
-                      source.SelectionShape == ssEllipse);
+                      source.SelectionShape() == ssEllipse);
 }
 
 void TpvImage::paintEvent(QPaintEvent*) {

@@ -11,6 +11,7 @@
 // whatever scaling the desktop applies to the rest of the interface.
 #include <QScrollBar>
 #include <QWidget>
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -21,9 +22,10 @@
 #include "control/engine/raster/ticbitmap.h"
 #include "control/engine/view/cursor_table.h"
 #include "control/engine/view/image_document.h"
-#include "control/engine/view/mouse_selection.h"
 #include "control/engine/view/image_drawing.h"
+#include "control/engine/view/image_metadata.h"
 #include "control/engine/view/image_upload.h"
+#include "control/engine/view/mouse_selection.h"
 #include "control/engine/view/page_lists.h"
 #include "platform/com/interfaces.h"
 
@@ -68,63 +70,109 @@ class TpvImage : public QWidget {
   QScrollBar* HorzScrollBar() const { return horz_; }
   QScrollBar* VertScrollBar() const { return vert_; }
 
-  // --- fields the members read and write directly ---
-  bool MergeTransparent = false;
-  plat::TColor MergeTransparentColor = 0xFFFFFF;
-  double MergeTransparency = 0;
-  uint8_t MergeStyle = wmSingle;
-  int32_t MergeLeft = 0, MergeTop = 0;
-  bool UseLZW = true;
-  uint8_t JPEGQuality = 90;
-  plat::TColor PenColor = 0;
-  uint8_t PenMode = 4;  // pmCopy
-  int32_t PenWidth = 1;
-  uint8_t PenStyle = 0;  // psSolid
-  plat::TColor BrushColor = 0xFFFFFF;
-  uint8_t BrushStyle = 0;  // bsSolid
-  bool Resample = false;
-  bool TextTransparent = false;
-  float TextAngle = 0;
-  plat::TColor FloodFillColor = 0;
-  uint8_t FloodFillStyle = 0;  // fsSurface
-  bool MergeReverse = false;
-  bool SelectionVisible = true;  // set through SetSelectionVisible to repaint
-  bool KeepScrollPos = false;
-  int32_t FilterType = 1;
-  uint8_t TextJustify = 0;  // tjLeft
-  bool Antialias = false;
-  int32_t ReadImageNumber = 1;
-  bool ScaleToGray = false;
-  bool ReleaseBMPHandle = true;
-  std::u16string URLUserName, URLPassword;
-  int32_t BlankTol = 100;
-  int32_t PostReturnCode = 0;
-  std::u16string LastFileName;
-  std::string TwainAppName = "Pictavo";
-  bool DesignMode = false;
-  TFontDesc TextFont;
-  // Window-control properties a host persists and reads back.
-  int32_t Tag = 0;
-  std::string Hint;
-  uint8_t HelpType = 1;  // htContext
-  std::string HelpKeyword;
-  int32_t HelpContext = 0;
-  int16_t Cursor = 0;  // crDefault; set through SetCursorId to show it
+  // --- settings the members store and read back: Name() and SetName(value) each ---
+#define PICTAVO_VIEW_SETTINGS(X)                                 \
+  X(bool, MergeTransparent, false)                               \
+  X(plat::TColor, MergeTransparentColor, 0xFFFFFF)               \
+  X(double, MergeTransparency, 0)                                \
+  X(uint8_t, MergeStyle, wmSingle)                               \
+  X(int32_t, MergeLeft, 0)                                       \
+  X(int32_t, MergeTop, 0)                                        \
+  X(bool, MergeReverse, false)                                   \
+  X(bool, UseLZW, true)                                          \
+  X(plat::TColor, PenColor, 0)                                   \
+  X(uint8_t, PenMode, 4) /* pmCopy */                            \
+  X(int32_t, PenWidth, 1)                                        \
+  X(uint8_t, PenStyle, 0) /* psSolid */                          \
+  X(plat::TColor, BrushColor, 0xFFFFFF)                          \
+  X(uint8_t, BrushStyle, 0) /* bsSolid */                        \
+  X(bool, Resample, false)                                       \
+  X(bool, TextTransparent, false)                                \
+  X(float, TextAngle, 0)                                         \
+  X(uint8_t, TextJustify, 0) /* tjLeft */                        \
+  X(plat::TColor, FloodFillColor, 0)                             \
+  X(uint8_t, FloodFillStyle, 0) /* fsSurface */                  \
+  X(bool, KeepScrollPos, false)                                  \
+  X(int32_t, FilterType, 1)                                      \
+  X(bool, Antialias, false)                                      \
+  X(bool, ReleaseBMPHandle, true)                                \
+  X(std::u16string, URLUserName, u"")                            \
+  X(std::u16string, URLPassword, u"")                            \
+  X(int32_t, BlankTol, 100)                                      \
+  X(int32_t, PostReturnCode, 0)                                  \
+  X(std::string, TwainAppName, "Pictavo")                        \
+  X(bool, DesignMode, false)                                     \
+  X(TFontDesc, TextFont, {})                                     \
+  /* window-control properties a host persists and reads back */ \
+  X(int32_t, Tag, 0)                                             \
+  X(std::string, Hint, "")                                       \
+  X(uint8_t, HelpType, 1) /* htContext */                        \
+  X(std::string, HelpKeyword, "")                                \
+  X(int32_t, HelpContext, 0)
+#define PICTAVO_VIEW_SETTING_ACCESSORS(type, name, initial) \
+  const type& name() const {                                \
+    return name##_;                                         \
+  }                                                         \
+  void Set##name(const type& value) {                       \
+    name##_ = value;                                        \
+  }
+  PICTAVO_VIEW_SETTINGS(PICTAVO_VIEW_SETTING_ACCESSORS)
+#undef PICTAVO_VIEW_SETTING_ACCESSORS
+
+  // --- settings whose change shows something or has a rule ---
+  uint8_t JPEGQuality() const {
+    return jpeg_quality_;
+  }
+  void SetJPEGQuality(int value);  // 1..100
+  bool SelectionVisible() const {
+    return selection_visible_;
+  }
+  void SetSelectionVisible(bool on);  // repaints
+  bool ScaleToGray() const {
+    return scale_to_gray_;
+  }
+  void SetScaleToGray(bool on);
+  int16_t Cursor() const {
+    return cursor_;
+  }
+  // Cursor := id, shown over the control through the process's cursor table.
+  void SetCursorId(int16_t id);
+  int32_t ReadImageNumber() const {
+    return read_image_number_;
+  }
+  void SetReadImageNumber(int32_t page) {
+    read_image_number_ = std::max(1, page);
+  }  // 1 and up
+  // The file or URL of the last load (empty after anything else made the image).
+  const std::u16string& LastFileName() const {
+    return last_file_name_;
+  }
 
   // --- image state (the document holds the rules; the view shows their result) ---
-  const TImageDocument& Document() const { return document_; }
-  const TicBitmap* CurrentImage() const { return document_.Image(); }
-  bool ImageLoaded() const { return document_.Loaded(); }
-  int32_t ImageWidth() const { return ImageLoaded() ? CurrentImage()->Width() : 0; }
-  int32_t ImageHeight() const { return ImageLoaded() ? CurrentImage()->Height() : 0; }
-  uint8_t ColorFormat() const { return document_.ColorFormat(); }
+  const TImageDocument& Document() const {
+    return document_;
+  }
+  const TicBitmap* CurrentImage() const {
+    return document_.Image();
+  }
+  bool ImageLoaded() const {
+    return document_.Loaded();
+  }
+  int32_t ImageWidth() const {
+    return ImageLoaded() ? CurrentImage()->Width() : 0;
+  }
+  int32_t ImageHeight() const {
+    return ImageLoaded() ? CurrentImage()->Height() : 0;
+  }
+  uint8_t ColorFormat() const {
+    return document_.ColorFormat();
+  }
   void SetColorFormat(uint8_t code);
-  void SetJPEGQuality(int value);
 
-  // The IPTC and EXIF stores of the image (nullptr without one); changes show nothing.
-  TFileInfo* FileInfo() { return document_.FileInfo(); }
-  TExif* Exif() { return document_.Exif(); }
-  void OverwriteMetaData(const std::string& file_name) { document_.OverwriteMetaData(file_name); }
+  // The IPTC and EXIF data of the image; changes show nothing.
+  TImageMetadata Metadata() {
+    return TImageMetadata(document_);
+  }
 
   // --- pixel and selection changes: repainted ---
   void Brightness(int value, bool red, bool green, bool blue);
@@ -138,9 +186,6 @@ class TpvImage : public QWidget {
   // Also ends a running mouse selection.
   void CancelSelection();
   void SetUseSelection(bool on);
-  void SetSelectionVisible(bool on);
-  // Cursor := id, shown over the control through the process's cursor table.
-  void SetCursorId(int16_t id);
   // --- size changes: laid out again ---
   void Crop(int x1, int y1, int x2, int y2);
   void Rotate(float angle);  // fills with the image's BGColor, smoothed when Resample is on
@@ -153,17 +198,23 @@ class TpvImage : public QWidget {
   void ScaleImage(float percent);
 
   // --- drawing on the image with the pen, brush and text fields ---
-  TImageDrawing& Drawing() { return drawing_; }
+  TImageDrawing& Drawing() {
+    return drawing_;
+  }
   // Runs change on the image when there is one (nothing is repainted); true when it ran.
   bool ChangeImage(const std::function<void(TicBitmap&)>& change) {
     return document_.Change(change);
   }
 
   // --- whole-image analysis ---
-  int64_t ColorCount(plat::TColor colour) const { return document_.ColorCount(colour); }
+  int64_t ColorCount(plat::TColor colour) const {
+    return document_.ColorCount(colour);
+  }
   void Invert();
   // The blank test with BlankTol parts per million (a negative BlankTol reads as a huge one).
-  bool IsBlank() const { return document_.IsBlank(static_cast<uint32_t>(BlankTol)); }
+  bool IsBlank() const {
+    return document_.IsBlank(static_cast<uint32_t>(BlankTol_));
+  }
 
   // --- merging a second image with the Merge* fields ---
   // The second image is read as a fresh control would read it (UseLZW on, page 1). With
@@ -188,30 +239,53 @@ class TpvImage : public QWidget {
   // returns when it is made or cancelled, processing events meanwhile; at once without an image.
   // The control may be deleted by an event handler during the wait.
   void MouseSelect(uint8_t mode);
-  uint8_t MouseSelectionMode() const { return selection_->Mode(); }
-  bool SelectionDragging() const { return selection_->Dragging(); }
+  uint8_t MouseSelectionMode() const {
+    return selection_->Mode();
+  }
+  bool SelectionDragging() const {
+    return selection_->Dragging();
+  }
   // Zooms so that the selection fills the control, centred; AutoZoom goes off.
   void ZoomToSelection();
   // Scales the image itself down into the control; false when it fits already.
   bool AutoScale();
 
   // --- view state ---
-  double Zoom() const { return zoom_; }
+  double Zoom() const {
+    return zoom_;
+  }
   // Ignored while AutoZoom is on; a new value keeps the image point at the view's middle there.
   void SetZoom(double zoom);
-  bool AutoZoom() const { return auto_zoom_; }
+  bool AutoZoom() const {
+    return auto_zoom_;
+  }
   void SetAutoZoom(bool on);
-  bool ShowScrollBars() const { return show_scroll_bars_; }
+  bool ShowScrollBars() const {
+    return show_scroll_bars_;
+  }
   void SetShowScrollBars(bool on);
-  int32_t ScrollSpeed() const { return scroll_speed_; }
+  int32_t ScrollSpeed() const {
+    return scroll_speed_;
+  }
   void SetScrollSpeed(int32_t speed);  // 1..32767 only
-  void SetScaleToGray(bool on);
-  int32_t DisplayWidth() const { return display_width_; }
-  int32_t DisplayHeight() const { return display_height_; }
-  bool HasScrollBarHoriz() const { return horz_->isEnabled(); }
-  bool HasScrollBarVert() const { return vert_->isEnabled(); }
-  int32_t ScrollBarHorizPos() const { return HasScrollBarHoriz() ? horz_->value() : 0; }
-  int32_t ScrollBarVertPos() const { return HasScrollBarVert() ? vert_->value() : 0; }
+  int32_t DisplayWidth() const {
+    return display_width_;
+  }
+  int32_t DisplayHeight() const {
+    return display_height_;
+  }
+  bool HasScrollBarHoriz() const {
+    return horz_->isEnabled();
+  }
+  bool HasScrollBarVert() const {
+    return vert_->isEnabled();
+  }
+  int32_t ScrollBarHorizPos() const {
+    return HasScrollBarHoriz() ? horz_->value() : 0;
+  }
+  int32_t ScrollBarVertPos() const {
+    return HasScrollBarVert() ? vert_->value() : 0;
+  }
   void SetScrollBarHorizPos(int32_t pos);  // only while the bar is active
   void SetScrollBarVertPos(int32_t pos);
   int32_t ScrollBarHorizWidth() const;
@@ -265,25 +339,37 @@ class TpvImage : public QWidget {
   void WithWorkingCopy(const std::function<void(TicBitmap&)>& export_image);
 
   // The print settings, kept across image changes.
-  TImagePrint& Printing() { return printing_; }
+  TImagePrint& Printing() {
+    return printing_;
+  }
   // Prints the image (only the selection when UseSelection is on): a TxPrintResult code.
   int PrintImage();
   // --- multipage documents (adding and inserting run on the working copy) ---
   void AddToPDF(int32_t page);
-  void WritePDF(const std::string& file_name) const { page_lists_.WritePDF(file_name); }
-  void ClearPDF() { page_lists_.ClearPDF(); }
+  void WritePDF(const std::string& file_name) const {
+    page_lists_.WritePDF(file_name);
+  }
+  void ClearPDF() {
+    page_lists_.ClearPDF();
+  }
   // Into an existing PDF by an incremental update; a missing source makes dest (source when
   // empty) a new one-page PDF of the image.
   void InsertPDF(const std::string& source, const std::string& dest, int32_t page);
   void AddToTIF(int32_t page);
-  void WriteTIF(const std::string& file_name) const { page_lists_.WriteTIF(file_name); }
-  void ClearTIF() { page_lists_.ClearTIF(); }
+  void WriteTIF(const std::string& file_name) const {
+    page_lists_.WriteTIF(file_name);
+  }
+  void ClearTIF() {
+    page_lists_.ClearTIF();
+  }
   void InsertTIF(const std::string& source, const std::string& dest, int32_t page);
   void DeleteTIF(const std::string& source, const std::string& dest, int32_t first,
                  int32_t count) const {
     DeleteTIFPages(source, dest, first, count);
   }
-  const TPageLists& PageLists() const { return page_lists_; }
+  const TPageLists& PageLists() const {
+    return page_lists_;
+  }
 
   // --- upload, dialogs and cursors (image_upload.h, file_dialogs.h, cursor_file.h) ---
   void AddFormVar(const std::string& name, const std::string& value) {
@@ -302,7 +388,9 @@ class TpvImage : public QWidget {
   // --- design mode (design_mode.cpp) ---
   // The control object's OLE object, asked once for the host's ambient UserMode. Not counted:
   // the control object owns this view and so outlives the reference.
-  void SetOleObject(plat::com::IUnknown* ole_object) { ole_object_ = ole_object; }
+  void SetOleObject(plat::com::IUnknown* ole_object) {
+    ole_object_ = ole_object;
+  }
   // DesignMode := IsDesignMode(), then the OLE object is forgotten.
   void UpdateDesignMode();
   bool IsDesignMode();
@@ -342,7 +430,9 @@ class TpvImage : public QWidget {
   // from_surface: the event came to the paint surface, whose handlers a mouse selection takes.
   bool HandleMouse(QMouseEvent* event, QPoint control_pos, bool from_surface);
   // A designer shows the control with both bars shrunk to nothing.
-  bool BarsShown() const { return show_scroll_bars_ && !DesignMode; }
+  bool BarsShown() const {
+    return show_scroll_bars_ && !DesignMode_;
+  }
   double DevicePixelRatio() const;
 
   Surface* surface_;
@@ -371,6 +461,15 @@ class TpvImage : public QWidget {
   bool zoom_changed_ = false;
   std::unique_ptr<TMouseSelection> selection_;
   bool press_inside_ = false;
+#define PICTAVO_VIEW_SETTING_FIELD(type, name, initial) type name##_ = initial;
+  PICTAVO_VIEW_SETTINGS(PICTAVO_VIEW_SETTING_FIELD)
+#undef PICTAVO_VIEW_SETTING_FIELD
+  uint8_t jpeg_quality_ = 90;
+  bool selection_visible_ = true;
+  bool scale_to_gray_ = false;
+  int16_t cursor_ = 0;  // crDefault
+  int32_t read_image_number_ = 1;
+  std::u16string last_file_name_;
 };
 
 // Button code and shift-state bits of a Qt mouse event.

@@ -1,10 +1,9 @@
-#include "control/activex/member_call.h"
-
-#include <cstring>
+#include "control/activex/member_body.h"
 
 #include "platform/base/exceptions.h"
 #include "platform/base/text.h"
 #include "platform/com/errorinfo.h"
+#include "platform/com/variant.h"
 
 namespace pictavo {
 
@@ -44,36 +43,21 @@ TBytes BytesOfString(BSTR text) {
   return bytes;
 }
 
-TBytes BytesOfVariant(const VARIANT& given) {
+}  // namespace
+
+TBytes ImageDataOf(const VARIANT& given) {
   const VARIANT v = VariantDereference(given);
   if (v.vt == VT_BSTR) return BytesOfString(v.bstrVal);
   if (v.vt == (VT_ARRAY | VT_UI1) || v.vt == (VT_ARRAY | VT_I1)) return BytesOfArray(v.parray);
   NotImageData();
 }
 
-}  // namespace
-
-TBytes MemberCall::Bytes(size_t i) const {
-  const TCallValue& value = args.at(i);
-  if (const auto* bytes = std::get_if<TBytes>(&value)) return *bytes;
-  if (const auto* variant = std::get_if<TVariantArg>(&value)) return BytesOfVariant(variant->value);
-  NotImageData();
-}
-
-std::string MemberCall::Utf8(size_t i) const {
-  return plat::Utf16ToUtf8(Text(i));
-}
-
-std::string MemberCall::Ansi(size_t i) const {
-  return plat::Utf16ToAnsi(Text(i));
-}
-
-void MemberCall::ReturnUtf8(const std::string& text) {
-  result = plat::Utf8ToUtf16(text);
-}
-
-void MemberCall::ReturnAnsi(const std::string& text) {
-  result = plat::AnsiToUtf16(text);
+void BodyOut<VARIANT>::To(const TVariantResult& value, VARIANT* out) {
+  if (const auto* bytes = std::get_if<TBytes>(&value)) {
+    OleCheck(MakeByteArrayVariant(*bytes, out));
+  } else if (const auto* number = std::get_if<int32_t>(&value)) {
+    out->vt = VT_I4, out->lVal = *number;
+  }
 }
 
 }  // namespace pictavo
