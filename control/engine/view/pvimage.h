@@ -23,6 +23,7 @@
 #include "control/engine/view/mouse_selection.h"
 #include "control/engine/view/image_drawing.h"
 #include "control/engine/view/page_lists.h"
+#include "control/engine/twain/scanning.h"
 
 namespace pictavo {
 
@@ -281,6 +282,10 @@ class TpvImage : public QWidget {
     DeleteTIFPages(source, dest, first, count);
   }
   const TPageLists& PageLists() const { return page_lists_; }
+  // Scanning: the kept settings and the TicTwain behind the scanning members.
+  TScanning& Scanning() { return scanning_; }
+  // Every acquired image replaces the image; returns after the acquisition when WaitForAcquire.
+  void Acquire() { scanning_.Acquire(); }
 
   // The rendered client area in device pixels (what paintEvent shows).
   QImage Render();
@@ -341,6 +346,12 @@ class TpvImage : public QWidget {
   bool zoom_changed_ = false;
   std::unique_ptr<TMouseSelection> selection_;
   bool press_inside_ = false;
+  void TwainImageAcquired(std::unique_ptr<TicBitmap> image);
+  // Last, so it goes first: a transfer still running then finds no view to call back.
+  TScanning scanning_{TwainAppName, [this] { return DesignMode; },
+                      {[this](std::unique_ptr<TicBitmap> image) { TwainImageAcquired(std::move(image)); },
+                       [this] { if (OnAcquireCancel) OnAcquireCancel(); },
+                       [this] { if (OnAcquireFinish) OnAcquireFinish(); }}};
 };
 
 // Button code and shift-state bits of a Qt mouse event.
