@@ -88,13 +88,13 @@ PICTAVO_GET(TwainPixelTypeAllowed) {
 }
 
 // The ranged values: value and range of brightness, contrast and both resolutions.
-#define PICTAVO_RANGE_GET(member, fallback, cap, which)                                   \
-  PICTAVO_GET(member) {                                                                    \
-    call.Return(Scanning(box).Loaded(fallback, &T::GetRange, T::cap, T::which));          \
+#define PICTAVO_RANGE_GET(member, fallback, cap, which)                          \
+  PICTAVO_GET(member) {                                                          \
+    call.Return(Scanning(box).Loaded(fallback, &T::GetRange, T::cap, T::which)); \
   }
-#define PICTAVO_RANGE_PUT(member, op)                                                      \
-  PICTAVO_PUT(member) {                                                                    \
-    Scanning(box).IfLoaded(op, call.Double(call.Value()));                                 \
+#define PICTAVO_RANGE_PUT(member, op)                      \
+  PICTAVO_PUT(member) {                                    \
+    Scanning(box).IfLoaded(op, call.Double(call.Value())); \
   }
 PICTAVO_RANGE_GET(TwainResolution, -1.0, rcXResolution, rvCurrent)
 PICTAVO_RANGE_GET(TwainResMin, -1.0, rcXResolution, rvMin)
@@ -132,12 +132,12 @@ PICTAVO_PUT(TwainContrast) {
 PICTAVO_RANGE_PUT(TwainThreshold, &T::SetThreshold)
 
 // The frame edges.
-#define PICTAVO_EDGE(member, edge)                                                         \
-  PICTAVO_GET(member) {                                                                    \
-    call.Return(Scanning(box).Loaded(0.0, &T::GetEdge, T::edge));                          \
-  }                                                                                        \
-  PICTAVO_PUT(member) {                                                                    \
-    Scanning(box).IfLoaded(&T::SetEdge, T::edge, call.Double(call.Value()));               \
+#define PICTAVO_EDGE(member, edge)                                           \
+  PICTAVO_GET(member) {                                                      \
+    call.Return(Scanning(box).Loaded(0.0, &T::GetEdge, T::edge));            \
+  }                                                                          \
+  PICTAVO_PUT(member) {                                                      \
+    Scanning(box).IfLoaded(&T::SetEdge, T::edge, call.Double(call.Value())); \
   }
 PICTAVO_EDGE(TwainLeft, edLeft)
 PICTAVO_EDGE(TwainTop, edTop)
@@ -156,12 +156,12 @@ PICTAVO_GET(TwainMaxHeight) {
 }
 
 // Truth-valued capabilities: a getter that sets scanning up, a setter that needs it set up.
-#define PICTAVO_SWITCH(member, get, set)                                                   \
-  PICTAVO_GET(member) {                                                                    \
-    call.Return(Scanning(box).Loaded(false, &T::get));                                     \
-  }                                                                                        \
-  PICTAVO_PUT(member) {                                                                    \
-    Scanning(box).IfLoaded(&T::set, call.Bool(call.Value()));                              \
+#define PICTAVO_SWITCH(member, get, set)                      \
+  PICTAVO_GET(member) {                                       \
+    call.Return(Scanning(box).Loaded(false, &T::get));        \
+  }                                                           \
+  PICTAVO_PUT(member) {                                       \
+    Scanning(box).IfLoaded(&T::set, call.Bool(call.Value())); \
   }
 PICTAVO_SWITCH(TwainAutoBright, GetAutoBright, SetAutoBright)
 PICTAVO_SWITCH(TwainAutoDeskew, GetAutoDeskew, SetAutoDeskew)

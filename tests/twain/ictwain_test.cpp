@@ -34,8 +34,9 @@ class TwainTest : public testing::Test {
   }
   // Log entries from position `from` on that start with prefix.
   int Count(const std::string& prefix, size_t from = 0) {
-    return static_cast<int>(std::count_if(S().log.begin() + static_cast<long>(from), S().log.end(),
-                                          [&](const std::string& e) { return e.starts_with(prefix); }));
+    return static_cast<int>(
+        std::count_if(S().log.begin() + static_cast<long>(from), S().log.end(),
+                      [&](const std::string& e) { return e.starts_with(prefix); }));
   }
   ScriptedBackend backend_;
   std::unique_ptr<TicTwain> twain_;
@@ -146,7 +147,9 @@ TEST_F(TwainTest, SettersSendOnlyOfferedChoicesInRange) {
   Twain().SetThreshold(128);
   Twain().SetLayout(1, 2, 3, 4);
   const std::vector<std::string> sets(S().log.begin(), S().log.end());
-  auto has = [&](const std::string& e) { return std::find(sets.begin(), sets.end(), e) != sets.end(); };
+  auto has = [&](const std::string& e) {
+    return std::find(sets.begin(), sets.end(), e) != sets.end();
+  };
   EXPECT_TRUE(has("SET 0101=0000"));
   EXPECT_TRUE(has("SET 1101=" + Hex(Fix(-250.5))));
   EXPECT_TRUE(has("SET 112C=0000"));
@@ -227,7 +230,8 @@ class AcquireTest : public TwainTest {
   }
   std::vector<std::string> Since() {
     std::vector<std::string> tail(S().log.begin() + static_cast<long>(start_), S().log.end());
-    std::erase_if(tail, [](const std::string& e) { return e.starts_with("GET") || e.starts_with("SET"); });
+    std::erase_if(
+        tail, [](const std::string& e) { return e.starts_with("GET") || e.starts_with("SET"); });
     return tail;
   }
   size_t start_ = 0;
@@ -259,7 +263,7 @@ TEST_F(AcquireTest, MultiImageStopsAtTheLimitOrTheFeederEnd) {
     std::vector<std::string> want = {"OPENDS Flatbed One", "ENABLEDS", "PROCESSEVENT"};
     for (int page = 1; page <= pages; ++page)
       for (const std::string& e : {std::string("XFER"), "cb image " + std::to_string(page),
-                                  "ENDXFER " + std::to_string(5 - page)})
+                                   "ENDXFER " + std::to_string(5 - page)})
         want.push_back(e);
     for (const char* e : {"cb finish", "RESET", "DISABLEDS", "CLOSEDS"}) want.push_back(e);
     EXPECT_EQ(Since(), want) << "limit " << limit;

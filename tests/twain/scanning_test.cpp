@@ -28,23 +28,47 @@ TEST(ScanningMembers, WithoutManagerEveryMemberAnswersItsDefault) {
     TCallValue want;
     std::vector<TCallValue> args = {};
   };
-  const Row rows[] = {
-      {"TwainDeviceCount", int64_t{0}}, {"TwainDeviceName", std::u16string(), {int64_t{0}}},
-      {"CurrentTwainDevice", int64_t{-1}}, {"TwainConnected", false}, {"TwainBusy", false},
-      {"CanDisableTwainInterface", false}, {"TwainUnits", int64_t{0}},
-      {"TwainUnitsAllowed", false, {int64_t{0}}}, {"TwainPixelType", int64_t{-1}},
-      {"TwainPixelTypeAllowed", false, {int64_t{0}}}, {"TwainResolution", -1.0},
-      {"TwainResMin", -1.0}, {"TwainResMax", -1.0}, {"TwainResStep", -1.0},
-      {"XTwainResolution", -1.0}, {"XTwainResMin", -1.0}, {"YTwainResMax", -1.0},
-      {"YTwainResStep", -1.0}, {"TwainLeft", 0.0}, {"TwainBottom", 0.0},
-      {"TwainMaxWidth", -1.0}, {"TwainMaxHeight", -1.0}, {"TwainBrightness", -1.0},
-      {"TwainBrightnessMin", -1.0}, {"TwainContrast", -1.0}, {"TwainContrastStep", -1.0},
-      {"TwainAutoBright", false}, {"TwainThreshold", -1.0}, {"TwainAutoDeskew", false},
-      {"HasADF", false}, {"ADFLoaded", false}, {"UseADF", false}, {"TwainMultiImage", false},
-      {"TwainImagesToRead", int64_t{0}}, {"TwainPageCount", int64_t{0}},
-      {"TwainDuplexSupported", int64_t{0}}, {"TwainDuplexEnabled", false},
-      {"UseTwainInterface", true}, {"ShowTwainProgress", false}, {"WaitForAcquire", true},
-      {"TwainAppName", std::u16string(u"Pictavo")}};
+  const Row rows[] = {{"TwainDeviceCount", int64_t{0}},
+                      {"TwainDeviceName", std::u16string(), {int64_t{0}}},
+                      {"CurrentTwainDevice", int64_t{-1}},
+                      {"TwainConnected", false},
+                      {"TwainBusy", false},
+                      {"CanDisableTwainInterface", false},
+                      {"TwainUnits", int64_t{0}},
+                      {"TwainUnitsAllowed", false, {int64_t{0}}},
+                      {"TwainPixelType", int64_t{-1}},
+                      {"TwainPixelTypeAllowed", false, {int64_t{0}}},
+                      {"TwainResolution", -1.0},
+                      {"TwainResMin", -1.0},
+                      {"TwainResMax", -1.0},
+                      {"TwainResStep", -1.0},
+                      {"XTwainResolution", -1.0},
+                      {"XTwainResMin", -1.0},
+                      {"YTwainResMax", -1.0},
+                      {"YTwainResStep", -1.0},
+                      {"TwainLeft", 0.0},
+                      {"TwainBottom", 0.0},
+                      {"TwainMaxWidth", -1.0},
+                      {"TwainMaxHeight", -1.0},
+                      {"TwainBrightness", -1.0},
+                      {"TwainBrightnessMin", -1.0},
+                      {"TwainContrast", -1.0},
+                      {"TwainContrastStep", -1.0},
+                      {"TwainAutoBright", false},
+                      {"TwainThreshold", -1.0},
+                      {"TwainAutoDeskew", false},
+                      {"HasADF", false},
+                      {"ADFLoaded", false},
+                      {"UseADF", false},
+                      {"TwainMultiImage", false},
+                      {"TwainImagesToRead", int64_t{0}},
+                      {"TwainPageCount", int64_t{0}},
+                      {"TwainDuplexSupported", int64_t{0}},
+                      {"TwainDuplexEnabled", false},
+                      {"UseTwainInterface", true},
+                      {"ShowTwainProgress", false},
+                      {"WaitForAcquire", true},
+                      {"TwainAppName", std::u16string(u"Pictavo")}};
   for (const Row& row : rows) EXPECT_EQ(client.Get(row.member, row.args), row.want) << row.member;
   EXPECT_EQ(client.Call("SelectTwainDevice"), TCallValue{false});
   for (const int64_t refused : {int64_t{0}, int64_t{-2}}) {
@@ -91,8 +115,8 @@ TEST(ScanningMembers, KeptSettingsReachEveryNewTwain) {
   EXPECT_EQ(client.Get("TwainAppName"), TCallValue{std::u16string(u"Velmora scan")});
   s.log.clear();
   EXPECT_EQ(client.Get("TwainImagesToRead"), TCallValue{int64_t{4}});  // loads again
-  EXPECT_EQ(s.log, (std::vector<std::string>{"OPENDSM", "OPENDS Feeder Two",
-                                             "SET 1002=0001", "SET 1007=0001"}));
+  EXPECT_EQ(s.log, (std::vector<std::string>{"OPENDSM", "OPENDS Feeder Two", "SET 1002=0001",
+                                             "SET 1007=0001"}));
   EXPECT_EQ(client.Get("TwainAppName"), TCallValue{std::u16string(u"Velmora scan")});
   EXPECT_EQ(client.Get("TwainMultiImage"), TCallValue{true});
   EXPECT_EQ(client.Get("UseTwainInterface"), TCallValue{false});

@@ -49,7 +49,8 @@ inline CapReply Enumeration(uint16_t type, std::vector<uint32_t> items, uint32_t
   PutDWord(r.block, current);
   PutDWord(r.block, 0);
   const bool wide = type == TWTY_FIX32 || type == TWTY_UINT32 || type == TWTY_INT32;
-  for (uint32_t item : items) wide ? PutDWord(r.block, item) : PutWord(r.block, static_cast<uint16_t>(item));
+  for (uint32_t item : items)
+    wide ? PutDWord(r.block, item) : PutWord(r.block, static_cast<uint16_t>(item));
   return r;
 }
 inline CapReply Range(uint16_t type, uint32_t min, uint32_t max, uint32_t step, uint32_t current) {
@@ -84,8 +85,8 @@ class ScriptedManager : public TSourceManager {
  public:
   explicit ScriptedManager(std::shared_ptr<Script> script) : s_(std::move(script)) {}
 
-  TW_UINT16 Entry(TW_IDENTITY*, TW_IDENTITY* dest, TW_UINT32 group, TW_UINT16 dat,
-                  TW_UINT16 msg, void* data) override {
+  TW_UINT16 Entry(TW_IDENTITY*, TW_IDENTITY* dest, TW_UINT32 group, TW_UINT16 dat, TW_UINT16 msg,
+                  void* data) override {
     if (group == DG_IMAGE && dat == DAT_IMAGENATIVEXFER) return Transfer(data);
     if (group == DG_IMAGE && dat == DAT_IMAGELAYOUT) return Layout(msg, data);
     switch (dat) {
@@ -231,8 +232,7 @@ struct ScriptedBackend {
 };
 
 // A packed DIB: 40-byte header, colour table, bottom-up rows padded to 4 bytes.
-inline std::vector<uint8_t> PackedDib(int width, int height, int bits,
-                                      std::vector<uint32_t> table,
+inline std::vector<uint8_t> PackedDib(int width, int height, int bits, std::vector<uint32_t> table,
                                       const std::vector<uint8_t>& rows) {
   std::vector<uint8_t> b;
   for (uint32_t v : {40u, static_cast<uint32_t>(width), static_cast<uint32_t>(height)})

@@ -127,8 +127,8 @@ void TicTwain::RefreshSources() {
   source_names_.clear();
   if (!manager_) return;
   TW_IDENTITY identity{};
-  for (uint16_t message = MSG_GETFIRST;
-       Control(DAT_IDENTITY, message, &identity) == TWRC_SUCCESS; message = MSG_GETNEXT)
+  for (uint16_t message = MSG_GETFIRST; Control(DAT_IDENTITY, message, &identity) == TWRC_SUCCESS;
+       message = MSG_GETNEXT)
     source_names_.push_back(TwainString(identity.ProductName));
 }
 
@@ -631,7 +631,8 @@ namespace {
 // block holds them: only 1-bit white-first tables need a decision of ours.
 bool HasWhiteFirstOneBitTable(const std::vector<uint8_t>& block, bool& white_black) {
   struct Short {};
-  plat::TByteCursor cursor(block, [](std::string_view) -> void { throw Short{}; }, false);
+  plat::TByteCursor cursor(
+      block, [](std::string_view) -> void { throw Short{}; }, false);
   try {
     const uint32_t header_size = cursor.DWordAt(0);
     if (cursor.WordAt(14) != 1) return false;

@@ -19,11 +19,11 @@
 
 #include "control/engine/print/image_print.h"
 #include "control/engine/raster/ticbitmap.h"
+#include "control/engine/twain/scanning.h"
 #include "control/engine/view/image_document.h"
 #include "control/engine/view/mouse_selection.h"
 #include "control/engine/view/image_drawing.h"
 #include "control/engine/view/page_lists.h"
-#include "control/engine/twain/scanning.h"
 
 namespace pictavo {
 
@@ -348,10 +348,16 @@ class TpvImage : public QWidget {
   bool press_inside_ = false;
   void TwainImageAcquired(std::unique_ptr<TicBitmap> image);
   // Last, so it goes first: a transfer still running then finds no view to call back.
-  TScanning scanning_{TwainAppName, [this] { return DesignMode; },
-                      {[this](std::unique_ptr<TicBitmap> image) { TwainImageAcquired(std::move(image)); },
-                       [this] { if (OnAcquireCancel) OnAcquireCancel(); },
-                       [this] { if (OnAcquireFinish) OnAcquireFinish(); }}};
+  TScanning scanning_{
+      TwainAppName,
+      [this] { return DesignMode; },
+      {[this](std::unique_ptr<TicBitmap> image) { TwainImageAcquired(std::move(image)); },
+       [this] {
+         if (OnAcquireCancel) OnAcquireCancel();
+       },
+       [this] {
+         if (OnAcquireFinish) OnAcquireFinish();
+       }}};
 };
 
 // Button code and shift-state bits of a Qt mouse event.
