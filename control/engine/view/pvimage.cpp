@@ -488,6 +488,11 @@ void TpvImage::ReplaceImage(std::unique_ptr<TicBitmap> image) {
   Relayout();
 }
 
+void TpvImage::TwainImageAcquired(std::unique_ptr<TicBitmap> image) {
+  ReplaceImage(std::move(image));
+  if (OnAcquire) OnAcquire();  // the handler may destroy this control
+}
+
 void TpvImage::LoadFromFile(const std::string& file_name) {
   RememberScrollPos();
   auto image = ImageOfFile(file_name, UseLZW_, read_image_number_);

@@ -21,6 +21,7 @@
 #include "control/engine/print/image_print.h"
 #include "control/engine/raster/ticbitmap.h"
 #include "control/engine/view/cursor_table.h"
+#include "control/engine/twain/scanning.h"
 #include "control/engine/view/image_document.h"
 #include "control/engine/view/image_drawing.h"
 #include "control/engine/view/image_metadata.h"
@@ -395,6 +396,15 @@ class TpvImage : public QWidget {
   void UpdateDesignMode();
   bool IsDesignMode();
 
+  // Scanning: the kept settings and the TicTwain behind the scanning members.
+  TScanning& Scanning() {
+    return scanning_;
+  }
+  // Every acquired image replaces the image; returns after the acquisition when WaitForAcquire.
+  void Acquire() {
+    scanning_.Acquire();
+  }
+
   // The rendered client area in device pixels (what paintEvent shows).
   QImage Render();
 
@@ -470,6 +480,18 @@ class TpvImage : public QWidget {
   int16_t cursor_ = 0;  // crDefault
   int32_t read_image_number_ = 1;
   std::u16string last_file_name_;
+  void TwainImageAcquired(std::unique_ptr<TicBitmap> image);
+  // Last, so it goes first: a transfer still running then finds no view to call back.
+  TScanning scanning_{
+      TwainAppName_,
+      [this] { return DesignMode_; },
+      {[this](std::unique_ptr<TicBitmap> image) { TwainImageAcquired(std::move(image)); },
+       [this] {
+         if (OnAcquireCancel) OnAcquireCancel();
+       },
+       [this] {
+         if (OnAcquireFinish) OnAcquireFinish();
+       }}};
 };
 
 // Button code and shift-state bits of a Qt mouse event.
