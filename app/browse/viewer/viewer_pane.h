@@ -1,7 +1,9 @@
 #pragma once
-// Puts the viewer into the main window: a row chosen in the file list is shown in ibMain.
+// Puts the viewer and the basket into the main window: a row chosen in the file list or in the
+// basket is shown in ibMain, and the file list adds its selected rows to the basket.
 #include <QPointer>
 
+#include "app/browse/basket_list.h"
 #include "app/browse/folder_browser.h"
 #include "app/browse/viewer/viewer.h"
 #include "app/tasks/task_list.h"
@@ -21,12 +23,14 @@ class ViewerPane {
   ViewerPane& operator=(const ViewerPane&) = delete;
 
   Viewer& View() { return viewer_; }
+  BasketList& Basket() { return basket_; }
 
  private:
   // The list the "Optimized" view replays. Recording tasks belongs to the editing pane; until
   // that pane fills it the list stays empty and both views show the file as read.
   tasks::TaskList recordedTasks_;
   Viewer viewer_;
+  BasketList basket_;
   QPointer<FolderBrowser> browser_;
 };
 
