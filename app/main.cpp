@@ -9,6 +9,7 @@
 #include <QSocketNotifier>
 #include <QTime>
 #include <cstdio>
+#include <memory>
 
 #include "app/browse/folder_pane.h"
 #include "app/browse/viewer/viewer_pane.h"
@@ -52,15 +53,16 @@ int main(int argc, char** argv) {
   std::srand(static_cast<unsigned>(QTime::currentTime().msecsSinceStartOfDay()));
 
   std::unique_ptr<shell::MainWindow> window;
+  std::unique_ptr<browse::ViewerPane> viewer;  // declared after the window: it goes first
   try {
     window = std::make_unique<shell::MainWindow>();
+    viewer = std::make_unique<browse::ViewerPane>(*window, *browse::AttachFolderBrowser(*window));
   } catch (const plat::com::EOleException& e) {
     shell::Ui().Message(
         QStringLiteral("The image control could not be created: ") + QString::fromUtf8(e.what()),
         QApplication::applicationName(), shell::MessageIcon::Error);
     return 1;
   }
-  browse::ViewerPane viewer(*window, *browse::AttachFolderBrowser(*window));
   CloseOnTerminate(window.get());
   window->show();
   return QApplication::exec();
