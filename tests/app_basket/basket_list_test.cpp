@@ -7,7 +7,6 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QLabel>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
@@ -25,6 +24,7 @@
 #include "app_shell/recording_ui.h"
 #include "control/activex/imagebox_interface.h"
 #include "platform/com/control_host.h"
+#include "support/folder_listing.h"
 #include "tests/graphics/referee.h"
 
 // Readable failures.
@@ -90,17 +90,7 @@ class BasketTest : public testing::Test {
   // Lists the folder and waits for the end of its own listing (the restored folder may be
   // listing already).
   void ListFolder() {
-    // Let the tree's restored folder start its delayed listing first, so ours replaces it.
-    QTest::qWait(browse::FolderBrowserOptions{}.ShowDelayMs * 2);
-    QSignalSpy ended(browser_, &browse::FolderBrowser::ListingEnded);
-    browser_->subShowFilesInFolder(dir_.path());
-    const auto listed = [&] {
-      for (const QList<QVariant>& args : ended)
-        if (args.at(0).toString() == dir_.path()) return true;
-      return false;
-    };
-    for (int waits = 0; !listed() && waits < 600; ++waits) ended.wait(100);
-    ASSERT_TRUE(listed());
+    ASSERT_TRUE(ListFolderAsTheTreeDoes(*browser_, dir_.path()));
     ASSERT_EQ(window_->lvFolder->topLevelItemCount(), 4);
   }
 

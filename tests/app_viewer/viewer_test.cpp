@@ -11,7 +11,6 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -33,6 +32,7 @@
 #include "control/activex/imagebox_interface.h"
 #include "platform/com/control_host.h"
 #include "support/control_pixels.h"
+#include "support/folder_listing.h"
 
 // Readable failures.
 inline void PrintTo(const QString& text, std::ostream* os) {
@@ -480,16 +480,7 @@ TEST_F(ViewerTest, RowPickedInTheFileListIsShownThroughThePane) {
   browse::ViewerPane pane(*window_, *browser);
   Make(QStringLiteral("-size 40x30 xc:red"), File(QStringLiteral("a.png")));
   Make(QStringLiteral("-size 24x16 gradient:blue-yellow"), File(QStringLiteral("b.png")));
-  // Chosen as the tree does, so the folder the tree restored at start-up is not listed after it.
-  QSignalSpy ended(browser, &browse::FolderBrowser::ListingEnded);
-  browser->ftvBrowse_FolderSelected(dir_.path());
-  const auto listed = [&] {
-    for (const QList<QVariant>& args : ended)
-      if (args.at(0).toString() == dir_.path() && args.at(1).toBool()) return true;
-    return false;
-  };
-  for (int waits = 0; !listed() && waits < 600; ++waits) ended.wait(100);
-  ASSERT_TRUE(listed());
+  ASSERT_TRUE(ListFolderAsTheTreeDoes(*browser, dir_.path()));
   QTreeWidget* list = window_->lvFolder;
   ASSERT_EQ(list->topLevelItemCount(), 2);
 
