@@ -66,17 +66,6 @@ void InvertDottedOutline(QImage& frame, const QRect& surface, const QRect& box, 
   }
 }
 
-TicBitmap FromQImage(const QImage& image) {
-  const QImage bgr = image.convertToFormat(QImage::Format_BGR888);
-  TicBitmap bitmap;
-  bitmap.SetPixelFormat(plat::TPixelFormat::pf24bit);
-  bitmap.SetSize(bgr.width(), bgr.height());
-  for (int y = 0; y < bgr.height(); ++y)
-    std::copy_n(bgr.constScanLine(y), 3 * static_cast<size_t>(bgr.width()), bitmap.ScanLine(y));
-  bitmap.UpdateColorFormat();
-  return bitmap;
-}
-
 }  // namespace
 
 int16_t MouseButtonCode(Qt::MouseButton button) {
@@ -570,7 +559,8 @@ void TpvImage::Paste() {
 
 void TpvImage::TakePixels(const QImage& pixels) {
   RememberScrollPos();
-  auto image = std::make_unique<TicBitmap>(FromQImage(pixels));
+  auto image = std::make_unique<TicBitmap>();
+  image->Assign(plat::FromQImage(pixels));
   last_file_name_.clear();
   ReplaceImage(std::move(image));
 }
