@@ -43,7 +43,8 @@ class NameOnlyDelegate : public QStyledItemDelegate {
 void BasketList::ConnectList() {
   QTreeWidget* list = w_.lvPages;
   list->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  list->setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
+  // F2 and "Rename title" start editing: a click on a row of a larger selection selects that row.
+  list->setEditTriggers(QAbstractItemView::EditKeyPressed);
   list->setItemDelegate(new NameOnlyDelegate(list));
   list->setDragEnabled(true);
   list->viewport()->setAcceptDrops(true);
