@@ -51,6 +51,21 @@ QString SizeText(int32_t width, int32_t height) {
   return QString::number(width) + QStringLiteral(" X ") + QString::number(height);
 }
 
+// A row whose "Size" and "Type" are those of the file it loads.
+BasketItem RowOfFile(const QString& text, const QString& file, const QString& source,
+                     int32_t width, int32_t height) {
+  shell::clsFileInfo facts;
+  facts.FilePath(file);
+  BasketItem item;
+  item.Text = text;
+  item.Tag = file;
+  item.Resolution = SizeText(width, height);
+  item.Size = facts.fSizeFormated(0);
+  item.Type = facts.fType();
+  item.Path = source;
+  return item;
+}
+
 void ShowBar(const BasketProgress& progress, int maximum, int value) {
   progress.bar->setRange(0, maximum);
   progress.bar->setValue(value);
@@ -309,16 +324,8 @@ QTreeWidgetItem* BasketList::AddPageRows(const PageSplit& split) {
       thumbnail = FileThumbnail(pageFile, width, height);
       if (thumbnail.isNull()) continue;
     }
-    shell::clsFileInfo facts;
-    facts.FilePath(pageFile);
-    BasketItem item;
-    item.Text = split.textBefore + QString::number(page) + split.textAfter;
-    item.Tag = pageFile;
-    item.Resolution = SizeText(width, height);
-    item.Size = facts.fSizeFormated(0);
-    item.Type = facts.fType();
-    item.Path = split.source;
-    last = AppendEntry(item, thumbnail);
+    const QString text = split.textBefore + QString::number(page) + split.textAfter;
+    last = AppendEntry(RowOfFile(text, pageFile, split.source, width, height), thumbnail);
   }
   return last;
 }
@@ -389,16 +396,7 @@ void BasketList::AddReopenedFile(const QString& path) {
   int32_t height = 0;
   const QPixmap thumbnail = FileThumbnail(path, width, height);
   if (thumbnail.isNull()) return;
-  shell::clsFileInfo facts;
-  facts.FilePath(path);
-  BasketItem item;
-  item.Text = name;
-  item.Tag = path;
-  item.Resolution = SizeText(width, height);
-  item.Size = facts.fSizeFormated(0);
-  item.Type = facts.fType();
-  item.Path = path;
-  AppendEntry(item, thumbnail);
+  AppendEntry(RowOfFile(name, path, path, width, height), thumbnail);
 }
 
 bool BasketList::ShowProgress(int done, int count) {
