@@ -52,8 +52,8 @@ QString SizeText(int32_t width, int32_t height) {
 }
 
 // A row whose "Size" and "Type" are those of the file it loads.
-BasketItem RowOfFile(const QString& text, const QString& file, const QString& source,
-                     int32_t width, int32_t height) {
+BasketItem RowOfFile(const QString& text, const QString& file, const QString& source, int32_t width,
+                     int32_t height) {
   shell::clsFileInfo facts;
   facts.FilePath(file);
   BasketItem item;
@@ -121,7 +121,7 @@ class BasketList::BusyScope {
 BasketList::BasketList(const BasketListWidgets& widgets, QObject* parent)
     : QObject(parent), w_(widgets) {
   HideBar(w_.pbAddToBasket);
-  HideBar(w_.pbQueue);
+  w_.pbQueue.cancel->hide();  // the bar itself is the file list's until a drop or an open
   ConnectList();
   ConnectButtons();
 }

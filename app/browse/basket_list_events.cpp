@@ -46,6 +46,8 @@ void BasketList::ConnectList() {
   // F2 and "Rename title" start editing: a click on a row of a larger selection selects that row.
   list->setEditTriggers(QAbstractItemView::EditKeyPressed);
   list->setItemDelegate(new NameOnlyDelegate(list));
+  // The basket's context menu listens to the list's own request.
+  list->setContextMenuPolicy(Qt::CustomContextMenu);
   list->setDragEnabled(true);
   list->viewport()->setAcceptDrops(true);
   list->header()->setSectionsClickable(true);
