@@ -160,6 +160,24 @@ TEST_F(BasketEventsTest, MouseUpShowsTheRowOnlyWhenOneIsCounted) {
   EXPECT_EQ(pane_->View().ShownPath(), File(kPictures[2].name));
 }
 
+// Previous and next walk the list that took the focus last.
+TEST_F(BasketEventsTest, PreviousWalksTheListThatHadTheFocusLast) {
+  Add({0, 1});
+  window_->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+  window_->lvFolder->setFocus();
+  FileRow(2)->setSelected(true);
+  window_->lvFolder->setCurrentItem(FileRow(2));
+  pane_->View().cmdPreviewPrevious_Click();
+  EXPECT_EQ(pane_->View().ShownPath(), File(kPictures[1].name));  // the file list's row above
+
+  QTest::mouseClick(window_->lvPages->viewport(), Qt::LeftButton, {}, RowPlace(1));
+  EXPECT_EQ(pane_->View().mstrFocusedList, QStringLiteral("lvPages"));
+  pane_->View().cmdPreviewPrevious_Click();
+  EXPECT_EQ(pane_->View().ShownPath(), File(kPictures[0].name));
+  EXPECT_EQ(SelectedNames(), QStringList{"a_red"});
+}
+
 // A name the batch outputs could not use as a file name is refused and the old one comes back.
 TEST_F(BasketEventsTest, RenameInPlaceRefusesNamesThatAreNoFileNames) {
   struct Case {
