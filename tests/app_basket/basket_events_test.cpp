@@ -195,6 +195,7 @@ TEST_F(BasketEventsTest, RenameInPlaceRefusesNamesThatAreNoFileNames) {
     pane_->Basket().BeginRename();
     auto* editor = list->findChild<QLineEdit*>();
     ASSERT_NE(editor, nullptr);
+    QTest::keyClick(editor, Qt::Key_Delete);  // the editor's key: the row stays
     editor->setText(c.typed);
     QTest::keyClick(editor, Qt::Key_Return);
     // The editor commits on the event loop's next turn; a refusal is told on the turn after.
