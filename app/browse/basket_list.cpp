@@ -399,6 +399,10 @@ void BasketList::AddReopenedFile(const QString& path) {
   AppendEntry(RowOfFile(name, path, path, width, height), thumbnail);
 }
 
+void BasketList::StartProgress(int count) {
+  ShowBar(w_.pbQueue, count, 1);
+}
+
 bool BasketList::ShowProgress(int done, int count) {
   ShowBar(w_.pbQueue, count, done);
   return Yield();

@@ -137,6 +137,7 @@ class BasketList : public QObject, private BasketFiller {
   // BasketFiller: the opener of basket files fills the list through these.
   void ClearBasket() override;
   void subAddEntryToListView(const QString& path) override;
+  void StartProgress(int count) override;
   bool ShowProgress(int done, int count) override;
   void HideProgress() override;
 

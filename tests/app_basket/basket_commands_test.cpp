@@ -234,6 +234,32 @@ TEST_F(BasketCommandsTest, CancelEndsTheAddAfterTheCurrentFileAndCommandsWait) {
   EXPECT_EQ(basket.Rows().size(), 20);
 }
 
+// Cancel beside the status bar's progress bar ends an open after the current file.
+TEST_F(BasketCommandsTest, CancelEndsTheOpenAfterTheCurrentFile) {
+  QStringList paths;
+  for (int i = 0; i < 20; ++i) {
+    QImage picture(6, 4, QImage::Format_RGB32);
+    picture.fill(Qt::blue);
+    paths << scratch_.filePath(QStringLiteral("g%1.png").arg(i, 2, 10, QChar('0')));
+    ASSERT_TRUE(picture.save(paths.back()));
+  }
+  const QString basketFile = WriteBasketFile("twenty.ibf", paths);
+  browse::BasketList& basket = pane_->Basket();
+  bool cancelled = false;
+  QObject::connect(window_->lvPages->model(), &QAbstractItemModel::rowsInserted, &basket, [&] {
+    if (cancelled) return;
+    cancelled = true;
+    EXPECT_TRUE(basket.IsBusy());
+    QPushButton* cancel = Button("cmdCancelQueue");
+    EXPECT_TRUE(cancel->isVisible());
+    QMetaObject::invokeMethod(cancel, &QPushButton::click, Qt::QueuedConnection);
+  });
+  Open(basketFile);
+  EXPECT_EQ(BasketNames(), QStringList{"g00.png"});
+  EXPECT_FALSE(Button("cmdCancelQueue")->isVisible());
+  EXPECT_FALSE(basket.IsBusy());
+}
+
 // The file list emptied for another folder while the add yields: the add goes on with what was
 // selected when it began.
 TEST_F(BasketCommandsTest, AddOutlivesTheFileListChangingFolder) {
