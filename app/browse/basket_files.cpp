@@ -54,6 +54,7 @@ void FillBasket(const QStringList& paths, BasketFiller& basket) {
     ~HideWhenDone() { basket.HideProgress(); }
   } hide{basket};
   const int count = static_cast<int>(paths.size());
+  if (count > 0) basket.StartProgress(count);
   for (int k = 0; k < count; ++k) {
     if (shell::clsFileInfo::CheckIfFileExists(paths[k])) basket.subAddEntryToListView(paths[k]);
     if (!basket.ShowProgress(k + 1, count)) return;

@@ -22,6 +22,8 @@ class BasketFiller {
   virtual void ClearBasket() = 0;
   // Adds a file as one row, or one row per page of a multipage file.
   virtual void subAddEntryToListView(const QString& path) = 0;
+  // Shows the progress of count paths, before the first.
+  virtual void StartProgress(int count) = 0;
   // Progress after done of count paths; False when the user cancelled.
   virtual bool ShowProgress(int done, int count) = 0;
   virtual void HideProgress() = 0;

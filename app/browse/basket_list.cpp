@@ -1,10 +1,10 @@
 #include "app/browse/basket_list.h"
 
 #include <QApplication>
-#include <QEvent>
-#include <QKeyEvent>
+#include <QFileInfo>
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTreeWidget>
 
 #include "app/browse/basket_pages.h"
@@ -12,10 +12,12 @@
 #include "app/browse/folder_browser.h"
 #include "app/browse/picture_loader.h"
 #include "app/browse/row_tag.h"
+#include "app/shell/dialogs.h"
 #include "app/shell/errors.h"
 #include "app/shell/file_facts.h"
 #include "app/shell/main_window.h"
 #include "app/shell/paths.h"
+#include "app/shell/ui_service.h"
 #include "control/activex/imagebox_interface.h"
 #include "platform/com/control_host.h"
 #include "platform/graphics/handles.h"
@@ -24,9 +26,10 @@ namespace browse {
 namespace {
 
 enum FolderColumn { kFolderName, kFolderResolution, kFolderSize, kFolderPages, kFolderType };
-enum BasketColumn { kName, kResolution, kSize, kType, kPath };
 
 constexpr uint32_t kWhite = 0x00FFFFFF;
+constexpr int32_t kDialogFlags = 5;
+const char* const kBasketFilter = "Image basket file (*.ibf)|*.ibf";
 
 // The picture the control holds, fitted into the basket's thumbnail box.
 QPixmap ControlThumbnail(pictavo::ax::ImageBoxProxy& box, int32_t width, int32_t height) {
@@ -38,76 +41,200 @@ QPixmap ControlThumbnail(pictavo::ax::ImageBoxProxy& box, int32_t width, int32_t
   return QPixmap::fromImage(thumbnail);
 }
 
-bool IsArrowKey(int key) {
-  return key == Qt::Key_Left || key == Qt::Key_Up || key == Qt::Key_Right || key == Qt::Key_Down;
+// A thumbnail loaded from a file into the basket's box; the file's size comes back.
+QPixmap FileThumbnail(const QString& path, int32_t& width, int32_t& height) {
+  return QPixmap::fromImage(LoadPic(path, kExactBox, shell::glBasketThumbWidth,
+                                    shell::glBasketThumbHeight, kWhite, width, height));
+}
+
+QString SizeText(int32_t width, int32_t height) {
+  return QString::number(width) + QStringLiteral(" X ") + QString::number(height);
+}
+
+// A row whose "Size" and "Type" are those of the file it loads.
+BasketItem RowOfFile(const QString& text, const QString& file, const QString& source, int32_t width,
+                     int32_t height) {
+  shell::clsFileInfo facts;
+  facts.FilePath(file);
+  BasketItem item;
+  item.Text = text;
+  item.Tag = file;
+  item.Resolution = SizeText(width, height);
+  item.Size = facts.fSizeFormated(0);
+  item.Type = facts.fType();
+  item.Path = source;
+  return item;
+}
+
+void ShowBar(const BasketProgress& progress, int maximum, int value) {
+  progress.bar->setRange(0, maximum);
+  progress.bar->setValue(value);
+  progress.bar->show();
+  progress.cancel->show();
+}
+
+void HideBar(const BasketProgress& progress) {
+  progress.bar->hide();
+  progress.cancel->hide();
+}
+
+// The file the user chose in the basket file dialog; empty when cancelled.
+QString ChooseBasketFile(const QString& title, void (*showDialog)()) {
+  shell::gstrDlgTitle = title;
+  shell::gstrDlgFileName.clear();
+  shell::gstrDlgFilter = QString::fromLatin1(kBasketFilter);
+  shell::glDlgFlags = kDialogFlags;
+  showDialog();
+  return shell::gstrDlgFileName;
+}
+
+void Inform(const QString& text) {
+  shell::Ui().Message(text, shell::gstrApplicationName, shell::MessageIcon::Information);
+}
+
+bool IsTiffName(const QString& path) {
+  const QString extension = QFileInfo(path).suffix().toLower();
+  return extension == u"tif" || extension == u"tiff";
 }
 
 }  // namespace
 
+// Marks an add, a drop or an open as running for as long as it lasts.
+class BasketList::BusyScope {
+ public:
+  explicit BusyScope(BasketList& basket) : basket_(basket) {
+    basket_.running_ = true;
+    basket_.cancelled_ = false;
+    basket_.ApplyBusy();
+  }
+  ~BusyScope() {
+    basket_.running_ = false;
+    basket_.ApplyBusy();
+  }
+  BusyScope(const BusyScope&) = delete;
+  BusyScope& operator=(const BusyScope&) = delete;
+
+ private:
+  BasketList& basket_;
+};
+
 BasketList::BasketList(const BasketListWidgets& widgets, QObject* parent)
     : QObject(parent), w_(widgets) {
-  w_.lvPages->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  w_.lvPages->installEventFilter(this);
-  connect(w_.lvPages, &QTreeWidget::itemClicked, this, [this] {
-    if (w_.lvPages->selectedItems().size() < 2) ShowSelectedRow();
-  });
+  HideBar(w_.pbAddToBasket);
+  w_.pbQueue.cancel->hide();  // the bar itself is the file list's until a drop or an open
+  ConnectList();
+  ConnectButtons();
 }
 
-bool BasketList::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == w_.lvPages && event->type() == QEvent::KeyRelease &&
-      w_.lvPages->topLevelItemCount() > 0)
-    lvPages_KeyUp(static_cast<QKeyEvent*>(event)->key());
-  return QObject::eventFilter(watched, event);
+void BasketList::ConnectButtons() {
+  connect(w_.cmdAddToQueue, &QPushButton::clicked, this, [this] { cmdAddToQueue_Click(); });
+  connect(w_.cmdPagesNew, &QPushButton::clicked, this, [this] { cmdPagesNew_Click(); });
+  connect(w_.cmdPagesOpen, &QPushButton::clicked, this, [this] { cmdPagesOpen_Click(); });
+  connect(w_.cmdPagesSave, &QPushButton::clicked, this, [this] { cmdPagesSave_Click(); });
+  connect(w_.cmdPagesDelete, &QPushButton::clicked, this, [this] { cmdPagesDelete_Click(); });
+  for (const BasketProgress* progress : {&w_.pbAddToBasket, &w_.pbQueue})
+    connect(progress->cancel, &QPushButton::clicked, this, [this] { cancelled_ = true; });
 }
 
-void BasketList::lvPages_KeyUp(int key) {
-  if (key == Qt::Key_Delete)
-    cmdPagesDelete_Click();
-  else if (IsArrowKey(key))
-    ShowSelectedRow();
+void BasketList::SetLocked(bool locked) {
+  locked_ = locked;
+  ApplyBusy();
 }
 
-void BasketList::ShowSelectedRow() {
-  QTreeWidgetItem* row = w_.lvPages->currentItem();
-  if (row != nullptr && ShowRowHook) ShowRowHook(row);
+void BasketList::ApplyBusy() {
+  const bool busy = IsBusy();
+  for (QPushButton* command :
+       {w_.cmdAddToQueue, w_.cmdPagesDelete, w_.cmdPagesNew, w_.cmdPagesOpen})
+    command->setEnabled(!busy);
+  if (busy == announcedBusy_) return;
+  announcedBusy_ = busy;
+  emit BusyChanged(busy);
 }
+
+bool BasketList::Yield() {
+  QCoreApplication::processEvents();
+  return !cancelled_;
+}
+
+// ---- Adding from the file list ----------------------------------------------------------------
 
 void BasketList::cmdAddToQueue_Click() {
-  shell::gstrCurrentActivity = QStringLiteral("Adding selected files to basket!");
+  if (IsBusy()) return;
+  shell::SetActivity(shell::Activity::AddingFilesToBasket);
+  w_.cmdAddToQueue->repaint();
   if (w_.lvFolder->topLevelItemCount() > 0) {
+    BusyScope busy(*this);
     // An error ends the add where it happened; the rows added so far stay.
     shell::Trap(shell::Routine::FrmMain_cmdAddToQueue_Click, [this] { AddSelectedFileRows(); });
     w_.folderPanel->setText(CurrentFolderHook ? CurrentFolderHook() : QString());
-    if (w_.pbAddToBasket != nullptr) w_.pbAddToBasket->hide();
+    HideBar(w_.pbAddToBasket);
     ShowQueueCount();
   }
   w_.lvPages->clearSelection();
 }
 
+QList<BasketList::FileRow> BasketList::SelectedFileRows() const {
+  QList<FileRow> rows;
+  for (int i = 0; i < w_.lvFolder->topLevelItemCount(); ++i) {
+    const QTreeWidgetItem* row = w_.lvFolder->topLevelItem(i);
+    if (!row->isSelected()) continue;
+    rows.append({i, row->text(kFolderName), row->data(0, kRowTagRole).toString(),
+                 row->text(kFolderResolution), row->text(kFolderSize), row->text(kFolderType),
+                 row->text(kFolderPages).trimmed().toInt(),
+                 FolderThumbnailHook ? FolderThumbnailHook(row) : QPixmap()});
+  }
+  return rows;
+}
+
 void BasketList::AddSelectedFileRows() {
-  QTreeWidget* files = w_.lvFolder;
-  const int count = files->topLevelItemCount();
-  if (w_.pbAddToBasket != nullptr) {
-    w_.pbAddToBasket->setRange(0, count);
-    w_.pbAddToBasket->setValue(0);
-    w_.pbAddToBasket->show();
-  }
-  for (int i = 0; i < count; ++i) {
-    QTreeWidgetItem* row = files->topLevelItem(i);
-    if (row->isSelected() && !InBasket(row->data(0, kRowTagRole).toString())) {
-      w_.folderPanel->setText(QStringLiteral("Adding file to basket - '") + row->text(kFolderName) +
+  const int count = w_.lvFolder->topLevelItemCount();
+  ShowBar(w_.pbAddToBasket, count, 0);
+  for (const FileRow& row : SelectedFileRows()) {
+    if (!Yield()) break;
+    if (!InBasket(row.path)) {
+      w_.folderPanel->setText(QStringLiteral("Adding file to basket - '") + row.text +
                               QStringLiteral("'"));
-      const int pages = row->text(kFolderPages).trimmed().toInt();
-      if (pages < 2)
-        AddOnePageRow(row);
-      else
-        AddPageRows(row, pages);
+      PageSplit split;
+      split.stem = row.text;
+      split.textBefore = shell::fncRemoveExtension(row.text);
+      split.progressText = QStringLiteral("Please wait... extracting multipage file - '");
+      split.bar = &w_.pbAddToBasket;
+      AddFileRow(row, split);
     }
-    if (w_.pbAddToBasket != nullptr) {
-      w_.pbAddToBasket->setRange(0, count);
-      w_.pbAddToBasket->setValue(i);
-    }
+    ShowBar(w_.pbAddToBasket, count, row.index);
   }
+}
+
+void BasketList::subAddDroppedFiles() {
+  BusyScope busy(*this);
+  w_.pbQueue.bar->setValue(0);
+  const QList<FileRow> rows = SelectedFileRows();
+  if (rows.isEmpty()) return;
+  const int count = static_cast<int>(rows.size());
+  ShowBar(w_.pbQueue, count, 0);
+  // An error ends the drop without a word; what was added so far stays.
+  (void)shell::RunTrapped(
+      [&] {
+        for (int j = 0; j < count; ++j) {
+          if (!Yield()) break;
+          const FileRow& row = rows[j];
+          if (InBasket(row.path)) continue;
+          PageSplit split;
+          split.stem = shell::fncRemoveExtension(row.text);
+          split.textBefore = split.stem + QLatin1Char('(');
+          split.textAfter = QStringLiteral(")");
+          split.progressText = QStringLiteral("Please wait... extracting multipage document - '");
+          split.bar = &w_.pbQueue;
+          split.thumbnailFromLoadedPage = false;
+          QTreeWidgetItem* added = AddFileRow(row, split);
+          if (added == nullptr) continue;
+          added->setSelected(true);
+          ShowBar(w_.pbQueue, count, j + 1);
+        }
+      },
+      __LINE__);
+  w_.folderPanel->clear();
+  HideBar(w_.pbQueue);
 }
 
 bool BasketList::InBasket(const QString& path) const {
@@ -116,95 +243,204 @@ bool BasketList::InBasket(const QString& path) const {
   return false;
 }
 
-// The file list's own thumbnail of the row, rescaled; loaded from the file when the list has
-// none (a details listing). The sizes are the file's when it was loaded, else left alone.
-QPixmap BasketList::OnePageThumbnail(QTreeWidgetItem* fileRow, int32_t& width,
-                                     int32_t& height) const {
-  const QPixmap listed = FolderThumbnailHook ? FolderThumbnailHook(fileRow) : QPixmap();
-  if (listed.isNull())
-    return QPixmap::fromImage(LoadPic(fileRow->data(0, kRowTagRole).toString(), kExactBox,
-                                      shell::glBasketThumbWidth, shell::glBasketThumbHeight, kWhite,
-                                      width, height));
-  return QPixmap::fromImage(fncScaleLoadedPicture(
-      listed.toImage(), kExactBox, shell::glBasketThumbWidth, shell::glBasketThumbHeight, kWhite));
+// `split` holds the way's names; the file's own facts are filled in here.
+QTreeWidgetItem* BasketList::AddFileRow(const FileRow& row, const PageSplit& split) {
+  if (row.pages < 2) return AddOnePageRow(row);
+  PageSplit file = split;
+  file.source = row.path;
+  file.pages = row.pages;
+  file.name = row.text;
+  return AddPageRows(file);
 }
 
-void BasketList::AddOnePageRow(QTreeWidgetItem* fileRow) {
+// The file list's own thumbnail of the row, rescaled; loaded from the file when the list has
+// none (a details listing). The sizes are the file's when it was loaded, else left alone.
+QPixmap BasketList::OnePageThumbnail(const FileRow& fileRow, int32_t& width,
+                                     int32_t& height) const {
+  if (fileRow.thumbnail.isNull()) return FileThumbnail(fileRow.path, width, height);
+  return QPixmap::fromImage(fncScaleLoadedPicture(fileRow.thumbnail.toImage(), kExactBox,
+                                                  shell::glBasketThumbWidth,
+                                                  shell::glBasketThumbHeight, kWhite));
+}
+
+QTreeWidgetItem* BasketList::AddOnePageRow(const FileRow& fileRow) {
   int32_t width = 0;
   int32_t height = 0;
   const QPixmap thumbnail = OnePageThumbnail(fileRow, width, height);
-  if (thumbnail.isNull()) return;
-  if (fileRow->text(kFolderResolution).trimmed().isEmpty() && width > 0)
-    fileRow->setText(kFolderResolution,
-                     QString::number(width) + QStringLiteral(" X ") + QString::number(height));
-  const QString path = fileRow->data(0, kRowTagRole).toString();
+  if (thumbnail.isNull()) return nullptr;
+  QString resolution = fileRow.resolution;
+  if (resolution.trimmed().isEmpty() && width > 0) {
+    resolution = SizeText(width, height);
+    SetFileListResolution(fileRow.path, resolution);
+  }
   BasketItem item;
-  item.Text = shell::fncRemoveExtension(fileRow->text(kFolderName));
-  item.Tag = path;
-  item.Resolution = fileRow->text(kFolderResolution);
-  item.Size = fileRow->text(kFolderSize);
-  item.Type = fileRow->text(kFolderType);
-  item.Path = path;
-  subAddEntryToListView(item, thumbnail);
+  item.Text = shell::fncRemoveExtension(fileRow.text);
+  item.Tag = fileRow.path;
+  item.Resolution = resolution;
+  item.Size = fileRow.size;
+  item.Type = fileRow.type;
+  item.Path = fileRow.path;
+  return AppendEntry(item, thumbnail);
 }
 
-// Each page is decoded once: the thumbnail and the page file both come from that decoding, and
-// a page without a thumbnail is not written.
-void BasketList::AddPageRows(QTreeWidgetItem* fileRow, int pages) {
-  pictavo::ax::ImageBoxProxy box(w_.ibPages->Dispatch());
-  const QString source = fileRow->data(0, kRowTagRole).toString();
-  const QString name = fileRow->text(kFolderName);
-  for (int page = 1; page <= pages; ++page) {
-    w_.folderPanel->setText(QStringLiteral("Please wait... extracting multipage file - '") + name +
-                            QStringLiteral("' Pages ") + QString::number(page) +
-                            QStringLiteral(" of ") + QString::number(pages));
-    if (w_.pbAddToBasket != nullptr) {
-      w_.pbAddToBasket->setRange(0, pages);
-      w_.pbAddToBasket->setValue(page);
-    }
-    box.put_ReadImageNumber(page);
-    box.LoadFromFile(source.toStdString());
-    const int32_t width = box.get_ImageWidth();
-    const int32_t height = box.get_ImageHeight();
-    const QPixmap thumbnail = ControlThumbnail(box, width, height);
-    if (thumbnail.isNull()) continue;
-    const QString pageFile = CreatePageFile(name, page);
-    if (pageFile.isEmpty()) continue;
-    box.SaveToFile(pageFile.toStdString());
-    shell::clsFileInfo facts;
-    facts.FilePath(pageFile);
-    BasketItem item;
-    item.Text = shell::fncRemoveExtension(name) + QString::number(page);
-    item.Tag = pageFile;
-    item.Resolution = QString::number(width) + QStringLiteral(" X ") + QString::number(height);
-    item.Size = facts.fSizeFormated(0);
-    item.Type = facts.fType();
-    item.Path = source;
-    subAddEntryToListView(item, thumbnail);
+// The row may have left the file list while the add yielded.
+void BasketList::SetFileListResolution(const QString& path, const QString& resolution) {
+  for (int i = 0; i < w_.lvFolder->topLevelItemCount(); ++i) {
+    QTreeWidgetItem* row = w_.lvFolder->topLevelItem(i);
+    if (row->data(0, kRowTagRole).toString() == path) row->setText(kFolderResolution, resolution);
   }
 }
 
-void BasketList::subAddEntryToListView(const BasketItem& item, const QPixmap& thumbnail) {
+// Each page is decoded once, for its thumbnail; the page file is the page as stored in the
+// source. A page without a thumbnail gets no row. The file is split whole: Cancel waits for it.
+QTreeWidgetItem* BasketList::AddPageRows(const PageSplit& split) {
+  pictavo::ax::ImageBoxProxy box(w_.ibPages->Dispatch());
+  QTreeWidgetItem* last = nullptr;
+  for (int page = 1; page <= split.pages; ++page) {
+    Yield();
+    if (!split.progressText.isEmpty())
+      w_.folderPanel->setText(split.progressText + split.name + QStringLiteral("' Pages ") +
+                              QString::number(page) + QStringLiteral(" of ") +
+                              QString::number(split.pages));
+    if (split.bar != nullptr) ShowBar(*split.bar, split.pages, page);
+    int32_t width = 0;
+    int32_t height = 0;
+    QPixmap thumbnail;
+    QString pageFile;
+    if (split.thumbnailFromLoadedPage) {
+      box.put_ReadImageNumber(page);
+      box.LoadFromFile(split.source.toStdString());
+      width = box.get_ImageWidth();
+      height = box.get_ImageHeight();
+      thumbnail = ControlThumbnail(box, width, height);
+      if (thumbnail.isNull()) continue;
+      pageFile = CreatePageFile(split.stem, page);
+      if (pageFile.isEmpty()) continue;
+      CopyPage(box, split.source, page, split.pages, pageFile);
+    } else {
+      pageFile = CreatePageFile(split.stem, page);
+      if (pageFile.isEmpty()) continue;
+      CopyPage(box, split.source, page, split.pages, pageFile);
+      thumbnail = FileThumbnail(pageFile, width, height);
+      if (thumbnail.isNull()) continue;
+    }
+    const QString text = split.textBefore + QString::number(page) + split.textAfter;
+    last = AppendEntry(RowOfFile(text, pageFile, split.source, width, height), thumbnail);
+  }
+  return last;
+}
+
+// ---- Basket files -----------------------------------------------------------------------------
+
+void BasketList::cmdPagesOpen_Click() {
+  if (IsBusy()) return;
+  if (w_.lvPages->topLevelItemCount() > 0 &&
+      !shell::Ui().Ask(QStringLiteral("There are currently files in the Basket!.\r\n"
+                                      "Do you want to continue?"),
+                       shell::gstrApplicationName, shell::MessageIcon::Information))
+    return;
+  const QString file =
+      ChooseBasketFile(QStringLiteral("Open Image Basket"), &shell::subShowOpenDialog);
+  if (file.isEmpty()) return;
+  bool opened = false;
+  {
+    BusyScope busy(*this);
+    opened = fncOpenImageBasket(file, *this);
+  }
+  if (!opened) {
+    Inform(
+        QStringLiteral("Error opening image basket!\r\n"
+                       "Please select a valid image basket file."));
+    return;
+  }
+  ShowQueueCount();
+}
+
+void BasketList::cmdPagesSave_Click() {
+  if (w_.lvPages->topLevelItemCount() == 0) return;
+  QString file = ChooseBasketFile(QStringLiteral("Save image basket"), &shell::subShowSaveDialog);
+  if (file.isEmpty()) return;
+  if (!fncSaveImageBasket(kBasketPaths, file, Rows()))
+    Inform(QStringLiteral("Error saving image basket!\r\nPlease try again!"));
+}
+
+void BasketList::ClearBasket() {
+  RemoveAllRows();
+  ilPages_.clear();
+}
+
+void BasketList::subAddEntryToListView(const QString& path) {
+  shell::Trap(shell::Routine::subAddEntryToListView, [&] {
+    shell::SetActivity(shell::Activity::OpeningImageList);
+    AddReopenedFile(path);
+  });
+}
+
+void BasketList::AddReopenedFile(const QString& path) {
+  const QString name = shell::clsFileInfo::StripFileFromPath(path);
+  const int pages =
+      IsTiffName(path)
+          ? pictavo::ax::ImageBoxProxy(w_.ibPages->Dispatch()).get_ImageCount(path.toStdU16String())
+          : 1;
+  if (pages >= 2) {
+    PageSplit split;
+    split.source = path;
+    split.pages = pages;
+    split.stem = name;
+    split.textBefore = name;
+    split.name = name;
+    AddPageRows(split);
+    return;
+  }
+  int32_t width = 0;
+  int32_t height = 0;
+  const QPixmap thumbnail = FileThumbnail(path, width, height);
+  if (thumbnail.isNull()) return;
+  AppendEntry(RowOfFile(name, path, path, width, height), thumbnail);
+}
+
+void BasketList::StartProgress(int count) {
+  ShowBar(w_.pbQueue, count, 1);
+}
+
+bool BasketList::ShowProgress(int done, int count) {
+  ShowBar(w_.pbQueue, count, done);
+  return Yield();
+}
+
+void BasketList::HideProgress() {
+  HideBar(w_.pbQueue);
+}
+
+// ---- Rows -------------------------------------------------------------------------------------
+
+QTreeWidgetItem* BasketList::AppendEntry(const BasketItem& item, const QPixmap& thumbnail) {
   ilPages_.append(thumbnail);
   BasketItem row = item;
   row.ThumbnailIndex = static_cast<int>(ilPages_.size() - 1);
-  AppendRow(row);
+  return AppendRow(row);
 }
 
-void BasketList::AppendRow(const BasketItem& item) {
-  auto* row = new QTreeWidgetItem(w_.lvPages);
-  row->setText(kName, item.Text);
-  row->setText(kResolution, item.Resolution);
-  row->setText(kSize, item.Size);
-  row->setText(kType, item.Type);
-  row->setText(kPath, item.Path);
+// The texts go in before the row joins the list, so only an edit reports a changed name.
+QTreeWidgetItem* BasketList::AppendRow(const BasketItem& item) {
+  auto* row =
+      new QTreeWidgetItem(QStringList{item.Text, item.Resolution, item.Size, item.Type, item.Path});
   row->setData(0, kRowTagRole, item.Tag);
   row->setData(0, kRowThumbnailRole, item.ThumbnailIndex);
+  row->setData(0, kLastNameRole, item.Text);
   row->setIcon(0, ilPages_.value(item.ThumbnailIndex));
+  row->setFlags(row->flags() | Qt::ItemIsEditable);
+  w_.lvPages->addTopLevelItem(row);
+  return row;
+}
+
+void BasketList::RemoveAllRows() {
+  dropHighlight_ = nullptr;
+  w_.lvPages->clear();
 }
 
 void BasketList::ShowRows(const QList<BasketItem>& rows) {
-  w_.lvPages->clear();
+  RemoveAllRows();
   for (const BasketItem& row : rows) AppendRow(row);
 }
 
@@ -217,6 +453,8 @@ QList<int> BasketList::SelectedIndexes() const {
 
 // Thumbnails and page files stay: other rows point at the thumbnails by index.
 void BasketList::cmdPagesDelete_Click() {
+  if (IsBusy()) return;
+  w_.cmdPagesDelete->repaint();
   QList<BasketItem> rows = Rows();
   subRemoveSelectedRows(rows, SelectedIndexes());
   ShowRows(rows);
@@ -224,7 +462,8 @@ void BasketList::cmdPagesDelete_Click() {
 }
 
 void BasketList::cmdPagesNew_Click() {
-  w_.lvPages->clear();
+  if (IsBusy()) return;
+  RemoveAllRows();
   ilPages_.clear();
   w_.queuePanel->setText(QStringLiteral("New Basket"));
   DeletePageFiles();

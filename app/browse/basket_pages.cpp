@@ -5,6 +5,7 @@
 #include <QRandomGenerator>
 
 #include "app/shell/main_window.h"
+#include "control/activex/imagebox_interface.h"
 
 namespace browse {
 
@@ -25,6 +26,18 @@ QString CreatePageFile(const QString& stem, int page) {
     if (!file.exists()) return QString();  // not a taken name: the folder refuses new files
   }
   return QString();
+}
+
+// Two cuts of the file, the pages after the wanted one and then those before it: the control
+// deletes only one run of pages at a time, and keeps the pages it leaves as they are stored.
+void CopyPage(pictavo::ax::ImageBoxProxy& box, const QString& source, int page, int pages,
+              const QString& pageFile) {
+  QString from = source;
+  if (page < pages) {
+    box.DeleteTIF(source.toStdU16String(), pageFile.toStdU16String(), page + 1, pages - page);
+    from = pageFile;
+  }
+  if (page > 1) box.DeleteTIF(from.toStdU16String(), pageFile.toStdU16String(), 1, page - 1);
 }
 
 void DeletePageFiles() {

@@ -72,6 +72,8 @@ class FolderBrowser : public QObject {
   // The thumbnail a row was listed with (a null pixmap for a details listing).
   QPixmap RowThumbnail(const QTreeWidgetItem* row) const;
   QMenu* ContextMenu() const { return mnuContextFolderParent_; }
+  // The main window's progress bar, which the listing shares with the basket's drops and opens.
+  QProgressBar* ProgressBar() const { return w_.pbQueue; }
   bool Listing() const { return listing_ != nullptr; }
 
   bool mbCancel = false;

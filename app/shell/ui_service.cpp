@@ -27,6 +27,10 @@ class DesktopUi final : public UiService {
     QMessageBox box(ToBoxIcon(icon), caption, text, QMessageBox::Ok);
     box.exec();
   }
+  bool Ask(const QString& text, const QString& caption, MessageIcon icon) override {
+    QMessageBox box(ToBoxIcon(icon), caption, text, QMessageBox::Ok | QMessageBox::Cancel);
+    return box.exec() == QMessageBox::Ok;
+  }
   void OpenWithShell(const QString& target) override {
     const QUrl url =
         target.contains(QLatin1String("://")) ? QUrl(target) : QUrl::fromLocalFile(target);

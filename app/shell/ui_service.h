@@ -12,6 +12,8 @@ class UiService {
   virtual ~UiService() = default;
   // A modal message box with an OK button.
   virtual void Message(const QString& text, const QString& caption, MessageIcon icon) = 0;
+  // A modal message box with OK and Cancel; true when OK was chosen.
+  virtual bool Ask(const QString& text, const QString& caption, MessageIcon icon) = 0;
   // The desktop's default action for a document path or a web address.
   virtual void OpenWithShell(const QString& target) = 0;
 };

@@ -1,121 +1,9 @@
-// The basket through the program's own wiring: a hidden main window, the folder list over a real
-// folder, real ImageBox controls. ImageMagick writes the pictures and so decides their colours.
-#include "app/browse/basket_list.h"
-
-#include <gtest/gtest.h>
-
-#include <QApplication>
-#include <QFileInfo>
-#include <QLabel>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QTreeWidget>
-#include <cstdlib>
-#include <memory>
-#include <ostream>
-#include <string>
-
-#include "app/browse/folder_browser.h"
-#include "app/browse/folder_pane.h"
-#include "app/browse/row_tag.h"
-#include "app/browse/viewer/viewer_pane.h"
-#include "app/shell/main_window.h"
-#include "app/shell/settings.h"
-#include "app_shell/recording_ui.h"
-#include "control/activex/imagebox_interface.h"
-#include "platform/com/control_host.h"
-#include "support/folder_listing.h"
-#include "tests/graphics/referee.h"
-
-// Readable failures.
-inline void PrintTo(const QString& text, std::ostream* os) {
-  *os << '"' << text.toStdString() << '"';
-}
+// The basket's rows: adding, showing, splitting, removing and the new basket.
+#include "basket_fixture.h"
 
 namespace {
 
-using browse::BasketItem;
-
-// The pictures of the folder, in the list's name order: name, ImageMagick source, colour.
-struct Picture {
-  const char* name;
-  const char* source;
-  QRgb colour;
-};
-const Picture kPictures[] = {
-    {"a_red.png", "-size 40x30 xc:red", 0xFF0000},
-    {"b_green.bmp", "-size 24x36 xc:lime -type TrueColor", 0x00FF00},
-    {"c_blue.png", "-size 50x10 xc:blue", 0x0000FF},
-    {"scan.tif", "-size 12x8 xc:red -size 20x10 xc:lime -size 6x30 xc:blue -compress lzw", 0},
-};
-constexpr int kScanRow = 3;
-constexpr QRgb kScanColours[] = {0xFF0000, 0x00FF00, 0x0000FF};
-
-QRgb CentreColour(const QPixmap& picture) {
-  const QImage image = picture.toImage();
-  return image.pixel(image.width() / 2, image.height() / 2) & 0xFFFFFF;
-}
-
-class BasketTest : public testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    // Page files go to the cache folder: a scratch one, so the new basket deletes only ours.
-    static QTemporaryDir cache;
-    ::setenv("XDG_CACHE_HOME", cache.path().toUtf8().constData(), 1);
-    static QTemporaryDir config;
-    ::setenv("XDG_CONFIG_HOME", config.path().toUtf8().constData(), 1);
-    QApplication::setApplicationName(QStringLiteral("VelmoraJPEG2000B"));
-    ASSERT_EQ(std::system((std::string(VELMORA_REGSVR) + " -s " + PICTAVO_LIBRARY).c_str()), 0);
-  }
-  void SetUp() override {
-    shell::subLoadSetup();
-    shell::subDeleteSetup();
-    window_ = std::make_unique<shell::MainWindow>();
-    window_->resize(800, 600);
-    window_->show();
-    browser_ = browse::AttachFolderBrowser(*window_);
-    pane_ = std::make_unique<browse::ViewerPane>(*window_, *browser_);
-    for (const Picture& picture : kPictures) {
-      const std::string command = std::string("convert ") + picture.source + " -depth 8 '" +
-                                  File(picture.name).toStdString() + "'";
-      ASSERT_EQ(std::system(command.c_str()), 0) << command;
-    }
-    ListFolder();
-  }
-  void TearDown() override {
-    pane_.reset();
-    window_.reset();
-  }
-
-  // Lists the folder and waits for the end of its own listing (the restored folder may be
-  // listing already).
-  void ListFolder() {
-    ASSERT_TRUE(ListFolderAsTheTreeDoes(*browser_, dir_.path()));
-    ASSERT_EQ(window_->lvFolder->topLevelItemCount(), 4);
-  }
-
-  QString File(const char* name) const { return dir_.filePath(QString::fromUtf8(name)); }
-  QTreeWidgetItem* FileRow(int index) const { return window_->lvFolder->topLevelItem(index); }
-  // Selects exactly these file-list rows and presses the add button.
-  void Add(const QList<int>& rows) {
-    window_->lvFolder->clearSelection();
-    for (int row : rows) FileRow(row)->setSelected(true);
-    ASSERT_TRUE(browser_->AddToBasketHook);  // the program wires the list to the basket
-    browser_->AddToBasketHook();
-  }
-  QStringList BasketPaths() const {
-    QStringList paths;
-    for (const BasketItem& row : pane_->Basket().Rows()) paths << row.Path;
-    return paths;
-  }
-  QString QueuePanel() const { return window_->Panel(QStringLiteral("queue"))->text(); }
-
-  QTemporaryDir dir_;
-  RecordingUi ui_;  // a message box would wait for a click
-  std::unique_ptr<shell::MainWindow> window_;
-  browse::FolderBrowser* browser_ = nullptr;
-  std::unique_ptr<browse::ViewerPane> pane_;
-};
+using namespace basket_test;
 
 // A one-page row takes its texts from the file-list row and a thumbnail of its own file.
 TEST_F(BasketTest, SelectedFilesBecomeRowsWithTheirOwnThumbnails) {
@@ -182,28 +70,14 @@ TEST_F(BasketTest, ClickedAndArrowedRowsAreShownInTheViewer) {
   EXPECT_EQ(pane_->View().ShownPath(), File(kPictures[1].name));
 }
 
-// The "Compression Scheme" lines tiffinfo prints, one per directory.
-QStringList Compressions(const QString& path) {
-  const QString info = QString::fromStdString(
-      velmora_test::Capture("tiffinfo '" + path.toStdString() + "' 2>/dev/null"));
-  QStringList schemes;
-  for (const QString& line : info.split(QLatin1Char('\n')))
-    if (line.trimmed().startsWith(QStringLiteral("Compression Scheme:"))) schemes << line.trimmed();
-  return schemes;
-}
-
 // A 3-page TIFF becomes three rows, each loading a one-page TIFF of its own page; the viewer's
 // control is not used for it.
 TEST_F(BasketTest, MultipageFileIsSplitIntoPageFilesOnce) {
   const QString source = File(kPictures[kScanRow].name);
   ASSERT_EQ(Compressions(source).size(), 3);
-  const QStringList sizes =
-      QString::fromStdString(
-          velmora_test::Capture("identify -format '%w X %h\\n' '" + source.toStdString() + "'"))
-          .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+  const QStringList sizes = PageSizes(source);
   ASSERT_EQ(sizes.size(), 3);
-  const QString viewerFile = QString::fromStdString(
-      pictavo::ax::ImageBoxProxy(window_->ibMain->Dispatch()).get_LastFileName().Utf8());
+  const QString viewerFile = ViewerFile();
 
   Add({kScanRow});
   Add({kScanRow});  // its pages are in the basket already
@@ -225,28 +99,31 @@ TEST_F(BasketTest, MultipageFileIsSplitIntoPageFilesOnce) {
     EXPECT_GT(QFileInfo(row.Tag).size(), 0);
     EXPECT_EQ(CentreColour(pane_->Basket().ilPages().at(row.ThumbnailIndex)), kScanColours[page]);
   }
-  EXPECT_EQ(QString::fromStdString(
-                pictavo::ax::ImageBoxProxy(window_->ibMain->Dispatch()).get_LastFileName().Utf8()),
-            viewerFile);
+  EXPECT_EQ(ViewerFile(), viewerFile);
 }
 
-// Removal keeps every remaining row's thumbnail; Ctrl+A then Delete empties the list.
+// Removing rows 2 and 4 of 5 keeps rows 1, 3 and 5 with their thumbnails; Ctrl+A then Delete
+// empties the list.
 TEST_F(BasketTest, RemovedRowsLeaveTheOthersTheirThumbnails) {
-  Add({0, 1, 2});
+  Add({0, 1, 2, kScanRow});
   QTreeWidget* basket = window_->lvPages;
+  basket->topLevelItem(5)->setSelected(true);
+  Button("cmdPagesDelete")->click();
+  const QList<BasketItem> five = pane_->Basket().Rows();
+  ASSERT_EQ(five.size(), 5);
   basket->topLevelItem(1)->setSelected(true);
-  pane_->Basket().cmdPagesDelete_Click();
+  basket->topLevelItem(3)->setSelected(true);
+  Button("cmdPagesDelete")->click();
   const QList<BasketItem> rows = pane_->Basket().Rows();
-  ASSERT_EQ(BasketPaths(), (QStringList{File(kPictures[0].name), File(kPictures[2].name)}));
-  EXPECT_EQ(pane_->Basket().ilPages().size(), 3);
-  for (const BasketItem& row : rows)
-    EXPECT_EQ(CentreColour(basket->topLevelItem(rows.indexOf(row))
-                               ->icon(0)
-                               .pixmap(shell::glBasketThumbWidth, shell::glBasketThumbHeight)),
-              CentreColour(pane_->Basket().ilPages().at(row.ThumbnailIndex)));
+  EXPECT_EQ(rows, (QList<BasketItem>{five[0], five[2], five[4]}));
+  EXPECT_EQ(pane_->Basket().ilPages().size(), 6);
+  for (int i = 0; i < rows.size(); ++i)
+    EXPECT_EQ(CentreColour(basket->topLevelItem(i)->icon(0).pixmap(shell::glBasketThumbWidth,
+                                                                   shell::glBasketThumbHeight)),
+              CentreColour(pane_->Basket().ilPages().at(rows[i].ThumbnailIndex)));
   EXPECT_EQ(CentreColour(pane_->Basket().ilPages().at(rows[1].ThumbnailIndex)),
             kPictures[2].colour);
-  EXPECT_EQ(QueuePanel(), QStringLiteral("2 file(s) in basket"));
+  EXPECT_EQ(QueuePanel(), QStringLiteral("3 file(s) in basket"));
 
   basket->setFocus();
   QTest::keyClick(basket, Qt::Key_A, Qt::ControlModifier);
@@ -262,7 +139,7 @@ TEST_F(BasketTest, NewBasketEmptiesTheListAndDeletesThePageFiles) {
   ASSERT_EQ(rows.size(), 4);
   window_->lvPages->topLevelItem(1)->setSelected(true);
   pane_->Basket().cmdPagesDelete_Click();
-  pane_->Basket().cmdPagesNew_Click();
+  Button("cmdPagesNew")->click();
   EXPECT_TRUE(pane_->Basket().Rows().isEmpty());
   EXPECT_TRUE(pane_->Basket().ilPages().isEmpty());
   EXPECT_EQ(QueuePanel(), QStringLiteral("New Basket"));

@@ -166,6 +166,7 @@ class RecordingBasket : public BasketFiller {
     ++clears;
   }
   void subAddEntryToListView(const QString& path) override { added.append(path); }
+  void StartProgress(int count) override { starts.append(count); }
   bool ShowProgress(int done, int count) override {
     progress.append({done, count});
     return done != cancelAfter;
@@ -173,6 +174,7 @@ class RecordingBasket : public BasketFiller {
   void HideProgress() override { ++hides; }
 
   QStringList added{"kept row"};
+  QList<int> starts;
   QList<std::pair<int, int>> progress;
   int clears = 0, hides = 0, cancelAfter = -1;
 };
@@ -186,6 +188,7 @@ TEST_F(BasketFiles, OpenAddsExistingFilesAndSkipsMissingOnes) {
   ASSERT_TRUE(fncOpenImageBasket(file, basket));
   EXPECT_EQ(basket.clears, 1);
   EXPECT_EQ(basket.added, QStringList({a, c}));
+  EXPECT_EQ(basket.starts, QList<int>{3});
   EXPECT_EQ(basket.progress, (QList<std::pair<int, int>>{{1, 3}, {2, 3}, {3, 3}}));
   EXPECT_EQ(basket.hides, 1);
 }

@@ -17,7 +17,13 @@ class RecordingUi final : public shell::UiService {
   void Message(const QString& text, const QString& caption, shell::MessageIcon icon) override {
     messages.push_back({text, caption, icon});
   }
+  bool Ask(const QString& text, const QString& caption, shell::MessageIcon icon) override {
+    messages.push_back({text, caption, icon});
+    return answer;
+  }
   void OpenWithShell(const QString& target) override { opened.push_back(target); }
+
+  bool answer = true;  // what Ask answers: OK
 
   std::vector<RecordedMessage> messages;
   std::vector<QString> opened;

@@ -1,25 +1,38 @@
 #include "app/browse/viewer/viewer_pane.h"
 
+#include <QEvent>
+
+#include "app/browse/basket_pane.h"
 #include "app/browse/viewer/viewer_row.h"
 #include "app/shell/main_window.h"
-#include "platform/com/control_host.h"
 
 namespace browse {
 namespace {
 
-plat::com::ControlHost* MakeHiddenImageBox(QWidget* parent) {
-  auto* host = new plat::com::ControlHost(parent);
-  shell::CreateImageBox(host);
-  host->hide();
-  return host;
-}
+// Remembers which of the two lists took the focus last: previous and next walk that one.
+class FocusedListTracker : public QObject {
+ public:
+  FocusedListTracker(QString& focused, QTreeWidget* files, QTreeWidget* basket)
+      : QObject(basket), focused_(focused), basket_(basket) {
+    files->installEventFilter(this);
+    basket->installEventFilter(this);
+  }
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::FocusIn)
+      focused_ = watched == basket_ ? QStringLiteral("lvPages") : QStringLiteral("lvFolder");
+    return false;
+  }
+
+ private:
+  QString& focused_;
+  QTreeWidget* basket_;
+};
 
 }  // namespace
 
 ViewerPane::ViewerPane(shell::MainWindow& window, FolderBrowser& browser)
     : viewer_(window, recordedTasks_, *window.frmFrameDummy->ibTemp),
-      basket_({window.lvPages, window.lvFolder, window.Panel(QStringLiteral("folder")),
-               window.Panel(QStringLiteral("queue")), nullptr, MakeHiddenImageBox(&window)}),
+      basket_(AttachBasketWidgets(window, browser.ProgressBar())),
       browser_(&browser) {
   QTreeWidget* list = window.lvFolder;
   browser.ShowRowHook = [this, list](QTreeWidgetItem* row) {
@@ -27,10 +40,13 @@ ViewerPane::ViewerPane(shell::MainWindow& window, FolderBrowser& browser)
     viewer_.subShowSelectedItem(shown);
   };
   QTreeWidget* basket = window.lvPages;
-  basket_.ShowRowHook = [this, basket](QTreeWidgetItem* row) {
+  shell::MainWindow* frame = &window;
+  basket_.ShowRowHook = [this, basket, frame](QTreeWidgetItem* row) {
     ListViewRow shown(basket, row, RowList::Basket);
     viewer_.subShowSelectedItem(shown);
+    frame->subResize();
   };
+  new FocusedListTracker(viewer_.mstrFocusedList, list, basket);
   basket_.FolderThumbnailHook = [this](const QTreeWidgetItem* row) {
     return browser_ ? browser_->RowThumbnail(row) : QPixmap();
   };
