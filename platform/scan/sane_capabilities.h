@@ -14,15 +14,7 @@
 namespace plat::scan {
 
 // Units the application may choose, in ICAP_UNITS order.
-enum TTwainUnit : TW_UINT16 {
-  kInches,
-  kCentimetres,
-  kPicas,
-  kPoints,
-  kTwips,
-  kPixels,
-  kUnitCount
-};
+enum TTwainUnit : TW_UINT16 { kInches, kCentimetres, kPicas, kPoints, kTwips, kPixels, kUnitCount };
 
 class TSaneCapabilities {
  public:

@@ -23,8 +23,8 @@ constexpr char kOptionProperty[] = "saneOption";
 // The settings every scanning program puts first, in this order.
 const std::vector<std::string>& UsualOptions() {
   static const std::vector<std::string> names = {
-      "source", "mode",     "resolution", "x-resolution", "y-resolution", "tl-x",
-      "tl-y",   "br-x",     "br-y",       "brightness",   "contrast",     "threshold"};
+      "source", "mode", "resolution", "x-resolution", "y-resolution", "tl-x",
+      "tl-y",   "br-x", "br-y",       "brightness",   "contrast",     "threshold"};
   return names;
 }
 
@@ -62,6 +62,7 @@ int ChooseSourceDialog(const QStringList& names, int current, QWidget* parent) {
   dialog.setWindowTitle(QStringLiteral("Select Source"));
   auto* layout = new QVBoxLayout(&dialog);
   auto* list = new QListWidget(&dialog);
+  list->setObjectName(QStringLiteral("sources"));
   list->addItems(names);
   list->setCurrentRow(std::clamp(current, 0, static_cast<int>(names.size()) - 1));
   layout->addWidget(list);

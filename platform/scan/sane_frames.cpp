@@ -67,8 +67,9 @@ bool TPageFrames::BeginFrame(const SANE_Parameters& p) {
     return Fail("The scanner sent frame parameters that do not fit together");
   if (!frames_.empty()) {
     const SANE_Parameters& first = frames_.front().parameters;
-    const bool repeated = std::any_of(frames_.begin(), frames_.end(),
-                                      [&](const Frame& f) { return f.parameters.format == p.format; });
+    const bool repeated = std::any_of(frames_.begin(), frames_.end(), [&](const Frame& f) {
+      return f.parameters.format == p.format;
+    });
     if (!plane || !IsPlane(first.format) || repeated ||
         first.pixels_per_line != p.pixels_per_line || first.depth != p.depth)
       return Fail("The scanner sent colour frames that do not fit together");
@@ -105,8 +106,8 @@ int64_t TPageFrames::BytesHeld() const {
 int64_t TPageFrames::CompleteLines() const {
   int64_t lines = INT64_MAX;
   for (const Frame& frame : frames_)
-    lines = std::min(lines, static_cast<int64_t>(frame.bytes.size()) /
-                                frame.parameters.bytes_per_line);
+    lines =
+        std::min(lines, static_cast<int64_t>(frame.bytes.size()) / frame.parameters.bytes_per_line);
   return frames_.empty() ? 0 : lines;
 }
 

@@ -7,8 +7,7 @@ namespace plat::scan {
 
 int TSaneOptions::Count() const {
   SANE_Int count = 0;
-  if (sane_control_option(handle_, 0, SANE_ACTION_GET_VALUE, &count, nullptr) !=
-      SANE_STATUS_GOOD)
+  if (sane_control_option(handle_, 0, SANE_ACTION_GET_VALUE, &count, nullptr) != SANE_STATUS_GOOD)
     return 0;
   return std::max<SANE_Int>(count, 0);
 }
@@ -29,8 +28,8 @@ int TSaneOptions::Find(std::string_view name) const {
 
 bool TSaneOptions::IsSimpleNumber(int index) const {
   const SANE_Option_Descriptor* d = Descriptor(index);
-  return d && (d->type == SANE_TYPE_BOOL || d->type == SANE_TYPE_INT ||
-               d->type == SANE_TYPE_FIXED) &&
+  return d &&
+         (d->type == SANE_TYPE_BOOL || d->type == SANE_TYPE_INT || d->type == SANE_TYPE_FIXED) &&
          d->size == sizeof(SANE_Word);
 }
 

@@ -10,8 +10,7 @@ constexpr SANE_Int kReadChunk = 64 * 1024;
 
 }  // namespace
 
-TPageReader::TPageReader(SANE_Handle handle, double x_dpi, double y_dpi,
-                         std::function<void()> wake)
+TPageReader::TPageReader(SANE_Handle handle, double x_dpi, double y_dpi, std::function<void()> wake)
     : handle_(handle), x_dpi_(x_dpi), y_dpi_(y_dpi), wake_(std::move(wake)) {
   thread_ = std::thread([this] { Run(); });
 }

@@ -16,8 +16,8 @@ constexpr TW_UINT16 kUnknownPending = 0xFFFF;  // -1: more pages, how many is no
 
 }  // namespace
 
-std::unique_ptr<TSaneSource> TSaneSource::Open(const std::string& device,
-                                               const std::string& title, QObject* parent) {
+std::unique_ptr<TSaneSource> TSaneSource::Open(const std::string& device, const std::string& title,
+                                               QObject* parent) {
   SANE_Handle handle = nullptr;
   if (sane_open(device.c_str(), &handle) != SANE_STATUS_GOOD || !handle) return nullptr;
   return std::unique_ptr<TSaneSource>(new TSaneSource(handle, title, parent));
@@ -97,7 +97,8 @@ void TSaneSource::StartPage() {
   QObject* receiver = receiver_.get();
   reader_ = std::make_unique<TPageReader>(
       handle_, capabilities_.XDpi(), capabilities_.YDpi(), [this, receiver] {
-        QMetaObject::invokeMethod(receiver, [this] { OnReaderChanged(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            receiver, [this] { OnReaderChanged(); }, Qt::QueuedConnection);
       });
   if (!capabilities_.Indicators()) return;
   progress_ = std::make_unique<QProgressDialog>(QStringLiteral("Scanning..."),

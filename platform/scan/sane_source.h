@@ -60,9 +60,9 @@ class TSaneSource {
   std::unique_ptr<QProgressDialog> progress_;
   std::unique_ptr<TPageReader> reader_;
   bool enabled_ = false;
-  bool scanning_ = false;         // sane_start was called since the last sane_cancel
-  bool announce_ready_ = false;   // the first page of the scan is not announced yet
-  bool more_pages_ = false;       // the feeder may hold another page
+  bool scanning_ = false;        // sane_start was called since the last sane_cancel
+  bool announce_ready_ = false;  // the first page of the scan is not announced yet
+  bool more_pages_ = false;      // the feeder may hold another page
 };
 
 }  // namespace plat::scan

@@ -154,8 +154,7 @@ TW_UINT16 TSaneSourceManager::ToSource(TW_UINT32 group, TW_UINT16 data_type, TW_
     case DAT_CAPABILITY:
       return source_->Capability(message, *static_cast<TW_CAPABILITY*>(data));
     case DAT_USERINTERFACE:
-      if (message == MSG_ENABLEDS)
-        return source_->Enable(*static_cast<TW_USERINTERFACE*>(data));
+      if (message == MSG_ENABLEDS) return source_->Enable(*static_cast<TW_USERINTERFACE*>(data));
       return message == MSG_DISABLEDS ? source_->Disable() : TWRC_FAILURE;
     case DAT_EVENT:
       if (message != MSG_PROCESSEVENT) return TWRC_FAILURE;

@@ -43,8 +43,8 @@ TW_UINT16 ReplyEnumeration(TW_CAPABILITY& capability, TW_UINT16 item_type,
   return Reply(capability, TWON_ENUMERATION, head, item_type, items);
 }
 
-TW_UINT16 ReplyRange(TW_CAPABILITY& capability, TW_UINT16 item_type, TW_UINT32 min,
-                     TW_UINT32 max, TW_UINT32 step, TW_UINT32 current) {
+TW_UINT16 ReplyRange(TW_CAPABILITY& capability, TW_UINT16 item_type, TW_UINT32 min, TW_UINT32 max,
+                     TW_UINT32 step, TW_UINT32 current) {
   return Reply(capability, TWON_RANGE, TW_RANGE{item_type, min, max, step, current, current},
                item_type, {});
 }

@@ -13,8 +13,8 @@ namespace plat::scan {
 TW_UINT16 ReplyOneValue(TW_CAPABILITY& capability, TW_UINT16 item_type, TW_UINT32 item);
 TW_UINT16 ReplyEnumeration(TW_CAPABILITY& capability, TW_UINT16 item_type,
                            const std::vector<TW_UINT32>& items, TW_UINT32 current_index);
-TW_UINT16 ReplyRange(TW_CAPABILITY& capability, TW_UINT16 item_type, TW_UINT32 min,
-                     TW_UINT32 max, TW_UINT32 step, TW_UINT32 current);
+TW_UINT16 ReplyRange(TW_CAPABILITY& capability, TW_UINT16 item_type, TW_UINT32 min, TW_UINT32 max,
+                     TW_UINT32 step, TW_UINT32 current);
 
 // The single value in the container of a MSG_SET; nullopt when it holds none.
 std::optional<TW_ONEVALUE> SetValue(const TW_CAPABILITY& capability);
