@@ -76,7 +76,7 @@ SANE_Status TPageReader::ReadFrame() {
     std::lock_guard lock(mutex_);
     expected = frames_.BytesExpected();
   }
-  int64_t delivered = 0;
+  int64_t delivered = 0, reported = 0;
   while (!cancelled_) {
     SANE_Int length = 0;
     const SANE_Status s = sane_read(handle_, chunk.data(), kReadChunk, &length);
@@ -90,7 +90,11 @@ SANE_Status TPageReader::ReadFrame() {
     }
     // A backend that goes on far past its promise has sent every line it promised.
     if (expected >= 0 && delivered > 2 * expected + kReadChunk) return SANE_STATUS_GOOD;
-    wake_();
+    // Progress now and then: a backend may hand over a byte at a time.
+    if (delivered - reported >= kReadChunk) {
+      reported = delivered;
+      wake_();
+    }
   }
   return SANE_STATUS_CANCELLED;
 }

@@ -104,6 +104,7 @@ void TSaneSource::StartPage() {
   progress_ = std::make_unique<QProgressDialog>(QStringLiteral("Scanning..."),
                                                 QStringLiteral("Cancel"), 0, 0);
   progress_->setWindowTitle(QString::fromStdString(title_));
+  progress_->setObjectName(QStringLiteral("scanProgress"));
   progress_->setAutoReset(false);
   progress_->setAutoClose(false);
   progress_->setMinimumDuration(0);

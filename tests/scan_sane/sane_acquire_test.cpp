@@ -141,12 +141,27 @@ TEST_F(SaneAcquire, SourceDialogCancelEndsTheAcquisition) {
   EXPECT_EQ(client_.Get("TwainBusy"), TCallValue{false});
 }
 
+// A page of a megabyte handed over a byte a read, with pauses: seconds long.
+const TSettings kSlowPage = {{"resolution", "300"},
+                             {"read-limit", "true"},
+                             {"read-limit-size", "1"},
+                             {"read-delay", "true"},
+                             {"read-delay-duration", "200000"}};
+
+TEST_F(SaneAcquire, ProgressCancelStopsTheReadAndCancels) {
+  const TSaneConfig config(kSlowPage);
+  PrepareQuietScan();
+  client_.Put("ShowTwainProgress", true);
+  WhenShown(QStringLiteral("scanProgress"), [](QWidget& progress) {
+    QTest::mouseClick(progress.findChild<QPushButton*>(), Qt::LeftButton);
+  });
+  client_.Call("Acquire");
+  EXPECT_EQ(events_, (std::vector<std::string>{"finish", "cancel"}));
+  EXPECT_FALSE(box_->View().ImageLoaded());
+}
+
 TEST_F(SaneAcquire, UnloadWhileAPageIsReadCancelsAndJoins) {
-  // A page that takes minutes: one byte a read, each after a fifth of a second.
-  const TSaneConfig config(TSettings{{"read-limit", "true"},
-                                     {"read-limit-size", "1"},
-                                     {"read-delay", "true"},
-                                     {"read-delay-duration", "200000"}});
+  const TSaneConfig config(kSlowPage);
   PrepareQuietScan();
   client_.Put("WaitForAcquire", false);
   client_.Call("Acquire");

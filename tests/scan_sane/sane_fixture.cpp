@@ -136,12 +136,13 @@ void ExpectSameImage(const pictavo::TpvImage& view, const TReferee& referee) {
   EXPECT_EQ(differences, 0);
 }
 
-void WhenShown(const QString& child_name, std::function<void(QWidget&)> action) {
+void WhenShown(const QString& name, std::function<void(QWidget&)> action) {
   auto* timer = new QTimer(qApp);
   timer->setInterval(10);
-  QObject::connect(timer, &QTimer::timeout, [timer, child_name, action] {
+  QObject::connect(timer, &QTimer::timeout, [timer, name, action] {
     for (QWidget* top : QApplication::topLevelWidgets()) {
-      if (!top->isVisible() || !top->findChild<QWidget*>(child_name)) continue;
+      const bool named = top->objectName() == name || top->findChild<QWidget*>(name);
+      if (!top->isVisible() || !named) continue;
       timer->stop();
       timer->deleteLater();
       action(*top);

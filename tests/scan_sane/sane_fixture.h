@@ -38,9 +38,9 @@ TReferee ScanimagePnm(const std::string& arguments);
 // Expects the control's image to equal the referee in size and in every pixel's colour.
 void ExpectSameImage(const pictavo::TpvImage& view, const TReferee& referee);
 
-// Runs action on the first visible top-level widget that has a child of the given object
-// name, once the event loop shows one.
-void WhenShown(const QString& child_name, std::function<void(QWidget&)> action);
+// Runs action on the first visible top-level widget of the given object name, or with a child
+// of that name, once the event loop shows one.
+void WhenShown(const QString& name, std::function<void(QWidget&)> action);
 
 // A control whose scanning goes through the SANE manager; records its scanning events.
 class SaneControl : public testing::Test {
