@@ -9,7 +9,8 @@ namespace {
 
 SANE_Parameters ParametersOf(const uint8_t* p) {
   SANE_Parameters parameters{};
-  parameters.format = static_cast<SANE_Frame>(p[0] % 6);
+  const int kind = p[0] - 2;  // numbers outside SANE_Frame too, as a faulty backend sends
+  std::memcpy(&parameters.format, &kind, sizeof kind);
   parameters.last_frame = p[1] & 1;
   const int depths[] = {1, 8, 16, 4};
   parameters.depth = depths[p[1] >> 6];

@@ -55,9 +55,12 @@ bool TPageFrames::Fail(const char* message) const {
 }
 
 bool TPageFrames::BeginFrame(const SANE_Parameters& p) {
-  const bool plane = IsPlane(p.format);
-  if (!plane && p.format != SANE_FRAME_GRAY && p.format != SANE_FRAME_RGB)
+  // The backend may put any number there: read as a number before it is trusted as a kind.
+  int kind = 0;
+  std::memcpy(&kind, &p.format, sizeof kind);
+  if (kind < SANE_FRAME_GRAY || kind > SANE_FRAME_BLUE)
     return Fail("The scanner sent a frame of an unknown kind");
+  const bool plane = IsPlane(p.format);
   if (p.depth != 1 && p.depth != 8 && p.depth != 16)
     return Fail("The scanner sent samples of an unsupported depth");
   if (p.depth == 1 && p.format != SANE_FRAME_GRAY)

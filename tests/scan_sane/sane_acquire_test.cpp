@@ -152,9 +152,8 @@ TEST_F(SaneAcquire, ProgressCancelStopsTheReadAndCancels) {
   const TSaneConfig config(kSlowPage);
   PrepareQuietScan();
   client_.Put("ShowTwainProgress", true);
-  WhenShown(QStringLiteral("scanProgress"), [](QWidget& progress) {
-    QTest::mouseClick(progress.findChild<QPushButton*>(), Qt::LeftButton);
-  });
+  WhenShown(QStringLiteral("scanProgress"),
+            [](QWidget& progress) { progress.findChild<QPushButton*>()->click(); });
   client_.Call("Acquire");
   EXPECT_EQ(events_, (std::vector<std::string>{"finish", "cancel"}));
   EXPECT_FALSE(box_->View().ImageLoaded());

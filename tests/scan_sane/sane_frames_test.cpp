@@ -27,6 +27,14 @@ SANE_Parameters Params(SANE_Frame format, int ppl, int bpl, int lines, int depth
   return p;
 }
 
+// A frame whose kind is no SANE_Frame, as a faulty backend could send it.
+SANE_Parameters UnknownKind() {
+  SANE_Parameters p = Params(SANE_FRAME_GRAY, 1, 1, 1, 8);
+  const int kind = 9;
+  std::memcpy(&p.format, &kind, sizeof kind);
+  return p;
+}
+
 std::vector<uint8_t> Samples16(std::initializer_list<uint16_t> samples) {
   std::vector<uint8_t> bytes(samples.size() * 2);
   std::memcpy(bytes.data(), std::data(samples), bytes.size());  // the machine's byte order
@@ -149,7 +157,7 @@ TEST(SanePageFrames, RefusedFramesAndPages) {
       {"negative line count", {Params(SANE_FRAME_GRAY, 1, 1, -2, 8)}},
       {"huge line", {Params(SANE_FRAME_GRAY, 1, 1 << 30, 1, 8)}},
       {"1-bit colour", {Params(SANE_FRAME_RGB, 8, 3, 1, 1)}},
-      {"unknown kind", {Params(static_cast<SANE_Frame>(9), 1, 1, 1, 8)}},
+      {"unknown kind", {UnknownKind()}},
       {"grey after grey",
        {Params(SANE_FRAME_GRAY, 1, 1, 1, 8), Params(SANE_FRAME_GRAY, 1, 1, 1, 8)}},
       {"plane twice",
