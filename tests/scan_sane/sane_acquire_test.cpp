@@ -60,6 +60,20 @@ TEST_F(SaneAcquire, PicturesEqualScanimagesForEachPixelType) {
   }
 }
 
+TEST_F(SaneAcquire, ThreePassColourEqualsScanimages) {
+  const TSaneConfig config(TSettings{
+      {"three-pass", "true"}, {"three-pass-order", "GBR"}, {"test-picture", "\"Color pattern\""}});
+  PrepareQuietScan();
+  SetSmallArea(client_);
+  client_.Put("TwainPixelType", int64_t{2});
+  client_.Call("Acquire");
+  EXPECT_EQ(events_, (std::vector<std::string>{"acquire", "finish"}));
+  ExpectSameImage(
+      box_->View(),
+      ScanimagePnm(std::string("--mode Color --three-pass=yes --three-pass-order GBR ") + kArea +
+                   " --test-picture \"Color pattern\""));
+}
+
 TEST_F(SaneAcquire, FeederGivesTheWantedPagesOrAllTen) {
   struct Row {
     int64_t to_read;
