@@ -34,6 +34,8 @@ class TSaneSource {
   TW_UINT16 NativeTransfer(TW_HANDLE& handle);
   TW_UINT16 EndTransfer(TW_PENDINGXFERS& pending);
   TW_UINT16 ResetTransfers(TW_PENDINGXFERS& pending);
+  // A page is being read: the backend belongs to the reader's thread meanwhile.
+  bool Reading() const;
 
  private:
   TSaneSource(SANE_Handle handle, const std::string& title, QObject* parent);
@@ -43,7 +45,6 @@ class TSaneSource {
   void OnReaderChanged();
   void UpdateProgress();
   void WaitFor(const std::function<bool()>& ready);
-  bool Reading() const;
   // Ends the scan: cancels a page still being read, joins its thread, and lets the backend
   // know the batch is over.
   void FinishScanning();

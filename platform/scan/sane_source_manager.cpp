@@ -91,6 +91,8 @@ TW_UINT16 TSaneSourceManager::CloseManager() {
 }
 
 void TSaneSourceManager::ListSources() {
+  // SANE is not asked for its devices while a page is read: the list as it was serves.
+  if (source_ && source_->Reading()) return;
   const SANE_Device** devices = nullptr;
   if (sane_get_devices(&devices, SANE_FALSE) != SANE_STATUS_GOOD) devices = nullptr;
   sources_ = ListedSources(devices);
