@@ -2,7 +2,6 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
-#include <QWidget>
 #include <cstring>
 
 #include "platform/graphics/handles.h"

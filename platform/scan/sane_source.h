@@ -3,7 +3,6 @@
 // read on a worker thread, and the native transfers that hand them over. Runs on the thread of
 // the application's parent window; only the page reader's thread calls sane_start and sane_read.
 #include <QObject>
-#include <QPointer>
 #include <QProgressDialog>
 #include <functional>
 #include <memory>
