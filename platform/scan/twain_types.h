@@ -173,5 +173,9 @@ constexpr TW_UINT16 TWCY_USA = 1;
 constexpr TW_UINT16 TWPF_CHOCOLATE = 0;
 constexpr TW_UINT16 TWBR_THRESHOLD = 0;
 constexpr TW_UINT16 TWSS_NONE = 0;
+constexpr TW_UINT16 TWPT_BW = 0;
+constexpr TW_UINT16 TWPT_GRAY = 1;
+constexpr TW_UINT16 TWPT_RGB = 2;
+constexpr TW_UINT16 TWDX_1PASSDUPLEX = 1;
 
 }  // namespace plat::scan
