@@ -24,7 +24,7 @@ class ViewerPane {
 
   Viewer& View() { return viewer_; }
   BasketList& Basket() { return basket_; }
-  const tasks::TaskList& Tasks() const { return recordedTasks_; }
+  tasks::TaskList& Tasks() { return recordedTasks_; }
 
  private:
   // The list the "Optimized" view replays. Recording tasks belongs to the editing pane; until
