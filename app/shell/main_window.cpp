@@ -475,8 +475,8 @@ void MainWindow::BuildViewPane() {
   row->setContentsMargins(0, 0, 0, 0);
   row->setSpacing(0);
   row->addWidget(Label4);
-  for (QPushButton* button : {cmdPreviewView, cmdPreviewType, CmdPreviewEdit, cmdPreviewPrevious,
-                              cmdPreviewNext, cmdPreviewPrint, cmdPreviewSave})
+  for (QPushButton* button : {cmdPreviewSave, cmdPreviewType, cmdPreviewPrint, cmdPreviewView,
+                              cmdPreviewPrevious, cmdPreviewNext, CmdPreviewEdit})
     row->addWidget(button);
   row->addStretch(1);
   mnuPreviewType = new QMenu(QStringLiteral("Preview selection"), this);
