@@ -1,6 +1,8 @@
 #pragma once
 // Popup menus open where the design anchors them: just below a button or a caption, starting at
-// its left edge, or at the mouse.
+// its left edge, or at the mouse; a caption opens its menu on a click.
+#include <functional>
+
 class QMenu;
 class QPoint;
 class QWidget;
@@ -12,5 +14,8 @@ QPoint BelowLeft(const QWidget* anchor);
 
 // Opens `menu` without blocking at the lower-left corner of `anchor`.
 void PopUpBelow(QMenu* menu, const QWidget* anchor);
+
+// Runs `clicked` when the left mouse button is released over `widget`, as a label's click.
+void OnClick(QWidget* widget, std::function<void()> clicked);
 
 }  // namespace velmora

@@ -1,10 +1,8 @@
 #include "app/output/basket_menus.h"
 
 #include <QAction>
-#include <QEvent>
 #include <QLabel>
 #include <QMenu>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <array>
@@ -105,7 +103,7 @@ BasketMenus::BasketMenus(shell::MainWindow& window, browse::Viewer& viewer,
       BuildMenu(QStringLiteral("Context Basket"), kContext, &BasketMenus::mnuContext_Click);
   connect(w_.cmdSaveAs, &QPushButton::clicked, this, [this] { cmdSaveAs_Click(); });
   connect(w_.cmdBatchPrint, &QPushButton::clicked, this, [this] { cmdBatchPrint_Click(); });
-  w_.lblQueue->installEventFilter(this);
+  velmora::OnClick(w_.lblQueue, [this] { lblQueue_Click(); });
   w_.lvPages->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(w_.lvPages, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& pos) { lvPages_ContextMenu(pos); });
@@ -146,13 +144,6 @@ void BasketMenus::RunningChanged(bool running) {
   for (QMenu* menu : {mnuSaveAsParent_, mnuBatchParent_, mnuContextBasket_})
     if (menu != nullptr && running) menu->close();
   if (LockBasketHook) LockBasketHook(running);
-}
-
-bool BasketMenus::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == w_.lblQueue && event->type() == QEvent::MouseButtonRelease &&
-      static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
-    lblQueue_Click();
-  return QObject::eventFilter(watched, event);
 }
 
 void BasketMenus::cmdSaveAs_Click() {

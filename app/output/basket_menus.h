@@ -75,9 +75,6 @@ class BasketMenus : public QObject {
   // The batch conversion of the whole basket, after its options form.
   void subSaveAsSinglePage();
 
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
-
  private:
   QMenu* BuildMenu(const QString& title, std::span<const MenuRow> rows,
                    void (BasketMenus::*handler)(int));

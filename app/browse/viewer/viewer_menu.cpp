@@ -1,10 +1,8 @@
 #include "app/browse/viewer/viewer_menu.h"
 
 #include <QAction>
-#include <QEvent>
 #include <QLabel>
 #include <QMenu>
-#include <QMouseEvent>
 #include <QPushButton>
 
 #include "app/browse/basket_list.h"
@@ -107,14 +105,7 @@ void ViewerMenu::WireToolbar() {
   connect(w_.CmdPreviewEdit, &QPushButton::clicked, this, [this] {
     if (CmdPreviewEdit_Click) CmdPreviewEdit_Click();
   });
-  w_.Label4->installEventFilter(this);
-}
-
-bool ViewerMenu::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == w_.Label4 && event->type() == QEvent::MouseButtonRelease &&
-      static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
-    Label4_Click();
-  return QObject::eventFilter(watched, event);
+  velmora::OnClick(w_.Label4, [this] { Label4_Click(); });
 }
 
 void ViewerMenu::cmdPreviewSave_Click() {

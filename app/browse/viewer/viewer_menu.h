@@ -43,9 +43,6 @@ class ViewerMenu : public QObject {
   // screensaver. Nothing happens without an image.
   void mnuSavePreviewAs_Click(int Index);
 
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
-
  private:
   void BuildMenu();
   void WireToolbar();
