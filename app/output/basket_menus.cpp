@@ -32,23 +32,21 @@ constexpr std::array<MenuRow, 3> kSaveAs{{
 }};
 
 constexpr std::array<MenuRow, 14> kBatch{{
-    {"Save basket into JPEG 2000 files in batch", Needs::BatchConversion},
+    {"Save basket into JPEG 2000 files in batch", Needs::BatchConversion, 0},
     {"-", Needs::Nothing},
-    {"Generate Screensaver from basket", Needs::Screensaver},
-    {"Generate Slide Show from basket", Needs::SlideShow},
+    {"Generate Screensaver from basket", Needs::Screensaver, 2},
+    {"Generate Slide Show from basket", Needs::SlideShow, 3},
     {"-", Needs::Nothing},
-    {"Print all images in basket", Needs::Nothing},
+    {"Print all images in basket", Needs::Nothing, 6},
     {"-", Needs::Nothing},
-    {"Acquire from twain devices", Needs::Nothing},
-    {"Capture..", Needs::Nothing},
+    {"Acquire from twain devices", Needs::Nothing, 4},
+    {"Capture..", Needs::Nothing, 5},
     {"-", Needs::Nothing},
     {"New Image Basket", Needs::Nothing},
     {"Open Image Basket", Needs::Nothing},
     {"Save Image Basket", Needs::Nothing},
     {"Remove selected images", Needs::Nothing},
 }};
-// The dispatch index each item of "Save Batch" reaches, or -1 for one that does not.
-constexpr std::array<int16_t, 14> kBatchDispatch{0, -1, 2, 3, -1, 6, -1, 4, 5, -1, -1, -1, -1, -1};
 constexpr int kNewBasket = 10, kOpenBasket = 11, kSaveBasket = 12, kRemoveImages = 13;
 
 constexpr std::array<MenuRow, 6> kContext{{
@@ -193,8 +191,8 @@ void BasketMenus::mnuSaveAs_Click(int Index) {
 }
 
 void BasketMenus::mnuBatch_Click(int Index) {
-  if (kBatchDispatch.at(Index) >= 0) {
-    subGenerateDocument(kBatchDispatch.at(Index));
+  if (const int16_t dispatch = kBatch.at(Index).dispatch; dispatch >= 0) {
+    subGenerateDocument(dispatch);
     return;
   }
   if (RunningOutput().Running()) return;

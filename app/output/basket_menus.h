@@ -38,6 +38,7 @@ enum class Needs { Nothing, BatchConversion, Screensaver, SlideShow, Greeting, S
 struct MenuRow {
   const char* caption;  // "-" for a separator
   Needs needs;
+  int16_t dispatch = -1;  // the index of subGenerateDocument the item reaches, if any
 };
 
 class BasketMenus : public QObject {

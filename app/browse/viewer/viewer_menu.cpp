@@ -28,10 +28,6 @@ constexpr int kImageDocument = 0, kGreeting = 1, kSingleScreensaver = 2;
 // bSaveType of the screensaver form: the shown image only.
 constexpr int32_t kShownImageOnly = 0;
 
-QAction* Separator(QMenu* menu) {
-  return menu->addSeparator();
-}
-
 // Repaints the button, then opens its menu just below it; what fails on the way is ignored.
 void PopUpBelowButton(QMenu* menu, QPushButton* button) {
   shell::IgnoreErrors([&] {
@@ -52,13 +48,13 @@ ViewerMenu::ViewerMenu(shell::MainWindow& window, Viewer& viewer, PreviewPrinter
 void ViewerMenu::BuildMenu() {
   mnuPreviewParent_ = new QMenu(QStringLiteral("Preview"), &w_);
   QMenu* menu = mnuPreviewParent_;
-  mnuPreview_[0] = menu->addAction(QStringLiteral("Edit/Enhance image"));
-  mnuPreview_[0]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
-  mnuPreview_[1] = Separator(menu);
-  mnuPreview_[2] = menu->addAction(QStringLiteral("Previous image"));
-  mnuPreview_[3] = menu->addAction(QStringLiteral("Next image"));
-  mnuPreview_[4] = menu->addAction(QStringLiteral("Print image"));
-  mnuPreview_[5] = Separator(menu);
+  mnuPreview_[kEdit] = menu->addAction(QStringLiteral("Edit/Enhance image"));
+  mnuPreview_[kEdit]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+  mnuPreview_[1] = menu->addSeparator();
+  mnuPreview_[kPrevious] = menu->addAction(QStringLiteral("Previous image"));
+  mnuPreview_[kNext] = menu->addAction(QStringLiteral("Next image"));
+  mnuPreview_[kPrint] = menu->addAction(QStringLiteral("Print image"));
+  mnuPreview_[5] = menu->addSeparator();
   for (int index : {kEdit, kPrevious, kNext, kPrint})
     connect(mnuPreview_[index], &QAction::triggered, this,
             [this, index] { mnuPreview_Click(index); });
