@@ -129,8 +129,12 @@ QMenu* BasketMenus::mnuBatchParent() {
   return mnuBatchParent_;
 }
 
-void BasketMenus::EnableItems(QMenu* menu, std::span<const MenuRow> rows) {
-  const bool idle = !RunningOutput().Running();
+bool BasketMenus::Blocked() const {
+  return RunningOutput().Running() || (BasketBusyHook && BasketBusyHook());
+}
+
+void BasketMenus::EnableItems(QMenu* menu, std::span<const MenuRow> rows) const {
+  const bool idle = !Blocked();
   const QList<QAction*> items = menu->actions();
   for (int index = 0; index < items.size(); ++index)
     items[index]->setEnabled(idle && Registered(rows[index].needs));
@@ -152,7 +156,7 @@ void BasketMenus::cmdSaveAs_Click() {
 
 void BasketMenus::cmdBatchPrint_Click() {
   w_.cmdBatchPrint->repaint();
-  printer_.subBatchPrint();
+  if (!Blocked()) printer_.subBatchPrint();
 }
 
 void BasketMenus::lblQueue_Click() {
@@ -195,7 +199,7 @@ void BasketMenus::mnuBatch_Click(int Index) {
     subGenerateDocument(dispatch);
     return;
   }
-  if (RunningOutput().Running()) return;
+  if (Blocked()) return;
   switch (Index) {
     case kNewBasket:
       basket_.cmdPagesNew_Click();
@@ -222,7 +226,7 @@ QTreeWidgetItem* BasketMenus::SelectedRow() const {
 }
 
 void BasketMenus::mnuContext_Click(int Index) {
-  if (RunningOutput().Running()) return;
+  if (Blocked()) return;
   QTreeWidgetItem* row = SelectedRow();
   if (Index <= kLastSaveTarget) {
     if (row != nullptr &&
@@ -240,7 +244,7 @@ void BasketMenus::mnuContext_Click(int Index) {
 }
 
 void BasketMenus::subGenerateDocument(int16_t Index) {
-  if (RunningOutput().Running()) return;
+  if (Blocked()) return;
   if (RowCount() < 2) {
     shell::Ui().Message(
         QStringLiteral("You need at least 2 images in the basket to use this feature!"),
@@ -266,21 +270,21 @@ void BasketMenus::subGenerateDocument(int16_t Index) {
 }
 
 void BasketMenus::ShowScreensaverForm() {
-  if (!Registered(Needs::Screensaver) || RunningOutput().Running()) return;
+  if (!Registered(Needs::Screensaver) || Blocked()) return;
   const OutputRun run;
   Outputs().frmScreensaverDemo(&w_, kWholeBasket, basket_.Rows(),
                                w_.ibMain->property("Tag").toString());
 }
 
 void BasketMenus::ShowSlideShowForm() {
-  if (!Registered(Needs::SlideShow) || RunningOutput().Running()) return;
+  if (!Registered(Needs::SlideShow) || Blocked()) return;
   const OutputRun run;
   Outputs().frmSlideShow(&w_, basket_.Rows(), batchTasks_);
 }
 
 void BasketMenus::subSaveAsSinglePage() {
   shell::SetActivity(shell::Activity::SavingNewSingleFile);
-  if (RowCount() == 0 || !Registered(Needs::BatchConversion) || RunningOutput().Running()) return;
+  if (RowCount() == 0 || !Registered(Needs::BatchConversion) || Blocked()) return;
   bool& confirmed = shell::gSetup.BatchNamingOptions.Confirmed;
   shell::Trap(shell::Routine::FrmMain_subSaveAsSinglePage, [&] {
     Outputs().frmSaveSinglePage(&w_);

@@ -5,7 +5,8 @@
 // printing, and save a single basket image through the viewer's save targets.
 //
 // An item whose output form is not registered is disabled; while an output runs every item and
-// both buttons are, and the basket is locked (LockBasketHook).
+// both buttons are, and the basket is locked (LockBasketHook); while the basket is changing
+// (BasketBusyHook) the items are disabled too.
 #include <QImage>
 #include <QObject>
 #include <QPoint>
@@ -54,6 +55,7 @@ class BasketMenus : public QObject {
   std::function<void()> OpenBasketHook;      // cmdPagesOpen_Click
   std::function<void()> SaveBasketHook;      // cmdPagesSave_Click
   std::function<void(bool)> LockBasketHook;  // the basket refuses changes while true
+  std::function<bool()> BasketBusyHook;      // the basket is changing: no output may start
 
   QMenu* mnuSaveAsParent() const { return mnuSaveAsParent_; }
   // Held by the hidden form frmDummy in the design: made on first use.
@@ -79,7 +81,9 @@ class BasketMenus : public QObject {
  private:
   QMenu* BuildMenu(const QString& title, std::span<const MenuRow> rows,
                    void (BasketMenus::*handler)(int));
-  static void EnableItems(QMenu* menu, std::span<const MenuRow> rows);
+  // An output runs or the basket is changing: no command of these menus may start.
+  bool Blocked() const;
+  void EnableItems(QMenu* menu, std::span<const MenuRow> rows) const;
   void RunningChanged(bool running);
   int RowCount() const;
   QTreeWidgetItem* SelectedRow() const;

@@ -172,6 +172,26 @@ TEST_F(BasketMenusTest, ItemsOfUnregisteredOutputsAreDisabled) {
             (std::vector<bool>{false, true, true}));
 }
 
+// While the basket is changing, nothing may start an output over it or change it further.
+TEST_F(BasketMenusTest, NothingStartsWhileTheBasketIsBusy) {
+  bool busy = true;
+  Menus().BasketBusyHook = [&] { return busy; };
+  AddRows(2);
+  Row(0)->setSelected(true);
+  EXPECT_EQ(EnabledOnOpen(Menus().mnuBatchParent(), [this] { Menus().lblQueue_Click(); }),
+            std::vector<bool>(14, false));
+  Menus().subGenerateDocument(2);
+  Menus().mnuSaveAs_Click(1);
+  Menus().mnuSaveAs_Click(0);
+  Menus().mnuBatch_Click(13);
+  Menus().mnuContext_Click(5);
+  EXPECT_TRUE(calls_.empty());
+  EXPECT_EQ(window_->lvPages->topLevelItemCount(), 2);
+  busy = false;
+  Menus().subGenerateDocument(2);
+  EXPECT_EQ(CalledForms(), std::vector<std::string>{"frmScreensaverDemo"});
+}
+
 TEST_F(BasketMenusTest, ContextItemsFollowTheCountedRows) {
   AddRows(3);
   struct Case {
