@@ -13,6 +13,8 @@
 
 #include "app/browse/folder_pane.h"
 #include "app/browse/viewer/viewer_pane.h"
+#include "app/output/batch_services.h"
+#include "app/output/output_pane.h"
 #include "app/shell/main_window.h"
 #include "app/shell/ui_service.h"
 #include "platform/com/errorinfo.h"
@@ -55,10 +57,14 @@ int main(int argc, char** argv) {
   plat::scan::SetSourceManagerFactory(plat::scan::SaneSourceManagerFactory());
 
   std::unique_ptr<shell::MainWindow> window;
-  std::unique_ptr<browse::ViewerPane> viewer;  // declared after the window: it goes first
+  std::unique_ptr<browse::ViewerPane> viewer;   // declared after the window: it goes first
+  std::unique_ptr<output::OutputPane> outputs;  // and these before the viewer
+  output::RegisterBatchConversion();
   try {
     window = std::make_unique<shell::MainWindow>();
-    viewer = std::make_unique<browse::ViewerPane>(*window, *browse::AttachFolderBrowser(*window));
+    browse::FolderBrowser* browser = browse::AttachFolderBrowser(*window);
+    viewer = std::make_unique<browse::ViewerPane>(*window, *browser);
+    outputs = std::make_unique<output::OutputPane>(*window, *viewer, browser);
   } catch (const plat::com::EOleException& e) {
     shell::Ui().Message(
         QStringLiteral("The image control could not be created: ") + QString::fromUtf8(e.what()),

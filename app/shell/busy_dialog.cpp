@@ -57,7 +57,8 @@ BusyDialogSession::~BusyDialogSession() {
 }
 
 bool RunWithBusyDialog(QWidget* owner, int count, const std::function<QString(int)>& itemText,
-                       const std::function<void(int, frmStatus&)>& processItem) {
+                       const std::function<void(int, frmStatus&)>& processItem,
+                       const std::function<bool()>& stopRequested) {
   // A Cancel pressed after the last check of an earlier operation must not stop this one.
   gbCancel = false;
   BusyDialogSession session(owner);
@@ -68,6 +69,7 @@ bool RunWithBusyDialog(QWidget* owner, int count, const std::function<QString(in
       gbCancel = false;
       return false;
     }
+    if (stopRequested && stopRequested()) return false;
     processItem(i, session.Dialog());
   }
   return true;

@@ -44,8 +44,10 @@ class BusyDialogSession {
 // Runs count items under the busy dialog: for each, shows itemText(i) in lblMessage, yields to
 // the message loop, and stops (clearing the flag) when Cancel was pressed; otherwise runs
 // processItem(i, dialog). A flag left over from an earlier operation is cleared at the start.
-// Returns false when cancelled.
+// stopRequested, when given, is asked at the same point: a caller's own cancel request (which it
+// clears itself) stops the run as Cancel does. Returns false when cancelled.
 bool RunWithBusyDialog(QWidget* owner, int count, const std::function<QString(int)>& itemText,
-                       const std::function<void(int, frmStatus&)>& processItem);
+                       const std::function<void(int, frmStatus&)>& processItem,
+                       const std::function<bool()>& stopRequested = {});
 
 }  // namespace shell

@@ -436,36 +436,57 @@ void MainWindow::BuildQueuePane() {
   lvPages =
       MakeList(PicQueue, {QStringLiteral("File Name"), QStringLiteral("Resolution"),
                           QStringLiteral("Size"), QStringLiteral("Type"), QStringLiteral("Path")});
+  // The output buttons stand below the basket's own four in the toolbar column.
+  picLiveBar->resize(kLiveBarWidth, 6 * kToolbarHeight);
+  cmdSaveAs = MakeButton(picLiveBar, QString(), Picture::picSaveMultiPage);
+  cmdSaveAs->setGeometry(0, 4 * kToolbarHeight, kLiveBarWidth, kToolbarHeight);
+  cmdBatchPrint = MakeButton(picLiveBar, QString(), Picture::picBatchPrint);
+  cmdBatchPrint->setGeometry(0, 5 * kToolbarHeight, kLiveBarWidth, kToolbarHeight);
+  SetToolTips({{cmdSaveAs, "Generate documents in batch"},
+               {cmdBatchPrint, "Print all images in the basket in batch mode."}},
+              true);
 }
 
 void MainWindow::BuildViewPane() {
   picView = MakePane(splView);
   picToolbarPreview = new QWidget(picView);
   picToolbarPreview->setGeometry(0, 0, 0, kToolbarHeight);
-  cmdPreviewView = MakeButton(picToolbarPreview, QString(), Picture::picPreviewView);
-  cmdPreviewType = MakeButton(picToolbarPreview, QString(), Picture::picPreviewType);
+  Label4 = new QLabel(QStringLiteral("Preview"), picToolbarPreview);
+  cmdPreviewSave = MakeButton(picToolbarPreview, QString(), Picture::picPreviewSave);
+  cmdPreviewType =
+      MakeButton(picToolbarPreview, QStringLiteral("     Original"), Picture::picPreviewType);
+  cmdPreviewPrint = MakeButton(picToolbarPreview, QStringLiteral("  "), Picture::picPreviewPrint);
+  cmdPreviewView =
+      MakeButton(picToolbarPreview, QStringLiteral("     Best Fit"), Picture::picPreviewView);
+  cmdPreviewPrevious = MakeButton(picToolbarPreview, QString(), Picture::picPreviewPrevious);
+  cmdPreviewNext = MakeButton(picToolbarPreview, QString(), Picture::picPreviewNext);
   CmdPreviewEdit =
       MakeButton(picToolbarPreview, QStringLiteral("    Edit"), Picture::picPreviewEdit);
-  cmdPreviewPrint = MakeButton(picToolbarPreview, QString(), Picture::picPreviewPrint);
-  cmdPreviewSave = MakeButton(picToolbarPreview, QString(), Picture::picPreviewSave);
+  SetToolTips({{cmdPreviewSave, "Save the current preview image to file"},
+               {cmdPreviewType, "Set the view type to either Original or Optimized"},
+               {cmdPreviewPrint, "Print the current preview image"},
+               {cmdPreviewView, "Set the fit mode of the image"},
+               {cmdPreviewPrevious, "View the image of the previous file"},
+               {cmdPreviewNext, "View the image of the next file"},
+               {CmdPreviewEdit, "Edit the current image"}},
+              true);
   // The toolbar's own row is not part of the pane rules: a box layout keeps the buttons in line.
   auto* row = new QHBoxLayout(picToolbarPreview);
   row->setContentsMargins(0, 0, 0, 0);
   row->setSpacing(0);
-  for (QPushButton* button :
-       {cmdPreviewView, cmdPreviewType, CmdPreviewEdit, cmdPreviewPrint, cmdPreviewSave})
+  row->addWidget(Label4);
+  for (QPushButton* button : {cmdPreviewSave, cmdPreviewType, cmdPreviewPrint, cmdPreviewView,
+                              cmdPreviewPrevious, cmdPreviewNext, CmdPreviewEdit})
     row->addWidget(button);
   row->addStretch(1);
-  mnuPreviewType = new QMenu(this);
+  mnuPreviewType = new QMenu(QStringLiteral("Preview selection"), this);
   previewTypeGroup_ = new QActionGroup(this);
   AddChoices(mnuPreviewType, previewTypeGroup_,
              {QStringLiteral("Original"), QStringLiteral("Optimized")});
-  mnuPreviewFit = new QMenu(this);
+  mnuPreviewFit = new QMenu(QStringLiteral("Preview zoom"), this);
   previewFitGroup_ = new QActionGroup(this);
   AddChoices(mnuPreviewFit, previewFitGroup_,
              {QStringLiteral("Best Fit"), QStringLiteral("Actual Size")});
-  cmdPreviewType->setMenu(mnuPreviewType);
-  cmdPreviewView->setMenu(mnuPreviewFit);
 
   PicViewImage = new QFrame(picView);
   ibMain = MakeImageBox(PicViewImage, QStringLiteral(":/states/main_viewer.tpf"));

@@ -142,9 +142,14 @@ class MainWindow : public QWidget {
   QLabel* lblQueue;
   QWidget* picLiveBar;
   QTreeWidget* lvPages;
+  QPushButton* cmdSaveAs;      // "Generate documents": opens the "SaveAs" menu
+  QPushButton* cmdBatchPrint;  // prints every basket image
 
   QWidget* picView;
   QWidget* picToolbarPreview;
+  QLabel* Label4;  // the caption "Preview": a click opens the viewer menu
+  QPushButton* cmdPreviewPrevious;
+  QPushButton* cmdPreviewNext;
   QPushButton* cmdPreviewView;
   QPushButton* cmdPreviewType;
   QPushButton* CmdPreviewEdit;

@@ -314,9 +314,10 @@ TEST_F(MainWindowTest, PreviewToolbarKeepsEveryButtonWhole) {
   auto w = Open();
   w->resize(200, 100);
   QApplication::processEvents();
-  const QPushButton* row[] = {w->cmdPreviewView, w->cmdPreviewType, w->CmdPreviewEdit,
-                              w->cmdPreviewPrint, w->cmdPreviewSave};
-  int right = 0;
+  const QPushButton* row[] = {w->cmdPreviewSave, w->cmdPreviewType,     w->cmdPreviewPrint,
+                              w->cmdPreviewView, w->cmdPreviewPrevious, w->cmdPreviewNext,
+                              w->CmdPreviewEdit};
+  int right = w->Label4->x() + w->Label4->width();
   for (const QPushButton* button : row) {
     EXPECT_EQ(button->width(), button->sizeHint().width()) << button->text().toStdString();
     EXPECT_GE(button->x(), right) << button->text().toStdString();

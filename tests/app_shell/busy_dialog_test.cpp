@@ -103,6 +103,26 @@ TEST_F(BusyDialogTest, FlagLeftSetBeforeARunDoesNotStopIt) {
   EXPECT_EQ(run.processed, FirstItems(10));
 }
 
+// The caller's own request is asked after the yield, as Cancel is: it stops before the next item.
+TEST_F(BusyDialogTest, CallersOwnRequestStopsBeforeTheNextItem) {
+  bool requested = false;
+  std::vector<int> processed;
+  int asked = 0;
+  EXPECT_FALSE(RunWithBusyDialog(
+      &owner_, 10, ItemName,
+      [&](int i, frmStatus&) {
+        processed.push_back(i);
+        if (i == 3) requested = true;
+      },
+      [&] {
+        ++asked;
+        return requested;
+      }));
+  EXPECT_EQ(processed, FirstItems(4));
+  EXPECT_EQ(asked, 5);
+  EXPECT_FALSE(gbCancel);
+}
+
 TEST_F(BusyDialogTest, FailingItemStillUnloadsTheDialog) {
   QPointer<frmStatus> seen;
   EXPECT_THROW(RunWithBusyDialog(&owner_, 10, ItemName,

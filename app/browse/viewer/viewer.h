@@ -57,6 +57,8 @@ class Viewer : public QObject {
   // Drops the mouse selection of the viewer (subClearSelection and the idle mouse state); the
   // viewer's mouse handling installs it.
   std::function<void()> subClearSelection;
+  // Removes any selection from the image: ibMain's and the mouse's.
+  void DropImageSelection();
 
  private:
   // Each stops early, without naming the file as shown, where the read cannot complete.
@@ -72,7 +74,6 @@ class Viewer : public QObject {
   bool ReplayTasks();
   void ShowPendingRow();
   void Step(QTreeWidget* List, int offset);
-  void DropImageSelection();
   QTreeWidget* FocusedList() const;
   void WireMenus();
 

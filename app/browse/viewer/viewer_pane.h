@@ -24,6 +24,7 @@ class ViewerPane {
 
   Viewer& View() { return viewer_; }
   BasketList& Basket() { return basket_; }
+  tasks::TaskList& Tasks() { return recordedTasks_; }
 
  private:
   // The list the "Optimized" view replays. Recording tasks belongs to the editing pane; until
