@@ -74,6 +74,8 @@ class BasketList : public QObject, private BasketFiller {
 
   // Adds the selected file-list rows to the end of the basket; a file already there is skipped.
   void cmdAddToQueue_Click();
+  // Appends one row as it stands, with its thumbnail: no duplicate test and no page split.
+  QTreeWidgetItem* AppendEntry(const BasketItem& item, const QPixmap& thumbnail);
   // Removes the selected rows.
   void cmdPagesDelete_Click();
   // Empties the basket and its thumbnails and deletes every page file.
@@ -151,7 +153,6 @@ class BasketList : public QObject, private BasketFiller {
   void AddReopenedFile(const QString& path);
   QPixmap OnePageThumbnail(const FileRow& fileRow, int32_t& width, int32_t& height) const;
   void SetFileListResolution(const QString& path, const QString& resolution);
-  QTreeWidgetItem* AppendEntry(const BasketItem& item, const QPixmap& thumbnail);
   QTreeWidgetItem* AppendRow(const BasketItem& item);
   void RemoveAllRows();
   void ShowRows(const QList<BasketItem>& rows);

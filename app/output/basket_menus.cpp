@@ -130,7 +130,7 @@ QMenu* BasketMenus::mnuBatchParent() {
 }
 
 bool BasketMenus::Blocked() const {
-  return RunningOutput().Running() || (BasketBusyHook && BasketBusyHook());
+  return RunningOutput().Running() || basket_.IsBusy();
 }
 
 void BasketMenus::EnableItems(QMenu* menu, std::span<const MenuRow> rows) const {
@@ -145,7 +145,7 @@ void BasketMenus::RunningChanged(bool running) {
   w_.cmdBatchPrint->setEnabled(!running);
   for (QMenu* menu : {mnuSaveAsParent_, mnuBatchParent_, mnuContextBasket_})
     if (menu != nullptr && running) menu->close();
-  if (LockBasketHook) LockBasketHook(running);
+  basket_.SetLocked(running);
 }
 
 void BasketMenus::cmdSaveAs_Click() {
@@ -166,7 +166,7 @@ void BasketMenus::lblQueue_Click() {
 
 void BasketMenus::lvPages_ContextMenu(const QPoint& pos) {
   EnableItems(mnuContextBasket_, kContext);
-  const int counted = SelectedCountHook ? SelectedCountHook() : 0;
+  const int counted = basket_.mintSelectedCount();
   const QList<QAction*> items = mnuContextBasket_->actions();
   if (counted >= 2)
     for (int index : kSingleRowItems) items[index]->setEnabled(false);
@@ -205,10 +205,10 @@ void BasketMenus::mnuBatch_Click(int Index) {
       basket_.cmdPagesNew_Click();
       break;
     case kOpenBasket:
-      if (OpenBasketHook) OpenBasketHook();
+      basket_.cmdPagesOpen_Click();
       break;
     case kSaveBasket:
-      if (SaveBasketHook) SaveBasketHook();
+      basket_.cmdPagesSave_Click();
       break;
     case kRemoveImages:
       basket_.cmdPagesDelete_Click();
@@ -237,7 +237,7 @@ void BasketMenus::mnuContext_Click(int Index) {
     }
     viewerMenu_.mnuSavePreviewAs_Click(Index);
   } else if (Index == kRename) {
-    if (BeginRenameHook) BeginRenameHook();
+    basket_.BeginRename();
   } else if (Index == kRemove) {
     basket_.cmdPagesDelete_Click();
   }

@@ -5,8 +5,8 @@
 // printing, and save a single basket image through the viewer's save targets.
 //
 // An item whose output form is not registered is disabled; while an output runs every item and
-// both buttons are, and the basket is locked (LockBasketHook); while the basket is changing
-// (BasketBusyHook) the items are disabled too.
+// both buttons are, and the basket is locked; while the basket is busy (an add, a drop, an open)
+// the items are disabled too.
 #include <QImage>
 #include <QObject>
 #include <QPoint>
@@ -48,14 +48,6 @@ class BasketMenus : public QObject {
   BasketMenus(shell::MainWindow& window, browse::Viewer& viewer, browse::ViewerMenu& viewerMenu,
               browse::PreviewPrinter& printer, browse::BasketList& basket,
               const tasks::TaskList& batchTasks);
-
-  // The basket list's own commands and state; unset, a count is 0 and a command does nothing.
-  std::function<int()> SelectedCountHook;    // mintSelectedCount
-  std::function<void()> BeginRenameHook;     // edits the selected row's name in place
-  std::function<void()> OpenBasketHook;      // cmdPagesOpen_Click
-  std::function<void()> SaveBasketHook;      // cmdPagesSave_Click
-  std::function<void(bool)> LockBasketHook;  // the basket refuses changes while true
-  std::function<bool()> BasketBusyHook;      // the basket is changing: no output may start
 
   QMenu* mnuSaveAsParent() const { return mnuSaveAsParent_; }
   // Held by the hidden form frmDummy in the design: made on first use.

@@ -1,7 +1,5 @@
 #include "app/output/output_pane.h"
 
-#include <QTreeWidget>
-
 #include "app/browse/viewer/viewer_pane.h"
 #include "app/shell/main_window.h"
 
@@ -14,11 +12,6 @@ OutputPane::OutputPane(shell::MainWindow& window, browse::ViewerPane& viewerPane
       basketMenus_(window, viewerPane.View(), viewerMenu_, printer_, viewerPane.Basket(),
                    viewerPane.Tasks()) {
   printer_.SetCancelSource(browser);
-  // Until the basket counts its rows by its own mouse-up rule, the selected rows count.
-  QTreeWidget* basket = window.lvPages;
-  basketMenus_.SelectedCountHook = [basket] {
-    return static_cast<int>(basket->selectedItems().size());
-  };
 }
 
 }  // namespace output

@@ -92,7 +92,7 @@ class OutputFixture : public testing::Test {
   QString AddRow(const QString& text, const std::string& colour, int w = 40, int h = 30) {
     const QString path = File(text + QStringLiteral(".png"));
     Make("-size " + std::to_string(w) + "x" + std::to_string(h) + " xc:" + colour, path);
-    pane_->Basket().subAddEntryToListView({text, path, -1, {}, {}, {}, path}, QPixmap());
+    pane_->Basket().AppendEntry({text, path, -1, {}, {}, {}, path}, QPixmap());
     return path;
   }
   QTreeWidgetItem* Row(int index) const { return window_->lvPages->topLevelItem(index); }
