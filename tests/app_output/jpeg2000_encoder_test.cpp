@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <functional>
 #include <regex>
+#include <thread>
 
 #include "app/output/jpeg2000_encoder.h"
 #include "app_output/openjpeg_referee.h"
@@ -321,6 +322,57 @@ TEST_F(Fixture, PixelsAreCopiedWhenTheBitmapIsTaken) {
   const fs::path path = folder / "copied.jp2";
   encoder.SaveFile(format, path.string());
   ExpectSamePixels(source, Decode(path));
+}
+
+// The encode reads the pixels where they lie, on a worker: the picture changed on the calling
+// thread meanwhile keeps its change to itself.
+TEST_F(Fixture, EncodeOnAWorkerSeesThePixelsOfTheHandover) {
+  const TBitmap source = Photo(64, 40);
+  TBitmap shown = source;
+  TJpeg2000Encoder encoder;
+  plat::THandle handle = shown.GetHandle();
+  encoder.SetBitmap(handle);
+  encoder.SetRate(TJpeg2000Encoder::kLosslessRate);
+  const fs::path path = folder / "worker.jp2";
+  std::thread worker([&] {
+    int32_t format = kJp2Format;
+    encoder.SaveFile(format, path.string());
+  });
+  for (int y = 0; y < shown.Height(); ++y) std::fill_n(shown.ScanLine(y), 3 * shown.Width(), 0);
+  worker.join();
+  ExpectSamePixels(source, Decode(path));
+}
+
+// The samples counted for the budget of encodes in flight: one byte a pixel for a grey palette,
+// three for every other kind; a save gives the picture up, so a second save has nothing to write.
+TEST_F(Fixture, SampleBytesAndTheSaveThatGivesThePictureUp) {
+  struct Case {
+    const char* name;
+    TBitmap source;
+    size_t bytes_per_pixel;
+  };
+  const Case cases[] = {
+      {"photo24", Photo(30, 20), 3},
+      {"grey8", Indexed(30, 20, TPixelFormat::pf8bit, GreyRamp()), 1},
+      {"palette4", Indexed(30, 20, TPixelFormat::pf4bit, Colours(16)), 3},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TJpeg2000Encoder encoder;
+    EXPECT_EQ(encoder.SampleBytes(), 0u);
+    plat::THandle handle = plat::NewBitmapHandle(c.source);
+    encoder.SetBitmap(handle);
+    plat::DeleteBitmapHandle(handle);
+    EXPECT_EQ(encoder.SampleBytes(), 30u * 20u * c.bytes_per_pixel);
+    int32_t format = kCodestreamFormat;
+    const fs::path path = folder / (std::string(c.name) + ".jpc");
+    encoder.SaveFile(format, path.string());
+    EXPECT_EQ(Decode(path).width, 30);
+    EXPECT_EQ(encoder.SampleBytes(), 0u);
+    EXPECT_THROW(encoder.SaveFile(format, (folder / "again.jpc").string()),
+                 plat::EInvalidGraphicOperation);
+    EXPECT_FALSE(fs::exists(folder / "again.jpc"));
+  }
 }
 
 TEST_F(Fixture, FormatCodesAndRefusals) {
