@@ -1,8 +1,8 @@
 #pragma once
-// The encode workers of the batch conversion. The GUI thread copies an image's pixels into an
-// encoder and hands it over; a worker writes the file. Several images are in flight at once, so
-// every core has work, yet their copied pixels stay under a budget (one image may always go).
-// Every wait runs the GUI thread's event loop, and completions arrive there as events.
+// The encode workers of the batch conversion. The GUI thread hands an encoder holding its copy
+// of an image over; a worker makes OpenJPEG's samples of it and writes the file. Several images are
+// in flight at once, so every core has work, yet their samples stay under a budget (one image may
+// always go). Every wait runs the GUI thread's event loop, and completions arrive there as events.
 #include <QEventLoop>
 #include <QObject>
 #include <QString>
@@ -18,8 +18,8 @@ namespace output {
 
 class EncodeQueue : public QObject {
  public:
-  // Copied pixels the encodes in flight may hold together: five 12-megapixel photos, whose
-  // OpenJPEG buffers take about five times their pixels besides (about 1.2 GB in all).
+  // Sample bytes the encodes in flight may hold together: five 12-megapixel photos, which
+  // OpenJPEG keeps in four bytes a sample, with its own buffers besides (about 1.2 GB in all).
   static constexpr size_t kPixelBudget = size_t{180} << 20;
 
   // onSettled runs on the GUI thread after each finished encode, failed or not.
@@ -29,7 +29,7 @@ class EncodeQueue : public QObject {
 
   // Runs the event loop until fewer than the workers are busy.
   void WaitForWorker();
-  // OpenJPEG threads for an image of this many copied bytes: the cores shared among the images
+  // OpenJPEG threads for an image of this many sample bytes: the cores shared among the images
   // the budget lets run beside it, rounded up so that no core idles.
   int ThreadsFor(size_t bytes) const;
   // Waits (event loop) until the bytes fit beside those in flight, then starts the write of

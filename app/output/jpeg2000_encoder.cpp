@@ -1,24 +1,22 @@
 #include "app/output/jpeg2000_encoder.h"
 
 #include <openjpeg.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <array>
 #include <exception>
 #include <memory>
-#include <new>
 #include <string_view>
 
 #include "platform/base/streams.h"
 #include "platform/base/workers.h"
-#include "platform/graphics/bitmap.h"
 #include "platform/graphics/pixel_access.h"
 
 namespace velmora {
 
 namespace {
-
-using Samples = TJpeg2000Encoder::Samples;
 
 // OpenJPEG's own default; lowered for small images, whose smaller side cannot hold them all.
 constexpr int kMostResolutions = 6;
@@ -27,15 +25,69 @@ constexpr int kMostResolutions = 6;
   throw plat::EOutOfMemory("Out of memory");
 }
 
-Samples EmptySamples(int width, int height, int components) {
-  Samples samples{width, height, components, {}};
-  try {
-    samples.planes.resize(static_cast<size_t>(int64_t{width} * height * components));
-  } catch (const std::bad_alloc&) {
-    RaiseOutOfMemory();
-  }
-  return samples;
+struct ImageDeleter {
+  void operator()(opj_image_t* image) const { opj_image_destroy(image); }
+};
+using ImagePtr = std::unique_ptr<opj_image_t, ImageDeleter>;
+
+// A grey palette makes one component; every other image red, green and blue.
+int ComponentsOf(const plat::TBitmap& bitmap) {
+  const int bits = plat::BitsPerPixel(bitmap.PixelFormat());
+  const bool indexed = bits == 1 || bits == 4 || bits == 8;
+  return indexed && plat::IsGreyPalette(bitmap.Palette()) ? 1 : 3;
 }
+
+// Memory for one component's samples. The first write to fresh memory costs the kernel far more
+// than the write itself (a 12-megapixel component takes tens of thousands of page faults), so
+// the block asks for huge pages where the system grants them on request.
+OPJ_INT32* SampleMemory(size_t samples) {
+  const size_t bytes = samples * sizeof(OPJ_INT32);
+  auto* memory = static_cast<OPJ_INT32*>(opj_image_data_alloc(bytes));
+  if (memory == nullptr) RaiseOutOfMemory();
+  const auto page = static_cast<uintptr_t>(::sysconf(_SC_PAGESIZE));
+  const uintptr_t first = (reinterpret_cast<uintptr_t>(memory) + page - 1) / page * page;
+  const uintptr_t last = (reinterpret_cast<uintptr_t>(memory) + bytes) / page * page;
+  if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+  return memory;
+}
+
+// An image of the bitmap's size whose samples are still to be written.
+ImagePtr EmptyImage(int width, int height, int components) {
+  std::array<opj_image_cmptparm_t, 3> parameters{};
+  for (opj_image_cmptparm_t& component : parameters) {
+    component.dx = 1;
+    component.dy = 1;
+    component.w = static_cast<OPJ_UINT32>(width);
+    component.h = static_cast<OPJ_UINT32>(height);
+    component.prec = 8;
+  }
+  const OPJ_COLOR_SPACE space = components == 1 ? OPJ_CLRSPC_GRAY : OPJ_CLRSPC_SRGB;
+  ImagePtr image(
+      opj_image_tile_create(static_cast<OPJ_UINT32>(components), parameters.data(), space));
+  if (!image) RaiseOutOfMemory();
+  image->x1 = static_cast<OPJ_UINT32>(width);
+  image->y1 = static_cast<OPJ_UINT32>(height);
+  const size_t plane = static_cast<size_t>(width) * static_cast<size_t>(height);
+  // The image frees every block it holds, also when a later one cannot be had.
+  for (int c = 0; c < components; ++c) image->comps[c].data = SampleMemory(plane);
+  return image;
+}
+
+// One row of every component of the image.
+class RowWriter {
+ public:
+  RowWriter(opj_image_t& image, int y) : image_(image), start_(size_t{image.comps[0].w} * y) {}
+  void Put(int x, uint8_t red, uint8_t green, uint8_t blue) {
+    image_.comps[0].data[start_ + x] = red;
+    image_.comps[1].data[start_ + x] = green;
+    image_.comps[2].data[start_ + x] = blue;
+  }
+  void PutGrey(int x, uint8_t grey) { image_.comps[0].data[start_ + x] = grey; }
+
+ private:
+  opj_image_t& image_;
+  size_t start_;
+};
 
 // Every index a row can hold maps to a colour: indices past a short palette are black.
 std::array<plat::TRGBQuad, 256> FullPalette(const plat::TColorTable& palette) {
@@ -44,72 +96,60 @@ std::array<plat::TRGBQuad, 256> FullPalette(const plat::TColorTable& palette) {
   return full;
 }
 
-// Writes one pixel's colour into the three planes.
-void PutColor(Samples& samples, int64_t at, uint8_t red, uint8_t green, uint8_t blue) {
-  const int64_t plane = int64_t{samples.width} * samples.height;
-  samples.planes[static_cast<size_t>(at)] = red;
-  samples.planes[static_cast<size_t>(plane + at)] = green;
-  samples.planes[static_cast<size_t>(2 * plane + at)] = blue;
-}
-
-Samples SamplesOfDirect(const plat::TBitmap& bitmap, int bytes_per_pixel) {
-  Samples samples = EmptySamples(bitmap.Width(), bitmap.Height(), 3);
+void WriteDirect(const plat::TBitmap& bitmap, int bytes_per_pixel, opj_image_t& image) {
   for (int y = 0; y < bitmap.Height(); ++y) {
-    const uint8_t* row = bitmap.ScanLine(y);
-    const int64_t start = int64_t{y} * bitmap.Width();
-    for (int x = 0; x < bitmap.Width(); ++x) {
-      const uint8_t* pixel = row + int64_t{x} * bytes_per_pixel;
-      PutColor(samples, start + x, pixel[2], pixel[1], pixel[0]);
-    }
+    const uint8_t* pixel = bitmap.ScanLine(y);
+    RowWriter row(image, y);
+    for (int x = 0; x < bitmap.Width(); ++x, pixel += bytes_per_pixel)
+      row.Put(x, pixel[2], pixel[1], pixel[0]);
   }
-  return samples;
 }
 
-Samples SamplesOfIndexed(const plat::TBitmap& bitmap, int bits) {
+void WriteIndexed(const plat::TBitmap& bitmap, int bits, opj_image_t& image) {
   const std::array<plat::TRGBQuad, 256> palette = FullPalette(bitmap.Palette());
-  const bool grey = plat::IsGreyPalette(bitmap.Palette());
-  Samples samples = EmptySamples(bitmap.Width(), bitmap.Height(), grey ? 1 : 3);
+  const bool grey = image.numcomps == 1;
   for (int y = 0; y < bitmap.Height(); ++y) {
-    const uint8_t* row = bitmap.ScanLine(y);
-    const int64_t start = int64_t{y} * bitmap.Width();
+    const uint8_t* indices = bitmap.ScanLine(y);
+    RowWriter row(image, y);
     for (int x = 0; x < bitmap.Width(); ++x) {
-      const plat::TRGBQuad& colour = palette[plat::IndexAt(row, x, bits)];
+      const plat::TRGBQuad& colour = palette[plat::IndexAt(indices, x, bits)];
       if (grey)
-        samples.planes[static_cast<size_t>(start + x)] = colour.rgbRed;
+        row.PutGrey(x, colour.rgbRed);
       else
-        PutColor(samples, start + x, colour.rgbRed, colour.rgbGreen, colour.rgbBlue);
+        row.Put(x, colour.rgbRed, colour.rgbGreen, colour.rgbBlue);
     }
   }
-  return samples;
 }
 
 // 15 and 16 bits are rare enough to go through the bitmap's own colour lookup.
-Samples SamplesOfPacked(const plat::TBitmap& bitmap) {
-  Samples samples = EmptySamples(bitmap.Width(), bitmap.Height(), 3);
+void WritePacked(const plat::TBitmap& bitmap, opj_image_t& image) {
   for (int y = 0; y < bitmap.Height(); ++y) {
+    RowWriter row(image, y);
     for (int x = 0; x < bitmap.Width(); ++x) {
       const plat::TColor colour = bitmap.PixelColor(x, y);
-      PutColor(samples, int64_t{y} * bitmap.Width() + x, plat::GetRValue(colour),
-               plat::GetGValue(colour), plat::GetBValue(colour));
+      row.Put(x, plat::GetRValue(colour), plat::GetGValue(colour), plat::GetBValue(colour));
     }
   }
-  return samples;
 }
 
-Samples SamplesOfBitmap(const plat::TBitmap& bitmap) {
+// The bitmap's pixels as OpenJPEG's 8-bit components.
+ImagePtr ImageOf(const plat::TBitmap& bitmap) {
+  ImagePtr image = EmptyImage(bitmap.Width(), bitmap.Height(), ComponentsOf(bitmap));
   const int bits = plat::BitsPerPixel(bitmap.PixelFormat());
-  if (bitmap.Width() <= 0 || bitmap.Height() <= 0) return {};
   switch (bits) {
     case 1:
     case 4:
     case 8:
-      return SamplesOfIndexed(bitmap, bits);
+      WriteIndexed(bitmap, bits, *image);
+      break;
     case 24:
     case 32:
-      return SamplesOfDirect(bitmap, bits / 8);
+      WriteDirect(bitmap, bits / 8, *image);
+      break;
     default:
-      return SamplesOfPacked(bitmap);
+      WritePacked(bitmap, *image);
   }
+  return image;
 }
 
 int ResolutionsFor(int width, int height) {
@@ -119,7 +159,7 @@ int ResolutionsFor(int width, int height) {
   return resolutions;
 }
 
-opj_cparameters_t ParametersFor(const Samples& samples, int32_t rate) {
+opj_cparameters_t ParametersFor(const opj_image_t& image, int32_t rate) {
   opj_cparameters_t parameters;
   opj_set_default_encoder_parameters(&parameters);
   parameters.tcp_numlayers = 1;
@@ -127,47 +167,22 @@ opj_cparameters_t ParametersFor(const Samples& samples, int32_t rate) {
   parameters.irreversible = rate == TJpeg2000Encoder::kLosslessRate ? 0 : 1;
   // A ratio of 0 asks OpenJPEG for every bit: lossless.
   parameters.tcp_rates[0] = parameters.irreversible ? 100.0f / static_cast<float>(rate) : 0.0f;
-  parameters.tcp_mct = samples.components == 3 ? 1 : 0;
-  parameters.numresolution = ResolutionsFor(samples.width, samples.height);
+  parameters.tcp_mct = image.numcomps == 3 ? 1 : 0;
+  parameters.numresolution = ResolutionsFor(static_cast<int>(image.x1), static_cast<int>(image.y1));
   parameters.cblockw_init = 64;
   parameters.cblockh_init = 64;
   parameters.prog_order = OPJ_LRCP;
   return parameters;
 }
 
-struct ImageDeleter {
-  void operator()(opj_image_t* image) const { opj_image_destroy(image); }
-};
 struct CodecDeleter {
   void operator()(opj_codec_t* codec) const { opj_destroy_codec(codec); }
 };
 struct StreamDeleter {
   void operator()(opj_stream_t* stream) const { opj_stream_destroy(stream); }
 };
-using ImagePtr = std::unique_ptr<opj_image_t, ImageDeleter>;
 using CodecPtr = std::unique_ptr<opj_codec_t, CodecDeleter>;
 using StreamPtr = std::unique_ptr<opj_stream_t, StreamDeleter>;
-
-ImagePtr ImageOf(const Samples& samples) {
-  std::array<opj_image_cmptparm_t, 3> components{};
-  for (opj_image_cmptparm_t& component : components) {
-    component.dx = 1;
-    component.dy = 1;
-    component.w = static_cast<OPJ_UINT32>(samples.width);
-    component.h = static_cast<OPJ_UINT32>(samples.height);
-    component.prec = 8;
-  }
-  const OPJ_COLOR_SPACE space = samples.components == 1 ? OPJ_CLRSPC_GRAY : OPJ_CLRSPC_SRGB;
-  ImagePtr image(
-      opj_image_create(static_cast<OPJ_UINT32>(samples.components), components.data(), space));
-  if (!image) RaiseOutOfMemory();
-  image->x1 = static_cast<OPJ_UINT32>(samples.width);
-  image->y1 = static_cast<OPJ_UINT32>(samples.height);
-  const int64_t plane = int64_t{samples.width} * samples.height;
-  for (int c = 0; c < samples.components; ++c)
-    std::copy_n(samples.planes.begin() + c * plane, plane, image->comps[c].data);
-  return image;
-}
 
 // What OpenJPEG and our stream said while encoding, for the one message a failure raises.
 struct Report {
@@ -262,6 +277,27 @@ CodecPtr CodecFor(int32_t format, Report& report) {
   return codec;
 }
 
+ImagePtr ImageToEncode(const plat::TBitmap& bitmap) {
+  if (bitmap.Width() <= 0 || bitmap.Height() <= 0)
+    throw plat::EInvalidGraphicOperation("No image to encode");
+  return ImageOf(bitmap);
+}
+
+// OpenJPEG takes the image's samples over and frees them with the codec.
+void EncodeImage(opj_image_t& image, int32_t format, int32_t rate, int threads,
+                 plat::TStream& out) {
+  Report report;
+  Sink sink{out, report};
+  opj_cparameters_t parameters = ParametersFor(image, rate);
+  CodecPtr codec = CodecFor(format, report);
+  StreamPtr stream = StreamInto(sink);
+  report.Check(opj_codec_set_threads(codec.get(), threads));
+  report.Check(opj_setup_encoder(codec.get(), &parameters, &image));
+  report.Check(opj_start_compress(codec.get(), &image, stream.get()));
+  report.Check(opj_encode(codec.get(), stream.get()));
+  report.Check(opj_end_compress(codec.get(), stream.get()));
+}
+
 [[noreturn]] void RaiseUnsupported(const std::string& what) {
   throw EJpeg2000Error("Unsupported JPEG 2000 format: " + what);
 }
@@ -280,7 +316,7 @@ TJpeg2000Encoder::TJpeg2000Encoder() : threads_(plat::WorkerCount()) {}
 void TJpeg2000Encoder::SetBitmap(plat::THandle& bitmap) {
   const std::shared_ptr<plat::TBitmap> image = plat::BitmapOfHandle(bitmap);
   if (!image) throw plat::EInvalidGraphic("Invalid bitmap handle");
-  samples_ = SamplesOfBitmap(*image);
+  bitmap_ = *image;
 }
 
 void TJpeg2000Encoder::SetRate(int32_t rate) {
@@ -299,22 +335,20 @@ void TJpeg2000Encoder::SetThreads(int threads) {
 
 void TJpeg2000Encoder::SaveFile(int32_t& format, const std::string& path) {
   if (format != kJp2Format && format != kCodestreamFormat) RaiseUnsupported(std::to_string(format));
-  plat::WriteFileReplacing(path, [&](plat::TStream& out) { Encode(format, out); });
+  ImagePtr image = ImageToEncode(bitmap_);
+  // OpenJPEG holds its own samples now: the picture need not stay for the length of the encode.
+  bitmap_ = plat::TBitmap();
+  plat::WriteFileReplacing(
+      path, [&](plat::TStream& out) { EncodeImage(*image, format, rate_, threads_, out); });
+}
+
+size_t TJpeg2000Encoder::SampleBytes() const {
+  return static_cast<size_t>(bitmap_.Width()) * static_cast<size_t>(bitmap_.Height()) *
+         static_cast<size_t>(ComponentsOf(bitmap_));
 }
 
 void TJpeg2000Encoder::Encode(int32_t format, plat::TStream& out) const {
-  if (samples_.components == 0) throw plat::EInvalidGraphicOperation("No image to encode");
-  Report report;
-  Sink sink{out, report};
-  opj_cparameters_t parameters = ParametersFor(samples_, rate_);
-  ImagePtr image = ImageOf(samples_);
-  CodecPtr codec = CodecFor(format, report);
-  StreamPtr stream = StreamInto(sink);
-  report.Check(opj_codec_set_threads(codec.get(), threads_));
-  report.Check(opj_setup_encoder(codec.get(), &parameters, image.get()));
-  report.Check(opj_start_compress(codec.get(), image.get(), stream.get()));
-  report.Check(opj_encode(codec.get(), stream.get()));
-  report.Check(opj_end_compress(codec.get(), stream.get()));
+  EncodeImage(*ImageToEncode(bitmap_), format, rate_, threads_, out);
 }
 
 }  // namespace velmora

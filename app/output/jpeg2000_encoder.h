@@ -3,17 +3,16 @@
 // control had on the main window. Its members are that control's calls, one to one, so the save
 // binding reads as before; the dispatch id of each call is noted beside it.
 //
-// The pixels are copied when the bitmap is taken (on the GUI thread); from then on the object
-// touches no handle and no Qt object, so a save may run on a worker thread.
+// The encoder takes its own copy of the bitmap when it is handed over (on the GUI thread); from
+// then on it touches no handle and no Qt object, so a save may run on a worker thread.
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include "platform/base/exceptions.h"
+#include "platform/graphics/bitmap.h"
 #include "platform/graphics/handles.h"
 
 namespace plat {
-class TBitmap;
 class TStream;
 }  // namespace plat
 
@@ -48,8 +47,9 @@ class TJpeg2000Encoder final : public IJpeg2000Encoder {
 
   TJpeg2000Encoder();
 
-  // Copies the pixels at once, so the caller may free the bitmap afterwards. Raises
-  // EInvalidGraphic for a value that is not a live bitmap handle.
+  // Takes a copy of the bitmap at once, so the caller may free or change it afterwards; the
+  // copy shares the pixels until either side writes, and the encode reads them where they lie.
+  // Raises EInvalidGraphic for a value that is not a live bitmap handle.
   void SetBitmap(plat::THandle& bitmap) override;
   // The copy is taken in SetBitmap: nothing is left to bring up to date.
   void Refresh() override {}
@@ -59,29 +59,24 @@ class TJpeg2000Encoder final : public IJpeg2000Encoder {
   // "Unsupported JPEG 2000 format: " + extension.
   int32_t FormatOfExtension(const std::string& extension) override;
   // Encodes through the safe-save helper: a failure raises with OpenJPEG's message and leaves
-  // neither a partial file nor a damaged earlier file of that name.
+  // neither a partial file nor a damaged earlier file of that name. The encoder gives its copy
+  // of the bitmap up once OpenJPEG holds the samples, so every save follows its own SetBitmap,
+  // as the binding makes them.
   void SaveFile(int32_t& format, const std::string& path) override;
 
   // Threads OpenJPEG may use for one image; at least 1. The default is the program's worker
   // count.
   void SetThreads(int threads);
   int32_t Rate() const { return rate_; }
-  // Bytes of the copied pixels: what an encode in flight holds before OpenJPEG's own buffers.
-  size_t SampleBytes() const { return samples_.planes.size(); }
+  // Bytes of the image as 8-bit samples, one per component: the measure of what an encode in
+  // flight holds (OpenJPEG keeps each sample in four bytes, besides its own buffers).
+  size_t SampleBytes() const;
 
   // The encoding SaveFile writes, into any stream.
   void Encode(int32_t format, plat::TStream& out) const;
 
-  // 8-bit samples of the copied image, one plane per component (1 grey or 3 red, green, blue).
-  struct Samples {
-    int width = 0;
-    int height = 0;
-    int components = 0;
-    std::vector<uint8_t> planes;
-  };
-
  private:
-  Samples samples_;
+  plat::TBitmap bitmap_;
   int32_t rate_ = kDefaultRate;
   int threads_;
 };

@@ -192,9 +192,12 @@ void OurBatch(benchmark::State& state, const char* ext, bool lossless) {
              plat::com::ControlHost control;
              control.SetControl(QString::fromUtf16(pictavo::ax::kImageBoxProgId));
              QList<browse::BasketItem> basket;
-             for (int i = 0; i < ImageCount(); ++i)
-               basket.append(
-                   {QStringLiteral("photo%1").arg(i), QString::fromStdString(InputPath(i, ext))});
+             for (int i = 0; i < ImageCount(); ++i) {
+               browse::BasketItem row;
+               row.Text = QStringLiteral("photo%1").arg(i);
+               row.Tag = QString::fromStdString(InputPath(i, ext));
+               basket.append(row);
+             }
              auto& options = shell::gSetup.BatchNamingOptions;
              options = shell::DefaultSetupRecord().BatchNamingOptions;
              options.DestinationMode = 1;
@@ -230,6 +233,11 @@ class RatioReporter : public benchmark::ConsoleReporter {
         failed_ = true;
       else
         times_[run.benchmark_name()] = run.GetAdjustedRealTime();
+      const auto peak = run.counters.find("peak_MB");
+      if (!run.error_occurred && peak != run.counters.end() &&
+          run.benchmark_name().rfind("OurBatch", 0) == 0)
+        peaks_[run.benchmark_name().substr(0, run.benchmark_name().find("/iterations"))] =
+            peak->second;
     }
   }
   void Finalize() override {
@@ -241,6 +249,8 @@ class RatioReporter : public benchmark::ConsoleReporter {
           "(b)/(a) ours / opj_compress one after another: %.3f\n"
           "(b)/(c) ours / opj_compress processes at once: %.3f (goal <= 1.1)\n",
           ours / threaded, ours / processes);
+    for (const auto& [name, megabytes] : peaks_)
+      std::printf("%s peak memory: %.0f MB (goal < 1500)\n", name.c_str(), megabytes.value);
     ConsoleReporter::Finalize();
   }
 
@@ -251,6 +261,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
     return 0;
   }
   std::map<std::string, double> times_;
+  std::map<std::string, benchmark::Counter> peaks_;
   bool failed_ = false;
 
  public:

@@ -63,7 +63,10 @@ std::map<fs::path, std::string> FilesBelow(const fs::path& root) {
 }
 
 BasketItem Row(const QString& text, const fs::path& path) {
-  return {text, QString::fromStdString(path.string())};
+  BasketItem row;
+  row.Text = text;
+  row.Tag = QString::fromStdString(path.string());
+  return row;
 }
 
 class BatchRun : public testing::Test {

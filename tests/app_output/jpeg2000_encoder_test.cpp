@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <functional>
 #include <regex>
+#include <thread>
 
 #include "app/output/jpeg2000_encoder.h"
 #include "app_output/openjpeg_referee.h"
@@ -307,20 +308,64 @@ TEST_F(Fixture, ThreadsGiveTheSameFile) {
   }
 }
 
-// The pixels are copied when the handle is taken: the caller may free or change its picture.
-TEST_F(Fixture, PixelsAreCopiedWhenTheBitmapIsTaken) {
-  const TBitmap source = Photo(30, 20);
-  TBitmap changing = source;
-  TJpeg2000Encoder encoder;
-  plat::THandle handle = changing.GetHandle();
-  encoder.SetBitmap(handle);
-  changing.FillRect({0, 0, 30, 20}, plat::TColor{0x00FF00});
-  changing.Clear();
-  encoder.SetRate(25);
-  int32_t format = kJp2Format;
-  const fs::path path = folder / "copied.jp2";
-  encoder.SaveFile(format, path.string());
-  ExpectSamePixels(source, Decode(path));
+// The encoder keeps the picture as it was handed over: the caller may change or free its own,
+// before the save or while a worker encodes (the pixels are read where they lie).
+TEST_F(Fixture, ThePictureStaysAsHandedOver) {
+  for (const bool on_worker : {false, true}) {
+    SCOPED_TRACE(on_worker ? "worker" : "same thread");
+    const TBitmap source = Photo(64, 40);
+    TBitmap shown = source;
+    TJpeg2000Encoder encoder;
+    plat::THandle handle = shown.GetHandle();
+    encoder.SetBitmap(handle);
+    encoder.SetRate(TJpeg2000Encoder::kLosslessRate);
+    const fs::path path = folder / "kept.jp2";
+    const auto save = [&] {
+      int32_t format = kJp2Format;
+      encoder.SaveFile(format, path.string());
+    };
+    std::thread worker;
+    if (on_worker) worker = std::thread(save);
+    shown.FillRect({0, 0, 64, 40}, plat::TColor{0x00FF00});
+    shown.Clear();
+    if (on_worker)
+      worker.join();
+    else
+      save();
+    ExpectSamePixels(source, Decode(path));
+  }
+}
+
+// The samples counted for the budget of encodes in flight: one byte a pixel for a grey palette,
+// three for every other kind; a save gives the picture up, so a second save has nothing to write.
+TEST_F(Fixture, SampleBytesAndTheSaveThatGivesThePictureUp) {
+  struct Case {
+    const char* name;
+    TBitmap source;
+    size_t bytes_per_pixel;
+  };
+  const Case cases[] = {
+      {"photo24", Photo(30, 20), 3},
+      {"grey8", Indexed(30, 20, TPixelFormat::pf8bit, GreyRamp()), 1},
+      {"palette4", Indexed(30, 20, TPixelFormat::pf4bit, Colours(16)), 3},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TJpeg2000Encoder encoder;
+    EXPECT_EQ(encoder.SampleBytes(), 0u);
+    plat::THandle handle = plat::NewBitmapHandle(c.source);
+    encoder.SetBitmap(handle);
+    plat::DeleteBitmapHandle(handle);
+    EXPECT_EQ(encoder.SampleBytes(), 30u * 20u * c.bytes_per_pixel);
+    int32_t format = kCodestreamFormat;
+    const fs::path path = folder / (std::string(c.name) + ".jpc");
+    encoder.SaveFile(format, path.string());
+    EXPECT_EQ(Decode(path).width, 30);
+    EXPECT_EQ(encoder.SampleBytes(), 0u);
+    EXPECT_THROW(encoder.SaveFile(format, (folder / "again.jpc").string()),
+                 plat::EInvalidGraphicOperation);
+    EXPECT_FALSE(fs::exists(folder / "again.jpc"));
+  }
 }
 
 TEST_F(Fixture, FormatCodesAndRefusals) {
