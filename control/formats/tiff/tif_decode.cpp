@@ -74,13 +74,19 @@ int64_t TTIFImage::BestRatio() const {
 void TTIFImage::Allocate(plat::TBitmap& bmp, plat::TPixelFormat format) const {
   const int64_t filePixelBits = int64_t{samplesPerPixel_} * bitsPerSample_[0];
   const int64_t decoded = (int64_t{imageWidth_} * filePixelBits + 7) / 8 * imageLength_;
-  const int64_t stored = static_cast<int64_t>(data_.size());
+  const auto stored = static_cast<int64_t>(StoredBytes());
   if (decoded > plat::kCutShortAllowance)
     plat::RequireDataJustifies(stored, decoded, BestRatio(), kTooLarge);
   plat::RequirePixelBudget(
       plat::BytesPerRow(imageWidth_, plat::BitsPerPixel(format)) * imageLength_, kTooLarge);
   bmp.SetPixelFormat(format);
   bmp.SetSize(static_cast<int>(imageWidth_), static_cast<int>(imageLength_));
+}
+
+uint64_t TTIFImage::StoredBytes() const {
+  uint64_t total = 0;
+  for (const TStrip& s : strips_) total += s.available;
+  return total;
 }
 
 uint32_t TTIFImage::RowsOfStrip(size_t strip) const {

@@ -16,7 +16,6 @@
 
 namespace plat {
 class TBitmap;
-class TMemoryStream;
 class TStream;
 }  // namespace plat
 
@@ -55,7 +54,7 @@ class TTIFImage : public plat::TGraphic {
   void SaveToStream(plat::TStream& stream) const override;
   // Appends the page (directory, sub-directories, values, strips) at the end of `file` and
   // returns the position of its next-directory offset, which holds 0.
-  int64_t WriteIFD(plat::TMemoryStream& file) const;
+  int64_t WriteIFD(plat::TStream& file) const;
 
   // Nothing draws or sizes a TIFF page; it only converts between a file and a bitmap.
   bool GetEmpty() const override { return strips_.empty(); }
@@ -73,7 +72,7 @@ class TTIFImage : public plat::TGraphic {
 
  private:
   struct TStrip {
-    uint64_t offset;     // in data_
+    uint64_t offset;     // in data_ (0 when nothing of the strip is there)
     uint64_t size;       // the byte count the file declares
     uint64_t available;  // bytes of it the file holds (less when the file is cut short)
   };
@@ -82,6 +81,7 @@ class TTIFImage : public plat::TGraphic {
   void ParseEntries(TReadState& r);
   void ApplyDefaults(TReadState& r);
   void ReadStrips(TReadState& r);
+  void KeepStripBytes(TReadState& r);
   void ReadExif(TReadState& r);
   void ReadFileInfo(TReadState& r);
 
@@ -101,6 +101,8 @@ class TTIFImage : public plat::TGraphic {
                        bool checksum) const;
   std::vector<uint8_t> FaxRows(size_t strip, uint32_t rows) const;
   uint32_t RowsOfStrip(size_t strip) const;
+  // The strips' bytes the file holds, added up.
+  uint64_t StoredBytes() const;
   // Pixels in one full strip of a plane, to size the ranges handed to the worker pool.
   int64_t StripPixels() const;
   // Decoded bytes one stored byte can give at most in this page's compression.
@@ -114,10 +116,11 @@ class TTIFImage : public plat::TGraphic {
 
   // Writing (tif_writer.cpp).
   bool MustReencode() const;
-  int64_t WriteDirectory(plat::TMemoryStream& file) const;
+  int64_t WriteDirectory(plat::TStream& file) const;
   void AddMetadataEntries(std::vector<TOutEntry>& entries) const;
 
-  // The page's strips, one after the other as the file stores them (still compressed).
+  // The page's strips, still compressed: the file as it was read, or only the strips when the
+  // page is a small part of its file.
   std::vector<uint8_t> data_;
   std::vector<TStrip> strips_;
   bool bigEndian_ = false;

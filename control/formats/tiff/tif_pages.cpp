@@ -141,7 +141,7 @@ namespace {
 
 // The pages as one file, each directory linked to the next.
 void WritePages(const std::vector<const TTIFImage*>& pages, plat::TStream& stream) {
-  plat::TMemoryStream file;
+  plat::TWriteWindow file(stream);
   const uint8_t header[8] = {'I', 'I', 42, 0, 8, 0, 0, 0};
   file.WriteBuffer(header, 8);
   for (size_t i = 0; i < pages.size(); ++i) {
@@ -153,7 +153,6 @@ void WritePages(const std::vector<const TTIFImage*>& pages, plat::TStream& strea
       file.WriteBuffer(end.data(), 4);
     }
   }
-  stream.WriteBuffer(file.Memory(), file.Size());
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // directory entries and the values they point at. Every read outside the file raises the
 // platform's stream read error.
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace pictavo {
@@ -48,6 +49,8 @@ class TTiffBytes {
   uint64_t Size() const { return bytes_.size(); }
   const uint8_t* Data() const { return bytes_.data(); }
   std::vector<uint8_t>& Bytes() { return bytes_; }
+  // Hands the bytes over; nothing is left to read.
+  std::vector<uint8_t> TakeBytes() { return std::exchange(bytes_, {}); }
 
   bool Holds(uint64_t position, uint64_t length) const {
     return position <= bytes_.size() && length <= bytes_.size() - position;
