@@ -132,16 +132,13 @@ TTIFImage::TStripData TTIFImage::StripRows(size_t strip, uint32_t rows, size_t r
     }
     case 32773: {
       const TStripData packed = StripBytes(strip, 2 * needed + 16);
-      try {
-        plat::TReadOnlyMemoryStream source(packed.Bytes().data(),
-                                           static_cast<int64_t>(packed.Bytes().size()));
-        plat::TMemoryStream unpacked;
-        UnPackBits(unpacked, source, static_cast<int64_t>(strips_[strip].size));
-        out = unpacked.TakeBytes();
-      } catch (const plat::Exception&) {
+      // A run that starts before the declared count ends at most 128 bytes after it.
+      const std::span<const uint8_t> runs = packed.Bytes().first(std::min<uint64_t>(
+          packed.Bytes().size(), std::max<uint64_t>(strips_[strip].size, 1) + 128));
+      out.reserve(needed);
+      if (DecodePackBits(runs, static_cast<int64_t>(strips_[strip].size), out) < 0 ||
+          out.size() != needed)
         Fail(kCorrupt);
-      }
-      if (out.size() != needed) Fail(kCorrupt);
       return {{}, std::move(out)};
     }
     case 5: {

@@ -172,6 +172,7 @@ void TTIFImage::Assign(const plat::TGraphic& source) {
   }
 
   plat::TMemoryStream strip;
+  std::vector<uint8_t> stored;  // uncompressed rows, sized once
   if (writeKind_ == 0 && Compression == 4) {
     EncodeGroup4(*bitmap, strip);
   } else {
@@ -213,13 +214,15 @@ void TTIFImage::Assign(const plat::TGraphic& source) {
           bytes = row;
         }
       }
-      if (Compression == 32773)
+      if (Compression == 32773) {
         PackBits(strip, bytes.data(), static_cast<int64_t>(bytes.size()));
-      else
-        strip.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
+      } else {
+        if (stored.empty()) stored.reserve(bytes.size() * imageLength_);
+        stored.insert(stored.end(), bytes.begin(), bytes.end());
+      }
     }
   }
-  data_ = strip.TakeBytes();
+  data_ = Compression == 1 ? std::move(stored) : strip.TakeBytes();
   strips_ = {{0, data_.size(), data_.size()}};
 }
 
