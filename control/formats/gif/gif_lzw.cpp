@@ -22,15 +22,10 @@ class LZWDecoder {
     clear_code_ = 1 << min_code_size;
     end_code_ = clear_code_ + 1;
     ResetTable();
-    stack_.reserve(kTableSize + 1);
   }
 
   int NextPixel() {
-    if (!stack_.empty()) {
-      int top = stack_.back();
-      stack_.pop_back();
-      return top;
-    }
+    if (depth_ > 0) return stack_[size_t(--depth_)];
     return ExpandCode();
   }
 
@@ -38,9 +33,9 @@ class LZWDecoder {
   bool Fill(uint8_t* pixels, int64_t count) {
     int64_t x = 0;
     while (x < count) {
-      const size_t n = static_cast<size_t>(std::min<int64_t>(int64_t(stack_.size()), count - x));
-      for (size_t i = 0; i < n; ++i) pixels[x++] = stack_[stack_.size() - 1 - i];
-      stack_.resize(stack_.size() - n);
+      const int n = static_cast<int>(std::min<int64_t>(depth_, count - x));
+      for (int i = 0; i < n; ++i) pixels[x++] = stack_[size_t(depth_ - 1 - i)];
+      depth_ -= n;
       if (x == count) break;
       const int pixel = ExpandCode();
       if (pixel < 0) return false;
@@ -66,7 +61,7 @@ class LZWDecoder {
     code_width_ = min_code_size_ + 1;
     width_limit_ = 2 * clear_code_;
     next_code_ = clear_code_ + 2;
-    stack_.clear();
+    depth_ = 0;
   }
 
   // Reads the next sub-block; false after the terminator or at the end of the stream.
@@ -129,7 +124,7 @@ class LZWDecoder {
   int Fail(const char* message) {
     warn_(message);
     failed_ = true;
-    stack_.clear();
+    depth_ = 0;
     return kEndOfData;
   }
 
@@ -150,18 +145,18 @@ class LZWDecoder {
 
     int incoming = code;
     if (code >= next_code_) {
-      stack_.push_back(uint8_t(first_code_));
+      stack_[size_t(depth_++)] = uint8_t(first_code_);
       code = previous_code_;
     }
     while (code >= clear_code_) {
       // A chain longer than the table can hold loops back on itself.
-      if (prefix_[size_t(code)] == code || stack_.size() > kTableSize)
+      if (prefix_[size_t(code)] == code || depth_ > kTableSize)
         return Fail("Circular decoder table entry");
-      stack_.push_back(suffix_[size_t(code)]);
+      stack_[size_t(depth_++)] = suffix_[size_t(code)];
       code = prefix_[size_t(code)];
     }
     first_code_ = suffix_[size_t(code)];
-    stack_.push_back(first_code_);
+    stack_[size_t(depth_++)] = uint8_t(first_code_);
     if (next_code_ < kTableSize) {
       prefix_[size_t(next_code_)] = previous_code_;
       suffix_[size_t(next_code_)] = uint8_t(first_code_);
@@ -172,9 +167,7 @@ class LZWDecoder {
       }
     }
     previous_code_ = incoming;
-    int top = stack_.back();
-    stack_.pop_back();
-    return top;
+    return stack_[size_t(--depth_)];
   }
 
   int EndOfData() {
@@ -194,7 +187,10 @@ class LZWDecoder {
   int previous_code_ = 0;
   std::array<int, kTableSize> prefix_{};
   std::array<uint8_t, kTableSize> suffix_{};
-  std::vector<uint8_t> stack_;  // the string being handed out, last pixel first
+  // The string being handed out, last pixel first: at most one string of the table, the
+  // byte of a code being defined and the string's first byte.
+  std::array<uint8_t, kTableSize + 4> stack_{};
+  int depth_ = 0;
   std::array<uint8_t, 255> block_{};
   int block_left_ = 0;
   int block_pos_ = 0;
