@@ -80,6 +80,12 @@ std::vector<uint8_t> TStream::ReadRest() {
   return out;
 }
 
+TLargeBytes ReadRestInLargeBlocks(TStream& stream) {
+  TLargeBytes out(static_cast<size_t>(std::max<int64_t>(0, stream.Remaining())));
+  stream.ReadBuffer(out.data(), static_cast<int64_t>(out.size()));
+  return out;
+}
+
 // ---- TMemoryStream
 
 int64_t TMemoryStream::Read(void* buffer, int64_t count) {

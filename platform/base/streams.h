@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/base/large_blocks.h"
+
 namespace plat {
 
 enum class SeekOrigin { Begin, Current, End };
@@ -154,6 +156,9 @@ class TFileStream : public TStream {
 // links is split (this name gets the new content); a file without write bits is refused with
 // EFCreateError, whoever runs the program; the old file's mode is kept.
 void WriteFileReplacing(const std::string& path, const std::function<void(TStream&)>& write);
+
+// Everything from the stream's position to its end, in storage fit for a large buffer.
+TLargeBytes ReadRestInLargeBlocks(TStream& stream);
 
 // Whole-file helpers.
 std::vector<uint8_t> ReadWholeFile(const std::string& path);

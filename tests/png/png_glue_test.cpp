@@ -80,7 +80,9 @@ TEST(PngGlue, IndexedFilesLoadWithTheirFormatsWholePalette) {
         EXPECT_EQ(palette[i].rgbRed, listed ? plte[3 * i] : 0) << i;
         EXPECT_EQ(palette[i].rgbGreen, listed ? plte[3 * i + 1] : 0) << i;
         EXPECT_EQ(palette[i].rgbBlue, listed ? plte[3 * i + 2] : 0) << i;
-        if (whole) EXPECT_EQ(palette[i].rgbReserved, 0) << i;
+        if (whole) {
+          EXPECT_EQ(palette[i].rgbReserved, 0) << i;
+        }
       }
     }
   }

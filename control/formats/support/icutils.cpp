@@ -104,9 +104,10 @@ int64_t LiteralLength(const uint8_t* buffer, int64_t p, int64_t length) {
 
 }  // namespace
 
-void PackBits(plat::TStream& dest, const uint8_t* buffer, int64_t length) {
-  std::vector<uint8_t> out;
-  out.reserve(static_cast<size_t>(length + length / kMaxRun + 1));
+namespace {
+
+template <class Bytes>
+void AppendPackBits(Bytes& out, const uint8_t* buffer, int64_t length) {
   int64_t p = 0;
   while (p < length) {
     const int64_t repeat = RepeatLength(buffer, p, length);
@@ -121,7 +122,23 @@ void PackBits(plat::TStream& dest, const uint8_t* buffer, int64_t length) {
     out.insert(out.end(), buffer + p, buffer + p + literal);
     p += literal;
   }
+}
+
+}  // namespace
+
+int64_t PackBitsBound(int64_t length) {
+  return length + length / kMaxRun + 1;
+}
+
+void PackBits(plat::TStream& dest, const uint8_t* buffer, int64_t length) {
+  std::vector<uint8_t> out;
+  out.reserve(static_cast<size_t>(PackBitsBound(length)));
+  AppendPackBits(out, buffer, length);
   dest.WriteBuffer(out.data(), static_cast<int64_t>(out.size()));
+}
+
+void PackBits(plat::TLargeBytes& out, const uint8_t* buffer, int64_t length) {
+  AppendPackBits(out, buffer, length);
 }
 
 }  // namespace pictavo

@@ -6,6 +6,8 @@
 #include <span>
 #include <vector>
 
+#include "platform/base/large_blocks.h"
+
 namespace plat {
 class TMemoryStream;
 class TStream;
@@ -38,5 +40,9 @@ void UnPackBits(plat::TMemoryStream& dest, plat::TStream& source, int64_t count)
 int64_t DecodePackBits(std::span<const uint8_t> in, int64_t count, std::vector<uint8_t>& out);
 // Encodes length bytes as PackBits onto dest.
 void PackBits(plat::TStream& dest, const uint8_t* buffer, int64_t length);
+// The most bytes PackBits makes of length bytes.
+int64_t PackBitsBound(int64_t length);
+// The same runs appended to out.
+void PackBits(plat::TLargeBytes& out, const uint8_t* buffer, int64_t length);
 
 }  // namespace pictavo

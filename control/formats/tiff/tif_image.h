@@ -11,6 +11,7 @@
 
 #include "control/formats/jpeg/exif.h"
 #include "control/formats/jpeg/file_info.h"
+#include "platform/base/large_blocks.h"
 #include "platform/graphics/bitmap.h"
 #include "platform/graphics/graphic.h"
 
@@ -121,7 +122,7 @@ class TTIFImage : public plat::TGraphic {
 
   // The page's strips, still compressed: the file as it was read, or only the strips when the
   // page is a small part of its file.
-  std::vector<uint8_t> data_;
+  plat::TLargeBytes data_;
   std::vector<TStrip> strips_;
   bool bigEndian_ = false;
 

@@ -54,7 +54,9 @@ struct TArrayRef {
 }  // namespace
 
 struct TTIFImage::TReadState {
-  explicit TReadState(std::vector<uint8_t> bytes) : file(std::move(bytes)) {}
+  explicit TReadState(plat::TStream& stream)
+      : bytes(plat::ReadRestInLargeBlocks(stream)), file(bytes) {}
+  plat::TLargeBytes bytes;  // the whole file as read
   TTiffBytes file;
   uint64_t ifd = 0;
   std::set<uint16_t> seen;
@@ -113,7 +115,7 @@ void TTIFImage::SetHeight(int) {}
 
 void TTIFImage::LoadFromStream(plat::TStream& stream) {
   stream.SetPosition(0);
-  TReadState r(stream.ReadRest());
+  TReadState r(stream);
   if (!r.file.ReadHeader()) Fail("File is not TIFF format");
   r.ifd = r.file.U32(4);
 
@@ -322,9 +324,9 @@ void TTIFImage::KeepStripBytes(TReadState& r) {
   const TTiffBytes& f = r.file;
   // A page that is most of its file keeps the file's bytes as they were read; a page of a larger
   // file takes only its own strips, so pages held together never hold their file many times over.
-  std::vector<uint8_t> kept;
+  plat::TLargeBytes kept;
   if (2 * r.stored >= f.Size()) {
-    kept = r.file.TakeBytes();
+    kept = std::move(r.bytes);
   } else {
     kept.reserve(r.stored);
     for (TStrip& s : r.strips) {

@@ -171,10 +171,11 @@ void TTIFImage::Assign(const plat::TGraphic& source) {
     }
   }
 
-  plat::TMemoryStream strip;
-  std::vector<uint8_t> stored;  // uncompressed rows, sized once
+  plat::TLargeBytes stored;
   if (writeKind_ == 0 && Compression == 4) {
+    plat::TMemoryStream strip;
     EncodeGroup4(*bitmap, strip);
+    stored.assign(strip.Memory(), strip.Memory() + strip.Size());
   } else {
     const size_t width = imageWidth_;
     std::vector<uint8_t> row;
@@ -214,15 +215,16 @@ void TTIFImage::Assign(const plat::TGraphic& source) {
           bytes = row;
         }
       }
-      if (Compression == 32773) {
-        PackBits(strip, bytes.data(), static_cast<int64_t>(bytes.size()));
-      } else {
-        if (stored.empty()) stored.reserve(bytes.size() * imageLength_);
+      if (stored.empty())
+        stored.reserve(static_cast<size_t>(PackBitsBound(static_cast<int64_t>(bytes.size()))) *
+                       imageLength_);
+      if (Compression == 32773)
+        PackBits(stored, bytes.data(), static_cast<int64_t>(bytes.size()));
+      else
         stored.insert(stored.end(), bytes.begin(), bytes.end());
-      }
     }
   }
-  data_ = Compression == 1 ? std::move(stored) : strip.TakeBytes();
+  data_ = std::move(stored);
   strips_ = {{0, data_.size(), data_.size()}};
 }
 
