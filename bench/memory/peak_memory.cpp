@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/rgb_tiff.h"
 #include "bench/test_card_pixels.h"
 #include "control/engine/raster/ticbitmap.h"
 
@@ -63,20 +64,12 @@ void WriteJpeg(const std::string& path, const std::vector<uint8_t>& rgb) {
 }
 
 void WriteTiff(const std::string& path, const std::vector<uint8_t>& rgb) {
-  TIFF* out = TIFFOpen(path.c_str(), "w");
-  if (out == nullptr) throw std::runtime_error("cannot write " + path);
-  TIFFSetField(out, TIFFTAG_IMAGEWIDTH, kWidth);
-  TIFFSetField(out, TIFFTAG_IMAGELENGTH, kHeight);
-  TIFFSetField(out, TIFFTAG_BITSPERSAMPLE, 8);
-  TIFFSetField(out, TIFFTAG_SAMPLESPERPIXEL, 3);
-  TIFFSetField(out, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
-  TIFFSetField(out, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-  TIFFSetField(out, TIFFTAG_COMPRESSION, COMPRESSION_LZW);
-  TIFFSetField(out, TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(out, 0));
-  for (int y = 0; y < kHeight; ++y)
-    TIFFWriteScanline(out, const_cast<uint8_t*>(rgb.data() + size_t(y) * kWidth * 3),
-                      static_cast<uint32_t>(y), 0);
-  TIFFClose(out);
+  velmora::bench::WriteRgbTiff(
+      path, kWidth, kHeight,
+      [&rgb](int y, uint8_t* row) {
+        std::memcpy(row, rgb.data() + size_t(y) * kWidth * 3, size_t{kWidth} * 3);
+      },
+      COMPRESSION_LZW, 0);
 }
 
 // What a program built on libjpeg and libpng does: the whole image decoded into memory, then

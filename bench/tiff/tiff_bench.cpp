@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/rgb_tiff.h"
 #include "bench/test_card_pixels.h"
 #include "control/formats/tiff/ccitt.h"
 #include "control/formats/tiff/tif_image.h"
@@ -183,15 +184,8 @@ std::vector<uint8_t> PhotoRgb() {
 TMemoryFile LibtiffPhoto(const std::vector<uint8_t>& rgb, const TCoding& coding) {
   TMemoryFile file;
   TIFF* out = Open(file, "w");
-  TIFFSetField(out, TIFFTAG_IMAGEWIDTH, kPhotoWidth);
-  TIFFSetField(out, TIFFTAG_IMAGELENGTH, kPhotoHeight);
-  TIFFSetField(out, TIFFTAG_BITSPERSAMPLE, 8);
-  TIFFSetField(out, TIFFTAG_SAMPLESPERPIXEL, 3);
-  TIFFSetField(out, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
-  TIFFSetField(out, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-  TIFFSetField(out, TIFFTAG_COMPRESSION, coding.compression);
-  if (coding.compression == COMPRESSION_LZW) TIFFSetField(out, TIFFTAG_PREDICTOR, coding.predictor);
-  TIFFSetField(out, TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(out, 0));
+  velmora::bench::SetRgbLayout(out, kPhotoWidth, kPhotoHeight, coding.compression,
+                               coding.predictor);
   const size_t rowBytes = size_t{kPhotoWidth} * 3;
   for (int y = 0; y < kPhotoHeight; ++y)
     TIFFWriteScanline(out, const_cast<uint8_t*>(rgb.data() + y * rowBytes),

@@ -1,6 +1,7 @@
 #include "control/formats/png/png_rows.h"
 
 #include <algorithm>
+#include <type_traits>
 
 namespace pictavo {
 
@@ -21,37 +22,22 @@ void UnfilterPaeth(uint8_t* row, const uint8_t* previous, int64_t count) {
         static_cast<uint8_t>(row[i] + PaethPredictor(row[i - Bpp], previous[i], previous[i - Bpp]));
 }
 
-void UnfilterAverage(uint8_t* row, const uint8_t* previous, int64_t count, int bpp) {
+// Calls loop with the pixel size as a compile-time constant (1, 2, 3, 4, 6 or 8 bytes).
+template <class Loop>
+void WithPixelSize(int bpp, Loop loop) {
   switch (bpp) {
     case 1:
-      return UnfilterAverage<1>(row, previous, count);
+      return loop(std::integral_constant<int, 1>{});
     case 2:
-      return UnfilterAverage<2>(row, previous, count);
+      return loop(std::integral_constant<int, 2>{});
     case 3:
-      return UnfilterAverage<3>(row, previous, count);
+      return loop(std::integral_constant<int, 3>{});
     case 4:
-      return UnfilterAverage<4>(row, previous, count);
+      return loop(std::integral_constant<int, 4>{});
     case 6:
-      return UnfilterAverage<6>(row, previous, count);
+      return loop(std::integral_constant<int, 6>{});
     default:
-      return UnfilterAverage<8>(row, previous, count);
-  }
-}
-
-void UnfilterPaeth(uint8_t* row, const uint8_t* previous, int64_t count, int bpp) {
-  switch (bpp) {
-    case 1:
-      return UnfilterPaeth<1>(row, previous, count);
-    case 2:
-      return UnfilterPaeth<2>(row, previous, count);
-    case 3:
-      return UnfilterPaeth<3>(row, previous, count);
-    case 4:
-      return UnfilterPaeth<4>(row, previous, count);
-    case 6:
-      return UnfilterPaeth<6>(row, previous, count);
-    default:
-      return UnfilterPaeth<8>(row, previous, count);
+      return loop(std::integral_constant<int, 8>{});
   }
 }
 
@@ -73,11 +59,11 @@ bool Unfilter(uint8_t type, uint8_t* row, const uint8_t* previous, int64_t count
     case 3:
       for (int64_t i = 0; i < first; ++i)
         row[i] = static_cast<uint8_t>(row[i] + (previous[i] >> 1));
-      UnfilterAverage(row, previous, count, bpp);
+      WithPixelSize(bpp, [&](auto size) { UnfilterAverage<size()>(row, previous, count); });
       break;
     case 4:
       for (int64_t i = 0; i < first; ++i) row[i] = static_cast<uint8_t>(row[i] + previous[i]);
-      UnfilterPaeth(row, previous, count, bpp);
+      WithPixelSize(bpp, [&](auto size) { UnfilterPaeth<size()>(row, previous, count); });
       break;
     default:
       return false;
