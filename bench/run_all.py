@@ -130,7 +130,7 @@ def run_peaks(args):
         return
     print()
     # The net figures leave out what the process holds before any work (the same program runs
-    # both sides, so that part is ours and the reference's alike).
+    # both sides, so those bytes are ours and the reference's alike).
     row = "{:<30} {:>6} {:>6} {:>6} {:>9} {:>8} {:>13} {:>12}  {}"
     print(row.format("peak memory (MB)", "ours", "ref", "ratio", "ours/raw", "ref/raw",
                      "ours net/raw", "ref net/raw", "goal (net)"))

@@ -121,7 +121,7 @@ class TTIFImage : public plat::TGraphic {
   void AddMetadataEntries(std::vector<TOutEntry>& entries) const;
 
   // The page's strips, still compressed: the file as it was read, or only the strips when the
-  // page is a small part of its file.
+  // page is a small share of its file.
   plat::TLargeBytes data_;
   std::vector<TStrip> strips_;
   bool bigEndian_ = false;
