@@ -1,11 +1,17 @@
-// Group 4 and LZW strips of a fax-sized page: our decoders and encoder beside libtiff's.
+// Group 4 and LZW strips of a fax-sized page, and whole 12-megapixel colour photos in each
+// coding: our decoders and encoders beside libtiff's.
 #include <benchmark/benchmark.h>
 #include <tiffio.h>
 
+#include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
 
+#include "bench/rgb_tiff.h"
+#include "bench/test_card_pixels.h"
 #include "control/formats/tiff/ccitt.h"
+#include "control/formats/tiff/tif_image.h"
 #include "control/formats/tiff/tiff_lzw.h"
 #include "platform/base/streams.h"
 #include "platform/graphics/bitmap.h"
@@ -52,19 +58,26 @@ tmsize_t MemWrite(thandle_t h, void* buf, tmsize_t size) {
 }
 toff_t MemSeek(thandle_t h, toff_t off, int whence) {
   auto* f = static_cast<TMemoryFile*>(h);
-  f->position = whence == SEEK_SET ? off : whence == SEEK_CUR ? f->position + off
-                                                               : f->bytes.size() + off;
+  f->position = whence == SEEK_SET   ? off
+                : whence == SEEK_CUR ? f->position + off
+                                     : f->bytes.size() + off;
   return f->position;
 }
-int MemClose(thandle_t) { return 0; }
-toff_t MemSize(thandle_t h) { return static_cast<TMemoryFile*>(h)->bytes.size(); }
-int NoMap(thandle_t, void**, toff_t*) { return 0; }
+int MemClose(thandle_t) {
+  return 0;
+}
+toff_t MemSize(thandle_t h) {
+  return static_cast<TMemoryFile*>(h)->bytes.size();
+}
+int NoMap(thandle_t, void**, toff_t*) {
+  return 0;
+}
 void NoUnmap(thandle_t, void*, toff_t) {}
 
 TIFF* Open(TMemoryFile& file, const char* mode) {
   file.position = 0;
-  return TIFFClientOpen("memory", mode, &file, MemRead, MemWrite, MemSeek, MemClose, MemSize,
-                        NoMap, NoUnmap);
+  return TIFFClientOpen("memory", mode, &file, MemRead, MemWrite, MemSeek, MemClose, MemSize, NoMap,
+                        NoUnmap);
 }
 
 // The page as one strip of a single-page file written by libtiff with the given compression,
@@ -127,7 +140,9 @@ void BM_LzwDecode_Ours(benchmark::State& state) {
     benchmark::DoNotOptimize(out.data());
   }
 }
-void BM_LzwDecode_Libtiff(benchmark::State& state) { LibtiffDecode(state, COMPRESSION_LZW); }
+void BM_LzwDecode_Libtiff(benchmark::State& state) {
+  LibtiffDecode(state, COMPRESSION_LZW);
+}
 
 void BM_Group4Encode_Ours(benchmark::State& state) {
   plat::TBitmap page = FaxPage();
@@ -142,6 +157,116 @@ void BM_Group4Encode_Libtiff(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(LibtiffStrip(page, COMPRESSION_CCITTFAX4).raw);
 }
 
+// ---- whole colour photos
+
+constexpr int kPhotoWidth = 4000;
+constexpr int kPhotoHeight = 3000;
+
+struct TCoding {
+  const char* name;
+  uint16_t compression;
+  uint16_t predictor;  // 1: none, 2: horizontal differencing
+};
+
+constexpr TCoding kCodings[] = {{"rgb_uncompressed", COMPRESSION_NONE, 1},
+                                {"rgb_packbits", COMPRESSION_PACKBITS, 1},
+                                {"rgb_lzw", COMPRESSION_LZW, 1},
+                                {"rgb_lzw_predictor", COMPRESSION_LZW, 2}};
+
+// The test card as red-green-blue rows, the order a TIFF file stores.
+std::vector<uint8_t> PhotoRgb() {
+  std::vector<uint8_t> rgb = velmora_bench::TestCardPixels(kPhotoWidth, kPhotoHeight);
+  for (size_t i = 0; i < rgb.size(); i += 3) std::swap(rgb[i], rgb[i + 2]);
+  return rgb;
+}
+
+// The photo written by libtiff with its default strip size.
+TMemoryFile LibtiffPhoto(const std::vector<uint8_t>& rgb, const TCoding& coding) {
+  TMemoryFile file;
+  TIFF* out = Open(file, "w");
+  velmora::bench::SetRgbLayout(out, kPhotoWidth, kPhotoHeight, coding.compression,
+                               coding.predictor);
+  const size_t rowBytes = size_t{kPhotoWidth} * 3;
+  for (int y = 0; y < kPhotoHeight; ++y)
+    TIFFWriteScanline(out, const_cast<uint8_t*>(rgb.data() + y * rowBytes),
+                      static_cast<uint32_t>(y), 0);
+  TIFFClose(out);
+  return file;
+}
+
+// Every strip decoded by libtiff into one buffer of red-green-blue rows.
+std::vector<uint8_t> LibtiffPixels(TMemoryFile& file) {
+  std::vector<uint8_t> rgb(size_t{kPhotoWidth} * kPhotoHeight * 3);
+  TIFF* in = Open(file, "r");
+  const tmsize_t stripSize = TIFFStripSize(in);
+  for (uint32_t s = 0, n = TIFFNumberOfStrips(in); s < n; ++s)
+    TIFFReadEncodedStrip(in, s, rgb.data() + s * stripSize, -1);
+  TIFFClose(in);
+  return rgb;
+}
+
+plat::TBitmap OurPixels(const TMemoryFile& file) {
+  plat::TReadOnlyMemoryStream in(file.bytes.data(), static_cast<int64_t>(file.bytes.size()));
+  pictavo::TTIFImage tif;
+  tif.LoadFromStream(in);
+  plat::TBitmap bmp;
+  bmp.Assign(tif);
+  return bmp;
+}
+
+// Times are only worth comparing when both sides decoded the same pixels.
+bool SamePixels(const plat::TBitmap& ours, const std::vector<uint8_t>& rgb) {
+  if (ours.Width() != kPhotoWidth || ours.Height() != kPhotoHeight) return false;
+  for (int y = 0; y < kPhotoHeight; ++y) {
+    const uint8_t* line = ours.ScanLine(y);
+    const uint8_t* theirs = rgb.data() + size_t(y) * kPhotoWidth * 3;
+    for (int i = 0; i < kPhotoWidth * 3; i += 3)
+      if (line[i] != theirs[i + 2] || line[i + 1] != theirs[i + 1] || line[i + 2] != theirs[i])
+        return false;
+  }
+  return true;
+}
+
+void PhotoDecodeOurs(benchmark::State& state, const TCoding* coding) {
+  TMemoryFile file = LibtiffPhoto(PhotoRgb(), *coding);
+  if (!SamePixels(OurPixels(file), LibtiffPixels(file))) state.SkipWithError("pixels differ");
+  for (auto _ : state) benchmark::DoNotOptimize(OurPixels(file).ScanLine(0));
+  state.counters["file_bytes"] = static_cast<double>(file.bytes.size());
+}
+
+void PhotoDecodeLibtiff(benchmark::State& state, const TCoding* coding) {
+  TMemoryFile file = LibtiffPhoto(PhotoRgb(), *coding);
+  for (auto _ : state) benchmark::DoNotOptimize(LibtiffPixels(file).data());
+  state.counters["file_bytes"] = static_cast<double>(file.bytes.size());
+}
+
+// Encoding from the bitmap (ours) and from red-green-blue rows (libtiff's own input) into a
+// single-page file in memory.
+void PhotoEncodeOurs(benchmark::State& state, const TCoding* coding) {
+  const plat::TBitmap bitmap = velmora_bench::BitmapOf(
+      velmora_bench::TestCardPixels(kPhotoWidth, kPhotoHeight), kPhotoWidth, kPhotoHeight);
+  int64_t written = 0;
+  for (auto _ : state) {
+    pictavo::TTIFImage page;
+    page.Compression = coding->compression;
+    page.Assign(bitmap);
+    plat::TMemoryStream out;
+    page.SaveToStream(out);
+    written = out.Size();
+  }
+  state.counters["file_bytes"] = static_cast<double>(written);
+}
+
+void PhotoEncodeLibtiff(benchmark::State& state, const TCoding* coding) {
+  const std::vector<uint8_t> rgb = PhotoRgb();
+  int64_t written = 0;
+  for (auto _ : state) {
+    TMemoryFile file = LibtiffPhoto(rgb, *coding);
+    written = static_cast<int64_t>(file.bytes.size());
+  }
+  state.counters["file_bytes"] = static_cast<double>(written);
+}
+
 }  // namespace
 
 BENCHMARK(BM_Group4Decode_Ours)->Unit(benchmark::kMillisecond);
@@ -150,4 +275,26 @@ BENCHMARK(BM_LzwDecode_Ours)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LzwDecode_Libtiff)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Group4Encode_Ours)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Group4Encode_Libtiff)->Unit(benchmark::kMillisecond);
-BENCHMARK_MAIN();
+
+using TPhotoBench = void (*)(benchmark::State&, const TCoding*);
+
+void RegisterPhoto(const char* what, const TCoding& coding, TPhotoBench ours, TPhotoBench theirs) {
+  for (auto [side, fn] : {std::pair<const char*, TPhotoBench>{"Ours", ours}, {"Libtiff", theirs}})
+    benchmark::RegisterBenchmark(
+        (std::string("BM_Photo") + what + "_" + side + "/" + coding.name).c_str(), fn, &coding)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
+}
+
+int main(int argc, char** argv) {
+  for (const TCoding& c : kCodings) {
+    RegisterPhoto("Decode", c, PhotoDecodeOurs, PhotoDecodeLibtiff);
+    // Our writer codes colour pages uncompressed or with PackBits only.
+    if (c.compression != COMPRESSION_LZW)
+      RegisterPhoto("Encode", c, PhotoEncodeOurs, PhotoEncodeLibtiff);
+  }
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

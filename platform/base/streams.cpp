@@ -80,6 +80,12 @@ std::vector<uint8_t> TStream::ReadRest() {
   return out;
 }
 
+TLargeBytes ReadRestInLargeBlocks(TStream& stream) {
+  TLargeBytes out(static_cast<size_t>(std::max<int64_t>(0, stream.Remaining())));
+  stream.ReadBuffer(out.data(), static_cast<int64_t>(out.size()));
+  return out;
+}
+
 // ---- TMemoryStream
 
 int64_t TMemoryStream::Read(void* buffer, int64_t count) {
@@ -162,6 +168,33 @@ int64_t TReadOnlyMemoryStream::Seek(int64_t offset, SeekOrigin origin) {
 
 void TReadOnlyMemoryStream::SetSize(int64_t) {
   throw EWriteError("Stream write error");
+}
+
+// ---- TWriteWindow
+
+int64_t TWriteWindow::Read(void*, int64_t) {
+  return 0;
+}
+
+int64_t TWriteWindow::Write(const void* buffer, int64_t count) {
+  const int64_t n = target_.Write(buffer, count);
+  position_ += std::max<int64_t>(n, 0);
+  size_ = std::max(size_, position_);
+  return n;
+}
+
+int64_t TWriteWindow::Seek(int64_t offset, SeekOrigin origin) {
+  const int64_t position = ResolveSeek(offset, origin, position_, size_);
+  target_.SetPosition(base_ + position);
+  position_ = position;
+  return position_;
+}
+
+void TWriteWindow::SetSize(int64_t size) {
+  target_.SetSize(base_ + size);
+  size_ = size;
+  position_ = std::min(position_, size_);
+  target_.SetPosition(base_ + position_);
 }
 
 // ---- TFileStream

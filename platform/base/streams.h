@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/base/large_blocks.h"
+
 namespace plat {
 
 enum class SeekOrigin { Begin, Current, End };
@@ -87,6 +89,27 @@ class TReadOnlyMemoryStream : public TStream {
   int64_t position_ = 0;
 };
 
+// Writes into another stream from that stream's position on, counting positions from there and
+// ending where the last write through it ended, as a new stream would: a format whose offsets
+// count from its first byte is written straight into its destination, not built in memory first.
+// Nothing is read through it.
+class TWriteWindow : public TStream {
+ public:
+  explicit TWriteWindow(TStream& target) : target_(target), base_(target.Position()) {}
+
+  int64_t Read(void* buffer, int64_t count) override;
+  int64_t Write(const void* buffer, int64_t count) override;
+  int64_t Seek(int64_t offset, SeekOrigin origin) override;
+  int64_t Size() override { return size_; }
+  void SetSize(int64_t size) override;
+
+ private:
+  TStream& target_;
+  const int64_t base_;
+  int64_t position_ = 0;
+  int64_t size_ = 0;
+};
+
 enum class FileMode { OpenRead, OpenReadWrite, Create };
 
 // Reads go through a read-ahead buffer, so decoders that fetch a few bytes at a time and seek
@@ -133,6 +156,9 @@ class TFileStream : public TStream {
 // links is split (this name gets the new content); a file without write bits is refused with
 // EFCreateError, whoever runs the program; the old file's mode is kept.
 void WriteFileReplacing(const std::string& path, const std::function<void(TStream&)>& write);
+
+// Everything from the stream's position to its end, in storage fit for a large buffer.
+TLargeBytes ReadRestInLargeBlocks(TStream& stream);
 
 // Whole-file helpers.
 std::vector<uint8_t> ReadWholeFile(const std::string& path);

@@ -55,7 +55,7 @@ void TBitmap::Image::Allocate(int w, int h, TPixelFormat f) {
   // No budget holds more than 64 bits can count, and the product must not overflow first.
   if (h > 0 && new_row_bytes > INT64_MAX / h) throw EImageTooLarge(kImageTooLarge);
   TPixelReservation held(new_row_bytes * h);
-  std::vector<uint8_t> storage(static_cast<size_t>(new_row_bytes * h), 0);
+  TLargeBytes storage(static_cast<size_t>(new_row_bytes * h), 0);
   width = w;
   height = h;
   format = f;

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/base/large_blocks.h"
 #include "platform/graphics/bitmap.h"
 #include "platform/graphics/pixel_access.h"
 #include "platform/graphics/pixel_budget.h"
@@ -17,7 +18,7 @@ struct TBitmap::Image {
   TColorTable palette;
   // Declared before pixels, so a copy takes its share of the budget before it allocates.
   TPixelReservation reservation;
-  std::vector<uint8_t> pixels;  // rows top-down in memory; ScanLine(0) is the top row
+  TLargeBytes pixels;  // rows top-down in memory; ScanLine(0) is the top row
 
   void Allocate(int w, int h, TPixelFormat f);
 };

@@ -97,6 +97,28 @@ TEST(FileStream, ReadingAheadAgreesWithAMemoryStreamThroughMixedOperations) {
   std::filesystem::remove(path);
 }
 
+// A window counts from where its target stood and ends where its own writes end, whatever the
+// target held before or beyond; the target keeps everything the window did not write over.
+TEST(WriteWindow, CountsFromTheTargetPositionAndEndsAtItsLastWrite) {
+  TMemoryStream target({'a', 'b', 'c', 'd', 'e', 'f', 'g', 'h', 'i', 'j'});
+  target.SetPosition(3);
+  TWriteWindow window(target);
+  EXPECT_EQ(window.Size(), 0);
+  window.WriteBuffer("XYZ", 3);
+  EXPECT_EQ(window.Position(), 3);
+  window.SetPosition(1);
+  window.WriteByte('q');
+  EXPECT_EQ(window.Seek(0, SeekOrigin::End), 3);  // not the target's end
+  window.WriteByte('!');
+  EXPECT_EQ(window.Size(), 4);
+  EXPECT_EQ(target.Position(), 7);
+  uint8_t unused = 0;
+  EXPECT_EQ(window.Read(&unused, 1), 0);
+  EXPECT_THROW(window.Seek(-1, SeekOrigin::Begin), EStreamError);
+  const std::string bytes(target.Bytes().begin(), target.Bytes().end());
+  EXPECT_EQ(bytes, "abcXqZ!hij");
+}
+
 TEST(WriteFileReplacing, FailedWriteKeepsTheOldFile) {
   auto dir = std::filesystem::temp_directory_path() / "velmora_replace_test";
   std::filesystem::create_directories(dir);

@@ -197,6 +197,51 @@ TEST_P(TransparencyTest, TopLeftColourBecomesTheTransparentColour) {
 INSTANTIATE_TEST_SUITE_P(Kinds, TransparencyTest, ::testing::ValuesIn(kTransparency),
                          [](const auto& info) { return std::string(info.param.name); });
 
+std::vector<int> RowFilterTypes(const Bytes& file, int64_t row_bytes, int rows);
+
+// One filter type on every row (netpbm's pnmtopng forces it), for each pixel size a filter looks
+// back by (1, 2, 3, 4, 6 and 8 bytes): each size has its own Average and Paeth loop.
+TEST(NetpbmFixture, EachFilterAtEachPixelSizeDecodesAsImageMagickReads) {
+  pngtest::ScratchDir dir;
+  const std::string plasma = "convert -size 37x21 -seed 5 plasma:fractal ";
+  ASSERT_EQ(
+      pngtest::Run(plasma + "-depth 8 '" + (dir / "rgb8.ppm") + "' && " + plasma + "-depth 16 '" +
+                   (dir / "rgb16.ppm") + "' && " + plasma + "-colorspace gray -depth 8 '" +
+                   (dir / "grey8.pgm") + "' && " + plasma + "-colorspace gray -depth 16 '" +
+                   (dir / "grey16.pgm") + "' && " + "convert -size 37x21 gradient: -depth 8 '" +
+                   (dir / "alpha8.pgm") + "' && convert -size 37x21 gradient: -depth 16 '" +
+                   (dir / "alpha16.pgm") + "'")
+          .status,
+      0);
+  struct Source {
+    const char* pnm;
+    const char* alpha;  // empty: none
+    int bpp;
+  };
+  const Source sources[] = {{"grey8.pgm", "", 1},           {"grey16.pgm", "", 2},
+                            {"grey8.pgm", "alpha8.pgm", 2}, {"rgb8.ppm", "", 3},
+                            {"rgb8.ppm", "alpha8.pgm", 4},  {"rgb16.ppm", "", 6},
+                            {"rgb16.ppm", "alpha16.pgm", 8}};
+  const char* filters[] = {"", "sub", "up", "avg", "paeth"};
+  for (const Source& source : sources)
+    for (int filter = 1; filter <= 4; ++filter) {
+      SCOPED_TRACE(std::string(source.pnm) + " " + source.alpha + " " + filters[filter]);
+      const std::string path = dir / "netpbm.png";
+      const std::string alpha =
+          *source.alpha ? " -alpha='" + (dir / source.alpha) + "'" : std::string();
+      ASSERT_EQ(pngtest::Run(std::string("pnmtopng -") + filters[filter] + alpha + " '" +
+                             (dir / source.pnm) + "' > '" + path + "'")
+                    .status,
+                0);
+      const Bytes made = pngtest::ReadFile(path);
+      const std::vector<int> types = RowFilterTypes(made, int64_t{37} * source.bpp, 21);
+      ASSERT_EQ(std::count(types.begin(), types.end(), filter), 21);
+      TPNGImage png;
+      png.LoadFromFile(path);
+      EXPECT_EQ(pngtest::BitmapPixels(png), pngtest::MagickPixels(path));
+    }
+}
+
 // --- files we write --------------------------------------------------------------------------
 
 // Gradients with noise: every filter type gets rows it wins on.

@@ -37,6 +37,57 @@ TEST(PngGlue, FileNamedJpgLoadsAsPngWithItsTransparentColour) {
   EXPECT_EQ(image.PixelFormat(), plat::TPixelFormat::pf8bit);
 }
 
+// Indexed files come in with the palette a BMP of their format holds: the file's PLTE entries,
+// then black up to 2, 16 or 256 entries (an 8-bit file read from bytes keeps its PLTE alone).
+// Two-bit files are left out: their indices are spread over a repeated four-bit palette.
+TEST(PngGlue, IndexedFilesLoadWithTheirFormatsWholePalette) {
+  pngtest::ScratchDir dir;
+  struct Case {
+    int depth;
+    int colours;
+    plat::TPixelFormat format;
+    size_t entries;
+  };
+  const Case cases[] = {{1, 2, plat::TPixelFormat::pf1bit, 2},
+                        {4, 5, plat::TPixelFormat::pf4bit, 16},
+                        {8, 7, plat::TPixelFormat::pf8bit, 256}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE("depth " + std::to_string(c.depth));
+    const std::string path = dir / "indexed.png";
+    ASSERT_EQ(pngtest::Run("convert -size 29x13 -seed 4 plasma:fractal +dither -colors " +
+                           std::to_string(c.colours) + " -depth " + std::to_string(c.depth) +
+                           " -define png:color-type=3 -define png:bit-depth=" +
+                           std::to_string(c.depth) + " PNG:'" + path + "'")
+                  .status,
+              0);
+    const Bytes file = pngtest::ReadFile(path);
+    ASSERT_EQ(file[24], c.depth);
+    Bytes plte;
+    for (const auto& chunk : pngtest::SplitChunks(file))
+      if (chunk.type == "PLTE") plte = chunk.data;
+    ASSERT_FALSE(plte.empty());
+    TicBitmap fromFile, fromBytes;
+    fromFile.LoadImageFile(path, 0);
+    fromBytes.LoadFromBytes(file.data(), static_cast<int64_t>(file.size()), 0);
+    for (TicBitmap* image : {&fromFile, &fromBytes}) {
+      EXPECT_EQ(image->PixelFormat(), c.format);
+      EXPECT_EQ(pngtest::BitmapPixels(*image), pngtest::MagickPixels(path));
+      const plat::TColorTable& palette = image->Palette();
+      const bool whole = image == &fromFile || c.depth < 8;
+      EXPECT_EQ(palette.size(), whole ? c.entries : plte.size() / 3);
+      for (size_t i = 0; i < palette.size(); ++i) {
+        const bool listed = i < plte.size() / 3;
+        EXPECT_EQ(palette[i].rgbRed, listed ? plte[3 * i] : 0) << i;
+        EXPECT_EQ(palette[i].rgbGreen, listed ? plte[3 * i + 1] : 0) << i;
+        EXPECT_EQ(palette[i].rgbBlue, listed ? plte[3 * i + 2] : 0) << i;
+        if (whole) {
+          EXPECT_EQ(palette[i].rgbReserved, 0) << i;
+        }
+      }
+    }
+  }
+}
+
 TEST(PngGlue, BytesLoadByTheirFirstByte) {
   pngtest::ScratchDir dir;
   Bytes file = pngtest::ReadFile(MakeTransparentPalettePng(dir, "p.png"));

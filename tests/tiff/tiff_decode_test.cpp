@@ -102,6 +102,37 @@ TEST_F(TiffDecodeTable, OurPixelsEqualLibtiffs) {
   }
 }
 
+// Large flat areas make LZW strings up to the longest the table allows, and short repeats make
+// strings of every length in between: each is copied out of the decoded bytes as libtiff does.
+TEST_F(TiffDecodeTable, LongAndUnevenLzwStringsDecodeAsLibtiffReadsThem) {
+  constexpr int kWidth = 700, kHeight = 260;
+  std::string pgm = "P5\n" + std::to_string(kWidth) + " " + std::to_string(kHeight) + "\n255\n";
+  std::vector<uint8_t> bytes(pgm.begin(), pgm.end());
+  uint32_t noise = 12345;
+  for (int y = 0; y < kHeight; ++y)
+    for (int x = 0; x < kWidth; ++x) {
+      noise = noise * 1103515245u + 12345u;
+      uint8_t v = 0;
+      if (y < 100)
+        v = 200;  // flat
+      else if (y < 180)
+        v = static_cast<uint8_t>((x % (3 + y % 11)) * 17);  // repeats of many periods
+      else
+        v = static_cast<uint8_t>(noise >> 24);
+      bytes.push_back(v);
+    }
+  WriteBytes(dir_->File("lzw.pgm"), bytes);
+  ASSERT_TRUE(Shell(*dir_, "convert lzw.pgm -depth 8 -compress none lzwsrc.tif"));
+  for (const char* make :
+       {"tiffcp -c lzw -r 260 lzwsrc.tif case.tif", "tiffcp -c lzw:2 -r 37 lzwsrc.tif case.tif"}) {
+    SCOPED_TRACE(make);
+    ASSERT_TRUE(Shell(*dir_, std::string("rm -f case.tif && ") + make));
+    ASSERT_TRUE(Shell(*dir_, "tiff2rgba -c none case.tif ref.tif"));
+    ExpectSamePixels(DecodeTiff(dir_->File("case.tif")),
+                     ReadWithImageMagick(*dir_, dir_->File("ref.tif")));
+  }
+}
+
 // fax2tiff re-encodes raw Group 3 data as a WhiteIsZero fax page with EOLs on byte boundaries.
 TEST_F(TiffDecodeTable, Fax2TiffPagesDecode) {
   ASSERT_TRUE(Shell(*dir_, "tiffcp -c g3 -r 1000 bw.tif one.tif"));

@@ -2,6 +2,10 @@
 // the metadata must show where the format puts it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+#include <memory>
+
 #include "control/formats/tiff/tif_pages.h"
 #include "tiff/tiff_helpers.h"
 
@@ -258,6 +262,54 @@ TEST(TiffWriter, LayoutTagsStayReadableAndTheWriterTakesLayoutFromTheImage) {
   EXPECT_EQ(Capture("tiffinfo -D '" + file + "' 2>&1 >/dev/null"), "");
   EXPECT_NE(Capture("tiffinfo '" + file + "'").find("single image plane"), std::string::npos);
   ExpectSamePixels(DecodeTiff(file), ReadWithImageMagick(dir, dir.File("in.tif")));
+}
+
+// Pages go straight into their destination: into a stream that already holds other bytes, the
+// file lands from the stream's position on with its offsets counted from its own first byte,
+// byte for byte the file that SaveToFile writes, and the bytes around it stay.
+TEST(TiffWriter, PagesWrittenIntoAFilledStreamAreTheFileItself) {
+  ScratchDir dir;
+  pictavo::TTIFImage grey, colour;
+  grey.Compression = 32773;
+  grey.Assign(Picture(TPixelFormat::pf8bit, Greys(256, false)));
+  colour.Assign(Picture(TPixelFormat::pf24bit, {}));
+  pictavo::TTIFList pages;
+  pages.InsertPage(std::make_unique<pictavo::TTIFImage>(), 0);
+  pages.PageAt(1)->Assign(Picture(TPixelFormat::pf1bit, kBlackWhite));
+  pages.InsertPage(std::make_unique<pictavo::TTIFImage>(), 0);
+  pages.PageAt(2)->Assign(Picture(TPixelFormat::pf4bit, Colours(16)));
+  struct Case {
+    const char* name;
+    std::function<void(plat::TStream&)> save;
+    int pages;
+  };
+  const Case cases[] = {
+      {"8-bit PackBits page", [&](plat::TStream& s) { grey.SaveToStream(s); }, 1},
+      {"24-bit page", [&](plat::TStream& s) { colour.SaveToStream(s); }, 1},
+      {"two-page list", [&](plat::TStream& s) { pictavo::SaveTIFListToStream(pages, s); }, 2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    plat::WriteFileReplacing(dir.File("alone.tif"), c.save);
+    const std::vector<uint8_t> alone = ReadBytes(dir.File("alone.tif"));
+    EXPECT_EQ(Capture("tiffinfo -D '" + dir.File("alone.tif") + "' 2>&1 >/dev/null"), "");
+    EXPECT_EQ(Capture("tiffinfo '" + dir.File("alone.tif") + "' | grep -c 'TIFF Directory'"),
+              std::to_string(c.pages) + "\n");
+
+    const std::vector<uint8_t> before(37, 0xAB), after(alone.size() + 500, 0xCD);
+    std::vector<uint8_t> filled = before;
+    filled.insert(filled.end(), after.begin(), after.end());
+    plat::TMemoryStream stream(filled);
+    stream.SetPosition(static_cast<int64_t>(before.size()));
+    c.save(stream);
+    const std::vector<uint8_t>& bytes = stream.Bytes();
+    EXPECT_EQ(stream.Position(), static_cast<int64_t>(before.size() + alone.size()));
+    ASSERT_EQ(bytes.size(), filled.size());
+    EXPECT_TRUE(std::equal(before.begin(), before.end(), bytes.begin()));
+    EXPECT_TRUE(std::equal(alone.begin(), alone.end(), bytes.begin() + 37));
+    EXPECT_TRUE(std::all_of(bytes.begin() + 37 + static_cast<ptrdiff_t>(alone.size()), bytes.end(),
+                            [](uint8_t b) { return b == 0xCD; }));
+  }
 }
 
 }  // namespace

@@ -56,9 +56,11 @@ void ReadBlocksAsStrings(plat::TStream& stream, TStringList& strings) {
 }
 
 bool SkipSubBlocks(plat::TStream& stream) {
+  // The size is asked once: for a file it costs a system call.
+  const int64_t size = stream.Size();
   int n = ReadOneByte(stream);
   for (; n > 0; n = ReadOneByte(stream)) {
-    if (n > stream.Remaining()) {
+    if (n > size - stream.Position()) {
       stream.Seek(0, plat::SeekOrigin::End);
       return false;
     }

@@ -22,16 +22,26 @@ class LZWDecoder {
     clear_code_ = 1 << min_code_size;
     end_code_ = clear_code_ + 1;
     ResetTable();
-    stack_.reserve(kTableSize + 1);
   }
 
   int NextPixel() {
-    if (!stack_.empty()) {
-      int top = stack_.back();
-      stack_.pop_back();
-      return top;
-    }
+    if (depth_ > 0) return stack_[size_t(--depth_)];
     return ExpandCode();
+  }
+
+  // Fills count pixels, whole strings at a time; false when the data ends before them.
+  bool Fill(uint8_t* pixels, int64_t count) {
+    int64_t x = 0;
+    while (x < count) {
+      const int n = static_cast<int>(std::min<int64_t>(depth_, count - x));
+      for (int i = 0; i < n; ++i) pixels[x++] = stack_[size_t(depth_ - 1 - i)];
+      depth_ -= n;
+      if (x == count) break;
+      const int pixel = ExpandCode();
+      if (pixel < 0) return false;
+      pixels[x++] = static_cast<uint8_t>(pixel);
+    }
+    return true;
   }
 
   // Leaves the stream after the data's terminator.
@@ -51,53 +61,51 @@ class LZWDecoder {
     code_width_ = min_code_size_ + 1;
     width_limit_ = 2 * clear_code_;
     next_code_ = clear_code_ + 2;
-    stack_.clear();
+    depth_ = 0;
   }
 
-  // The next data byte, reading the next sub-block when the current one is used up; -1 after
-  // the terminator or at the end of the stream.
-  int NextDataByte() {
-    while (block_pos_ >= block_left_) {
-      if (terminator_seen_ || stream_ended_) return -1;
-      int n = ReadOneByte(stream_);
-      if (n < 0) {
-        stream_ended_ = true;
-        warn_("Premature end of data");
-        return -1;
-      }
-      if (n == 0) {
-        terminator_seen_ = true;
-        return -1;
-      }
-      int64_t remaining = stream_.Remaining();
-      if (remaining < n) {
-        warn_("Premature end of data");
-        n = static_cast<int>(remaining);
-        stream_ended_ = true;
-      }
-      ReadExact(stream_, block_.data(), n);
-      block_left_ = n;
-      block_pos_ = 0;
+  // Reads the next sub-block; false after the terminator or at the end of the stream.
+  bool NextBlock() {
+    if (terminator_seen_ || stream_ended_) return false;
+    int n = ReadOneByte(stream_);
+    if (n < 0) {
+      stream_ended_ = true;
+      warn_("Premature end of data");
+      return false;
     }
-    return block_[size_t(block_pos_++)];
+    if (n == 0) {
+      terminator_seen_ = true;
+      return false;
+    }
+    const int64_t got = stream_.Read(block_.data(), n);
+    if (got < n) {
+      warn_("Premature end of data");
+      stream_ended_ = true;
+    }
+    block_left_ = static_cast<int>(got);
+    block_pos_ = 0;
+    return got > 0;
   }
 
+  // The bits come from a 64-bit window that takes whole bytes of the current sub-block at once;
+  // the next sub-block is read only when a code needs its bits.
   int FetchCode() {
     if (fresh_) {
       fresh_ = false;
       return clear_code_;
     }
     while (bit_count_ < code_width_) {
-      int byte = NextDataByte();
-      if (byte < 0) {
+      if (block_pos_ >= block_left_ && !NextBlockWithData()) {
         if (terminator_seen_ && bit_count_ == 0 && !underrun_reported_) {
           underrun_reported_ = true;
           warn_("Decoder bit buffer under-run");
         }
         return kNoCode;
       }
-      bits_ |= uint32_t(byte) << bit_count_;
-      bit_count_ += 8;
+      while (bit_count_ <= 56 && block_pos_ < block_left_) {
+        bits_ |= uint64_t{block_[size_t(block_pos_++)]} << bit_count_;
+        bit_count_ += 8;
+      }
     }
     int code = static_cast<int>(bits_ & ((1u << code_width_) - 1));
     bits_ >>= code_width_;
@@ -105,11 +113,18 @@ class LZWDecoder {
     return code;
   }
 
+  // Skips empty reads of a stream cut short inside a sub-block.
+  bool NextBlockWithData() {
+    while (block_pos_ >= block_left_)
+      if (!NextBlock()) return false;
+    return true;
+  }
+
   // Ends the decode for good: the table is no longer trustworthy.
   int Fail(const char* message) {
     warn_(message);
     failed_ = true;
-    stack_.clear();
+    depth_ = 0;
     return kEndOfData;
   }
 
@@ -130,18 +145,18 @@ class LZWDecoder {
 
     int incoming = code;
     if (code >= next_code_) {
-      stack_.push_back(first_code_);
+      stack_[size_t(depth_++)] = uint8_t(first_code_);
       code = previous_code_;
     }
     while (code >= clear_code_) {
       // A chain longer than the table can hold loops back on itself.
-      if (prefix_[size_t(code)] == code || stack_.size() > kTableSize)
+      if (prefix_[size_t(code)] == code || depth_ > kTableSize)
         return Fail("Circular decoder table entry");
-      stack_.push_back(suffix_[size_t(code)]);
+      stack_[size_t(depth_++)] = suffix_[size_t(code)];
       code = prefix_[size_t(code)];
     }
     first_code_ = suffix_[size_t(code)];
-    stack_.push_back(first_code_);
+    stack_[size_t(depth_++)] = uint8_t(first_code_);
     if (next_code_ < kTableSize) {
       prefix_[size_t(next_code_)] = previous_code_;
       suffix_[size_t(next_code_)] = uint8_t(first_code_);
@@ -152,9 +167,7 @@ class LZWDecoder {
       }
     }
     previous_code_ = incoming;
-    int top = stack_.back();
-    stack_.pop_back();
-    return top;
+    return stack_[size_t(--depth_)];
   }
 
   int EndOfData() {
@@ -174,11 +187,14 @@ class LZWDecoder {
   int previous_code_ = 0;
   std::array<int, kTableSize> prefix_{};
   std::array<uint8_t, kTableSize> suffix_{};
-  std::vector<int> stack_;
+  // The string being handed out, last pixel first: at most one string of the table, the
+  // byte of a code being defined and the string's first byte.
+  std::array<uint8_t, kTableSize + 4> stack_{};
+  int depth_ = 0;
   std::array<uint8_t, 255> block_{};
   int block_left_ = 0;
   int block_pos_ = 0;
-  uint32_t bits_ = 0;
+  uint64_t bits_ = 0;
   int bit_count_ = 0;
   bool fresh_ = true;
   bool terminator_seen_ = false;
@@ -200,12 +216,7 @@ void ForEachRowInInterlacedOrder(int height, Fn fn) {
 }
 
 bool DecodeRun(LZWDecoder& decoder, uint8_t* pixels, int64_t count) {
-  for (int64_t x = 0; x < count; ++x) {
-    int pixel = decoder.NextPixel();
-    if (pixel < 0) return false;
-    pixels[x] = static_cast<uint8_t>(pixel);
-  }
-  return true;
+  return decoder.Fill(pixels, count);
 }
 
 }  // namespace

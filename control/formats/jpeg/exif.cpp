@@ -622,31 +622,45 @@ void TExif::ReadFromStream(TBEMemoryStream& stream, bool& found, bool tiffForm) 
   if (size <= 19) return;
   plat::TByteCursor cursor =
       JpegCursor({stream.Memory(), static_cast<size_t>(size)}, stream.BigEndian);
-  uint64_t base = tiffForm ? 0 : kJpegBase;
-  if (!tiffForm) {
-    std::span<const uint8_t> head = cursor.Bytes(8);
-    if (std::string(head.begin(), head.begin() + 6) != std::string("Exif\0\0", 6)) return;
-    std::string order(head.begin() + 6, head.end());
-    if (order != "MM" && order != "II") return;
-    stream.BigEndian = order == "MM";
-    cursor.SetBigEndian(stream.BigEndian);
-    if (cursor.Word() != 42) return;
+  if (tiffForm) {
+    found = true;
+    ReadIFDs(cursor, 0, static_cast<uint64_t>(stream.Position()));
+    return;
   }
+  std::span<const uint8_t> head = cursor.Bytes(8);
+  if (std::string(head.begin(), head.begin() + 6) != std::string("Exif\0\0", 6)) return;
+  std::string order(head.begin() + 6, head.end());
+  if (order != "MM" && order != "II") return;
+  stream.BigEndian = order == "MM";
+  cursor.SetBigEndian(stream.BigEndian);
+  if (cursor.Word() != 42) return;
   found = true;
   Tags.clear();
+  uint64_t offset = 0;
   try {
-    if (tiffForm) {
-      cursor.Seek(static_cast<uint64_t>(stream.Position()));
-    } else {
-      uint64_t offset = cursor.DWord();
-      if (offset + base > static_cast<uint64_t>(size)) return;
-      cursor.Seek(offset + base);
-    }
+    offset = cursor.DWord();
+  } catch (const plat::Exception&) {
+    return;
+  }
+  if (offset + kJpegBase > static_cast<uint64_t>(size)) return;
+  ReadIFDs(cursor, kJpegBase, offset + kJpegBase);
+}
+
+void TExif::ReadTiffIFD(std::span<const uint8_t> file, bool bigEndian, uint64_t ifd) {
+  if (file.size() <= 19) return;
+  plat::TByteCursor cursor = JpegCursor(file, bigEndian);
+  ReadIFDs(cursor, 0, ifd);
+}
+
+void TExif::ReadIFDs(plat::TByteCursor& cursor, uint64_t base, uint64_t first) {
+  Tags.clear();
+  try {
+    cursor.Seek(first);
     uint64_t exif_offset = 0, gps_offset = 0;
     if (!ReadIFD(cursor, base, exif_offset, gps_offset)) return;
     for (uint64_t offset : {exif_offset, gps_offset}) {
       if (offset == 0) continue;
-      if (offset + base >= static_cast<uint64_t>(size)) return;
+      if (offset + base >= cursor.Size()) return;
       cursor.Seek(offset + base);
       uint64_t unused_exif = 0, unused_gps = 0;
       if (!ReadIFD(cursor, base, unused_exif, unused_gps)) return;

@@ -60,6 +60,8 @@ class TExif {
   // IFD at the stream's position (byte order as the stream says). Never raises for bad data: it
   // stops at the first problem and keeps what it has read.
   void ReadFromStream(TBEMemoryStream& stream, bool& found, bool tiffForm);
+  // The TIFF form read in place: the IFD at `ifd` of a whole TIFF file's bytes.
+  void ReadTiffIFD(std::span<const uint8_t> file, bool bigEndian, uint64_t ifd);
   // JPEG form: the APP1 payload from position 0 (nothing when no line is a known attribute).
   // TIFF form: at the current position, the Exif and GPS pointer entries that continue the
   // caller's IFD0 (pointerCount of them), the next-IFD link (nextIFDPosition) and the sub-IFDs
@@ -73,6 +75,8 @@ class TExif {
 
  private:
   void SetValue(std::string_view name, std::string value);
+  // The IFD at `first` and the Exif and GPS IFDs it points at (offsets counted from base).
+  void ReadIFDs(plat::TByteCursor& cursor, uint64_t base, uint64_t first);
   bool ReadIFD(plat::TByteCursor& cursor, uint64_t base, uint64_t& exif_offset,
                uint64_t& gps_offset);
 };

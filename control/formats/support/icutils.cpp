@@ -46,11 +46,7 @@ void Delay(uint32_t milliseconds) {
   plat::PumpMessagesFor(milliseconds);
 }
 
-namespace {
-
-// Decodes runs from in until at least count bytes are consumed. Returns the number consumed,
-// or -1 when the bytes end inside a run (out then holds the runs decoded before it).
-int64_t DecodeRuns(const std::vector<uint8_t>& in, int64_t count, std::vector<uint8_t>& out) {
+int64_t DecodePackBits(std::span<const uint8_t> in, int64_t count, std::vector<uint8_t>& out) {
   const auto size = static_cast<int64_t>(in.size());
   int64_t at = 0;
   do {
@@ -69,8 +65,6 @@ int64_t DecodeRuns(const std::vector<uint8_t>& in, int64_t count, std::vector<ui
   return at;
 }
 
-}  // namespace
-
 void UnPackBits(plat::TMemoryStream& dest, plat::TStream& source, int64_t count) {
   bool complete = false;
   try {
@@ -81,7 +75,7 @@ void UnPackBits(plat::TMemoryStream& dest, plat::TStream& source, int64_t count)
     std::vector<uint8_t> in(static_cast<size_t>(std::max<int64_t>(wanted, 0)));
     source.ReadBuffer(in.data(), static_cast<int64_t>(in.size()));
     std::vector<uint8_t> out;
-    const int64_t used = DecodeRuns(in, count, out);
+    const int64_t used = DecodePackBits(in, count, out);
     complete = used >= 0;
     source.SetPosition(start + (complete ? used : static_cast<int64_t>(in.size())));
     dest.WriteBuffer(out.data(), static_cast<int64_t>(out.size()));
@@ -110,9 +104,10 @@ int64_t LiteralLength(const uint8_t* buffer, int64_t p, int64_t length) {
 
 }  // namespace
 
-void PackBits(plat::TStream& dest, const uint8_t* buffer, int64_t length) {
-  std::vector<uint8_t> out;
-  out.reserve(static_cast<size_t>(length + length / kMaxRun + 1));
+namespace {
+
+template <class Bytes>
+void AppendPackBits(Bytes& out, const uint8_t* buffer, int64_t length) {
   int64_t p = 0;
   while (p < length) {
     const int64_t repeat = RepeatLength(buffer, p, length);
@@ -127,7 +122,23 @@ void PackBits(plat::TStream& dest, const uint8_t* buffer, int64_t length) {
     out.insert(out.end(), buffer + p, buffer + p + literal);
     p += literal;
   }
+}
+
+}  // namespace
+
+int64_t PackBitsBound(int64_t length) {
+  return length + length / kMaxRun + 1;
+}
+
+void PackBits(plat::TStream& dest, const uint8_t* buffer, int64_t length) {
+  std::vector<uint8_t> out;
+  out.reserve(static_cast<size_t>(PackBitsBound(length)));
+  AppendPackBits(out, buffer, length);
   dest.WriteBuffer(out.data(), static_cast<int64_t>(out.size()));
+}
+
+void PackBits(plat::TLargeBytes& out, const uint8_t* buffer, int64_t length) {
+  AppendPackBits(out, buffer, length);
 }
 
 }  // namespace pictavo

@@ -3,6 +3,10 @@
 // packed 1-bit and 4-bit pixel rows, the PackBits run-length coder of TIFF and PSD, and a delay
 // that keeps the thread's events flowing.
 #include <cstdint>
+#include <span>
+#include <vector>
+
+#include "platform/base/large_blocks.h"
 
 namespace plat {
 class TMemoryStream;
@@ -31,7 +35,14 @@ void Delay(uint32_t milliseconds);
 // "Error in UnPackBits procedure" when the data ends inside a run; dest then holds what was
 // decoded so far.
 void UnPackBits(plat::TMemoryStream& dest, plat::TStream& source, int64_t count);
+// Decodes runs of `in` onto the end of `out` until at least count bytes of `in` are used; returns
+// how many were, or -1 when `in` ends inside a run (out then holds the runs before it).
+int64_t DecodePackBits(std::span<const uint8_t> in, int64_t count, std::vector<uint8_t>& out);
 // Encodes length bytes as PackBits onto dest.
 void PackBits(plat::TStream& dest, const uint8_t* buffer, int64_t length);
+// The most bytes PackBits makes of length bytes.
+int64_t PackBitsBound(int64_t length);
+// The same runs appended to out.
+void PackBits(plat::TLargeBytes& out, const uint8_t* buffer, int64_t length);
 
 }  // namespace pictavo

@@ -74,13 +74,19 @@ int64_t TTIFImage::BestRatio() const {
 void TTIFImage::Allocate(plat::TBitmap& bmp, plat::TPixelFormat format) const {
   const int64_t filePixelBits = int64_t{samplesPerPixel_} * bitsPerSample_[0];
   const int64_t decoded = (int64_t{imageWidth_} * filePixelBits + 7) / 8 * imageLength_;
-  const int64_t stored = static_cast<int64_t>(data_.size());
+  const auto stored = static_cast<int64_t>(StoredBytes());
   if (decoded > plat::kCutShortAllowance)
     plat::RequireDataJustifies(stored, decoded, BestRatio(), kTooLarge);
   plat::RequirePixelBudget(
       plat::BytesPerRow(imageWidth_, plat::BitsPerPixel(format)) * imageLength_, kTooLarge);
   bmp.SetPixelFormat(format);
   bmp.SetSize(static_cast<int>(imageWidth_), static_cast<int>(imageLength_));
+}
+
+uint64_t TTIFImage::StoredBytes() const {
+  uint64_t total = 0;
+  for (const TStrip& s : strips_) total += s.available;
+  return total;
 }
 
 uint32_t TTIFImage::RowsOfStrip(size_t strip) const {
@@ -126,16 +132,13 @@ TTIFImage::TStripData TTIFImage::StripRows(size_t strip, uint32_t rows, size_t r
     }
     case 32773: {
       const TStripData packed = StripBytes(strip, 2 * needed + 16);
-      try {
-        plat::TReadOnlyMemoryStream source(packed.Bytes().data(),
-                                           static_cast<int64_t>(packed.Bytes().size()));
-        plat::TMemoryStream unpacked;
-        UnPackBits(unpacked, source, static_cast<int64_t>(strips_[strip].size));
-        out = unpacked.TakeBytes();
-      } catch (const plat::Exception&) {
+      // A run that starts before the declared count ends at most 128 bytes after it.
+      const std::span<const uint8_t> runs = packed.Bytes().first(std::min<uint64_t>(
+          packed.Bytes().size(), std::max<uint64_t>(strips_[strip].size, 1) + 128));
+      out.reserve(needed);
+      if (DecodePackBits(runs, static_cast<int64_t>(strips_[strip].size), out) < 0 ||
+          out.size() != needed)
         Fail(kCorrupt);
-      }
-      if (out.size() != needed) Fail(kCorrupt);
       return {{}, std::move(out)};
     }
     case 5: {

@@ -11,12 +11,12 @@
 
 #include "control/formats/jpeg/exif.h"
 #include "control/formats/jpeg/file_info.h"
+#include "platform/base/large_blocks.h"
 #include "platform/graphics/bitmap.h"
 #include "platform/graphics/graphic.h"
 
 namespace plat {
 class TBitmap;
-class TMemoryStream;
 class TStream;
 }  // namespace plat
 
@@ -55,7 +55,7 @@ class TTIFImage : public plat::TGraphic {
   void SaveToStream(plat::TStream& stream) const override;
   // Appends the page (directory, sub-directories, values, strips) at the end of `file` and
   // returns the position of its next-directory offset, which holds 0.
-  int64_t WriteIFD(plat::TMemoryStream& file) const;
+  int64_t WriteIFD(plat::TStream& file) const;
 
   // Nothing draws or sizes a TIFF page; it only converts between a file and a bitmap.
   bool GetEmpty() const override { return strips_.empty(); }
@@ -73,7 +73,7 @@ class TTIFImage : public plat::TGraphic {
 
  private:
   struct TStrip {
-    uint64_t offset;     // in data_
+    uint64_t offset;     // in data_ (0 when nothing of the strip is there)
     uint64_t size;       // the byte count the file declares
     uint64_t available;  // bytes of it the file holds (less when the file is cut short)
   };
@@ -82,6 +82,7 @@ class TTIFImage : public plat::TGraphic {
   void ParseEntries(TReadState& r);
   void ApplyDefaults(TReadState& r);
   void ReadStrips(TReadState& r);
+  void KeepStripBytes(TReadState& r);
   void ReadExif(TReadState& r);
   void ReadFileInfo(TReadState& r);
 
@@ -101,6 +102,8 @@ class TTIFImage : public plat::TGraphic {
                        bool checksum) const;
   std::vector<uint8_t> FaxRows(size_t strip, uint32_t rows) const;
   uint32_t RowsOfStrip(size_t strip) const;
+  // The strips' bytes the file holds, added up.
+  uint64_t StoredBytes() const;
   // Pixels in one full strip of a plane, to size the ranges handed to the worker pool.
   int64_t StripPixels() const;
   // Decoded bytes one stored byte can give at most in this page's compression.
@@ -114,11 +117,12 @@ class TTIFImage : public plat::TGraphic {
 
   // Writing (tif_writer.cpp).
   bool MustReencode() const;
-  int64_t WriteDirectory(plat::TMemoryStream& file) const;
+  int64_t WriteDirectory(plat::TStream& file) const;
   void AddMetadataEntries(std::vector<TOutEntry>& entries) const;
 
-  // The page's strips, one after the other as the file stores them (still compressed).
-  std::vector<uint8_t> data_;
+  // The page's strips, still compressed: the file as it was read, or only the strips when the
+  // page is a small share of its file.
+  plat::TLargeBytes data_;
   std::vector<TStrip> strips_;
   bool bigEndian_ = false;
 

@@ -141,7 +141,7 @@ namespace {
 
 // The pages as one file, each directory linked to the next.
 void WritePages(const std::vector<const TTIFImage*>& pages, plat::TStream& stream) {
-  plat::TMemoryStream file;
+  plat::TWriteWindow file(stream);
   const uint8_t header[8] = {'I', 'I', 42, 0, 8, 0, 0, 0};
   file.WriteBuffer(header, 8);
   for (size_t i = 0; i < pages.size(); ++i) {
@@ -153,7 +153,6 @@ void WritePages(const std::vector<const TTIFImage*>& pages, plat::TStream& strea
       file.WriteBuffer(end.data(), 4);
     }
   }
-  stream.WriteBuffer(file.Memory(), file.Size());
 }
 
 }  // namespace
@@ -178,7 +177,8 @@ void InsertTIFPage(const std::string& source, const std::string& dest, int32_t p
     page.SaveToFile(to);
     return;
   }
-  TTiffBytes f(plat::ReadWholeFile(from));
+  std::vector<uint8_t> bytes = plat::ReadWholeFile(from);
+  TTiffBytes f(bytes);
   if (!f.ReadHeader()) throw plat::EInvalidGraphic("File is not TIFF format");
 
   if (f.BigEndian()) {
@@ -197,7 +197,7 @@ void InsertTIFPage(const std::string& source, const std::string& dest, int32_t p
   if (w.marked || w.sumReached || w.unreadable || w.looped || w.lastNextValue >= f.Size())
     throw plat::EInvalidGraphic("Source file is corrupt");
 
-  plat::TMemoryStream file(std::move(f.Bytes()));
+  plat::TMemoryStream file(std::move(bytes));
   if (file.Size() & 1) {  // directories start on even offsets
     file.Seek(0, plat::SeekOrigin::End);
     file.WriteByte(0);
@@ -217,7 +217,8 @@ void InsertTIFPage(const std::string& source, const std::string& dest, int32_t p
 
 int32_t CountTIFPagesInStream(plat::TStream& stream) {
   stream.SetPosition(0);
-  TTiffBytes f(stream.ReadRest());
+  const std::vector<uint8_t> bytes = stream.ReadRest();
+  TTiffBytes f(bytes);
   return CountPages(f);
 }
 
@@ -225,7 +226,8 @@ int32_t CountTIFPages(const std::string& fileName, const std::string& userName,
                       const std::string& password) {
   const std::string scheme = Lower(fileName.substr(0, 8));
   if (scheme.rfind("http://", 0) != 0 && scheme.rfind("https://", 0) != 0) {
-    TTiffBytes f(plat::ReadWholeFile(fileName));
+    const std::vector<uint8_t> bytes = plat::ReadWholeFile(fileName);
+    TTiffBytes f(bytes);
     return CountPages(f);
   }
   plat::TMemoryStream data;

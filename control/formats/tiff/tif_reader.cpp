@@ -54,7 +54,9 @@ struct TArrayRef {
 }  // namespace
 
 struct TTIFImage::TReadState {
-  explicit TReadState(std::vector<uint8_t> bytes) : file(std::move(bytes)) {}
+  explicit TReadState(plat::TStream& stream)
+      : bytes(plat::ReadRestInLargeBlocks(stream)), file(bytes) {}
+  plat::TLargeBytes bytes;  // the whole file as read
   TTiffBytes file;
   uint64_t ifd = 0;
   std::set<uint16_t> seen;
@@ -62,6 +64,8 @@ struct TTIFImage::TReadState {
   double yResolution = 0;
   uint16_t resolutionUnit = 2;
   TArrayRef stripOffsets, stripByteCounts, colorMap;
+  std::vector<TStrip> strips;  // offsets in the file until the page keeps its bytes
+  uint64_t stored = 0;         // bytes of the strips the file holds
   TByteRange iptc, photoshop;
 
   bool Seen(uint16_t tag) const { return seen.count(tag) != 0; }
@@ -111,7 +115,7 @@ void TTIFImage::SetHeight(int) {}
 
 void TTIFImage::LoadFromStream(plat::TStream& stream) {
   stream.SetPosition(0);
-  TReadState r(stream.ReadRest());
+  TReadState r(stream);
   if (!r.file.ReadHeader()) Fail("File is not TIFF format");
   r.ifd = r.file.U32(4);
 
@@ -160,6 +164,7 @@ void TTIFImage::LoadFromStream(plat::TStream& stream) {
       FailTag("ResolutionUnit");
   }
   ReadFileInfo(r);
+  KeepStripBytes(r);
   loadedFromFile_ = true;
 }
 
@@ -300,36 +305,43 @@ void TTIFImage::ReadStrips(TReadState& r) {
   // Each strip is kept with the bytes the file holds of it; a strip cut short by the end of the
   // file is padded with zeros when it is decoded, so the strips after it still start at their
   // place. Strips may share bytes, but never more than twice the file in total.
-  std::vector<TStrip> strips(count);
-  uint64_t total = 0;
+  std::vector<TStrip>& strips = r.strips;
+  strips.resize(count);
+  uint64_t& total = r.stored;
   for (uint64_t i = 0; i < count; ++i) {
     uint64_t offset =
         f.Value(r.stripOffsets.type, r.stripOffsets.location + i * TypeSize(r.stripOffsets.type));
     uint64_t size = f.Value(r.stripByteCounts.type,
                             r.stripByteCounts.location + i * TypeSize(r.stripByteCounts.type));
     uint64_t available = offset < f.Size() ? std::min(size, f.Size() - offset) : 0;
-    strips[i] = {total, size, available};
+    strips[i] = {available ? offset : 0, size, available};
     total += available;
     if (total > 2 * f.Size()) Fail("TIFF file has errors in strip counts");
   }
-  data_.clear();
-  data_.reserve(total);
-  for (uint64_t i = 0; i < count; ++i) {
-    uint64_t offset =
-        f.Value(r.stripOffsets.type, r.stripOffsets.location + i * TypeSize(r.stripOffsets.type));
-    const uint8_t* from = f.Data() + (strips[i].available ? offset : 0);
-    data_.insert(data_.end(), from, from + strips[i].available);
+}
+
+void TTIFImage::KeepStripBytes(TReadState& r) {
+  const TTiffBytes& f = r.file;
+  // A page that is most of its file keeps the file's bytes as they were read; a page of a larger
+  // file takes only its own strips, so pages held together never hold their file many times over.
+  plat::TLargeBytes kept;
+  if (2 * r.stored >= f.Size()) {
+    kept = std::move(r.bytes);
+  } else {
+    kept.reserve(r.stored);
+    for (TStrip& s : r.strips) {
+      const uint8_t* from = f.Data() + s.offset;
+      s.offset = kept.size();
+      kept.insert(kept.end(), from, from + s.available);
+    }
   }
-  strips_ = std::move(strips);
+  data_ = std::move(kept);
+  strips_ = std::move(r.strips);
 }
 
 void TTIFImage::ReadExif(TReadState& r) {
-  TBEMemoryStream stream(r.file.Bytes());
-  stream.BigEndian = r.file.BigEndian();
-  stream.SetPosition(static_cast<int64_t>(r.ifd));
-  bool found = false;
   Exif.Clear();
-  Exif.ReadFromStream(stream, found, true);
+  Exif.ReadTiffIFD({r.file.Data(), r.file.Size()}, r.file.BigEndian(), r.ifd);
 }
 
 void TTIFImage::ReadFileInfo(TReadState& r) {

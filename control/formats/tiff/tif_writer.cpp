@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <charconv>
 #include <optional>
+#include <span>
 #include <string_view>
 #include <tuple>
 
@@ -48,7 +49,7 @@ uint8_t GreyLevel(const plat::TColorTable& palette, size_t index) {
 // Little-endian values into a growing file.
 class TOut {
  public:
-  explicit TOut(plat::TMemoryStream& s) : s_(s) {}
+  explicit TOut(plat::TStream& s) : s_(s) {}
   int64_t Position() { return s_.Position(); }
   void U16(uint16_t v) { Bytes({static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8)}); }
   void U32(uint32_t v) {
@@ -72,7 +73,7 @@ class TOut {
   }
 
  private:
-  plat::TMemoryStream& s_;
+  plat::TStream& s_;
 };
 
 void AppendLE(std::vector<uint8_t>& out, uint32_t v, int bytes) {
@@ -170,16 +171,20 @@ void TTIFImage::Assign(const plat::TGraphic& source) {
     }
   }
 
-  plat::TMemoryStream strip;
+  plat::TLargeBytes stored;
   if (writeKind_ == 0 && Compression == 4) {
+    plat::TMemoryStream strip;
     EncodeGroup4(*bitmap, strip);
+    stored.assign(strip.Memory(), strip.Memory() + strip.Size());
   } else {
     const size_t width = imageWidth_;
     std::vector<uint8_t> row;
     for (int y = 0; y < bitmap->Height(); ++y) {
       const uint8_t* line = bitmap->ScanLine(y);
+      // Rows the file stores as the bitmap holds them go out without a copy.
+      std::span<const uint8_t> bytes;
       if (writeKind_ == 0) {
-        row.assign(line, line + (width + 7) / 8);
+        bytes = {line, (width + 7) / 8};
       } else if (writeKind_ == 3) {
         row.resize(3 * width);
         for (size_t x = 0; x < width; ++x) {
@@ -187,28 +192,39 @@ void TTIFImage::Assign(const plat::TGraphic& source) {
           row[3 * x + 1] = line[3 * x + 1];
           row[3 * x + 2] = line[3 * x];
         }
+        bytes = row;
       } else if (format == plat::TPixelFormat::pf1bit) {  // palette: two indices a byte
         row.assign((width + 1) / 2, 0);
         for (size_t x = 0; x < width; ++x)
           plat::SetIndexAt(row.data(), x, 4, plat::IndexAt(line, x, 1));
+        bytes = row;
       } else if (format == plat::TPixelFormat::pf4bit) {
-        row.assign(line, line + (width + 1) / 2);
-        if (writeKind_ == 1)  // grey levels from the palette, not the indices
+        bytes = {line, (width + 1) / 2};
+        if (writeKind_ == 1) {  // grey levels from the palette, not the indices
+          row.assign(bytes.begin(), bytes.end());
           for (uint8_t& b : row)
             b = static_cast<uint8_t>((GreyLevel(palette, b >> 4) & 0xF0) |
                                      (GreyLevel(palette, b & 15) >> 4));
+          bytes = row;
+        }
       } else {
-        row.assign(line, line + width);
-        if (writeKind_ == 1)
-          for (uint8_t& b : row) b = GreyLevel(palette, b);
+        bytes = {line, width};
+        if (writeKind_ == 1) {
+          row.resize(width);
+          for (size_t x = 0; x < width; ++x) row[x] = GreyLevel(palette, line[x]);
+          bytes = row;
+        }
       }
+      if (stored.empty())
+        stored.reserve(static_cast<size_t>(PackBitsBound(static_cast<int64_t>(bytes.size()))) *
+                       imageLength_);
       if (Compression == 32773)
-        PackBits(strip, row.data(), static_cast<int64_t>(row.size()));
+        PackBits(stored, bytes.data(), static_cast<int64_t>(bytes.size()));
       else
-        strip.WriteBuffer(row.data(), static_cast<int64_t>(row.size()));
+        stored.insert(stored.end(), bytes.begin(), bytes.end());
     }
   }
-  data_ = strip.TakeBytes();
+  data_ = std::move(stored);
   strips_ = {{0, data_.size(), data_.size()}};
 }
 
@@ -228,7 +244,7 @@ bool TTIFImage::MustReencode() const {
                      [](const TStrip& s) { return s.available != s.size; });
 }
 
-int64_t TTIFImage::WriteIFD(plat::TMemoryStream& file) const {
+int64_t TTIFImage::WriteIFD(plat::TStream& file) const {
   if (!MustReencode()) return WriteDirectory(file);
   TBMPImage pixels;
   AssignTo(pixels);
@@ -336,7 +352,7 @@ void TTIFImage::AddMetadataEntries(std::vector<TOutEntry>& entries) const {
   }
 }
 
-int64_t TTIFImage::WriteDirectory(plat::TMemoryStream& file) const {
+int64_t TTIFImage::WriteDirectory(plat::TStream& file) const {
   file.Seek(0, plat::SeekOrigin::End);
   TOut out(file);
   out.AlignWord();
@@ -418,18 +434,16 @@ int64_t TTIFImage::WriteDirectory(plat::TMemoryStream& file) const {
   });
   for (const TOutEntry* e : rest) writeValue(*e);
   out.AlignWord();
-  file.SetSize(out.Position());
   return nextIfdPosition;
 }
 
 void TTIFImage::SaveToStream(plat::TStream& stream) const {
-  plat::TMemoryStream file;
+  plat::TWriteWindow file(stream);
   TOut out(file);
   out.Bytes({'I', 'I'});
   out.U16(42);
   out.U32(8);
   WriteIFD(file);
-  stream.WriteBuffer(file.Memory(), file.Size());
 }
 
 }  // namespace pictavo

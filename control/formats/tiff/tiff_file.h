@@ -3,7 +3,7 @@
 // directory entries and the values they point at. Every read outside the file raises the
 // platform's stream read error.
 #include <cstdint>
-#include <vector>
+#include <span>
 
 namespace pictavo {
 
@@ -38,16 +38,16 @@ struct TByteRange {
 // Raised (as plat::EReadError) when a directory, value or strip lies past the end of the file.
 inline constexpr const char* kTiffTruncated = "TIFF file is truncated";
 
+// A view: the bytes stay their owner's.
 class TTiffBytes {
  public:
-  explicit TTiffBytes(std::vector<uint8_t> bytes) : bytes_(std::move(bytes)) {}
+  explicit TTiffBytes(std::span<const uint8_t> bytes) : bytes_(bytes) {}
 
   // "II" or "MM" followed by 42; sets the byte order. False for anything else.
   bool ReadHeader();
   bool BigEndian() const { return bigEndian_; }
   uint64_t Size() const { return bytes_.size(); }
   const uint8_t* Data() const { return bytes_.data(); }
-  std::vector<uint8_t>& Bytes() { return bytes_; }
 
   bool Holds(uint64_t position, uint64_t length) const {
     return position <= bytes_.size() && length <= bytes_.size() - position;
@@ -66,7 +66,7 @@ class TTiffBytes {
   uint32_t NextIfd(uint64_t ifd) const { return U32(NextIfdPosition(ifd)); }
 
  private:
-  std::vector<uint8_t> bytes_;
+  std::span<const uint8_t> bytes_;
   bool bigEndian_ = false;
 };
 

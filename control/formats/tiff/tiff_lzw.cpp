@@ -26,6 +26,17 @@ struct TEntry {
   uint32_t length;
 };
 
+// Copies a string of the output to its end, eight bytes at a time. The string lies wholly
+// before `to`, so each block reads only bytes of the string or bytes already written; the few
+// bytes past its end are scratch that the next string overwrites (the output has room for them).
+inline void CopyForward(uint8_t* to, const uint8_t* from, uint32_t length) {
+  for (uint32_t i = 0; i < length; i += 8) {
+    uint64_t block;
+    std::memcpy(&block, from + i, 8);
+    std::memcpy(to + i, &block, 8);
+  }
+}
+
 // The next code of `width` bits, or -1 when the strip holds fewer bits.
 int64_t NextCode(plat::TBitReader& in, int width) {
   if (in.Remaining() < static_cast<size_t>(width)) return -1;
@@ -42,10 +53,11 @@ int64_t NextCode(plat::TBitReader& in, int width) {
 
 void DecodeLZW(std::vector<uint8_t>& out, std::span<const uint8_t> strip, size_t limit) {
   std::array<TEntry, kTableSize> table;
-  // The output is written into room for `limit` bytes plus one longest string, then cut.
+  // The output is written into room for `limit` bytes plus one longest string and its block
+  // overrun, then cut.
   const size_t start = out.size();
   const size_t end = start + limit;
-  out.resize(end + kTableSize);
+  out.resize(end + kTableSize + 8);
   size_t at = start;
   plat::TBitReader in(strip);
   uint32_t next = kFirstFreeCode;
@@ -60,7 +72,7 @@ void DecodeLZW(std::vector<uint8_t>& out, std::span<const uint8_t> strip, size_t
       out[at] = static_cast<uint8_t>(code);
     } else {
       written.length = table[code].length;
-      std::memmove(&out[at], &out[table[code].offset], written.length);
+      CopyForward(&out[at], &out[table[code].offset], written.length);
     }
     at += written.length;
     return written;
@@ -87,7 +99,7 @@ void DecodeLZW(std::vector<uint8_t>& out, std::span<const uint8_t> strip, size_t
       current = emit(code);
     } else {  // the code being defined: the previous string plus its own first byte
       current = {at, previous.length + 1};
-      std::memmove(&out[at], &out[previous.offset], previous.length);
+      CopyForward(&out[at], &out[previous.offset], previous.length);
       out[at + previous.length] = out[previous.offset];
       at += current.length;
     }

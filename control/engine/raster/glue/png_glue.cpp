@@ -1,4 +1,6 @@
 // PNG glue: a TPNGImage per call; the transparent colour travels as Transparent and BGColor.
+#include <algorithm>
+
 #include "control/engine/raster/glue/glue.h"
 #include "control/formats/png/png_image.h"
 #include "platform/base/streams.h"
@@ -7,8 +9,8 @@ namespace pictavo::glue {
 
 namespace {
 
-// Indexed images go once through the bitmap's own BMP writer and reader, which rebuilds them
-// with the same pixels, palette and resolution. The byte path does it for 1 and 4 bits only.
+// Indexed images come out as the bitmap's own BMP writer and reader would leave them. The byte
+// path does it for 1 and 4 bits only.
 bool RebuiltThroughBmp(plat::TPixelFormat format, LoadPath path) {
   switch (format) {
     case plat::TPixelFormat::pf1bit:
@@ -21,21 +23,36 @@ bool RebuiltThroughBmp(plat::TPixelFormat format, LoadPath path) {
   }
 }
 
+// Leaves what writing the bitmap as BMP and reading it back would: the palette cut or padded with
+// black to the format's size and its reserved bytes cleared; the pixels stay where they are
+// instead of being written and read again.
+void RebuildAsBmp(TicBitmap& target) {
+  plat::TBitmap rebuilt;
+  rebuilt.Assign(static_cast<const plat::TBitmap&>(target));
+  // The pixels are then the rebuilt bitmap's alone, so changing its palette copies none of them.
+  target.Clear();
+  const plat::TColorTable& old = rebuilt.Palette();
+  plat::TColorTable palette(static_cast<size_t>(plat::PaletteSizeOf(rebuilt.PixelFormat())));
+  for (size_t i = 0; i < std::min(palette.size(), old.size()); ++i) {
+    palette[i] = old[i];
+    palette[i].rgbReserved = 0;
+  }
+  rebuilt.SetColorTable(palette);
+  target.Assign(rebuilt);
+}
+
 }  // namespace
 
 void LoadPng(LoadRequest& request) {
-  TPNGImage png;
-  png.LoadFromStream(request.stream);
   TicBitmap& target = request.target;
-  target.Assign(png);
-  target.Transparent = png.HasTransparentColor;
-  if (png.HasTransparentColor) target.BGColor = png.TransparentColor;
-  if (RebuiltThroughBmp(target.PixelFormat(), request.path)) {
-    plat::TMemoryStream bmp;
-    target.SaveToStream(bmp);
-    bmp.SetPosition(0);
-    target.LoadFromStream(bmp);
+  {
+    TPNGImage png;
+    png.LoadFromStream(request.stream);
+    target.Assign(png);
+    target.Transparent = png.HasTransparentColor;
+    if (png.HasTransparentColor) target.BGColor = png.TransparentColor;
   }
+  if (RebuiltThroughBmp(target.PixelFormat(), request.path)) RebuildAsBmp(target);
 }
 
 void SavePng(SaveRequest& request) {

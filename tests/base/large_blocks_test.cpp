@@ -1,0 +1,38 @@
+// Large pixel buffers: small and large blocks hold what is written to them, a vector growing
+// across the threshold keeps its bytes, and large blocks start on a 2 MiB boundary (the
+// alignment large pages need).
+#include <gtest/gtest.h>
+
+#include <cstdint>
+
+#include "platform/base/large_blocks.h"
+
+namespace plat {
+namespace {
+
+TEST(LargeBlocks, BlocksOnEitherSideOfTheThresholdHoldTheirBytes) {
+  for (size_t bytes : {size_t{1}, size_t{4096}, kLargeBlockBytes - 1, kLargeBlockBytes,
+                       kLargeBlockBytes * 3 + 17}) {
+    SCOPED_TRACE(bytes);
+    TLargeBytes block(bytes, 0);
+    for (size_t i = 0; i < bytes; i += 4093) block[i] = static_cast<uint8_t>(i * 7);
+    block.back() = 0xA5;
+    for (size_t i = 0; i + 1 < bytes; i += 4093) ASSERT_EQ(block[i], static_cast<uint8_t>(i * 7));
+    EXPECT_EQ(block.back(), 0xA5);
+    if (bytes >= kLargeBlockBytes) {
+      EXPECT_EQ(reinterpret_cast<uintptr_t>(block.data()) % (uintptr_t{2} << 20), 0u);
+    }
+  }
+}
+
+TEST(LargeBlocks, GrowingAcrossTheThresholdKeepsTheBytes) {
+  TLargeBytes grown;
+  for (size_t i = 0; i < kLargeBlockBytes + 4096; ++i)
+    grown.push_back(static_cast<uint8_t>(i % 251));
+  for (size_t i = 0; i < grown.size(); i += 997) ASSERT_EQ(grown[i], i % 251) << i;
+  const TLargeBytes copy = grown;
+  EXPECT_EQ(copy, grown);
+}
+
+}  // namespace
+}  // namespace plat
