@@ -84,8 +84,8 @@ TEST_F(TiffPages, ListSavesOneCleanMultipageFile) {
 }
 
 TEST_F(TiffPages, PagesCopiedFromFilesKeepTheirPixels) {
-  // Big-endian, FillOrder 2, Predictor 2 and planar pages depend on tags the writer does not
-  // put out: they are re-encoded, the others copied as they are.
+  // Big-endian, FillOrder 2 and planar pages depend on what the writer does not put out: they
+  // are re-encoded, the others copied as they are.
   ASSERT_TRUE(Shell(dir_,
                     "tiffcp -c g4 -f lsb2msb a.tif a2.tif && tiffcp -c lzw:2 -B b.tif b2.tif && "
                     "tiffcp -c packbits -p separate c.tif c2.tif && tiffcp -c g3 a.tif a3.tif && "
@@ -104,6 +104,24 @@ TEST_F(TiffPages, PagesCopiedFromFilesKeepTheirPixels) {
   for (int n = 1; n <= 7; ++n) {
     SCOPED_TRACE(n);
     ExpectSamePixels(DecodeTiff(dir_.File(sources[n - 1])), LibtiffPage(dir_, file, n));
+  }
+}
+
+// Horizontal differencing of 8-bit samples travels with the stored LZW bytes: grey and colour
+// pages keep both their coding and their predictor, and libtiff decodes the same pixels.
+TEST_F(TiffPages, LzwPagesWithAPredictorAreCopiedWithIt) {
+  ASSERT_TRUE(Shell(dir_, "tiffcp -c lzw:2 b.tif b4.tif && tiffcp -c lzw:2 c.tif c4.tif"));
+  for (const char* name : {"b4.tif", "c4.tif"}) {
+    SCOPED_TRACE(name);
+    pictavo::TTIFList list;
+    list.AddPageFromFile(dir_.File(name), 1);
+    const std::string file = dir_.File(std::string("copy_") + name);
+    pictavo::SaveTIFListToFile(list, file);
+    EXPECT_EQ(Capture("tiffinfo -D '" + file + "' 2>&1 >/dev/null"), "");
+    const std::string info = Capture("tiffinfo '" + file + "' 2>&1");
+    EXPECT_NE(info.find("Compression Scheme: LZW"), std::string::npos) << info;
+    EXPECT_NE(info.find("Predictor: horizontal differencing"), std::string::npos) << info;
+    ExpectSamePixels(DecodeTiff(dir_.File(name)), LibtiffPage(dir_, file, 1));
   }
 }
 

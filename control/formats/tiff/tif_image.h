@@ -117,6 +117,7 @@ class TTIFImage : public plat::TGraphic {
 
   // Writing (tif_writer.cpp).
   bool MustReencode() const;
+  bool CopyablePredictor() const;
   int64_t WriteDirectory(plat::TStream& file) const;
   void AddMetadataEntries(std::vector<TOutEntry>& entries) const;
 

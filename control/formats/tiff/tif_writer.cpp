@@ -229,19 +229,28 @@ void TTIFImage::Assign(const plat::TGraphic& source) {
 }
 
 // Pages read from a file are copied as they are unless their pixels depend on something this
-// writer does not put out: another byte order, FillOrder 2, a predictor, separate planes,
-// Group 3 options, extra samples, a coding or colour model it does not know, or strips the file
-// held only in part. Those are decoded and encoded again (or fail as their decoding fails).
+// writer does not put out: another byte order, FillOrder 2, a predictor other than horizontal
+// differencing of 8- or 16-bit LZW samples, separate planes, Group 3 options, extra samples, a
+// coding or colour model it does not know, or strips the file held only in part. Those are
+// decoded and encoded again (or fail as their decoding fails).
 bool TTIFImage::MustReencode() const {
   if (!loadedFromFile_) return false;
   const bool knownCoding = Compression == 1 || Compression == 2 || Compression == 4 ||
                            Compression == 5 || Compression == 32773;
   const size_t colourSamples = photometric_ == 2 ? 3 : photometric_ == 5 ? 4 : 1;
-  return bigEndian_ || fillOrder_ != 1 || predictor_ != 1 || planarConfiguration_ != 1 ||
+  return bigEndian_ || fillOrder_ != 1 || !CopyablePredictor() || planarConfiguration_ != 1 ||
          !knownCoding || photometric_ == 4 || photometric_ > 5 ||
          samplesPerPixel_ != colourSamples ||
          std::any_of(strips_.begin(), strips_.end(),
                      [](const TStrip& s) { return s.available != s.size; });
+}
+
+// Horizontal differencing travels with the stored LZW bytes as long as the tag goes with them.
+bool TTIFImage::CopyablePredictor() const {
+  if (predictor_ == 1) return true;
+  const bool wholeBytes = std::all_of(bitsPerSample_.begin(), bitsPerSample_.end(),
+                                      [](uint16_t bits) { return bits == 8 || bits == 16; });
+  return predictor_ == 2 && Compression == 5 && wholeBytes;
 }
 
 int64_t TTIFImage::WriteIFD(plat::TStream& file) const {
@@ -375,6 +384,7 @@ int64_t TTIFImage::WriteDirectory(plat::TStream& file) const {
   entries.push_back(Values(283, kTypeRational, {Dpi(YDPI) * 1000, 1000}));
   entries.push_back(Inline(284, kTypeShort, 1));  // the strips hold whole pixels
   entries.push_back(Inline(296, kTypeShort, 2));
+  if (predictor_ != 1) entries.push_back(Inline(317, kTypeShort, predictor_));
   if (photometric_ == 3)
     entries.push_back(Values(320, kTypeShort, {colorMap_.begin(), colorMap_.end()}));
   AddMetadataEntries(entries);
