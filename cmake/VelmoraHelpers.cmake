@@ -12,11 +12,13 @@ function(velmora_add_subdirectories)
   endforeach()
 endfunction()
 
-# velmora_add_gtest(NAME name SOURCES ... [LIBS ...] [LABELS ...] [ENVIRONMENT ...])
-# One GoogleTest executable, registered with CTest as one test.
+# velmora_add_gtest(NAME name SOURCES ... [LIBS ...] [LABELS ...] [ENVIRONMENT ...] [EACH_CASE])
+# One GoogleTest executable, registered with CTest as one test; with EACH_CASE every TEST and
+# TEST_F of its sources is a CTest test of its own, run in a fresh process (for code whose
+# failures can outlive the case that caused them, such as a third-party library's threads).
 # Label "sanitize" marks codec and engine tests that the sanitizer build runs in CI.
 function(velmora_add_gtest)
-  cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS;LABELS;ENVIRONMENT" ${ARGN})
+  cmake_parse_arguments(T "EACH_CASE" "NAME" "SOURCES;LIBS;LABELS;ENVIRONMENT" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
   target_include_directories(${T_NAME} PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
@@ -24,11 +26,20 @@ function(velmora_add_gtest)
     VELMORA_SOURCE_DIR="${CMAKE_SOURCE_DIR}" VELMORA_BINARY_DIR="${CMAKE_BINARY_DIR}")
   # Each test program gets its own settings and cache folders, so no test touches the user's.
   set(home ${CMAKE_BINARY_DIR}/test-home/${T_NAME})
-  add_test(NAME ${T_NAME} COMMAND ${T_NAME} --gtest_brief=1)
-  set_tests_properties(${T_NAME} PROPERTIES
+  if(T_EACH_CASE)
+    include(GoogleTest)
+    gtest_add_tests(TARGET ${T_NAME} SOURCES ${T_SOURCES} TEST_PREFIX "${T_NAME}."
+                    EXTRA_ARGS --gtest_brief=1 TEST_LIST tests)
+    set(timeout 120)
+  else()
+    add_test(NAME ${T_NAME} COMMAND ${T_NAME} --gtest_brief=1)
+    set(tests ${T_NAME})
+    set(timeout 900)
+  endif()
+  set_tests_properties(${tests} PROPERTIES
     LABELS "${T_LABELS}"
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;XDG_CONFIG_HOME=${home}/config;XDG_CACHE_HOME=${home}/cache;${T_ENVIRONMENT}"
-    TIMEOUT 900)
+    TIMEOUT ${timeout})
 endfunction()
 
 # velmora_add_x11_gtest(NAME name SOURCES ... [LIBS ...] [LABELS ...])

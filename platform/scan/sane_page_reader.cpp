@@ -8,6 +8,15 @@ namespace {
 
 constexpr SANE_Int kReadChunk = 64 * 1024;
 
+// Many backends read the device through a thread of their own, which sane_cancel and sane_start
+// end with an asynchronous cancel and a join. Called while that thread still frees its buffers,
+// the cancel can leave it holding the allocator's lock, and called while our thread is inside
+// sane_read, the backend joins its thread twice: either hangs the program. So a read that ends
+// by itself leaves the backend's thread a moment to finish, and a cancel lets a read that is
+// about to return see the flag, interrupting the backend only when a read still blocks.
+constexpr auto kBackendSettle = std::chrono::milliseconds(50);
+constexpr auto kCancelGrace = std::chrono::milliseconds(500);
+
 }  // namespace
 
 TPageReader::TPageReader(SANE_Handle handle, double x_dpi, double y_dpi, std::function<void()> wake)
@@ -23,11 +32,24 @@ TPageReader::~TPageReader() {
 void TPageReader::Cancel() {
   cancelled_ = true;
   // SANE allows this call from another thread while sane_start or sane_read blocks.
-  sane_cancel(handle_);
+  if (!WaitUntilDone(kCancelGrace)) CancelBackend();
+}
+
+void TPageReader::CancelBackend() {
+  if (!backend_cancelled_.exchange(true)) sane_cancel(handle_);
+}
+
+bool TPageReader::WaitUntilDone(std::chrono::milliseconds limit) {
+  std::unique_lock lock(mutex_);
+  return done_.wait_for(lock, limit, [this] { return phase_ == TPhase::kDone; });
 }
 
 void TPageReader::Enter(TPhase phase) {
-  phase_ = phase;
+  {
+    std::lock_guard lock(mutex_);
+    phase_ = phase;
+  }
+  done_.notify_all();
   wake_();
 }
 
@@ -41,7 +63,12 @@ void TPageReader::Run() {
   }
   Enter(TPhase::kReading);
   SANE_Status status = ReadFrames();
-  if (cancelled_) status = SANE_STATUS_CANCELLED;
+  if (cancelled_) {
+    status = SANE_STATUS_CANCELLED;
+    CancelBackend();
+  } else {
+    std::this_thread::sleep_for(kBackendSettle);
+  }
   if (status == SANE_STATUS_GOOD) {
     std::lock_guard lock(mutex_);
     if (auto dib = frames_.PackedDib(x_dpi_, y_dpi_))

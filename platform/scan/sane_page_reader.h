@@ -6,6 +6,8 @@
 #include <sane/sane.h>
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -27,7 +29,8 @@ class TPageReader {
   TPageReader(const TPageReader&) = delete;
   TPageReader& operator=(const TPageReader&) = delete;
 
-  // Asks the backend to stop; the page then ends with SANE_STATUS_CANCELLED.
+  // Asks the backend to stop; the page then ends with SANE_STATUS_CANCELLED. Waits a moment for
+  // the reader to stop by itself before interrupting a read that blocks.
   void Cancel();
   TPhase Phase() const { return phase_; }
   // What sane_start answered; meaningful once the phase has passed kStarting.
@@ -44,6 +47,8 @@ class TPageReader {
   SANE_Status ReadFrames();
   SANE_Status ReadFrame();
   void Enter(TPhase phase);
+  bool WaitUntilDone(std::chrono::milliseconds limit);
+  void CancelBackend();
 
   SANE_Handle handle_;
   double x_dpi_, y_dpi_;
@@ -52,7 +57,9 @@ class TPageReader {
   std::atomic<SANE_Status> start_status_{SANE_STATUS_GOOD};
   std::atomic<SANE_Status> status_{SANE_STATUS_GOOD};
   std::atomic<bool> cancelled_{false};
+  std::atomic<bool> backend_cancelled_{false};
   mutable std::mutex mutex_;  // guards frames_ and dib_ between the thread and the owner
+  std::condition_variable done_;
   TPageFrames frames_;
   std::vector<uint8_t> dib_;
   std::thread thread_;
