@@ -164,8 +164,8 @@ void ConvertRow(const Header& h, int dst_bits, const uint8_t* src, uint8_t* dst,
 }
 
 // ConvertRow with a faster way for whole rows of 8-bit red, green, blue: their bytes are
-// swapped a block at a time into a row buffer (the bitmap's rows lack the room behind them that
-// takes) and copied over from there.
+// swapped a block at a time into a row buffer, since the bitmap's rows have no room behind them
+// for whole blocks, and copied over from there.
 class RowConverter {
  public:
   RowConverter(const Header& h, int dst_bits, int64_t widest)

@@ -16,9 +16,15 @@ using Block = uint8_t __attribute__((vector_size(16)));
 using BlockMask = int8_t __attribute__((vector_size(16)));
 // Half a block's bytes widened to 16 bits, for the Paeth distances.
 using WideLanes = int16_t __attribute__((vector_size(16)));
-using Lanes16 = uint16_t __attribute__((vector_size(16)));
+// The same lanes as bits to shift.
+using WideBits = uint16_t __attribute__((vector_size(16)));
 
 constexpr int64_t kBlockSize = sizeof(Block);
+
+// What the loops below read around a row: up to a pixel (8 bytes) in front of it, and up to
+// three blocks and two bytes past the start of its last block.
+static_assert(TRowBuffer::kLead >= 8);
+static_assert(TRowBuffer::kTail >= 3 * kBlockSize + 2);
 
 Block Load(const uint8_t* p) {
   Block v;
@@ -33,7 +39,9 @@ void Store(uint8_t* p, Block v) {
 // The lanes of a block whose index i satisfies first <= i < end.
 Block LanesBetween(int64_t first, int64_t end) {
   const Block lane = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
-  const auto bound = [](int64_t v) { return static_cast<uint8_t>(std::clamp<int64_t>(v, 0, 16)); };
+  const auto bound = [](int64_t v) {
+    return static_cast<uint8_t>(std::clamp<int64_t>(v, 0, kBlockSize));
+  };
   return reinterpret_cast<Block>(BlockMask(lane >= bound(first)) & BlockMask(lane < bound(end)));
 }
 
@@ -100,12 +108,12 @@ Block AverageOf(Block a, Block b) {
 Block PaethOfBlock(Block left, Block above, Block upper_left) {
   const auto even = [](Block v) { return reinterpret_cast<WideLanes>(v) & 0xFF; };
   const auto odd = [](Block v) {
-    return reinterpret_cast<WideLanes>(reinterpret_cast<Lanes16>(v) >> 8);
+    return reinterpret_cast<WideLanes>(reinterpret_cast<WideBits>(v) >> 8);
   };
   const WideLanes evens = PaethOf(even(left), even(above), even(upper_left));
   const WideLanes odds = PaethOf(odd(left), odd(above), odd(upper_left));
-  return reinterpret_cast<Block>(reinterpret_cast<Lanes16>(evens) |
-                                 (reinterpret_cast<Lanes16>(odds) << 8));
+  return reinterpret_cast<Block>(reinterpret_cast<WideBits>(evens) |
+                                 (reinterpret_cast<WideBits>(odds) << 8));
 }
 
 // Bytes 0 and 2 of each pixel trade places; which lanes of a block hold a pixel's first, middle
