@@ -163,6 +163,30 @@ void ConvertRow(const Header& h, int dst_bits, const uint8_t* src, uint8_t* dst,
   }
 }
 
+// ConvertRow with a faster way for whole rows of 8-bit red, green, blue: their bytes are
+// swapped a block at a time into a row buffer, since the bitmap's rows have no room behind them
+// for whole blocks, and copied over from there.
+class RowConverter {
+ public:
+  RowConverter(const Header& h, int dst_bits, int64_t widest)
+      : h_(h),
+        dst_bits_(dst_bits),
+        plain_rgb_(h.color_type == 2 && h.depth == 8),
+        swapped_(plain_rgb_ ? widest : 0) {}
+
+  void Convert(const uint8_t* src, uint8_t* dst, int first, int step, int64_t count) {
+    if (!plain_rgb_ || step != 1) return ConvertRow(h_, dst_bits_, src, dst, first, step, count);
+    SwapRedBlue(src, swapped_.Data(), 3 * count);
+    std::memcpy(dst + int64_t{first} * 3, swapped_.Data(), static_cast<size_t>(3 * count));
+  }
+
+ private:
+  const Header& h_;
+  int dst_bits_;
+  bool plain_rgb_;
+  TRowBuffer swapped_;
+};
+
 }  // namespace
 
 void TChunkIDAT::ProcessLoaded() {
@@ -185,8 +209,11 @@ void TChunkIDAT::ProcessLoaded() {
 
   plat::TReadOnlyMemoryStream source(ChunkData.Memory(), compressed);
   TZDecompressionStream inflater(source);
-  std::vector<uint8_t> current(static_cast<size_t>(h.RowBytes(h.width) + 1));
-  std::vector<uint8_t> previous(current.size());
+  const int64_t widest = h.RowBytes(h.width);
+  // Each row is inflated with its filter type byte in front, into the byte before the data.
+  TRowBuffer current(widest);
+  TRowBuffer previous(widest);
+  RowConverter converter(h, dst_bits, widest);
 
   auto decode_passes = [&](const auto& passes) {
     for (const Pass& p : passes) {
@@ -194,15 +221,16 @@ void TChunkIDAT::ProcessLoaded() {
       int rows = PassSize(h.height, p.start_row, p.row_step);
       if (cols == 0 || rows == 0) continue;
       int64_t row_bytes = h.RowBytes(cols);
-      std::fill(previous.begin(), previous.end(), 0);
+      previous.Zero();
       for (int r = 0; r < rows; ++r) {
+        uint8_t* row = current.Data();
         // Rows the data do not reach stay zero, and the load reports them.
-        if (inflater.Read(current.data(), row_bytes + 1) != row_bytes + 1)
+        if (inflater.Read(row - 1, row_bytes + 1) != row_bytes + 1)
           RaisePNGError("Image data incomplete.");
-        if (!Unfilter(current[0], current.data() + 1, previous.data() + 1, row_bytes, filter_bpp))
+        if (!Unfilter(row[-1], row, previous.Data(), row_bytes, filter_bpp))
           RaisePNGError("Unknown filter type.");
-        ConvertRow(h, dst_bits, current.data() + 1, image.ScanLine(p.start_row + r * p.row_step),
-                   p.start_col, p.col_step, cols);
+        converter.Convert(row, image.ScanLine(p.start_row + r * p.row_step), p.start_col,
+                          p.col_step, cols);
         std::swap(current, previous);
       }
     }

@@ -15,23 +15,12 @@ namespace pictavo {
 
 namespace {
 
-// Positions k (from 4 on) where bytes k - 4 to k are all equal: runs deflate packs well.
-int64_t RunScore(const uint8_t* row, int64_t count) {
-  int64_t score = 0;
-  int64_t run = 1;
-  for (int64_t k = 1; k < count; ++k) {
-    run = row[k] == row[k - 1] ? run + 1 : 1;
-    if (k >= 4 && run >= 5) ++score;
-  }
-  return score;
-}
-
 class RowFilterChooser {
  public:
   RowFilterChooser(uint8_t filter_set, int64_t row_bytes, int bpp)
       : filter_set_(filter_set), row_bytes_(row_bytes), bpp_(bpp) {
     for (int type = 1; type <= 4; ++type)
-      if (filter_set_ & (1 << type)) filtered_[type].resize(static_cast<size_t>(row_bytes));
+      if (filter_set_ & (1 << type)) filtered_[type] = TRowBuffer(row_bytes);
   }
 
   // Picks the filter whose output has the most runs; ties and rows without any runs go to the
@@ -42,8 +31,8 @@ class RowFilterChooser {
     int64_t best_score = RunScore(raw, row_bytes_);
     for (uint8_t type = 1; type <= 4; ++type) {
       if (!(filter_set_ & (1 << type))) continue;
-      ApplyFilter(type, raw, previous, filtered_[type].data(), row_bytes_, bpp_);
-      int64_t score = RunScore(filtered_[type].data(), row_bytes_);
+      ApplyFilter(type, raw, previous, filtered_[type].Data(), row_bytes_, bpp_);
+      int64_t score = RunScore(filtered_[type].Data(), row_bytes_);
       if (score > best_score) {
         best = type;
         best_score = score;
@@ -53,36 +42,51 @@ class RowFilterChooser {
   }
 
   const uint8_t* Output(uint8_t type, const uint8_t* raw) const {
-    return type == ftNone ? raw : filtered_[type].data();
+    return type == ftNone ? raw : filtered_[type].Data();
   }
 
  private:
   uint8_t filter_set_;
   int64_t row_bytes_;
   int bpp_;
-  std::array<std::vector<uint8_t>, 5> filtered_;
+  std::array<TRowBuffer, 5> filtered_;
 };
 
-// A row as the file stores it: 24-bit pixels in red, green, blue order (through the gamma
+// Rows as the file stores them: 24-bit pixels in red, green, blue order (through the gamma
 // writing table when there is one); indexed rows as they are.
-void RawRow(const plat::TBitmap& image, int y, const TChunkGAMA* gamma, uint8_t* raw,
-            int64_t row_bytes) {
-  if (row_bytes == 0) return;
-  const uint8_t* line = image.ScanLine(y);
-  if (image.PixelFormat() != plat::TPixelFormat::pf24bit) {
-    std::memcpy(raw, line, static_cast<size_t>(row_bytes));
-    return;
+class RawRowReader {
+ public:
+  RawRowReader(const plat::TBitmap& image, const TChunkGAMA* gamma, int64_t row_bytes)
+      : image_(image),
+        gamma_(gamma),
+        row_bytes_(row_bytes),
+        swapped_(image.PixelFormat() == plat::TPixelFormat::pf24bit),
+        // The bitmap's rows end without the room the block loops need, so 24-bit rows are
+        // copied here before their bytes are swapped.
+        staging_(swapped_ ? row_bytes : 0) {}
+
+  void Read(int y, uint8_t* raw) {
+    if (row_bytes_ == 0) return;
+    const uint8_t* line = image_.ScanLine(y);
+    if (!swapped_) {
+      std::memcpy(raw, line, static_cast<size_t>(row_bytes_));
+      return;
+    }
+    std::memcpy(staging_.Data(), line, static_cast<size_t>(row_bytes_));
+    SwapRedBlue(staging_.Data(), raw, row_bytes_);
+    if (gamma_) {
+      const auto& table = gamma_->WritingTable();
+      for (int64_t i = 0; i < row_bytes_; ++i) raw[i] = table[raw[i]];
+    }
   }
-  for (int64_t i = 0; i < row_bytes; i += 3) {
-    raw[i] = line[i + 2];
-    raw[i + 1] = line[i + 1];
-    raw[i + 2] = line[i];
-  }
-  if (gamma) {
-    const auto& table = gamma->WritingTable();
-    for (int64_t i = 0; i < row_bytes; ++i) raw[i] = table[raw[i]];
-  }
-}
+
+ private:
+  const plat::TBitmap& image_;
+  const TChunkGAMA* gamma_;
+  int64_t row_bytes_;
+  bool swapped_;
+  TRowBuffer staging_;
+};
 
 // Hands the compressed image data straight on to the file while counting them and carrying
 // their CRC, so the whole compressed image never sits in memory. It only appends.
@@ -134,13 +138,14 @@ void TChunkIDAT::WriteChunk(plat::TStream& stream) {
   {
     TZCompressionStream deflater(sink, TCompressionLevel::clDefault);
     RowFilterChooser chooser(image.FilterSet(), row_bytes, bpp);
-    std::vector<uint8_t> raw(static_cast<size_t>(row_bytes));
-    std::vector<uint8_t> previous(raw.size());
+    RawRowReader reader(image, gamma, row_bytes);
+    TRowBuffer raw(row_bytes);
+    TRowBuffer previous(row_bytes);
     for (int y = 0; y < image.Height(); ++y) {
-      RawRow(image, y, gamma, raw.data(), row_bytes);
-      uint8_t type = chooser.Choose(raw.data(), previous.data());
+      reader.Read(y, raw.Data());
+      uint8_t type = chooser.Choose(raw.Data(), previous.Data());
       deflater.WriteBuffer(&type, 1);
-      deflater.WriteBuffer(chooser.Output(type, raw.data()), row_bytes);
+      deflater.WriteBuffer(chooser.Output(type, raw.Data()), row_bytes);
       std::swap(raw, previous);
     }
     deflater.Finish();

@@ -1,7 +1,9 @@
 #pragma once
-// The row filters of the PNG standard, shared by the decoder and the encoder.
+// The row filters of the PNG standard, shared by the decoder and the encoder, and the row
+// buffers they work in.
+#include <cstddef>
 #include <cstdint>
-#include <cstdlib>
+#include <vector>
 
 namespace pictavo {
 
@@ -19,25 +21,63 @@ inline int ChannelsOf(int color_type) {
   }
 }
 
+// |x| of a number, or of each lane of a vector of numbers.
+template <class T>
+T Magnitude(T x) {
+  return x < 0 ? -x : x;
+}
+
 // The neighbour nearest to left + above - upper_left; ties go to left, then above. Written as
-// two selections rather than branches, so the compiler keeps the per-byte loop free of jumps.
-inline uint8_t PaethPredictor(uint8_t left, uint8_t above, uint8_t upper_left) {
+// selections rather than branches, so the per-byte loops stay free of jumps and the same lines
+// serve one sample (as int) and a vector of 16-bit lanes.
+template <class T>
+T PaethOf(T left, T above, T upper_left) {
   // The distances of left + above - upper_left to each candidate, written without the sum.
-  const int to_left = std::abs(above - upper_left);
-  const int to_above = std::abs(left - upper_left);
-  const int to_upper_left = std::abs(left + above - 2 * upper_left);
-  const bool above_nearer = to_above < to_left;
-  const uint8_t nearer = above_nearer ? above : left;
-  const int nearer_distance = above_nearer ? to_above : to_left;
+  const T to_left = Magnitude(above - upper_left);
+  const T to_above = Magnitude(left - upper_left);
+  const T to_upper_left = Magnitude(left + above - 2 * upper_left);
+  const auto above_nearer = to_above < to_left;
+  const T nearer = above_nearer ? above : left;
+  const T nearer_distance = above_nearer ? to_above : to_left;
   return to_upper_left < nearer_distance ? upper_left : nearer;
 }
 
+// One row of samples with room around it, so the loops below can go through it in whole
+// 16-byte blocks without testing for its ends: kLead bytes in front of the first byte, zero
+// unless the owner stores something there (the filters read the first pixel's left neighbours
+// there), and more than a block's worth behind the last. What the loops leave behind the row's
+// end is never part of their result.
+class TRowBuffer {
+ public:
+  static constexpr int64_t kLead = 16;
+  static constexpr int64_t kTail = 64;
+
+  explicit TRowBuffer(int64_t count = 0) : bytes_(static_cast<size_t>(kLead + count + kTail), 0) {}
+
+  uint8_t* Data() { return bytes_.data() + kLead; }
+  const uint8_t* Data() const { return bytes_.data() + kLead; }
+  void Zero() { bytes_.assign(bytes_.size(), 0); }
+
+ private:
+  std::vector<uint8_t> bytes_;
+};
+
 // Undoes filter `type` on row in place against the unfiltered previous row; bytes before the
-// first pixel count as 0. Returns false for an unknown filter type.
+// first pixel count as 0. Both rows are the data of row buffers. Returns false for an unknown
+// filter type.
 bool Unfilter(uint8_t type, uint8_t* row, const uint8_t* previous, int64_t count, int bpp);
 
-// Applies filter `type` to raw against the unfiltered previous row into out.
+// Applies filter `type` (1 to 4) to raw against the unfiltered previous row into out. All three
+// are the data of row buffers; the bpp bytes in front of raw and previous must be zero.
 void ApplyFilter(uint8_t type, const uint8_t* raw, const uint8_t* previous, uint8_t* out,
                  int64_t count, int bpp);
+
+// Positions k (from 4 on) where bytes k - 4 to k are all equal: runs deflate packs well.
+// row is the data of a row buffer.
+int64_t RunScore(const uint8_t* row, int64_t count);
+
+// Copies 3-byte pixels from src to dst with their first and last bytes exchanged (blue, green,
+// red to red, green, blue and back). Both are the data of row buffers.
+void SwapRedBlue(const uint8_t* src, uint8_t* dst, int64_t count);
 
 }  // namespace pictavo
