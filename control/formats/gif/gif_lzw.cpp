@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 #include "control/formats/gif/gif_base.h"
@@ -15,12 +16,23 @@ constexpr int kEndOfData = -2;  // end code met, or the data cannot be decoded f
 constexpr int kNoCode = -1;     // no more bits
 
 // Reads the codes of one frame's image data across its sub-blocks.
+//
+// Ordinary strings go straight into the pixels: each table entry knows its length, so a string
+// is written back to front from its last byte without a stack. A code that is not ordinary (a
+// clear or end code, a code past the table, a string that does not fit where it is going, a bit
+// that lies in the next sub-block) and every code of a table that damaged data has made
+// irregular take the general path, which hands strings out through the stack.
 class LZWDecoder {
  public:
   LZWDecoder(plat::TStream& stream, int min_code_size, const TGIFWarningFn& warn)
       : stream_(stream), warn_(warn), min_code_size_(min_code_size) {
     clear_code_ = 1 << min_code_size;
     end_code_ = clear_code_ + 1;
+    for (int i = 0; i < clear_code_; ++i) {
+      suffix_[size_t(i)] = uint8_t(i);
+      length_[size_t(i)] = 1;
+    }
+    state_.next_code = clear_code_ + 2;
     ResetTable();
   }
 
@@ -36,6 +48,8 @@ class LZWDecoder {
       const int n = static_cast<int>(std::min<int64_t>(depth_, count - x));
       for (int i = 0; i < n; ++i) pixels[x++] = stack_[size_t(depth_ - 1 - i)];
       depth_ -= n;
+      if (x == count) break;
+      x = FillOrdinaryStrings(pixels, x, count);
       if (x == count) break;
       const int pixel = ExpandCode();
       if (pixel < 0) return false;
@@ -53,15 +67,30 @@ class LZWDecoder {
   }
 
  private:
+  // What changes with every code. The loop over ordinary codes keeps a copy in locals, which
+  // the pixel stores cannot alias.
+  struct TCodeState {
+    uint64_t bits = 0;  // the bit window
+    int bit_count = 0;
+    int block_pos = 0;  // the next byte of the sub-block for the window
+    int code_width = 0;
+    int width_limit = 0;
+    int next_code = 0;
+    int previous_code = 0;
+    int first_code = 0;  // the first pixel of the previous code's string
+  };
+
+  // Entries past the last one defined are still empty, so only the defined ones are cleared.
   void ResetTable() {
-    for (int i = 0; i < kTableSize; ++i) {
-      prefix_[size_t(i)] = 0;
-      suffix_[size_t(i)] = i < clear_code_ ? uint8_t(i) : 0;
-    }
-    code_width_ = min_code_size_ + 1;
-    width_limit_ = 2 * clear_code_;
-    next_code_ = clear_code_ + 2;
+    const size_t first_free = size_t(clear_code_ + 2);
+    const size_t used = size_t(state_.next_code) - first_free;
+    std::fill_n(prefix_.begin() + first_free, used, uint16_t{0});
+    std::fill_n(suffix_.begin() + first_free, used, uint8_t{0});
+    state_.code_width = min_code_size_ + 1;
+    state_.width_limit = 2 * clear_code_;
+    state_.next_code = clear_code_ + 2;
     depth_ = 0;
+    regular_ = true;
   }
 
   // Reads the next sub-block; false after the terminator or at the end of the stream.
@@ -83,39 +112,65 @@ class LZWDecoder {
       stream_ended_ = true;
     }
     block_left_ = static_cast<int>(got);
-    block_pos_ = 0;
+    state_.block_pos = 0;
     return got > 0;
   }
 
-  // The bits come from a 64-bit window that takes whole bytes of the current sub-block at once;
-  // the next sub-block is read only when a code needs its bits.
+  // Fills the window from the current sub-block to more than 56 bits or to the sub-block's end;
+  // with one load while the sub-block has eight bytes left. How full the window gets matters:
+  // the bits it holds when the end code comes are still read after the rest of the data is
+  // skipped.
+  void TopUpWindow(TCodeState& state) const {
+    if (block_left_ - state.block_pos >= 8) {
+      uint64_t word;
+      std::memcpy(&word, block_.data() + state.block_pos, sizeof word);
+      // Bits past the ones counted are the sub-block's own next bytes: a later top-up puts the
+      // same bits in the same places, and no code is read from them before.
+      state.bits |= word << state.bit_count;
+      const int taken = ((56 - state.bit_count) >> 3) + 1;
+      state.block_pos += taken;
+      state.bit_count += 8 * taken;
+      return;
+    }
+    while (state.bit_count <= 56 && state.block_pos < block_left_) {
+      state.bits |= uint64_t{block_[size_t(state.block_pos++)]} << state.bit_count;
+      state.bit_count += 8;
+    }
+  }
+
+  static int PeekCode(const TCodeState& state) {
+    return static_cast<int>(state.bits & ((1u << state.code_width) - 1));
+  }
+
+  static void DropCode(TCodeState& state) {
+    state.bits >>= state.code_width;
+    state.bit_count -= state.code_width;
+  }
+
+  // The next sub-block is read only when a code needs its bits.
   int FetchCode() {
     if (fresh_) {
       fresh_ = false;
       return clear_code_;
     }
-    while (bit_count_ < code_width_) {
-      if (block_pos_ >= block_left_ && !NextBlockWithData()) {
-        if (terminator_seen_ && bit_count_ == 0 && !underrun_reported_) {
+    while (state_.bit_count < state_.code_width) {
+      if (state_.block_pos >= block_left_ && !NextBlockWithData()) {
+        if (terminator_seen_ && state_.bit_count == 0 && !underrun_reported_) {
           underrun_reported_ = true;
           warn_("Decoder bit buffer under-run");
         }
         return kNoCode;
       }
-      while (bit_count_ <= 56 && block_pos_ < block_left_) {
-        bits_ |= uint64_t{block_[size_t(block_pos_++)]} << bit_count_;
-        bit_count_ += 8;
-      }
+      TopUpWindow(state_);
     }
-    int code = static_cast<int>(bits_ & ((1u << code_width_) - 1));
-    bits_ >>= code_width_;
-    bit_count_ -= code_width_;
+    const int code = PeekCode(state_);
+    DropCode(state_);
     return code;
   }
 
   // Skips empty reads of a stream cut short inside a sub-block.
   bool NextBlockWithData() {
-    while (block_pos_ >= block_left_)
+    while (state_.block_pos >= block_left_)
       if (!NextBlock()) return false;
     return true;
   }
@@ -128,6 +183,28 @@ class LZWDecoder {
     return kEndOfData;
   }
 
+  // A code past the table leaves entries whose strings can change or loop; the lengths then no
+  // longer tell the strings, and only the general path reads them.
+  void TakePreviousCode(int code) {
+    state_.previous_code = code;
+    if (code >= state_.next_code) regular_ = false;
+  }
+
+  // Adds the previous code's string followed by first, when the table has room.
+  void DefineEntry(TCodeState& state, int first) {
+    const int code = state.next_code;
+    if (code >= kTableSize) return;
+    prefix_[size_t(code)] = uint16_t(state.previous_code);
+    suffix_[size_t(code)] = uint8_t(first);
+    if (state.previous_code < code)
+      length_[size_t(code)] = uint16_t(length_[size_t(state.previous_code)] + 1);
+    state.next_code = code + 1;
+    if (state.next_code >= state.width_limit && state.width_limit < kTableSize) {
+      state.width_limit *= 2;
+      ++state.code_width;
+    }
+  }
+
   int ExpandCode() {
     if (failed_) return kEndOfData;
     int code = FetchCode();
@@ -138,15 +215,16 @@ class LZWDecoder {
       while (code == clear_code_);
       if (code < 0) return code;
       if (code == end_code_) return EndOfData();
-      first_code_ = previous_code_ = code;
+      state_.first_code = code;
+      TakePreviousCode(code);
       return code;
     }
     if (code == end_code_) return EndOfData();
 
     int incoming = code;
-    if (code >= next_code_) {
-      stack_[size_t(depth_++)] = uint8_t(first_code_);
-      code = previous_code_;
+    if (code >= state_.next_code) {
+      stack_[size_t(depth_++)] = uint8_t(state_.first_code);
+      code = state_.previous_code;
     }
     while (code >= clear_code_) {
       // A chain longer than the table can hold loops back on itself.
@@ -155,19 +233,55 @@ class LZWDecoder {
       stack_[size_t(depth_++)] = suffix_[size_t(code)];
       code = prefix_[size_t(code)];
     }
-    first_code_ = suffix_[size_t(code)];
-    stack_[size_t(depth_++)] = uint8_t(first_code_);
-    if (next_code_ < kTableSize) {
-      prefix_[size_t(next_code_)] = previous_code_;
-      suffix_[size_t(next_code_)] = uint8_t(first_code_);
-      ++next_code_;
-      if (next_code_ >= width_limit_ && width_limit_ < kTableSize) {
-        width_limit_ *= 2;
-        ++code_width_;
-      }
-    }
-    previous_code_ = incoming;
+    state_.first_code = suffix_[size_t(code)];
+    stack_[size_t(depth_++)] = uint8_t(state_.first_code);
+    DefineEntry(state_, state_.first_code);
+    TakePreviousCode(incoming);
     return stack_[size_t(--depth_)];
+  }
+
+  // Writes the string of a defined code of a regular table, len bytes, back to front.
+  void WriteString(int code, int len, uint8_t* out) const {
+    for (int i = len - 1; i > 0; --i) {
+      out[i] = suffix_[size_t(code)];
+      code = prefix_[size_t(code)];
+    }
+    out[0] = suffix_[size_t(code)];
+  }
+
+  // Decodes ordinary codes straight into pixels[x, count) and returns where it stopped; the
+  // code it stops at stays in the window for ExpandCode.
+  int64_t FillOrdinaryStrings(uint8_t* pixels, int64_t x, int64_t count) {
+    if (failed_ || fresh_ || !regular_) return x;
+    TCodeState state = state_;
+    const int clear_code = clear_code_;
+    while (x < count) {
+      if (state.bit_count < state.code_width) {
+        TopUpWindow(state);
+        if (state.bit_count < state.code_width) break;
+      }
+      const int code = PeekCode(state);
+      const bool repeat = code == state.next_code;
+      if (code >= clear_code && (code <= clear_code + 1 || code > state.next_code)) break;
+      const int len = repeat              ? length_[size_t(state.previous_code)] + 1
+                      : code < clear_code ? 1
+                                          : length_[size_t(code)];
+      if (len > count - x) break;
+      DropCode(state);
+      uint8_t* out = pixels + x;
+      if (repeat) {
+        WriteString(state.previous_code, len - 1, out);
+        out[len - 1] = out[0];
+      } else {
+        WriteString(code, len, out);
+      }
+      state.first_code = out[0];
+      DefineEntry(state, state.first_code);
+      state.previous_code = code;
+      x += len;
+    }
+    state_ = state;
+    return x;
   }
 
   int EndOfData() {
@@ -180,22 +294,19 @@ class LZWDecoder {
   int min_code_size_;
   int clear_code_ = 0;
   int end_code_ = 0;
-  int code_width_ = 0;
-  int width_limit_ = 0;
-  int next_code_ = 0;
-  int first_code_ = 0;
-  int previous_code_ = 0;
-  std::array<int, kTableSize> prefix_{};
+  TCodeState state_;
+  // False once damaged data has defined an entry from a code past the table.
+  bool regular_ = true;
+  std::array<uint16_t, kTableSize> prefix_{};
   std::array<uint8_t, kTableSize> suffix_{};
+  // String lengths of the entries of a regular table.
+  std::array<uint16_t, kTableSize> length_{};
   // The string being handed out, last pixel first: at most one string of the table, the
   // byte of a code being defined and the string's first byte.
   std::array<uint8_t, kTableSize + 4> stack_{};
   int depth_ = 0;
   std::array<uint8_t, 255> block_{};
   int block_left_ = 0;
-  int block_pos_ = 0;
-  uint64_t bits_ = 0;
-  int bit_count_ = 0;
   bool fresh_ = true;
   bool terminator_seen_ = false;
   bool stream_ended_ = false;
