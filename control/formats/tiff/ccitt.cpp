@@ -439,34 +439,34 @@ class TFaxDecoder {
     // the parity of a0's colour (0 white); a0 only moves right, so the search goes on from the
     // last b1.
     ptrdiff_t b1 = 0;
-    int64_t a0 = -1;
+    // a0 starts left of the row, where the first run still starts at column 0.
+    int64_t a0 = -1, runStart = 0;
     while (a0 < width) {
       const TMode mode = ReadMode(in);
       if (mode.kind == TModeKind::End) return TRowResult::EndOfData;
       while (int64_t{ref[b1]} <= a0) b1 += 2;
-      const int64_t start = std::max<int64_t>(a0, 0);
       if (mode.kind == TModeKind::Vertical) {
         const int64_t a1 = int64_t{ref[b1]} + mode.offset;
-        if (a1 > width || a1 < start) Corrupt();
+        if (a1 > width || a1 < runStart) Corrupt();
         if (a1 == width) break;
         cur_.Add(static_cast<uint32_t>(a1));
-        a0 = a1;
+        a0 = runStart = a1;
         // The next b1 has the other colour: the change before this b1 if it lies right of a1,
         // else the one after; the search above moves on from the earlier of the two.
         b1 += mode.offset < 0 ? -1 : 1;
       } else if (mode.kind == TModeKind::Pass) {
-        a0 = ref[b1 + 1];
+        a0 = runStart = ref[b1 + 1];
         b1 += 2;
       } else {
         const int colour = static_cast<int>(b1 & 1);
         int first = ReadRun(in, colour);
         int second = first == kEndOfData ? kEndOfData : ReadRun(in, colour ^ 1);
         if (second == kEndOfData) throw EOverrunStream();
-        const int64_t end = start + first + second;
+        const int64_t end = runStart + first + second;
         if (end > width) Corrupt();
-        cur_.Add(static_cast<uint32_t>(start + first));
+        cur_.Add(static_cast<uint32_t>(runStart + first));
         cur_.Add(static_cast<uint32_t>(end));
-        a0 = end;
+        a0 = runStart = end;
       }
     }
     FinishRow();
