@@ -173,8 +173,8 @@ class TBitWindow {
   static constexpr int kTakeBits = 28;
 
   explicit TBitWindow(TBitReader& in)
-      : in_(in), position_(in.Position()), end_(in.Position() + in.Remaining()) {}
-  ~TBitWindow() { in_.SetPosition(position_); }
+      : in_(in), end_(in.Position() + in.Remaining()), remaining_(in.Remaining()) {}
+  ~TBitWindow() { in_.SetPosition(Position()); }
   TBitWindow(const TBitWindow&) = delete;
   TBitWindow& operator=(const TBitWindow&) = delete;
 
@@ -187,7 +187,7 @@ class TBitWindow {
   void Skip(int n) {
     window_ <<= n;
     count_ -= n;
-    position_ += static_cast<size_t>(n);
+    remaining_ -= static_cast<size_t>(n);
   }
   // The next bit, or -1 when no real bit is left.
   int Next() {
@@ -196,14 +196,14 @@ class TBitWindow {
     Skip(1);
     return bit;
   }
-  size_t Remaining() const { return end_ - position_; }
+  size_t Remaining() const { return remaining_; }
   // Runs read(reader) on the reader itself from the window's position, for slow paths that need
   // not keep the window in registers, and goes on from where it stopped.
   template <class TRead>
   auto OnReader(TRead read) {
-    in_.SetPosition(position_);
+    in_.SetPosition(Position());
     auto result = read(in_);
-    position_ = in_.Position();
+    remaining_ = in_.Remaining();
     window_ = 0;
     count_ = 0;
     return result;
@@ -215,9 +215,11 @@ class TBitWindow {
     count_ += kTakeBits;
   }
 
+  size_t Position() const { return end_ - remaining_; }
+
   TBitReader& in_;
-  size_t position_;
   size_t end_;
+  size_t remaining_;
   uint64_t window_ = 0;
   int count_ = 0;
 };
@@ -445,14 +447,18 @@ class TFaxDecoder {
     ptrdiff_t b1 = 0;
     // a0 starts left of the row, where the first run still starts at column 0.
     int64_t a0 = -1, runStart = 0;
-    while (a0 < width) {
+    // a0 starts left of the width; the mode that takes it to the width ends the row.
+    for (;;) {
       const TMode mode = ReadMode(in);
       if (mode.kind == TModeKind::End) return TRowResult::EndOfData;
       while (int64_t{ref[b1]} <= a0) b1 += 2;
       if (mode.kind == TModeKind::Vertical) {
         const int64_t a1 = int64_t{ref[b1]} + mode.offset;
-        if (a1 > width || a1 < runStart) Corrupt();
-        if (a1 == width) break;
+        if (a1 >= width) {
+          if (a1 > width) Corrupt();
+          break;
+        }
+        if (a1 < runStart) Corrupt();
         cur_.Add(static_cast<uint32_t>(a1));
         a0 = runStart = a1;
         // The next b1 has the other colour: the change before this b1 if it lies right of a1,
@@ -460,6 +466,7 @@ class TFaxDecoder {
         b1 += mode.offset < 0 ? -1 : 1;
       } else if (mode.kind == TModeKind::Pass) {
         a0 = runStart = ref[b1 + 1];
+        if (a0 == width) break;
         b1 += 2;
       } else {
         const int colour = static_cast<int>(b1 & 1);
@@ -471,6 +478,7 @@ class TFaxDecoder {
         cur_.Add(static_cast<uint32_t>(runStart + first));
         cur_.Add(static_cast<uint32_t>(end));
         a0 = runStart = end;
+        if (end == width) break;
       }
     }
     FinishRow();
