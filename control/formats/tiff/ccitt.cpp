@@ -136,7 +136,9 @@ struct TMode {
 class TModeTable {
  public:
   static constexpr int kModeBits = 7;
-  struct TMatch {
+  // Four bytes, so that the lookup indexes the table by a scaled address, one step less on the
+  // path from one code to the next.
+  struct alignas(4) TMatch {
     TMode mode;
     uint8_t length;
   };
