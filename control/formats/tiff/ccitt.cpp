@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 
 #include "platform/base/byte_cursor.h"
@@ -79,7 +80,8 @@ constexpr uint32_t kEolBits = 0x001;  // 000000000001
 constexpr int kEolLength = 12;
 
 // Code lookup by the next kMaxCodeLength bits: the slot of every bit pattern that starts with a
-// code holds that code's run and length (length 0: no code starts these bits).
+// code holds that code's run and length (length 0: no code starts these bits). Built at compile
+// time, so a lookup costs no first-use guard.
 class TRunTable {
  public:
   struct TMatch {
@@ -87,7 +89,7 @@ class TRunTable {
     uint8_t length;
   };
 
-  explicit TRunTable(std::span<const TRunCode> own) {
+  constexpr explicit TRunTable(std::span<const TRunCode> own) {
     for (const TRunCode& c : own) Add(c);
     for (const TRunCode& c : kExtendedCodes) Add(c);
   }
@@ -95,7 +97,7 @@ class TRunTable {
   const TRunCode& CodeFor(int run) const { return byRun_[run <= 63 ? run : 63 + run / 64]; }
 
  private:
-  void Add(const TRunCode& c) {
+  constexpr void Add(const TRunCode& c) {
     const uint32_t shift = kMaxCodeLength - c.length;
     for (uint32_t i = 0; i < (1u << shift); ++i)
       byPrefix_[(c.bits << shift) | i] = {c.run, c.length};
@@ -105,19 +107,130 @@ class TRunTable {
   std::array<TRunCode, 64 + 40> byRun_{};
 };
 
+constexpr TRunTable kWhiteRuns(kWhiteCodes);
+constexpr TRunTable kBlackRuns(kBlackCodes);
+
 const TRunTable& RunTable(int colour) {
-  static const TRunTable white(kWhiteCodes);
-  static const TRunTable black(kBlackCodes);
-  return colour == 0 ? white : black;
+  return colour == 0 ? kWhiteRuns : kBlackRuns;
 }
 
+struct TModeCode {
+  uint32_t bits;
+  int length;
+};
+// Vertical mode codes by offset a1 - b1 + 3.
+constexpr TModeCode kVerticalCodes[7] = {{0x02, 7}, {0x02, 6}, {0x02, 3}, {0x01, 1},
+                                         {0x03, 3}, {0x03, 6}, {0x03, 7}};
+constexpr TModeCode kPassCode = {0x1, 4};
+constexpr TModeCode kHorizontalCode = {0x1, 3};
+
+enum class TModeKind : uint8_t { Vertical, Pass, Horizontal, End };
+
+struct TMode {
+  TModeKind kind;
+  int8_t offset;  // a1 - b1 of a vertical mode
+};
+
+// Mode lookup by the next kModeBits bits, like TRunTable (length 0: an EOL or an extension code
+// starts there, or no code at all).
+class TModeTable {
+ public:
+  static constexpr int kModeBits = 7;
+  // Four bytes, so that the lookup indexes the table by a scaled address, one step less on the
+  // path from one code to the next.
+  struct alignas(4) TMatch {
+    TMode mode;
+    uint8_t length;
+  };
+
+  constexpr TModeTable() {
+    for (int offset = -3; offset <= 3; ++offset)
+      Add(kVerticalCodes[offset + 3], {TModeKind::Vertical, static_cast<int8_t>(offset)});
+    Add(kPassCode, {TModeKind::Pass, 0});
+    Add(kHorizontalCode, {TModeKind::Horizontal, 0});
+  }
+  const TMatch& Find(uint32_t nextBits) const { return byPrefix_[nextBits]; }
+
+ private:
+  constexpr void Add(const TModeCode& c, TMode mode) {
+    const uint32_t shift = kModeBits - c.length;
+    for (uint32_t i = 0; i < (1u << shift); ++i)
+      byPrefix_[(c.bits << shift) | i] = {mode, static_cast<uint8_t>(c.length)};
+  }
+  std::array<TMatch, 1u << kModeBits> byPrefix_{};
+};
+
+constexpr TModeTable kModes;
+
 using plat::TBitReader;
+
+// The reader's next bits in a window of its own, which the decoding loops keep in registers: the
+// reader refills out of line, which keeps its own window in memory and puts a store and a reload
+// between one code and the next. The window takes kTakeBits at a time from the reader and hands
+// back the bits it did not use when it goes away.
+class TBitWindow {
+ public:
+  // The reader holds at least 57 bits after a refill of its own, so two takes of 28 bits come
+  // out of one refill, which halves the calls to it.
+  static constexpr int kTakeBits = 28;
+
+  explicit TBitWindow(TBitReader& in)
+      : in_(in), end_(in.Position() + in.Remaining()), remaining_(in.Remaining()) {}
+  ~TBitWindow() { in_.SetPosition(Position()); }
+  TBitWindow(const TBitWindow&) = delete;
+  TBitWindow& operator=(const TBitWindow&) = delete;
+
+  // The next n bits (1 to kTakeBits) without taking them; zeros past the end of the data.
+  uint32_t Peek(int n) {
+    if (count_ < n) Refill();
+    return static_cast<uint32_t>(window_ >> (64 - n));
+  }
+  // Takes n bits; never more than Remaining().
+  void Skip(int n) {
+    window_ <<= n;
+    count_ -= n;
+    remaining_ -= static_cast<size_t>(n);
+  }
+  // The next bit, or -1 when no real bit is left.
+  int Next() {
+    if (Remaining() == 0) return -1;
+    const int bit = static_cast<int>(Peek(1));
+    Skip(1);
+    return bit;
+  }
+  size_t Remaining() const { return remaining_; }
+  // Runs read(reader) on the reader itself from the window's position, for slow paths that need
+  // not keep the window in registers, and goes on from where it stopped.
+  template <class TRead>
+  auto OnReader(TRead read) {
+    in_.SetPosition(Position());
+    auto result = read(in_);
+    remaining_ = in_.Remaining();
+    window_ = 0;
+    count_ = 0;
+    return result;
+  }
+
+ private:
+  void Refill() {
+    window_ |= uint64_t{in_.Take(kTakeBits)} << (64 - kTakeBits - count_);
+    count_ += kTakeBits;
+  }
+
+  size_t Position() const { return end_ - remaining_; }
+
+  TBitReader& in_;
+  size_t end_;
+  size_t remaining_;
+  uint64_t window_ = 0;
+  int count_ = 0;
+};
 
 constexpr int kEndOfData = -1;
 
 // One run of the colour: make-up codes add up until a terminating code ends it. Returns
-// kEndOfData when the strip ends inside it.
-int ReadRun(TBitReader& in, int colour) {
+// kEndOfData when the strip ends inside it. Inlined so that the window stays in registers.
+[[gnu::always_inline]] inline int ReadRun(TBitWindow& in, int colour) {
   const TRunTable& table = RunTable(colour);
   int total = 0;
   for (;;) {
@@ -133,23 +246,101 @@ int ReadRun(TBitReader& in, int colour) {
   }
 }
 
-// Sets bits [from, to) of a packed row to `one`.
-void FillBits(uint8_t* row, uint32_t from, uint32_t to, bool one) {
-  if (from >= to) return;
-  auto apply = [one](uint8_t& byte, uint8_t mask) {
-    byte = one ? static_cast<uint8_t>(byte | mask) : static_cast<uint8_t>(byte & ~mask);
-  };
-  const uint32_t first = from >> 3, last = (to - 1) >> 3;
-  const uint8_t head = static_cast<uint8_t>(0xFF >> (from & 7));
-  const uint8_t tail = static_cast<uint8_t>(0xFF << (7 - ((to - 1) & 7)));
-  if (first == last) {
-    apply(row[first], head & tail);
-    return;
+// Near the end of the strip and for EOLs and extension codes: bit by bit.
+TMode ReadModeBitwise(TBitReader& in) {
+  constexpr TMode kEnd = {TModeKind::End, 0};
+  int zeros = 0;
+  for (;;) {
+    int b = in.Next();
+    if (b < 0) return kEnd;
+    if (b == 1) break;
+    if (++zeros > kEolLength) Corrupt();
   }
-  apply(row[first], head);
-  std::memset(row + first + 1, one ? 0xFF : 0x00, last - first - 1);
-  apply(row[last], tail);
+  switch (zeros) {
+    case 0:
+      return {TModeKind::Vertical, 0};
+    case 1:
+    case 4:
+    case 5: {
+      int b = in.Next();
+      if (b < 0) return kEnd;
+      int offset = zeros == 1 ? 1 : zeros - 2;
+      return {TModeKind::Vertical, static_cast<int8_t>(b == 1 ? offset : -offset)};
+    }
+    case 2:
+      return {TModeKind::Horizontal, 0};
+    case 3:
+      return {TModeKind::Pass, 0};
+    default:
+      // An EOL is the end-of-block mark (or a Group 3 row cut short); extension codes
+      // (uncompressed mode) are not supported.
+      if (zeros >= kEolLength - 1) return kEnd;
+      Corrupt();
+  }
 }
+
+[[gnu::always_inline]] inline TMode ReadMode(TBitWindow& in) {
+  if (in.Remaining() >= TModeTable::kModeBits) {
+    const TModeTable::TMatch& code = kModes.Find(in.Peek(TModeTable::kModeBits));
+    if (code.length != 0) {
+      in.Skip(code.length);
+      return code.mode;
+    }
+  }
+  return in.OnReader(ReadModeBitwise);
+}
+
+uint64_t BigEndian(uint64_t word) {
+  if constexpr (std::endian::native == std::endian::little) return __builtin_bswap64(word);
+  return word;
+}
+
+// Sets runs of bits, left to right, in a cleared packed row (most significant bit first). The
+// bits gather in a 64-bit word that is stored once complete: setting each short run in memory
+// would load a word overlapping the one just stored, which stalls on every run.
+class TRunWriter {
+ public:
+  // Bytes the row needs after its last byte (or, for an empty row, at its start) for the store
+  // of a whole word there.
+  static constexpr size_t kSlack = sizeof(uint64_t);
+
+  explicit TRunWriter(uint8_t* row) : row_(row) {}
+
+  // Sets bits [from, to); `from` is not left of the previous run's end.
+  void Set(uint32_t from, uint32_t to) {
+    if (from >= to) return;
+    const size_t first = from / 64, last = (to - 1) / 64;
+    if (first != index_) {
+      Store();
+      word_ = 0;
+      index_ = first;
+    }
+    const uint64_t head = kOnes >> (from % 64);
+    const uint64_t tail = ~((kOnes >> 1) >> ((to - 1) % 64));
+    if (first == last) {
+      word_ |= head & tail;
+      return;
+    }
+    word_ |= head;
+    Store();
+    std::memset(row_ + sizeof word_ * (first + 1), 0xFF, sizeof word_ * (last - first - 1));
+    index_ = last;
+    word_ = tail;
+  }
+  void Finish() { Store(); }
+
+ private:
+  static constexpr uint64_t kOnes = ~uint64_t{0};
+
+  void Store() {
+    const uint64_t bytes = BigEndian(word_);
+    std::memcpy(row_ + sizeof word_ * index_, &bytes, sizeof bytes);
+  }
+
+  uint8_t* row_;
+  size_t index_ = 0;  // of the word being gathered
+  uint64_t word_ = 0;
+};
 
 // Changing elements of a row: the positions where the colour changes, starting from white.
 using TChanges = std::vector<uint32_t>;
@@ -189,6 +380,30 @@ class TChangeCursor {
   size_t index_ = 0;
 };
 
+// The changing elements of a decoded row between guards, so that the decoder looks up b1 and b2
+// without bounds checks: a 0 before the first change, which no a0 is left of, so a step back
+// from the first change lands on a position the search skips; and after the last change enough
+// copies of the width for b1 and b2 to read the width, as if the row had no more changes.
+class TDecodedChanges {
+ public:
+  void Clear() { at_.assign(1, 0); }
+  void Add(uint32_t position) { at_.push_back(position); }
+  // Ends the row; `count` excludes the guards.
+  void Close(uint32_t width) {
+    count_ = at_.size() - 1;
+    at_.insert(at_.end(), kGuardsAfter, width);
+  }
+  // The first change; index -1 is the leading guard.
+  const uint32_t* First() const { return at_.data() + 1; }
+  ptrdiff_t Count() const { return static_cast<ptrdiff_t>(count_); }
+
+ private:
+  // The search for b1 stops at the first guard or the one after it, and b2 is read one further.
+  static constexpr size_t kGuardsAfter = 3;
+  std::vector<uint32_t> at_;
+  size_t count_ = 0;
+};
+
 // Decodes strip rows into packed bytes; shared by the three decoders.
 class TFaxDecoder {
  public:
@@ -197,21 +412,25 @@ class TFaxDecoder {
         in_(strip, page.fillOrderReversed),
         width_(page.width),
         whiteIsOne_(page.photometric == 0),
-        rowBytes_((static_cast<size_t>(page.width) + 7) / 8) {}
+        rowBytes_((static_cast<size_t>(page.width) + 7) / 8) {
+    ref_.Clear();
+    ref_.Close(width_);
+  }
 
   TBitReader& Input() { return in_; }
 
   // A one-dimensional row; the strip ending inside it is corrupt data.
   void Decode1DRow() {
-    cur_.clear();
+    TBitWindow in(in_);
+    cur_.Clear();
     uint32_t pos = 0;
     for (int colour = 0;; colour ^= 1) {
-      int run = ReadRun(in_, colour);
+      int run = ReadRun(in, colour);
       if (run == kEndOfData) Corrupt();
       if (static_cast<uint64_t>(pos) + static_cast<uint64_t>(run) > width_) Corrupt();
       pos += static_cast<uint32_t>(run);
       if (pos == width_) break;
-      cur_.push_back(pos);
+      cur_.Add(pos);
     }
     FinishRow();
   }
@@ -220,109 +439,68 @@ class TFaxDecoder {
 
   // A two-dimensional row against the previous one (all white for a strip's first row).
   TRowResult Decode2DRow() {
-    cur_.clear();
-    TChangeCursor reference(ref_);
-    int64_t a0 = -1;
-    int colour = 0;
-    while (a0 < static_cast<int64_t>(width_)) {
-      int mode = ReadMode();
-      if (mode == kModeEnd) return TRowResult::EndOfData;
-      TReferencePoints b = reference.Reference(a0, colour, width_);
-      uint32_t start = a0 < 0 ? 0 : static_cast<uint32_t>(a0);
-      if (mode == kModePass) {
-        a0 = b.b2;
-      } else if (mode == kModeHorizontal) {
-        int first = ReadRun(in_, colour);
-        int second = first == kEndOfData ? kEndOfData : ReadRun(in_, colour ^ 1);
-        if (second == kEndOfData) throw EOverrunStream();
-        uint64_t end = static_cast<uint64_t>(start) + static_cast<uint64_t>(first) +
-                       static_cast<uint64_t>(second);
-        if (end > width_) Corrupt();
-        cur_.push_back(start + static_cast<uint32_t>(first));
-        cur_.push_back(static_cast<uint32_t>(end));
-        a0 = static_cast<int64_t>(end);
+    TBitWindow in(in_);
+    cur_.Clear();
+    const uint32_t* ref = ref_.First();
+    const int64_t width = width_;
+    // Index of b1 in the reference row. Changes to black sit at even indices, so the index keeps
+    // the parity of a0's colour (0 white); a0 only moves right, so the search goes on from the
+    // last b1.
+    ptrdiff_t b1 = 0;
+    // a0 starts left of the row, where the first run still starts at column 0.
+    int64_t a0 = -1, runStart = 0;
+    // a0 starts left of the width; the mode that takes it to the width ends the row.
+    for (;;) {
+      const TMode mode = ReadMode(in);
+      if (mode.kind == TModeKind::End) return TRowResult::EndOfData;
+      while (int64_t{ref[b1]} <= a0) b1 += 2;
+      if (mode.kind == TModeKind::Vertical) {
+        const int64_t a1 = int64_t{ref[b1]} + mode.offset;
+        if (a1 >= width) {
+          if (a1 > width) Corrupt();
+          break;
+        }
+        if (a1 < runStart) Corrupt();
+        cur_.Add(static_cast<uint32_t>(a1));
+        a0 = runStart = a1;
+        // The next b1 has the other colour: the change before this b1 if it lies right of a1,
+        // else the one after; the search above moves on from the earlier of the two.
+        b1 += mode.offset < 0 ? -1 : 1;
+      } else if (mode.kind == TModeKind::Pass) {
+        a0 = runStart = ref[b1 + 1];
+        if (a0 == width) break;
+        b1 += 2;
       } else {
-        int64_t a1 = static_cast<int64_t>(b.b1) + mode;
-        if (a1 > static_cast<int64_t>(width_) || a1 < static_cast<int64_t>(start)) Corrupt();
-        if (a1 == static_cast<int64_t>(width_) && mode >= 0) break;
-        cur_.push_back(static_cast<uint32_t>(a1));
-        colour ^= 1;
-        a0 = a1;
+        const int colour = static_cast<int>(b1 & 1);
+        int first = ReadRun(in, colour);
+        int second = first == kEndOfData ? kEndOfData : ReadRun(in, colour ^ 1);
+        if (second == kEndOfData) throw EOverrunStream();
+        const int64_t end = runStart + first + second;
+        if (end > width) Corrupt();
+        cur_.Add(static_cast<uint32_t>(runStart + first));
+        cur_.Add(static_cast<uint32_t>(end));
+        a0 = runStart = end;
+        if (end == width) break;
       }
     }
     FinishRow();
     return TRowResult::Done;
   }
 
-  void ResetReference() { ref_.clear(); }
-  size_t RowBytes() const { return rowBytes_; }
-
  private:
-  // Vertical modes are returned as their offset (-3..3); the others as these values.
-  static constexpr int kModePass = 100;
-  static constexpr int kModeHorizontal = 101;
-  static constexpr int kModeEnd = 102;
-
-  int ReadMode() {
-    if (in_.Remaining() >= 7) {
-      const uint32_t bits = in_.Peek(7);
-      const int zeros = bits == 0 ? 7 : __builtin_clz(bits) - 25;
-      if (zeros <= 5) {
-        const bool vertical = zeros == 1 || zeros == 4 || zeros == 5;
-        const int length = zeros + 1 + (vertical ? 1 : 0);
-        in_.Skip(length);
-        if (zeros == 0) return 0;
-        if (zeros == 2) return kModeHorizontal;
-        if (zeros == 3) return kModePass;
-        const int offset = zeros == 1 ? 1 : zeros - 2;
-        return ((bits >> (7 - length)) & 1) ? offset : -offset;
-      }
-    }
-    return ReadModeBitwise();
-  }
-
-  // Near the end of the strip and for EOLs and extension codes: bit by bit.
-  int ReadModeBitwise() {
-    int zeros = 0;
-    for (;;) {
-      int b = in_.Next();
-      if (b < 0) return kModeEnd;
-      if (b == 1) break;
-      if (++zeros > kEolLength) Corrupt();
-    }
-    switch (zeros) {
-      case 0:
-        return 0;
-      case 1:
-      case 4:
-      case 5: {
-        int b = in_.Next();
-        if (b < 0) return kModeEnd;
-        int offset = zeros == 1 ? 1 : zeros - 2;
-        return b == 1 ? offset : -offset;
-      }
-      case 2:
-        return kModeHorizontal;
-      case 3:
-        return kModePass;
-      default:
-        // An EOL is the end-of-block mark (or a Group 3 row cut short); extension codes
-        // (uncompressed mode) are not supported.
-        if (zeros >= kEolLength - 1) return kModeEnd;
-        Corrupt();
-    }
-  }
-
+  // Appends the row: a cleared row with the runs whose pixels are 1 set, white ones (from the
+  // leading guard) when white is 1, else black ones.
   void FinishRow() {
-    size_t at = out_.size();
-    out_.resize(at + rowBytes_, 0);
-    uint8_t* row = out_.data() + at;
-    FillBits(row, 0, width_, whiteIsOne_);
-    for (size_t i = 0; i < cur_.size(); i += 2) {
-      uint32_t end = i + 1 < cur_.size() ? cur_[i + 1] : width_;
-      if (cur_[i] < end) FillBits(row, cur_[i], end, !whiteIsOne_);
-    }
-    ref_.swap(cur_);
+    cur_.Close(width_);
+    const size_t at = out_.size();
+    out_.resize(at + rowBytes_ + TRunWriter::kSlack, 0);
+    TRunWriter row(out_.data() + at);
+    const uint32_t* changes = cur_.First();
+    for (ptrdiff_t k = whiteIsOne_ ? -1 : 0; k < cur_.Count(); k += 2)
+      row.Set(changes[k], changes[k + 1]);
+    row.Finish();
+    out_.resize(at + rowBytes_);
+    std::swap(ref_, cur_);
   }
 
   std::vector<uint8_t>& out_;
@@ -330,7 +508,7 @@ class TFaxDecoder {
   uint32_t width_;
   bool whiteIsOne_;
   size_t rowBytes_;
-  TChanges ref_, cur_;
+  TDecodedChanges ref_, cur_;
 };
 
 // Skips an EOL (11 or more zero bits and a one) at the start of a Group 3 row.
@@ -401,14 +579,6 @@ void RowChanges(const uint8_t* row, uint32_t width, TChanges& changes) {
   }
 }
 
-struct TModeCode {
-  uint32_t bits;
-  int length;
-};
-// Vertical mode codes by offset a1 - b1 + 3.
-constexpr TModeCode kVerticalCodes[7] = {{0x02, 7}, {0x02, 6}, {0x02, 3}, {0x01, 1},
-                                         {0x03, 3}, {0x03, 6}, {0x03, 7}};
-
 void EncodeRow(TBitWriter& out, const TChanges& ref, const TChanges& cur, uint32_t width) {
   TChangeCursor reference(ref), coding(cur);
   int64_t a0 = -1;
@@ -421,7 +591,7 @@ void EncodeRow(TBitWriter& out, const TChanges& ref, const TChanges& cur, uint32
     if (!b.found && static_cast<int>(reference.Count() & 1) != colour)
       b1 = static_cast<int64_t>(width) + 10;
     if (b.found && static_cast<int64_t>(b.b2) < a1) {
-      out.Put(0x1, 4);
+      out.Put(kPassCode.bits, kPassCode.length);
       a0 = b.b2;
     } else if (a1 - b1 >= -3 && a1 - b1 <= 3) {
       const TModeCode& code = kVerticalCodes[a1 - b1 + 3];
@@ -430,7 +600,7 @@ void EncodeRow(TBitWriter& out, const TChanges& ref, const TChanges& cur, uint32
       colour ^= 1;
     } else {
       int64_t a2 = coding.NextChange(a1, width);
-      out.Put(0x1, 3);
+      out.Put(kHorizontalCode.bits, kHorizontalCode.length);
       out.PutRun(colour, static_cast<uint32_t>(a1 - std::max<int64_t>(a0, 0)));
       out.PutRun(colour ^ 1, static_cast<uint32_t>(a2 - a1));
       a0 = a2;
