@@ -151,5 +151,47 @@ TEST(OneDimensionalCoding, RunPastTheRowEndIsCorrupt) {
                plat::EInvalidGraphic);
 }
 
+// `prefix` (its bits right-aligned) and then white make-up codes of 2560 (000000011111), enough
+// of them to add up past 2^31, packed most significant bit first.
+std::vector<uint8_t> EndlessWhiteMakeUp(uint32_t prefix, int prefixBits) {
+  std::vector<uint8_t> bytes;
+  uint64_t window = 0;
+  int held = 0;
+  auto put = [&](uint32_t bits, int count) {
+    window = (window << count) | bits;
+    for (held += count; held >= 8; held -= 8)
+      bytes.push_back(static_cast<uint8_t>(window >> (held - 8)));
+  };
+  put(prefix, prefixBits);
+  for (int i = 0; i < 900000; ++i) put(0x1F, 12);
+  put(0, 8);
+  return bytes;
+}
+
+TEST(FaxRuns, EndlessMakeUpCodesAreCorruptNotAnOverflow) {
+  const struct {
+    const char* coding;
+    bool group4;
+    std::vector<uint8_t> strip;
+    const char* error;  // Group 4 reports a strip that ends inside a run for the page to judge
+  } cases[] = {
+      {"modified Huffman", false, EndlessWhiteMakeUp(0, 0), "TIFF file image data corrupted"},
+      {"Group 4 horizontal mode (001)", true, EndlessWhiteMakeUp(0b001, 3), "Abort Group4 read"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.coding);
+    std::vector<uint8_t> rows;
+    const TFaxPage page{100, 0, false};
+    try {
+      if (c.group4)
+        pictavo::DecodeGroup4(rows, c.strip, 1, page);
+      else
+        pictavo::DecodeModifiedHuffman(rows, c.strip, 1, page);
+      ADD_FAILURE() << "no error";
+    } catch (const plat::Exception& e) {
+      EXPECT_STREQ(e.what(), c.error);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace velmora_test

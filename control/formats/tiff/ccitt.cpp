@@ -226,13 +226,14 @@ class TBitWindow {
   int count_ = 0;
 };
 
-constexpr int kEndOfData = -1;
+constexpr int64_t kEndOfData = -1;
 
 // One run of the colour: make-up codes add up until a terminating code ends it. Returns
 // kEndOfData when the strip ends inside it. Inlined so that the window stays in registers.
-[[gnu::always_inline]] inline int ReadRun(TBitWindow& in, int colour) {
+[[gnu::always_inline]] inline int64_t ReadRun(TBitWindow& in, int colour) {
   const TRunTable& table = RunTable(colour);
-  int total = 0;
+  // 64 bits: a strip of nothing but make-up codes would overflow an int.
+  int64_t total = 0;
   for (;;) {
     const TRunTable::TMatch& code = table.Find(in.Peek(kMaxCodeLength));
     if (code.length == 0) {
@@ -425,7 +426,7 @@ class TFaxDecoder {
     cur_.Clear();
     uint32_t pos = 0;
     for (int colour = 0;; colour ^= 1) {
-      int run = ReadRun(in, colour);
+      const int64_t run = ReadRun(in, colour);
       if (run == kEndOfData) Corrupt();
       if (static_cast<uint64_t>(pos) + static_cast<uint64_t>(run) > width_) Corrupt();
       pos += static_cast<uint32_t>(run);
@@ -472,8 +473,8 @@ class TFaxDecoder {
         b1 += 2;
       } else {
         const int colour = static_cast<int>(b1 & 1);
-        int first = ReadRun(in, colour);
-        int second = first == kEndOfData ? kEndOfData : ReadRun(in, colour ^ 1);
+        const int64_t first = ReadRun(in, colour);
+        const int64_t second = first == kEndOfData ? kEndOfData : ReadRun(in, colour ^ 1);
         if (second == kEndOfData) throw EOverrunStream();
         const int64_t end = runStart + first + second;
         if (end > width) Corrupt();
