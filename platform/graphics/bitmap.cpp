@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/base/exceptions.h"
+#include "platform/base/worker_pool.h"
 #include "platform/graphics/bitmap_image.h"
 #include "platform/graphics/bmp_format.h"
 #include "platform/graphics/canvas.h"
@@ -49,13 +50,29 @@ int64_t BytesPerRow(int64_t width, int bits) {
   return ((width * bits + 31) / 32) * 4;
 }
 
+namespace {
+
+// Clears bytes in blocks of 1 MiB shared by the worker pool, so the page faults of a large fresh
+// block are taken by all workers; a block below 1 MiB is cleared on the calling thread.
+void ClearOnWorkers(TPixelBytes& bytes) {
+  constexpr int64_t kBlock = int64_t{1} << 20;
+  const auto size = static_cast<int64_t>(bytes.size());
+  ParallelFor((size + kBlock - 1) / kBlock, 1, [&](int64_t first, int64_t last) {
+    const int64_t begin = first * kBlock, end = std::min(size, last * kBlock);
+    std::memset(bytes.data() + begin, 0, static_cast<size_t>(end - begin));
+  });
+}
+
+}  // namespace
+
 void TBitmap::Image::Allocate(int w, int h, TPixelFormat f) {
   if (w < 0 || h < 0) throw EInvalidGraphicOperation("Invalid image size");
   const int64_t new_row_bytes = BytesPerRow(w, BitsPerPixel(f));
   // No budget holds more than 64 bits can count, and the product must not overflow first.
   if (h > 0 && new_row_bytes > INT64_MAX / h) throw EImageTooLarge(kImageTooLarge);
   TPixelReservation held(new_row_bytes * h);
-  TLargeBytes storage(static_cast<size_t>(new_row_bytes * h), 0);
+  TPixelBytes storage(static_cast<size_t>(new_row_bytes * h));
+  ClearOnWorkers(storage);
   width = w;
   height = h;
   format = f;

@@ -1,6 +1,7 @@
 #pragma once
 // The shared pixel storage behind TBitmap (private to platform/graphics).
 #include <cstdint>
+#include <new>
 #include <vector>
 
 #include "platform/base/large_blocks.h"
@@ -10,6 +11,22 @@
 
 namespace plat {
 
+// Leaves new elements unset, so a fresh pixel block is not written by the allocating thread
+// alone: Allocate clears it on the worker pool instead (the first touch of a block of tens of
+// megabytes costs more in page faults than the clearing itself).
+template <class T>
+struct TUnsetBlockAllocator : TLargeBlockAllocator<T> {
+  TUnsetBlockAllocator() = default;
+  template <class U>
+  TUnsetBlockAllocator(const TUnsetBlockAllocator<U>&) {}
+  template <class U>
+  void construct(U* p) {
+    ::new (static_cast<void*>(p)) U;
+  }
+};
+
+using TPixelBytes = std::vector<uint8_t, TUnsetBlockAllocator<uint8_t>>;
+
 struct TBitmap::Image {
   int width = 0;
   int height = 0;
@@ -18,8 +35,9 @@ struct TBitmap::Image {
   TColorTable palette;
   // Declared before pixels, so a copy takes its share of the budget before it allocates.
   TPixelReservation reservation;
-  TLargeBytes pixels;  // rows top-down in memory; ScanLine(0) is the top row
+  TPixelBytes pixels;  // rows top-down in memory; ScanLine(0) is the top row
 
+  // New storage of w x h pixels of format f, all 0.
   void Allocate(int w, int h, TPixelFormat f);
 };
 

@@ -88,6 +88,9 @@ std::vector<Case> Cases() {
                            std::to_string(plat::BitsPerPixel(f)) + " bits",
                        f, [angle](TicBitmap& b) { Rotate(b, true, plat::RGB(9, 8, 7), angle); }});
   cases.push_back({"sharpen", TPixelFormat::pf24bit, [](TicBitmap& b) { Sharpen(b, 3); }});
+  // New pixels come cleared by the workers in blocks: this canvas takes several.
+  cases.push_back({"canvas enlarged", TPixelFormat::pf24bit,
+                   [](TicBitmap& b) { b.SetSize(2 * kWidth, 2 * kHeight); }});
   cases.push_back({"blur inside an ellipse", TPixelFormat::pf24bit, [](TicBitmap& b) {
                      SelectEllipse(b, 50, 40, 600, 450);
                      SetUseSelection(b, true);

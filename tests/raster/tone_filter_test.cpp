@@ -164,6 +164,23 @@ TEST(Convolution, NothingChangesWhereTheOperationDoesNotApply) {
   EXPECT_EQ(indexed.ScanLine(2)[2], 9);
 }
 
+TEST(Convolution, OnlySelectedPixelsChangeAndCopiesKeepTheirs) {
+  TicBitmap whole, original, bmp;
+  for (TicBitmap* b : {&whole, &original, &bmp}) MakeRandom24(*b, 7, 5, 9);
+  ASSERT_EQ(Sharpen(whole, 5), rcDone);
+  SelectRectangle(bmp, 1, 1, 3, 2);
+  SetUseSelection(bmp, true);
+  const plat::TBitmap copy = bmp;  // shares the pixels until one side writes
+  ASSERT_EQ(Sharpen(bmp, 5), rcDone);
+  for (int y = 0; y < 5; ++y)
+    for (int x = 0; x < 7; ++x) {
+      const bool inside = x >= 1 && x <= 3 && y >= 1 && y <= 2;
+      EXPECT_EQ(bmp.PixelColor(x, y), (inside ? whole : original).PixelColor(x, y))
+          << x << "," << y;
+      EXPECT_EQ(copy.PixelColor(x, y), original.PixelColor(x, y)) << x << "," << y;
+    }
+}
+
 TEST(Convolution, ZeroWeightSumGivesZero) {
   TicBitmap bmp;
   Make24(bmp, 3, 3, plat::RGB(50, 50, 50));

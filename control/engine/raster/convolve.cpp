@@ -1,7 +1,6 @@
 #include "control/engine/raster/convolve.h"
 
 #include <algorithm>
-#include <vector>
 
 #include "control/engine/raster/pixels.h"
 #include "control/engine/raster/selection.h"
@@ -14,12 +13,18 @@ bool ValidLevel(int level) {
   return level >= 1 && level <= 10;
 }
 
-// Row y of the convolution into out (3 bytes a pixel); pixels outside the selection are skipped.
+// Row y of the convolution into out (3 bytes a pixel); pixels outside the selection and the
+// row's padding keep the source's bytes.
 void ConvolveRow(const TicBitmap& source, const TKernel& kernel, int y, uint8_t* out) {
   const int W = source.Width(), H = source.Height();
   const int firstRow = y == 0 ? 1 : 0, lastRow = y == H - 1 ? 1 : 2;
+  const uint8_t* in = source.ScanLine(y);
+  std::copy(in + 3 * int64_t{W}, in + source.RowBytes(), out + 3 * int64_t{W});
   for (int x = 0; x < W; ++x, out += 3) {
-    if (!IsPixelSelected(source, x, y)) continue;
+    if (!IsPixelSelected(source, x, y)) {
+      std::copy_n(in + 3 * int64_t{x}, 3, out);
+      continue;
+    }
     const int firstCol = x == 0 ? 1 : 0, lastCol = x == W - 1 ? 1 : 2;
     int64_t sum[3] = {0, 0, 0};
     int64_t weights = 0;
@@ -38,26 +43,25 @@ void ConvolveRow(const TicBitmap& source, const TKernel& kernel, int y, uint8_t*
   }
 }
 
+// A bitmap with the size, format, palette and graphic settings of source and pixels of its own
+// (all 0), so the result can be written by the workers while source is read unchanged.
+plat::TBitmap NewPixelsLike(const plat::TBitmap& source) {
+  plat::TBitmap result = source;
+  result.Clear();
+  result.SetSize(source.Width(), source.Height());
+  return result;
+}
+
 }  // namespace
 
 int Convolve3x3(TicBitmap& bitmap, const TKernel& kernel) {
   if (bitmap.PixelFormat() != plat::TPixelFormat::pf24bit) return rcPixelFormat;
-  const int W = bitmap.Width(), H = bitmap.Height();
-  // The image is read unchanged throughout: results go to a buffer first.
-  std::vector<uint8_t> result(static_cast<size_t>(int64_t{W} * H * 3));
-  ForRowBands(H, W, [&](int y0, int y1) {
-    for (int y = y0; y < y1; ++y)
-      ConvolveRow(bitmap, kernel, y, result.data() + 3 * int64_t{y} * W);
+  const TicBitmap& source = bitmap;
+  plat::TBitmap result = NewPixelsLike(source);
+  ForRowBands(source.Height(), source.Width(), [&](int y0, int y1) {
+    for (int y = y0; y < y1; ++y) ConvolveRow(source, kernel, y, result.ScanLine(y));
   });
-  OwnPixels(bitmap);
-  ForRowBands(H, W, [&](int y0, int y1) {
-    for (int y = y0; y < y1; ++y) {
-      uint8_t* row = bitmap.ScanLine(y);
-      for (int x = 0; x < W; ++x)
-        if (IsPixelSelected(bitmap, x, y))
-          std::copy_n(result.data() + 3 * (int64_t{y} * W + x), 3, row + 3 * int64_t{x});
-    }
-  });
+  ReplacePixels(bitmap, result);
   return rcDone;
 }
 

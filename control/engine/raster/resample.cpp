@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <span>
 #include <vector>
 
 #include "control/engine/raster/pixels.h"
@@ -71,7 +72,25 @@ struct Contributor {
   int pixel;
   float weight;
 };
-using ContributorList = std::vector<Contributor>;
+
+// The source pixels and weights of every destination pixel along one axis, in one block: each
+// destination pixel has a fixed number of slots, so the lists are made on the workers without a
+// heap allocation each.
+class ContributorTable {
+ public:
+  ContributorTable(int to, int from, const TFilter& filter);
+  std::span<const Contributor> operator[](size_t i) const {
+    return {slots_.data() + i * stride_, counts_[i]};
+  }
+  size_t size() const { return counts_.size(); }
+  // The most source pixels one destination pixel may take.
+  size_t Stride() const { return stride_; }
+
+ private:
+  size_t stride_;
+  std::vector<Contributor> slots_;
+  std::vector<size_t> counts_;
+};
 
 // Destination to source scale; a one-pixel side on either end uses the plain ratio, so a
 // 1-pixel destination does not divide 0 by 0.
@@ -86,20 +105,36 @@ int MirrorIntoRange(int64_t j, int size) {
   return static_cast<int>(std::clamp<int64_t>(j, 0, size - 1));
 }
 
-std::vector<ContributorList> Contributors(int to, int from, const TFilter& filter) {
+// The source pixels destination pixel i may take, before mirroring: floor(c - r) .. ceil(c + r).
+std::pair<int64_t, int64_t> SourceSpan(int64_t i, float scale, float radius) {
+  const float centre = static_cast<float>(i) / scale;
+  return {static_cast<int64_t>(std::floor(centre - radius)),
+          static_cast<int64_t>(std::ceil(centre + radius))};
+}
+
+ContributorTable::ContributorTable(int to, int from, const TFilter& filter) {
   const float scale = AxisScale(to, from);
   const float radius = scale >= 1.0f ? filter.support : filter.support / scale;
-  std::vector<ContributorList> lists(static_cast<size_t>(to));
+  stride_ = 0;
   for (int i = 0; i < to; ++i) {
-    const float centre = static_cast<float>(i) / scale;
-    const auto first = static_cast<int64_t>(std::floor(centre - radius));
-    const auto last = static_cast<int64_t>(std::ceil(centre + radius));
-    for (int64_t j = first; j <= last; ++j) {
-      const float weight = filter.kernel(centre - static_cast<float>(j));
-      if (weight != 0.0f) lists[i].push_back({MirrorIntoRange(j, from), weight});
-    }
+    const auto [first, last] = SourceSpan(i, scale, radius);
+    stride_ = std::max(stride_, static_cast<size_t>(last - first + 1));
   }
-  return lists;
+  slots_.resize(stride_ * static_cast<size_t>(to));
+  counts_.resize(static_cast<size_t>(to));
+  plat::ParallelFor(to, 256, [&](int64_t i0, int64_t i1) {
+    for (int64_t i = i0; i < i1; ++i) {
+      const float centre = static_cast<float>(i) / scale;
+      const auto [first, last] = SourceSpan(i, scale, radius);
+      Contributor* list = slots_.data() + i * stride_;
+      size_t count = 0;
+      for (int64_t j = first; j <= last; ++j) {
+        const float weight = filter.kernel(centre - static_cast<float>(j));
+        if (weight != 0.0f) list[count++] = {MirrorIntoRange(j, from), weight};
+      }
+      counts_[i] = count;
+    }
+  });
 }
 
 uint8_t ClampRound(float sum) {
@@ -112,41 +147,68 @@ uint8_t ClampRound(float sum) {
   return static_cast<uint8_t>((sum + kRounder) - kRounder);
 }
 
-// Horizontal pass: every source row into a row of the work bitmap.
-void ResampleRows(const plat::TBitmap& source, plat::TBitmap& work,
-                  const std::vector<ContributorList>& columns) {
-  OwnPixels(work);
-  ForRowBands(source.Height(), source.Width(), [&](int y0, int y1) {
-    for (int y = y0; y < y1; ++y) {
-      const uint8_t* in = source.ScanLine(y);
-      uint8_t* out = work.ScanLine(y);
-      for (size_t i = 0; i < columns.size(); ++i) {
-        float b = 0, g = 0, r = 0;
-        for (const Contributor& c : columns[i]) {
-          const uint8_t* p = in + 3 * static_cast<int64_t>(c.pixel);
-          b += p[0] * c.weight;
-          g += p[1] * c.weight;
-          r += p[2] * c.weight;
-        }
-        out[3 * i] = ClampRound(b);
-        out[3 * i + 1] = ClampRound(g);
-        out[3 * i + 2] = ClampRound(r);
-      }
+// One source row resampled across into out (3 bytes for each column of the table).
+void ResampleRow(const uint8_t* in, const ContributorTable& columns, uint8_t* out) {
+  for (size_t i = 0; i < columns.size(); ++i) {
+    float b = 0, g = 0, r = 0;
+    for (const Contributor& c : columns[i]) {
+      const uint8_t* p = in + 3 * static_cast<int64_t>(c.pixel);
+      b += p[0] * c.weight;
+      g += p[1] * c.weight;
+      r += p[2] * c.weight;
     }
-  });
+    out[3 * i] = ClampRound(b);
+    out[3 * i + 1] = ClampRound(g);
+    out[3 * i + 2] = ClampRound(r);
+  }
 }
 
-// Vertical pass: whole rows at once, each channel summed in contributor order.
-void ResampleColumns(const plat::TBitmap& work, plat::TBitmap& destination,
-                     const std::vector<ContributorList>& rows) {
-  const size_t bytes = 3 * static_cast<size_t>(work.Width());
+// The source rows one band of destination rows takes, resampled across when first asked for and
+// kept in a ring of rows small enough to stay in the cache. The rows one destination row takes
+// lie within the table's stride of each other (mirroring at the edges brings them closer, never
+// further apart), so a ring that long holds all of them at once.
+class AcrossRows {
+ public:
+  AcrossRows(const plat::TBitmap& source, const ContributorTable& columns, size_t slots)
+      : source_(source),
+        columns_(columns),
+        bytes_(3 * columns.size()),
+        rows_(slots * bytes_),
+        tags_(slots, -1) {}
+
+  const uint8_t* Row(int y) {
+    const size_t slot = static_cast<size_t>(y) % tags_.size();
+    uint8_t* row = rows_.data() + slot * bytes_;
+    if (tags_[slot] != y) {
+      ResampleRow(source_.ScanLine(y), columns_, row);
+      tags_[slot] = y;
+    }
+    return row;
+  }
+
+ private:
+  const plat::TBitmap& source_;
+  const ContributorTable& columns_;
+  size_t bytes_;
+  std::vector<uint8_t> rows_;
+  std::vector<int> tags_;
+};
+
+// Both passes for each band of destination rows: the rows across, then down, each channel summed
+// in contributor order. A band only resamples the source rows it takes, so no image-sized work
+// bitmap is written and read back.
+void ResampleBands(const plat::TBitmap& source, plat::TBitmap& destination,
+                   const ContributorTable& columns, const ContributorTable& rows) {
+  const size_t bytes = 3 * columns.size();
+  const size_t slots = std::min(rows.Stride(), static_cast<size_t>(source.Height()));
   OwnPixels(destination);
-  ForRowBands(static_cast<int>(rows.size()), work.Width(), [&](int j0, int j1) {
+  ForRowBands(static_cast<int>(rows.size()), static_cast<int>(columns.size()), [&](int j0, int j1) {
+    AcrossRows across(source, columns, slots);
     std::vector<float> sums(bytes);
     for (int j = j0; j < j1; ++j) {
       std::fill(sums.begin(), sums.end(), 0.0f);
       for (const Contributor& c : rows[j]) {
-        const uint8_t* in = work.ScanLine(c.pixel);
+        const uint8_t* in = across.Row(c.pixel);
         for (size_t k = 0; k < bytes; ++k) sums[k] += in[k] * c.weight;
       }
       uint8_t* out = destination.ScanLine(j);
@@ -227,9 +289,8 @@ void FilteredStretch(const plat::TBitmap& source, plat::TBitmap& destination,
   destination.SetPixelFormat(plat::TPixelFormat::pf24bit);
   const int w = destination.Width(), h = destination.Height();
   if (w < 1 || h < 1) return;
-  plat::TBitmap work(w, src24.Height(), plat::TPixelFormat::pf24bit);
-  ResampleRows(src24, work, Contributors(w, src24.Width(), filter));
-  ResampleColumns(work, destination, Contributors(h, src24.Height(), filter));
+  ResampleBands(src24, destination, ContributorTable(w, src24.Width(), filter),
+                ContributorTable(h, src24.Height(), filter));
 }
 
 void Stretch(int newWidth, int newHeight, plat::TBitmap& result, int filterIndex, bool filtered,
