@@ -63,16 +63,28 @@ void ClearOnWorkers(TPixelBytes& bytes) {
   });
 }
 
+// The bytes after each row's last pixel, which no decoder writes: a reused block must not show
+// what an earlier image left there when the bitmap is saved or copied whole.
+void ClearRowPadding(TPixelBytes& bytes, int width, int height, int bits, int64_t row_bytes) {
+  const int64_t used = (int64_t{width} * bits + 7) / 8;
+  if (used == row_bytes) return;
+  for (int y = 0; y < height; ++y)
+    std::memset(bytes.data() + y * row_bytes + used, 0, static_cast<size_t>(row_bytes - used));
+}
+
 }  // namespace
 
-void TBitmap::Image::Allocate(int w, int h, TPixelFormat f) {
+void TBitmap::Image::Allocate(int w, int h, TPixelFormat f, TFill fill) {
   if (w < 0 || h < 0) throw EInvalidGraphicOperation("Invalid image size");
   const int64_t new_row_bytes = BytesPerRow(w, BitsPerPixel(f));
   // No budget holds more than 64 bits can count, and the product must not overflow first.
   if (h > 0 && new_row_bytes > INT64_MAX / h) throw EImageTooLarge(kImageTooLarge);
   TPixelReservation held(new_row_bytes * h);
   TPixelBytes storage(static_cast<size_t>(new_row_bytes * h));
-  ClearOnWorkers(storage);
+  if (fill == TFill::kZero)
+    ClearOnWorkers(storage);
+  else
+    ClearRowPadding(storage, w, h, BitsPerPixel(f), new_row_bytes);
   width = w;
   height = h;
   format = f;
@@ -142,6 +154,21 @@ void TBitmap::SetSize(int width, int height) {
                 image_->pixels.data() + y * image_->row_bytes, static_cast<size_t>(copy));
   image_ = std::make_shared<Image>(std::move(resized));
   Changed();
+}
+
+void TBitmap::SetSizeForDecoding(int width, int height) {
+  Image fresh;
+  fresh.Allocate(width, height, image_->format, Image::TFill::kPaddingOnly);
+  fresh.palette = image_->palette;
+  image_ = std::make_shared<Image>(std::move(fresh));
+  Changed();
+}
+
+void TBitmap::ClearRowsFrom(int row) {
+  if (row < 0 || row >= image_->height) return;
+  Image& img = Mutable();
+  std::memset(img.pixels.data() + row * img.row_bytes, 0,
+              static_cast<size_t>((img.height - row) * img.row_bytes));
 }
 
 TPixelFormat TBitmap::PixelFormat() const {

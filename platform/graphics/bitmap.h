@@ -61,6 +61,13 @@ class TBitmap : public TGraphic {
   // Resizes keeping the pixel format; pixels that stay inside keep their values, new ones are 0.
   // Pixels beyond the process-wide budget (pixel_budget.h) raise EImageTooLarge.
   void SetSize(int width, int height);
+  // For a decoder about to write every row itself, top to bottom: a fresh width x height image
+  // whose rows hold whatever the allocator left there (only the padding after each row's pixels
+  // is 0), which saves clearing a block that is overwritten at once. A decoder that stops early
+  // clears the rows it did not reach with ClearRowsFrom before the bitmap is used.
+  void SetSizeForDecoding(int width, int height);
+  // Sets every byte from the start of row to the bottom of the image to 0.
+  void ClearRowsFrom(int row);
 
   TPixelFormat PixelFormat() const;
   // Converts the pixels to the new format (matching colours through RGB when it has fewer).

@@ -37,8 +37,12 @@ struct TBitmap::Image {
   TPixelReservation reservation;
   TPixelBytes pixels;  // rows top-down in memory; ScanLine(0) is the top row
 
-  // New storage of w x h pixels of format f, all 0.
-  void Allocate(int w, int h, TPixelFormat f);
+  // What a fresh block of pixels holds: all 0, or (for a decoder that writes every row itself)
+  // whatever the allocator left there, except the padding at each row's end, which is 0.
+  enum class TFill { kZero, kPaddingOnly };
+
+  // New storage of w x h pixels of format f, filled as fill says.
+  void Allocate(int w, int h, TPixelFormat f, TFill fill = TFill::kZero);
 };
 
 // The colour table a new bitmap of an indexed format starts with.

@@ -50,6 +50,29 @@ TEST(Bitmap, RowsArePaddedToFourBytesForEveryFormat) {
   }
 }
 
+// A decoder's bitmap skips clearing its rows; the block it gets may be the one an earlier image
+// just gave back, so the padding it never writes and the rows it never reached must still be 0.
+TEST(Bitmap, DecodingIntoAReusedBlockShowsNothingOfTheImageBefore) {
+  constexpr int kWidth = 1001, kHeight = 1500;  // 3003 bytes of pixels in rows of 3004, 4.5 MB
+  {
+    TBitmap earlier(kWidth, kHeight, TPixelFormat::pf24bit);
+    for (int y = 0; y < kHeight; ++y) std::memset(earlier.ScanLine(y), 0xAB, 3004);
+  }
+  TBitmap decoded;
+  decoded.SetSizeForDecoding(kWidth, kHeight);
+  ASSERT_EQ(decoded.ScanLine(0)[0], 0xAB) << "the block given back just before is not reused";
+  constexpr int kRowsWritten = 40;
+  for (int y = 0; y < kRowsWritten; ++y) std::memset(decoded.ScanLine(y), y + 1, 3003);
+  decoded.ClearRowsFrom(kRowsWritten);
+
+  for (int y = 0; y < kHeight; ++y) {
+    const uint8_t* row = decoded.ScanLine(y);
+    ASSERT_EQ(row[3003], 0) << "padding of row " << y;
+    const uint8_t expected = y < kRowsWritten ? static_cast<uint8_t>(y + 1) : 0;
+    ASSERT_EQ(std::count(row, row + 3003, expected), 3003) << "row " << y;
+  }
+}
+
 TEST(Bitmap, IndexedPixelsArePackedMostSignificantFirst) {
   TBitmap mono(9, 1, TPixelFormat::pf1bit);
   mono.ScanLine(0)[0] = 0x80;  // pixel 0 is white in the default black-white table

@@ -210,6 +210,28 @@ TEST(JpegDecode, JfifDensityUnits) {
   }
 }
 
+// Decoding skips clearing the new bitmap; when it gets the block of a picture given back just
+// before, the row padding it never writes must not keep that picture's bytes.
+TEST(JpegDecode, RowPaddingIsClearedInAReusedBlock) {
+  constexpr int kBigWidth = 1001, kBigHeight = 1500;  // 4.5 MB, rows of 3003 bytes padded to 3004
+  TScratch scratch;
+  WriteTestPpm(scratch.Path("in.ppm"), kBigWidth, kBigHeight);
+  Shell(scratch, "cjpeg -quality 90 in.ppm > f.jpg");
+  {
+    TBMPImage earlier;
+    earlier.SetPixelFormat(plat::TPixelFormat::pf24bit);
+    earlier.SetSize(kBigWidth, kBigHeight);
+    for (int y = 0; y < kBigHeight; ++y) std::memset(earlier.ScanLine(y), 0xAB, 3004);
+  }
+  auto jpeg = LoadFile(scratch.Path("f.jpg"));
+  const TBMPImage& bitmap = jpeg->GetBitmap();
+  ASSERT_EQ(bitmap.RowBytes(), 3004);
+  for (int y = 0; y < kBigHeight; ++y) ASSERT_EQ(bitmap.ScanLine(y)[3003], 0) << "row " << y;
+  TPnm reference = ReadPnm(ReadFile(
+      (Shell(scratch, "djpeg -dct float -pnm -outfile ref.pnm f.jpg"), scratch.Path("ref.pnm"))));
+  EXPECT_LE(LargestDifference(bitmap, reference), 2);
+}
+
 TEST(JpegDecode, FailuresAndEmptyInput) {
   TJPEGImageExtra jpeg;
   plat::TMemoryStream empty;

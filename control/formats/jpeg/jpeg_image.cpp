@@ -384,7 +384,8 @@ void TJPEGImageExtra::Decode() const {
   const int64_t pixels = int64_t{info.image_width} * info.image_height;
   plat::RequireDataJustifies(static_cast<int64_t>(image_->Data->size()), pixels,
                              plat::kJpegPixelsPerByte);
-  bitmap->SetSize(static_cast<int>(info.image_width), static_cast<int>(info.image_height));
+  bitmap->SetSizeForDecoding(static_cast<int>(info.image_width),
+                             static_cast<int>(info.image_height));
   // The library's own buffers (a progressive file keeps every coefficient) share the budget.
   info.mem->max_memory_to_use =
       static_cast<long>(std::max<int64_t>(1, plat::PixelBudget() - plat::PixelBytesInUse()));
@@ -399,17 +400,22 @@ void TJPEGImageExtra::Decode() const {
   int width = static_cast<int>(info.output_width);
   int height = static_cast<int>(info.output_height);
   std::vector<uint8_t> cmyk_row(cmyk ? static_cast<size_t>(width) * 4 : 0);
+  // The library refuses an image without rows in its header, so row 0 exists here.
+  uint8_t* const top = bitmap->ScanLine(0);
+  const int64_t row_bytes = bitmap->RowBytes();
   JSAMPROW rows[kMaxRowsPerCall];
   while (static_cast<int>(info.output_scanline) < height) {
     int first = static_cast<int>(info.output_scanline);
     int count = cmyk ? 1 : std::min(kMaxRowsPerCall, height - first);
-    for (int i = 0; i < count; ++i) rows[i] = cmyk ? cmyk_row.data() : bitmap->ScanLine(first + i);
+    for (int i = 0; i < count; ++i)
+      rows[i] = cmyk ? cmyk_row.data() : top + (first + i) * row_bytes;
     JDIMENSION read = 0;
     decompressor.Run(
         [&] { read = jpeg_read_scanlines(&info, rows, static_cast<JDIMENSION>(count)); });
     if (read == 0) break;
-    if (cmyk) CmykRowToBgr(cmyk_row.data(), bitmap->ScanLine(first), width);
+    if (cmyk) CmykRowToBgr(cmyk_row.data(), top + first * row_bytes, width);
   }
+  bitmap->ClearRowsFrom(static_cast<int>(info.output_scanline));
   try {
     decompressor.Run([&info] { jpeg_finish_decompress(&info); });
   } catch (const EJPEG&) {
