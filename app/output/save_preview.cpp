@@ -11,6 +11,9 @@
 #include "app/browse/freeimage.h"
 #include "app/metadata/metadata_tables.h"
 #include "app/output/jpeg2000.h"
+#include "app/output/output_services.h"
+#include "app/output/save_dialog.h"
+#include "app/output/save_option_panels.h"
 #include "app/shell/errors.h"
 #include "app/shell/paths.h"
 #include "app/shell/settings.h"
@@ -272,8 +275,38 @@ Outcome SavePreviewImage(plat::com::ControlHost& control, const QString& path) {
 
 }  // namespace
 
+const QString kSavePreviewFilter = QStringLiteral(
+    "All supported files "
+    "(*.*)|*.bmp;*.tif;*.tiff;*.gif;*.jpg;*.jpeg;*.jpe;*.jp2;*.jpc;*.png;*.pcx;*.psd;*.pdf;*.tga;"
+    "*.pbm;*.pgm;*.ppm;*.sgi;*.xpm;*.wbm;*.wbmp;*.wap|TIF - Tag Image File "
+    "(*.tif;*.tiff)|*.tif;*.tiff|BMP - Windows Bitmap (*.bmp)|*.bmp|GIF - CompuServe "
+    "(*.gif)|*.gif|JPG - JPEG Group (*.jpg;*.jpeg;*.jpe)|*.jpg;*.jpeg;*.jpe|JP2 - JPEG2000 JP2 "
+    "(*.jp2;*.jpc)|*.jp2;*.jpc|PNG - Portable Network (*.png)|*.png|PCX - Zsoft Paintbrush "
+    "(*.pcx)|*.pcx|PSD - Photoshop (*.psd)|*.psd|PDF - Portable Document (*.pdf)|*.pdf|WBM - "
+    "Wireless Bitmap (*.wbm;*.wbmp)|*.wbm;*.wbmp");
+
+void fncSavePreviewToFile_Dialog(plat::com::ControlHost& control) {
+  shell::Trap(shell::Routine::fncSavePreviewToFile_Dialog, [&] {
+    shell::SetActivity(shell::Activity::SavingPagesToSingleFile);
+    QString path;
+    {
+      frmSaveDialogExtensionAllFormats optionForm;
+      path =
+          fncShowSaveDialogEx(QString(), kSavePreviewFilter, 0,
+                              QStringLiteral("Save preview to an image format"), optionForm, true);
+    }
+    if (SavePreviewImage(control, path) == Outcome::Failed)
+      shell::Ui().Message(QStringLiteral("The file could not be saved!\r\nPlease try again."),
+                          QCoreApplication::applicationName(), shell::MessageIcon::Information);
+  });
+}
+
 bool fncSavePreviewImage(plat::com::ControlHost& control, const QString& path) {
   return SavePreviewImage(control, path) == Outcome::Saved;
+}
+
+void RegisterSavePreview() {
+  Outputs().fncSavePreviewToFile_Dialog = fncSavePreviewToFile_Dialog;
 }
 
 }  // namespace output
