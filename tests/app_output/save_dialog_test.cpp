@@ -16,6 +16,7 @@
 
 #include "app/output/save_dialog.h"
 #include "app/output/save_option_panels.h"
+#include "app/output/save_preview.h"
 #include "app/shell/settings.h"
 #include "app_shell/modal_helper.h"
 #include "app_shell/recording_ui.h"
@@ -26,15 +27,7 @@ namespace {
 using output::frmSaveDialogExtensionAllFormats;
 
 // The filter of the save of the shown image.
-const QString kFilter = QStringLiteral(
-    "All supported files "
-    "(*.*)|*.bmp;*.tif;*.tiff;*.gif;*.jpg;*.jpeg;*.jpe;*.jp2;*.jpc;*.png;*.pcx;*.psd;*.pdf;*.tga;"
-    "*.pbm;*.pgm;*.ppm;*.sgi;*.xpm;*.wbm;*.wbmp;*.wap|TIF - Tag Image File "
-    "(*.tif;*.tiff)|*.tif;*.tiff|BMP - Windows Bitmap (*.bmp)|*.bmp|GIF - CompuServe "
-    "(*.gif)|*.gif|JPG - JPEG Group (*.jpg;*.jpeg;*.jpe)|*.jpg;*.jpeg;*.jpe|JP2 - JPEG2000 JP2 "
-    "(*.jp2;*.jpc)|*.jp2;*.jpc|PNG - Portable Network (*.png)|*.png|PCX - Zsoft Paintbrush "
-    "(*.pcx)|*.pcx|PSD - Photoshop (*.psd)|*.psd|PDF - Portable Document (*.pdf)|*.pdf|WBM - "
-    "Wireless Bitmap (*.wbm;*.wbmp)|*.wbm;*.wbmp");
+const QString& kFilter = output::kSavePreviewFilter;
 
 enum Entry { kAll, kTif, kBmp, kGif, kJpg, kJp2, kPng, kPcx, kPsd, kPdf, kWbm };
 
