@@ -158,13 +158,17 @@ SavePlan PrepareRow(ImageBoxProxy& copy, const QString& ext) {
   return {};
 }
 
+// The bitmap handle of a picture object; it lives as long as the object.
+plat::THandle HandleOf(const plat::com::ComPtr<plat::com::IPictureDisp>& picture) {
+  int32_t handle = 0;
+  picture.As<plat::com::IPicture>()->get_Handle(&handle);
+  return static_cast<plat::THandle>(handle);
+}
+
 // The copy's image as a picture, for the writers outside the control.
 QImage PictureOf(ImageBoxProxy& copy) {
   const plat::com::ComPtr<plat::com::IPictureDisp> picture = copy.get_Picture();
-  int32_t handle = 0;
-  picture.As<plat::com::IPicture>()->get_Handle(&handle);
-  const std::shared_ptr<plat::TBitmap> bitmap =
-      plat::BitmapOfHandle(static_cast<plat::THandle>(handle));
+  const std::shared_ptr<plat::TBitmap> bitmap = plat::BitmapOfHandle(HandleOf(picture));
   if (!bitmap)
     throw shell::AppError(shell::kErrObjectNotSet,
                           "Object variable or With block variable not set");
@@ -179,11 +183,8 @@ void WriteJpeg2000(ImageBoxProxy& copy, const QString& path) {
   velmora::TJpeg2000Encoder encoder;
   // The picture holds its own copy of the image until the encoder has taken the pixels.
   const plat::com::ComPtr<plat::com::IPictureDisp> picture = copy.get_Picture();
-  int32_t handle = 0;
-  picture.As<plat::com::IPicture>()->get_Handle(&handle);
   try {
-    velmora::modJPEG2000::fncSaveJPEG2000(encoder, static_cast<plat::THandle>(handle),
-                                          path.toStdString(), rate);
+    velmora::modJPEG2000::fncSaveJPEG2000(encoder, HandleOf(picture), path.toStdString(), rate);
   } catch (const plat::com::EOleException&) {
     throw;
   } catch (const plat::Exception& e) {
