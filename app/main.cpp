@@ -13,8 +13,11 @@
 
 #include "app/browse/folder_pane.h"
 #include "app/browse/viewer/viewer_pane.h"
+#include "app/metadata/metadata_service.h"
+#include "app/metadata/metadata_tables.h"
 #include "app/output/batch_services.h"
 #include "app/output/output_pane.h"
+#include "app/output/save_preview.h"
 #include "app/shell/main_window.h"
 #include "app/shell/ui_service.h"
 #include "platform/com/errorinfo.h"
@@ -60,6 +63,10 @@ int main(int argc, char** argv) {
   std::unique_ptr<browse::ViewerPane> viewer;   // declared after the window: it goes first
   std::unique_ptr<output::OutputPane> outputs;  // and these before the viewer
   output::RegisterBatchConversion();
+  output::RegisterSavePreview();
+  // Saved files carry the program's name as their Software tag even while no metadata service
+  // is there to fill the name tables.
+  if (!metadata::Metadata()) metadata::subInitMetadataTables();
   try {
     window = std::make_unique<shell::MainWindow>();
     browse::FolderBrowser* browser = browse::AttachFolderBrowser(*window);

@@ -82,7 +82,14 @@ FiBitmap BitmapOf(const QImage& picture) {
 
 // Fax compression holds only black and white: other pictures are thresholded to it, so the
 // file carries the compression asked for instead of FreeImage's silent LZW.
+// FreeImage's portable-map writer picks the kind by the bitmap's depth alone, so a bitmap of
+// the wrong depth would put colour into a ".pgm" or ".pbm" file.
 FIBITMAP* SuitedToFlags(FIBITMAP* bitmap, int32_t format, int32_t flags) {
+  if (format == FIF_PGM || format == FIF_PGMRAW)
+    return fncConvertColorDepth(bitmap, k8BitsGrey, true);
+  if (format == FIF_PBM || format == FIF_PBMRAW)
+    return fncConvertColorDepth(bitmap, kThreshold1Bit, true);
+  if (format == FIF_PPM || format == FIF_PPMRAW) return fncConvertColorDepth(bitmap, k24Bits, true);
   const bool fax = (flags & (TIFF_CCITTFAX3 | TIFF_CCITTFAX4)) != 0;
   if (format != FIF_TIFF || !fax) return bitmap;
   return fncConvertColorDepth(bitmap, kThreshold1Bit, true);

@@ -29,35 +29,28 @@ QString gstrDlgInitDir;
 QString gstrDlgTitle;
 int32_t glDlgFlags = 0;
 
-namespace {
-
-// ---- file dialogs
-
-struct NamedFilter {
-  QString name;    // what the list shows
-  QString filter;  // the name with its patterns in brackets, which the dialog hides
-};
-
-// "Name|*.a;*.b|..." as the dialog's filters.
 std::vector<NamedFilter> NameFilters(const QString& filter) {
   const QStringList parts = filter.split(QLatin1Char('|'));
   std::vector<NamedFilter> filters;
   for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
-    filters.push_back(
-        {parts[i].trimmed(), parts[i] + QStringLiteral(" (") +
-                                 QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' ')) +
-                                 QLatin1Char(')')});
+    filters.push_back({parts[i].trimmed(),
+                       parts[i] + QStringLiteral(" (") +
+                           QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' ')) +
+                           QLatin1Char(')'),
+                       parts[i + 1]});
   return filters;
 }
 
-// The 1-based place of the filter the dialog reports, which it gives with or without patterns;
-// 0 when it is none of them.
 int32_t FilterIndex(const std::vector<NamedFilter>& filters, const QString& selected) {
   for (size_t i = 0; i < filters.size(); ++i)
     if (filters[i].filter == selected || filters[i].name == selected)
       return static_cast<int32_t>(i + 1);
   return 0;
 }
+
+namespace {
+
+// ---- file dialogs
 
 // Callers check what comes back: the save dialog asks nothing about an existing file, and the
 // open dialog takes a typed name that does not exist.

@@ -5,6 +5,7 @@
 #include <QColor>
 #include <QString>
 #include <cstdint>
+#include <vector>
 
 class QComboBox;
 class QWidget;
@@ -23,6 +24,18 @@ extern int32_t glDlgFlags;        // callers pass 5; there is no read-only box t
 
 void subShowOpenDialog();
 void subShowSaveDialog();
+
+// One entry of a "Name|*.a;*.b|..." filter text as a file dialog takes it.
+struct NamedFilter {
+  QString name;      // what the list shows
+  QString filter;    // the name with its patterns in brackets, which the dialog hides
+  QString patterns;  // the entry's patterns as the text gave them, joined by ";"
+};
+
+std::vector<NamedFilter> NameFilters(const QString& filter);
+// The 1-based place of the filter a dialog reports, which it gives with or without patterns;
+// 0 when it is none of them.
+int32_t FilterIndex(const std::vector<NamedFilter>& filters, const QString& selected);
 
 // ---- colour chooser
 
