@@ -1,0 +1,289 @@
+// The task pane's model and lookups, with its error boxes caught by a recording sink.
+#include "app/controls/task_pane.h"
+
+#include <gtest/gtest.h>
+
+#include <QStringList>
+
+#include "app/controls/image_list.h"
+
+namespace velmora {
+
+// An object of the other image-list type the pane recognises by its type name.
+class ExtImageList : public QObject {
+  Q_OBJECT
+  Q_PROPERTY(int ImageCount MEMBER imageCount)
+
+ public:
+  int imageCount = 0;
+};
+
+namespace {
+
+const QString kLead = "An Error has ocurred!\r\n";
+
+class TaskPaneModelTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    pane.SetMessageSink([this](const QString& caption, const QString& text) {
+      EXPECT_EQ(caption, "ucTaskPane");
+      EXPECT_TRUE(text.startsWith(kLead)) << text.toStdString();
+      boxes << text.mid(kLead.size());
+    });
+  }
+  const BarGroup& Group(int n) { return pane.Model().m_Groups[static_cast<size_t>(n)]; }
+  const BarGroup& Special() { return pane.Model().m_SpecialGroup; }
+  QStringList TakeBoxes() { return std::exchange(boxes, {}); }
+
+  ucTaskPane pane;
+  QStringList boxes;
+};
+
+TEST_F(TaskPaneModelTest, TheSameKeyTwiceMakesTwoGroupsAndTheFirstAnswers) {
+  pane.AddGroup("tools", "Tools");
+  pane.AddGroup("tools", "More tools");
+  ASSERT_EQ(pane.Model().m_GroupCount, 2);
+  EXPECT_EQ(pane.SetGroupCaption("tools", "Renamed"), PaneStatus::kOk);
+  EXPECT_EQ(Group(1).sCaption, "Renamed");
+  EXPECT_EQ(Group(2).sCaption, "More tools");
+  EXPECT_TRUE(Group(1).bExpanded);
+  EXPECT_EQ(Group(1).iItemCount, 0);
+  EXPECT_TRUE(TakeBoxes().isEmpty());
+}
+
+TEST_F(TaskPaneModelTest, AddItemOnDetailsOrAnUnknownKeyAddsNothingSilently) {
+  pane.AddGroup("g", "G");
+  pane.AddDetailsGroup("Details", "Title", "Text");
+  for (const PaneArg& group :
+       {PaneArg("Details"), PaneArg("Details Group"), PaneArg("nope"), PaneArg(int16_t{0})}) {
+    EXPECT_EQ(pane.AddItem(group, "k", "Caption"), PaneStatus::kOk);
+  }
+  EXPECT_EQ(Group(1).iItemCount, 0);
+  EXPECT_EQ(pane.Model().m_DetailsGroup.iItemCount, 0);
+  EXPECT_TRUE(TakeBoxes().isEmpty());
+  EXPECT_EQ(pane.AddItem(int16_t{2}, "k", "Caption"), PaneStatus::kSubscriptOutOfRange);
+  EXPECT_EQ(pane.AddItem(int16_t{-4}, "k", "Caption"), PaneStatus::kSubscriptOutOfRange);
+}
+
+TEST_F(TaskPaneModelTest, ItemsRememberTheGroupAsTheCallerNamedIt) {
+  pane.AddGroup("g", "G");
+  pane.AddItem("g", "a", "A");
+  pane.AddItem(int16_t{1}, "b", "B");
+  pane.AddItem("Special Group", "s", "S");
+  ASSERT_EQ(Group(1).iItemCount, 2);
+  EXPECT_EQ(Group(1).Items[1].sGroup, "g");
+  EXPECT_EQ(Group(1).Items[2].sGroup, "1");
+  EXPECT_EQ(Group(1).Items[2].iIndex, 2);
+  EXPECT_EQ(Group(1).Items[2].iIcon, -1);
+  EXPECT_EQ(Special().Items[1].sGroup, "Special Group");
+}
+
+TEST_F(TaskPaneModelTest, ExpandGroupTogglesOrSets) {
+  pane.AddGroup("g", "G");
+  pane.ExpandGroup("g");
+  EXPECT_FALSE(Group(1).bExpanded);
+  pane.ExpandGroup("g", false);
+  EXPECT_FALSE(Group(1).bExpanded);
+  pane.ExpandGroup("g");
+  EXPECT_TRUE(Group(1).bExpanded);
+  pane.AddDetailsGroup("D", "T", "X");
+  pane.ExpandGroup("Details");
+  EXPECT_FALSE(pane.Model().m_DetailsGroup.bExpanded);
+  EXPECT_EQ(pane.ExpandGroup("Details Group"), PaneStatus::kSubscriptOutOfRange);
+  EXPECT_EQ(pane.ExpandGroup(int16_t{2}), PaneStatus::kSubscriptOutOfRange);
+  EXPECT_EQ(pane.SetGroupCaption("Details", "New details"), PaneStatus::kOk);
+  EXPECT_EQ(pane.Model().m_DetailsGroup.sCaption, "New details");
+  EXPECT_EQ(pane.SetGroupCaption("Details Group", "ignored"), PaneStatus::kOk);
+  EXPECT_EQ(pane.Model().m_DetailsGroup.sCaption, "New details");
+}
+
+TEST_F(TaskPaneModelTest, ClearGroupThenAddItemStartsAtOne) {
+  pane.AddSpecialGroup("Tasks");
+  pane.AddItem("Special Group", "a", "A");
+  pane.AddItem("Special Group", "b", "B");
+  EXPECT_EQ(pane.ClearGroup("Special Group"), PaneStatus::kOk);
+  EXPECT_EQ(Special().iItemCount, 0);
+  pane.AddItem("Special Group", "c", "C");
+  EXPECT_EQ(Special().Items[1].iIndex, 1);
+  EXPECT_EQ(Special().Items[1].sKey, "c");
+  EXPECT_EQ(pane.ClearGroup("Details"), PaneStatus::kSubscriptOutOfRange);
+  EXPECT_EQ(pane.ClearGroup("unknown"), PaneStatus::kSubscriptOutOfRange);
+}
+
+TEST_F(TaskPaneModelTest, HidingAndShowingTheSpecialGroupKeepsItsItems) {
+  pane.AddSpecialGroup("Tasks");
+  pane.AddItem("Special Group", "a", "A");
+  pane.HideSpecialGroup();
+  EXPECT_FALSE(pane.Model().m_bSpecialGroup);
+  pane.AddSpecialGroup("Tasks again");
+  EXPECT_TRUE(pane.Model().m_bSpecialGroup);
+  EXPECT_EQ(Special().iItemCount, 1);
+  EXPECT_EQ(Special().sCaption, "Tasks again");
+}
+
+TEST_F(TaskPaneModelTest, ClearStructureEmptiesEverything) {
+  pane.AddSpecialGroup("Tasks");
+  pane.AddItem("Special Group", "a", "A");
+  pane.AddGroup("g", "G");
+  pane.AddDetailsGroup("D", "T", "X");
+  QWidget child;
+  pane.SetGroupChild("g", &child);
+  child.show();
+  pane.ClearStructure();
+  EXPECT_EQ(pane.Model().m_GroupCount, 0);
+  EXPECT_EQ(Special().iItemCount, 0);
+  EXPECT_FALSE(pane.Model().m_bSpecialGroup);
+  EXPECT_FALSE(pane.Model().m_bDetailsGroup);
+  EXPECT_FALSE(child.isVisible());
+  EXPECT_FALSE(pane.UpdatesAllowed());
+}
+
+TEST_F(TaskPaneModelTest, GroupCodes) {
+  pane.AddGroup("one", "One");
+  const struct {
+    PaneArg argument;
+    int16_t code;
+    bool box;
+  } cases[] = {
+      {PaneArg("one"), 1, false},
+      {PaneArg("One"), kNoGroupCode, false},
+      {PaneArg("Special Group"), kSpecialGroupCode, false},
+      {PaneArg("Details"), kDetailsGroupCode, false},
+      {PaneArg("Details Group"), kNoGroupCode, false},
+      {PaneArg(int16_t{2}), 2, false},
+      {PaneArg(int16_t{-7}), -7, false},
+      {PaneArg(int32_t{2}), kNoGroupCode, true},
+      {PaneArg(2.0), kNoGroupCode, true},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(pane.GetGroupsByKeyN(c.argument), c.code) << c.argument.ToText().toStdString();
+    const QStringList shown = TakeBoxes();
+    EXPECT_EQ(shown.size(), c.box ? 1 : 0) << c.argument.ToText().toStdString();
+    if (c.box) {
+      EXPECT_EQ(shown[0], "GetGroupsByKeyN: sGroupKey not of required Type (String or Integer)!");
+    }
+  }
+  pane.AddGroup("Special Group", "A normal group named like the special one");
+  EXPECT_EQ(pane.GetGroupsByKeyN("Special Group"), 2);
+}
+
+TEST_F(TaskPaneModelTest, ItemIndexes) {
+  pane.AddGroup("empty", "Empty");
+  pane.AddGroup("full", "Full");
+  pane.AddItem("full", "a", "A");
+  pane.AddItem("full", "b", "B");
+  const struct {
+    int group;
+    PaneArg item;
+    int16_t index;
+    const char* box;
+  } cases[] = {
+      {1, PaneArg("a"), 0, "GetItemIndex: There are no Items in this group!"},
+      {1, PaneArg(int16_t{1}), 0, "GetItemIndex: There are no Items in this group!"},
+      {2, PaneArg("b"), 2, nullptr},
+      {2, PaneArg(int16_t{1}), 1, nullptr},
+      {2, PaneArg("c"), 0, "GetItemIndex/String: Item specified not found!"},
+      {2, PaneArg(int16_t{0}), 0, "GetItemIndex/Integer: Item specified not found!"},
+      {2, PaneArg(int16_t{3}), 0, "GetItemIndex/Integer: Item specified not found!"},
+      {2, PaneArg(int32_t{1}), 0, "GetItemIndex: Item must contain String or Integer!"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(pane.GetItemIndex(Group(c.group), c.item), c.index);
+    EXPECT_EQ(TakeBoxes(), c.box ? QStringList{c.box} : QStringList{});
+  }
+}
+
+TEST_F(TaskPaneModelTest, IconIndexes) {
+  ImageList icons;
+  icons.Add("open", QPixmap(16, 16));
+  icons.Add("save", QPixmap(16, 16));
+  EXPECT_EQ(pane.GetIconIndex("open"), -1);  // no image list yet: the key is not found
+  EXPECT_EQ(TakeBoxes(), QStringList{"GetIconIndex: icon with key open doesn't exist!"});
+  pane.SetImageList(&icons);
+  EXPECT_EQ(pane.ImageListKind(), ucTaskPane::kKeyedImageList);
+  const struct {
+    PaneArg icon;
+    int16_t index;
+    const char* box;
+  } cases[] = {
+      {PaneArg("save"), 2, nullptr},
+      {PaneArg(int16_t{1}), 1, nullptr},
+      {PaneArg("Save"), -1, "GetIconIndex: icon with key Save doesn't exist!"},
+      {PaneArg(int16_t{0}), -1, nullptr},
+      {PaneArg(int16_t{3}), -1, nullptr},
+      {PaneArg(int32_t{1}), -1, "GetIconIndex: iIcon not of required Type (String or Integer)!"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(pane.GetIconIndex(c.icon), c.index) << c.icon.ToText().toStdString();
+    EXPECT_EQ(TakeBoxes(), c.box ? QStringList{c.box} : QStringList{});
+  }
+}
+
+TEST_F(TaskPaneModelTest, AnExtImageListAnswersKeysSilently) {
+  ExtImageList ext;
+  ext.imageCount = 3;
+  pane.SetImageList(&ext);
+  EXPECT_EQ(pane.ImageListKind(), ucTaskPane::kExtImageList);
+  EXPECT_EQ(pane.GetIconIndex("open"), -1);
+  EXPECT_EQ(pane.GetIconIndex(int16_t{3}), 3);
+  EXPECT_TRUE(TakeBoxes().isEmpty());
+  QObject other;
+  pane.SetImageList(&other);
+  EXPECT_EQ(pane.ImageListKind(), ucTaskPane::kNoImageList);
+}
+
+TEST_F(TaskPaneModelTest, SetItemIconAndTextReportUnknownGroups) {
+  ImageList icons;
+  icons.Add("open", QPixmap(16, 16));
+  pane.SetImageList(&icons);
+  pane.AddGroup("g", "G");
+  pane.AddItem("g", "a", "A");
+  pane.SetItemIcon("g", "a", "open", true);
+  EXPECT_EQ(Group(1).Items[1].iIcon, 1);
+  pane.SetItemText("g", int16_t{1}, "Renamed");
+  EXPECT_EQ(Group(1).Items[1].sCaption, "Renamed");
+  EXPECT_TRUE(TakeBoxes().isEmpty());
+
+  pane.SetItemText("Details", "a", "x");
+  EXPECT_EQ(TakeBoxes(), QStringList{"Details Group hasn't Child Items!"});
+  pane.SetItemText("Details Group", "a", "x");
+  EXPECT_EQ(TakeBoxes(), QStringList{"The Group 'Details Group' doesn't exist"});
+  pane.SetItemIcon(int16_t{5}, "a", int16_t{1}, false);
+  EXPECT_EQ(TakeBoxes(), QStringList{"The Group '5' doesn't exist"});
+  pane.SetItemText("Special Group", "a", "x");
+  EXPECT_EQ(TakeBoxes(), QStringList{"GetItemIndex: There are no Items in this group!"});
+  EXPECT_EQ(Group(1).Items[1].sCaption, "Renamed");
+}
+
+TEST_F(TaskPaneModelTest, FontTakesOnlyTheFace) {
+  QFont start("DejaVu Sans");
+  start.setPointSize(8);
+  pane.setFont(start);
+  QFont bold("DejaVu Serif");
+  bold.setPointSize(12);
+  bold.setBold(true);
+  pane.SetFont(bold);
+  EXPECT_EQ(pane.Font().family(), "DejaVu Serif");
+  EXPECT_EQ(pane.Font().pointSize(), 8);
+  EXPECT_FALSE(pane.Font().bold());
+}
+
+TEST_F(TaskPaneModelTest, CountsStopAtTheSixteenBitLimit) {
+  pane.AddGroup("g", "G");
+  for (int i = 0; i < 32767; ++i) ASSERT_EQ(pane.AddItem(int16_t{1}, "k", "c"), PaneStatus::kOk);
+  EXPECT_EQ(pane.AddItem(int16_t{1}, "k", "c"), PaneStatus::kOverflow);
+  EXPECT_EQ(Group(1).iItemCount, 32767);
+  for (int i = 1; i < 32767; ++i) ASSERT_EQ(pane.AddGroup("g", "G"), PaneStatus::kOk);
+  EXPECT_EQ(pane.AddGroup("g", "G"), PaneStatus::kOverflow);
+  EXPECT_EQ(pane.Model().m_GroupCount, 32767);
+}
+
+TEST_F(TaskPaneModelTest, VersionAndTheMembersWithoutEffect) {
+  EXPECT_EQ(pane.GetControlVersion(), "1.91");
+  EXPECT_FALSE(pane.EnableExtImageList(true).isValid());
+}
+
+}  // namespace
+}  // namespace velmora
+
+#include "task_pane_test.moc"
