@@ -2,11 +2,17 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QFontMetrics>
 #include <QMessageBox>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScrollBar>
 #include <QUrl>
 #include <limits>
 
+#include "app/controls/desktop_theme.h"
 #include "app/controls/image_list.h"
+#include "platform/graphics/system_colors.h"
 
 namespace velmora {
 namespace {
@@ -15,6 +21,85 @@ constexpr int16_t kMaxCount = std::numeric_limits<int16_t>::max();
 
 const char* const kErrorCaption = "ucTaskPane";
 const char* const kErrorLead = "An Error has ocurred!\r\n";
+
+// System colour indexes the pane draws with.
+constexpr int kWindow = 5;
+constexpr int kHighlight = 13;
+constexpr int kHighlightText = 14;
+constexpr int kButtonFace = 15;
+constexpr int kButtonShadow = 16;
+constexpr int kGreyText = 17;
+constexpr int kButtonText = 18;
+constexpr int kButtonHighlight = 20;
+constexpr int kGradientActiveCaption = 27;
+
+QColor SysColour(int index) {
+  return ToQColor(plat::kSystemColorFlag | static_cast<plat::TColor>(index));
+}
+
+QRect EdgesRect(int left, int top, int right, int bottom) {
+  return QRect(left, top, right - left, bottom - top);
+}
+
+// A caption on one line, vertically centred, cut at a word with an ellipsis when too long.
+void DrawCaption(QPainter& painter, const QRect& rect, const QString& caption) {
+  const QString shown = painter.fontMetrics().elidedText(caption, Qt::ElideRight, rect.width());
+  painter.drawText(rect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shown);
+}
+
+// The item colour of a drawing state, or nothing to keep the current one.
+std::optional<QColor> ItemColour(int state) {
+  switch (state) {
+    case 1:
+      return SysColour(kButtonText);
+    case 2:
+      return SysColour(kHighlight);
+    case 3:
+      return SysColour(kGradientActiveCaption);
+    case 4:
+      return SysColour(kGreyText);
+    default:
+      return std::nullopt;
+  }
+}
+
+// The plain expand button: a frame raised when hot, sunken when pressed, invisible otherwise,
+// around two chevrons pointing up (expanded) or down.
+void DrawPlainButton(QPainter& painter, QPoint at, int state, bool expanded, const QColor& neutral,
+                     const QColor& chevrons) {
+  QColor a = neutral, b = neutral;
+  if (state == 3) {
+    a = SysColour(kButtonHighlight);
+    b = SysColour(kButtonShadow);
+  } else if (state == 2) {
+    a = SysColour(kButtonShadow);
+    b = SysColour(kButtonHighlight);
+  }
+  painter.save();
+  painter.translate(at);
+  painter.setRenderHint(QPainter::Antialiasing, false);
+  painter.setPen(a);
+  painter.drawLine(4, 20, 20, 20);
+  painter.drawLine(20, 4, 20, 20);
+  painter.setPen(b);
+  painter.drawLine(4, 4, 4, 20);
+  painter.drawLine(4, 4, 20, 4);
+  painter.setPen(chevrons);
+  for (const int shift : {0, 4}) {
+    if (expanded) {
+      painter.drawLine(9, 11 + shift, 13, 7 + shift);
+      painter.drawLine(10, 11 + shift, 13, 8 + shift);
+      painter.drawLine(15, 11 + shift, 11, 7 + shift);
+      painter.drawLine(14, 11 + shift, 11, 8 + shift);
+    } else {
+      painter.drawLine(9, 8 + shift, 13, 12 + shift);
+      painter.drawLine(10, 8 + shift, 13, 11 + shift);
+      painter.drawLine(15, 8 + shift, 11, 12 + shift);
+      painter.drawLine(14, 8 + shift, 11, 11 + shift);
+    }
+  }
+  painter.restore();
+}
 
 // An object's class name without its namespace.
 QString TypeName(const QObject& object) {
@@ -38,6 +123,14 @@ QString PaneArg::ToText() const {
 }
 
 ucTaskPane::ucTaskPane(QWidget* parent) : QWidget(parent) {
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  m_ScrollBar = new QScrollBar(Qt::Vertical, this);
+  m_ScrollBar->hide();
+  connect(m_ScrollBar, &QScrollBar::valueChanged, this, [this](int value) {
+    m_iScrollValue = static_cast<int16_t>(value);
+    Repaint();
+  });
+  textColour_ = SysColour(kButtonText);
   sink_ = [this](const QString& caption, const QString& text) {
     QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok, this);
     box.exec();
@@ -50,8 +143,226 @@ void ucTaskPane::Refresh() {
   Repaint();
 }
 
+// --- Layout and painting ---
+
+void ucTaskPane::resizeEvent(QResizeEvent*) {
+  Repaint();
+}
+
+void ucTaskPane::paintEvent(QPaintEvent* event) {
+  QPainter painter(this);
+  painter.drawImage(event->rect(), canvas_, event->rect());
+}
+
+void ucTaskPane::Invalidate(const BarRect& rect) {
+  update(rect.ToQRect());
+}
+
+void ucTaskPane::SetBold(bool bold) {
+  paintFont_.setBold(bold);
+}
+
+void ucTaskPane::SetUnderline(bool underline) {
+  paintFont_.setUnderline(underline);
+}
+
+int ucTaskPane::MeasureText(int left, int right, const QString& text) {
+  const QFontMetrics metrics(paintFont_);
+  return metrics
+      .boundingRect(QRect(left, 0, std::max(1, right - left), height()), Qt::TextWordWrap, text)
+      .height();
+}
+
+TextMeasurer ucTaskPane::Measurer() {
+  return {[this](const QString& text, bool bold) {
+            QFont font = paintFont_;
+            font.setBold(bold);
+            return QFontMetrics(font).horizontalAdvance(text);
+          },
+          [this](int left, int right, const QString& text, bool bold) {
+            SetBold(bold);
+            return MeasureText(left, right, text);
+          }};
+}
+
+void ucTaskPane::ApplyLayout(const PaneLayout& layout) {
+  m_lUsableWidth = layout.usableWidth;
+  m_rcDetailsText = layout.detailsText;
+  const QSignalBlocker quiet(m_ScrollBar);
+  m_ScrollBar->setGeometry(width() - m_ScrollBar->sizeHint().width(), 0,
+                           m_ScrollBar->sizeHint().width(), height());
+  m_ScrollBar->setSingleStep(4);
+  m_ScrollBar->setPageStep(height());
+  m_ScrollBar->setRange(0, layout.scrollMaximum);
+  m_ScrollBar->setVisible(layout.scrollBarVisible);
+  m_iScrollValue = layout.scrollValue;
+  m_ScrollBar->setValue(m_iScrollValue);
+}
+
 void ucTaskPane::Repaint() {
+  if (!m_bUpdates || width() <= 0 || height() <= 0) return;
+  ++fullRepaints_;
+  if (canvas_.size() != size()) canvas_ = QImage(size(), QImage::Format_RGB32);
+  paintFont_ = font();
+  SetBold(false);
+  PaneGeometry geometry;
+  geometry.fullWidth = width();
+  geometry.fullHeight = height();
+  geometry.scrollBarWidth = m_ScrollBar->sizeHint().width();
+  geometry.scrollBarVisible = m_ScrollBar->isVisibleTo(this);
+  geometry.scrollValue = m_iScrollValue;
+  geometry.paneVisible = isVisible();
+  geometry.updates = m_bUpdates;
+  ApplyLayout(ArrangePane(model_, geometry, Measurer()));
+  SetBold(false);
+
+  {
+    QPainter painter(&canvas_);
+    painter.fillRect(canvas_.rect(), SysColour(kWindow));
+  }
+  if (model_.m_bSpecialGroup) {
+    DrawSpecialHeader();
+    BarGroup& special = model_.m_SpecialGroup;
+    if (special.bExpanded) {
+      {
+        QPainter painter(&canvas_);
+        DrawBody(painter, special, true);
+      }
+      for (int i = 1; i <= special.iItemCount; ++i) DrawItem(kSpecialGroupCode, i, 0);
+    }
+  }
+  for (int n = 1; n <= model_.m_GroupCount; ++n) {
+    BarGroup& group = model_.m_Groups[static_cast<size_t>(n)];
+    DrawGroupHeader(n);
+    if (group.pChild) {
+      // The child container is placed and painted by the pane's container handling.
+      if (!group.bExpanded) group.pChild->hide();
+      continue;
+    }
+    if (!group.bExpanded) continue;
+    {
+      QPainter painter(&canvas_);
+      DrawBody(painter, group, false);
+    }
+    for (int i = 1; i <= group.iItemCount; ++i) DrawItem(n, i, 0);
+  }
+  if (model_.m_bDetailsGroup) {
+    DrawDetailsHeader();
+    if (model_.m_DetailsGroup.bExpanded) DrawDetailsBody();
+  }
   update();
+}
+
+void ucTaskPane::DrawHeader(BarGroup& group, bool special, int captionIndent) {
+  SetUnderline(false);
+  SetBold(true);
+  QPainter painter(&canvas_);
+  painter.setFont(paintFont_);
+  const BarRect& r = group.rcHeader;
+  painter.fillRect(r.ToQRect(), SysColour(special ? kHighlight : kButtonFace));
+  painter.setPen(SysColour(special ? kHighlightText : kButtonText));
+  DrawCaption(painter, EdgesRect(r.left + captionIndent, r.top, r.right - 25, r.bottom),
+              group.sCaption);
+  textColour_ = special ? QColor(Qt::black) : SysColour(kButtonText);
+  DrawExpandButton(painter, group, special);
+  if (special && !model_.m_SpecialIcon.isNull()) {
+    painter.drawPixmap(QRect(12, r.top - 8, 32, 32), model_.m_SpecialIcon);
+  }
+  Invalidate(r);
+  if (special) update(QRect(12, r.top - 8, 32, 32));
+}
+
+void ucTaskPane::DrawExpandButton(QPainter& painter, const BarGroup& group, bool special) {
+  const QPoint at(m_lUsableWidth - 32, group.rcHeader.top);
+  DrawPlainButton(painter, at, group.iState, group.bExpanded,
+                  SysColour(special ? kHighlight : kButtonFace),
+                  SysColour(special ? kWindow : kButtonText));
+}
+
+void ucTaskPane::DrawGroupHeader(int n) {
+  if (n < 1 || n > model_.m_GroupCount) return;
+  DrawHeader(model_.m_Groups[static_cast<size_t>(n)], false, 12);
+}
+
+void ucTaskPane::DrawSpecialHeader() {
+  DrawHeader(model_.m_SpecialGroup, true, 36);
+}
+
+void ucTaskPane::DrawDetailsHeader() {
+  DrawHeader(model_.m_DetailsGroup, false, 4);
+}
+
+void ucTaskPane::DrawBody(QPainter& painter, const BarGroup& group, bool special) {
+  const QRect body(group.rcHeader.left, group.rcHeader.bottom, group.rcHeader.Width(),
+                   group.lBodyHeight);
+  painter.setPen(SysColour(special ? kHighlight : kButtonFace));
+  painter.setBrush(Qt::NoBrush);
+  painter.drawRect(body.adjusted(0, 0, -1, -1));
+  if (special && !model_.m_SpecialBackground.isNull()) {
+    painter.save();
+    painter.setCompositionMode(QPainter::RasterOp_SourceAndDestination);
+    painter.drawPixmap(body.adjusted(1, 1, -1, -1), model_.m_SpecialBackground);
+    painter.restore();
+  }
+  update(body);
+}
+
+void ucTaskPane::DrawDetailsBody() {
+  const BarGroup& group = model_.m_DetailsGroup;
+  const int sw = width();
+  const int top = group.rcHeader.bottom;
+  const bool image = !model_.m_DetailsImage.isNull();
+  QPainter painter(&canvas_);
+  DrawBody(painter, group, false);
+  SetUnderline(false);
+  SetBold(true);
+  painter.setFont(paintFont_);
+  painter.setPen(textColour_);
+  const QRect title =
+      image ? EdgesRect(m_rcDetailsText.left, top + 11 + sw - 128, sw - 128, top + 11 + sw)
+            : EdgesRect(m_rcDetailsText.left, top + 11, sw - 32, top + 68);
+  painter.drawText(title, Qt::TextWordWrap, model_.m_sDetailsTitle);
+  SetBold(false);
+  painter.setFont(paintFont_);
+  painter.drawText(m_rcDetailsText.ToQRect(), Qt::TextWordWrap, model_.m_sDetailsText);
+  Invalidate(m_rcDetailsText);
+  if (image) {
+    const QRect square(64, top + 8, sw - 128, sw - 128);
+    painter.drawPixmap(square, model_.m_DetailsImage);
+    update(square);
+  }
+}
+
+void ucTaskPane::DrawItem(int code, int i, int state) {
+  BarGroup* group = code == kSpecialGroupCode ? &model_.m_SpecialGroup : GroupOf(code, false);
+  if (group == nullptr || code == 0 || i < 1 || i > group->iItemCount) return;
+  const BarItem& item = group->Items[static_cast<size_t>(i)];
+  if (const std::optional<QColor> colour = ItemColour(state)) textColour_ = *colour;
+  SetUnderline(true);
+  SetBold(false);
+  QPainter painter(&canvas_);
+  DrawItemText(painter,
+               {item.rcItem.left + 20, item.rcItem.top, m_lUsableWidth - 12, item.rcItem.bottom},
+               item.sCaption);
+  const auto* list = qobject_cast<const ImageList*>(m_ImageList.data());
+  if (m_ImageListKind == kKeyedImageList && list != nullptr) {
+    const QPixmap icon = list->Picture(item.iIcon);
+    if (!icon.isNull()) {
+      const QRect place(item.rcItem.left, item.rcItem.top, 16, 16);
+      painter.drawPixmap(place, icon);
+      update(place);
+      // Only a drawn icon puts the text colour back; without one a hover colour stays.
+      textColour_ = SysColour(kButtonText);
+    }
+  }
+}
+
+void ucTaskPane::DrawItemText(QPainter& painter, BarRect rect, const QString& text) {
+  rect.bottom = rect.top + MeasureText(rect.left, rect.right, text);
+  painter.setFont(paintFont_);
+  painter.setPen(textColour_);
+  painter.drawText(rect.ToQRect(), Qt::TextWordWrap, text);
+  Invalidate(rect);
 }
 
 PaneStatus ucTaskPane::AddGroup(const QString& sKey, const QString& sCaption, int16_t,

@@ -7,6 +7,7 @@
 // argument types end in the pane's error box, shown through a message sink the pane owns;
 // numbers outside the model's arrays come back to the caller as a PaneStatus.
 #include <QFont>
+#include <QImage>
 #include <QObject>
 #include <QPointer>
 #include <QVariant>
@@ -16,7 +17,10 @@
 #include <optional>
 #include <variant>
 
+#include "app/controls/task_pane_layout.h"
 #include "app/controls/task_pane_model.h"
+
+class QScrollBar;
 
 namespace velmora {
 
@@ -108,6 +112,19 @@ class ucTaskPane : public QWidget {
   const PaneModel& Model() const { return model_; }
   int ImageListKind() const { return m_ImageListKind; }
   bool UpdatesAllowed() const { return m_bUpdates; }
+  // How many full repaints have drawn, and what the pane shows.
+  int FullRepaintCount() const { return fullRepaints_; }
+  const QImage& Canvas() const { return canvas_; }
+  QScrollBar* ScrollBar() const { return m_ScrollBar; }
+  int UsableWidth() const { return m_lUsableWidth; }
+
+  // Drawing of single elements, for hover and press: a header in its current state, an item
+  // (group code -1 or n, item index) in state 1 button text, 2 highlight, 3 active caption,
+  // 4 grey, any other value keeping the current text colour.
+  void DrawGroupHeader(int n);
+  void DrawSpecialHeader();
+  void DrawDetailsHeader();
+  void DrawItem(int code, int i, int state);
 
  signals:
   void MouseOver();
@@ -129,14 +146,40 @@ class ucTaskPane : public QWidget {
   BarGroup* ItemGroupOf(const PaneArg& Group);
   BarItem* FindItem(const PaneArg& Group, const PaneArg& Item);
   int ImageCount() const;
+  // The full repaint: lays the pane out and draws everything into the canvas.
   void Repaint();
+  void ApplyLayout(const PaneLayout& layout);
+  TextMeasurer Measurer();
+  int MeasureText(int left, int right, const QString& text);
+  void DrawItemText(QPainter& painter, BarRect rect, const QString& text);
+  void DrawHeader(BarGroup& group, bool special, int captionIndent);
+  void DrawExpandButton(QPainter& painter, const BarGroup& group, bool special);
+  void DrawBody(QPainter& painter, const BarGroup& group, bool special);
+  void DrawDetailsBody();
+  void SetBold(bool bold);
+  void SetUnderline(bool underline);
+  void Invalidate(const BarRect& rect);
 
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
   PaneModel model_;
   QPointer<QObject> m_ImageList;
   int m_ImageListKind = kNoImageList;
   bool m_bUpdates = false;
   bool m_bUseUxThemeText = false;
   MessageSink sink_;
+
+  QImage canvas_;  // the pane's persistent drawing
+  QScrollBar* m_ScrollBar = nullptr;
+  int16_t m_iScrollValue = 0;
+  int m_lUsableWidth = 0;
+  BarRect m_rcDetailsText;
+  QFont paintFont_;
+  QColor textColour_;
+  int fullRepaints_ = 0;
 };
 
 }  // namespace velmora

@@ -3,9 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QScrollBar>
 #include <QStringList>
 
+#include "app/controls/desktop_theme.h"
 #include "app/controls/image_list.h"
+#include "platform/graphics/system_colors.h"
 
 namespace velmora {
 
@@ -281,6 +284,77 @@ TEST_F(TaskPaneModelTest, CountsStopAtTheSixteenBitLimit) {
 TEST_F(TaskPaneModelTest, VersionAndTheMembersWithoutEffect) {
   EXPECT_EQ(pane.GetControlVersion(), "1.91");
   EXPECT_FALSE(pane.EnableExtImageList(true).isValid());
+}
+
+// --- Painting ---
+
+QPixmap Filled(int side, const QColor& colour) {
+  QPixmap picture(side, side);
+  picture.fill(colour);
+  return picture;
+}
+
+QColor SystemColour(int index) {
+  return ToQColor(plat::kSystemColorFlag | static_cast<plat::TColor>(index));
+}
+
+class TaskPanePaintTest : public TaskPaneModelTest {
+ protected:
+  void SetUp() override {
+    TaskPaneModelTest::SetUp();
+    qputenv("VELMORA_COLOR_SCHEME", "Classic");
+    pane.resize(220, 400);
+    icons.Add("red", Filled(16, Qt::red));
+    pane.SetImageList(&icons);
+  }
+  void TearDown() override { qunsetenv("VELMORA_COLOR_SCHEME"); }
+  QColor At(int x, int y) { return pane.Canvas().pixelColor(x, y); }
+
+  ImageList icons;
+};
+
+TEST_F(TaskPanePaintTest, NothingIsDrawnWhileUpdatesAreDisabled) {
+  pane.AddGroup("g", "G");
+  pane.AddItem("g", "a", "A");
+  EXPECT_EQ(pane.FullRepaintCount(), 0);
+  pane.DisableUpdates(false);
+  EXPECT_EQ(pane.FullRepaintCount(), 1);
+  pane.DisableUpdates(true);
+  pane.AddItem("g", "b", "B");
+  pane.Refresh();
+  EXPECT_EQ(pane.FullRepaintCount(), 1);
+  pane.ClearStructure();  // draws once whatever the setting, then restores it
+  EXPECT_EQ(pane.FullRepaintCount(), 2);
+  EXPECT_FALSE(pane.UpdatesAllowed());
+}
+
+TEST_F(TaskPanePaintTest, ClassicHeadersBodiesAndIcons) {
+  pane.AddSpecialGroup("Tasks", Filled(32, Qt::green));
+  pane.AddItem("Special Group", "a", "Rotate", PaneArg("red"));
+  pane.AddItem("Special Group", "b", "Crop", PaneArg("missing"));
+  pane.AddGroup("g", "Options");
+  pane.DisableUpdates(false);
+  const BarGroup& special = Special();
+  EXPECT_EQ(At(100, special.rcHeader.top + 2), SystemColour(13));
+  EXPECT_EQ(At(12, 8), QColor(Qt::green));  // the icon reaches 8 pixels above the header
+  EXPECT_EQ(At(43, 39), QColor(Qt::green));
+  const BarGroup& group = Group(1);
+  EXPECT_EQ(At(100, group.rcHeader.top + 2), SystemColour(15));
+  EXPECT_EQ(At(group.rcHeader.left, special.rcHeader.bottom + 5), SystemColour(13));
+  const BarRect withIcon = special.Items[1].rcItem;
+  EXPECT_EQ(At(withIcon.left + 8, withIcon.top + 8), QColor(Qt::red));
+  const BarRect withoutIcon = special.Items[2].rcItem;
+  EXPECT_EQ(At(withoutIcon.left + 8, withoutIcon.top + 8), SystemColour(5));
+  EXPECT_EQ(TakeBoxes(), QStringList{"GetIconIndex: icon with key missing doesn't exist!"});
+}
+
+TEST_F(TaskPanePaintTest, AHugeCaptionStaysInsideTheSixteenBitBound) {
+  pane.AddGroup("g", "G");
+  pane.AddItem("g", "a", QString(100000, 'x'));
+  pane.DisableUpdates(false);
+  EXPECT_LE(Group(1).Items[1].rcItem.bottom, 32767);
+  EXPECT_LE(pane.ScrollBar()->maximum(), 32767);
+  EXPECT_FALSE(pane.Canvas().isNull());
 }
 
 }  // namespace
