@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QPainter>
+#include <QPalette>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QWidget>
@@ -89,6 +90,76 @@ void DrawThemedDropButton(QPainter& painter, const QWidget* widget, const QRect&
   arrow.rect = QRect(0, 0, side, side);
   arrow.rect.moveCenter(rect.center());
   style->drawPrimitive(QStyle::PE_IndicatorArrowDown, &arrow, &painter, widget);
+}
+
+namespace {
+
+bool IsButtonPart(int part) {
+  return part == kNormalGroupCollapse || part == kNormalGroupExpand ||
+         part == kSpecialGroupCollapse || part == kSpecialGroupExpand;
+}
+
+void DrawGroupButton(QPainter& painter, const QWidget* widget, int part, int state,
+                     const QRect& rect) {
+  QStyle* style = RunningStyle(widget);
+  QStyleOption option;
+  if (widget != nullptr) option.initFrom(widget);
+  option.rect = rect.adjusted(3, 3, -3, -3);
+  option.state = StyleState(state == 0 ? kStateNormal : state);
+  if (state == kStateHot || state == kStatePressed)
+    style->drawPrimitive(QStyle::PE_PanelButtonTool, &option, &painter, widget);
+  const bool special = part == kSpecialGroupCollapse || part == kSpecialGroupExpand;
+  option.palette.setColor(
+      QPalette::ButtonText,
+      option.palette.color(special ? QPalette::HighlightedText : QPalette::Highlight));
+  option.palette.setColor(QPalette::WindowText, option.palette.color(QPalette::ButtonText));
+  option.rect = QRect(0, 0, 10, 10);
+  option.rect.moveCenter(rect.center());
+  const bool collapse = part == kNormalGroupCollapse || part == kSpecialGroupCollapse;
+  style->drawPrimitive(collapse ? QStyle::PE_IndicatorArrowUp : QStyle::PE_IndicatorArrowDown,
+                       &option, &painter, widget);
+}
+
+}  // namespace
+
+bool DrawExplorerBarPart(QPainter& painter, const QWidget* widget, int part, int state,
+                         const QRect& rect) {
+  const QPalette palette = widget != nullptr ? widget->palette() : QApplication::palette();
+  const QColor highlight = palette.color(QPalette::Highlight);
+  switch (part) {
+    case kPaneBackground:
+      painter.fillRect(rect, palette.color(QPalette::Window).darker(108));
+      return true;
+    case kNormalGroupBody:
+    case kSpecialGroupBody: {
+      QColor fill = palette.color(QPalette::Base);
+      if (part == kSpecialGroupBody)
+        fill = QColor::fromRgbF(0.9f * fill.redF() + 0.1f * highlight.redF(),
+                                0.9f * fill.greenF() + 0.1f * highlight.greenF(),
+                                0.9f * fill.blueF() + 0.1f * highlight.blueF());
+      painter.fillRect(rect, fill);
+      painter.setPen(part == kSpecialGroupBody ? highlight : palette.color(QPalette::Mid));
+      painter.setBrush(Qt::NoBrush);
+      painter.drawRect(rect.adjusted(0, 0, -1, -1));
+      return true;
+    }
+    case kNormalGroupHead: {
+      QStyleOptionButton option = ButtonOption(widget, rect, state);
+      RunningStyle(widget)->drawControl(QStyle::CE_PushButtonBevel, &option, &painter, widget);
+      return true;
+    }
+    case kSpecialGroupHead:
+      painter.fillRect(rect, state == kStateHot ? highlight.lighter(115) : highlight);
+      return true;
+    default:
+      if (!IsButtonPart(part)) return false;
+      DrawGroupButton(painter, widget, part, state, rect);
+      return true;
+  }
+}
+
+QRect ExplorerBarContentRect(int, const QRect& rect) {
+  return rect.adjusted(4, 0, -4, 0);
 }
 
 }  // namespace velmora

@@ -35,6 +35,24 @@ void DrawThemedPushButton(QPainter& painter, const QWidget* widget, const QRect&
 // A themed combo box drop-down button over `rect` in `state`.
 void DrawThemedDropButton(QPainter& painter, const QWidget* widget, const QRect& rect, int state);
 
+// Parts of the task pane as the visual style draws them.
+enum ExplorerBarPart {
+  kPaneBackground = 1,
+  kNormalGroupBody = 5,
+  kNormalGroupCollapse = 6,
+  kNormalGroupExpand = 7,
+  kNormalGroupHead = 8,
+  kSpecialGroupBody = 9,
+  kSpecialGroupCollapse = 10,
+  kSpecialGroupExpand = 11,
+  kSpecialGroupHead = 12,
+};
+// Draws `part` in `state` over `rect`; false for a part the style does not have.
+bool DrawExplorerBarPart(QPainter& painter, const QWidget* widget, int part, int state,
+                         const QRect& rect);
+// The area inside `rect` where a part's caption goes.
+QRect ExplorerBarContentRect(int part, const QRect& rect);
+
 }  // namespace velmora
 
 namespace velmora {

@@ -3,15 +3,18 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFontMetrics>
+#include <QLinearGradient>
 #include <QMessageBox>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QStyle>
 #include <QUrl>
 #include <limits>
 
 #include "app/controls/desktop_theme.h"
 #include "app/controls/image_list.h"
+#include "app/controls/task_pane_strip.h"
 #include "platform/graphics/system_colors.h"
 
 namespace velmora {
@@ -31,6 +34,7 @@ constexpr int kButtonShadow = 16;
 constexpr int kGreyText = 17;
 constexpr int kButtonText = 18;
 constexpr int kButtonHighlight = 20;
+constexpr int kDarkShadow = 21;
 constexpr int kGradientActiveCaption = 27;
 
 QColor SysColour(int index) {
@@ -216,10 +220,8 @@ void ucTaskPane::Repaint() {
   ApplyLayout(ArrangePane(model_, geometry, Measurer()));
   SetBold(false);
 
-  {
-    QPainter painter(&canvas_);
-    painter.fillRect(canvas_.rect(), SysColour(kWindow));
-  }
+  DetectScheme();
+  DrawPaneBackground();
   if (model_.m_bSpecialGroup) {
     DrawSpecialHeader();
     BarGroup& special = model_.m_SpecialGroup;
@@ -253,17 +255,129 @@ void ucTaskPane::Repaint() {
   update();
 }
 
-void ucTaskPane::DrawHeader(BarGroup& group, bool special, int captionIndent) {
+// --- Colour schemes ---
+
+void ucTaskPane::DetectScheme() {
+  m_sScheme = VisualStyleActive() ? ColorSchemeName() : QStringLiteral("Classic");
+}
+
+bool ucTaskPane::DrawThemePart(QPainter& painter) {
+  DrawRequest& request = m_DrawRequest;
+  request.bThemed = false;
+  if (m_sScheme == QLatin1String("Classic")) return false;
+  request.bThemed = true;
+  const QRect& r = request.rect;
+  painter.save();
+  painter.setClipRect(r);
+  const bool drawn = DrawExplorerBarPart(painter, this, request.lPart, request.lState, r);
+  painter.restore();
+  if (!drawn) {
+    request.bThemed = false;
+    return false;
+  }
+  if (!request.sText.isEmpty()) {
+    const QRect content = ExplorerBarContentRect(request.lPart, r);
+    const QRect caption = EdgesRect(content.left() + request.lTextIndent, r.top(),
+                                    r.left() + r.width() - request.lTextMargin, r.bottom() + 1);
+    const bool specialHead = request.lPart == kSpecialGroupHead;
+    painter.setFont(paintFont_);
+    if (m_bUseUxThemeText) {
+      const QString shown =
+          painter.fontMetrics().elidedText(request.sText, Qt::ElideRight, caption.width());
+      style()->drawItemText(&painter, caption, Qt::AlignLeft | Qt::AlignVCenter, palette(), true,
+                            shown, specialHead ? QPalette::HighlightedText : QPalette::ButtonText);
+    } else {
+      const QColor highlight = palette().color(QPalette::Highlight);
+      QColor colour = request.lState == kStateNormal
+                          ? highlight
+                          : ToQColor(SoftColor(plat::RGB(static_cast<uint8_t>(highlight.red()),
+                                                         static_cast<uint8_t>(highlight.green()),
+                                                         static_cast<uint8_t>(highlight.blue()))));
+      if (specialHead) colour = palette().color(QPalette::HighlightedText);
+      painter.setPen(colour);
+      DrawCaption(painter, caption, request.sText);
+    }
+    textColour_ = SysColour(kButtonText);
+  }
+  update(r);
+  return true;
+}
+
+void ucTaskPane::SetRequest(int part, int state, const QRect& rect, const QString& text,
+                            int indent) {
+  m_DrawRequest.lPart = part;
+  m_DrawRequest.lState = state;
+  m_DrawRequest.rect = rect;
+  m_DrawRequest.sText = text;
+  m_DrawRequest.lTextIndent = indent;
+}
+
+void ucTaskPane::DrawPaneBackground() {
+  QPainter painter(&canvas_);
+  if (m_sScheme == QLatin1String("Classic")) {
+    m_DrawRequest.bThemed = false;
+    painter.fillRect(canvas_.rect(), SysColour(kWindow));
+    return;
+  }
+  SetRequest(kPaneBackground, kStateNormal, canvas_.rect(), QString(), 32);
+  DrawThemePart(painter);
+}
+
+std::optional<ucTaskPane::HandLook> ucTaskPane::HandHeaderLook(const BarGroup& group,
+                                                               bool special) const {
+  const bool metallic = m_sScheme == QLatin1String("Metallic");
+  const bool homestead = m_sScheme == QLatin1String("HomeStead");
+  if (metallic && special) {
+    return HandLook{QColor(119, 119, 146), QColor(180, 182, 199), 36,
+                    SysColour(group.bHot ? kButtonFace : kButtonHighlight)};
+  }
+  if (metallic) {
+    return HandLook{Qt::white, QColor(214, 215, 224), 12,
+                    SysColour(group.bHot ? kDarkShadow : kButtonText)};
+  }
+  if (homestead && !special) {
+    return HandLook{QColor(255, 252, 236), QColor(224, 231, 184), 12,
+                    SysColour(group.bHot ? kHighlight : kDarkShadow)};
+  }
+  return std::nullopt;
+}
+
+std::optional<int> ucTaskPane::StripRow(bool special) const {
+  if (m_sScheme == QLatin1String("Metallic")) return 0;
+  if (m_sScheme == QLatin1String("HomeStead") && !special) return 1;
+  return std::nullopt;
+}
+
+void ucTaskPane::DrawHeader(BarGroup& group, bool special, int plainIndent) {
   SetUnderline(false);
   SetBold(true);
   QPainter painter(&canvas_);
   painter.setFont(paintFont_);
   const BarRect& r = group.rcHeader;
-  painter.fillRect(r.ToQRect(), SysColour(special ? kHighlight : kButtonFace));
-  painter.setPen(SysColour(special ? kHighlightText : kButtonText));
-  DrawCaption(painter, EdgesRect(r.left + captionIndent, r.top, r.right - 25, r.bottom),
-              group.sCaption);
-  textColour_ = special ? QColor(Qt::black) : SysColour(kButtonText);
+  if (const std::optional<HandLook> look = HandHeaderLook(group, special)) {
+    // Three passes of the gradient leave the two top corners cut off by two pixels.
+    FillGradient(painter, look->from, look->to, 0, r.left + 2, r.top, r.Width() - 4, r.Height());
+    FillGradient(painter, look->from, look->to, 0, r.left + 1, r.top + 1, r.Width() - 2,
+                 r.Height() - 1);
+    FillGradient(painter, look->from, look->to, 0, r.left, r.top + 2, r.Width(), r.Height() - 2);
+    painter.setPen(look->caption);
+    DrawCaption(painter, EdgesRect(r.left + look->indent, r.top, r.right - 25, r.bottom),
+                group.sCaption);
+    textColour_ = SysColour(kButtonText);
+    SetUnderline(true);
+    SetBold(false);
+  } else {
+    SetRequest(special ? kSpecialGroupHead : kNormalGroupHead, group.iState, r.ToQRect(),
+               group.sCaption, special ? 36 : 0);
+    DrawThemePart(painter);
+  }
+  if (!m_DrawRequest.bThemed) {
+    painter.fillRect(r.ToQRect(), SysColour(special ? kHighlight : kButtonFace));
+    painter.setPen(SysColour(special ? kHighlightText : kButtonText));
+    DrawCaption(painter, EdgesRect(r.left + plainIndent, r.top, r.right - 25, r.bottom),
+                group.sCaption);
+    textColour_ = special ? QColor(Qt::black) : SysColour(kButtonText);
+  }
   DrawExpandButton(painter, group, special);
   if (special && !model_.m_SpecialIcon.isNull()) {
     painter.drawPixmap(QRect(12, r.top - 8, 32, 32), model_.m_SpecialIcon);
@@ -274,9 +388,22 @@ void ucTaskPane::DrawHeader(BarGroup& group, bool special, int captionIndent) {
 
 void ucTaskPane::DrawExpandButton(QPainter& painter, const BarGroup& group, bool special) {
   const QPoint at(m_lUsableWidth - 32, group.rcHeader.top);
-  DrawPlainButton(painter, at, group.iState, group.bExpanded,
-                  SysColour(special ? kHighlight : kButtonFace),
-                  SysColour(special ? kWindow : kButtonText));
+  if (const std::optional<int> row = StripRow(special)) {
+    painter.drawImage(
+        at + QPoint(4, 4), ButtonStrip(),
+        QRect(StripCell(*row, special, group.bExpanded), QSize(kStripCell, kStripCell)));
+  } else {
+    const int collapsed = special ? kSpecialGroupExpand : kNormalGroupExpand;
+    SetRequest(group.bExpanded ? collapsed - 1 : collapsed, group.iState, QRect(at, QSize(24, 24)),
+               QString(), 0);
+    DrawThemePart(painter);
+  }
+  if (!m_DrawRequest.bThemed) {
+    DrawPlainButton(painter, at, group.iState, group.bExpanded,
+                    SysColour(special ? kHighlight : kButtonFace),
+                    SysColour(special ? kWindow : kButtonText));
+  }
+  update(QRect(at, QSize(24, 24)));
 }
 
 void ucTaskPane::DrawGroupHeader(int n) {
@@ -295,9 +422,22 @@ void ucTaskPane::DrawDetailsHeader() {
 void ucTaskPane::DrawBody(QPainter& painter, const BarGroup& group, bool special) {
   const QRect body(group.rcHeader.left, group.rcHeader.bottom, group.rcHeader.Width(),
                    group.lBodyHeight);
-  painter.setPen(SysColour(special ? kHighlight : kButtonFace));
-  painter.setBrush(Qt::NoBrush);
-  painter.drawRect(body.adjusted(0, 0, -1, -1));
+  const bool metallic = m_sScheme == QLatin1String("Metallic");
+  if (metallic || m_sScheme == QLatin1String("HomeStead")) {
+    painter.fillRect(body.adjusted(0, 0, -1, 0),
+                     metallic ? QColor(240, 241, 245) : QColor(246, 246, 236));
+    painter.setPen(Qt::white);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(body.adjusted(0, 0, -2, -1));
+  } else {
+    SetRequest(special ? kSpecialGroupBody : kNormalGroupBody, kStateNormal, body, QString(), 0);
+    DrawThemePart(painter);
+  }
+  if (!m_DrawRequest.bThemed) {
+    painter.setPen(SysColour(special ? kHighlight : kButtonFace));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(body.adjusted(0, 0, -1, -1));
+  }
   if (special && !model_.m_SpecialBackground.isNull()) {
     painter.save();
     painter.setCompositionMode(QPainter::RasterOp_SourceAndDestination);
@@ -305,6 +445,38 @@ void ucTaskPane::DrawBody(QPainter& painter, const BarGroup& group, bool special
     painter.restore();
   }
   update(body);
+}
+
+plat::TColor ucTaskPane::SoftColor(plat::TColor lColor) const {
+  const auto soften = [](int v) { return static_cast<uint8_t>(v + 76 - 19 * ((v + 32) / 64)); };
+  return plat::RGB(soften(plat::GetRValue(lColor)), soften(plat::GetGValue(lColor)),
+                   soften(plat::GetBValue(lColor)));
+}
+
+void ucTaskPane::Long2RGB(plat::TColor nColor, int& Red, int& Green, int& Blue) {
+  Red = static_cast<int>(nColor & 0xFF);
+  Green = static_cast<int>((nColor & 0xFF00) / 256);
+  Blue = static_cast<int>((nColor & 0xFF0000) / 65536);
+}
+
+void ucTaskPane::FillGradient(QPainter& painter, const QColor& from, const QColor& to,
+                              int DrawHorVer, int Left, int Top, int Width, int Height) {
+  if (Width <= 0 || Height <= 0) return;
+  QLinearGradient gradient(Left, Top, DrawHorVer == 0 ? Left + Width : Left,
+                           DrawHorVer == 0 ? Top : Top + Height);
+  gradient.setColorAt(0, from);
+  gradient.setColorAt(1, to);
+  painter.fillRect(QRect(Left, Top, Width, Height), gradient);
+}
+
+bool ucTaskPane::DoGradient(plat::TColor FromColor, plat::TColor ToColor, int DrawHorVer, int Left,
+                            int Top, int Width, int Height) {
+  if (canvas_.isNull()) return false;
+  QPainter painter(&canvas_);
+  FillGradient(painter, ToQColor(FromColor), ToQColor(ToColor), DrawHorVer, Left, Top, Width,
+               Height);
+  update(Left, Top, Width, Height);
+  return true;
 }
 
 void ucTaskPane::DrawDetailsBody() {

@@ -19,6 +19,7 @@
 
 #include "app/controls/task_pane_layout.h"
 #include "app/controls/task_pane_model.h"
+#include "platform/graphics/color.h"
 
 class QScrollBar;
 
@@ -118,6 +119,17 @@ class ucTaskPane : public QWidget {
   QScrollBar* ScrollBar() const { return m_ScrollBar; }
   int UsableWidth() const { return m_lUsableWidth; }
 
+  // Colour routines: a lighter colour (each channel into 76..255), a two-colour gradient on the
+  // pane (DrawHorVer 0 left to right, 1 top to bottom), and a colour's three channels.
+  plat::TColor SoftColor(plat::TColor lColor) const;
+  bool DoGradient(plat::TColor FromColor, plat::TColor ToColor, int DrawHorVer, int Left, int Top,
+                  int Width, int Height);
+  static void Long2RGB(plat::TColor nColor, int& Red, int& Green, int& Blue);
+  // The colour scheme of the last full repaint ("Classic", "Metallic", "HomeStead" or another
+  // name), and whether the last visual-style drawing succeeded.
+  QString Scheme() const { return m_sScheme; }
+  bool Themed() const { return m_DrawRequest.bThemed; }
+
   // Drawing of single elements, for hover and press: a header in its current state, an item
   // (group code -1 or n, item index) in state 1 button text, 2 highlight, 3 active caption,
   // 4 grey, any other value keeping the current text colour.
@@ -156,6 +168,32 @@ class ucTaskPane : public QWidget {
   void DrawExpandButton(QPainter& painter, const BarGroup& group, bool special);
   void DrawBody(QPainter& painter, const BarGroup& group, bool special);
   void DrawDetailsBody();
+  // The element the visual-style drawing routine draws next.
+  struct DrawRequest {
+    QString sClass = QStringLiteral("Explorerbar");
+    int lPart = 1;
+    int lState = 1;
+    QRect rect;
+    QString sText;
+    int lTextFlags = 0x40024;  // one line, vertically centred, word ellipsis
+    bool bThemed = false;
+    int lTextIndent = 32;
+    int lTextMargin = 25;
+  };
+  // A header drawn by hand: its gradient, caption indent and caption colour.
+  struct HandLook {
+    QColor from, to;
+    int indent;
+    QColor caption;
+  };
+  void DetectScheme();
+  bool DrawThemePart(QPainter& painter);
+  void SetRequest(int part, int state, const QRect& rect, const QString& text, int indent);
+  void DrawPaneBackground();
+  std::optional<HandLook> HandHeaderLook(const BarGroup& group, bool special) const;
+  std::optional<int> StripRow(bool special) const;
+  void FillGradient(QPainter& painter, const QColor& from, const QColor& to, int DrawHorVer,
+                    int Left, int Top, int Width, int Height);
   void SetBold(bool bold);
   void SetUnderline(bool underline);
   void Invalidate(const BarRect& rect);
@@ -172,6 +210,8 @@ class ucTaskPane : public QWidget {
   bool m_bUseUxThemeText = false;
   MessageSink sink_;
 
+  QString m_sScheme;
+  DrawRequest m_DrawRequest;
   QImage canvas_;  // the pane's persistent drawing
   QScrollBar* m_ScrollBar = nullptr;
   int16_t m_iScrollValue = 0;

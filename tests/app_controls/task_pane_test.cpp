@@ -8,6 +8,7 @@
 
 #include "app/controls/desktop_theme.h"
 #include "app/controls/image_list.h"
+#include "app/controls/task_pane_strip.h"
 #include "platform/graphics/system_colors.h"
 
 namespace velmora {
@@ -355,6 +356,126 @@ TEST_F(TaskPanePaintTest, AHugeCaptionStaysInsideTheSixteenBitBound) {
   EXPECT_LE(Group(1).Items[1].rcItem.bottom, 32767);
   EXPECT_LE(pane.ScrollBar()->maximum(), 32767);
   EXPECT_FALSE(pane.Canvas().isNull());
+}
+
+// --- Colour schemes ---
+
+TEST_F(TaskPanePaintTest, SoftColorLiftsEveryChannel) {
+  const struct {
+    int channel, soft;
+  } cases[] = {{0, 76}, {31, 107}, {32, 89}, {128, 166}, {224, 224}, {255, 255}};
+  for (const auto& c : cases) {
+    const auto v = static_cast<uint8_t>(c.channel);
+    const plat::TColor soft = pane.SoftColor(plat::RGB(v, 0, 255));
+    EXPECT_EQ(plat::GetRValue(soft), c.soft) << c.channel;
+    EXPECT_EQ(plat::GetGValue(soft), 76);
+    EXPECT_EQ(plat::GetBValue(soft), 255);
+  }
+}
+
+TEST_F(TaskPanePaintTest, Long2RGBSplitsTheChannels) {
+  int red = 0, green = 0, blue = 0;
+  ucTaskPane::Long2RGB(0x00A0B0C0, red, green, blue);
+  EXPECT_EQ(red, 0xC0);
+  EXPECT_EQ(green, 0xB0);
+  EXPECT_EQ(blue, 0xA0);
+}
+
+TEST_F(TaskPanePaintTest, DoGradientRunsFromCornerToCorner) {
+  pane.DisableUpdates(false);
+  const plat::TColor red = plat::RGB(255, 0, 0), blue = plat::RGB(0, 0, 255);
+  // Each corner pixel carries its corner's colour, give or take one step of the gradient.
+  ASSERT_TRUE(pane.DoGradient(red, blue, 0, 10, 10, 100, 20));
+  EXPECT_GE(At(10, 10).red(), 240);
+  EXPECT_LE(At(10, 29).blue(), 15);
+  EXPECT_GE(At(109, 29).blue(), 240);
+  EXPECT_LE(At(109, 10).red(), 15);
+  ASSERT_TRUE(pane.DoGradient(red, blue, 1, 10, 50, 100, 20));
+  EXPECT_GE(At(109, 50).red(), 240);
+  EXPECT_GE(At(10, 69).blue(), 240);
+  EXPECT_LE(At(10, 69).red(), 15);
+}
+
+QImage Cell(int x, int y) {
+  return ButtonStrip().copy(x, y, kStripCell, kStripCell);
+}
+
+class TaskPaneSchemeTest : public TaskPanePaintTest {
+ protected:
+  void Show(const char* scheme) {
+    qputenv("VELMORA_COLOR_SCHEME", scheme);
+    pane.AddSpecialGroup("Tasks");
+    pane.AddItem("Special Group", "a", "Rotate");
+    pane.AddGroup("g", "Options");
+    pane.AddItem("g", "b", "Crop");
+    pane.AddGroup("c", "Collapsed");
+    pane.ExpandGroup("c", false);
+    pane.DisableUpdates(false);
+  }
+  QImage ButtonOf(const BarGroup& group) {
+    return pane.Canvas().copy(pane.UsableWidth() - 32 + 4, group.rcHeader.top + 4, kStripCell,
+                              kStripCell);
+  }
+  QColor BodyPixel(const BarGroup& group) {
+    return At(group.rcHeader.left + 5, group.rcHeader.bottom + 3);
+  }
+};
+
+TEST_F(TaskPaneSchemeTest, MetallicDrawsItsOwnBodiesAndStripButtons) {
+  Show("Metallic");
+  EXPECT_EQ(pane.Scheme(), "Metallic");
+  EXPECT_EQ(BodyPixel(Group(1)), QColor(240, 241, 245));
+  EXPECT_EQ(BodyPixel(Special()), QColor(240, 241, 245));
+  EXPECT_EQ(ButtonOf(Group(2)), Cell(34, 0));
+  EXPECT_EQ(ButtonOf(Group(1)), Cell(51, 0));
+  EXPECT_EQ(ButtonOf(Special()), Cell(17, 0));
+  pane.ExpandGroup("Special Group");
+  EXPECT_EQ(ButtonOf(Special()), Cell(0, 0));
+  // The header's gradient leaves its two top corners cut off.
+  const BarRect header = Group(1).rcHeader;
+  EXPECT_EQ(At(header.left, header.top), At(header.left, header.top - 1));
+  EXPECT_EQ(At(header.left + 2, header.top), QColor(Qt::white));
+}
+
+TEST_F(TaskPaneSchemeTest, HomeSteadTakesTheSpecialGroupFromTheStyle) {
+  Show("HomeStead");
+  EXPECT_EQ(BodyPixel(Group(1)), QColor(246, 246, 236));
+  EXPECT_EQ(ButtonOf(Group(2)), Cell(34, 17));
+  EXPECT_NE(ButtonOf(Special()), Cell(17, 17));
+  EXPECT_EQ(BodyPixel(Special()), QColor(246, 246, 236));
+  EXPECT_TRUE(pane.Themed());
+}
+
+TEST_F(TaskPaneSchemeTest, OtherNamesGetTheStyleLook) {
+  for (const char* scheme : {"metallic", "NormalColor"}) {
+    pane.ClearStructure();
+    Show(scheme);
+    EXPECT_EQ(pane.Scheme(), scheme);
+    EXPECT_TRUE(pane.Themed()) << scheme;
+    EXPECT_NE(BodyPixel(Group(1)), QColor(240, 241, 245)) << scheme;
+    EXPECT_NE(ButtonOf(Group(2)), Cell(34, 0)) << scheme;
+  }
+}
+
+TEST_F(TaskPaneSchemeTest, ClassicDrawsThePlainLook) {
+  Show("Classic");
+  EXPECT_EQ(pane.Scheme(), "Classic");
+  EXPECT_FALSE(pane.Themed());
+  EXPECT_EQ(At(100, Group(1).rcHeader.top + 12), SystemColour(15));
+  EXPECT_EQ(At(100, Special().rcHeader.top + 12), SystemColour(13));
+  // The collapsed group's chevrons point down, drawn in the button-text colour.
+  const QPoint button(pane.UsableWidth() - 32, Group(2).rcHeader.top);
+  EXPECT_EQ(At(button.x() + 9, button.y() + 8), SystemColour(18));
+  EXPECT_EQ(At(button.x() + 9, button.y() + 11), SystemColour(15));
+}
+
+TEST_F(TaskPaneSchemeTest, ASchemeChangeShowsAtTheNextRepaint) {
+  Show("Classic");
+  qputenv("VELMORA_COLOR_SCHEME", "Metallic");
+  EXPECT_EQ(pane.Scheme(), "Classic");
+  pane.Refresh();
+  EXPECT_EQ(pane.Scheme(), "Metallic");
+  EXPECT_EQ(BodyPixel(Group(1)), QColor(240, 241, 245));
 }
 
 }  // namespace
