@@ -52,35 +52,31 @@ class Arranger {
     }
   }
 
+  // A body of items from `top`; it reaches `margin` pixels below the running position.
+  void PlaceItemBody(BarGroup& group, int top, int margin) {
+    Advance(10);
+    PlaceItems(group);
+    group.lBodyHeight = y_ - top + margin;
+    Advance(6);
+  }
+
   void PlaceSpecialGroup() {
     BarGroup& group = model_.m_SpecialGroup;
     Advance(16);
     PlaceHeader(group);
-    const int top = y_;
-    if (group.bExpanded) {
-      Advance(10);
-      PlaceItems(group);
-      group.lBodyHeight = y_ - top + 8;
-      Advance(6);
-    }
+    if (group.bExpanded) PlaceItemBody(group, y_, 8);
     Advance(6);
   }
 
   void PlaceNormalGroup(BarGroup& group) {
     Advance(10);
     PlaceHeader(group);
-    const int top = y_;
-    if (group.bExpanded) {
-      if (group.pChild) {
-        group.lBodyHeight = group.pChild->height();
-        Advance(group.lBodyHeight);
-        Advance(-10);
-      } else {
-        Advance(10);
-        PlaceItems(group);
-        group.lBodyHeight = y_ - top + 12;
-        Advance(6);
-      }
+    if (group.bExpanded && group.pChild) {
+      group.lBodyHeight = group.pChild->height();
+      Advance(group.lBodyHeight);
+      Advance(-10);
+    } else if (group.bExpanded) {
+      PlaceItemBody(group, y_, 12);
     }
     Advance(12);
   }

@@ -84,19 +84,10 @@ class PickerOnScreen : public testing::Test {
     QRect area = form->frameGeometry();
     if (picker->Panel()->isVisible()) area |= picker->Panel()->frameGeometry();
     area.adjust(0, 0, 4, 4);
-    const QImage shot = form->screen()
-                            ->grabWindow(0, area.x(), area.y(), area.width(), area.height())
-                            .toImage()
-                            .convertToFormat(QImage::Format_RGB32);
-    const QString golden = QString(kGoldenDir) + name;
-    if (std::getenv("VELMORA_UPDATE_GOLDEN")) {
-      ASSERT_TRUE(shot.save(golden));
-      return;
-    }
-    const QImage expected = QImage(golden).convertToFormat(QImage::Format_RGB32);
-    ASSERT_FALSE(expected.isNull()) << name;
-    ASSERT_EQ(shot.size(), expected.size());
-    EXPECT_LT(ShareOfDifferentPixels(shot, expected), 0.002);
+    const std::string golden = std::string(kGoldenDir) + name;
+    ExpectImageMatchesGolden(
+        form->screen()->grabWindow(0, area.x(), area.y(), area.width(), area.height()).toImage(),
+        golden.c_str());
   }
   // Where the picker's bottom border line is, from the X server's position of the form.
   QPoint BottomBorderOnScreen(const QPoint& formOnScreen) {
