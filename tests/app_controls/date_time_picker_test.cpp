@@ -415,6 +415,50 @@ TEST_F(PickerTest, SchemesGiveTheirThemeColours) {
   }
 }
 
+// --- The hooked form ---
+
+TEST_F(PickerTest, APressOnTheFormOrHidingThePickerClosesThePanel) {
+  picker->ReadProperties(PropertyBag());
+  ShowActive();
+  picker->DropDown();
+  QTest::mouseClick(&form, Qt::LeftButton, Qt::NoModifier, QPoint(2, form.height() - 2));
+  EXPECT_FALSE(picker->DropDownOpen());
+  picker->DropDown();
+  picker->hide();
+  EXPECT_FALSE(picker->DropDownOpen());
+}
+
+TEST_F(PickerTest, MovingTheFormReplacesThePanel) {
+  picker->ReadProperties(PropertyBag());
+  ShowActive();
+  picker->DropDown();
+  form.move(form.pos() + QPoint(37, 21));
+  QTRY_COMPARE(picker->Panel()->pos(), picker->mapToGlobal(QPoint(0, picker->height() - 1)));
+  EXPECT_TRUE(picker->DropDownOpen());
+}
+
+TEST_F(PickerTest, AThemeChangeOfTheFormReappliesColoursAndMode) {
+  picker->ReadProperties(PropertyBag());
+  EXPECT_EQ(picker->ThemeColour(), ToQColor(ucDateTimePicker::kButtonFace));
+  EXPECT_FALSE(picker->btnDrop()->isHidden());
+  qputenv("VELMORA_COLOR_SCHEME", "HomeStead");
+  QEvent change(QEvent::StyleChange);
+  QApplication::sendEvent(&form, &change);
+  EXPECT_EQ(picker->ThemeColour(), QColor(217, 217, 167));
+  EXPECT_EQ(picker->BorderColour(), QColor(217, 217, 167));
+  EXPECT_TRUE(picker->btnDrop()->isHidden());
+  EXPECT_TRUE(picker->Panel()->btnOK->isHidden());
+  EXPECT_FALSE(picker->Panel()->picOK->isHidden());
+}
+
+TEST_F(PickerTest, ADesignerFormGetsNoHooks) {
+  picker->ReadProperties(PropertyBag(), false);
+  ShowActive();
+  picker->DropDown();
+  QTest::mouseClick(&form, Qt::LeftButton, Qt::NoModifier, QPoint(2, form.height() - 2));
+  EXPECT_TRUE(picker->DropDownOpen());
+}
+
 // --- Month list ---
 
 class MonthListTest : public PickerTest {
