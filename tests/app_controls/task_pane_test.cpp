@@ -358,6 +358,33 @@ TEST_F(TaskPanePaintTest, AHugeCaptionStaysInsideTheSixteenBitBound) {
   EXPECT_FALSE(pane.Canvas().isNull());
 }
 
+TEST_F(TaskPanePaintTest, HoveringAnItemRedrawsOnlyThatItem) {
+  pane.AddGroup("g", "G");
+  pane.AddItem("g", "a", "Sharpen");
+  pane.AddItem("g", "b", "Blur");
+  pane.DisableUpdates(false);
+  const QImage before = pane.Canvas().copy();
+  pane.DrawItem(1, 1, 2);
+  const BarRect item = Group(1).Items[1].rcItem;
+  const QRect text(item.left + 20, item.top, pane.UsableWidth() - 12 - (item.left + 20),
+                   item.Height());
+  int highlighted = 0;
+  for (int y = 0; y < before.height(); ++y) {
+    for (int x = 0; x < before.width(); ++x) {
+      if (before.pixel(x, y) == pane.Canvas().pixel(x, y)) continue;
+      ASSERT_TRUE(text.contains(x, y)) << x << "," << y;
+      if (At(x, y) == SystemColour(13)) ++highlighted;
+    }
+  }
+  EXPECT_GT(highlighted, 0);
+  pane.Refresh();
+  EXPECT_EQ(pane.Canvas(), before);
+}
+
+TEST_F(TaskPanePaintTest, OpenLinkReportsFailure) {
+  EXPECT_EQ(pane.OpenLink(""), 2);
+}
+
 // --- Colour schemes ---
 
 TEST_F(TaskPanePaintTest, SoftColorLiftsEveryChannel) {
