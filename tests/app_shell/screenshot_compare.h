@@ -23,12 +23,9 @@ inline double ShareOfDifferentPixels(const QImage& a, const QImage& b) {
   return static_cast<double>(different) / (static_cast<double>(a.width()) * a.height());
 }
 
-inline void ExpectWindowMatchesGolden(QWidget& window, const char* golden) {
-  window.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-  QTest::qWait(200);
-  const QImage shot =
-      window.screen()->grabWindow(window.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+// Compares `picture` with the one in `golden` (or rewrites it, see above).
+inline void ExpectImageMatchesGolden(const QImage& picture, const char* golden) {
+  const QImage shot = picture.convertToFormat(QImage::Format_RGB32);
   ASSERT_FALSE(shot.isNull());
   if (std::getenv("VELMORA_UPDATE_GOLDEN")) {
     ASSERT_TRUE(shot.save(golden));
@@ -38,4 +35,11 @@ inline void ExpectWindowMatchesGolden(QWidget& window, const char* golden) {
   ASSERT_FALSE(expected.isNull()) << golden;
   ASSERT_EQ(shot.size(), expected.size());
   EXPECT_LT(ShareOfDifferentPixels(shot, expected), 0.002);
+}
+
+inline void ExpectWindowMatchesGolden(QWidget& window, const char* golden) {
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  QTest::qWait(200);
+  ExpectImageMatchesGolden(window.screen()->grabWindow(window.winId()).toImage(), golden);
 }

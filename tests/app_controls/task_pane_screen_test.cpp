@@ -1,0 +1,134 @@
+// The task pane on a real X server in each colour scheme: screenshots checked by eye, and
+// pixels of the captured picture read back by ImageMagick.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QProcess>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTest>
+#include <optional>
+#include <string>
+
+#include "app/controls/image_list.h"
+#include "app/controls/task_pane.h"
+#include "app_shell/screenshot_compare.h"
+
+namespace velmora {
+namespace {
+
+const char* const kGoldenDir = VELMORA_SOURCE_DIR "/tests/app_controls/golden/";
+
+QPixmap Square(int side, const QColor& colour) {
+  QPixmap picture(side, side);
+  picture.fill(colour);
+  return picture;
+}
+
+// The colour of pixel (x, y) of a PNG file, as ImageMagick reads it.
+QColor PixelOf(const QString& png, int x, int y) {
+  QProcess convert;
+  convert.start("convert",
+                {png, "-format", QStringLiteral("%[pixel:p{%1,%2}]").arg(x).arg(y), "info:"});
+  if (!convert.waitForFinished(10000)) return {};
+  // "srgb(240,241,245)" (or a colour name for the pure colours).
+  const QString answer = QString::fromLatin1(convert.readAllStandardOutput()).trimmed();
+  const qsizetype open = answer.indexOf('(');
+  if (open < 0) return QColor(answer);
+  const QStringList channels = answer.mid(open + 1).chopped(1).split(',');
+  if (channels.size() < 3) return {};
+  return QColor(channels[0].toInt(), channels[1].toInt(), channels[2].toInt());
+}
+
+class PaneOnScreen : public testing::Test {
+ protected:
+  void SetUp() override { QApplication::setStyle("Fusion"); }
+  void TearDown() override { qunsetenv("VELMORA_COLOR_SCHEME"); }
+
+  // The edit mode's pane: a special group of tasks, two groups with items, one collapsed, and
+  // the details group.
+  void Build(const char* scheme) {
+    qputenv("VELMORA_COLOR_SCHEME", scheme);
+    pane.emplace();
+    pane->setWindowTitle("Tasks");
+    QFont font("Tahoma");
+    font.setPointSizeF(8.25);
+    pane->setFont(font);
+    icons.Add("rotate", Square(16, QColor(200, 60, 40)));
+    icons.Add("crop", Square(16, QColor(40, 120, 200)));
+    pane->SetImageList(&icons);
+    pane->AddSpecialGroup("Editing tasks", Square(32, QColor(230, 170, 30)));
+    pane->AddItem("Special Group", "rotate", "Rotate", PaneArg("rotate"));
+    pane->AddItem("Special Group", "crop", "Crop", PaneArg("crop"));
+    pane->AddGroup("options", "Task options");
+    pane->AddItem("options", "apply", "Apply to all images", PaneArg("rotate"));
+    pane->AddItem("options", "reset", "Reset");
+    pane->AddGroup("basket", "Task basket");
+    pane->AddItem("basket", "open", "Open a task list");
+    pane->ExpandGroup("basket", false);
+    pane->AddDetailsGroup("Details", "Harbour.jpg", "1600 x 1200 pixels, 24 bits per pixel");
+    pane->resize(230, 440);
+    pane->move(40, 30);
+    pane->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&*pane));
+    pane->DisableUpdates(false);
+  }
+  void ExpectGolden(const char* name) {
+    const std::string golden = std::string(kGoldenDir) + name;
+    ExpectWindowMatchesGolden(*pane, golden.c_str());
+  }
+  // The pane as the X server shows it, saved as a PNG file.
+  QString Capture() {
+    QTest::qWait(200);
+    const QString file = dir.filePath("shot.png");
+    pane->screen()->grabWindow(pane->winId()).save(file);
+    return file;
+  }
+  const BarGroup& Group(int n) { return pane->Model().m_Groups[static_cast<size_t>(n)]; }
+
+  ImageList icons;
+  std::optional<ucTaskPane> pane;
+  QTemporaryDir dir;
+};
+
+TEST_F(PaneOnScreen, Classic) {
+  Build("Classic");
+  ExpectGolden("task_pane_classic.png");
+}
+
+TEST_F(PaneOnScreen, Metallic) {
+  Build("Metallic");
+  ExpectGolden("task_pane_metallic.png");
+}
+
+TEST_F(PaneOnScreen, HomeStead) {
+  Build("HomeStead");
+  ExpectGolden("task_pane_homestead.png");
+}
+
+TEST_F(PaneOnScreen, QtStyle) {
+  Build("NormalColor");
+  ExpectGolden("task_pane_style.png");
+}
+
+TEST_F(PaneOnScreen, MetallicPixelsReadByImageMagick) {
+  Build("Metallic");
+  const QString shot = Capture();
+  const BarGroup& options = Group(1);
+  EXPECT_EQ(PixelOf(shot, options.rcHeader.left + 5, options.rcHeader.bottom + 3),
+            QColor(240, 241, 245));
+  // Buttons sit 32 pixels left of the usable width; the strip cell is copied 4 pixels in. A
+  // down chevron starts 9 across and 8 down, an up chevron 9 across and 11 down, both in the
+  // strip's dark blue on the white button.
+  const QColor chevron(49, 68, 115);
+  const QPoint collapsed(pane->UsableWidth() - 32, Group(2).rcHeader.top);
+  EXPECT_EQ(PixelOf(shot, collapsed.x() + 9, collapsed.y() + 8), chevron);
+  EXPECT_EQ(PixelOf(shot, collapsed.x() + 9, collapsed.y() + 11), QColor(Qt::white));
+  const QPoint expanded(pane->UsableWidth() - 32, options.rcHeader.top);
+  EXPECT_EQ(PixelOf(shot, expanded.x() + 9, expanded.y() + 11), chevron);
+  EXPECT_EQ(PixelOf(shot, expanded.x() + 9, expanded.y() + 8), QColor(Qt::white));
+}
+
+}  // namespace
+}  // namespace velmora
