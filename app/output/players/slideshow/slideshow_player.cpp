@@ -5,7 +5,6 @@
 #include <QLockFile>
 #include <QMessageBox>
 #include <QScreen>
-#include <cstdio>
 
 #include "app/output/players/slideshow/slideshow_command.h"
 #include "app/output/players/slideshow/slideshow_window.h"
@@ -29,16 +28,10 @@ int Configure() {
 
 int Show(const QString& own_file) {
   const QString title = QFileInfo(own_file).completeBaseName();
-  std::unique_ptr<OwnPackage> package;
-  try {
-    package = std::make_unique<OwnPackage>(own_file, output::package::PackageKind::kSlideShow);
-  } catch (const output::package::ENoPackage&) {
-    std::fprintf(stderr, "%s\n", qPrintable(NoPackageLine(own_file, QStringLiteral("slide show"))));
-    return 1;
-  } catch (const std::exception& e) {
-    return ShowFault(title, QFileInfo(own_file).fileName() + QStringLiteral(": ") +
-                                QString::fromStdString(e.what()));
-  }
+  const std::unique_ptr<OwnPackage> package = OpenOwnPackage(
+      own_file, output::package::PackageKind::kSlideShow, QStringLiteral("slide show"), title,
+      QFileInfo(own_file).fileName() + QStringLiteral(": "));
+  if (!package) return 1;
   SlideShowWindow window(package->Reader(), QApplication::primaryScreen()->geometry().size());
   window.setWindowTitle(title);
   int status = 0;

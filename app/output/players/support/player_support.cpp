@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QImageReader>
 #include <QMessageBox>
+#include <cstdio>
 #include <stdexcept>
 
 #include "platform/base/instance_lock.h"
@@ -45,9 +46,18 @@ std::unique_ptr<QMessageBox> FaultBox(const QString& title, const QString& text)
   return box;
 }
 
-QString NoPackageLine(const QString& own_file, const QString& what) {
-  return QFileInfo(own_file).fileName() + QStringLiteral(": no ") + what +
-         QStringLiteral(" is attached, or the file is incomplete");
+std::unique_ptr<OwnPackage> OpenOwnPackage(const QString& own_file,
+                                           output::package::PackageKind kind, const QString& what,
+                                           const QString& title, const QString& fault_prefix) {
+  try {
+    return std::make_unique<OwnPackage>(own_file, kind);
+  } catch (const output::package::ENoPackage&) {
+    std::fprintf(stderr, "%s: no %s is attached, or the file is incomplete\n",
+                 qPrintable(QFileInfo(own_file).fileName()), qPrintable(what));
+  } catch (const std::exception& e) {
+    FaultBox(title, fault_prefix + QString::fromStdString(e.what()))->exec();
+  }
+  return nullptr;
 }
 
 }  // namespace players

@@ -33,14 +33,18 @@ class OwnPackage {
   output::package::PackageReader reader_;
 };
 
+// Opens the package behind `own_file`, or reports why not as a player does and answers null:
+// "<file>: no <what> is attached, or the file is incomplete" on standard error when nothing is
+// attached, otherwise the fault box titled `title` with `fault_prefix` before the reason.
+std::unique_ptr<OwnPackage> OpenOwnPackage(const QString& own_file,
+                                           output::package::PackageKind kind, const QString& what,
+                                           const QString& title, const QString& fault_prefix);
+
 // Decodes a JPEG entry. The size its header claims is checked before any pixel is allocated.
 // Throws std::runtime_error with the reason.
 QImage DecodeJpeg(std::span<const uint8_t> bytes);
 
 // The message box of a fault: no icon, the program's title, the text, OK (Return closes it).
 std::unique_ptr<QMessageBox> FaultBox(const QString& title, const QString& text);
-// The line a player prints when its file carries no package: "<file>: no <what> is attached, or
-// the file is incomplete".
-QString NoPackageLine(const QString& own_file, const QString& what);
 
 }  // namespace players
