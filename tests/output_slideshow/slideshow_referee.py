@@ -9,81 +9,17 @@ ends without a window; a truncated copy ends with status 1 and no window; a dama
 a message box that Return closes (status 1). The player links no library of the build tree.
 """
 import os
-import shutil
-import subprocess
 import sys
 import time
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from player_referee import (check, check_cut_short_package, check_links_only_the_system,  # noqa: E402
+                            finish, finished, fresh_folder, near, pixel, run, start,
+                            wait_for_window, windows_named)
+
 PLAYER, WRITER, WORK = sys.argv[1], sys.argv[2], sys.argv[3]
-FAILURES = []
-
-
-def check(condition, what):
-    print(("ok   " if condition else "FAIL ") + what, flush=True)
-    if not condition:
-        FAILURES.append(what)
-
-
-def run(*command, **kwargs):
-    return subprocess.run(command, check=True, capture_output=True, text=True, **kwargs).stdout
-
-
-def windows_named(name):
-    found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^%s$" % name],
-                           capture_output=True, text=True).stdout.split()
-    return found
-
-
-def wait_for_window(name, seconds=10):
-    end = time.time() + seconds
-    while time.time() < end:
-        found = windows_named(name)
-        if found:
-            return found[0]
-        time.sleep(0.1)
-    return None
-
-
-def pixel(png, x, y):
-    text = run("convert", png, "-format", "%%[fx:int(255*p{%d,%d}.r)],%%[fx:int(255*p{%d,%d}.g)],"
-               "%%[fx:int(255*p{%d,%d}.b)]" % (x, y, x, y, x, y), "info:")
-    return tuple(int(v) for v in text.split(","))
-
-
-def near(a, b, tolerance=12):
-    return all(abs(p - q) <= tolerance for p, q in zip(a, b))
-
-
-def start(path, *arguments):
-    return subprocess.Popen([path, *arguments], stdout=subprocess.PIPE, stderr=subprocess.PIPE,
-                            text=True, env=ENV)
-
-
-def finished(process, seconds=5):
-    try:
-        process.wait(timeout=seconds)
-        return process.returncode
-    except subprocess.TimeoutExpired:
-        process.kill()
-        process.wait()
-        return None
-
-
-shutil.rmtree(WORK, ignore_errors=True)
-os.makedirs(WORK, mode=0o700)
-ENV = dict(os.environ, XDG_RUNTIME_DIR=WORK)
-
-# The player needs only the system and Qt.
-dynamic = run("readelf", "-d", PLAYER)
-check("RPATH" not in dynamic and "RUNPATH" not in dynamic, "SLIDESHOW has no RPATH or RUNPATH")
-build_tree = os.path.dirname(os.path.dirname(os.path.abspath(PLAYER)))
-for line in run("ldd", PLAYER).splitlines():
-    if "=>" in line:
-        target = line.split("=>")[1].split("(")[0].strip()
-        check(target.startswith(("/lib", "/usr/lib")) and not target.startswith(build_tree),
-              "library from the system: " + line.strip())
-check("velmora" not in dynamic.lower() and "pictavo" not in dynamic.lower(),
-      "SLIDESHOW needs none of the project's libraries")
+fresh_folder(WORK)
+check_links_only_the_system(PLAYER)
 
 # Holiday: a 300 x 200 red picture, then a blue one, on RGB(32, 96, 160).
 red, blue = os.path.join(WORK, "red.jpg"), os.path.join(WORK, "blue.jpg")
@@ -94,7 +30,7 @@ run("python3", WRITER, holiday, PLAYER, "--options", str(0x00A06020), "3", "red=
     "blue=" + blue)
 os.chmod(holiday, 0o755)
 header = run("readelf", "-h", holiday)
-check("Type:                              EXEC" in header or "Type:                              DYN" in header,
+check(any(kind in header.split("Type:")[1].split("\n")[0] for kind in ("EXEC", "DYN")),
       "readelf reads the package as an executable")
 
 show = start(holiday)
@@ -116,18 +52,7 @@ if window:
     run("xdotool", "key", "Escape")
 check(finished(show) == 0, "Escape ends the slide show with status 0 within 5 s")
 
-# Cut short: its trailer gone.
-cut = os.path.join(WORK, "Cut")
-with open(holiday, "rb") as source, open(cut, "wb") as target:
-    target.write(source.read()[:-20])
-os.chmod(cut, 0o755)
-process = start(cut)
-status = finished(process)
-check(status == 1, "a truncated copy ends with status 1")
-errors = process.stderr.read()
-check("Cut: no slide show is attached, or the file is incomplete\n" in errors,
-      "a truncated copy says so on standard error: " + errors.strip())
-check(not windows_named("Cut"), "a truncated copy shows no window")
+check_cut_short_package(holiday, "slide show")
 
 # A damaged index: the first entry's offset is no number.
 damaged = os.path.join(WORK, "Damaged")
@@ -147,4 +72,4 @@ if box:
     run("xdotool", "key", "Return")
 check(finished(process) == 1, "Return closes the message box and the player ends with status 1")
 
-sys.exit(1 if FAILURES else 0)
+finish()

@@ -49,7 +49,7 @@ class GreetingWindow : public QWidget {
 
   const fireworks::FireworkRocket& Rocket() { return engine_.Rockets().front(); }
   const fireworks::FireworksEngine& Engine() const { return engine_; }
-  const QTimer& AnimationTimer() const { return timer1_; }
+  QTimer& AnimationTimer() { return timer1_; }
   const QTimer& LaunchTimer() const { return timer2_; }
   FireworksView* View() const { return view_; }
   bool FullScreen() const { return full_screen_; }
