@@ -1,5 +1,6 @@
 #include "app/output/players/fireworks/fireworks_engine.h"
 
+#include <QPainter>
 #include <chrono>
 #include <cmath>
 
@@ -67,12 +68,6 @@ void RayBurst(FireworkRocket& rocket, double step, double base) {
 
 uint32_t ToRgb(uint32_t colour) {
   return 0xFF000000u | ((colour & 0xFF) << 16) | (colour & 0xFF00) | ((colour >> 16) & 0xFF);
-}
-
-// (a × s + (255 − a) × d) / 255, rounded, in two channels at once (bits 0-7 and 16-23).
-uint32_t BlendLanes(uint32_t s, uint32_t d, uint32_t a) {
-  uint32_t t = s * a + d * (255 - a) + 0x00800080u;
-  return ((t + ((t >> 8) & 0x00FF00FFu)) >> 8) & 0x00FF00FFu;
 }
 
 }  // namespace
@@ -190,16 +185,9 @@ void FireworksEngine::SetLayerPixel(float x, float y, uint32_t color) {
 }
 
 void FireworksEngine::BlendPicture() {
-  const uint32_t a = alpha_;
-  for (int y = 0; y < layer_.height(); ++y) {
-    const auto* source = reinterpret_cast<const uint32_t*>(clean_.constScanLine(y));
-    auto* target = reinterpret_cast<uint32_t*>(layer_.scanLine(y));
-    for (int x = 0; x < layer_.width(); ++x) {
-      const uint32_t s = source[x], d = target[x];
-      target[x] = 0xFF000000u | BlendLanes(s & 0x00FF00FFu, d & 0x00FF00FFu, a) |
-                  (BlendLanes((s >> 8) & 0x00FF00FFu, (d >> 8) & 0x00FF00FFu, a) << 8);
-    }
-  }
+  QPainter painter(&layer_);
+  painter.setOpacity(alpha_ / 255.0);
+  painter.drawImage(0, 0, clean_);
 }
 
 }  // namespace players::fireworks
