@@ -46,6 +46,12 @@ TEST(SlideShowCommandLine, SwitchesSelectTheMode) {
   }
 }
 
+// What the message box a routine showed said; the box itself was accepted.
+struct SeenBox {
+  QString text, title;
+  QMessageBox::Icon icon = QMessageBox::Question;
+};
+
 class SlideShowStart : public testing::Test {
  protected:
   void SetUp() override {
@@ -67,7 +73,19 @@ class SlideShowStart : public testing::Test {
     return false;
   }
 
+  // Records and accepts the next message box.
+  const SeenBox& AcceptNextBox() {
+    WhenModalOpens([this](QDialog* dialog) {
+      auto* box = qobject_cast<QMessageBox*>(dialog);
+      ASSERT_NE(box, nullptr);
+      seen_ = {box->text(), box->windowTitle(), box->icon()};
+      box->accept();
+    });
+    return seen_;
+  }
+
   QTemporaryDir dir_;
+  SeenBox seen_;
 };
 
 TEST_F(SlideShowStart, SecondCopyEndsAtOnce) {
@@ -96,39 +114,22 @@ TEST_F(SlideShowStart, DamagedIndexIsReportedInAMessageBox) {
   std::string package = SlideShowPackage({{{40, 30}, Qt::red}});
   package.replace(package.find("slide 1;256;"), 12, "slide 1;9e9;");
   const QString program = Program(package, QStringLiteral("Holiday.run"));
-  QString text, title;
-  QMessageBox::Icon icon = QMessageBox::Warning;
-  WhenModalOpens([&](QDialog* dialog) {
-    auto* box = qobject_cast<QMessageBox*>(dialog);
-    ASSERT_NE(box, nullptr);
-    text = box->text();
-    title = box->windowTitle();
-    icon = box->icon();
-    box->accept();
-  });
+  const SeenBox& seen = AcceptNextBox();
   EXPECT_EQ(RunSlideShow(program, {}), 1);
-  EXPECT_EQ(text, QStringLiteral("Holiday.run: the package is damaged: line 1 of the index has "
-                                 "offset \"9e9\", which is no number"));
-  EXPECT_EQ(title, QStringLiteral("Holiday"));
-  EXPECT_EQ(icon, QMessageBox::NoIcon);
+  EXPECT_EQ(seen.text,
+            QStringLiteral("Holiday.run: the package is damaged: line 1 of the index has "
+                           "offset \"9e9\", which is no number"));
+  EXPECT_EQ(seen.title, QStringLiteral("Holiday"));
+  EXPECT_EQ(seen.icon, QMessageBox::NoIcon);
 }
 
 TEST_F(SlideShowStart, ConfigureSaysThereIsNothingToConfigure) {
   const QString program = Program(SlideShowPackage({{{40, 30}, Qt::red}}));
-  QString text, title;
-  QMessageBox::Icon icon = QMessageBox::NoIcon;
-  WhenModalOpens([&](QDialog* dialog) {
-    auto* box = qobject_cast<QMessageBox*>(dialog);
-    ASSERT_NE(box, nullptr);
-    text = box->text();
-    title = box->windowTitle();
-    icon = box->icon();
-    box->accept();
-  });
+  const SeenBox& seen = AcceptNextBox();
   EXPECT_EQ(RunSlideShow(program, {QStringLiteral("/c")}), 0);
-  EXPECT_EQ(text, QStringLiteral("No Configurations Can Be Made."));
-  EXPECT_EQ(title, QStringLiteral("Config"));
-  EXPECT_EQ(icon, QMessageBox::Warning);
+  EXPECT_EQ(seen.text, QStringLiteral("No Configurations Can Be Made."));
+  EXPECT_EQ(seen.title, QStringLiteral("Config"));
+  EXPECT_EQ(seen.icon, QMessageBox::Warning);
 }
 
 TEST_F(SlideShowStart, PreviewAndUnknownSwitchesEndWithoutAWindow) {
