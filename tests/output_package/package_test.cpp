@@ -1,6 +1,7 @@
 // The package layout against an outside writer (a Python script that knows only the layout
 // table), the reader against damaged packages, and entries cut out by `dd` against `identify`.
 #include <gtest/gtest.h>
+#include <sys/mman.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -150,6 +151,23 @@ TEST(PackageWriter, NamesCannotSplitTheirIndexLine) {
   EXPECT_EQ(reader.Entries()[0].Name, "a_b__c");
   EXPECT_EQ(reader.Entries()[1].Name, "zweites Bild ü");
   EXPECT_EQ(reader.Entries()[1].Offset, 84);
+}
+
+TEST(PackageWriter, RefusesToGrowPastSignedThirtyTwoBitOffsets) {
+  // 2 GiB of address space that is never touched: the writer refuses before it reads a byte.
+  const size_t huge = size_t{1} << 31;
+  void* space = mmap(nullptr, huge, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+  ASSERT_NE(space, MAP_FAILED);
+  std::ostringstream out;
+  PackageWriter writer(out, Pattern(1000, 0));
+  try {
+    writer.AddEntry("big", {static_cast<const uint8_t*>(space), huge - 100});
+    ADD_FAILURE() << "no error";
+  } catch (const EPackageError& e) {
+    EXPECT_STREQ(e.what(), "the package would be larger than 2 GiB");
+  }
+  EXPECT_EQ(out.str().size(), 1000u);
+  munmap(space, huge);
 }
 
 TEST_F(PackageFiles, WriteFailureIsReported) {
