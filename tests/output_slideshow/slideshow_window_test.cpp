@@ -2,7 +2,9 @@
 // the picture's place and colours, and what a damaged entry does.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <memory>
 
@@ -234,6 +236,21 @@ TEST(SlideShowWindow, EntriesThatCannotBeShownEndTheShowWithTheirReason) {
     EXPECT_TRUE(message.startsWith(QString::fromLatin1(c.message))) << message.toStdString();
     EXPECT_FALSE(show.Window().Timer().isActive());
   }
+}
+
+TEST(SlideShowWindow, ImagesAreDecodedFromMemoryWithNothingWritten) {
+  QTemporaryDir temp;
+  ASSERT_TRUE(temp.isValid());
+  const QByteArray saved = qgetenv("TMPDIR");
+  qputenv("TMPDIR", temp.path().toUtf8());
+  {
+    SlideShow show(SlideShowPackage(kThree));
+    ASSERT_TRUE(show.Window().Start());
+    show.Click(Glyph::kNext);
+    EXPECT_TRUE(Near(show.Shown(), Qt::green));
+  }
+  qputenv("TMPDIR", saved);
+  EXPECT_TRUE(QDir(temp.path()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
 }
 
 TEST(SlideShowWindow, ShowWithoutImagesFailsOnTheFirst) {
