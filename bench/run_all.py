@@ -26,7 +26,7 @@ import tempfile
 HERE = os.path.dirname(os.path.abspath(__file__))
 OURS = re.compile(r"Ours|ours|WithClass")
 REFERENCES = ["Libtiff", "libtiff", "libpng", "Libpng", "Magick", "magick", "giflib", "Giflib",
-              "WithLibrary", "libjpeg", "Libjpeg"]
+              "WithLibrary", "libjpeg", "Libjpeg", "QPainter"]
 
 ONE = {"VELMORA_WORKERS": "1"}
 # (program, environment it needs beyond ours, what the runs are called, goal kind)
@@ -40,6 +40,7 @@ PROGRAMS = [
     ("bench/raster/raster_bench", ONE, "1 worker", "one core"),
     ("bench/raster/raster_bench", {}, "all workers", "threads"),
     ("bench/browse/bench_browse", {"QT_QPA_PLATFORM": "offscreen"}, "", ""),
+    ("bench/fireworks/bench_fireworks", {}, "", ""),
 ]
 
 PEAK = "bench/memory/peak_memory"

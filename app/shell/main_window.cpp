@@ -33,6 +33,7 @@
 #include "app/shell/ui_service.h"
 #include "app/shell/version_record.h"
 #include "control/activex/imagebox_interface.h"
+#include "platform/base/instance_lock.h"
 #include "platform/com/control_host.h"
 #include "platform/com/errorinfo.h"
 
@@ -934,12 +935,7 @@ void CreateImageBox(plat::com::ControlHost* host) {
 }
 
 QString InstanceLockPath() {
-  QString folder = qEnvironmentVariable("XDG_RUNTIME_DIR");
-  if (folder.isEmpty())
-    folder = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
-             QLatin1Char('/') + QLatin1String(kProgramFolder);
-  QDir().mkpath(folder);
-  return folder + QLatin1Char('/') + QLatin1String(kProgramFolder) + QStringLiteral(".lock");
+  return plat::InstanceLockPath(QLatin1String(kProgramFolder), QLatin1String(kProgramFolder));
 }
 
 bool fncTakeSingleInstance(QLockFile& lock) {
