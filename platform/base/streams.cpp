@@ -405,14 +405,27 @@ struct TTemporaryFile {
     if (name.empty()) CannotCreate(path, std::strerror(errno));
   }
 
-  // Flushes the data to the disk and closes; either failing is a write error.
-  void FlushAndClose() {
+  // Flushes the data to the disk and closes; either failing is a write error. An unnamed file is
+  // flushed before it gets its name, so a process killed during the slow flush leaves nothing.
+  void FlushAndClose(const std::string& path, const std::string& file) {
     const bool synced = ::fsync(fd) == 0;
+    if (synced) Name(path, file);
     const int closed = ::close(fd);
     fd = -1;
     if (!synced || closed != 0) throw EWriteError("Stream write error");
   }
 };
+
+// Makes a rename in the folder survive a power loss: until the folder is flushed, the disk may
+// still hold the old name.
+void FlushFolder(const std::string& file) {
+  const int fd = ::open(FolderOf(file).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) throw EWriteError("Stream write error");
+  // EINVAL: a file system that keeps no folder to flush.
+  const bool synced = ::fsync(fd) == 0 || errno == EINVAL;
+  ::close(fd);
+  if (!synced) throw EWriteError("Stream write error");
+}
 
 }  // namespace
 
@@ -425,11 +438,11 @@ void WriteFileReplacing(const std::string& path, const std::function<void(TStrea
     write(out);
   }
   if (::fchmod(temporary.fd, mode) != 0) CannotCreate(path, std::strerror(errno));
-  temporary.Name(path, file);
-  temporary.FlushAndClose();
+  temporary.FlushAndClose(path, file);
   // Over a file with several names this one gets the new content and the others keep the old.
   if (::rename(temporary.name.c_str(), file.c_str()) != 0) CannotCreate(path, std::strerror(errno));
   temporary.name.clear();
+  FlushFolder(file);
 }
 
 std::vector<uint8_t> ReadWholeFile(const std::string& path) {
