@@ -53,9 +53,12 @@ bool clsFile::OpenForRead(const QString& fileName) {
   fileName_ = fileName;
   QFile file(fileName);
   if (!file.open(QIODevice::ReadOnly)) return Fail(file.errorString());
-  const QByteArray bytes = file.read(kMaxRecordFileBytes + 1);
+  // Measured first, so reading takes memory for what the file holds, not for the largest file
+  // allowed.
+  const qint64 size = file.size();
+  if (size > kMaxRecordFileBytes) return Fail(QStringLiteral("File too large"));
+  const QByteArray bytes = file.read(size);
   if (file.error() != QFileDevice::NoError) return Fail(file.errorString());
-  if (bytes.size() > kMaxRecordFileBytes) return Fail(QStringLiteral("File too large"));
   text_ = DecodeRecordText(bytes);
   pos_ = 0;
   reading_ = true;
