@@ -1,6 +1,7 @@
 #include "app/browse/cls_file.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QStringDecoder>
 #include <array>
 
@@ -51,6 +52,9 @@ bool clsFile::Fail(const QString& reason) {
 
 bool clsFile::OpenForRead(const QString& fileName) {
   fileName_ = fileName;
+  // A pipe would block the open; a device could read on for ever.
+  if (const QFileInfo info(fileName); info.exists() && !info.isFile())
+    return Fail(QFileInfo(fileName).fileName() + QStringLiteral(" is not a regular file"));
   QFile file(fileName);
   if (!file.open(QIODevice::ReadOnly)) return Fail(file.errorString());
   // Measured first, so reading takes memory for what the file holds, not for the largest file

@@ -1,11 +1,13 @@
 // The basket and task basket files: the record reader against hand-written files, byte-exact
 // files we write, and the open routines that must leave the lists alone when a file is bad.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -140,6 +142,15 @@ TEST_F(BasketFiles, OpeningTakesMemoryForWhatTheFileHoldsUpToTheLimit) {
   clsFile over_limit;
   EXPECT_FALSE(over_limit.OpenForRead(Write("over.ibf", full + "x")));
   EXPECT_EQ(over_limit.ErrorText(), "File too large");
+}
+
+TEST_F(BasketFiles, APipeOrADeviceIsRefusedWithoutBeingOpened) {
+  ASSERT_EQ(mkfifo(PathOf("pipe.ibf").toUtf8().constData(), 0600), 0);
+  for (const QString& path : {PathOf("pipe.ibf"), QStringLiteral("/dev/zero")}) {
+    clsFile file;
+    EXPECT_FALSE(file.OpenForRead(path)) << path.toStdString();
+    EXPECT_EQ(file.ErrorText(), QFileInfo(path).fileName() + " is not a regular file");
+  }
 }
 
 // ---- Image basket files -----------------------------------------------------------------------
