@@ -197,6 +197,9 @@ int64_t PeakResidentKb() {
 // than the limit: measured in a child process, whose peak starts at what it holds. The body is
 // handed on as the stream the control reads from.
 TEST_F(WebprocsTest, ALargeDownloadTakesLittleMoreMemoryThanItsLimit) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "the address sanitizer's shadow and quarantine count in the peak";
+#endif
   constexpr int64_t kLimit = int64_t{96} << 20;
   constexpr int64_t kBody = int64_t{90} << 20;
   for (const char* announce : {"announced", "unannounced"}) {
@@ -221,7 +224,6 @@ TEST_F(WebprocsTest, ALargeDownloadTakesLittleMoreMemoryThanItsLimit) {
     ASSERT_TRUE(WIFEXITED(status)) << announce;
     EXPECT_NE(WEXITSTATUS(status), 255) << announce << ": the download failed";
     EXPECT_LE(WEXITSTATUS(status), 12) << announce << ": peak in tenths of the limit";
-    std::printf("%s: peak %d tenths of the limit\n", announce, WEXITSTATUS(status));
   }
 }
 
