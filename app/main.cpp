@@ -21,7 +21,6 @@
 #include "app/shell/main_window.h"
 #include "app/shell/ui_service.h"
 #include "platform/com/errorinfo.h"
-#include "platform/scan/sane_source_manager.h"
 
 namespace {
 
@@ -57,7 +56,6 @@ int main(int argc, char** argv) {
   QLockFile lock(shell::InstanceLockPath());
   if (!shell::fncTakeSingleInstance(lock)) return 0;
   std::srand(static_cast<unsigned>(QTime::currentTime().msecsSinceStartOfDay()));
-  plat::scan::SetSourceManagerFactory(plat::scan::SaneSourceManagerFactory());
 
   std::unique_ptr<shell::MainWindow> window;
   std::unique_ptr<browse::ViewerPane> viewer;   // declared after the window: it goes first

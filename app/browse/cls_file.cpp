@@ -1,6 +1,7 @@
 #include "app/browse/cls_file.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QStringDecoder>
 #include <array>
 
@@ -51,11 +52,17 @@ bool clsFile::Fail(const QString& reason) {
 
 bool clsFile::OpenForRead(const QString& fileName) {
   fileName_ = fileName;
+  // A pipe would block the open; a device could read on for ever.
+  if (const QFileInfo info(fileName); info.exists() && !info.isFile())
+    return Fail(QFileInfo(fileName).fileName() + QStringLiteral(" is not a regular file"));
   QFile file(fileName);
   if (!file.open(QIODevice::ReadOnly)) return Fail(file.errorString());
-  const QByteArray bytes = file.read(kMaxRecordFileBytes + 1);
+  // Measured first, so reading takes memory for what the file holds, not for the largest file
+  // allowed.
+  const qint64 size = file.size();
+  if (size > kMaxRecordFileBytes) return Fail(QStringLiteral("File too large"));
+  const QByteArray bytes = file.read(size);
   if (file.error() != QFileDevice::NoError) return Fail(file.errorString());
-  if (bytes.size() > kMaxRecordFileBytes) return Fail(QStringLiteral("File too large"));
   text_ = DecodeRecordText(bytes);
   pos_ = 0;
   reading_ = true;

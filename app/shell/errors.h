@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
-#include <source_location>
 #include <stdexcept>
 #include <string>
 #include <type_traits>
@@ -28,11 +27,12 @@ inline constexpr int32_t kErrInvalidProcedureCall = 5;  // "Invalid procedure ca
 inline constexpr int32_t kErrObjectNotSet = 91;  // "Object variable or With block variable not set"
 
 // A run-time error of the workbench: a number and a description, with the line that raised it.
+// (The caller's line comes from __builtin_LINE, which every compiler we build with offers, where
+// std::source_location is not there in all of them.)
 class AppError : public std::runtime_error {
  public:
-  AppError(int32_t number, const std::string& description,
-           std::source_location where = std::source_location::current())
-      : std::runtime_error(description), number_(number), line_(where.line()) {}
+  AppError(int32_t number, const std::string& description, uint32_t line = __builtin_LINE())
+      : std::runtime_error(description), number_(number), line_(line) {}
   int32_t Number() const { return number_; }
   uint32_t Line() const { return line_; }
 
@@ -72,16 +72,15 @@ std::optional<TrappedError> RunTrapped(const std::function<void()>& body, uint32
 // Runs a trapping routine's body: an error goes to the global handler under routine's label, and
 // the routine's result is then its default (0, false, an empty text).
 template <class Body>
-auto Trap(Routine routine, Body&& body,
-          std::source_location where = std::source_location::current())
+auto Trap(Routine routine, Body&& body, uint32_t line = __builtin_LINE())
     -> std::invoke_result_t<Body&> {
   using Result = std::invoke_result_t<Body&>;
   std::optional<TrappedError> error;
   if constexpr (std::is_void_v<Result>) {
-    error = RunTrapped(body, where.line());
+    error = RunTrapped(body, line);
   } else {
     Result result{};
-    error = RunTrapped([&] { result = body(); }, where.line());
+    error = RunTrapped([&] { result = body(); }, line);
     if (!error) return result;
   }
   if (error)

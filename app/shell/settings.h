@@ -344,6 +344,8 @@ int32_t DefaultWindowTwips(int pixels);
 
 // The record with every member at its default.
 SetupRecord DefaultSetupRecord();
+// The longest text a record holds, in bytes (its length field has two bytes).
+inline constexpr size_t kMaxSetupTextBytes = 0xFFFF;
 // The file's bytes for a record. Texts are UTF-8 with their byte count as length.
 std::vector<uint8_t> EncodeSetupRecord(const SetupRecord& record);
 // The record the bytes hold; nothing when they end before the last member does. Bytes after the

@@ -44,7 +44,7 @@ void TStream::ReadBuffer(void* buffer, int64_t count) {
 
 void TStream::WriteBuffer(const void* buffer, int64_t count) {
   if (count < 0 || (count != 0 && Write(buffer, count) != count))
-    throw EWriteError("Stream write error");
+    throw EWriteError(WriteErrorMessage());
 }
 
 int64_t TStream::CopyFrom(TStream& source, int64_t count) {
@@ -276,6 +276,7 @@ int64_t TFileStream::Write(const void* buffer, int64_t count) {
   while (total < count) {
     ssize_t n = ::pwrite(fd_, in + total, static_cast<size_t>(count - total), position_);
     if (n < 0 && errno == EINTR) continue;
+    if (n < 0) write_errno_ = errno;
     if (n <= 0) break;
     total += n;
     position_ += n;
@@ -301,7 +302,17 @@ int64_t TFileStream::Seek(int64_t offset, SeekOrigin origin) {
 
 void TFileStream::SetSize(int64_t size) {
   buffer_fill_ = 0;
-  if (::ftruncate(fd_, size) != 0) throw EWriteError("Stream write error");
+  if (::ftruncate(fd_, size) != 0) throw EWriteError(plat::WriteErrorMessage(path_, errno));
+}
+
+std::string TFileStream::WriteErrorMessage() const {
+  return plat::WriteErrorMessage(path_, write_errno_);
+}
+
+std::string WriteErrorMessage(const std::string& path, int error) {
+  if (error == ENOSPC || error == EDQUOT)
+    return "Cannot write file \"" + path + "\": the disk is full";
+  return "Stream write error";
 }
 
 // ---- whole files
@@ -405,14 +416,30 @@ struct TTemporaryFile {
     if (name.empty()) CannotCreate(path, std::strerror(errno));
   }
 
-  // Flushes the data to the disk and closes; either failing is a write error.
-  void FlushAndClose() {
+  // Flushes the data to the disk and closes; either failing is a write error. An unnamed file is
+  // flushed before it gets its name, so a process killed during the slow flush leaves nothing.
+  void FlushAndClose(const std::string& path, const std::string& file) {
     const bool synced = ::fsync(fd) == 0;
+    const int sync_error = errno;
+    if (synced) Name(path, file);
     const int closed = ::close(fd);
+    const int close_error = errno;
     fd = -1;
-    if (!synced || closed != 0) throw EWriteError("Stream write error");
+    if (!synced || closed != 0)
+      throw EWriteError(WriteErrorMessage(file, synced ? close_error : sync_error));
   }
 };
+
+// Makes a rename in the folder survive a power loss: until the folder is flushed, the disk may
+// still hold the old name.
+void FlushFolder(const std::string& file) {
+  const int fd = ::open(FolderOf(file).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) throw EWriteError("Stream write error");
+  // EINVAL: a file system that keeps no folder to flush.
+  const bool synced = ::fsync(fd) == 0 || errno == EINVAL;
+  ::close(fd);
+  if (!synced) throw EWriteError("Stream write error");
+}
 
 }  // namespace
 
@@ -425,11 +452,11 @@ void WriteFileReplacing(const std::string& path, const std::function<void(TStrea
     write(out);
   }
   if (::fchmod(temporary.fd, mode) != 0) CannotCreate(path, std::strerror(errno));
-  temporary.Name(path, file);
-  temporary.FlushAndClose();
+  temporary.FlushAndClose(path, file);
   // Over a file with several names this one gets the new content and the others keep the old.
   if (::rename(temporary.name.c_str(), file.c_str()) != 0) CannotCreate(path, std::strerror(errno));
   temporary.name.clear();
+  FlushFolder(file);
 }
 
 std::vector<uint8_t> ReadWholeFile(const std::string& path) {

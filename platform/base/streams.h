@@ -32,7 +32,8 @@ class TStream {
 
   // Raises EReadError("Stream read error") when fewer than count bytes are there.
   void ReadBuffer(void* buffer, int64_t count);
-  // Raises EWriteError("Stream write error") when fewer than count bytes were written.
+  // Raises EWriteError when fewer than count bytes were written: "Stream write error", or what
+  // the stream knows of the reason.
   void WriteBuffer(const void* buffer, int64_t count);
   // Copies count bytes from source's current position; count 0 copies the whole source from its
   // start. Returns the number of bytes copied.
@@ -42,6 +43,10 @@ class TStream {
   void WriteByte(uint8_t value);
   // Everything from the current position to the end.
   std::vector<uint8_t> ReadRest();
+
+ protected:
+  // The message of a write that fell short.
+  virtual std::string WriteErrorMessage() const { return "Stream write error"; }
 };
 
 // A growable block of memory.
@@ -132,6 +137,10 @@ class TFileStream : public TStream {
   void SetSize(int64_t size) override;
   const std::string& FileName() const { return path_; }
 
+ protected:
+  // Names the file when the disk is full.
+  std::string WriteErrorMessage() const override;
+
  private:
   // Reads at position_ straight into out; returns the bytes read (0 at the end or on failure).
   int64_t ReadAt(void* out, int64_t count);
@@ -147,11 +156,13 @@ class TFileStream : public TStream {
   std::vector<uint8_t> buffer_;  // the file's bytes from buffer_start_ on, buffer_fill_ of them
   int64_t buffer_start_ = 0;
   int64_t buffer_fill_ = 0;
+  int write_errno_ = 0;  // of the last write that failed
 };
 
 // Writes a file so that a failure never destroys an existing one: the content goes to a
 // temporary file in the same folder (unnamed where the file system allows, so a killed process
-// leaves nothing), is flushed to the disk, and replaces the target only after write succeeded.
+// leaves nothing), is flushed to the disk, and replaces the target only after write succeeded;
+// the folder is flushed after the rename, so a power loss cannot bring the old file back.
 // A symbolic link stays a link (the file it points to is replaced); a file with several hard
 // links is split (this name gets the new content); a file without write bits is refused with
 // EFCreateError, whoever runs the program; the old file's mode is kept.
@@ -159,6 +170,10 @@ void WriteFileReplacing(const std::string& path, const std::function<void(TStrea
 
 // Everything from the stream's position to its end, in storage fit for a large buffer.
 TLargeBytes ReadRestInLargeBlocks(TStream& stream);
+
+// The message of a write to path that failed with the system's error number: the disk being full
+// names the file; anything else is "Stream write error".
+std::string WriteErrorMessage(const std::string& path, int error);
 
 // Whole-file helpers.
 std::vector<uint8_t> ReadWholeFile(const std::string& path);

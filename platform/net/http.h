@@ -11,11 +11,15 @@ namespace plat::net {
 
 struct Timeouts {
   long connectSeconds = 30;
-  // A transfer slower than lowSpeedBytes per second for lowSpeedSeconds is abandoned.
+  // A transfer that moves fewer than lowSpeedBytes a second on average over any lowSpeedSeconds
+  // once connected is abandoned, however its bytes are spread over that time; 0 turns it off.
   long lowSpeedBytes = 512;
   long lowSpeedSeconds = 30;
-  // The largest answer body taken; 0 means the pixel budget, the most any image may hold.
+  // The largest answer body taken; 0 means the pixel budget, the most any image may hold. The
+  // body never takes much more memory than this.
   int64_t maxBodyBytes = 0;
+  // A transfer not done after this long is abandoned, however fast it moves; 0 turns it off.
+  long totalSeconds = 600;
 };
 
 // The limits every transfer keeps (tests lower them).

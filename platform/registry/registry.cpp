@@ -18,10 +18,17 @@ bool SamePath(std::string_view a, std::string_view b) {
   return a.size() == b.size() && SameTextIgnoringCase(a, b);
 }
 
-std::string FoldedPath(std::string_view path) {
-  std::string folded(path);
-  for (char& c : folded) c = static_cast<char>(AsciiLower(static_cast<unsigned char>(c)));
-  return folded;
+// FNV-1a over the case-folded characters.
+constexpr uint64_t kHashStart = 14695981039346656037ull;
+
+uint64_t HashStep(uint64_t hash, char c) {
+  return (hash ^ AsciiLower(static_cast<unsigned char>(c))) * 1099511628211ull;
+}
+
+uint64_t PathHash(std::string_view path) {
+  uint64_t hash = kHashStart;
+  for (char c : path) hash = HashStep(hash, c);
+  return hash;
 }
 
 std::string Quote(std::string_view text) {
@@ -226,18 +233,24 @@ std::string Tree::Serialize() const {
 }
 
 Tree::Key* Tree::FindKey(std::string_view path) {
-  const auto found = index_.find(FoldedPath(path));
-  return found == index_.end() ? nullptr : &keys_[found->second];
+  return FindKey(path, PathHash(path));
 }
 
-void Tree::AddKey(std::string_view path) {
-  index_.emplace(FoldedPath(path), keys_.size());
+Tree::Key* Tree::FindKey(std::string_view path, uint64_t hash) {
+  const auto [first, last] = index_.equal_range(hash);
+  for (auto it = first; it != last; ++it)
+    if (SamePath(keys_[it->second].path, path)) return &keys_[it->second];
+  return nullptr;
+}
+
+void Tree::AddKey(std::string_view path, uint64_t hash) {
+  index_.emplace(hash, keys_.size());
   keys_.push_back(Key{std::string(path), {}});
 }
 
 void Tree::Reindex() {
   index_.clear();
-  for (size_t i = 0; i < keys_.size(); ++i) index_.emplace(FoldedPath(keys_[i].path), i);
+  for (size_t i = 0; i < keys_.size(); ++i) index_.emplace(PathHash(keys_[i].path), i);
 }
 
 const Tree::Key* Tree::FindKey(std::string_view path) const {
@@ -249,11 +262,24 @@ bool Tree::Exists(std::string_view path) const {
 }
 
 void Tree::Create(std::string_view path) {
-  // A key that exists has all its parents already; a new one gets them first.
-  if (path.empty() || FindKey(path)) return;
-  for (size_t pos = path.find('\\'); pos != std::string_view::npos; pos = path.find('\\', pos + 1))
-    if (pos > 0 && !FindKey(path.substr(0, pos))) AddKey(path.substr(0, pos));
-  AddKey(path);
+  if (path.empty()) return;
+  // Every level of the path (each prefix ending before a backslash, then the whole path) with
+  // its hash, from one pass.
+  std::vector<std::pair<size_t, uint64_t>> levels;
+  uint64_t hash = kHashStart;
+  for (size_t pos = 0; pos < path.size(); ++pos) {
+    if (path[pos] == '\\' && pos > 0) levels.emplace_back(pos, hash);
+    hash = HashStep(hash, path[pos]);
+  }
+  levels.emplace_back(path.size(), hash);
+  // An existing key has all its parents, so only the levels below the deepest existing one are
+  // new. Looking up a missing level rarely compares any text, so the walk stays linear.
+  size_t first_new = levels.size();
+  while (first_new > 0 &&
+         !FindKey(path.substr(0, levels[first_new - 1].first), levels[first_new - 1].second))
+    --first_new;
+  for (size_t i = first_new; i < levels.size(); ++i)
+    AddKey(path.substr(0, levels[i].first), levels[i].second);
 }
 
 bool Tree::Delete(std::string_view path) {

@@ -66,13 +66,15 @@ class Tree {
   };
   Key* FindKey(std::string_view path);
   const Key* FindKey(std::string_view path) const;
-  void AddKey(std::string_view path);
+  Key* FindKey(std::string_view path, uint64_t hash);
+  void AddKey(std::string_view path, uint64_t hash);
   void Reindex();
 
   std::vector<Key> keys_;
-  // Each key's position in keys_ under its case-folded path, so finding a key costs one hash
-  // of its path however many keys and levels the store holds.
-  std::unordered_map<std::string, size_t> index_;
+  // Each key's position in keys_ under the hash of its case-folded path. The hash of a path is
+  // the running state of one pass over it, so a single pass gives the hash of every ancestor
+  // too: creating a key costs time linear in its path, however deep it is.
+  std::unordered_multimap<uint64_t, size_t> index_;
 };
 
 std::string RootName(Root root);

@@ -45,7 +45,7 @@ class TSaneSourceManager : public TSourceManager {
 // with the device name where two would be equal; Manufacturer the vendor; ProductFamily the type.
 std::vector<TSaneSourceManager::TListedSource> ListedSources(const SANE_Device* const* devices);
 
-// The factory the program installs with SetSourceManagerFactory.
+// The backend LoadSourceManager uses unless another is installed.
 TSourceManagerFactory SaneSourceManagerFactory();
 
 }  // namespace plat::scan

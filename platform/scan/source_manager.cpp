@@ -2,24 +2,25 @@
 
 #include <QCoreApplication>
 
+#include "platform/scan/sane_source_manager.h"
+
 namespace plat::scan {
 
 namespace {
 
 TSourceManagerFactory& InstalledFactory() {
-  static TSourceManagerFactory factory;
+  static TSourceManagerFactory factory = SaneSourceManagerFactory();
   return factory;
 }
 
 }  // namespace
 
 void SetSourceManagerFactory(TSourceManagerFactory factory) {
-  InstalledFactory() = std::move(factory);
+  InstalledFactory() = factory ? std::move(factory) : SaneSourceManagerFactory();
 }
 
 std::unique_ptr<TSourceManager> LoadSourceManager() {
-  const auto& factory = InstalledFactory();
-  return factory ? factory() : nullptr;
+  return InstalledFactory()();
 }
 
 QEvent::Type TSourceMessage::Type() {

@@ -1,8 +1,9 @@
 #pragma once
 // The data source manager behind the scanning logic: one entry point taking origin, destination,
 // data group, data argument type, message and data, as TWAIN's manager library offers it.
-// Creating a manager stands for loading that library; when no backend is registered there is
-// none, and the scanning logic answers its defaults.
+// Creating a manager stands for loading that library: SANE's, unless a test installs another
+// backend. A backend that gives no manager stands for the missing library, and the scanning logic
+// then answers its defaults.
 //
 // A source talks back by posting source messages to the parent window the application handed
 // over with MSG_OPENDSM (a QObject*). They arrive on that window's thread from the event loop,
@@ -25,9 +26,9 @@ class TSourceManager {
 
 using TSourceManagerFactory = std::function<std::unique_ptr<TSourceManager>()>;
 
-// Installs the backend that LoadSourceManager creates (an empty factory removes it).
+// Installs the backend that LoadSourceManager creates (an empty factory restores SANE's).
 void SetSourceManagerFactory(TSourceManagerFactory factory);
-// A new manager of the installed backend; nullptr when there is none (the missing library).
+// A new manager of the installed backend; nullptr for the missing library.
 std::unique_ptr<TSourceManager> LoadSourceManager();
 
 // A message a source posts to the application's parent window.

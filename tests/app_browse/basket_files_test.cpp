@@ -1,12 +1,20 @@
 // The basket and task basket files: the record reader against hand-written files, byte-exact
 // files we write, and the open routines that must leave the lists alone when a file is bad.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
+#include <fstream>
+#include <functional>
+#include <string>
 
 #include "app/browse/basket_files.h"
 #include "app/browse/cls_file.h"
@@ -95,6 +103,54 @@ TEST_F(BasketFiles, NothingOpenReadsNothing) {
   EXPECT_FALSE(file.OpenForRead(PathOf("missing.ibf")));
   EXPECT_TRUE(file.ErrorFlag());
   EXPECT_FALSE(file.ErrorText().isEmpty());
+}
+
+// The process's peak of address space, in kB.
+int64_t VirtualPeakKb() {
+  std::ifstream status("/proc/self/status");
+  for (std::string line; std::getline(status, line);)
+    if (line.rfind("VmPeak:", 0) == 0) return std::stoll(line.substr(7));
+  return -1;
+}
+
+// How far work raises the peak of address space, in MB (at most 255): run in a child process,
+// whose peak starts at what it holds.
+int PeakGrowthMb(const std::function<void()>& work) {
+  const pid_t child = fork();
+  if (child == 0) {
+    const int64_t before = VirtualPeakKb();
+    work();
+    _exit(static_cast<int>(std::clamp<int64_t>((VirtualPeakKb() - before) / 1024, 0, 255)));
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 255;
+}
+
+TEST_F(BasketFiles, OpeningTakesMemoryForWhatTheFileHoldsUpToTheLimit) {
+  const QString small = Write("small.ibf", "\"/pictures/a.jpg\"\r\n");
+  EXPECT_LT(PeakGrowthMb([&] {
+              clsFile file;
+              if (!file.OpenForRead(small) || file.readLine() != "\"/pictures/a.jpg\"") _exit(255);
+            }),
+            4);
+
+  const QByteArray full(kMaxRecordFileBytes, 'x');
+  clsFile at_limit;
+  ASSERT_TRUE(at_limit.OpenForRead(Write("full.ibf", full)));
+  EXPECT_EQ(at_limit.readLine().size(), kMaxRecordFileBytes);
+  clsFile over_limit;
+  EXPECT_FALSE(over_limit.OpenForRead(Write("over.ibf", full + "x")));
+  EXPECT_EQ(over_limit.ErrorText(), "File too large");
+}
+
+TEST_F(BasketFiles, APipeOrADeviceIsRefusedWithoutBeingOpened) {
+  ASSERT_EQ(mkfifo(PathOf("pipe.ibf").toUtf8().constData(), 0600), 0);
+  for (const QString& path : {PathOf("pipe.ibf"), QStringLiteral("/dev/zero")}) {
+    clsFile file;
+    EXPECT_FALSE(file.OpenForRead(path)) << path.toStdString();
+    EXPECT_EQ(file.ErrorText(), QFileInfo(path).fileName() + " is not a regular file");
+  }
 }
 
 // ---- Image basket files -----------------------------------------------------------------------

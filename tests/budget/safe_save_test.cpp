@@ -7,11 +7,14 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "control/engine/raster/ticbitmap.h"
@@ -188,6 +191,66 @@ TEST_F(SafeSave, ASaveKilledHalfWayLeavesTheOldFileWholeAndNothingBesideIt) {
   EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
   EXPECT_EQ(Contents(path), before);
   EXPECT_EQ(Names(), std::vector<std::string>{"photo.bmp"});
+}
+
+// A large save killed at random moments, many of them inside the flush to the disk that takes
+// most of its time: whenever it dies, the folder holds the file and nothing else, with its old or
+// its new content whole.
+TEST_F(SafeSave, ALargeSaveKilledAtRandomMomentsLeavesOnlyTheFileOldOrNew) {
+  const std::string path = Path("document.pdf");
+  const std::string old_text = "%PDF-1.4 the old document";
+  const Bytes old_content(old_text.begin(), old_text.end());
+  Bytes replacement(8 << 20);
+  uint32_t state = 99;
+  for (uint8_t& byte : replacement)
+    byte = static_cast<uint8_t>((state = state * 69069u + 1u) >> 24);
+
+  // Returns once the child has started its save.
+  const auto start_save = [&] {
+    int channel[2];
+    EXPECT_EQ(pipe(channel), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+      close(channel[0]);
+      (void)!write(channel[1], "s", 1);
+      plat::WriteFileReplacing(path, [&](plat::TStream& out) {
+        out.WriteBuffer(replacement.data(), static_cast<int64_t>(replacement.size()));
+      });
+      _exit(0);
+    }
+    close(channel[1]);
+    char started = 0;
+    EXPECT_EQ(read(channel[0], &started, 1), 1);
+    close(channel[0]);
+    return child;
+  };
+
+  // One save left to finish shows how long a save takes on this disk.
+  WriteText(path, old_text);
+  const auto begin = std::chrono::steady_clock::now();
+  int status = 0;
+  waitpid(start_save(), &status, 0);
+  const auto whole_save = std::chrono::steady_clock::now() - begin;
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  ASSERT_EQ(plat::ReadWholeFile(path), replacement);
+
+  std::mt19937 random(20261211);
+  std::uniform_int_distribution<int64_t> moment(
+      0, std::chrono::duration_cast<std::chrono::microseconds>(whole_save).count());
+  int kept_old = 0;
+  for (int kill_number = 0; kill_number < 20; ++kill_number) {
+    WriteText(path, old_text);
+    const pid_t child = start_save();
+    std::this_thread::sleep_for(std::chrono::microseconds(moment(random)));
+    kill(child, SIGKILL);
+    waitpid(child, &status, 0);
+    EXPECT_EQ(Names(), std::vector<std::string>{"document.pdf"}) << "kill " << kill_number;
+    const Bytes now = plat::ReadWholeFile(path);
+    EXPECT_TRUE(now == old_content || now == replacement) << "kill " << kill_number;
+    kept_old += now == old_content;
+  }
+  // Most kills land before the rename at the very end.
+  EXPECT_GT(kept_old, 0);
 }
 
 TEST_F(SafeSave, NamesAtTheFileSystemsLimitAreWrittenAndReplaced) {

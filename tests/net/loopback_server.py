@@ -59,6 +59,38 @@ class Handler(http.server.BaseHTTPRequestHandler):
             block = b"z" * 65536
             while True:
                 self.wfile.write(block)
+        elif self.path == "/bursts":
+            # 400 bytes every 0.5 s: never a second without bytes, 800 bytes a second on average.
+            self.send_response(200)
+            self.send_header("Content-Length", str(400 * 60))
+            self.end_headers()
+            for _ in range(60):
+                self.wfile.write(b"b" * 400)
+                self.wfile.flush()
+                time.sleep(0.5)
+        elif self.path == "/steady":
+            # 20 KB a second for 30 seconds.
+            self.send_response(200)
+            self.send_header("Content-Length", str(2000 * 300))
+            self.end_headers()
+            for _ in range(300):
+                self.wfile.write(b"s" * 2000)
+                self.wfile.flush()
+                time.sleep(0.1)
+        elif self.path.startswith("/big/"):
+            # /big/<bytes>/<announced or unannounced>
+            _, _, size, announce = self.path.split("/")
+            size = int(size)
+            self.send_response(200)
+            if announce == "announced":
+                self.send_header("Content-Length", str(size))
+            else:
+                self.send_header("Connection", "close")
+            self.end_headers()
+            block = b"g" * (1 << 20)
+            while size > 0:
+                self.wfile.write(block[:size])
+                size -= len(block)
         elif self.path == "/large":
             self.answer(200, b"y" * (3 << 20))
         else:

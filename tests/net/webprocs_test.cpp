@@ -1,5 +1,9 @@
 // HTTP transfer against a loopback server started by the test; uploads are read back by an
 // independent multipart parser (Python's email package) inside that server.
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -148,6 +152,79 @@ TEST_F(WebprocsTest, TricklingEndlessAndOversizedAnswersEndWithTheirCause) {
     EXPECT_LE(static_cast<int64_t>(response.body.size()), kLimit) << c.path;
   }
   plat::net::SetDefaultTimeouts(saved);
+}
+
+// Bursts that never leave a second without bytes, but bring less than the limit on average over
+// the window, are abandoned once the window is full; a transfer fast enough is still abandoned
+// at the overall limit. Each ends long before the server would (30 s).
+TEST_F(WebprocsTest, BurstsBelowThePaceAndTransfersPastTheOverallLimitAreAbandoned) {
+  const plat::net::Timeouts saved = plat::net::DefaultTimeouts();
+  plat::net::Timeouts limits;
+  limits.connectSeconds = 5;
+  limits.lowSpeedBytes = 1000;
+  limits.lowSpeedSeconds = 2;
+  limits.totalSeconds = 3;
+  plat::net::SetDefaultTimeouts(limits);
+  const struct {
+    const char* path;
+    std::string error;
+    size_t most_bytes;  // what the server sends in a little more than the limit's time
+  } cases[] = {
+      {"/bursts", "The transfer was slower than 1000 bytes a second for 2 seconds", 400 * 8},
+      {"/steady", "The transfer took longer than 3 seconds", 2000 * 45},
+  };
+  for (const auto& c : cases) {
+    plat::net::HttpRequest request;
+    request.url = Url(c.path);
+    const plat::net::HttpResponse response = plat::net::Perform(request);
+    EXPECT_FALSE(response.complete) << c.path;
+    EXPECT_EQ(response.error, c.error) << c.path;
+    EXPECT_GT(response.body.size(), 0u) << c.path;
+    EXPECT_LE(response.body.size(), c.most_bytes) << c.path;
+  }
+  plat::net::SetDefaultTimeouts(saved);
+}
+
+// The process's peak resident memory, in kB.
+int64_t PeakResidentKb() {
+  std::ifstream status("/proc/self/status");
+  for (std::string line; std::getline(status, line);)
+    if (line.rfind("VmHWM:", 0) == 0) return std::stoll(line.substr(6));
+  return -1;
+}
+
+// A download near its size limit, with and without an announced length, takes little more memory
+// than the limit: measured in a child process, whose peak starts at what it holds. The body is
+// handed on as the stream the control reads from.
+TEST_F(WebprocsTest, ALargeDownloadTakesLittleMoreMemoryThanItsLimit) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "the address sanitizer's shadow and quarantine count in the peak";
+#endif
+  constexpr int64_t kLimit = int64_t{96} << 20;
+  constexpr int64_t kBody = int64_t{90} << 20;
+  for (const char* announce : {"announced", "unannounced"}) {
+    const pid_t child = fork();
+    if (child == 0) {
+      plat::net::Timeouts limits;
+      limits.maxBodyBytes = kLimit;
+      plat::net::SetDefaultTimeouts(limits);
+      const int64_t before = PeakResidentKb();
+      int32_t status = 0;
+      std::string type;
+      plat::TMemoryStream data;
+      const bool done = HTTPGet(Url("/big/" + std::to_string(kBody) + "/" + announce), "", "",
+                                status, type, data);
+      if (!done || data.Size() != kBody) _exit(255);
+      // In tenths of the limit.
+      _exit(static_cast<int>(
+          std::clamp<int64_t>((PeakResidentKb() - before) * 1024 * 10 / kLimit, 0, 254)));
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status)) << announce;
+    EXPECT_NE(WEXITSTATUS(status), 255) << announce << ": the download failed";
+    EXPECT_LE(WEXITSTATUS(status), 12) << announce << ": peak in tenths of the limit";
+  }
 }
 
 TEST_F(WebprocsTest, HttpsCertificatesAreVerified) {

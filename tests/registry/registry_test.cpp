@@ -100,3 +100,18 @@ TEST(RegistryTree, ADeepKeyLineGivesEveryLevelAndStaysFindableByAnyCase) {
 }
 
 }  // namespace
+
+namespace {
+
+// A key under existing levels adds only the levels that are new, each once, whatever spelling of
+// case the existing part is given in.
+TEST(RegistryTree, ANewKeyUnderExistingLevelsAddsOnlyTheMissingOnes) {
+  const reg::Tree t = reg::Tree::Parse("[R\\A\\B]\n[r\\a\\b\\C\\D]\n@=\"d\"\n[R\\A\\X]\n[R\\A]\n");
+  EXPECT_EQ(t.KeyCount(), 6u);  // R, R\A, R\A\B, C, D, X
+  EXPECT_EQ(t.Children("R\\A"), (std::vector<std::string>{"B", "X"}));
+  EXPECT_EQ(t.Children("R\\a\\B"), std::vector<std::string>{"C"});
+  ASSERT_NE(t.Find("R\\A\\B\\C\\D", ""), nullptr);
+  EXPECT_EQ(reg::Tree::Parse(t.Serialize()).Serialize(), t.Serialize());
+}
+
+}  // namespace

@@ -295,8 +295,14 @@ TEST_F(AcquireTest, CloseRequestFinishesThenCancels) {
 
 TEST_F(AcquireTest, NoDeviceOrRefusedStart) {
   Twain().SetCurrentDevice(-1);
-  Acquire();
-  EXPECT_EQ(Since(), std::vector<std::string>{});
+  try {
+    Twain().Acquire();
+    ADD_FAILURE() << "an acquisition without a device must raise";
+  } catch (const ETwainError& e) {
+    EXPECT_STREQ(e.what(), "Cannot find Twain device");
+  }
+  EXPECT_TRUE(Twain().Finished());
+  EXPECT_FALSE(Twain().SourceOpen());
   Twain().SetCurrentDevice(0);
   S().enable_rc = TWRC_FAILURE;
   try {

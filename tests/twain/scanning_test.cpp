@@ -21,6 +21,7 @@ std::vector<uint8_t> Gray3x1() {
 }
 
 TEST(ScanningMembers, WithoutManagerEveryMemberAnswersItsDefault) {
+  MissingManagerLibrary missing;
   TestImageBox box;
   MemberClient client{box};
   struct Row {

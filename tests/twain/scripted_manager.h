@@ -222,6 +222,14 @@ class ScriptedManager : public TSourceManager {
   TW_IMAGELAYOUT layout_{};
 };
 
+// Stands for a system without the manager's library, for the life of the object.
+struct MissingManagerLibrary {
+  MissingManagerLibrary() {
+    SetSourceManagerFactory([]() -> std::unique_ptr<TSourceManager> { return nullptr; });
+  }
+  ~MissingManagerLibrary() { SetSourceManagerFactory(nullptr); }
+};
+
 // Installs the scripted manager for the life of the object.
 struct ScriptedBackend {
   std::shared_ptr<Script> script = std::make_shared<Script>();

@@ -231,6 +231,9 @@ void TicBitmap::LoadImageFile(const std::string& file_name, int page) {
   std::error_code no_throw;
   if (std::filesystem::is_directory(file_name, no_throw))
     throw plat::EFOpenError(name + " is a folder, not a file");
+  // A pipe or a device is never opened: it could block the caller or never end.
+  if (std::filesystem::exists(file_name, no_throw) && !plat::FileExists(file_name))
+    throw plat::EFOpenError(name + " is not a regular file");
   if (!plat::FileExists(file_name)) throw plat::EFOpenError("File not found: " + name);
   plat::TFileStream file(file_name, plat::FileMode::OpenRead);
   if (file.Size() == 0) throw plat::EReadError("The file " + name + " is empty");

@@ -524,6 +524,9 @@ void TicTwain::Acquire() {
   OpenSource();
   if (!source_open_) {
     finished_ = true;
+    // Without the manager's library scanning is simply not there; with it, an acquisition that
+    // cannot start must not look like one that brought nothing.
+    if (manager_) throw ETwainError(kCannotFind);
     return;
   }
   image_.reset();

@@ -352,8 +352,20 @@ void TGIFSubImage::CheckFrameSize(plat::TStream& stream) const {
   stream.SetPosition(start);
   const int64_t justified = MaxPixelsInImageData(data.bytes);
   if (pixels <= justified) return;
+  // A frame reaching past the logical screen needs data only for the part on it.
+  if (PixelsOnScreen() <= justified && OwnerImage() &&
+      OwnerImage()->TakePixelsOffScreen(pixels - justified))
+    return;
   if (data.terminated) throw plat::EImageTooLarge(plat::kImageTooLarge);
   if (pixels > kGIFPixelsWithoutData) RaiseGIFError("Premature end of data");
+}
+
+int64_t TGIFSubImage::PixelsOnScreen() const {
+  const TGIFImage* image = OwnerImage();
+  if (!image) return int64_t{width_} * height_;
+  const int64_t across = std::clamp<int64_t>(image->GetWidth() - left_, 0, width_);
+  const int64_t down = std::clamp<int64_t>(image->GetHeight() - top_, 0, height_);
+  return across * down;
 }
 
 void TGIFSubImage::DecodePixelData(plat::TStream& stream) {

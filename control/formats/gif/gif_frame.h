@@ -141,6 +141,8 @@ class TGIFSubImage : public TGIFItem {
   void ReportRowProgress(int row, const char* message) const;
   void PrepareFlags();
   void CheckFrameSize(plat::TStream& stream) const;
+  // The frame's pixels that lie on its image's logical screen.
+  int64_t PixelsOnScreen() const;
   void ImportPixels(plat::TBitmap& bitmap);
   void Import24BitPixels(const plat::TBitmap& bitmap);
 

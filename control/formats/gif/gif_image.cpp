@@ -70,6 +70,13 @@ void TGIFImage::Reset() {
   header_.LogicalScreenHeight = 0;
   header_.PrepareFlags();
   SetPalette({});
+  pixels_off_screen_ = 0;
+}
+
+bool TGIFImage::TakePixelsOffScreen(int64_t pixels) {
+  if (pixels > kGIFPixelsWithoutData - pixels_off_screen_) return false;
+  pixels_off_screen_ += pixels;
+  return true;
 }
 
 void TGIFImage::SetWidth(int width) {

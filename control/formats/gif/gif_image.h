@@ -202,6 +202,11 @@ class TGIFImage : public plat::TGraphic {
 
   virtual void ReportWarning(const void* sender, int severity, const std::string& message);
 
+  // Frames reaching past the logical screen hold pixels that are never shown; their data need
+  // not fill those. Together, the frames of one file may take this many pixels beyond what their
+  // data can fill. False, taking nothing, when the pixels would go beyond that.
+  bool TakePixelsOffScreen(int64_t pixels);
+
  private:
   // The logical screen's width or height; no frame may reach beyond it.
   void SetScreenExtent(int value, uint16_t& extent, int (TGIFSubImage::*start)() const,
@@ -230,6 +235,7 @@ class TGIFImage : public plat::TGraphic {
   std::optional<plat::TColorTable> global_palette_;
   bool palette_busy_ = false;
   bool draw_busy_ = false;
+  int64_t pixels_off_screen_ = 0;
   std::recursive_mutex painter_lock_;
   std::vector<TGIFPainter*> painter_list_;
   TGIFPainter* active_painter_ = nullptr;

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <random>
+#include <utility>
 
 #include "platform/base/numbers.h"
 #include "platform/net/http.h"
@@ -227,10 +228,9 @@ bool HTTPGet(const std::string& url, const std::string& user, const std::string&
   request.url = RequestUrl(parts);
   request.user = user;
   request.password = password;
-  const plat::net::HttpResponse response = plat::net::Perform(request);
-  if (!response.body.empty())
-    data.WriteBuffer(response.body.data(), static_cast<int64_t>(response.body.size()));
-  data.SetPosition(0);
+  plat::net::HttpResponse response = plat::net::Perform(request);
+  // Handed over, not copied: an answer near the size limit is held once.
+  data = plat::TMemoryStream(std::move(response.body));
   contentType = response.contentType.substr(0, 255);
   status = response.status;
   return response.complete && response.status == 200;
