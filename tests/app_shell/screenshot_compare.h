@@ -23,13 +23,16 @@ inline double ShareOfDifferentPixels(const QImage& a, const QImage& b) {
   return static_cast<double>(different) / (static_cast<double>(a.width()) * a.height());
 }
 
-inline void ExpectWindowMatchesGolden(QWidget& window, const char* golden) {
+// Compares the part of `window` that `area` covers (the whole window when no area is given).
+inline void ExpectWindowMatchesGolden(QWidget& window, const char* golden,
+                                      const QWidget* area = nullptr) {
   window.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
   QTest::qWait(200);
-  const QImage shot =
+  QImage shot =
       window.screen()->grabWindow(window.winId()).toImage().convertToFormat(QImage::Format_RGB32);
   ASSERT_FALSE(shot.isNull());
+  if (area) shot = shot.copy(QRect(area->mapTo(&window, QPoint(0, 0)), area->size()));
   if (std::getenv("VELMORA_UPDATE_GOLDEN")) {
     ASSERT_TRUE(shot.save(golden));
     return;
