@@ -13,6 +13,7 @@
 
 #include "app/browse/folder_pane.h"
 #include "app/browse/viewer/viewer_pane.h"
+#include "app/edit/edit_mode.h"
 #include "app/output/batch_services.h"
 #include "app/output/output_pane.h"
 #include "app/shell/main_window.h"
@@ -59,12 +60,14 @@ int main(int argc, char** argv) {
   std::unique_ptr<shell::MainWindow> window;
   std::unique_ptr<browse::ViewerPane> viewer;   // declared after the window: it goes first
   std::unique_ptr<output::OutputPane> outputs;  // and these before the viewer
+  std::unique_ptr<edit::EditMode> editing;      // edit mode uses the viewer menu of the outputs
   output::RegisterBatchConversion();
   try {
     window = std::make_unique<shell::MainWindow>();
     browse::FolderBrowser* browser = browse::AttachFolderBrowser(*window);
     viewer = std::make_unique<browse::ViewerPane>(*window, *browser);
     outputs = std::make_unique<output::OutputPane>(*window, *viewer, browser);
+    editing = std::make_unique<edit::EditMode>(*window, *viewer, outputs->ViewerMenu());
   } catch (const plat::com::EOleException& e) {
     shell::Ui().Message(
         QStringLiteral("The image control could not be created: ") + QString::fromUtf8(e.what()),
