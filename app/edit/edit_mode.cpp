@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QTabBar>
@@ -47,9 +48,9 @@ namespace {
 
 constexpr auto kTiffSnapshot = pictavo::ax::TxGraphicsFormat(7);  // gfTIF
 constexpr int kInvertTask = 11;
-constexpr int kRedEyeTask = 16;
 constexpr int kPanelWidth = 180;
-constexpr int kPanelHeight = 300;
+constexpr int kPanelHeight = 330;
+constexpr int kSharedHeight = 80;
 constexpr int kRowHeight = 64;
 
 const QString kNothingKey = QStringLiteral("Nothing");
@@ -108,7 +109,7 @@ void EditMode::subSetupTaskPane() {
   delete w_.eb;
   w_.eb = pane;
   pane_ = pane;
-  w_.picDialog->resize(kPanelWidth, kPanelHeight + kRowHeight);
+  w_.picDialog->resize(kPanelWidth, kPanelHeight + kSharedHeight + kRowHeight);
   for (QWidget* panel : w_.taskPanels) {
     panel->resize(kPanelWidth, kPanelHeight);
     panel->hide();
@@ -134,8 +135,13 @@ void EditMode::BuildButtonRow() {
   lblNothing->setWordWrap(true);
   lblNothing->setText(QStringLiteral("No option selected."));
   lblNothing->setGeometry(4, 4, kPanelWidth - 8, 60);
+  auto* shared = new QWidget(w_.picDialog);
+  shared->setGeometry(0, kPanelHeight, kPanelWidth, kSharedHeight);
+  panels_ = new TaskPanels(
+      w_, state_, viewerPane_.Mouse(), [this](bool enabled) { subEnableTaskButtons(enabled); },
+      shared);
   picEditPanel = new QWidget(w_.picDialog);
-  picEditPanel->setGeometry(0, kPanelHeight, kPanelWidth, kRowHeight);
+  picEditPanel->setGeometry(0, kPanelHeight + kSharedHeight, kPanelWidth, kRowHeight);
   cmdApply = new QPushButton(QStringLiteral("Preview"), picEditPanel);
   cmdOK = new QPushButton(QStringLiteral("Confirm"), picEditPanel);
   cmdReset = new QPushButton(picEditPanel);
@@ -196,6 +202,8 @@ void EditMode::EnterEditMode() {
   ImageBoxProxy box(w_.ibMain->Dispatch());
   state_.mlEditImageWidth = box.get_ImageWidth();
   state_.mlEditImageHeight = box.get_ImageHeight();
+  panels_->txtResizeWidth->setText(QString::number(state_.mlEditImageWidth));
+  panels_->txtResizeHeight->setText(QString::number(state_.mlEditImageHeight));
   w_.cmdPreviewType->setEnabled(false);
   w_.cmdPreviewType->repaint();
   state_.gCurrentTask.Enhancement = 0;
@@ -258,23 +266,18 @@ void EditMode::subResetTaskOptions() {
   state_.mbNoPreviewShown = true;
   mouse.mbTaskOptionsChanged = false;
   state_.mbImageModified = false;
-  mouse.SetPositionPick(false);
-  mouse.DisarmCropByMouse();
+  panels_->ResetSharedControls();
   shell::IgnoreErrors([this] { ImageBoxProxy(w_.ibMain->Dispatch()).CancelSelection(); });
   mouse.subClearSelection();
   mouse.SetColourPick(false);
   cmdReset->setEnabled(false);
+  cmdReset->repaint();
   subEnableTaskButtons(true);
   cmdOriginalImage->setEnabled(viewerPane_.Tasks().Count() > 0);
+  cmdOriginalImage->repaint();
   const int32_t task = state_.gCurrentTask.Enhancement;
-  if (task == 0) {
-    subEnableTaskButtons(false);
-    cmdOK->setEnabled(true);  // it reads "Finish"
-  } else if (task == kRedEyeTask) {
-    subEnableTaskButtons(false);
-  } else if (task == kInvertTask) {
-    mouse.mbTaskOptionsChanged = true;
-  }
+  panels_->Load(task);
+  if (task == 0) cmdOK->setEnabled(true);  // it reads "Finish"
 }
 
 void EditMode::cmdOK_Click() {

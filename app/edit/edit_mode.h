@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "app/edit/edit_state.h"
+#include "app/edit/task_panels.h"
 
 class QLabel;
 class QPushButton;
@@ -68,6 +69,8 @@ class EditMode : public QObject {
   QWidget* picEditPreview;
   QLabel* lblNothing;
 
+  TaskPanels& Panels() { return *panels_; }
+
   // The option panel of a task id (1 to 16; 11, Invert, shows the "Nothing" panel).
   QWidget* Panel(int taskId) const;
 
@@ -85,6 +88,7 @@ class EditMode : public QObject {
   browse::ViewerMenu& viewerMenu_;
   EditState state_;
   velmora::ITaskPane* pane_;
+  TaskPanels* panels_;
 };
 
 }  // namespace edit

@@ -5,9 +5,17 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFocusEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QSlider>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <cstdlib>
@@ -24,6 +32,7 @@
 #include "app/shell/main_window.h"
 #include "app/shell/settings.h"
 #include "app/tasks/editing_task.h"
+#include "app_shell/modal_helper.h"
 #include "app_shell/recording_ui.h"
 #include "control/activex/imagebox_interface.h"
 #include "platform/com/control_host.h"
@@ -66,14 +75,12 @@ class EditModeTest : public testing::Test {
     window_.reset();
   }
 
-  // Shows a 40 x 30 picture, red on the left half and blue on the right, in the viewer.
-  void ShowPicture() {
-    path_ = dir_.filePath(QStringLiteral("halves.png"));
-    const std::string command =
-        "convert -size 20x30 xc:red -size 20x30 xc:blue +append -depth 8 '" + path_.toStdString() +
-        "'";
+  // Shows a picture in the viewer: by default 40 x 30, red on the left half, blue on the right.
+  void ShowPicture(const std::string& make = "-size 20x30 xc:red -size 20x30 xc:blue +append") {
+    path_ = dir_.filePath(QStringLiteral("shown.png"));
+    const std::string command = "convert " + make + " -depth 8 '" + path_.toStdString() + "'";
     ASSERT_EQ(std::system(command.c_str()), 0);
-    auto* item = new QTreeWidgetItem(window_->lvFolder, {QStringLiteral("halves.png")});
+    auto* item = new QTreeWidgetItem(window_->lvFolder, {QStringLiteral("shown.png")});
     item->setData(0, browse::kRowTagRole, path_);
     browse::ListViewRow row(window_->lvFolder, item, browse::RowList::FileList);
     viewer_->View().subShowSelectedItem(row);
@@ -255,6 +262,238 @@ TEST_F(EditModeTest, AnUnconfirmedPreviewAsksFirst) {
   EXPECT_EQ(confirmed, 1);
   EXPECT_EQ(state.gCurrentTask.Enhancement, 5);
   EXPECT_FALSE(state.mbImageModified);  // loading the panel resets the preview state
+}
+
+// --- the option panels ---
+
+class PanelTest : public EditModeTest {
+ protected:
+  void SetUp() override {
+    EditModeTest::SetUp();
+    ShowPicture("-size 400x300 xc:gray");
+    edit_->CmdPreviewEdit_Click();
+    ASSERT_EQ(edit_->State().glEditMode, 1);
+  }
+  void Choose(const char* key) {
+    edit_->eb_ItemClick(velmora::kSpecialGroupKey, QString::fromLatin1(key));
+  }
+  static void LeaveBox(QLineEdit* box) {
+    QFocusEvent out(QEvent::FocusOut);
+    QApplication::sendEvent(box, &out);
+  }
+  edit::TaskPanels& P() { return edit_->Panels(); }
+};
+
+// A non-default value in every stored option; a watermark picture that exists.
+void SampleOptions(const QString& watermark, int fontIndex) {
+  auto& o = shell::gSetup.TaskOptions;
+  o.Flip.Mode = 1;
+  o.Rotate = {-30, 1, 0x00123456};
+  o.Resize = {1, 0, 1, 75};
+  o.Blur.Amount = 6;
+  o.Contrast = {70, 0, 1, 0};
+  o.Brightness = {30, 1, 0, 1};
+  o.Sharpen.Amount = 4;
+  o.Crop = {0, 1};
+  o.Watermark = {0, 2, 0x00ABCDEF, 25, watermark};
+  o.Text.Text = QStringLiteral("Hello");
+  o.Text.Transparent = 0;
+  o.Text.BackColor = 0x00102030;
+  o.Text.Filter = 3;
+  o.Text.Position = 9;
+  o.Text.FontIndex = static_cast<int16_t>(fontIndex);
+  o.Text.FontSize = 24;
+  o.Text.Color = 0x00405060;
+  o.Text.Bold = 1;
+  o.Text.Angle = -45;
+  o.Text.Alignment = 2;
+  o.Text.Orientation = 1;
+  o.Canvas = {0x00654321, 5, 6, 7, 8};
+  o.Frame = {1, 33, 0x00777777, 5, 0};
+  o.Mask = {3, 0, 40};
+  o.Shadow.Index = 6;
+}
+
+TEST_F(PanelTest, EveryPanelStoresWhatItLoaded) {
+  const QString watermark = dir_.filePath(QStringLiteral("mark.png"));
+  ASSERT_EQ(std::system(("convert -size 30x20 xc:green '" + watermark.toStdString() + "'").c_str()),
+            0);
+  const int fontIndex = window_->ComboFontFamily->count() > 1 ? 1 : 0;
+  const char* const keys[] = {"Flip",       "Rotate",  "Resize", "Blur",      "Contrast",
+                              "Brightness", "Sharpen", "Crop",   "Watermark", "Text",
+                              "Invert",     "Canvas",  "Frame",  "Mask",      "Shadow"};
+  for (const char* key : keys) {
+    SampleOptions(watermark, fontIndex);
+    shell::SetupRecord sample = shell::gSetup;
+    Choose(key);
+    shell::gSetup.TaskOptions = {};
+    edit_->Panels().subReadTaskOptions();
+    const QString own =
+        QStringLiteral("TaskOptions.%1.")
+            .arg(QString::fromLatin1(key == std::string("Invert") ? "Negative" : key));
+    const QString group = key == std::string("Flip") ? QStringLiteral("TaskOptions.Flip.") : own;
+    int compared = 0;
+#define X(field, value)                                                                        \
+  if (QStringLiteral(#field).startsWith(group) && !QStringLiteral(#field).contains("Spare")) { \
+    ++compared;                                                                                \
+    EXPECT_EQ(shell::gSetup.field, sample.field) << #field;                                    \
+  }
+    VELMORA_SETUP_FIELDS(X)
+#undef X
+    EXPECT_EQ(compared > 0, key != std::string("Invert")) << key;
+  }
+}
+
+TEST_F(PanelTest, WhetherALoadedPanelCountsAsChanged) {
+  auto& o = shell::gSetup.TaskOptions;
+  struct Case {
+    const char* key;
+    std::function<void()> set;
+    bool changed;
+  } const cases[] = {
+      {"Resize", [&] { o.Resize.Mode = 1, o.Resize.Scale = 50; }, true},
+      {"Resize", [&] { o.Resize.Mode = 1, o.Resize.Scale = 100; }, false},
+      {"Resize", [&] { o.Resize.Mode = 0, o.Resize.Scale = 50; }, false},
+      {"Rotate", [&] { o.Rotate.Degrees = 0; }, false},
+      {"Rotate", [&] { o.Rotate.Degrees = 10; }, true},
+      {"Blur", [] {}, true},
+      {"Crop", [] {}, false},
+      {"Text", [&] { o.Text.Text.clear(); }, false},
+      {"Text", [&] { o.Text.Text = QStringLiteral("x"); }, true},
+      {"RedEye", [] {}, false},
+  };
+  for (const Case& c : cases) {
+    c.set();
+    Choose(c.key);
+    EXPECT_EQ(viewer_->Mouse().mbTaskOptionsChanged, c.changed) << c.key;
+  }
+}
+
+TEST_F(PanelTest, RetainRatioCouplesTheBoxesWithoutBouncing) {
+  shell::gSetup.TaskOptions.Resize.KeepRatio = 1;
+  shell::gSetup.TaskOptions.Resize.Mode = 0;
+  Choose("Resize");
+  P().txtResizeHeight->setText(QStringLiteral("100"));
+  EXPECT_EQ(P().txtResizeWidth->text(), QStringLiteral("133"));
+  EXPECT_EQ(P().txtResizeHeight->text(), QStringLiteral("100"));
+  P().txtResizeWidth->setText(QStringLiteral("200"));
+  EXPECT_EQ(P().txtResizeHeight->text(), QStringLiteral("150"));
+  EXPECT_EQ(P().txtResizeWidth->text(), QStringLiteral("200"));
+  P().chkResizeRatio->setChecked(false);
+  P().txtResizeWidth->setText(QStringLiteral("10"));
+  EXPECT_EQ(P().txtResizeHeight->text(), QStringLiteral("150"));
+}
+
+TEST_F(PanelTest, NumericBoxRules) {
+  Choose("Canvas");
+  QLineEdit* margin = P().txtCanvasCustom[0];
+  margin->clear();
+  EXPECT_EQ(margin->text(), QStringLiteral("0"));
+  EXPECT_EQ(margin->selectedText(), QStringLiteral("0"));
+  margin->setText(QStringLiteral("900"));
+  LeaveBox(margin);
+  EXPECT_EQ(margin->text(), QStringLiteral("800"));
+  margin->clear();
+  QTest::keyClicks(margin, QStringLiteral("a1b2"));
+  EXPECT_EQ(margin->text(), QStringLiteral("12"));
+
+  Choose("Rotate");
+  P().txtDegrees->clear();
+  EXPECT_EQ(P().txtDegrees->text(), QStringLiteral("45"));
+  P().txtDegrees->setText(QStringLiteral("-300"));
+  LeaveBox(P().txtDegrees);
+  EXPECT_EQ(P().txtDegrees->text(), QStringLiteral("-180"));
+  EXPECT_EQ(P().sbDegrees->value(), -180);
+  P().cmdAngle[3]->click();
+  EXPECT_EQ(P().txtDegrees->text(), QStringLiteral("-45"));
+
+  Choose("Text");
+  P().txtTextAngle->setText(QStringLiteral("-200"));
+  LeaveBox(P().txtTextAngle);
+  EXPECT_EQ(P().txtTextAngle->text(), QStringLiteral("-180"));
+  EXPECT_EQ(P().vsbTextAngle->value(), -180);
+
+  Choose("Frame");
+  P().txtFrameSize->setText(QStringLiteral("900"));
+  LeaveBox(P().txtFrameSize);
+  EXPECT_EQ(P().txtFrameSize->text(), QStringLiteral("800"));
+  EXPECT_EQ(P().vsFrameSize->value(), 800);
+
+  Choose("Crop");
+  P().optCropSelect->button(1)->setChecked(true);
+  P().txtCropRight->setText(QStringLiteral("5000"));
+  LeaveBox(P().txtCropRight);
+  EXPECT_EQ(P().txtCropRight->text(), QStringLiteral("400"));
+  P().txtCropTop->setText(QStringLiteral("5000"));
+  LeaveBox(P().txtCropTop);
+  EXPECT_EQ(P().txtCropTop->text(), QStringLiteral("300"));
+
+  Choose("Resize");
+  P().txtScale->clear();
+  QTest::keyClicks(P().txtScale, QStringLiteral("x5y0"));
+  EXPECT_EQ(P().txtScale->text(), QStringLiteral("50"));
+}
+
+TEST_F(PanelTest, ACancelledColourChooserChangesNoButton) {
+  shell::gSetup.TaskOptions.Canvas.BackColor = 0x00336699;
+  Choose("Canvas");
+  const QString before = P().picCropBackColor->styleSheet();
+  viewer_->Mouse().mbTaskOptionsChanged = false;
+  WhenModalOpens([](QDialog* dialog) { dialog->reject(); });
+  P().picCropBackColor->click();
+  EXPECT_EQ(P().picCropBackColor->styleSheet(), before);
+  edit_->Panels().subReadTaskOptions();
+  EXPECT_EQ(shell::gSetup.TaskOptions.Canvas.BackColor, 0x00336699);
+  EXPECT_FALSE(viewer_->Mouse().mbTaskOptionsChanged);
+}
+
+TEST_F(PanelTest, WatermarkPictureAndItsSize) {
+  Choose("Watermark");
+  const QString picture = dir_.filePath(QStringLiteral("merge.png"));
+  ASSERT_EQ(
+      std::system(
+          ("convert -size 317x123 gradient:red-blue '" + picture.toStdString() + "'").c_str()),
+      0);
+  FILE* pipe = popen(("identify -format '%w x %h' '" + picture.toStdString() + "'").c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  char size[64] = {};
+  const size_t got = fread(size, 1, sizeof size - 1, pipe);
+  pclose(pipe);
+  P().subLoadWatermarkImage(picture);
+  EXPECT_EQ(P().lblWatermarkResolution->text(), QString::fromLatin1(size, int(got)));
+  EXPECT_EQ(P().mstrWatermarkFile, picture);
+  // A file that is no picture keeps the previous one.
+  const QString broken = dir_.filePath(QStringLiteral("broken.png"));
+  QFile file(broken);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write("not a picture");
+  file.close();
+  P().subLoadWatermarkImage(broken);
+  EXPECT_EQ(P().mstrWatermarkFile, picture);
+  EXPECT_EQ(P().lblWatermarkResolution->text(), QString::fromLatin1(size, int(got)));
+}
+
+TEST_F(PanelTest, MouseResultsReachThePanels) {
+  Choose("Crop");
+  P().optCropSelect->button(0)->setChecked(true);
+  P().chkCropMouse->setChecked(true);  // the picture is shown at its size: the viewer's band
+  EXPECT_TRUE(viewer_->Mouse().CropByMouse());
+  emit window_->ImageMouseDown(1, 0, 10, 20);
+  emit window_->ImageMouseMove(0, 60, 70);
+  emit window_->ImageMouseUp(1, 0, 60, 70);
+  EXPECT_EQ(P().lblSelectRegionStart->text(), QStringLiteral("X : 10 ; Y : 20"));
+  EXPECT_EQ(P().lblSelectRegionEnd->text(), QStringLiteral("X : 60 ; Y : 70"));
+  EXPECT_FALSE(P().chkCropMouse->isChecked());
+  EXPECT_TRUE(edit_->cmdApply->isEnabled());
+
+  shell::gSetup.TaskOptions.Text.Position = 9;
+  Choose("Text");
+  EXPECT_TRUE(P().picLocation->isVisibleTo(window_.get()));
+  P().chkSelectLocation->setChecked(true);
+  emit window_->ImageMouseUp(1, 0, 33, 44);
+  EXPECT_EQ(P().lblSelectLocation->text(), QStringLiteral("X-33; Y-44"));
+  EXPECT_FALSE(P().chkSelectLocation->isChecked());
+  EXPECT_EQ(viewer_->Mouse().TextPosition(), QPoint(33, 44));
 }
 
 }  // namespace
