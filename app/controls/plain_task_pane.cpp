@@ -2,6 +2,7 @@
 
 #include <QHBoxLayout>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QTimer>
 #include <QToolButton>
 
@@ -110,8 +111,10 @@ void PlainTaskPane::AddItem(const QString& groupKey, const QString& itemKey, con
   item->setAutoRaise(true);
   item->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
   group->body->addWidget(item);
-  connect(item, &QToolButton::clicked, this,
-          [this, groupKey, itemKey] { emit ItemClick(groupKey, itemKey); });
+  connect(item, &QToolButton::clicked, this, [this, groupKey, itemKey] {
+    emit ItemClick(groupKey, itemKey);
+    ShowGroupAfter(groupKey);
+  });
 }
 
 void PlainTaskPane::SetGroupChild(const QString& groupKey, QWidget* child) {
@@ -136,6 +139,17 @@ QString PlainTaskPane::GroupCaption(const QString& groupKey) const {
 
 QStringList PlainTaskPane::GroupKeys() const {
   return order_;
+}
+
+int PlainTaskPane::ScrollPosition() const {
+  return scroll_->verticalScrollBar()->value();
+}
+
+void PlainTaskPane::ShowGroupAfter(const QString& groupKey) {
+  const qsizetype next = order_.indexOf(groupKey) + 1;
+  if (next <= 0 || next >= order_.size()) return;
+  column_->adjustSize();
+  scroll_->verticalScrollBar()->setValue(groups_.value(order_.at(next)).frame->y());
 }
 
 }  // namespace velmora

@@ -28,6 +28,8 @@ class PlainTaskPane : public ITaskPane {
   // The caption a group shows; empty for an unknown key.
   QString GroupCaption(const QString& groupKey) const;
   QStringList GroupKeys() const;
+  // The pane's scroll position, from the top of the first group.
+  int ScrollPosition() const;
 
  private:
   struct Group {
@@ -35,6 +37,8 @@ class PlainTaskPane : public ITaskPane {
     QLabel* title = nullptr;
     QVBoxLayout* body = nullptr;
   };
+  // Choosing an item brings the group after its own to the top: there its options appear.
+  void ShowGroupAfter(const QString& groupKey);
   Group& NewGroup(const QString& key, const QString& caption, const QPixmap& icon);
 
   QScrollArea* scroll_;

@@ -48,7 +48,7 @@ namespace {
 
 constexpr auto kTiffSnapshot = pictavo::ax::TxGraphicsFormat(7);  // gfTIF
 constexpr int kInvertTask = 11;
-constexpr int kPanelWidth = 180;
+constexpr int kPanelWidth = 172;
 constexpr int kPanelHeight = 330;
 constexpr int kSharedHeight = 80;
 constexpr int kRowHeight = 64;
@@ -146,8 +146,8 @@ void EditMode::BuildButtonRow() {
   cmdOK = new QPushButton(QStringLiteral("Confirm"), picEditPanel);
   cmdReset = new QPushButton(picEditPanel);
   cmdOriginalImage = new QPushButton(picEditPanel);
-  cmdApply->setGeometry(4, 4, 84, 26);
-  cmdOK->setGeometry(92, 4, 84, 26);
+  cmdApply->setGeometry(4, 4, 80, 26);
+  cmdOK->setGeometry(88, 4, 80, 26);
   cmdReset->setGeometry(4, 34, 26, 26);
   cmdOriginalImage->setGeometry(34, 34, 26, 26);
   cmdReset->setToolTip(QStringLiteral("Undo the preview"));

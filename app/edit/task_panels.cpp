@@ -13,6 +13,7 @@
 #include <QSlider>
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "app/browse/picture_loader.h"
 #include "app/browse/viewer/viewer_mouse.h"
@@ -32,7 +33,7 @@ using pictavo::ax::ImageBoxProxy;
 
 namespace {
 
-constexpr int kWidth = 180;
+constexpr int kWidth = 172;
 constexpr int16_t kMinusKey = 45;
 constexpr int kRowH = 24;
 
@@ -72,7 +73,7 @@ class Column {
     return label;
   }
   // A row of controls side by side.
-  void Row(std::initializer_list<QWidget*> widgets, int height = kRowH) {
+  void Row(const std::vector<QWidget*>& widgets, int height = kRowH) {
     const int width = (kWidth - 8) / int(widgets.size());
     int x = 4;
     for (QWidget* widget : widgets) {
@@ -105,11 +106,7 @@ QButtonGroup* Options(Column& column, const QStringList& captions, bool sideBySi
       column.Add(option);
     }
   }
-  if (sideBySide) {
-    const int width = (kWidth - 8) / int(row.size());
-    for (size_t i = 0; i < row.size(); ++i)
-      column.Add(row[i], kRowH, 4 + int(i) * width, width - 2);
-  }
+  if (sideBySide) column.Row(row);
   return group;
 }
 

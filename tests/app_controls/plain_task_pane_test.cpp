@@ -56,6 +56,15 @@ TEST_F(PlainTaskPaneTest, ClickingAnItemReportsItsGroupAndItemKeys) {
   EXPECT_TRUE(pane_.updatesEnabled());  // painting resumed once the event loop ran
 }
 
+TEST_F(PlainTaskPaneTest, ChoosingAnItemBringsTheNextGroupIntoView) {
+  pane_.resize(200, 120);  // too short for both groups
+  QApplication::processEvents();
+  ASSERT_EQ(pane_.ScrollPosition(), 0);
+  QTest::mouseClick(Item("Resize"), Qt::LeftButton);
+  EXPECT_GT(pane_.ScrollPosition(), 0);
+  EXPECT_EQ(pane_.ScrollPosition(), body_->parentWidget()->y());
+}
+
 TEST_F(PlainTaskPaneTest, CaptionsAndUnknownKeys) {
   EXPECT_EQ(pane_.GroupKeys(), (QStringList{kSpecialGroupKey, QStringLiteral("Dialog")}));
   pane_.SetGroupCaption(QStringLiteral("Dialog"), QStringLiteral("Task Option - Resize"));
