@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -467,6 +468,11 @@ void TaskPanels::BuildWatermark() {
   chkWatermarkTransparentColor->setGeometry(46, 0, 100, kRowH);
   SetColour(picWatermarkTransparentColor, 0);
   connect(cmdSelectMerge, &QPushButton::clicked, this, [this] { cmdSelectMerge_Click(); });
+  connect(chkWatermarkTransparentColor, &QCheckBox::toggled, this, [this](bool on) {
+    if (on) mbPickTransparentColor = true;
+  });
+  picWatermarkImage->setMouseTracking(true);
+  picWatermarkImage->installEventFilter(this);
   connect(chkWatermarkTransparent, &QCheckBox::toggled, this, [this](bool on) {
     picTransparentOptions->setVisible(on);
     Changed();
@@ -481,6 +487,23 @@ void TaskPanels::BuildWatermark() {
     SetColour(picWatermarkTransparentColor, choice.Colour);
     Changed();
   });
+}
+
+// The watermark picture: while the pick is on, the colour under the pointer becomes the
+// transparent colour; a release over the picture ends the pick.
+bool TaskPanels::eventFilter(QObject* watched, QEvent* event) {
+  if (watched != picWatermarkImage) return false;
+  auto* mouse = static_cast<QMouseEvent*>(event);
+  if (event->type() == QEvent::MouseMove && mbPickTransparentColor) {
+    const QImage picture = picWatermarkImage->pixmap().toImage();
+    const QPoint at = mouse->position().toPoint();
+    if (picture.rect().contains(at))
+      SetColour(picWatermarkTransparentColor, shell::QColorToOleColour(QColor(picture.pixel(at))));
+  } else if (event->type() == QEvent::MouseButtonRelease) {
+    mbPickTransparentColor = false;
+    chkWatermarkTransparentColor->setChecked(false);
+  }
+  return false;
 }
 
 void TaskPanels::cmdSelectMerge_Click() {

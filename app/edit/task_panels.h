@@ -135,6 +135,10 @@ class TaskPanels : public QObject {
   QCheckBox* chkRedEye;
 
   int16_t mintTaskPicture = 0;
+  bool mbPickTransparentColor = false;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   QWidget* Panel(int task) const;

@@ -3,6 +3,8 @@
 // question about an unconfirmed preview. ImageMagick writes the fixtures.
 #include "edit_fixture.h"
 
+#include <QMouseEvent>
+
 namespace {
 
 using namespace edit_test;
@@ -351,6 +353,52 @@ TEST_F(PanelTest, WatermarkPictureAndItsSize) {
   P().subLoadWatermarkImage(broken);
   EXPECT_EQ(P().mstrWatermarkFile, picture);
   EXPECT_EQ(P().lblWatermarkResolution->text(), QString::fromLatin1(size, int(got)));
+}
+
+TEST_F(PanelTest, PickingTheWatermarksTransparentColour) {
+  Choose("Watermark");
+  const QString picture = dir_.filePath(QStringLiteral("pick.png"));
+  ASSERT_EQ(
+      std::system(
+          ("convert -size 100x60 xc:'rgb(10,200,30)' '" + picture.toStdString() + "'").c_str()),
+      0);
+  P().subLoadWatermarkImage(picture);
+  P().chkWatermarkTransparentColor->setChecked(true);
+  QLabel* image = P().picWatermarkImage;
+  const QPoint middle(image->width() / 2, image->height() / 2);
+  QMouseEvent move(QEvent::MouseMove, middle, image->mapToGlobal(middle), Qt::NoButton,
+                   Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(image, &move);
+  QMouseEvent release(QEvent::MouseButtonRelease, middle, image->mapToGlobal(middle),
+                      Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(image, &release);
+  EXPECT_FALSE(P().chkWatermarkTransparentColor->isChecked());
+  EXPECT_FALSE(P().mbPickTransparentColor);
+  edit_->Panels().subReadTaskOptions();
+  EXPECT_EQ(shell::gSetup.TaskOptions.Watermark.TransparentColor, 10 | 200 << 8 | 30 << 16);
+}
+
+TEST_F(PanelTest, GroupsShownByTheirChoices) {
+  Choose("Crop");
+  P().optCropSelect->button(1)->setChecked(true);
+  P().cmbCrop->setCurrentIndex(1);
+  EXPECT_TRUE(P().FrameBackColor->isVisibleTo(window_.get()));
+  P().cmbCrop->setCurrentIndex(0);
+  EXPECT_FALSE(P().FrameBackColor->isVisibleTo(window_.get()));
+
+  shell::gSetup.TaskOptions.Text.Position = 0;
+  Choose("Text");
+  window_->cboPosition->setCurrentIndex(9);
+  EXPECT_TRUE(P().picLocation->isVisibleTo(window_.get()));
+  EXPECT_TRUE(P().picTextOrientationCustom->isVisibleTo(window_.get()));
+  EXPECT_FALSE(P().picTextOrientation->isVisibleTo(window_.get()));
+  EXPECT_FALSE(P().picTextAlignment->isVisibleTo(window_.get()));
+
+  Choose("Shadow");
+  P().OptShadow->button(2)->setChecked(true);
+  EXPECT_EQ(P().mintTaskPicture, 10);
+  edit_->Panels().subReadTaskOptions();
+  EXPECT_EQ(shell::gSetup.TaskOptions.Shadow.Index, 2);
 }
 
 TEST_F(PanelTest, MouseResultsReachThePanels) {
