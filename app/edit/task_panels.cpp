@@ -258,10 +258,15 @@ void TaskPanels::BuildShared(QWidget* area) {
   lblSelectLocation->setGeometry(24, kRowH, kWidth - 28, kRowH);
   FrameBackColor->hide();
   picLocation->hide();
-  connect(picCropBackColor, &QPushButton::clicked, this, [this] {
+  ChooseColourOnClick(picCropBackColor);
+}
+
+// A colour button opens the colour chooser; a cancelled chooser changes nothing.
+void TaskPanels::ChooseColourOnClick(QPushButton* button) {
+  connect(button, &QPushButton::clicked, this, [this, button] {
     const shell::ColorChoice choice = shell::fncChooseColor(&w_, true);
     if (choice.Cancelled || choice.Colour < 0) return;
-    SetColour(picCropBackColor, choice.Colour);
+    SetColour(button, choice.Colour);
     Changed();
   });
 }
@@ -481,12 +486,7 @@ void TaskPanels::BuildWatermark() {
     mouse_.SetPositionPick(false);
     picLocation->setVisible(index == 0);
   });
-  connect(picWatermarkTransparentColor, &QPushButton::clicked, this, [this] {
-    const shell::ColorChoice choice = shell::fncChooseColor(&w_, true);
-    if (choice.Cancelled || choice.Colour < 0) return;
-    SetColour(picWatermarkTransparentColor, choice.Colour);
-    Changed();
-  });
+  ChooseColourOnClick(picWatermarkTransparentColor);
 }
 
 // The watermark picture: while the pick is on, the colour under the pointer becomes the
@@ -587,12 +587,7 @@ void TaskPanels::BuildText() {
           changed);
   for (QPushButton* button : {cmdTextColor, cmdTextBackground}) {
     SetColour(button, 0);
-    connect(button, &QPushButton::clicked, this, [this, button] {
-      const shell::ColorChoice choice = shell::fncChooseColor(&w_, true);
-      if (choice.Cancelled || choice.Colour < 0) return;
-      SetColour(button, choice.Colour);
-      Changed();
-    });
+    ChooseColourOnClick(button);
   }
   const auto styleText = [this] {
     QFont font = txtDraw->font();

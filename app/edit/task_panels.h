@@ -152,6 +152,7 @@ class TaskPanels : public QObject {
   void BuildText();
   void BuildCanvasFrameMaskShadow();
   void WireMouse();
+  void ChooseColourOnClick(QPushButton* button);
   void CoupleRatio(QLineEdit* changed, QLineEdit* other, bool& ownGuard, bool& otherGuard,
                    int32_t from, int32_t to);
 

@@ -9,6 +9,7 @@
 #include <cmath>
 
 #include "app/browse/viewer/viewer.h"
+#include "app/shell/dialogs.h"
 #include "app/shell/main_window.h"
 #include "control/activex/imagebox_interface.h"
 #include "platform/com/control_host.h"
@@ -211,10 +212,11 @@ void ViewerMouse::PickColour(int x, int y) {
   if (!pixel) return;
   mlPickX = pixel->x();
   mlPickY = pixel->y();
-  const uint32_t bgr = box.get_PixelColor(mlPickX, mlPickY);
-  const QColor colour(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
+  const QColor colour =
+      shell::OleColourToQColor(static_cast<int32_t>(box.get_PixelColor(mlPickX, mlPickY)));
   emit ColourPicked(colour);
-  box.put_BGColor(plat::com::OLE_COLOR(colour.red() | colour.green() << 8 | colour.blue() << 16));
+  // ibMain takes the colour as the colour button shows it.
+  box.put_BGColor(plat::com::OLE_COLOR(shell::QColorToOleColour(colour)));
   ChangeOptions();
 }
 
