@@ -140,6 +140,8 @@ void EditMode::BuildButtonRow() {
   panels_ = new TaskPanels(
       w_, state_, viewerPane_.Mouse(), [this](bool enabled) { subEnableTaskButtons(enabled); },
       shared);
+  // The panels' handlers end with edit mode, before the viewer's mouse they drive goes.
+  panels_->setParent(this);
   picEditPanel = new QWidget(w_.picDialog);
   picEditPanel->setGeometry(0, kPanelHeight + kSharedHeight, kPanelWidth, kRowHeight);
   cmdApply = new QPushButton(QStringLiteral("Preview"), picEditPanel);
