@@ -3,6 +3,7 @@
 // question about an unconfirmed preview. ImageMagick writes the fixtures.
 #include "edit_fixture.h"
 
+#include <QMenu>
 #include <QMouseEvent>
 
 namespace {
@@ -28,6 +29,15 @@ TEST_F(EditModeTest, PaneHoldsTheSixteenTasksAndTheTwoGroups) {
   }
   EXPECT_EQ(withIcons, 16);
   EXPECT_EQ(window_->picDialog->parentWidget()->window(), window_.get());
+}
+
+TEST_F(EditModeTest, TheRightButtonOverTheImageOpensTheViewerMenu) {
+  ShowPicture();
+  QMenu* menu = outputs_->ViewerMenu().mnuPreviewParent();
+  ASSERT_FALSE(menu->isVisible());
+  emit window_->ImageMouseDown(2, 0, 5, 5);
+  EXPECT_TRUE(menu->isVisible());
+  menu->close();
 }
 
 TEST_F(EditModeTest, EditWithoutAnImageDoesNothing) {
