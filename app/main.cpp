@@ -13,6 +13,7 @@
 
 #include "app/browse/folder_pane.h"
 #include "app/browse/viewer/viewer_pane.h"
+#include "app/edit/edit_mode.h"
 #include "app/metadata/metadata_service.h"
 #include "app/metadata/metadata_tables.h"
 #include "app/output/batch_services.h"
@@ -60,6 +61,7 @@ int main(int argc, char** argv) {
   std::unique_ptr<shell::MainWindow> window;
   std::unique_ptr<browse::ViewerPane> viewer;   // declared after the window: it goes first
   std::unique_ptr<output::OutputPane> outputs;  // and these before the viewer
+  std::unique_ptr<edit::EditMode> editing;      // edit mode uses the viewer menu of the outputs
   output::RegisterBatchConversion();
   output::RegisterSavePreview();
   // Saved files carry the program's name as their Software tag even while no metadata service
@@ -70,6 +72,7 @@ int main(int argc, char** argv) {
     browse::FolderBrowser* browser = browse::AttachFolderBrowser(*window);
     viewer = std::make_unique<browse::ViewerPane>(*window, *browser);
     outputs = std::make_unique<output::OutputPane>(*window, *viewer, browser);
+    editing = std::make_unique<edit::EditMode>(*window, *viewer, outputs->ViewerMenu());
   } catch (const plat::com::EOleException& e) {
     shell::Ui().Message(
         QStringLiteral("The image control could not be created: ") + QString::fromUtf8(e.what()),

@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Draws the editor's frame tiles, the four extra pieces of frame set 4 and the eight masks.
+"""Draws the editor's frame tiles, the four extra pieces of frame set 4, the eight masks and the
+task pane's icons.
 
 The pictures are our own: plain geometric patterns at the sizes the frame layout expects. Run
 from the repository root; the PNG files land in app/tasks/artwork and are compiled in as Qt
@@ -11,6 +12,7 @@ import struct
 import zlib
 
 OUT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "app", "tasks", "artwork")
+ICONS_OUT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "app", "edit", "artwork")
 
 TILES = ["pTop_left", "pTop_middle", "pTop_right", "pleft", "pRight",
          "pBottom_left", "pBottom_middle", "pBottom_right"]
@@ -97,7 +99,54 @@ def mask(index):
     return pixel
 
 
+# The task pane's 16 x 16 icons: one plain glyph and colour per task, on white.
+def icon_shapes():
+    def box(x0, y0, x1, y1):
+        return lambda x, y: x0 <= x <= x1 and y0 <= y <= y1
+    def outline(x0, y0, x1, y1):
+        return lambda x, y: box(x0, y0, x1, y1)(x, y) and not box(x0 + 1, y0 + 1, x1 - 1, y1 - 1)(x, y)
+    def disc(cx, cy, r):
+        return lambda x, y: (x - cx) ** 2 + (y - cy) ** 2 <= r * r
+    def ring(cx, cy, r):
+        return lambda x, y: r * r - 2 * r <= (x - cx) ** 2 + (y - cy) ** 2 <= r * r
+    def either(*shapes):
+        return lambda x, y: any(shape(x, y) for shape in shapes)
+    return {
+        "resize": ((0, 102, 204), either(outline(1, 5, 10, 14), outline(1, 1, 14, 14))),
+        "canvas": ((139, 90, 43), either(outline(0, 0, 15, 15), box(4, 4, 11, 11))),
+        "crop": ((34, 139, 34), either(box(3, 0, 4, 12), box(3, 11, 15, 12), box(0, 3, 12, 4),
+                                        box(11, 3, 12, 15))),
+        "rotate": ((255, 140, 0), either(ring(8, 8, 7), box(11, 0, 15, 3))),
+        "flip": ((70, 130, 180), either(lambda x, y: x < 7 and abs(y - 8) <= x,
+                                         lambda x, y: x > 8 and abs(y - 8) <= 15 - x,
+                                         box(7, 0, 8, 15))),
+        "invert": ((0, 0, 0), either(lambda x, y: x + y < 15 and box(1, 1, 14, 14)(x, y),
+                                      outline(1, 1, 14, 14))),
+        "contrast": ((90, 90, 90), either(ring(8, 8, 7), lambda x, y: x <= 8 and disc(8, 8, 7)(x, y))),
+        "sharpen": ((178, 34, 34), lambda x, y: y >= 2 and abs(x - 8) <= (y - 2) // 2 + 1 and y <= 14),
+        "blur": ((100, 149, 237), either(disc(5, 6, 4), disc(10, 9, 5))),
+        "brightness": ((218, 165, 32), either(disc(8, 8, 4), box(7, 0, 8, 2), box(7, 13, 8, 15),
+                                              box(0, 7, 2, 8), box(13, 7, 15, 8))),
+        "text": ((25, 25, 112), either(box(2, 1, 13, 3), box(7, 1, 8, 14), box(5, 13, 10, 14))),
+        "watermark": ((0, 128, 128), either(outline(0, 0, 11, 11), box(5, 5, 15, 15))),
+        "mask": ((75, 0, 130), lambda x, y: box(0, 0, 15, 15)(x, y) and not disc(8, 8, 6)(x, y)),
+        "shadow": ((105, 105, 105), either(box(4, 4, 15, 15), outline(0, 0, 11, 11))),
+        "frame": ((160, 82, 45), either(outline(0, 0, 15, 15), outline(1, 1, 14, 14),
+                                         outline(4, 4, 11, 11))),
+        "RedEye": ((220, 20, 60), either(ring(8, 8, 7), disc(8, 8, 3))),
+        "multipage": ((0, 90, 160), either(outline(4, 0, 15, 11), outline(2, 2, 13, 13),
+                                            box(0, 4, 11, 15))),
+    }
+
+
+def icon(colour, shape):
+    return lambda x, y: colour if shape(x, y) else (255, 255, 255)
+
+
 def main():
+    os.makedirs(ICONS_OUT, exist_ok=True)
+    for key, (colour, shape) in icon_shapes().items():
+        png(os.path.join(ICONS_OUT, f"{key}.png"), 16, 16, icon(colour, shape))
     os.makedirs(OUT, exist_ok=True)
     for index, tiles in SETS.items():
         for name in TILES:

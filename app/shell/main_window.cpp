@@ -787,6 +787,9 @@ void MainWindow::LayOutViewPane(Arrangement arrangement) {
     case Arrangement::Edit:
       splRight->setGeometry(0, 0, splMain->width(), splMain->height());
       splView->setGeometry(0, 0, splRight->width(), splRight->height());
+      // Over the panes that stay bound: the browse pane, the folder list and the basket.
+      splRight->raise();
+      splView->raise();
       picView->setGeometry(0, 0, width(), height() - sbMain->height());
       picView->raise();
       PicViewImage->setGeometry(0, tb, picView->width() - vw - eb->width(),

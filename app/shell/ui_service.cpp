@@ -31,6 +31,18 @@ class DesktopUi final : public UiService {
     QMessageBox box(ToBoxIcon(icon), caption, text, QMessageBox::Ok | QMessageBox::Cancel);
     return box.exec() == QMessageBox::Ok;
   }
+  Answer AskYesNoCancel(const QString& text, const QString& caption, MessageIcon icon) override {
+    QMessageBox box(ToBoxIcon(icon), caption, text,
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    switch (box.exec()) {
+      case QMessageBox::Yes:
+        return Answer::Yes;
+      case QMessageBox::No:
+        return Answer::No;
+      default:
+        return Answer::Cancel;
+    }
+  }
   void OpenWithShell(const QString& target) override {
     const QUrl url =
         target.contains(QLatin1String("://")) ? QUrl(target) : QUrl::fromLocalFile(target);

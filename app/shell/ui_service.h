@@ -6,6 +6,7 @@
 namespace shell {
 
 enum class MessageIcon { None, Information, Exclamation, Error };
+enum class Answer { Yes, No, Cancel };
 
 class UiService {
  public:
@@ -14,6 +15,8 @@ class UiService {
   virtual void Message(const QString& text, const QString& caption, MessageIcon icon) = 0;
   // A modal message box with OK and Cancel; true when OK was chosen.
   virtual bool Ask(const QString& text, const QString& caption, MessageIcon icon) = 0;
+  // A modal message box with Yes, No and Cancel; closing it answers Cancel.
+  virtual Answer AskYesNoCancel(const QString& text, const QString& caption, MessageIcon icon) = 0;
   // The desktop's default action for a document path or a web address.
   virtual void OpenWithShell(const QString& target) = 0;
 };

@@ -21,9 +21,15 @@ class RecordingUi final : public shell::UiService {
     messages.push_back({text, caption, icon});
     return answer;
   }
+  shell::Answer AskYesNoCancel(const QString& text, const QString& caption,
+                               shell::MessageIcon icon) override {
+    messages.push_back({text, caption, icon});
+    return threeWayAnswer;
+  }
   void OpenWithShell(const QString& target) override { opened.push_back(target); }
 
-  bool answer = true;  // what Ask answers: OK
+  bool answer = true;                                    // what Ask answers: OK
+  shell::Answer threeWayAnswer = shell::Answer::Cancel;  // what AskYesNoCancel answers
 
   std::vector<RecordedMessage> messages;
   std::vector<QString> opened;

@@ -37,9 +37,13 @@ inline void ExpectImageMatchesGolden(const QImage& picture, const char* golden) 
   EXPECT_LT(ShareOfDifferentPixels(shot, expected), 0.002);
 }
 
-inline void ExpectWindowMatchesGolden(QWidget& window, const char* golden) {
+// Compares the part of `window` that `area` covers (the whole window when no area is given).
+inline void ExpectWindowMatchesGolden(QWidget& window, const char* golden,
+                                      const QWidget* area = nullptr) {
   window.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
   QTest::qWait(200);
-  ExpectImageMatchesGolden(window.screen()->grabWindow(window.winId()).toImage(), golden);
+  QImage shot = window.screen()->grabWindow(window.winId()).toImage();
+  if (area) shot = shot.copy(QRect(area->mapTo(&window, QPoint(0, 0)), area->size()));
+  ExpectImageMatchesGolden(shot, golden);
 }

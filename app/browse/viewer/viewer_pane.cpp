@@ -32,17 +32,20 @@ class FocusedListTracker : public QObject {
 
 ViewerPane::ViewerPane(shell::MainWindow& window, FolderBrowser& browser)
     : viewer_(window, recordedTasks_, *window.frmFrameDummy->ibTemp),
+      mouse_(window, viewer_),
       basket_(AttachBasketWidgets(window, browser.ProgressBar())),
       browser_(&browser) {
   QTreeWidget* list = window.lvFolder;
   browser.ShowRowHook = [this, list](QTreeWidgetItem* row) {
     ListViewRow shown(list, row, RowList::FileList);
+    mouse_.subClearSelection();  // a band belongs to the image it was drawn on
     viewer_.subShowSelectedItem(shown);
   };
   QTreeWidget* basket = window.lvPages;
   shell::MainWindow* frame = &window;
   basket_.ShowRowHook = [this, basket, frame](QTreeWidgetItem* row) {
     ListViewRow shown(basket, row, RowList::Basket);
+    mouse_.subClearSelection();
     viewer_.subShowSelectedItem(shown);
     frame->subResize();
   };

@@ -6,6 +6,7 @@
 #include "app/browse/basket_list.h"
 #include "app/browse/folder_browser.h"
 #include "app/browse/viewer/viewer.h"
+#include "app/browse/viewer/viewer_mouse.h"
 #include "app/tasks/task_list.h"
 
 namespace shell {
@@ -23,6 +24,7 @@ class ViewerPane {
   ViewerPane& operator=(const ViewerPane&) = delete;
 
   Viewer& View() { return viewer_; }
+  ViewerMouse& Mouse() { return mouse_; }
   BasketList& Basket() { return basket_; }
   tasks::TaskList& Tasks() { return recordedTasks_; }
 
@@ -31,6 +33,7 @@ class ViewerPane {
   // that pane fills it the list stays empty and both views show the file as read.
   tasks::TaskList recordedTasks_;
   Viewer viewer_;
+  ViewerMouse mouse_;
   BasketList basket_;
   QPointer<FolderBrowser> browser_;
 };

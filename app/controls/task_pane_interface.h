@@ -1,0 +1,46 @@
+#pragma once
+// The members of a task pane the program calls: titled groups, the special group of clickable
+// items with icons, and groups whose body is a container of the program's own. Both the plain
+// pane and the themed one implement it, so the program builds its pane the same way on either.
+#include <QMap>
+#include <QPixmap>
+#include <QString>
+#include <QWidget>
+
+namespace velmora {
+
+// Item icons by key.
+using TaskImageList = QMap<QString, QPixmap>;
+
+// The special group's fixed key.
+inline const QString kSpecialGroupKey = QStringLiteral("Special Group");
+
+class ITaskPane : public QWidget {
+  Q_OBJECT
+
+ public:
+  using QWidget::QWidget;
+
+  // True suspends the pane's repainting while it is built; it paints again once the event loop
+  // runs (or on False).
+  virtual void DisableUpdates(bool disable) = 0;
+  // Removes every group and item.
+  virtual void ClearStructure() = 0;
+  // The icons AddItem's icon keys name.
+  virtual void SetImageList(const TaskImageList& images) = 0;
+  // Creates the special group (key kSpecialGroupKey) with a caption and an icon.
+  virtual void AddSpecialGroup(const QString& caption, const QPixmap& icon) = 0;
+  // Appends an item to a group; an unknown group key adds nothing.
+  virtual void AddItem(const QString& groupKey, const QString& itemKey, const QString& caption,
+                       const QString& iconKey) = 0;
+  virtual void AddGroup(const QString& groupKey, const QString& caption, int type) = 0;
+  // Shows `child` as the body of the group; the pane takes it as its own child.
+  virtual void SetGroupChild(const QString& groupKey, QWidget* child) = 0;
+  // An unknown key changes nothing.
+  virtual void SetGroupCaption(const QString& groupKey, const QString& caption) = 0;
+
+ signals:
+  void ItemClick(const QString& groupKey, const QString& itemKey);
+};
+
+}  // namespace velmora
