@@ -13,6 +13,7 @@
 
 #include "app/browse/folder_pane.h"
 #include "app/browse/viewer/viewer_pane.h"
+#include "app/metadata/pane_service.h"
 #include "app/output/batch_services.h"
 #include "app/output/output_pane.h"
 #include "app/shell/main_window.h"
@@ -56,6 +57,9 @@ int main(int argc, char** argv) {
   std::srand(static_cast<unsigned>(QTime::currentTime().msecsSinceStartOfDay()));
   plat::scan::SetSourceManagerFactory(plat::scan::SaneSourceManagerFactory());
 
+  // Installed before the window is built: its set-up fills the metadata tables through it.
+  metadata::PaneService metadataPane;
+  metadata::SetMetadataService(&metadataPane);
   std::unique_ptr<shell::MainWindow> window;
   std::unique_ptr<browse::ViewerPane> viewer;   // declared after the window: it goes first
   std::unique_ptr<output::OutputPane> outputs;  // and these before the viewer
