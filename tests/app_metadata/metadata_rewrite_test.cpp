@@ -20,6 +20,7 @@
 #include "app/metadata/metadata_tables.h"
 #include "app/metadata/metadata_write.h"
 #include "app/shell/errors.h"
+#include "app_metadata/control_fixture.h"
 #include "control/activex/imagebox_interface.h"
 #include "platform/com/control_host.h"
 
@@ -70,33 +71,10 @@ QByteArray PsdLayersAndImage(const QByteArray& psd) {
   return psd.mid(resources + 4 + u32(resources));
 }
 
-class MetadataRewrite : public testing::Test {
+class MetadataRewrite : public MetadataControlTest {
  protected:
-  static void SetUpTestSuite() {
-    QApplication::setApplicationName(QStringLiteral("VelmoraJPEG2000B"));
-    ASSERT_EQ(std::system((std::string(VELMORA_REGSVR) + " -s " + PICTAVO_LIBRARY).c_str()), 0);
-    metadata::subInitMetadataTables();
-  }
-  void SetUp() override {
-    ASSERT_TRUE(dir_.isValid());
-    host_.SetControl(QStringLiteral("Pictavo.ImageBox"));
-    shell::gstrErrorRoutine.clear();
-    shell::gstrErrorText.clear();
-    QObject::connect(&modalWatch_, &QTimer::timeout, [] {
-      if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
-        dialog->reject();
-    });
-    modalWatch_.start(20);
-  }
-  void TearDown() override { modalWatch_.stop(); }
-
-  QString Path(const char* name) const { return dir_.filePath(QString::fromUtf8(name)); }
   void Shell(const std::string& command) {
     Output("cd '" + dir_.path().toStdString() + "' && " + command);
-  }
-  pictavo::ax::ImageBoxProxy Box() const { return pictavo::ax::ImageBoxProxy(host_.Dispatch()); }
-  bool Update(const QString& path, uint8_t kind, const char* name, const QString& value) {
-    return metadata::fncUpdateAttribute(path, kind, QString::fromUtf8(name), value, &host_);
   }
 
   // Three pages (LZW, JPEG, Group 4) with an EXIF directory, a Canon maker note whose value
@@ -139,10 +117,6 @@ open("note.jpg","wb").write(d[:2]+b"\xff\xe1"+struct.pack(">H",len(a)+2)+a+d[2:]
       EXPECT_EQ(Bytes(Path("after.ppm")), Bytes(Path("before.ppm"))) << "page " << page;
     }
   }
-
-  QTemporaryDir dir_;
-  plat::com::ControlHost host_;
-  QTimer modalWatch_;
 };
 
 TEST_F(MetadataRewrite, ATiffKeepsItsPagesPixelsAndEverythingTheControlDoesNotModel) {

@@ -19,6 +19,7 @@
 #include "app/metadata/metadata_tables.h"
 #include "app/metadata/metadata_write.h"
 #include "app/shell/errors.h"
+#include "app_metadata/control_fixture.h"
 #include "control/activex/imagebox_interface.h"
 #include "platform/com/control_host.h"
 
@@ -65,26 +66,8 @@ TEST(WriteBackRule, ByTheExtensionInAnyCase) {
     EXPECT_EQ(metadata::WriteBackFor(QString::fromUtf8(path)), expected) << path;
 }
 
-class MetadataWrite : public testing::Test {
+class MetadataWrite : public MetadataControlTest {
  protected:
-  static void SetUpTestSuite() {
-    QApplication::setApplicationName(QStringLiteral("VelmoraJPEG2000B"));
-    ASSERT_EQ(Shell(std::string(VELMORA_REGSVR) + " -s " + PICTAVO_LIBRARY), 0);
-    metadata::subInitMetadataTables();
-  }
-  void SetUp() override {
-    ASSERT_TRUE(dir_.isValid());
-    host_.SetControl(QStringLiteral("Pictavo.ImageBox"));
-    shell::gstrErrorRoutine.clear();
-    shell::gstrErrorText.clear();
-    QObject::connect(&modalWatch_, &QTimer::timeout, [] {
-      if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
-        dialog->reject();
-    });
-    modalWatch_.start(20);
-  }
-  void TearDown() override { modalWatch_.stop(); }
-
   // A JPEG written by ImageMagick, tagged by exiftool, loaded into the control.
   QString Jpeg(const QString& name, const std::string& tags = "-Artist=Ann") {
     const QString path = dir_.filePath(name);
@@ -94,14 +77,6 @@ class MetadataWrite : public testing::Test {
     Box().LoadFromFile(path.toStdString());
     return path;
   }
-  pictavo::ax::ImageBoxProxy Box() const { return pictavo::ax::ImageBoxProxy(host_.Dispatch()); }
-  bool Update(const QString& path, uint8_t kind, const char* name, const QVariant& value) {
-    return metadata::fncUpdateAttribute(path, kind, QString::fromUtf8(name), value, &host_);
-  }
-
-  QTemporaryDir dir_;
-  plat::com::ControlHost host_;
-  QTimer modalWatch_;
 };
 
 TEST_F(MetadataWrite, AnExifChangeReachesTheFileStampedWithTheProgram) {
