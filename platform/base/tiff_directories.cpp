@@ -90,6 +90,9 @@ TiffDirectory ReadTiffDirectory(std::span<const uint8_t> bytes, bool bigEndian, 
   const uint16_t count = cursor.Word();
   TiffDirectory directory;
   directory.fields.reserve(std::min<size_t>(count, cursor.Remaining() / 12));
+  // Values of one directory share no bytes: more value bytes than the data holds is damage, and
+  // stops entries that all point at one large value from multiplying it in memory.
+  uint64_t value_bytes = 0;
   for (uint16_t i = 0; i < count; ++i) {
     TiffField field;
     field.tag = cursor.Word();
@@ -101,6 +104,8 @@ TiffDirectory ReadTiffDirectory(std::span<const uint8_t> bytes, bool bigEndian, 
     if (size <= 4) {
       value = inline_value.first(static_cast<size_t>(size));
     } else {
+      value_bytes += size;
+      if (value_bytes > bytes.size()) OutsideTheData({});
       field.at = cursor.DWordAt(cursor.Position() - 4);
       value = cursor.BytesAt(*field.at, size);
     }
