@@ -131,6 +131,8 @@ TEST_F(MetadataWrite, IptcFieldsByTheirLabels) {
   EXPECT_EQ(ExifTool(path, "IPTC:Caption-Abstract"), "Quay");
   EXPECT_EQ(ExifTool(path, "IPTC:DateCreated"), "2004:02:29");
   EXPECT_EQ(ExifTool(path, "IPTC:By-line"), "Cy");
+  ASSERT_TRUE(Update(path, 1, "Time Created", QStringLiteral("1:05:09 PM")));
+  EXPECT_EQ(ExifTool(path, "IPTC:TimeCreated").substr(0, 8), "13:05:09");
   // An emptied date is unset: it is not written at all.
   ASSERT_TRUE(Update(path, 1, "Date Created", QString()));
   EXPECT_EQ(ExifTool(path, "IPTC:DateCreated"), "");
