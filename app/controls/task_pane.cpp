@@ -16,6 +16,7 @@
 #include "app/controls/desktop_theme.h"
 #include "app/controls/image_list.h"
 #include "app/controls/property_bag.h"
+#include "app/controls/task_pane_colours.h"
 #include "app/controls/task_pane_strip.h"
 #include "platform/graphics/system_colors.h"
 
@@ -24,28 +25,14 @@ namespace {
 
 constexpr int16_t kMaxCount = std::numeric_limits<int16_t>::max();
 
+using namespace pane_colours;
+
 const char* const kErrorCaption = "ucTaskPane";
+const char* const kErrorLead = "An Error has ocurred!\r\n";
 
 const QString kFontNameKey = QStringLiteral("FontName");
 const QString kFontCharsetKey = QStringLiteral("FontCharset");
 const QString kUxThemeTextKey = QStringLiteral("UxThemeText");
-const char* const kErrorLead = "An Error has ocurred!\r\n";
-
-// System colour indexes the pane draws with.
-constexpr int kWindow = 5;
-constexpr int kHighlight = 13;
-constexpr int kHighlightText = 14;
-constexpr int kButtonFace = 15;
-constexpr int kButtonShadow = 16;
-constexpr int kGreyText = 17;
-constexpr int kButtonText = 18;
-constexpr int kButtonHighlight = 20;
-constexpr int kDarkShadow = 21;
-constexpr int kGradientActiveCaption = 27;
-
-QColor SysColour(int index) {
-  return ToQColor(plat::kSystemColorFlag | static_cast<plat::TColor>(index));
-}
 
 QRect EdgesRect(int left, int top, int right, int bottom) {
   return QRect(left, top, right - left, bottom - top);

@@ -8,10 +8,12 @@
 
 #include "app/controls/desktop_theme.h"
 #include "app/controls/task_pane.h"
-#include "platform/graphics/system_colors.h"
+#include "app/controls/task_pane_colours.h"
 
 namespace velmora {
 namespace {
+
+using namespace pane_colours;
 
 constexpr int16_t kHandPointer = 99;
 
@@ -31,13 +33,6 @@ void SetPointer(QWidget& widget, int16_t code) {
     widget.unsetCursor();
   }
 }
-
-QColor SysColour(int index) {
-  return ToQColor(plat::kSystemColorFlag | static_cast<plat::TColor>(index));
-}
-
-constexpr int kWindow = 5;
-constexpr int kButtonFace = 15;
 
 // The two schemes the pane paints by hand: their body fill (the frame is white).
 std::optional<QColor> HandBody(const QString& scheme) {

@@ -46,6 +46,14 @@ class PaneChildrenTest : public testing::Test {
     panel->resize(100, height);
     return panel;
   }
+  // A pane showing, in `scheme`, one group that carries `panel`.
+  void AttachInScheme(const char* scheme, QWidget* panel) {
+    Scheme(scheme);
+    pane.ClearStructure();
+    if (!pane.isVisible()) Show();
+    pane.AddGroup("g", "G");
+    ASSERT_EQ(pane.SetGroupChild(pane.Model().m_GroupCount, panel), PaneStatus::kOk);
+  }
   const BarGroup& Group(int n) { return pane.Model().m_Groups[static_cast<size_t>(n)]; }
   QRect UnderHeader(const BarGroup& group, int height) {
     const BarRect h = group.rcHeader;
@@ -143,10 +151,6 @@ TEST_F(PaneChildrenTest, ButtonsLabelsAndCheckBoxesTakeTheBodyColour) {
       {"NormalColor", QApplication::palette().color(QPalette::Base)},
   };
   for (const auto& c : cases) {
-    Scheme(c.scheme);
-    pane.ClearStructure();
-    if (!pane.isVisible()) Show();
-    pane.AddGroup("g", "G");
     QWidget* panel = Panel(80);
     auto* option = new QRadioButton("Option", panel);
     auto* label = new QLabel("Label", panel);
@@ -154,8 +158,7 @@ TEST_F(PaneChildrenTest, ButtonsLabelsAndCheckBoxesTakeTheBodyColour) {
     auto* edit = new QLineEdit(panel);
     edit->move(0, 50);
     const QPalette editPalette = edit->palette();
-    const int group = pane.Model().m_GroupCount;
-    ASSERT_EQ(pane.SetGroupChild(int16_t(group), panel), PaneStatus::kOk);
+    AttachInScheme(c.scheme, panel);
     for (QWidget* control : {static_cast<QWidget*>(option), static_cast<QWidget*>(label),
                              static_cast<QWidget*>(check)}) {
       EXPECT_EQ(control->palette().color(control->backgroundRole()), c.body) << c.scheme;
@@ -172,23 +175,20 @@ TEST_F(PaneChildrenTest, ButtonsLabelsAndCheckBoxesTakeTheBodyColour) {
 TEST_F(PaneChildrenTest, Frames) {
   const struct {
     const char* scheme;
-    QColor left, right, bottom;  // the panel's edges at half its height and width
+    QColor frame;
   } cases[] = {
-      {"Metallic", Qt::white, Qt::white, Qt::white},
-      {"Classic", SystemColour(15), SystemColour(15), SystemColour(15)},
+      {"Metallic", Qt::white},
+      {"Classic", SystemColour(15)},
   };
   for (const auto& c : cases) {
-    Scheme(c.scheme);
-    pane.ClearStructure();
-    if (!pane.isVisible()) Show();
-    pane.AddGroup("g", "G");
     QWidget* panel = Panel(60);
-    ASSERT_EQ(pane.SetGroupChild(pane.Model().m_GroupCount, panel), PaneStatus::kOk);
+    AttachInScheme(c.scheme, panel);
+    // The left, right and bottom edges at half the panel's height and width.
     const QImage shot = panel->grab().toImage();
     const int w = shot.width(), h = shot.height();
-    EXPECT_EQ(shot.pixelColor(0, h / 2), c.left) << c.scheme;
-    EXPECT_EQ(shot.pixelColor(w - 1, h / 2), c.right) << c.scheme;
-    EXPECT_EQ(shot.pixelColor(w / 2, h - 1), c.bottom) << c.scheme;
+    EXPECT_EQ(shot.pixelColor(0, h / 2), c.frame) << c.scheme;
+    EXPECT_EQ(shot.pixelColor(w - 1, h / 2), c.frame) << c.scheme;
+    EXPECT_EQ(shot.pixelColor(w / 2, h - 1), c.frame) << c.scheme;
   }
 }
 
