@@ -111,8 +111,9 @@ std::optional<int> StoredNumber(const QVariant& value) {
   if (value.metaType().id() == QMetaType::Bool) return value.toBool() ? -1 : 0;
   bool isNumber = false;
   const double number = value.toDouble(&isNumber);
-  if (!isNumber || number < std::numeric_limits<int>::min() ||
-      number > std::numeric_limits<int>::max()) {
+  // Written so that a value that is not a number (NaN) fails too.
+  if (!isNumber ||
+      !(number >= std::numeric_limits<int>::min() && number <= std::numeric_limits<int>::max())) {
     return std::nullopt;
   }
   return static_cast<int>(number);

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QTest>
+#include <cmath>
 #include <functional>
 #include <optional>
 
@@ -80,8 +81,9 @@ TEST_F(PaneLifecycleTest, ADamagedBagReadsAsTheDefaults) {
     const char* key;
     QVariant value;
   } damage[] = {
-      {"FontName", ""},       {"FontName", "No Such Face 1234"}, {"FontCharset", "many"},
-      {"FontCharset", 70000}, {"UxThemeText", "perhaps"},
+      {"FontName", ""},           {"FontName", "No Such Face 1234"}, {"FontCharset", "many"},
+      {"FontCharset", 70000},     {"FontCharset", std::nan("")},     {"UxThemeText", 1e300},
+      {"UxThemeText", "perhaps"},
   };
   for (const auto& d : damage) {
     PropertyBag bag;
