@@ -77,8 +77,8 @@ class ucTaskPane : public QWidget, public HookOwner {
   static constexpr int kKeyedImageList = 1;  // an ImageList (image_list.h)
   static constexpr int kExtImageList = 2;    // an object of the type named "ExtImageList"
 
-  // Stored properties: the font's face (written unless it is the default face), its character
-  // set (kept and written back; Qt fonts have none) and UseUxThemeText.
+  // The font face a pane stores no name for; reading a bag without a name gives the
+  // container's face instead.
   static constexpr const char* kDefaultFontName = "Verdana";
   // How far one notch of the wheel scrolls, in pixels.
   static constexpr int kWheelStep = 32;
@@ -88,7 +88,11 @@ class ucTaskPane : public QWidget, public HookOwner {
   explicit ucTaskPane(QWidget* parent = nullptr, bool userMode = true);
   ~ucTaskPane() override;
 
-  // Reading also docks the pane at its container's left edge at the container's full height.
+  // The stored properties: the font's face, its character set (kept and written back; Qt fonts
+  // have none) and UseUxThemeText. A name that is empty or no installed face reads as the
+  // container's face, a damaged number as 0 and a damaged flag as true. Reading also docks the
+  // pane at its container's left edge at the container's full height, and on a live form hooks
+  // the pane.
   void ReadProperties(const PropertyBag& bag);
   void WriteProperties(PropertyBag& bag) const;
   int16_t FontCharset() const { return m_iFontCharset; }
