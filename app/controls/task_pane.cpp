@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QFontDatabase>
 #include <QFontMetrics>
 #include <QLinearGradient>
 #include <QMessageBox>
@@ -14,6 +15,8 @@
 
 #include "app/controls/desktop_theme.h"
 #include "app/controls/image_list.h"
+#include "app/controls/property_bag.h"
+#include "app/controls/task_pane_colours.h"
 #include "app/controls/task_pane_strip.h"
 #include "platform/graphics/system_colors.h"
 
@@ -22,24 +25,14 @@ namespace {
 
 constexpr int16_t kMaxCount = std::numeric_limits<int16_t>::max();
 
+using namespace pane_colours;
+
 const char* const kErrorCaption = "ucTaskPane";
 const char* const kErrorLead = "An Error has ocurred!\r\n";
 
-// System colour indexes the pane draws with.
-constexpr int kWindow = 5;
-constexpr int kHighlight = 13;
-constexpr int kHighlightText = 14;
-constexpr int kButtonFace = 15;
-constexpr int kButtonShadow = 16;
-constexpr int kGreyText = 17;
-constexpr int kButtonText = 18;
-constexpr int kButtonHighlight = 20;
-constexpr int kDarkShadow = 21;
-constexpr int kGradientActiveCaption = 27;
-
-QColor SysColour(int index) {
-  return ToQColor(plat::kSystemColorFlag | static_cast<plat::TColor>(index));
-}
+const QString kFontNameKey = QStringLiteral("FontName");
+const QString kFontCharsetKey = QStringLiteral("FontCharset");
+const QString kUxThemeTextKey = QStringLiteral("UxThemeText");
 
 QRect EdgesRect(int left, int top, int right, int bottom) {
   return QRect(left, top, right - left, bottom - top);
@@ -112,6 +105,20 @@ QString TypeName(const QObject& object) {
   return cut < 0 ? name : name.mid(cut + 2);
 }
 
+// A stored number, or nothing when the value is absent or no number.
+std::optional<int> StoredNumber(const QVariant& value) {
+  if (!value.isValid()) return std::nullopt;
+  if (value.metaType().id() == QMetaType::Bool) return value.toBool() ? -1 : 0;
+  bool isNumber = false;
+  const double number = value.toDouble(&isNumber);
+  // Written so that a value that is not a number (NaN) fails too.
+  if (!isNumber ||
+      !(number >= std::numeric_limits<int>::min() && number <= std::numeric_limits<int>::max())) {
+    return std::nullopt;
+  }
+  return static_cast<int>(number);
+}
+
 }  // namespace
 
 QString PaneArg::ToText() const {
@@ -126,8 +133,10 @@ QString PaneArg::ToText() const {
       value_);
 }
 
-ucTaskPane::ucTaskPane(QWidget* parent) : QWidget(parent) {
+ucTaskPane::ucTaskPane(QWidget* parent, bool userMode) : QWidget(parent), userMode_(userMode) {
   setAttribute(Qt::WA_OpaquePaintEvent);
+  setMouseTracking(true);
+  WatchContainer(parent);
   m_ScrollBar = new QScrollBar(Qt::Vertical, this);
   m_ScrollBar->hide();
   connect(m_ScrollBar, &QScrollBar::valueChanged, this, [this](int value) {
@@ -141,9 +150,87 @@ ucTaskPane::ucTaskPane(QWidget* parent) : QWidget(parent) {
   };
 }
 
-ucTaskPane::~ucTaskPane() = default;
+ucTaskPane::~ucTaskPane() {
+  hook_.reset();
+  WatchContainer(nullptr);
+}
 
 void ucTaskPane::Refresh() {
+  Repaint();
+}
+
+// --- Stored properties and lifecycle ---
+
+void ucTaskPane::ReadProperties(const PropertyBag& bag) {
+  DockLeft();
+  const QString containerFont = (container_ ? container_->font() : QApplication::font()).family();
+  const QString name = bag.ReadProperty(kFontNameKey, containerFont).toString();
+  SetFont(QFont(!name.isEmpty() && QFontDatabase::hasFamily(name) ? name : containerFont));
+  // An absent character set keeps the one the pane has; a damaged one reads as 0.
+  if (bag.Contains(kFontCharsetKey)) {
+    const int charset = StoredNumber(bag.ReadProperty(kFontCharsetKey)).value_or(0);
+    m_iFontCharset = charset == static_cast<int16_t>(charset) ? static_cast<int16_t>(charset) : 0;
+  }
+  SetUseUxThemeText(StoredNumber(bag.ReadProperty(kUxThemeTextKey)).value_or(-1) != 0);
+  if (userMode_) InstallHook();
+}
+
+void ucTaskPane::WriteProperties(PropertyBag& bag) const {
+  bag.WriteProperty(kFontNameKey, font().family(), QString::fromLatin1(kDefaultFontName));
+  bag.WriteProperty(kFontCharsetKey, int{m_iFontCharset});
+  bag.WriteProperty(kUxThemeTextKey, m_bUseUxThemeText, true);
+}
+
+void ucTaskPane::InstallHook() {
+  if (hook_) return;
+  hook_ = std::make_unique<MessageHook>(*this);
+  hook_->HookWindow(this);
+  for (const QEvent::Type type :
+       {QEvent::ThemeChange, QEvent::StyleChange, QEvent::PaletteChange, QEvent::Wheel}) {
+    hook_->HookMessage(this, type, MessageHook::kAfter);
+  }
+}
+
+void ucTaskPane::zSubclass_Proc(bool, bool&, int&, QWidget*, QEvent* event) {
+  if (event->type() == QEvent::Wheel) {
+    Wheel(*static_cast<QWheelEvent*>(event));
+    return;
+  }
+  // A colour or theme change: the scheme is read again by the repaint.
+  QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  Repaint();
+}
+
+// The pane stands at its container's left edge and takes the container's height, also when
+// the container is resized later.
+void ucTaskPane::DockLeft() {
+  dockedLeft_ = true;
+  if (container_) setGeometry(0, 0, width(), container_->height());
+}
+
+void ucTaskPane::WatchContainer(QWidget* container) {
+  if (container_) container_->removeEventFilter(this);
+  container_ = container;
+  if (container_) container_->installEventFilter(this);
+}
+
+bool ucTaskPane::event(QEvent* event) {
+  if (event->type() == QEvent::ParentChange) WatchContainer(parentWidget());
+  return QWidget::event(event);
+}
+
+bool ucTaskPane::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == container_) {
+    if (event->type() == QEvent::Resize && dockedLeft_) DockLeft();
+    if (event->type() == QEvent::FontChange) Repaint();
+    return false;
+  }
+  if (auto* panel = qobject_cast<QWidget*>(watched)) return ChildEvent(panel, event);
+  return false;
+}
+
+void ucTaskPane::showEvent(QShowEvent*) {
+  m_bUpdates = true;
   Repaint();
 }
 
@@ -237,8 +324,11 @@ void ucTaskPane::Repaint() {
     BarGroup& group = model_.m_Groups[static_cast<size_t>(n)];
     DrawGroupHeader(n);
     if (group.pChild) {
-      // The child container is placed and painted by the pane's container handling.
-      if (!group.bExpanded) group.pChild->hide();
+      if (group.bExpanded) {
+        PaintChild(group);
+      } else {
+        group.pChild->hide();
+      }
       continue;
     }
     if (!group.bExpanded) continue;
@@ -631,12 +721,10 @@ void ucTaskPane::ClearStructure() {
   model_.m_SpecialGroup.Items.resize(1);
   model_.m_SpecialGroup.iItemCount = 0;
   model_.m_bDetailsGroup = false;
-  for (size_t n = 1; n < model_.m_Groups.size(); ++n) {
-    if (model_.m_Groups[n].pChild) model_.m_Groups[n].pChild->hide();
-  }
+  ReleaseChildContainers();
   model_.m_Groups.resize(1);
   model_.m_GroupCount = 0;
-  unsetCursor();
+  SetHandCur(false);
   const bool updates = m_bUpdates;
   m_bUpdates = true;
   Repaint();
@@ -649,16 +737,6 @@ PaneStatus ucTaskPane::ClearGroup(const PaneArg& Group) {
   if (group == nullptr) return PaneStatus::kSubscriptOutOfRange;
   group->Items.resize(1);
   group->iItemCount = 0;
-  Repaint();
-  return PaneStatus::kOk;
-}
-
-PaneStatus ucTaskPane::SetGroupChild(const PaneArg& Group, QWidget* pChild, int16_t pChildPointer) {
-  const int16_t code = GetGroupsByKeyN(Group);
-  if (code < 0 || code > model_.m_GroupCount) return PaneStatus::kSubscriptOutOfRange;
-  BarGroup& group = model_.m_Groups[static_cast<size_t>(code)];
-  group.pChild = pChild;
-  group.pChildPointer = pChildPointer;
   Repaint();
   return PaneStatus::kOk;
 }

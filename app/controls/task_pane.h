@@ -6,6 +6,11 @@
 // Callers name groups, items and icons by key or by number (PaneArg). Unknown names and wrong
 // argument types end in the pane's error box, shown through a message sink the pane owns;
 // numbers outside the model's arrays come back to the caller as a PaneStatus.
+//
+// The pointer makes headers and items hot (the hand pointer over them) and a left click toggles
+// a group or clicks an item; the wheel scrolls while the scroll bar shows. A group can show a
+// panel of the host instead of items: SetGroupChild makes the pane the panel's parent and keeps
+// it under the group's header, painted as the group's body.
 #include <QFont>
 #include <QImage>
 #include <QObject>
@@ -14,9 +19,12 @@
 #include <QWidget>
 #include <cstdint>
 #include <functional>
+#include <map>
+#include <memory>
 #include <optional>
 #include <variant>
 
+#include "app/controls/message_hook.h"
 #include "app/controls/task_pane_layout.h"
 #include "app/controls/task_pane_model.h"
 #include "platform/graphics/color.h"
@@ -24,6 +32,8 @@
 class QScrollBar;
 
 namespace velmora {
+
+class PropertyBag;
 
 // A key or a 16-bit number, as the pane's callers pass them. Other numbers (32-bit integers,
 // floating point) are carried too, so the pane can refuse them as the wrong type.
@@ -47,9 +57,15 @@ class PaneArg {
 };
 
 // Errors a member returns to its caller.
-enum class PaneStatus { kOk = 0, kOverflow = 6, kSubscriptOutOfRange = 9 };
+enum class PaneStatus {
+  kOk = 0,
+  kOverflow = 6,
+  kSubscriptOutOfRange = 9,
+  kNoObject = 91,       // no panel given
+  kAlreadyLoaded = 360  // the group already has a panel, or is the unused group 0
+};
 
-class ucTaskPane : public QWidget {
+class ucTaskPane : public QWidget, public HookOwner {
   Q_OBJECT
 
  public:
@@ -61,8 +77,27 @@ class ucTaskPane : public QWidget {
   static constexpr int kKeyedImageList = 1;  // an ImageList (image_list.h)
   static constexpr int kExtImageList = 2;    // an object of the type named "ExtImageList"
 
-  explicit ucTaskPane(QWidget* parent = nullptr);
+  // The font face a pane stores no name for; reading a bag without a name gives the
+  // container's face instead.
+  static constexpr const char* kDefaultFontName = "Verdana";
+  // How far one notch of the wheel scrolls, in pixels.
+  static constexpr int kWheelStep = 32;
+
+  // `userMode` false is a form designer: the stored properties are read, but the pane hooks
+  // nothing, so neither the wheel nor colour and theme changes reach it.
+  explicit ucTaskPane(QWidget* parent = nullptr, bool userMode = true);
   ~ucTaskPane() override;
+
+  // The stored properties: the font's face, its character set (kept and written back; Qt fonts
+  // have none) and UseUxThemeText. A name that is empty or no installed face reads as the
+  // container's face, a damaged number as 0 and a damaged flag as true. Reading also docks the
+  // pane at its container's left edge at the container's full height, and on a live form hooks
+  // the pane.
+  void ReadProperties(const PropertyBag& bag);
+  void WriteProperties(PropertyBag& bag) const;
+  int16_t FontCharset() const { return m_iFontCharset; }
+  bool Hooked() const { return hook_ != nullptr; }
+  bool MouseInside() const { return m_bMouseInside; }
 
   void Refresh();
   // The four optional arguments are accepted and have no effect.
@@ -83,7 +118,12 @@ class ucTaskPane : public QWidget {
   int32_t OpenLink(const QString& sLink);
   void ClearStructure();
   PaneStatus ClearGroup(const PaneArg& Group);
-  // Attaches a child container to a group; the pane places it under the group's header.
+  // Attaches a panel of the host to a group and gives it the mouse pointer `pChildPointer`
+  // (0 the default, 1 to 15 the standard shapes, 99 the hand). The pane becomes the panel's
+  // parent; a normal group shows it under its header while expanded, the special group keeps it
+  // hidden. Fails for the details group, an unknown group, the unused group 0 and a group that
+  // has a panel already (the new panel is stored, the old one hidden); the panels stay with
+  // the pane, hidden, after ClearStructure.
   PaneStatus SetGroupChild(const PaneArg& Group, QWidget* pChild, int16_t pChildPointer = 0);
   PaneStatus ExpandGroup(const PaneArg& Group, std::optional<bool> bExpand = std::nullopt);
   PaneStatus SetGroupCaption(const PaneArg& Group, const QString& sNewCaption);
@@ -137,6 +177,12 @@ class ucTaskPane : public QWidget {
   void DrawSpecialHeader();
   void DrawDetailsHeader();
   void DrawItem(int code, int i, int state);
+  // The pane's pointer: the hand, or the default.
+  void SetHandCur(bool bHand);
+
+  // Colour and theme changes (repaint) and the wheel (scrolls), through the pane's hook.
+  void zSubclass_Proc(bool bBefore, bool& bHandled, int& lReturn, QWidget* widget,
+                      QEvent* event) override;
 
  signals:
   void MouseOver();
@@ -198,9 +244,46 @@ class ucTaskPane : public QWidget {
   void SetUnderline(bool underline);
   void Invalidate(const BarRect& rect);
 
+  // Lifecycle (task_pane.cpp).
+  void InstallHook();
+  void DockLeft();
+  void WatchContainer(QWidget* container);
+
+  // Pointer and wheel (task_pane_input.cpp). Elements are visited in one order: the special
+  // group's header and items, each normal group's header and items, the details group's header.
+  template <typename OnHeader, typename OnItem>
+  void VisitElements(OnHeader onHeader, OnItem onItem);
+  void PointerMoved(Qt::MouseButtons buttons, QPoint at);
+  void TrackHover(QPoint at);
+  void PressAt(QPoint at);
+  void ClickAt(QPoint at);
+  void PointerEntered();
+  void PointerLeft();
+  void RedrawHeader(int code);
+  void Wheel(QWheelEvent& wheel);
+
+  // Child containers (task_pane_children.cpp).
+  struct ChildFace {
+    QImage picture;
+    QColor body;  // the colour the panel's buttons, labels and check boxes take
+  };
+  void Adopt(BarGroup& group, QWidget* panel, int16_t pointer, bool placed);
+  void PaintChild(BarGroup& group);
+  ChildFace DrawChildFace(QSize size);
+  void ReleaseChildContainers();
+  bool ChildEvent(QWidget* panel, QEvent* event);
+
  protected:
+  bool event(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void enterEvent(QEnterEvent* event) override;
+  void leaveEvent(QEvent* event) override;
 
  private:
   PaneModel model_;
@@ -208,6 +291,15 @@ class ucTaskPane : public QWidget {
   int m_ImageListKind = kNoImageList;
   bool m_bUpdates = false;
   bool m_bUseUxThemeText = false;
+  int16_t m_iFontCharset = 0;
+  bool m_bMouseInside = false;
+  int wheelSum_ = 0;  // eighths of a degree not yet scrolled
+  bool userMode_;
+  bool dockedLeft_ = false;
+  QPointer<QWidget> container_;  // the parent whose size and font the pane follows
+  std::unique_ptr<MessageHook> hook_;
+  // The panels attached to normal groups, by group number.
+  std::map<int, QPointer<QWidget>> m_pChild;
   MessageSink sink_;
 
   QString m_sScheme;

@@ -7,7 +7,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QTest>
@@ -18,19 +17,13 @@
 #include "app/controls/month_calendar.h"
 #include "app/controls/month_list.h"
 #include "app/controls/property_bag.h"
+#include "app_controls/x_tool.h"
 #include "app_shell/screenshot_compare.h"
 
 namespace velmora {
 namespace {
 
 const char* const kGoldenDir = VELMORA_SOURCE_DIR "/tests/app_controls/golden/";
-
-QString RunTool(const QString& program, const QStringList& arguments) {
-  QProcess process;
-  process.start(program, arguments);
-  if (!process.waitForFinished(10000)) return {};
-  return QString::fromLocal8Bit(process.readAllStandardOutput());
-}
 
 // The position of window `id` on the screen as `xwininfo -root -tree` lists it, when it is a
 // direct child of the root window (a top-level window).

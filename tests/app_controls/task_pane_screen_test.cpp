@@ -3,16 +3,23 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
+#include <QLabel>
+#include <QLineEdit>
 #include <QProcess>
+#include <QRadioButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <optional>
 #include <string>
 
 #include "app/controls/image_list.h"
+#include "app/controls/property_bag.h"
 #include "app/controls/task_pane.h"
+#include "app_controls/x_tool.h"
 #include "app_shell/screenshot_compare.h"
 
 namespace velmora {
@@ -128,6 +135,120 @@ TEST_F(PaneOnScreen, MetallicPixelsReadByImageMagick) {
   const QPoint expanded(pane->UsableWidth() - 32, options.rcHeader.top);
   EXPECT_EQ(PixelOf(shot, expanded.x() + 9, expanded.y() + 11), chevron);
   EXPECT_EQ(PixelOf(shot, expanded.x() + 9, expanded.y() + 8), QColor(Qt::white));
+}
+
+// The option panel of the edit mode: what a task's options look like inside a group.
+QWidget* OptionPanel() {
+  auto* panel = new QWidget;
+  panel->resize(200, 110);
+  auto* fine = new QRadioButton("Fine", panel);
+  fine->setGeometry(10, 8, 80, 20);
+  fine->setChecked(true);
+  (new QRadioButton("Coarse", panel))->setGeometry(100, 8, 90, 20);
+  (new QLabel("Amount:", panel))->setGeometry(10, 38, 60, 20);
+  (new QLineEdit("35", panel))->setGeometry(80, 36, 60, 22);
+  (new QCheckBox("Keep the original", panel))->setGeometry(10, 70, 170, 20);
+  return panel;
+}
+
+class PanelsOnScreen : public PaneOnScreen {
+ protected:
+  void BuildWithPanel(const char* scheme) {
+    Build(scheme);
+    pane->resize(230, 520);
+    ASSERT_EQ(pane->SetGroupChild("options", OptionPanel()), PaneStatus::kOk);
+  }
+};
+
+TEST_F(PanelsOnScreen, OptionPanelClassic) {
+  BuildWithPanel("Classic");
+  ExpectGolden("task_pane_panel_classic.png");
+}
+
+TEST_F(PanelsOnScreen, OptionPanelMetallic) {
+  BuildWithPanel("Metallic");
+  ExpectGolden("task_pane_panel_metallic.png");
+  const QString shot = Capture();
+  const BarGroup& options = Group(1);
+  // Beside the option buttons and inside the first one, the group's body colour.
+  EXPECT_EQ(PixelOf(shot, options.rcHeader.left + 150, options.rcHeader.bottom + 30),
+            QColor(240, 241, 245));
+  EXPECT_EQ(PixelOf(shot, options.rcHeader.left + 70, options.rcHeader.bottom + 18),
+            QColor(240, 241, 245));
+  // The text box keeps its white.
+  EXPECT_EQ(PixelOf(shot, options.rcHeader.left + 130, options.rcHeader.bottom + 54),
+            QColor(Qt::white));
+}
+
+// The pointer and the wheel as the X server delivers them (xdotool), in the order they arrive.
+class PointerOnScreen : public PaneOnScreen {
+ protected:
+  void SetUp() override {
+    PaneOnScreen::SetUp();
+    Build("Classic");
+    pane->ReadProperties(PropertyBag());
+    pane->resize(230, 200);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return pane->ScrollBar()->isVisible(); }, 5000));
+    QObject::connect(&*pane, &ucTaskPane::MouseOver, [this] { events << "MouseOver"; });
+    QObject::connect(&*pane, &ucTaskPane::MouseOut, [this] { events << "MouseOut"; });
+    QObject::connect(&*pane, &ucTaskPane::GroupHover,
+                     [this](QString& group) { events << "GroupHover " + group; });
+    QObject::connect(&*pane, &ucTaskPane::GroupOut,
+                     [this](QString& group) { events << "GroupOut " + group; });
+    QObject::connect(&*pane, &ucTaskPane::GroupClick, [this](int32_t group, bool& expanded) {
+      events << QStringLiteral("GroupClick %1 %2").arg(group).arg(expanded);
+    });
+  }
+  // Moves the X pointer to pane point `at`.
+  void MoveTo(QPoint at) {
+    const QPoint screen = pane->mapToGlobal(at);
+    RunTool("xdotool",
+            {"mousemove", "--sync", QString::number(screen.x()), QString::number(screen.y())});
+  }
+  // Waits until `count` events have arrived; returns them and starts a new list.
+  QStringList Events(int count) {
+    static_cast<void>(QTest::qWaitFor([&] { return events.size() >= count; }, 5000));
+    QTest::qWait(50);  // nothing more is on its way
+    return std::exchange(events, {});
+  }
+  void Click(const char* button) { RunTool("xdotool", {"click", button}); }
+  int Value() { return pane->ScrollBar()->value(); }
+
+  QStringList events;
+};
+
+TEST_F(PointerOnScreen, HoverClickAndLeave) {
+  MoveTo(QPoint(3, 3));
+  EXPECT_EQ(Events(1), QStringList{"MouseOver"});
+  const BarRect header = pane->Model().m_SpecialGroup.rcHeader;
+  MoveTo(QPoint(header.left, header.top + 10));
+  EXPECT_EQ(Events(0), QStringList{});
+  MoveTo(QPoint(header.left + 1, header.top + 10));
+  EXPECT_EQ(Events(1), QStringList{"GroupHover Special Group"});
+  Click("1");
+  EXPECT_EQ(Events(1), QStringList{"GroupClick -1 0"});
+  EXPECT_TRUE(pane->Model().m_SpecialGroup.bHot);
+  MoveTo(pane->rect().bottomRight() + QPoint(100, 100));
+  EXPECT_EQ(Events(2), (QStringList{"MouseOut", "GroupOut Special Group"}));
+}
+
+TEST_F(PointerOnScreen, WheelNotches) {
+  MoveTo(QPoint(60, 60));
+  const struct {
+    const char* button;  // 4 away from the user, 5 towards
+    int expected;
+  } turns[] = {{"4", 0}, {"5", 32}, {"5", 64}, {"4", 32}};
+  for (const auto& turn : turns) {
+    Click(turn.button);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Value() == turn.expected; }, 2000))
+        << "button " << turn.button << " left " << Value() << ", not " << turn.expected;
+  }
+  pane->ScrollBar()->setValue(pane->ScrollBar()->maximum() - 10);
+  Click("5");
+  EXPECT_TRUE(QTest::qWaitFor([&] { return Value() == pane->ScrollBar()->maximum(); }, 2000));
+  RunTool("xdotool", {"keydown", "ctrl", "click", "4", "keyup", "ctrl"});
+  QTest::qWait(200);
+  EXPECT_EQ(Value(), pane->ScrollBar()->maximum());
 }
 
 }  // namespace
