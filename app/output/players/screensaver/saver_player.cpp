@@ -36,7 +36,7 @@ void OnTerm(int) {
 void QuitOnTerm(QObject* owner) {
   if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_term_pipe) != 0) return;
   auto* notifier = new QSocketNotifier(g_term_pipe[1], QSocketNotifier::Read, owner);
-  QObject::connect(notifier, &QSocketNotifier::activated, qApp, &QCoreApplication::quit);
+  QObject::connect(notifier, &QSocketNotifier::activated, qApp, [] { QCoreApplication::exit(0); });
   struct sigaction action = {};
   action.sa_handler = OnTerm;
   sigemptyset(&action.sa_mask);
@@ -88,7 +88,7 @@ void ShowInHost(SaverWindow& window, uint64_t host, QSize size) {
   // The host closing its window ends the screensaver.
   auto* watch = new QTimer(&window);
   QObject::connect(watch, &QTimer::timeout, &window, [host] {
-    if (!HostClientSize(host)) QCoreApplication::quit();
+    if (!HostClientSize(host)) QCoreApplication::exit(0);
   });
   watch->start(kHostWatchMs);
 }
@@ -134,7 +134,7 @@ int RunShow(const QString& own_file, const SaverCommand& command) {
       first, std::move(pictures), settings, preview, random, [&sound] { sound->Play(); }, report);
   window.setWindowTitle(QFileInfo(own_file).fileName());
   if (desktop) window.SetDesktop(*desktop);
-  QObject::connect(&window, &SaverWindow::ended, qApp, &QCoreApplication::quit);
+  QObject::connect(&window, &SaverWindow::ended, qApp, [] { QCoreApplication::exit(0); });
   QuitOnTerm(&window);
   if (command.Host != 0)
     ShowInHost(window, command.Host, *host_size);
