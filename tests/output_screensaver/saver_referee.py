@@ -180,8 +180,11 @@ clipboard = subprocess.run(
     [sys.executable, "-c", "import tkinter; r = tkinter.Tk(); print(r.clipboard_get())"],
     capture_output=True, text=True, env=ENV).stdout.strip()
 check(clipboard == CLIPBOARD, "the clipboard keeps the test's text: %r" % clipboard)
+preview = start(saver, "/P", str(host))
+check(wait_for_child(host), "a last preview runs inside the host")
 host_process.kill()
 host_process.wait()
+check(finished(preview) == 0, "the host closing its window ends the preview")
 
 process = start(saver, "/P", "4000000")
 check(finished(process) == 1, "a preview into no window ends with status 1")
