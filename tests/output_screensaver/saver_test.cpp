@@ -2,19 +2,16 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
-#include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTest>
 #include <deque>
-#include <sstream>
 
-#include "app/output/package/package_writer.h"
 #include "app/output/players/screensaver/saver_command.h"
 #include "app/output/players/screensaver/saver_lock.h"
 #include "app/output/players/screensaver/saver_player.h"
 #include "app/output/players/screensaver/saver_settings.h"
 #include "app/output/players/screensaver/saver_window.h"
-#include "app_shell/modal_helper.h"
+#include "support/player_start.h"
 
 namespace players::screensaver {
 namespace {
@@ -335,41 +332,17 @@ TEST(SaverWindow, ThePreviewStretchesTheCurrentPictureOverTheWindow) {
   EXPECT_EQ(QColor(preview.window.PreviewPicture().pixel(70, 50)), QColor(Qt::green));
 }
 
-class SaverStart : public testing::Test {
+class SaverStart : public PlayerStart {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(dir_.isValid());
-    qputenv("XDG_RUNTIME_DIR", dir_.path().toUtf8());
-  }
-  void TearDown() override { qunsetenv("XDG_RUNTIME_DIR"); }
-
   QString Program(const std::string& entry) {
-    std::ostringstream out;
-    const std::string player(128, 'P');
-    output::package::PackageWriter writer(
-        out, {reinterpret_cast<const uint8_t*>(player.data()), player.size()});
-    writer.AddEntry("first.jpg", {reinterpret_cast<const uint8_t*>(entry.data()), entry.size()});
-    writer.Finish();
-    const std::string bytes = out.str();
-    const QString path = dir_.filePath(QStringLiteral("saver.scr"));
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes.data(), static_cast<qint64>(bytes.size()));
-    return path;
+    return PlayerStart::Program(QStringLiteral("saver.scr"), "first.jpg", entry);
   }
-
-  QTemporaryDir dir_;
 };
 
 TEST_F(SaverStart, AFirstPictureThatCannotBeShownIsReportedInABoxFullScreen) {
   const QString program = Program(std::string(300, 'x'));
   QString text;
-  WhenModalOpens([&](QDialog* dialog) {
-    auto* box = qobject_cast<QMessageBox*>(dialog);
-    ASSERT_NE(box, nullptr);
-    text = box->text();
-    box->accept();
-  });
+  AcceptNextBox(text);
   EXPECT_EQ(RunScreensaver(program, {}), 1);
   EXPECT_EQ(text, "saver.scr: the screensaver cannot be shown: it is not a JPEG image");
 }
@@ -383,7 +356,7 @@ TEST_F(SaverStart, WithoutAHostWindowThePreviewSaysSoOnStandardError) {
     EXPECT_EQ(RunScreensaver(program, words), 1);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), line);
   }
-  for (QWidget* widget : QApplication::topLevelWidgets()) EXPECT_FALSE(widget->isVisible());
+  EXPECT_FALSE(AnyWindowShown());
 }
 
 TEST_F(SaverStart, ASecondCopyAndAnUnknownWordEndAtOnce) {
@@ -393,7 +366,7 @@ TEST_F(SaverStart, ASecondCopyAndAnUnknownWordEndAtOnce) {
   EXPECT_EQ(RunScreensaver(program, {}), 0);
   EXPECT_EQ(RunScreensaver(program, {"/C"}), 0);
   EXPECT_EQ(RunScreensaver(dir_.filePath("other.scr"), {"/x"}), 0);
-  for (QWidget* widget : QApplication::topLevelWidgets()) EXPECT_FALSE(widget->isVisible());
+  EXPECT_FALSE(AnyWindowShown());
 }
 
 }  // namespace
