@@ -4,13 +4,13 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
-#include <deque>
 
 #include "app/output/players/screensaver/saver_command.h"
 #include "app/output/players/screensaver/saver_lock.h"
 #include "app/output/players/screensaver/saver_player.h"
 #include "app/output/players/screensaver/saver_settings.h"
 #include "app/output/players/screensaver/saver_window.h"
+#include "output_fireworks/scripted_random.h"
 #include "support/player_start.h"
 
 namespace players::screensaver {
@@ -164,18 +164,6 @@ TEST(SaverLock, AFullScreenStartBesideAPreviewRunsEveryOtherSecondStartEnds) {
   EXPECT_TRUE(SaverLock(runtime.filePath("other.scr")).Acquire(SaverMode::kFullScreen));
 }
 
-// Numbers the test chooses, in turn; 0.5 once they run out.
-class ScriptedRandom : public fireworks::RandomSource {
- public:
-  std::deque<double> next;
-  double Next() override {
-    if (next.empty()) return 0.5;
-    const double value = next.front();
-    next.pop_front();
-    return value;
-  }
-};
-
 QImage Plain(QColor colour, QSize size = {200, 100}) {
   QImage image(size, QImage::Format_RGB32);
   image.fill(colour);
@@ -196,7 +184,7 @@ struct Saver {
     if (k == broken) throw std::runtime_error("it is not a JPEG image");
     return Plain(k == 0 ? Qt::red : k == 1 ? Qt::green : Qt::blue, QSize(50, 40));
   }
-  ScriptedRandom random;
+  fireworks::ScriptedRandom random;
   std::vector<size_t> decoded;
   size_t broken = SIZE_MAX;
   int sounds = 0;
@@ -259,7 +247,7 @@ TEST(SaverWindow, AFaultyNextPictureIsReportedWithItsLineAndEnds) {
 
 TEST(SaverWindow, LaunchFromTheBottomReusingAFinishedRocket) {
   Saver saver(1);
-  saver.random.next = {0.25, 0.5, 0.1};
+  saver.random.Add({0.25, 0.5, 0.1});
   saver.window.Launch();
   auto& rockets = saver.window.Engine().Rockets();
   ASSERT_EQ(rockets.size(), 1u);
@@ -273,7 +261,7 @@ TEST(SaverWindow, LaunchFromTheBottomReusingAFinishedRocket) {
   EXPECT_EQ(rockets.size(), 2u);
   rockets[0].Y = fireworks::kFinished;
   rockets[0].Exploded = true;
-  saver.random.next = {0.0, 0.125};
+  saver.random.Add({0.0, 0.125});
   saver.window.Launch();
   EXPECT_EQ(rockets.size(), 2u);
   EXPECT_EQ(rockets[0].X, 0.0f);
@@ -288,14 +276,14 @@ TEST(SaverWindow, WithOnlyTheSmileyRocketsBurstAboveTheirLine) {
   Saver saver(1, false, settings);
   saver.window.AnimationTimer().stop();
   saver.window.LaunchTimer().stop();
-  saver.random.next = {0.5, 0.5, 0.5};
+  saver.random.Add({0.5, 0.5, 0.5});
   saver.window.Launch();
   fireworks::FireworkRocket& rocket = saver.window.Engine().Rockets()[0];
   // Below the line from the launch (y 600) up to y 300: rising.
   for (int i = 0; i < 30; ++i) saver.window.Tick();
   EXPECT_FALSE(rocket.Exploded);
   // Draws of mono, star, none and multi keep it rising; the smiley bursts.
-  saver.random.next = {0.0, 2.5 / 6, 5.5 / 6, 4.5 / 6, 1.5 / 6};
+  saver.random.Add({0.0, 2.5 / 6, 5.5 / 6, 4.5 / 6, 1.5 / 6});
   for (int i = 0; i < 5; ++i) saver.window.Tick();
   EXPECT_TRUE(rocket.Exploded);
   EXPECT_EQ(rocket.Particles.size(), 53u);
