@@ -20,7 +20,7 @@ import time
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 from player_referee import (ENV, check, check_cut_short_package, check_links_only_the_system,  # noqa: E402
                             finish, finished, fresh_folder, near, pixel, run, start,
-                            windows_named)
+                            wait_for_window, windows_named)
 
 PLAYER, WRITER, WORK = sys.argv[1], sys.argv[2], sys.argv[3]
 fresh_folder(WORK)
@@ -192,6 +192,18 @@ errors = process.stderr.read()
 check("saver.scr: there is no window 0x3d0900\n" in errors, "and says so: " + errors.strip())
 check(not windows_named("saver.scr"), "no window is left")
 check(ends_at_once("/unknown"), "an unknown word ends at once")
+
+process = start(saver, "/C")
+dialog = wait_for_window("Setting - Fireworks")
+check(dialog is not None, "/C opens the settings window")
+if dialog:
+    run("import", "-window", dialog, os.path.join(WORK, "settings.png"))
+    run("xdotool", "windowfocus", "--sync", dialog, "key", "Return")
+check(finished(process) == 0, "Ok ends the settings with status 0")
+with open(os.path.join(ENV["XDG_CONFIG_HOME"], "velmora-screensavers", "saver.ini")) as ini:
+    stored = ini.read()
+for line in ("LaunchRate=100", "UseDesktop=1", "BgColor=4202512", "ShowRegular=1", "TailLength=30"):
+    check(line in stored.splitlines(), "Ok stores " + line)
 
 check_cut_short_package(saver, "screensaver")
 finish()

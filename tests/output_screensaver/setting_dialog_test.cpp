@@ -93,6 +93,10 @@ TEST(SettingDialog, TypedNumbersAreClampedAtOnceAndTheArrowsFollow) {
   EXPECT_EQ(tail->text(), "1");
   d.dialog->VTailLength->setValue(40);
   EXPECT_EQ(tail->text(), "40");
+  // Return in a box still presses "Ok".
+  QTest::keyClick(tail, Qt::Key_Return);
+  EXPECT_EQ(d.dialog->result(), QDialog::Accepted);
+  EXPECT_EQ(d.Stored("TailLength"), "40");
 }
 
 TEST(SettingDialog, AnEmptiedBoxGetsTheArrowsValueBackSelected) {

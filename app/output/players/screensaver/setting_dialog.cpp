@@ -58,7 +58,11 @@ bool NumberBox::eventFilter(QObject*, QEvent* event) {
     case QEvent::KeyPress: {
       const auto* key = static_cast<QKeyEvent*>(event);
       const QString typed = key->text();
-      const bool character = !typed.isEmpty() && key->key() != Qt::Key_Delete;
+      // Keys that move the focus or press the dialog's buttons are no typing.
+      const bool character = !typed.isEmpty() && key->key() != Qt::Key_Delete &&
+                             key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter &&
+                             key->key() != Qt::Key_Escape && key->key() != Qt::Key_Tab &&
+                             key->key() != Qt::Key_Backtab;
       const bool allowed = key->key() == Qt::Key_Backspace ||
                            (typed.size() == 1 && typed[0] >= u'0' && typed[0] <= u'9');
       return character && !allowed;
