@@ -137,6 +137,11 @@ for arguments in (["/P", str(host)], ["-window-id", hex(host)]):
     check("320x240+0+0" in children(host), what + ": at the host's client size: " +
           children(host))
     if arguments[0] == "/P":
+        time.sleep(0.5)
+        inside = shot("preview")
+        check(near(pixel(inside, 160, 120), (224, 192, 128)) and
+              near(pixel(inside, 318, 238), (224, 192, 128)),
+              "the preview stretches the picture over the host: %s" % (pixel(inside, 160, 120),))
         check(ends_at_once("/P", str(host)), "a second preview ends at once")
         process = start(saver)
         window = full_screen_window()

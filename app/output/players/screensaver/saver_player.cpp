@@ -81,7 +81,6 @@ void ShowInHost(SaverWindow& window, uint64_t host, QSize size) {
   window.setAttribute(Qt::WA_NativeWindow);
   window.winId();
   QWindow* parent = QWindow::fromWinId(static_cast<WId>(host));
-  parent->setParent(nullptr);
   window.windowHandle()->setParent(parent);
   window.setGeometry(QRect(QPoint(0, 0), size));
   window.show();
