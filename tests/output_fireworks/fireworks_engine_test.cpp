@@ -251,5 +251,22 @@ TEST(FireworksEngine, RisingHeadIsAWhitePixelAndPictureIsStretchedToTheLayer) {
   EXPECT_EQ(opaque.Layer().pixelColor(7, 30), QColor(100, 100, 100));
 }
 
+TEST(FireworksEngine, ANewPictureIsStretchedToTheLayerAndFadedIn) {
+  ScriptedRandom random;
+  FireworksEngine engine(Grey({40, 20}), {40, 20}, 5, 128, random, Always(BurstKind::kMono));
+  QImage white(10, 5, QImage::Format_RGB32);
+  white.fill(Qt::white);
+  engine.SetPicture(white);
+  EXPECT_EQ(engine.Layer().pixelColor(39, 19), QColor(100, 100, 100));
+  engine.Tick();
+  const int halfway = engine.Layer().pixelColor(39, 19).red();
+  EXPECT_GT(halfway, 170);
+  EXPECT_LT(halfway, 185);
+  for (int i = 0; i < 10; ++i) engine.Tick();
+  EXPECT_EQ(engine.Layer().size(), QSize(40, 20));
+  EXPECT_GT(engine.Layer().pixelColor(0, 0).red(), 250);
+  EXPECT_GT(engine.Layer().pixelColor(39, 19).red(), 250);
+}
+
 }  // namespace
 }  // namespace players::fireworks

@@ -6,16 +6,12 @@
 #include <QBuffer>
 #include <QFile>
 #include <QLockFile>
-#include <QMessageBox>
-#include <QTemporaryDir>
 #include <QTest>
-#include <sstream>
 
-#include "app/output/package/package_writer.h"
 #include "app/output/players/greeting/greeting_player.h"
 #include "app/output/players/greeting/greeting_window.h"
 #include "app/output/players/support/player_support.h"
-#include "app_shell/modal_helper.h"
+#include "support/player_start.h"
 
 namespace players::greeting {
 namespace {
@@ -123,28 +119,10 @@ TEST(GreetingWindow, SameClicksGiveTheSameFramesAtEveryRun) {
   EXPECT_NE(Frames({{100, 200}, {400, 310}, {320, 240}}), first);
 }
 
-class GreetingStart : public testing::Test {
+class GreetingStart : public PlayerStart {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(dir_.isValid());
-    qputenv("XDG_RUNTIME_DIR", dir_.path().toUtf8());
-  }
-  void TearDown() override { qunsetenv("XDG_RUNTIME_DIR"); }
-
   QString Program(const std::string& entry, bool cut = false) {
-    std::ostringstream out;
-    const std::string player(128, 'P');
-    output::package::PackageWriter writer(
-        out, {reinterpret_cast<const uint8_t*>(player.data()), player.size()});
-    writer.AddEntry("Single", {reinterpret_cast<const uint8_t*>(entry.data()), entry.size()});
-    writer.Finish();
-    std::string bytes = out.str();
-    if (cut) bytes.resize(bytes.size() - 20);
-    const QString path = dir_.filePath(QStringLiteral("card"));
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes.data(), static_cast<qint64>(bytes.size()));
-    return path;
+    return PlayerStart::Program(QStringLiteral("card"), "Single", entry, cut);
   }
   static std::string Jpeg() {
     QByteArray bytes;
@@ -153,8 +131,6 @@ class GreetingStart : public testing::Test {
     Card({64, 48}).save(&buffer, "JPG");
     return bytes.toStdString();
   }
-
-  QTemporaryDir dir_;
 };
 
 TEST_F(GreetingStart, SecondCopyEndsAtOnce) {
@@ -162,7 +138,7 @@ TEST_F(GreetingStart, SecondCopyEndsAtOnce) {
   QLockFile first(PlayerLockPath(program));
   ASSERT_TRUE(first.tryLock(0));
   EXPECT_EQ(RunGreeting(program), 0);
-  for (QWidget* widget : QApplication::topLevelWidgets()) EXPECT_FALSE(widget->isVisible());
+  EXPECT_FALSE(AnyWindowShown());
 }
 
 TEST_F(GreetingStart, CutShortPackageSaysSoOnStandardError) {
@@ -176,12 +152,7 @@ TEST_F(GreetingStart, CutShortPackageSaysSoOnStandardError) {
 TEST_F(GreetingStart, PictureThatCannotBeShownIsReported) {
   const QString program = Program(std::string(300, 'x'));
   QString text;
-  WhenModalOpens([&](QDialog* dialog) {
-    auto* box = qobject_cast<QMessageBox*>(dialog);
-    ASSERT_NE(box, nullptr);
-    text = box->text();
-    box->accept();
-  });
+  AcceptNextBox(text);
   EXPECT_EQ(RunGreeting(program), 1);
   EXPECT_EQ(text, QStringLiteral("card: the greeting's picture cannot be shown: it is not a JPEG "
                                  "image"));

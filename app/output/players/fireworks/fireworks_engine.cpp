@@ -70,6 +70,12 @@ uint32_t ToRgb(uint32_t colour) {
   return 0xFF000000u | ((colour & 0xFF) << 16) | (colour & 0xFF00) | ((colour >> 16) & 0xFF);
 }
 
+QImage AtSize(const QImage& picture, QSize size) {
+  const QImage rgb = picture.convertToFormat(QImage::Format_RGB32);
+  return rgb.size() == size ? rgb
+                            : rgb.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
 }  // namespace
 
 uint32_t SeededRandom::ClockSeed() {
@@ -121,15 +127,16 @@ void Burst(FireworkRocket& rocket, BurstKind kind, RandomSource& random) {
 
 FireworksEngine::FireworksEngine(const QImage& picture, QSize layer_size, int16_t speed,
                                  uint8_t alpha, RandomSource& random, KindChooser choose)
-    : clean_(picture.size() == layer_size
-                 ? picture.convertToFormat(QImage::Format_RGB32)
-                 : picture.convertToFormat(QImage::Format_RGB32)
-                       .scaled(layer_size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)),
+    : clean_(AtSize(picture, layer_size)),
       layer_(clean_.copy()),
       speed_(speed),
       alpha_(alpha),
       random_(random),
       choose_(std::move(choose)) {}
+
+void FireworksEngine::SetPicture(const QImage& picture) {
+  clean_ = AtSize(picture, layer_.size());
+}
 
 void FireworksEngine::Tick() {
   bright_.clear();

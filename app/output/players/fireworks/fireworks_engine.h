@@ -71,6 +71,9 @@ class FireworksEngine {
   // One tick of one rocket.
   void MoveRocket(FireworkRocket& rocket);
 
+  // A new clean picture, stretched to the layer's size: the blend fades the layer into it.
+  void SetPicture(const QImage& picture);
+
   const QImage& Layer() const { return layer_; }
   // The bright sparks of the last tick, for the window surface.
   const std::vector<BrightPoint>& BrightPoints() const { return bright_; }
