@@ -26,6 +26,8 @@ class MetadataService {
   virtual void cmdEXIFBar_Click(int16_t index) = 0;
   // 0 edit, 1 import (.ffo), 2 export, 3 remove, 4 discard all.
   virtual void cmdIPTCBar_Click(int16_t index) = 0;
+  // False while the two command entries above do nothing: the bar buttons stay disabled.
+  virtual bool PaneCommandsReady() const { return true; }
 };
 
 // The installed implementation, or null while none is.

@@ -399,7 +399,7 @@ void MainWindow::BuildMetadataPane() {
   picIPTCBar = new QWidget(PicMetadata);
   picIPTCBar->resize(kBarCell, kBarCell * static_cast<int>(cmdIPTCBar.size()));
   picIPTCBar->hide();
-  const bool available = metadata::Metadata() != nullptr;
+  const bool available = metadata::Metadata() && metadata::Metadata()->PaneCommandsReady();
   constexpr Picture exifPictures[] = {Picture::picMetadataEdit,   Picture::picMetadataAdd,
                                       Picture::IconEditbarRemove, Picture::IconEditbarNew,
                                       Picture::IconEditbarOpen,   Picture::IconEditbarSave};

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <set>
+
 #include "control/formats/jpeg/be_stream.h"
 #include "control/formats/jpeg/jpeg_image.h"
 #include "control/formats/jpeg/jpeg_segments.h"
@@ -362,6 +365,168 @@ TEST(JpegRewrite, FailuresLeaveTheFileAsItWas) {
     EXPECT_STREQ(e.what(), "Error");
   }
   EXPECT_EQ(ReadFile(scratch.Path("cut.jpg")), cut);
+}
+
+// ---- What the rewrite carries over from the file's old EXIF block
+
+// The file's metadata as read into a JPEG image, as the control holds it after a load.
+void Load(TJPEGImageExtra& jpeg, const std::string& path) {
+  std::vector<uint8_t> bytes = ReadFile(path);
+  plat::TReadOnlyMemoryStream stream(bytes.data(), static_cast<int64_t>(bytes.size()));
+  jpeg.LoadFromStream(stream);
+}
+
+// exiftool's listing of every tag, without the lines a rewrite must change or that describe
+// the file rather than its content.
+std::vector<std::string> TagLines(const TScratch& scratch, const std::string& file,
+                                  const std::vector<std::string>& changed) {
+  std::vector<std::string> lines;
+  std::string listing = Shell(scratch, "exiftool -a -G1 -s " + file);
+  size_t start = 0;
+  while (start < listing.size()) {
+    size_t end = listing.find('\n', start);
+    if (end == std::string::npos) end = listing.size();
+    std::string line = listing.substr(start, end - start);
+    start = end + 1;
+    if (line.rfind("[System]", 0) == 0 || line.rfind("[ExifTool]", 0) == 0) continue;
+    const size_t name_at = line.find_first_not_of(' ', line.find(']') + 1);
+    const std::string name = line.substr(name_at, line.find(' ', name_at) - name_at);
+    if (std::find(changed.begin(), changed.end(), name) == changed.end()) lines.push_back(line);
+  }
+  return lines;
+}
+
+TEST(JpegRewrite, EverythingTheStoreDoesNotModelIsCarriedOver) {
+  TScratch scratch;
+  WriteTestPpm(scratch.Path("in.ppm"), 48, 32);
+  Shell(scratch,
+        "cjpeg in.ppm > f.jpg && convert -size 16x12 xc:red thumb.jpg && "
+        "exiftool -q -overwrite_original -EXIF:Make=Cam -EXIF:Model=M -EXIF:Artist=Ann "
+        "-EXIF:LensModel=Lens -EXIF:OffsetTime=+01:00 -IFD0:Rating=3 -GPSLatitude=10.5 "
+        "-GPSLatitudeRef=N -GPSSpeed=5 -GPSSpeedRef=K -InteropIndex=R98 "
+        "'-ThumbnailImage<=thumb.jpg' -XMP-dc:Title=kept -IPTC:Caption-Abstract=Cap f.jpg");
+  InsertSegments(scratch.Path("f.jpg"), 1,
+                 Segment(APP2, std::string("ICC_PROFILE\0\x01\x01", 14) + "xyz"));
+  // Setting an attribute also sets the EXIF version and, with GPS data, the GPS version; the
+  // IPTC block is the file info's own encoding, which states its record version.
+  const std::vector<std::string> changed = {
+      "Artist",          "ExifVersion",       "GPSVersionID",
+      "ThumbnailOffset", "CurrentIPTCDigest", "ApplicationRecordVersion"};
+  const std::vector<std::string> before = TagLines(scratch, "f.jpg", changed);
+  Shell(scratch, "djpeg -pnm -outfile before.pnm f.jpg && exiftool -b -XMP f.jpg > before.xmp");
+  Shell(scratch, "exiftool -b -ThumbnailImage f.jpg > before.thumb");
+
+  TJPEGImageExtra jpeg;
+  Load(jpeg, scratch.Path("f.jpg"));
+  ASSERT_TRUE(jpeg.Exif.SetAttribute("Artist", u"Bea"));
+  TJPEGImageExtra::RewriteFileMetadata(scratch.Path("f.jpg"), jpeg.FileInfo, jpeg.Exif);
+
+  const std::vector<std::string> after = TagLines(scratch, "f.jpg", changed);
+  for (const std::string& line : before)
+    EXPECT_NE(std::find(after.begin(), after.end(), line), after.end()) << "lost: " << line;
+  for (const std::string& line : after)
+    EXPECT_NE(std::find(before.begin(), before.end(), line), before.end()) << "new: " << line;
+  EXPECT_EQ(Exiftool(scratch, "EXIF:Artist", "f.jpg"), "Bea");
+  EXPECT_EQ(Exiftool(scratch, "InteropIndex", "f.jpg"), "R98 - DCF basic file (sRGB)");
+  Shell(scratch, "djpeg -pnm -outfile after.pnm f.jpg && exiftool -b -XMP f.jpg > after.xmp");
+  Shell(scratch, "exiftool -b -ThumbnailImage f.jpg > after.thumb");
+  EXPECT_EQ(ReadFile(scratch.Path("after.pnm")), ReadFile(scratch.Path("before.pnm")));
+  EXPECT_EQ(ReadFile(scratch.Path("after.xmp")), ReadFile(scratch.Path("before.xmp")));
+  EXPECT_FALSE(ReadFile(scratch.Path("after.thumb")).empty());
+  EXPECT_EQ(ReadFile(scratch.Path("after.thumb")), ReadFile(scratch.Path("before.thumb")));
+}
+
+// An EXIF block with Make "Canon" and a maker note whose one entry points, by an offset from the
+// TIFF header, at an ASCII value inside the note.
+std::string CanonExif(bool big_endian) {
+  std::string tiff;
+  auto put16 = [&](uint32_t v) {
+    char b[2] = {static_cast<char>(v), static_cast<char>(v >> 8)};
+    if (big_endian) std::swap(b[0], b[1]);
+    tiff.append(b, 2);
+  };
+  auto put32 = [&](uint32_t v) {
+    char b[4] = {static_cast<char>(v), static_cast<char>(v >> 8), static_cast<char>(v >> 16),
+                 static_cast<char>(v >> 24)};
+    if (big_endian) std::swap(b[0], b[3]), std::swap(b[1], b[2]);
+    tiff.append(b, 4);
+  };
+  const std::string value("IMG:TEST JPEG\0", 14);
+  constexpr uint32_t kNote = 64;  // 8 header, 30 IFD0, 6 "Canon", 18 EXIF IFD, 2 padding
+  tiff += big_endian ? "MM" : "II";
+  put16(42), put32(8);
+  put16(2);                                      // IFD0 at 8
+  put16(0x010F), put16(2), put32(6), put32(38);  // Make
+  put16(0x8769), put16(4), put32(1), put32(44);  // Exif IFD
+  put32(0);
+  tiff += std::string("Canon\0", 6);  // 38
+  put16(1);                           // Exif IFD at 44
+  put16(0x927C), put16(7), put32(18 + static_cast<uint32_t>(value.size())), put32(kNote);
+  put32(0);
+  tiff += std::string(2, '\0');
+  put16(1);  // the maker note at 64: one entry, offset from the TIFF header
+  put16(0x0006), put16(2), put32(static_cast<uint32_t>(value.size())), put32(kNote + 18);
+  put32(0);
+  tiff += value;
+  return std::string("Exif\0\0", 6) + tiff;
+}
+
+std::set<std::string> Warnings(const TScratch& scratch, const std::string& file) {
+  std::set<std::string> lines;
+  std::string out = Shell(scratch, "exiftool -validate -warning -a -s " + file + " || true");
+  size_t start = 0;
+  while (start < out.size()) {
+    size_t end = out.find('\n', start);
+    if (end == std::string::npos) end = out.size();
+    const std::string line = out.substr(start, end - start);
+    if (line.rfind("Validate", 0) != 0) lines.insert(line);  // the count is not a warning
+    start = end + 1;
+  }
+  return lines;
+}
+
+TEST(JpegRewrite, TheMakerNoteKeepsItsOffsetInEitherByteOrder) {
+  for (bool big_endian : {false, true}) {
+    SCOPED_TRACE(big_endian ? "MM" : "II");
+    TScratch scratch;
+    WriteTestPpm(scratch.Path("in.ppm"), 16, 16);
+    Shell(scratch, "cjpeg in.ppm > f.jpg");
+    InsertSegments(scratch.Path("f.jpg"), 1, Segment(APP1, CanonExif(big_endian)));
+    ASSERT_EQ(Exiftool(scratch, "CanonImageType", "f.jpg"), "IMG:TEST JPEG");
+    const std::set<std::string> warnings = Warnings(scratch, "f.jpg");
+
+    // Data that grows in front of the note must flow round it.
+    TJPEGImageExtra jpeg;
+    Load(jpeg, scratch.Path("f.jpg"));
+    ASSERT_TRUE(jpeg.Exif.SetAttribute("Artist", std::u16string(300, u'x')));
+    ASSERT_TRUE(jpeg.Exif.SetAttribute("Model", u"EOS"));
+    TJPEGImageExtra::RewriteFileMetadata(scratch.Path("f.jpg"), jpeg.FileInfo, jpeg.Exif);
+    EXPECT_EQ(Exiftool(scratch, "CanonImageType", "f.jpg"), "IMG:TEST JPEG");
+    EXPECT_EQ(Exiftool(scratch, "EXIF:Model", "f.jpg"), "EOS");
+    EXPECT_EQ(Exiftool(scratch, "ExifByteOrder", "f.jpg"),
+              big_endian ? "Big-endian (Motorola, MM)" : "Little-endian (Intel, II)");
+    for (const std::string& warning : Warnings(scratch, "f.jpg"))
+      EXPECT_TRUE(warnings.count(warning)) << warning;
+
+    jpeg.Exif.Clear();
+    TJPEGImageExtra::RewriteFileMetadata(scratch.Path("f.jpg"), jpeg.FileInfo, jpeg.Exif);
+    EXPECT_EQ(Exiftool(scratch, "CanonImageType", "f.jpg"), "");
+    EXPECT_EQ(Exiftool(scratch, "EXIF:Make", "f.jpg"), "");
+  }
+}
+
+TEST(JpegRewrite, ADamagedOldBlockLeavesOnlyTheStore) {
+  TScratch scratch;
+  WriteTestPpm(scratch.Path("in.ppm"), 16, 16);
+  Shell(scratch, "cjpeg in.ppm > f.jpg");
+  std::string damaged = CanonExif(false);
+  damaged[6 + 4] = '\x7F';  // IFD0 far outside the block
+  InsertSegments(scratch.Path("f.jpg"), 1, Segment(APP1, damaged));
+  TExif exif;
+  ASSERT_TRUE(exif.SetAttribute("Make", u"Fresh"));
+  TJPEGImageExtra::RewriteFileMetadata(scratch.Path("f.jpg"), TFileInfo(), exif);
+  EXPECT_EQ(Exiftool(scratch, "EXIF:Make", "f.jpg"), "Fresh");
+  EXPECT_EQ(Exiftool(scratch, "CanonImageType", "f.jpg"), "");
 }
 
 }  // namespace

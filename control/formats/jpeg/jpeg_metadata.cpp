@@ -110,6 +110,13 @@ bool IsPhotoshopSegment(std::span<const uint8_t> data, const TJpegSegment& segme
          PayloadStartsWith(data, segment, std::string_view("Photoshop 3.0\0", 14));
 }
 
+// The payload of the file's first EXIF segment (what a reader takes), or nothing.
+std::span<const uint8_t> OldExifPayload(std::span<const uint8_t> data, const TJpegLayout& layout) {
+  for (const TJpegSegment& segment : layout.Segments)
+    if (IsExifSegment(data, segment)) return data.subspan(segment.Payload, segment.PayloadSize);
+  return {};
+}
+
 }  // namespace
 
 void TJPEGImageExtra::ReadMetadata() {
@@ -187,7 +194,7 @@ void TJPEGImageExtra::RewriteFileMetadata(const std::string& path, const TFileIn
   std::vector<uint8_t> data = plat::ReadWholeFile(path);
   TJpegLayout layout = ScanJpegSegments(data);
   if (layout.End != TScanEnd::StartOfScan) throw plat::EInvalidGraphic("Error");
-  std::string exif_segment = ExifSegment(exif);
+  std::string exif_segment = ExifSegment(exif, OldExifPayload(data, layout));
 
   TApp14Segment resources = info.HasFileInfo ? info.ToSegment() : TApp14Segment();
   resources.Header = "Photoshop 3.0";

@@ -4,6 +4,7 @@
 
 #include "control/formats/jpeg/be_stream.h"
 #include "control/formats/jpeg/exif.h"
+#include "control/formats/jpeg/exif_carry.h"
 #include "control/formats/jpeg/file_info.h"
 #include "control/formats/jpeg/jpeg_errors.h"
 #include "control/formats/jpeg/photoshop_resources.h"
@@ -84,10 +85,10 @@ size_t MetadataInsertionPoint(const TJpegLayout& layout) {
   return point;
 }
 
-std::string ExifSegment(const TExif& exif) {
+std::string ExifSegment(const TExif& exif, std::span<const uint8_t> previous) {
   std::string payload;
   try {
-    payload = exif.JpegPayload();
+    payload = ExifPayloadKeeping(exif.JpegPayload(), previous);
   } catch (const plat::Exception&) {
     throw EJPEG("Error writing file.");
   }

@@ -54,9 +54,10 @@ bool IsExifSegment(std::span<const uint8_t> data, const TJpegSegment& segment);
 size_t MetadataInsertionPoint(const TJpegLayout& layout);
 
 // A complete APP1 segment with the store's EXIF data; empty when there is nothing to write.
-// Raises EJPEG "Error writing file." when a value cannot be written and a clear EJPEG when the
-// data does not fit in one segment.
-std::string ExifSegment(const TExif& exif);
+// `previous` is the APP1 payload the file had, whose entries the store does not model are
+// carried over (see exif_carry.h). Raises EJPEG "Error writing file." when a value cannot be
+// written and a clear EJPEG when the data does not fit in one segment.
+std::string ExifSegment(const TExif& exif, std::span<const uint8_t> previous = {});
 // A complete APP13 segment for the file info (EJPEG when it does not fit one segment).
 std::string FileInfoSegment(const TFileInfo& info);
 
