@@ -1,0 +1,7 @@
+#include "app/metadata/pane_state.h"
+
+namespace metadata {
+
+PaneState gPaneState;
+
+}  // namespace metadata
