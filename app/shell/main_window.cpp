@@ -22,14 +22,17 @@
 #include <QTreeWidget>
 #include <cmath>
 
+#include "app/controls/popup_menu.h"
 #include "app/controls/splitter.h"
 #include "app/controls/twips.h"
 #include "app/metadata/metadata_service.h"
+#include "app/shell/about.h"
 #include "app/shell/errors.h"
 #include "app/shell/image_fit.h"
 #include "app/shell/paths.h"
 #include "app/shell/pictures.h"
 #include "app/shell/settings.h"
+#include "app/shell/settings_dialog.h"
 #include "app/shell/ui_service.h"
 #include "app/shell/version_record.h"
 #include "control/activex/imagebox_interface.h"
@@ -426,6 +429,43 @@ void MainWindow::BuildFolderPane() {
       PicFolder, {QStringLiteral("File Name"), QStringLiteral("Resolution"), QStringLiteral("Size"),
                   QStringLiteral("Pages"), QStringLiteral("Type"), QStringLiteral("Date Created"),
                   QStringLiteral("Date Modified"), QStringLiteral("Date Accessed")});
+  BuildFolderToolbar();
+}
+
+void MainWindow::BuildFolderToolbar() {
+  PicToolbarFolder = new QWidget(lblFolder);
+  cmdBrowseSettings =
+      MakeButton(PicToolbarFolder, QStringLiteral("     Settings"), Picture::picBrowseSettings);
+  cmdBrowseAbout =
+      MakeButton(PicToolbarFolder, QStringLiteral("      Help"), Picture::picBrowseAbout);
+  SetToolTips({{cmdBrowseSettings, "Adjust setting"}, {cmdBrowseAbout, "Help and other resources"}},
+              true);
+  auto* row = new QHBoxLayout(PicToolbarFolder);
+  row->setContentsMargins(0, 0, 0, 0);
+  row->setSpacing(0);
+  for (QPushButton* button : {cmdBrowseSettings, cmdBrowseAbout}) {
+    button->setFlat(true);
+    button->setFixedHeight(kCaptionHeight);
+    row->addWidget(button);
+  }
+  PicToolbarFolder->resize(PicToolbarFolder->sizeHint());
+  mnuAboutParent = MakeHelpMenu(this);
+  connect(cmdBrowseSettings, &QPushButton::clicked, this, [this] { cmdBrowseSettings_Click(); });
+  connect(cmdBrowseAbout, &QPushButton::clicked, this, [this] { cmdBrowseAbout_Click(); });
+}
+
+void MainWindow::cmdBrowseSettings_Click() {
+  IgnoreErrors([this] {
+    cmdBrowseSettings->repaint();
+    ShowSettingsDialog(this, [this] { subUpdateForm(); });
+  });
+}
+
+void MainWindow::cmdBrowseAbout_Click() {
+  IgnoreErrors([this] {
+    cmdBrowseAbout->repaint();
+    velmora::PopUpBelow(mnuAboutParent, cmdBrowseAbout);
+  });
 }
 
 void MainWindow::BuildQueuePane() {
@@ -776,6 +816,13 @@ void MainWindow::LayOutMetadataPane() {
 void MainWindow::LayOutFolderPane() {
   const int w = PicFolder->width(), h = PicFolder->height();
   lblFolder->resize(w, lblFolder->height());
+  // The toolbar stands just left of the buttons the file list puts at the caption's right end.
+  if (lblFolder->layout()) lblFolder->layout()->activate();
+  int right = w;
+  for (const QPushButton* button :
+       lblFolder->findChildren<QPushButton*>(QString(), Qt::FindDirectChildrenOnly))
+    right = std::min(right, button->x());
+  PicToolbarFolder->move(right - PicToolbarFolder->width(), 0);
   lvFolder->setGeometry(2, lblFolder->height(), w - 2, h - lblFolder->height() - 2);
 }
 

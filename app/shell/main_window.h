@@ -136,6 +136,10 @@ class MainWindow : public QWidget {
 
   QWidget* PicFolder;
   QLabel* lblFolder;
+  QWidget* PicToolbarFolder;  // in the caption row, left of the view buttons
+  QPushButton* cmdBrowseSettings;
+  QPushButton* cmdBrowseAbout;
+  QMenu* mnuAboutParent;  // the help menu below cmdBrowseAbout
   QTreeWidget* lvFolder;
 
   QWidget* PicQueue;
@@ -199,6 +203,9 @@ class MainWindow : public QWidget {
   void BuildBrowsePane();
   void BuildMetadataPane();
   void BuildFolderPane();
+  void BuildFolderToolbar();
+  void cmdBrowseSettings_Click();
+  void cmdBrowseAbout_Click();
   void BuildQueuePane();
   void BuildViewPane();
   void BuildStatusBar();
