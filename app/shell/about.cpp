@@ -6,6 +6,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
+#include <QPixmap>
 #include <QPushButton>
 #include <QStyle>
 #include <QVBoxLayout>
@@ -39,7 +40,9 @@ QLabel* MakeLabel(QWidget* parent, const char* text) {
 
 QLabel* MakePicture(QWidget* parent, Picture picture) {
   auto* label = new QLabel(parent);
-  label->setPixmap(PictureIcon(picture).pixmap(kPictureSide, kPictureSide));
+  // Enlarged pixel for pixel, so the small picture stays crisp.
+  label->setPixmap(QPixmap::fromImage(PictureImage(picture).scaled(
+      kPictureSide, kPictureSide, Qt::KeepAspectRatio, Qt::FastTransformation)));
   label->setFixedSize(kPictureSide, kPictureSide);
   return label;
 }

@@ -88,17 +88,22 @@ constexpr PanelRow kPanels[] = {
 // buttons at its end instead of squeezing every caption.
 QPushButton* MakeButton(QWidget* parent, const QString& caption, Picture picture) {
   auto* button = new QPushButton(caption, parent);
-  subAttachButtonPicture(button, picture);
+  subAttachButtonPicture(button, picture, ButtonWidth::ToCaption);
   button->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+  return button;
+}
+
+// A picture-only button at a fixed place.
+QPushButton* MakePlacedButton(QWidget* parent, const QRect& place, Picture picture) {
+  auto* button = new QPushButton(parent);
+  button->setGeometry(place);
+  subAttachButtonPicture(button, picture);
   return button;
 }
 
 // A picture-only button of a metadata toolbar, one cell of the bar's column.
 QPushButton* MakeBarButton(QWidget* bar, int index, Picture picture) {
-  auto* button = new QPushButton(bar);
-  subAttachButtonPicture(button, picture);
-  button->setGeometry(0, index * kBarCell, kBarCell, kBarCell);
-  return button;
+  return MakePlacedButton(bar, QRect(0, index * kBarCell, kBarCell, kBarCell), picture);
 }
 
 QTreeWidget* MakeList(QWidget* parent, const QStringList& columns) {
@@ -478,10 +483,12 @@ void MainWindow::BuildQueuePane() {
                           QStringLiteral("Size"), QStringLiteral("Type"), QStringLiteral("Path")});
   // The output buttons stand below the basket's own four in the toolbar column.
   picLiveBar->resize(kLiveBarWidth, 6 * kToolbarHeight);
-  cmdSaveAs = MakeButton(picLiveBar, QString(), Picture::picSaveMultiPage);
-  cmdSaveAs->setGeometry(0, 4 * kToolbarHeight, kLiveBarWidth, kToolbarHeight);
-  cmdBatchPrint = MakeButton(picLiveBar, QString(), Picture::picBatchPrint);
-  cmdBatchPrint->setGeometry(0, 5 * kToolbarHeight, kLiveBarWidth, kToolbarHeight);
+  cmdSaveAs =
+      MakePlacedButton(picLiveBar, QRect(0, 4 * kToolbarHeight, kLiveBarWidth, kToolbarHeight),
+                       Picture::picSaveMultiPage);
+  cmdBatchPrint =
+      MakePlacedButton(picLiveBar, QRect(0, 5 * kToolbarHeight, kLiveBarWidth, kToolbarHeight),
+                       Picture::picBatchPrint);
   SetToolTips({{cmdSaveAs, "Generate documents in batch"},
                {cmdBatchPrint, "Print all images in the basket in batch mode."}},
               true);
@@ -494,10 +501,10 @@ void MainWindow::BuildViewPane() {
   Label4 = new QLabel(QStringLiteral("Preview"), picToolbarPreview);
   cmdPreviewSave = MakeButton(picToolbarPreview, QString(), Picture::picPreviewSave);
   cmdPreviewType =
-      MakeButton(picToolbarPreview, QStringLiteral("     Original"), Picture::picPreviewType);
+      MakeButton(picToolbarPreview, QStringLiteral("     Optimized"), Picture::picPreviewType);
   cmdPreviewPrint = MakeButton(picToolbarPreview, QStringLiteral("  "), Picture::picPreviewPrint);
   cmdPreviewView =
-      MakeButton(picToolbarPreview, QStringLiteral("     Best Fit"), Picture::picPreviewView);
+      MakeButton(picToolbarPreview, QStringLiteral("     Actual Size"), Picture::picPreviewView);
   cmdPreviewPrevious = MakeButton(picToolbarPreview, QString(), Picture::picPreviewPrevious);
   cmdPreviewNext = MakeButton(picToolbarPreview, QString(), Picture::picPreviewNext);
   CmdPreviewEdit =
@@ -745,6 +752,21 @@ void MainWindow::subEnd() {
   });
   store([this] { StoreWindowSize(); });
   subSaveSetup();
+  SetActivity(Activity::UnsubclassingControls);
+  DetachButtonPictures();
+}
+
+void MainWindow::DetachButtonPictures() {
+  // The window's own buttons in the order they were given their pictures, then those the working
+  // areas added.
+  for (QAbstractButton* button :
+       {cmdSaveAs, cmdBrowseSettings, cmdBrowseAbout, cmdPreviewView, cmdPreviewPrevious,
+        cmdPreviewNext, cmdPreviewType, cmdPreviewSave, cmdBatchPrint})
+    subDetachButtonPicture(button);
+  for (QPushButton* button : cmdEXIFBar) subDetachButtonPicture(button);
+  for (QPushButton* button : cmdIPTCBar) subDetachButtonPicture(button);
+  for (QAbstractButton* button : {CmdPreviewEdit, cmdPreviewPrint}) subDetachButtonPicture(button);
+  DetachAllButtonPictures(this);
 }
 
 // ---------------------------------------------------------------------------------------------

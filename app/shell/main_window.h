@@ -105,6 +105,8 @@ class MainWindow : public QWidget {
   void subUpdateForm();
   // Stores the window state into gSetup and writes the settings file.
   void subEnd();
+  // Every button of the window paints plainly again; the last step of subEnd.
+  void DetachButtonPictures();
   Arrangement CurrentArrangement() const;
   // The text of the status panel with `key`, and the icon beside it.
   QLabel* Panel(const QString& key) const { return panels_.value(key); }

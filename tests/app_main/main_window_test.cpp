@@ -29,6 +29,7 @@
 #include <QTest>
 #include <map>
 
+#include "app/controls/picture_button.h"
 #include "app/controls/splitter.h"
 #include "app/shell/main_window.h"
 #include "app/shell/paths.h"
@@ -327,7 +328,9 @@ TEST_F(MainWindowTest, PreviewToolbarKeepsEveryButtonWhole) {
                               w->CmdPreviewEdit};
   int right = w->Label4->x() + w->Label4->width();
   for (const QPushButton* button : row) {
-    EXPECT_EQ(button->width(), button->sizeHint().width()) << button->text().toStdString();
+    // Each keeps the width its picture and caption were fitted to.
+    EXPECT_EQ(button->width(), button->minimumWidth()) << button->text().toStdString();
+    EXPECT_EQ(button->width(), button->maximumWidth()) << button->text().toStdString();
     EXPECT_GE(button->x(), right) << button->text().toStdString();
     right = button->x() + button->width();
   }
@@ -493,9 +496,10 @@ TEST_F(MainWindowTest, ExitDeletesOnlyExtensionlessTempFiles) {
 
 TEST_F(MainWindowTest, HelpToolbarStandsInTheFolderCaption) {
   auto w = Open();
-  EXPECT_EQ(w->cmdBrowseSettings->text(), QStringLiteral("     Settings"));
+  // The captions as given, padded further for the pictures.
+  EXPECT_TRUE(w->cmdBrowseSettings->text().endsWith(QStringLiteral("     Settings")));
   EXPECT_EQ(w->cmdBrowseSettings->toolTip(), QStringLiteral("Adjust setting"));
-  EXPECT_EQ(w->cmdBrowseAbout->text(), QStringLiteral("      Help"));
+  EXPECT_TRUE(w->cmdBrowseAbout->text().endsWith(QStringLiteral("      Help")));
   EXPECT_EQ(w->cmdBrowseAbout->toolTip(), QStringLiteral("Help and other resources"));
   EXPECT_EQ(w->PicToolbarFolder->parentWidget(), w->lblFolder);
   EXPECT_LE(w->PicToolbarFolder->geometry().right(), w->lblFolder->width());
@@ -590,6 +594,24 @@ TEST_F(MainWindowTest, SettingsOkAppliesToBothListsAndTheExitStoresThem) {
   EXPECT_EQ(i16("BasketListOptions.FullRowSelect"), -1);
   EXPECT_EQ(i16("BasketListOptions.ThumbnailWidth"), 120);
   EXPECT_EQ(i16("BasketListOptions.ThumbnailHeight"), 96);
+}
+
+// Every toolbar button of the window shows its picture while the window lives; the exit takes the
+// pictures off again, after the settings are written.
+TEST_F(MainWindowTest, ButtonsCarryTheirPicturesUntilTheExit) {
+  auto w = Open();
+  std::vector<QPushButton*> buttons{w->cmdSaveAs,      w->cmdBrowseSettings,  w->cmdBrowseAbout,
+                                    w->cmdPreviewView, w->cmdPreviewPrevious, w->cmdPreviewNext,
+                                    w->cmdPreviewType, w->cmdPreviewSave,     w->cmdBatchPrint,
+                                    w->CmdPreviewEdit, w->cmdPreviewPrint};
+  buttons.insert(buttons.end(), w->cmdEXIFBar.begin(), w->cmdEXIFBar.end());
+  buttons.insert(buttons.end(), w->cmdIPTCBar.begin(), w->cmdIPTCBar.end());
+  for (QPushButton* button : buttons)
+    EXPECT_NE(velmora::PictureButton::Of(button), nullptr) << button->toolTip().toStdString();
+  w->close();
+  EXPECT_TRUE(SettingsFileExists());
+  for (QPushButton* button : w->findChildren<QPushButton*>())
+    EXPECT_EQ(velmora::PictureButton::Of(button), nullptr);
 }
 
 }  // namespace
