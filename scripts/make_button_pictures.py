@@ -7,8 +7,8 @@ resources. Standard library only, so the output is the same on every machine.
 """
 import math
 import os
-import struct
-import zlib
+
+from make_task_artwork import png
 
 OUT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "app", "shell", "pictures")
 SIZE = 16
@@ -345,29 +345,14 @@ PICTURES = {
 }
 
 
-def png(path, cv):
-    rows = bytearray()
-    for row in cv.px:
-        rows.append(0)
-        for c in row:
-            rows.extend((0, 0, 0, 0) if c is None else (*c, 255))
-
-    def chunk(kind, data):
-        return (struct.pack(">I", len(data)) + kind + data +
-                struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF))
-
-    header = struct.pack(">IIBBBBB", SIZE, SIZE, 8, 6, 0, 0, 0)
-    with open(path, "wb") as f:
-        f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) +
-                chunk(b"IDAT", zlib.compress(bytes(rows), 9)) + chunk(b"IEND", b""))
-
-
 def main():
     os.makedirs(OUT, exist_ok=True)
     for name, draw in PICTURES.items():
         cv = Canvas()
         draw(cv)
-        png(os.path.join(OUT, name + ".png"), cv)
+        png(os.path.join(OUT, name + ".png"), SIZE, SIZE,
+            lambda x, y, cv=cv: (0, 0, 0, 0) if cv.px[y][x] is None else (*cv.px[y][x], 255),
+            alpha=True)
 
 
 if __name__ == "__main__":

@@ -537,6 +537,20 @@ TEST_F(MainWindowTest, HelpItemsHandTheirTargetsToTheDesktop) {
                                               shell::version::kHomePage, "/nowhere/Help.html"}));
 }
 
+TEST_F(MainWindowTest, LastHelpItemShowsTheAboutBoxOverTheWindow) {
+  auto w = Open();
+  QString shown;
+  QWidget* owner = nullptr;
+  WhenModalOpens([&](QDialog* dialog) {
+    shown = dialog->objectName();
+    owner = dialog->parentWidget();
+    dialog->accept();
+  });
+  w->mnuAboutParent->actions()[4]->trigger();
+  EXPECT_EQ(shown, QStringLiteral("frmAbout"));
+  EXPECT_EQ(owner, w.get());
+}
+
 // The settings dialog's OK reaches both lists at once, and the exit writes the values where the
 // independent layout script puts those members.
 TEST_F(MainWindowTest, SettingsOkAppliesToBothListsAndTheExitStoresThem) {
