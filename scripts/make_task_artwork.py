@@ -48,7 +48,8 @@ FRAME_COLOURS = [((139, 69, 19), (222, 184, 135)), ((25, 25, 112), (100, 149, 23
                  ((184, 134, 11), (255, 228, 181)), ((60, 60, 60), (200, 200, 200))]
 
 
-def png(path, width, height, pixel):
+def png(path, width, height, pixel, alpha=False):
+    """Writes pixel(x, y), an (r, g, b) or with alpha an (r, g, b, a) tuple, as an 8-bit PNG."""
     rows = bytearray()
     for y in range(height):
         rows.append(0)
@@ -57,7 +58,7 @@ def png(path, width, height, pixel):
     def chunk(kind, data):
         return (struct.pack(">I", len(data)) + kind + data +
                 struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF))
-    header = struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)
+    header = struct.pack(">IIBBBBB", width, height, 8, 6 if alpha else 2, 0, 0, 0)
     with open(path, "wb") as f:
         f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) +
                 chunk(b"IDAT", zlib.compress(bytes(rows), 9)) + chunk(b"IEND", b""))

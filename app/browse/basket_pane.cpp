@@ -18,10 +18,14 @@ constexpr int kBarButtonHeight = 28;
 constexpr int kProgressWidth = 80;
 
 QPushButton* MakeButton(QWidget* parent, const char* name, shell::Picture picture,
-                        const QString& tip) {
-  auto* button = new QPushButton(shell::PictureIcon(picture), QString(), parent);
+                        const QString& tip, const QRect& place = QRect()) {
+  auto* button = new QPushButton(parent);
   button->setObjectName(QString::fromLatin1(name));
   button->setToolTip(tip);
+  if (place.isValid()) button->setGeometry(place);
+  shell::subAttachButtonPicture(
+      button, picture,
+      place.isValid() ? shell::ButtonWidth::AsPlaced : shell::ButtonWidth::ToCaption);
   return button;
 }
 
@@ -42,9 +46,8 @@ QProgressBar* MakeBar(QWidget* parent) {
 // The toolbar beside the list: one button under the other.
 QPushButton* AddBarButton(QWidget* bar, int index, const char* name, shell::Picture picture,
                           const QString& tip) {
-  QPushButton* button = MakeButton(bar, name, picture, tip);
-  button->setGeometry(0, index * kBarButtonHeight, kBarButtonWidth, kBarButtonHeight);
-  return button;
+  return MakeButton(bar, name, picture, tip,
+                    QRect(0, index * kBarButtonHeight, kBarButtonWidth, kBarButtonHeight));
 }
 
 plat::com::ControlHost* MakeHiddenImageBox(QWidget* parent) {

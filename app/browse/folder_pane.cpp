@@ -16,10 +16,11 @@ namespace browse {
 namespace {
 
 QPushButton* MakeViewButton(QWidget* bar, shell::Picture picture, const QString& tip) {
-  auto* button = new QPushButton(shell::PictureIcon(picture), QString(), bar);
+  auto* button = new QPushButton(bar);
   button->setToolTip(tip);
   button->setFlat(true);
   bar->layout()->addWidget(button);
+  shell::subAttachButtonPicture(button, picture, shell::ButtonWidth::ToCaption);
   return button;
 }
 

@@ -25,6 +25,7 @@ QString ActivityText(Activity activity);
 // Error numbers the workbench raises itself.
 inline constexpr int32_t kErrInvalidProcedureCall = 5;  // "Invalid procedure call or argument"
 inline constexpr int32_t kErrObjectNotSet = 91;  // "Object variable or With block variable not set"
+inline constexpr int32_t kErrSubscriptOutOfRange = 9;  // "Subscript out of range"
 
 // A run-time error of the workbench: a number and a description, with the line that raised it.
 // (The caller's line comes from __builtin_LINE, which every compiler we build with offers, where

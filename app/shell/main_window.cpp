@@ -22,14 +22,17 @@
 #include <QTreeWidget>
 #include <cmath>
 
+#include "app/controls/popup_menu.h"
 #include "app/controls/splitter.h"
 #include "app/controls/twips.h"
 #include "app/metadata/metadata_service.h"
+#include "app/shell/about.h"
 #include "app/shell/errors.h"
 #include "app/shell/image_fit.h"
 #include "app/shell/paths.h"
 #include "app/shell/pictures.h"
 #include "app/shell/settings.h"
+#include "app/shell/settings_dialog.h"
 #include "app/shell/ui_service.h"
 #include "app/shell/version_record.h"
 #include "control/activex/imagebox_interface.h"
@@ -86,17 +89,22 @@ constexpr PanelRow kPanels[] = {
 // buttons at its end instead of squeezing every caption.
 QPushButton* MakeButton(QWidget* parent, const QString& caption, Picture picture) {
   auto* button = new QPushButton(caption, parent);
-  subAttachButtonPicture(button, picture);
+  subAttachButtonPicture(button, picture, ButtonWidth::ToCaption);
   button->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+  return button;
+}
+
+// A picture-only button at a fixed place.
+QPushButton* MakePlacedButton(QWidget* parent, const QRect& place, Picture picture) {
+  auto* button = new QPushButton(parent);
+  button->setGeometry(place);
+  subAttachButtonPicture(button, picture);
   return button;
 }
 
 // A picture-only button of a metadata toolbar, one cell of the bar's column.
 QPushButton* MakeBarButton(QWidget* bar, int index, Picture picture) {
-  auto* button = new QPushButton(bar);
-  subAttachButtonPicture(button, picture);
-  button->setGeometry(0, index * kBarCell, kBarCell, kBarCell);
-  return button;
+  return MakePlacedButton(bar, QRect(0, index * kBarCell, kBarCell, kBarCell), picture);
 }
 
 QTreeWidget* MakeList(QWidget* parent, const QStringList& columns) {
@@ -427,6 +435,43 @@ void MainWindow::BuildFolderPane() {
       PicFolder, {QStringLiteral("File Name"), QStringLiteral("Resolution"), QStringLiteral("Size"),
                   QStringLiteral("Pages"), QStringLiteral("Type"), QStringLiteral("Date Created"),
                   QStringLiteral("Date Modified"), QStringLiteral("Date Accessed")});
+  BuildFolderToolbar();
+}
+
+void MainWindow::BuildFolderToolbar() {
+  PicToolbarFolder = new QWidget(lblFolder);
+  cmdBrowseSettings =
+      MakeButton(PicToolbarFolder, QStringLiteral("     Settings"), Picture::picBrowseSettings);
+  cmdBrowseAbout =
+      MakeButton(PicToolbarFolder, QStringLiteral("      Help"), Picture::picBrowseAbout);
+  SetToolTips({{cmdBrowseSettings, "Adjust setting"}, {cmdBrowseAbout, "Help and other resources"}},
+              true);
+  auto* row = new QHBoxLayout(PicToolbarFolder);
+  row->setContentsMargins(0, 0, 0, 0);
+  row->setSpacing(0);
+  for (QPushButton* button : {cmdBrowseSettings, cmdBrowseAbout}) {
+    button->setFlat(true);
+    button->setFixedHeight(kCaptionHeight);
+    row->addWidget(button);
+  }
+  PicToolbarFolder->resize(PicToolbarFolder->sizeHint());
+  mnuAboutParent = MakeHelpMenu(this);
+  connect(cmdBrowseSettings, &QPushButton::clicked, this, [this] { cmdBrowseSettings_Click(); });
+  connect(cmdBrowseAbout, &QPushButton::clicked, this, [this] { cmdBrowseAbout_Click(); });
+}
+
+void MainWindow::cmdBrowseSettings_Click() {
+  IgnoreErrors([this] {
+    cmdBrowseSettings->repaint();
+    ShowSettingsDialog(this, [this] { subUpdateForm(); });
+  });
+}
+
+void MainWindow::cmdBrowseAbout_Click() {
+  IgnoreErrors([this] {
+    cmdBrowseAbout->repaint();
+    velmora::PopUpBelow(mnuAboutParent, cmdBrowseAbout);
+  });
 }
 
 void MainWindow::BuildQueuePane() {
@@ -439,10 +484,12 @@ void MainWindow::BuildQueuePane() {
                           QStringLiteral("Size"), QStringLiteral("Type"), QStringLiteral("Path")});
   // The output buttons stand below the basket's own four in the toolbar column.
   picLiveBar->resize(kLiveBarWidth, 6 * kToolbarHeight);
-  cmdSaveAs = MakeButton(picLiveBar, QString(), Picture::picSaveMultiPage);
-  cmdSaveAs->setGeometry(0, 4 * kToolbarHeight, kLiveBarWidth, kToolbarHeight);
-  cmdBatchPrint = MakeButton(picLiveBar, QString(), Picture::picBatchPrint);
-  cmdBatchPrint->setGeometry(0, 5 * kToolbarHeight, kLiveBarWidth, kToolbarHeight);
+  cmdSaveAs =
+      MakePlacedButton(picLiveBar, QRect(0, 4 * kToolbarHeight, kLiveBarWidth, kToolbarHeight),
+                       Picture::picSaveMultiPage);
+  cmdBatchPrint =
+      MakePlacedButton(picLiveBar, QRect(0, 5 * kToolbarHeight, kLiveBarWidth, kToolbarHeight),
+                       Picture::picBatchPrint);
   SetToolTips({{cmdSaveAs, "Generate documents in batch"},
                {cmdBatchPrint, "Print all images in the basket in batch mode."}},
               true);
@@ -455,10 +502,10 @@ void MainWindow::BuildViewPane() {
   Label4 = new QLabel(QStringLiteral("Preview"), picToolbarPreview);
   cmdPreviewSave = MakeButton(picToolbarPreview, QString(), Picture::picPreviewSave);
   cmdPreviewType =
-      MakeButton(picToolbarPreview, QStringLiteral("     Original"), Picture::picPreviewType);
+      MakeButton(picToolbarPreview, QStringLiteral("     Optimized"), Picture::picPreviewType);
   cmdPreviewPrint = MakeButton(picToolbarPreview, QStringLiteral("  "), Picture::picPreviewPrint);
   cmdPreviewView =
-      MakeButton(picToolbarPreview, QStringLiteral("     Best Fit"), Picture::picPreviewView);
+      MakeButton(picToolbarPreview, QStringLiteral("     Actual Size"), Picture::picPreviewView);
   cmdPreviewPrevious = MakeButton(picToolbarPreview, QString(), Picture::picPreviewPrevious);
   cmdPreviewNext = MakeButton(picToolbarPreview, QString(), Picture::picPreviewNext);
   CmdPreviewEdit =
@@ -706,6 +753,21 @@ void MainWindow::subEnd() {
   });
   store([this] { StoreWindowSize(); });
   subSaveSetup();
+  SetActivity(Activity::UnsubclassingControls);
+  DetachButtonPictures();
+}
+
+void MainWindow::DetachButtonPictures() {
+  // The window's own buttons in the order they were given their pictures, then those the working
+  // areas added.
+  for (QAbstractButton* button :
+       {cmdSaveAs, cmdBrowseSettings, cmdBrowseAbout, cmdPreviewView, cmdPreviewPrevious,
+        cmdPreviewNext, cmdPreviewType, cmdPreviewSave, cmdBatchPrint})
+    subDetachButtonPicture(button);
+  for (QPushButton* button : cmdEXIFBar) subDetachButtonPicture(button);
+  for (QPushButton* button : cmdIPTCBar) subDetachButtonPicture(button);
+  for (QAbstractButton* button : {CmdPreviewEdit, cmdPreviewPrint}) subDetachButtonPicture(button);
+  DetachAllButtonPictures(this);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -777,6 +839,13 @@ void MainWindow::LayOutMetadataPane() {
 void MainWindow::LayOutFolderPane() {
   const int w = PicFolder->width(), h = PicFolder->height();
   lblFolder->resize(w, lblFolder->height());
+  // The toolbar stands just left of the buttons the file list puts at the caption's right end.
+  if (lblFolder->layout()) lblFolder->layout()->activate();
+  int right = w;
+  for (const QPushButton* button :
+       lblFolder->findChildren<QPushButton*>(QString(), Qt::FindDirectChildrenOnly))
+    right = std::min(right, button->x());
+  PicToolbarFolder->move(right - PicToolbarFolder->width(), 0);
   lvFolder->setGeometry(2, lblFolder->height(), w - 2, h - lblFolder->height() - 2);
 }
 

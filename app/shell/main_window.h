@@ -105,6 +105,8 @@ class MainWindow : public QWidget {
   void subUpdateForm();
   // Stores the window state into gSetup and writes the settings file.
   void subEnd();
+  // Every button of the window paints plainly again; the last step of subEnd.
+  void DetachButtonPictures();
   Arrangement CurrentArrangement() const;
   // The text of the status panel with `key`, and the icon beside it.
   QLabel* Panel(const QString& key) const { return panels_.value(key); }
@@ -136,6 +138,10 @@ class MainWindow : public QWidget {
 
   QWidget* PicFolder;
   QLabel* lblFolder;
+  QWidget* PicToolbarFolder;  // in the caption row, left of the view buttons
+  QPushButton* cmdBrowseSettings;
+  QPushButton* cmdBrowseAbout;
+  QMenu* mnuAboutParent;  // the help menu below cmdBrowseAbout
   QTreeWidget* lvFolder;
 
   QWidget* PicQueue;
@@ -199,6 +205,9 @@ class MainWindow : public QWidget {
   void BuildBrowsePane();
   void BuildMetadataPane();
   void BuildFolderPane();
+  void BuildFolderToolbar();
+  void cmdBrowseSettings_Click();
+  void cmdBrowseAbout_Click();
   void BuildQueuePane();
   void BuildViewPane();
   void BuildStatusBar();

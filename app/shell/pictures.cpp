@@ -1,63 +1,82 @@
 #include "app/shell/pictures.h"
 
 #include <QAbstractButton>
-#include <QApplication>
-#include <QStyle>
+#include <QFontMetrics>
+#include <QPixmap>
+
+#include "app/controls/picture_button.h"
 
 namespace shell {
 
 namespace {
 
-struct StockIcon {
+struct PictureName {
   Picture picture;
-  QStyle::StandardPixmap icon;
+  const char* name;
 };
 
-constexpr StockIcon kStockIcons[] = {
-    {Picture::picSaveMultiPage, QStyle::SP_DialogSaveButton},
-    {Picture::picDetailFolder, QStyle::SP_FileDialogDetailedView},
-    {Picture::picThumbnailFolder, QStyle::SP_FileDialogListView},
-    {Picture::picAddToQueue, QStyle::SP_FileDialogNewFolder},
-    {Picture::picBrowseSettings, QStyle::SP_FileDialogInfoView},
-    {Picture::picBrowseAbout, QStyle::SP_MessageBoxQuestion},
-    {Picture::picPreviewView, QStyle::SP_TitleBarMaxButton},
-    {Picture::picPreviewPrevious, QStyle::SP_ArrowBack},
-    {Picture::picPreviewNext, QStyle::SP_ArrowForward},
-    {Picture::picPreviewType, QStyle::SP_FileDialogContentsView},
-    {Picture::picPreviewSave, QStyle::SP_DialogSaveButton},
-    {Picture::picPreviewEdit, QStyle::SP_FileDialogDetailedView},
-    {Picture::picPreviewPrint, QStyle::SP_DesktopIcon},
-    {Picture::picBatchPrint, QStyle::SP_DesktopIcon},
-    {Picture::picTwainAcquire, QStyle::SP_DriveCDIcon},
-    {Picture::picCapture, QStyle::SP_ComputerIcon},
-    {Picture::picMetadataEdit, QStyle::SP_FileDialogDetailedView},
-    {Picture::picMetadataAdd, QStyle::SP_FileIcon},
-    {Picture::IconReset, QStyle::SP_BrowserReload},
-    {Picture::IconOriginalImage, QStyle::SP_DialogResetButton},
-    {Picture::IconEditbarNew, QStyle::SP_FileIcon},
-    {Picture::IconEditbarOpen, QStyle::SP_DialogOpenButton},
-    {Picture::IconEditbarSave, QStyle::SP_DialogSaveButton},
-    {Picture::IconEditbarRemove, QStyle::SP_TrashIcon},
-    {Picture::iDetailIcon, QStyle::SP_FileDialogDetailedView},
-    {Picture::imgQueue, QStyle::SP_FileDialogNewFolder},
-    {Picture::imgMetadata, QStyle::SP_MessageBoxInformation},
-    {Picture::imgFolder, QStyle::SP_DirIcon},
+#define VELMORA_PICTURE(name) \
+  { Picture::name, #name }
+constexpr PictureName kPictureNames[] = {
+    VELMORA_PICTURE(picSaveMultiPage),   VELMORA_PICTURE(picDetailFolder),
+    VELMORA_PICTURE(picThumbnailFolder), VELMORA_PICTURE(picAddToQueue),
+    VELMORA_PICTURE(picBrowseSettings),  VELMORA_PICTURE(picBrowseAbout),
+    VELMORA_PICTURE(picPreviewView),     VELMORA_PICTURE(picPreviewPrevious),
+    VELMORA_PICTURE(picPreviewNext),     VELMORA_PICTURE(picPreviewType),
+    VELMORA_PICTURE(picPreviewSave),     VELMORA_PICTURE(picPreviewEdit),
+    VELMORA_PICTURE(picPreviewPrint),    VELMORA_PICTURE(picBatchPrint),
+    VELMORA_PICTURE(picTwainAcquire),    VELMORA_PICTURE(picCapture),
+    VELMORA_PICTURE(picMetadataEdit),    VELMORA_PICTURE(picMetadataAdd),
+    VELMORA_PICTURE(IconReset),          VELMORA_PICTURE(IconOriginalImage),
+    VELMORA_PICTURE(IconEditbarNew),     VELMORA_PICTURE(IconEditbarOpen),
+    VELMORA_PICTURE(IconEditbarSave),    VELMORA_PICTURE(IconEditbarRemove),
+    VELMORA_PICTURE(iDetailIcon),        VELMORA_PICTURE(imgQueue),
+    VELMORA_PICTURE(imgMetadata),        VELMORA_PICTURE(imgFolder),
 };
+#undef VELMORA_PICTURE
 
-QStyle::StandardPixmap StockIconOf(Picture picture) {
-  for (const StockIcon& row : kStockIcons)
-    if (row.picture == picture) return row.icon;
-  return QStyle::SP_FileIcon;
+const char* NameOf(Picture picture) {
+  for (const PictureName& row : kPictureNames)
+    if (row.picture == picture) return row.name;
+  return "";
+}
+
+// Room the button's own frame and padding take around its content.
+constexpr int kButtonFrame = 12;
+constexpr int kPictureLeft = 5, kGapAfterPicture = 4;
+
+void FitToCaption(QAbstractButton* button, const QImage& picture) {
+  const QString text = button->text().trimmed();
+  int width = kPictureLeft + picture.width() + kButtonFrame;
+  if (!text.isEmpty())
+    width += kGapAfterPicture + QFontMetrics(button->font()).horizontalAdvance(text);
+  button->setFixedWidth(width);
 }
 
 }  // namespace
 
-QIcon PictureIcon(Picture picture) {
-  return QApplication::style()->standardIcon(StockIconOf(picture));
+QImage PictureImage(Picture picture) {
+  return QImage(QStringLiteral(":/pictures/") + QString::fromLatin1(NameOf(picture)) +
+                QStringLiteral(".png"));
 }
 
-void subAttachButtonPicture(QAbstractButton* button, Picture picture) {
-  button->setIcon(PictureIcon(picture));
+QIcon PictureIcon(Picture picture) {
+  return QIcon(QPixmap::fromImage(PictureImage(picture)));
+}
+
+void subAttachButtonPicture(QAbstractButton* button, Picture picture, ButtonWidth width) {
+  const QImage image = PictureImage(picture);
+  if (width == ButtonWidth::ToCaption) FitToCaption(button, image);
+  velmora::PictureButton::Attach(button, image);
+}
+
+void subDetachButtonPicture(QAbstractButton* button) {
+  velmora::PictureButton::Detach(button);
+}
+
+void DetachAllButtonPictures(QWidget* window) {
+  for (QAbstractButton* button : window->findChildren<QAbstractButton*>())
+    if (velmora::PictureButton::Of(button)) subDetachButtonPicture(button);
 }
 
 }  // namespace shell

@@ -1,8 +1,9 @@
 #pragma once
 // The pictures of the main window's buttons and status panels, by the name of the picture box that
-// holds each one. Every button and panel takes its picture from here, so the artwork can change
-// in one place; until the program ships its own artwork each name maps to a stock icon.
+// holds each one. Every button and panel takes its picture from here; the artwork is drawn by
+// scripts/make_button_pictures.py and compiled in.
 #include <QIcon>
+#include <QImage>
 
 class QAbstractButton;
 
@@ -39,9 +40,21 @@ enum class Picture {
   imgFolder,
 };
 
+QImage PictureImage(Picture picture);
 QIcon PictureIcon(Picture picture);
 
-// Puts the picture on the button beside its caption.
-void subAttachButtonPicture(QAbstractButton* button, Picture picture);
+// How the button's width is taken when its picture is attached.
+enum class ButtonWidth {
+  AsPlaced,   // the width the button was given
+  ToCaption,  // a fixed width that holds the picture and the caption's text, for a row of buttons
+};
+
+// Draws the picture on the button left of its caption, which is padded with blanks to make room.
+void subAttachButtonPicture(QAbstractButton* button, Picture picture,
+                            ButtonWidth width = ButtonWidth::AsPlaced);
+// The button paints plainly again.
+void subDetachButtonPicture(QAbstractButton* button);
+// Detaches every button under `window` that has a picture.
+void DetachAllButtonPictures(QWidget* window);
 
 }  // namespace shell

@@ -56,25 +56,48 @@ void WarnCorruptedFile() {
                gstrApplicationName, MessageIcon::Exclamation);
 }
 
-// The record the file holds, clamped; the defaults when there is no file or it cannot be read
-// as a whole record, in which case the file is left empty as after a first start.
+// Writes the record through a temporary beside the file, so the file is always whole.
+void WriteSetupFile(const SetupRecord& record) {
+  const std::vector<uint8_t> bytes = EncodeSetupRecord(record);
+  try {
+    plat::WriteFileReplacing(QFile::encodeName(gstrSetupFile).toStdString(),
+                             [&](plat::TStream& out) {
+                               out.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
+                             });
+  } catch (const plat::Exception& e) {
+    throw AppError(kErrPathFileAccess, e.what());
+  }
+}
+
+// A damaged file is kept beside as ".bad" (replacing an older one) for whoever wants to look.
+void KeepDamagedFile() {
+  const QString kept = gstrSetupFile + QStringLiteral(".bad");
+  QFile::remove(kept);
+  QFile::rename(gstrSetupFile, kept);
+}
+
+// The record the file holds, clamped. Without a file, or with one that is not a whole record,
+// the defaults are written at once: a start that ends abnormally still leaves a usable file.
 SetupRecord ReadSetupFile() {
   QDir().mkpath(SetupFolder());
-  const bool existed = clsFileInfo::CheckIfFileExists(gstrSetupFile);
-  QFile file(gstrSetupFile);
-  if (!file.open(QIODevice::ReadWrite))
-    throw AppError(kErrPathFileAccess, file.errorString().toStdString());
-  const QByteArray content = file.read(static_cast<qint64>(kMaxRecordBytes));
-  if (!existed) return DefaultSetupRecord();
-  std::optional<SetupRecord> record =
-      DecodeSetupRecord(std::vector<uint8_t>(content.begin(), content.end()));
-  if (!record) {
+  if (clsFileInfo::CheckIfFileExists(gstrSetupFile)) {
+    QFile file(gstrSetupFile);
+    if (!file.open(QIODevice::ReadOnly))
+      throw AppError(kErrPathFileAccess, file.errorString().toStdString());
+    const QByteArray content = file.read(static_cast<qint64>(kMaxRecordBytes));
+    file.close();
+    std::optional<SetupRecord> record =
+        DecodeSetupRecord(std::vector<uint8_t>(content.begin(), content.end()));
+    if (record) {
+      ClampSetupRecord(*record);
+      return *record;
+    }
     WarnCorruptedFile();
-    file.resize(0);
-    return DefaultSetupRecord();
+    KeepDamagedFile();
   }
-  ClampSetupRecord(*record);
-  return *record;
+  SetupRecord defaults = DefaultSetupRecord();
+  WriteSetupFile(defaults);
+  return defaults;
 }
 
 template <class T>
@@ -135,17 +158,7 @@ void subLoadSetup() {
 }
 
 void subSaveSetup() {
-  const std::vector<uint8_t> bytes = EncodeSetupRecord(gSetup);
-  Trap(Routine::subSaveSetup, [&] {
-    try {
-      plat::WriteFileReplacing(QFile::encodeName(gstrSetupFile).toStdString(),
-                               [&](plat::TStream& out) {
-                                 out.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
-                               });
-    } catch (const plat::Exception& e) {
-      throw AppError(kErrPathFileAccess, e.what());
-    }
-  });
+  Trap(Routine::subSaveSetup, [] { WriteSetupFile(gSetup); });
 }
 
 void subDeleteSetup() {

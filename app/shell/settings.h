@@ -359,7 +359,8 @@ std::vector<QString> SetupMemberNames();
 extern SetupRecord gSetup;
 extern QString gstrSetupFile;
 
-// Reads the settings file into gSetup, or assigns the defaults when there is no usable file.
+// Reads the settings file into gSetup. Without a usable file the defaults are assigned and
+// written at once; a damaged file is first kept beside as "<file>.bad".
 void subLoadSetup();
 // Writes gSetup to the settings file; the old file stays whole until the new one is complete.
 void subSaveSetup();

@@ -31,6 +31,11 @@ bool AllKeysPass(const QString& text, int16_t extra) {
   return true;
 }
 
+// Enter and Escape belong to the dialog (its default and cancel buttons), not to the box.
+bool IsDialogKey(int key) {
+  return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape;
+}
+
 // Typed keys are dropped before the box sees them; navigation and editing keys carry no text
 // and pass untouched.
 class NumericKeyFilter final : public QObject {
@@ -40,8 +45,11 @@ class NumericKeyFilter final : public QObject {
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
     if (event->type() == QEvent::KeyPress) {
-      const QString text = static_cast<QKeyEvent*>(event)->text();
-      if (!text.isEmpty() && !text.at(0).isNull() && !AllKeysPass(text, extra_)) return true;
+      const auto* key = static_cast<QKeyEvent*>(event);
+      const QString text = key->text();
+      if (!text.isEmpty() && !text.at(0).isNull() && !IsDialogKey(key->key()) &&
+          !AllKeysPass(text, extra_))
+        return true;
     }
     return QObject::eventFilter(watched, event);
   }

@@ -21,10 +21,22 @@
 #include <cstdlib>
 #include <memory>
 
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QProcess>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <map>
+
+#include "app/controls/picture_button.h"
 #include "app/controls/splitter.h"
 #include "app/shell/main_window.h"
 #include "app/shell/paths.h"
 #include "app/shell/settings.h"
+#include "app/shell/settings_dialog.h"
+#include "app/shell/version_record.h"
+#include "app_shell/modal_helper.h"
 #include "app_shell/recording_ui.h"
 #include "control/activex/imagebox_interface.h"
 #include "platform/com/control_host.h"
@@ -58,10 +70,7 @@ class MainWindowTest : public testing::Test {
     return {w.splMain->SplitterPosition(), w.splRight->SplitterPosition(),
             w.splLeft->SplitterPosition(), w.splView->SplitterPosition()};
   }
-  static bool SettingsFileExists() {
-    shell::subLoadSetup();  // names the file
-    return QFile::exists(shell::gstrSetupFile);
-  }
+  static bool SettingsFileExists() { return QFile::exists(shell::gstrSetupFile); }
 
   static void SendMouse(QWidget* target, QEvent::Type type, QPointF at, Qt::MouseButtons buttons) {
     QMouseEvent event(type, at, target->mapToGlobal(at), Qt::LeftButton, buttons, Qt::NoModifier);
@@ -319,7 +328,9 @@ TEST_F(MainWindowTest, PreviewToolbarKeepsEveryButtonWhole) {
                               w->CmdPreviewEdit};
   int right = w->Label4->x() + w->Label4->width();
   for (const QPushButton* button : row) {
-    EXPECT_EQ(button->width(), button->sizeHint().width()) << button->text().toStdString();
+    // Each keeps the width its picture and caption were fitted to.
+    EXPECT_EQ(button->width(), button->minimumWidth()) << button->text().toStdString();
+    EXPECT_EQ(button->width(), button->maximumWidth()) << button->text().toStdString();
     EXPECT_GE(button->x(), right) << button->text().toStdString();
     right = button->x() + button->width();
   }
@@ -481,6 +492,140 @@ TEST_F(MainWindowTest, ExitDeletesOnlyExtensionlessTempFiles) {
   QDir(shell::TempFolder()).removeRecursively();
   auto again = Open();
   EXPECT_TRUE(again->close());  // a missing temp folder is no error
+}
+
+TEST_F(MainWindowTest, HelpToolbarStandsInTheFolderCaption) {
+  auto w = Open();
+  // The captions as given, padded further for the pictures.
+  EXPECT_TRUE(w->cmdBrowseSettings->text().endsWith(QStringLiteral("     Settings")));
+  EXPECT_EQ(w->cmdBrowseSettings->toolTip(), QStringLiteral("Adjust setting"));
+  EXPECT_TRUE(w->cmdBrowseAbout->text().endsWith(QStringLiteral("      Help")));
+  EXPECT_EQ(w->cmdBrowseAbout->toolTip(), QStringLiteral("Help and other resources"));
+  EXPECT_EQ(w->PicToolbarFolder->parentWidget(), w->lblFolder);
+  EXPECT_LE(w->PicToolbarFolder->geometry().right(), w->lblFolder->width());
+  EXPECT_GT(w->PicToolbarFolder->x(), 0);
+  std::vector<QString> captions;
+  for (QAction* item : w->mnuAboutParent->actions())
+    captions.push_back(item->isSeparator() ? QStringLiteral("-") : item->text());
+  EXPECT_EQ(captions, (std::vector<QString>{"Tutorials", "Visit Home Page", "-", "Help Manual",
+                                            "About Velmora JPEG2000"}));
+}
+
+TEST_F(MainWindowTest, HelpMenuOpensBelowTheHelpButtonAtAnyDividerPosition) {
+  auto w = Open();
+  for (int position : {25, 70}) {
+    w->splLeft->SetSplitterPosition(position);
+    w->subResize();
+    QApplication::processEvents();
+    QTest::mouseClick(w->cmdBrowseAbout, Qt::LeftButton);
+    ASSERT_TRUE(w->mnuAboutParent->isVisible()) << position;
+    EXPECT_EQ(w->mnuAboutParent->pos(),
+              w->cmdBrowseAbout->mapToGlobal(QPoint(0, w->cmdBrowseAbout->height())))
+        << position;
+    w->mnuAboutParent->close();
+  }
+}
+
+// The manual is handed over also when it is missing: the desktop reports that.
+TEST_F(MainWindowTest, HelpItemsHandTheirTargetsToTheDesktop) {
+  auto w = Open();
+  const QString saved = shell::gstrHelpFile;
+  shell::gstrHelpFile = QStringLiteral("/nowhere/Help.html");
+  for (int item : {0, 1, 3}) w->mnuAboutParent->actions()[item]->trigger();
+  shell::gstrHelpFile = saved;
+  EXPECT_EQ(ui_.opened, (std::vector<QString>{shell::version::kTutorialPage,
+                                              shell::version::kHomePage, "/nowhere/Help.html"}));
+}
+
+TEST_F(MainWindowTest, LastHelpItemShowsTheAboutBoxOverTheWindow) {
+  auto w = Open();
+  QString shown;
+  QWidget* owner = nullptr;
+  WhenModalOpens([&](QDialog* dialog) {
+    shown = dialog->objectName();
+    owner = dialog->parentWidget();
+    dialog->accept();
+  });
+  w->mnuAboutParent->actions()[4]->trigger();
+  EXPECT_EQ(shown, QStringLiteral("frmAbout"));
+  EXPECT_EQ(owner, w.get());
+}
+
+// The settings dialog's OK reaches both lists at once, and the exit writes the values where the
+// independent layout script puts those members.
+TEST_F(MainWindowTest, SettingsOkAppliesToBothListsAndTheExitStoresThem) {
+  QDir().mkpath(shell::DefaultSetupFolder());  // so the tree can keep it as the last folder
+  auto w = Open();
+  WhenModalOpens([](QDialog* dialog) {
+    auto* settings = dynamic_cast<shell::frmSettings*>(dialog);
+    ASSERT_NE(settings, nullptr);
+    settings->chkAllowTip->setChecked(false);
+    settings->chkFolderFullRowSelect->setChecked(true);
+    settings->txtFolderThumbnailWidth->setText(QStringLiteral("120"));
+    settings->txtFolderThumbnailHeight->setText(QStringLiteral("96"));
+    settings->optFileSize[1]->setChecked(true);
+    settings->cmdOK->click();
+  });
+  QTest::mouseClick(w->cmdBrowseSettings, Qt::LeftButton);
+  EXPECT_EQ(w->lvFolder->selectionBehavior(), QAbstractItemView::SelectRows);
+  EXPECT_EQ(w->lvPages->selectionBehavior(), QAbstractItemView::SelectRows);
+  EXPECT_EQ(shell::glThumbWidth, 120);
+  EXPECT_EQ(shell::glBasketThumbWidth, 120);
+  EXPECT_EQ(shell::glThumbHeight, 96);
+  EXPECT_EQ(shell::glBasketThumbHeight, 96);
+  EXPECT_TRUE(w->lvFolder->toolTip().isEmpty());
+  w->close();
+
+  QTemporaryDir dir;
+  const QString offsetsFile = dir.filePath("offsets.txt");
+  ASSERT_EQ(
+      QProcess::execute(
+          "python3", {VELMORA_SOURCE_DIR "/tests/app_shell/default_setup_record.py",
+                      dir.filePath("default.bin"), shell::DefaultSetupFolder(), "15", offsetsFile}),
+      0);
+  QFile offsets(offsetsFile);
+  ASSERT_TRUE(offsets.open(QIODevice::ReadOnly));
+  std::map<QString, int> at;
+  for (const QByteArray& line : offsets.readAll().split('\n'))
+    if (const QList<QByteArray> parts = line.split(' '); parts.size() == 2)
+      at[QString::fromLatin1(parts[0])] = parts[1].toInt();
+  QFile stored(shell::gstrSetupFile);
+  ASSERT_TRUE(stored.open(QIODevice::ReadOnly));
+  const QByteArray bytes = stored.readAll();
+  auto i16 = [&](const char* member) {
+    const int offset = at.at(QString::fromLatin1(member));
+    return static_cast<int16_t>(static_cast<uint8_t>(bytes[offset]) |
+                                static_cast<uint8_t>(bytes[offset + 1]) << 8);
+  };
+  auto u8 = [&](const char* member) {
+    return static_cast<uint8_t>(bytes[at.at(QString::fromLatin1(member))]);
+  };
+  EXPECT_EQ(u8("TooltipOptions.ShowTooltips"), 0);
+  EXPECT_EQ(i16("FolderListOptions.FullRowSelect"), -1);
+  EXPECT_EQ(i16("FolderListOptions.ThumbnailWidth"), 120);
+  EXPECT_EQ(i16("FolderListOptions.ThumbnailHeight"), 96);
+  EXPECT_EQ(u8("FolderListOptions.FileSizeFormat"), 1);
+  EXPECT_EQ(i16("BasketListOptions.FullRowSelect"), -1);
+  EXPECT_EQ(i16("BasketListOptions.ThumbnailWidth"), 120);
+  EXPECT_EQ(i16("BasketListOptions.ThumbnailHeight"), 96);
+}
+
+// Every toolbar button of the window shows its picture while the window lives; the exit takes the
+// pictures off again, after the settings are written.
+TEST_F(MainWindowTest, ButtonsCarryTheirPicturesUntilTheExit) {
+  auto w = Open();
+  std::vector<QPushButton*> buttons{w->cmdSaveAs,      w->cmdBrowseSettings,  w->cmdBrowseAbout,
+                                    w->cmdPreviewView, w->cmdPreviewPrevious, w->cmdPreviewNext,
+                                    w->cmdPreviewType, w->cmdPreviewSave,     w->cmdBatchPrint,
+                                    w->CmdPreviewEdit, w->cmdPreviewPrint};
+  buttons.insert(buttons.end(), w->cmdEXIFBar.begin(), w->cmdEXIFBar.end());
+  buttons.insert(buttons.end(), w->cmdIPTCBar.begin(), w->cmdIPTCBar.end());
+  for (QPushButton* button : buttons)
+    EXPECT_NE(velmora::PictureButton::Of(button), nullptr) << button->toolTip().toStdString();
+  w->close();
+  EXPECT_TRUE(SettingsFileExists());
+  for (QPushButton* button : w->findChildren<QPushButton*>())
+    EXPECT_EQ(velmora::PictureButton::Of(button), nullptr);
 }
 
 }  // namespace

@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Writes the default settings record, member by member as the file layout table lists them.
 
-Usage: default_setup_record.py OUTPUT FOLDER TWIPS_PER_PIXEL
-FOLDER stands for the three members whose default is the program's folder.
+Usage: default_setup_record.py OUTPUT FOLDER TWIPS_PER_PIXEL [OFFSETS]
+FOLDER stands for the three members whose default is the program's folder. OFFSETS, when given,
+receives "member offset" lines for the list options the settings dialog writes.
 Kept apart from the program's own member list so that each checks the other.
 """
 import struct
@@ -12,6 +13,9 @@ import sys
 def main():
     out, folder, twips = sys.argv[1], sys.argv[2], int(sys.argv[3])
     rec = bytearray()
+    offsets = []
+
+    def at(name): offsets.append(f"{name} {len(rec)}")
 
     def byte(v): rec.extend(struct.pack("<B", v))
     def i16(v): rec.extend(struct.pack("<h", v))
@@ -37,7 +41,7 @@ def main():
     byte(1); i16(20); byte(0); text(""); text(""); text("_"); text("_"); i16(0)
     text("Sample"); text("[Starting 1]"); byte(0); text(folder); byte(1); b16(False); byte(1)
     # TooltipOptions, WindowOptions, SplitterOptions, BrowseOptions, PreviewOptions
-    byte(1)
+    at("TooltipOptions.ShowTooltips"); byte(1)
     i32(640 * twips); i32(480 * twips); byte(0)
     i16(70); i16(30); i16(50); i16(50)
     text(folder)
@@ -45,10 +49,16 @@ def main():
     # FolderListOptions
     i32(0)
     for _ in range(8): i16(100)
-    b16(False); i16(40); i16(40); byte(0)
+    at("FolderListOptions.FullRowSelect"); b16(False)
+    at("FolderListOptions.ThumbnailWidth"); i16(40)
+    at("FolderListOptions.ThumbnailHeight"); i16(40)
+    at("FolderListOptions.FileSizeFormat"); byte(0)
     # BasketListOptions
     for _ in range(5): i16(100)
-    b16(False); i16(40); i16(40); i32(0); i32(0); text(folder)
+    at("BasketListOptions.FullRowSelect"); b16(False)
+    at("BasketListOptions.ThumbnailWidth"); i16(40)
+    at("BasketListOptions.ThumbnailHeight"); i16(40)
+    i32(0); i32(0); text(folder)
     # MetadataListOptions
     i16(100); i16(200); i16(100); i16(200)
     # TaskOptions
@@ -76,6 +86,9 @@ def main():
 
     with open(out, "wb") as f:
         f.write(rec)
+    if len(sys.argv) > 4:
+        with open(sys.argv[4], "w") as f:
+            f.write("\n".join(offsets) + "\n")
 
 
 if __name__ == "__main__":

@@ -89,9 +89,13 @@ class SettingsFileTest : public ::testing::Test {
     gSetup = SetupRecord();
     subLoadSetup();  // settles gstrSetupFile
     subDeleteSetup();
+    QFile::remove(gstrSetupFile + ".bad");
     ui_.messages.clear();
   }
-  void TearDown() override { subDeleteSetup(); }
+  void TearDown() override {
+    subDeleteSetup();
+    QFile::remove(gstrSetupFile + ".bad");
+  }
 
   // Loads bytes as the settings file and tells whether the corrupt-file warning was shown.
   bool LoadWarns(const Bytes& bytes) {
@@ -159,19 +163,19 @@ TEST_F(SettingsFileTest, MemberListHas134MembersInFileOrder) {
   EXPECT_EQ(names.back(), "PrintOptions.PrintCentre");
 }
 
-TEST_F(SettingsFileTest, NoFileGivesDefaultsAndLeavesAnEmptyFileThatTheSaveFills) {
+// The first start writes the defaults at once: a start that ends before its exit (a crash, a
+// kill) leaves a whole file, and the next start reads it without a warning.
+TEST_F(SettingsFileTest, NoFileWritesTheDefaultsAtOnceAndTheNextStartReadsThem) {
   subLoadSetup();
   EXPECT_TRUE(ui_.messages.empty());
   EXPECT_TRUE(DifferingMembers(gSetup, DefaultSetupRecord()).empty());
-  ASSERT_TRUE(QFile::exists(gstrSetupFile));
-  EXPECT_EQ(QFileInfo(gstrSetupFile).size(), 0);
+  EXPECT_EQ(FileBytes(gstrSetupFile), EncodeSetupRecord(DefaultSetupRecord()));
 
-  subSaveSetup();
-  EXPECT_EQ(QFileInfo(gstrSetupFile).size(), 333 + 3 * DefaultSetupFolder().toUtf8().size());
-  gSetup = SetupRecord();
+  gSetup = EveryMemberChanged();  // what a run changed, lost with the crash
   subLoadSetup();
   EXPECT_TRUE(ui_.messages.empty());
   EXPECT_TRUE(DifferingMembers(gSetup, DefaultSetupRecord()).empty());
+  EXPECT_FALSE(QFile::exists(gstrSetupFile + ".bad"));
 }
 
 TEST_F(SettingsFileTest, EveryMemberChangedRoundTripsThroughTheFile) {
@@ -227,7 +231,22 @@ TEST_F(SettingsFileTest, EmptyFileWarnsAndGivesDefaults) {
   EXPECT_EQ(ui_.messages[0].caption, gstrApplicationName);
   EXPECT_EQ(ui_.messages[0].icon, MessageIcon::Exclamation);
   EXPECT_TRUE(DifferingMembers(gSetup, DefaultSetupRecord()).empty());
-  EXPECT_EQ(QFileInfo(gstrSetupFile).size(), 0);
+  EXPECT_EQ(FileBytes(gstrSetupFile), EncodeSetupRecord(DefaultSetupRecord()));
+}
+
+// A damaged file is not thrown away: it stays beside as ".bad", an older one replaced, and the
+// defaults take its place, so only the first start after the damage warns.
+TEST_F(SettingsFileTest, DamagedFileIsKeptAsBadAndTheDefaultsReplaceIt) {
+  const QString bad = gstrSetupFile + ".bad";
+  WriteBytes(bad, {0x01});
+  Bytes damaged = EncodeSetupRecord(EveryMemberChanged());
+  damaged.resize(damaged.size() / 2);
+  EXPECT_TRUE(LoadWarns(damaged));
+  EXPECT_EQ(FileBytes(bad), damaged);
+  EXPECT_EQ(FileBytes(gstrSetupFile), EncodeSetupRecord(DefaultSetupRecord()));
+  ui_.messages.clear();
+  subLoadSetup();
+  EXPECT_TRUE(ui_.messages.empty());
 }
 
 TEST_F(SettingsFileTest, FileCutAtAnyOffsetWarnsAndGivesDefaultsOnly) {
