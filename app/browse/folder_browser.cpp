@@ -11,6 +11,7 @@
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QStyle>
 #include <QTreeWidget>
 
@@ -184,9 +185,13 @@ void FolderBrowser::AppendRow(const FolderRow& row) {
   if (!row.Listed || row.Name.isEmpty()) return;
   const int32_t pages = PagesOf(row);
   auto* item =
-      new QTreeWidgetItem(QStringList{row.Name, row.Resolution, row.Size, QString::number(pages),
-                                      row.Type, row.Created, row.Modified, row.Accessed});
+      new SortableRow(QStringList{row.Name, row.Resolution, row.Size, QString::number(pages),
+                                  row.Type, row.Created, row.Modified, row.Accessed});
   item->setData(kName, kRowTagRole, row.FullPath);
+  SetSortValue(item, kSize, QVariant::fromValue<qint64>(row.Bytes));
+  SetSortValue(item, kCreated, row.CreatedAt);
+  SetSortValue(item, kModified, row.ModifiedAt);
+  SetSortValue(item, kAccessed, row.AccessedAt);
   if (!row.Thumbnail.isNull()) {
     item->setData(kName, kRowThumbnailRole, static_cast<int>(ilFolder_.size()));
     ilFolder_.append(QPixmap::fromImage(row.Thumbnail));
@@ -277,6 +282,17 @@ bool FolderBrowser::lvFolder_KeyPress(int key, Qt::KeyboardModifiers modifiers) 
   return false;
 }
 
+// The list settles its selection and reports the item click while it handles the release, so
+// the release goes to the list first: the first click after start-up already shows its row.
+void FolderBrowser::ThenOnTheList(QMouseEvent* event) {
+  {
+    const QScopedValueRollback<bool> guard(forwarding_, true);
+    QCoreApplication::sendEvent(w_.lvFolder->viewport(), event);
+  }
+  event->accept();
+  lvFolder_MouseUp(event->button());
+}
+
 void FolderBrowser::lvFolder_MouseUp(Qt::MouseButton button) {
   if (w_.lvFolder->topLevelItemCount() == 0) return;
   if (button == Qt::RightButton) {
@@ -305,9 +321,9 @@ bool FolderBrowser::eventFilter(QObject* watched, QEvent* event) {
       return lvFolder_KeyPress(key->key(), key->modifiers());
     }
     case QEvent::MouseButtonRelease:
-      if (watched == w_.lvFolder->viewport())
-        lvFolder_MouseUp(static_cast<QMouseEvent*>(event)->button());
-      return false;
+      if (watched != w_.lvFolder->viewport() || forwarding_) return false;
+      ThenOnTheList(static_cast<QMouseEvent*>(event));
+      return true;
     case QEvent::Drop:
       if (watched == w_.lvFolder->viewport()) mbSuppressShow = true;
       return false;

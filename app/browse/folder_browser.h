@@ -19,6 +19,7 @@
 
 class QLabel;
 class QMenu;
+class QMouseEvent;
 class QProgressBar;
 class QPushButton;
 class QTreeWidget;
@@ -104,6 +105,7 @@ class FolderBrowser : public QObject {
   void lvFolder_ItemClick();
   void lvFolder_KeyUp(int key);
   bool lvFolder_KeyPress(int key, Qt::KeyboardModifiers modifiers);
+  void ThenOnTheList(QMouseEvent* event);
   void lvFolder_MouseUp(Qt::MouseButton button);
 
   FolderBrowserWidgets w_;
@@ -115,6 +117,7 @@ class FolderBrowser : public QObject {
   QIcon detailIcon_;  // illvFolder's icon 1
   QMenu* mnuContextFolderParent_;
   QString currentFolder_;
+  bool forwarding_ = false;
 };
 
 // Role of a row's thumbnail's index in the listing's thumbnails (its tag is at kRowTagRole).

@@ -73,6 +73,10 @@ FolderRow MakeFolderRow(const QString& fullPath, const FolderRowRequest& request
   row.Created = facts.fDateCreated();
   row.Modified = facts.fDateModified();
   row.Accessed = facts.fDateAccessed();
+  row.Bytes = facts.fSize();
+  row.CreatedAt = facts.DateCreatedValue();
+  row.ModifiedAt = facts.DateModifiedValue();
+  row.AccessedAt = facts.DateAccessedValue();
   FillPicture(row, request);
   return row;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // What one row of the file list says about its file, gathered away from the GUI thread: the file
 // facts, and the thumbnail (thumbnail view) or the header probe (details view).
+#include <QDateTime>
 #include <QImage>
 #include <QString>
 #include <QStringList>
@@ -27,6 +28,9 @@ struct FolderRow {
   QString Size;
   QString Type;
   QString Created, Modified, Accessed;
+  // What the size and date columns sort by.
+  int64_t Bytes = 0;
+  QDateTime CreatedAt, ModifiedAt, AccessedAt;
   QImage Thumbnail;  // thumbnail view only; null when the file could not be loaded
   // A file the thumbnail view could not load gets no row; the details view lists every file.
   bool Listed = false;
