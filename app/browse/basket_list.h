@@ -131,6 +131,12 @@ class BasketList : public QObject, private BasketFiller {
     const BasketProgress* bar = nullptr;
     bool thumbnailFromLoadedPage = true;  // else loaded from the written page file
   };
+  // One page split off: its page file, thumbnail and size.
+  struct SplitPage {
+    QString file;
+    QPixmap thumbnail;
+    int32_t width = 0, height = 0;
+  };
   class BusyScope;
   enum Column { kName, kResolution, kSize, kType, kPath };
   // The name a row had before an edit, to go back to when the new one is refused.
@@ -150,6 +156,10 @@ class BasketList : public QObject, private BasketFiller {
   QTreeWidgetItem* AddFileRow(const FileRow& row, const PageSplit& split);
   QTreeWidgetItem* AddOnePageRow(const FileRow& fileRow);
   QTreeWidgetItem* AddPageRows(const PageSplit& split);
+  void SplitAsStored(pictavo::ax::ImageBoxProxy& box, const PageSplit& split, int page,
+                     SplitPage& made);
+  void SplitThroughLoader(pictavo::ax::ImageBoxProxy& box, const PageSplit& split, int page,
+                          SplitPage& made);
   void AddReopenedFile(const QString& path);
   QPixmap OnePageThumbnail(const FileRow& fileRow, int32_t& width, int32_t& height) const;
   void SetFileListResolution(const QString& path, const QString& resolution);

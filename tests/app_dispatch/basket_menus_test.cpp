@@ -334,7 +334,8 @@ TEST_F(BasketMenusTest, SaveBatchConvertsTheBasketWithTheRegisteredRun) {
               std::string::npos)
         << report;
   }
-  EXPECT_TRUE(ui_.messages.empty());
+  ASSERT_EQ(ui_.messages.size(), 1u);
+  EXPECT_EQ(ui_.messages[0].text, QStringLiteral("2 converted, 0 skipped (exists), 0 failed"));
 }
 
 }  // namespace
