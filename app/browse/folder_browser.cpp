@@ -69,6 +69,7 @@ FolderBrowser::FolderBrowser(const FolderBrowserWidgets& widgets, FolderBrowserO
       w_(widgets),
       options_(std::move(options)),
       detailIcon_(QApplication::style()->standardIcon(QStyle::SP_FileIcon)),
+      failureIcon_(QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning)),
       mnuContextFolderParent_(new QMenu(QStringLiteral("Context Folder"), w_.lvFolder)) {
   pool_.setMaxThreadCount(plat::WorkerCount());
   timerShowFiles_.setSingleShot(true);
@@ -127,6 +128,12 @@ void FolderBrowser::subShowFilesInFolder(const QString& folder) {
   ilFolder_.clear();
   currentFolder_ = folder;
   emit ListingStarted(folder);
+  if (const QString refusal = FolderRefusal(folder); !refusal.isEmpty()) {
+    w_.folderPanel->setText(QStringLiteral("Cannot list ") + folder + QStringLiteral(": ") +
+                            refusal);
+    EndListing(false);
+    return;
+  }
   const QStringList names = fncFolderEntries(folder, shell::MainWindow::fileMainPattern());
   QStringList paths;
   for (const QString& name : names) paths << fncEntryPath(folder, name);
@@ -181,7 +188,7 @@ int32_t FolderBrowser::PagesOf(const FolderRow& row) const {
 }
 
 void FolderBrowser::AppendRow(const FolderRow& row) {
-  // A file the thumbnail view cannot show, or one that vanished since the folder was read.
+  // A file that vanished since the folder was read.
   if (!row.Listed || row.Name.isEmpty()) return;
   const int32_t pages = PagesOf(row);
   auto* item =
@@ -196,6 +203,12 @@ void FolderBrowser::AppendRow(const FolderRow& row) {
     item->setData(kName, kRowThumbnailRole, static_cast<int>(ilFolder_.size()));
     ilFolder_.append(QPixmap::fromImage(row.Thumbnail));
   }
+  // A file the listing could not show keeps its row, marked, with the reason on hover.
+  if (!row.Failure.isEmpty()) {
+    item->setData(kName, kRowFailureRole, row.Failure);
+    for (int column = 0; column < w_.lvFolder->columnCount(); ++column)
+      item->setToolTip(column, row.Failure);
+  }
   ApplyViewIcon(item);
   w_.lvFolder->addTopLevelItem(item);
 }
@@ -207,6 +220,10 @@ QPixmap FolderBrowser::RowThumbnail(const QTreeWidgetItem* row) const {
 }
 
 void FolderBrowser::ApplyViewIcon(QTreeWidgetItem* row) const {
+  if (row->data(kName, kRowFailureRole).isValid()) {
+    row->setIcon(kName, failureIcon_);
+    return;
+  }
   const bool thumbnails = ThumbnailViewChosen() && !ilFolder_.isEmpty();
   row->setIcon(kName, thumbnails ? QIcon(RowThumbnail(row)) : detailIcon_);
 }
