@@ -367,11 +367,7 @@ void BasketList::SplitThroughLoader(pictavo::ax::ImageBoxProxy& box, const PageS
 
 void BasketList::cmdPagesOpen_Click() {
   if (IsBusy()) return;
-  if (w_.lvPages->topLevelItemCount() > 0 &&
-      !shell::Ui().Ask(QStringLiteral("There are currently files in the Basket!.\r\n"
-                                      "Do you want to continue?"),
-                       shell::gstrApplicationName, shell::MessageIcon::Information))
-    return;
+  if (w_.lvPages->topLevelItemCount() > 0 && !AskToReplaceRows()) return;
   const QString file =
       ChooseBasketFile(QStringLiteral("Open Image Basket"), &shell::subShowOpenDialog);
   if (file.isEmpty()) return;
@@ -387,6 +383,12 @@ void BasketList::cmdPagesOpen_Click() {
     return;
   }
   ShowQueueCount();
+}
+
+bool BasketList::AskToReplaceRows() const {
+  return shell::Ui().Ask(QStringLiteral("There are currently files in the Basket!.\r\n"
+                                        "Do you want to continue?"),
+                         shell::gstrApplicationName, shell::MessageIcon::Information);
 }
 
 void BasketList::cmdPagesSave_Click() {
@@ -420,7 +422,8 @@ void BasketList::AddReopenedFile(const QString& path) {
     split.source = path;
     split.pages = pages;
     split.stem = name;
-    split.textBefore = name;
+    // Named as the add button names them: the batch outputs build their names from the text.
+    split.textBefore = shell::fncRemoveExtension(name);
     split.name = name;
     AddPageRows(split);
     return;
@@ -429,7 +432,7 @@ void BasketList::AddReopenedFile(const QString& path) {
   int32_t height = 0;
   const QPixmap thumbnail = FileThumbnail(path, width, height);
   if (thumbnail.isNull()) return;
-  AppendEntry(RowOfFile(name, path, path, width, height), thumbnail);
+  AppendEntry(RowOfFile(shell::fncRemoveExtension(name), path, path, width, height), thumbnail);
 }
 
 void BasketList::StartProgress(int count) {
@@ -499,6 +502,8 @@ void BasketList::cmdPagesDelete_Click() {
 
 void BasketList::cmdPagesNew_Click() {
   if (IsBusy()) return;
+  // The rows and their page files go for good: ask first, as opening a basket file does.
+  if (w_.lvPages->topLevelItemCount() > 0 && !AskToReplaceRows()) return;
   RemoveAllRows();
   ilPages_.clear();
   w_.queuePanel->setText(QStringLiteral("New Basket"));

@@ -78,7 +78,8 @@ class BasketList : public QObject, private BasketFiller {
   QTreeWidgetItem* AppendEntry(const BasketItem& item, const QPixmap& thumbnail);
   // Removes the selected rows.
   void cmdPagesDelete_Click();
-  // Empties the basket and its thumbnails and deletes every page file.
+  // Empties the basket and its thumbnails and deletes every page file, after asking when it
+  // holds rows.
   void cmdPagesNew_Click();
   // Replaces the basket by the files of a basket file the user chooses.
   void cmdPagesOpen_Click();
@@ -168,6 +169,8 @@ class BasketList : public QObject, private BasketFiller {
   void ShowRows(const QList<BasketItem>& rows);
   QList<int> SelectedIndexes() const;
   void ShowQueueCount();
+  // Asks whether the rows there are may go; true for OK.
+  bool AskToReplaceRows() const;
   // Yields to the event loop; false once Cancel was pressed.
   bool Yield();
   void ApplyBusy();

@@ -227,11 +227,13 @@ std::optional<QString> BatchRun::OutputPathOf(int position, const browse::Basket
           output::fncRetrieveNamingString(control_, options_.Prefix, row.Tag, ext_);
       const QString suffix =
           output::fncRetrieveNamingString(control_, options_.Suffix, row.Tag, ext_);
-      return output::ComposeOutputPath(
-          folder,
-          {prefix, output::fncSeparatorText(options_.Separator1), row.Text,
-           output::fncSeparatorText(options_.Separator2), suffix},
-          ext_);
+      // A separator stands between two parts: beside an empty prefix or suffix it would
+      // dangle at the start or the end of the name.
+      const QString before =
+          prefix.isEmpty() ? QString() : output::fncSeparatorText(options_.Separator1);
+      const QString after =
+          suffix.isEmpty() ? QString() : output::fncSeparatorText(options_.Separator2);
+      return output::ComposeOutputPath(folder, {prefix, before, row.Text, after, suffix}, ext_);
     }
     case 2:
       return output::ComposeOutputPath(

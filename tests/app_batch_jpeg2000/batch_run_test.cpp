@@ -156,13 +156,16 @@ TEST_F(BatchRun, NamesOverEveryModeKeepGapsOfSkippedEntries) {
     const char* counterStart;
     uint8_t format;
     std::string first, third;
+    const char* suffix = "End";
   } cases[] = {
       {0, "", 0, "first.jp2", "third.jp2"},
       {0, "", 1, "first.jpc", "third.jpc"},
       {2, "[Starting 1]", 0, "Sample1.jp2", "Sample3.jp2"},
       {2, "[Starting 1001]", 0, "Sample1001.jp2", "Sample1003.jp2"},
       {2, "7", 1, "Sample7.jpc", "Sample9.jpc"},
-      {1, "", 0, "40x30_firstEnd.jp2", "20x10_thirdEnd.jp2"},
+      {1, "", 0, "40x30_first_End.jp2", "20x10_third_End.jp2"},
+      // An empty suffix takes its separator with it.
+      {1, "", 0, "40x30_first.jp2", "20x10_third.jp2", ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.first);
@@ -172,8 +175,8 @@ TEST_F(BatchRun, NamesOverEveryModeKeepGapsOfSkippedEntries) {
     Options().CounterStart = QString::fromUtf8(c.counterStart);
     Options().Jpeg2000Format = c.format;
     Options().Prefix = QStringLiteral("[Source resolution]");
-    Options().Separator2 = QStringLiteral("[No Separator]");
-    Options().Suffix = QStringLiteral("End");
+    Options().Separator2 = QStringLiteral("_");
+    Options().Suffix = QString::fromUtf8(c.suffix);
     ASSERT_TRUE(Run(basket));
     EXPECT_EQ(NamesIn(work_ / "out"), std::set<std::string>({c.first, c.third}));
     ExpectImage(Out(c.first), 40, 30);
@@ -264,7 +267,7 @@ TEST_F(BatchRun, HostileNamesAllLandDirectlyInTheChosenFolder) {
   const std::set<std::string> written = NamesIn(work_ / "out");
   EXPECT_EQ(written.size(), basket.size());
   EXPECT_TRUE(written.count(".._.._etc_x_plain_a_b.jp2"));
-  EXPECT_TRUE(written.count("_.._x_.jp2"));
+  EXPECT_TRUE(written.count(".._x.jp2"));  // no separator beside the empty prefix and suffix
   for (const std::string& name : written) {
     EXPECT_LE(name.size(), 255u);
     ExpectImage(Out(name), 40, 30);
