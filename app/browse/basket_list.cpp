@@ -1,6 +1,7 @@
 #include "app/browse/basket_list.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QProgressBar>
@@ -10,6 +11,8 @@
 #include "app/browse/basket_pages.h"
 #include "app/browse/basket_rows.h"
 #include "app/browse/folder_browser.h"
+#include "app/browse/list_sort.h"
+#include "app/browse/picture_handover.h"
 #include "app/browse/picture_loader.h"
 #include "app/browse/row_tag.h"
 #include "app/shell/dialogs.h"
@@ -20,6 +23,7 @@
 #include "app/shell/ui_service.h"
 #include "control/activex/imagebox_interface.h"
 #include "platform/com/control_host.h"
+#include "platform/com/errorinfo.h"
 #include "platform/graphics/handles.h"
 
 namespace browse {
@@ -303,42 +307,67 @@ QTreeWidgetItem* BasketList::AddPageRows(const PageSplit& split) {
                               QString::number(page) + QStringLiteral(" of ") +
                               QString::number(split.pages));
     if (split.bar != nullptr) ShowBar(*split.bar, split.pages, page);
-    int32_t width = 0;
-    int32_t height = 0;
-    QPixmap thumbnail;
-    QString pageFile;
-    if (split.thumbnailFromLoadedPage) {
-      box.put_ReadImageNumber(page);
-      box.LoadFromFile(split.source.toStdString());
-      width = box.get_ImageWidth();
-      height = box.get_ImageHeight();
-      thumbnail = ControlThumbnail(box, width, height);
-      if (thumbnail.isNull()) continue;
-      pageFile = CreatePageFile(split.stem, page);
-      if (pageFile.isEmpty()) continue;
-      CopyPage(box, split.source, page, split.pages, pageFile);
-    } else {
-      pageFile = CreatePageFile(split.stem, page);
-      if (pageFile.isEmpty()) continue;
-      CopyPage(box, split.source, page, split.pages, pageFile);
-      thumbnail = FileThumbnail(pageFile, width, height);
-      if (thumbnail.isNull()) continue;
+    SplitPage made;
+    try {
+      SplitAsStored(box, split, page, made);
+    } catch (const plat::com::EOleSysError& e) {
+      // A page the control cannot decode (16-bit samples under LZW, say) is read the way the
+      // viewer reads it, and its page file written from that picture.
+      if (e.ErrorCode() != plat::com::E_UNEXPECTED) throw;
+      SplitThroughLoader(box, split, page, made);
     }
+    if (made.thumbnail.isNull() || made.file.isEmpty()) continue;
     const QString text = split.textBefore + QString::number(page) + split.textAfter;
-    last = AppendEntry(RowOfFile(text, pageFile, split.source, width, height), thumbnail);
+    last = AppendEntry(RowOfFile(text, made.file, split.source, made.width, made.height),
+                       made.thumbnail);
   }
   return last;
+}
+
+void BasketList::SplitAsStored(pictavo::ax::ImageBoxProxy& box, const PageSplit& split, int page,
+                               SplitPage& made) {
+  if (split.thumbnailFromLoadedPage) {
+    box.put_ReadImageNumber(page);
+    box.LoadFromFile(split.source.toStdString());
+    made.width = box.get_ImageWidth();
+    made.height = box.get_ImageHeight();
+    made.thumbnail = ControlThumbnail(box, made.width, made.height);
+    if (made.thumbnail.isNull()) return;
+    made.file = CreatePageFile(split.stem, page);
+    if (!made.file.isEmpty()) CopyPage(box, split.source, page, split.pages, made.file);
+  } else {
+    made.file = CreatePageFile(split.stem, page);
+    if (made.file.isEmpty()) return;
+    CopyPage(box, split.source, page, split.pages, made.file);
+    made.thumbnail = FileThumbnail(made.file, made.width, made.height);
+  }
+}
+
+// `made` may already hold the page file the control began to write.
+void BasketList::SplitThroughLoader(pictavo::ax::ImageBoxProxy& box, const PageSplit& split,
+                                    int page, SplitPage& made) {
+  made.thumbnail = QPixmap();
+  const QImage picture = ReadFilePage(split.source, page, kWhite);
+  if (!picture.isNull()) {
+    HandOverPicture(*w_.ibPages, picture);
+    made.width = picture.width();
+    made.height = picture.height();
+    made.thumbnail = ControlThumbnail(box, made.width, made.height);
+  }
+  if (made.thumbnail.isNull()) {
+    if (!made.file.isEmpty()) QFile::remove(made.file);
+    made.file.clear();
+    return;
+  }
+  if (made.file.isEmpty()) made.file = CreatePageFile(split.stem, page);
+  if (!made.file.isEmpty()) box.SaveToFile(made.file.toStdU16String());
 }
 
 // ---- Basket files -----------------------------------------------------------------------------
 
 void BasketList::cmdPagesOpen_Click() {
   if (IsBusy()) return;
-  if (w_.lvPages->topLevelItemCount() > 0 &&
-      !shell::Ui().Ask(QStringLiteral("There are currently files in the Basket!.\r\n"
-                                      "Do you want to continue?"),
-                       shell::gstrApplicationName, shell::MessageIcon::Information))
-    return;
+  if (w_.lvPages->topLevelItemCount() > 0 && !AskToReplaceRows()) return;
   const QString file =
       ChooseBasketFile(QStringLiteral("Open Image Basket"), &shell::subShowOpenDialog);
   if (file.isEmpty()) return;
@@ -354,6 +383,12 @@ void BasketList::cmdPagesOpen_Click() {
     return;
   }
   ShowQueueCount();
+}
+
+bool BasketList::AskToReplaceRows() const {
+  return shell::Ui().Ask(QStringLiteral("There are currently files in the Basket!.\r\n"
+                                        "Do you want to continue?"),
+                         shell::gstrApplicationName, shell::MessageIcon::Information);
 }
 
 void BasketList::cmdPagesSave_Click() {
@@ -387,7 +422,8 @@ void BasketList::AddReopenedFile(const QString& path) {
     split.source = path;
     split.pages = pages;
     split.stem = name;
-    split.textBefore = name;
+    // Named as the add button names them: the batch outputs build their names from the text.
+    split.textBefore = shell::fncRemoveExtension(name);
     split.name = name;
     AddPageRows(split);
     return;
@@ -396,7 +432,7 @@ void BasketList::AddReopenedFile(const QString& path) {
   int32_t height = 0;
   const QPixmap thumbnail = FileThumbnail(path, width, height);
   if (thumbnail.isNull()) return;
-  AppendEntry(RowOfFile(name, path, path, width, height), thumbnail);
+  AppendEntry(RowOfFile(shell::fncRemoveExtension(name), path, path, width, height), thumbnail);
 }
 
 void BasketList::StartProgress(int count) {
@@ -424,8 +460,11 @@ QTreeWidgetItem* BasketList::AppendEntry(const BasketItem& item, const QPixmap& 
 // The texts go in before the row joins the list, so only an edit reports a changed name.
 QTreeWidgetItem* BasketList::AppendRow(const BasketItem& item) {
   auto* row =
-      new QTreeWidgetItem(QStringList{item.Text, item.Resolution, item.Size, item.Type, item.Path});
+      new SortableRow(QStringList{item.Text, item.Resolution, item.Size, item.Type, item.Path});
   row->setData(0, kRowTagRole, item.Tag);
+  // "Size" describes the file the row loads.
+  if (const QFileInfo file(item.Tag); file.isFile())
+    SetSortValue(row, kSize, QVariant::fromValue<qint64>(file.size()));
   row->setData(0, kRowThumbnailRole, item.ThumbnailIndex);
   row->setData(0, kLastNameRole, item.Text);
   row->setIcon(0, ilPages_.value(item.ThumbnailIndex));
@@ -463,6 +502,8 @@ void BasketList::cmdPagesDelete_Click() {
 
 void BasketList::cmdPagesNew_Click() {
   if (IsBusy()) return;
+  // The rows and their page files go for good: ask first, as opening a basket file does.
+  if (w_.lvPages->topLevelItemCount() > 0 && !AskToReplaceRows()) return;
   RemoveAllRows();
   ilPages_.clear();
   w_.queuePanel->setText(QStringLiteral("New Basket"));

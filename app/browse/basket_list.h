@@ -78,7 +78,8 @@ class BasketList : public QObject, private BasketFiller {
   QTreeWidgetItem* AppendEntry(const BasketItem& item, const QPixmap& thumbnail);
   // Removes the selected rows.
   void cmdPagesDelete_Click();
-  // Empties the basket and its thumbnails and deletes every page file.
+  // Empties the basket and its thumbnails and deletes every page file, after asking when it
+  // holds rows.
   void cmdPagesNew_Click();
   // Replaces the basket by the files of a basket file the user chooses.
   void cmdPagesOpen_Click();
@@ -131,6 +132,12 @@ class BasketList : public QObject, private BasketFiller {
     const BasketProgress* bar = nullptr;
     bool thumbnailFromLoadedPage = true;  // else loaded from the written page file
   };
+  // One page split off: its page file, thumbnail and size.
+  struct SplitPage {
+    QString file;
+    QPixmap thumbnail;
+    int32_t width = 0, height = 0;
+  };
   class BusyScope;
   enum Column { kName, kResolution, kSize, kType, kPath };
   // The name a row had before an edit, to go back to when the new one is refused.
@@ -150,6 +157,10 @@ class BasketList : public QObject, private BasketFiller {
   QTreeWidgetItem* AddFileRow(const FileRow& row, const PageSplit& split);
   QTreeWidgetItem* AddOnePageRow(const FileRow& fileRow);
   QTreeWidgetItem* AddPageRows(const PageSplit& split);
+  void SplitAsStored(pictavo::ax::ImageBoxProxy& box, const PageSplit& split, int page,
+                     SplitPage& made);
+  void SplitThroughLoader(pictavo::ax::ImageBoxProxy& box, const PageSplit& split, int page,
+                          SplitPage& made);
   void AddReopenedFile(const QString& path);
   QPixmap OnePageThumbnail(const FileRow& fileRow, int32_t& width, int32_t& height) const;
   void SetFileListResolution(const QString& path, const QString& resolution);
@@ -158,6 +169,8 @@ class BasketList : public QObject, private BasketFiller {
   void ShowRows(const QList<BasketItem>& rows);
   QList<int> SelectedIndexes() const;
   void ShowQueueCount();
+  // Asks whether the rows there are may go; true for OK.
+  bool AskToReplaceRows() const;
   // Yields to the event loop; false once Cancel was pressed.
   bool Yield();
   void ApplyBusy();

@@ -11,6 +11,7 @@
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QStyle>
 #include <QTreeWidget>
 
@@ -68,6 +69,7 @@ FolderBrowser::FolderBrowser(const FolderBrowserWidgets& widgets, FolderBrowserO
       w_(widgets),
       options_(std::move(options)),
       detailIcon_(QApplication::style()->standardIcon(QStyle::SP_FileIcon)),
+      failureIcon_(QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning)),
       mnuContextFolderParent_(new QMenu(QStringLiteral("Context Folder"), w_.lvFolder)) {
   pool_.setMaxThreadCount(plat::WorkerCount());
   timerShowFiles_.setSingleShot(true);
@@ -126,6 +128,12 @@ void FolderBrowser::subShowFilesInFolder(const QString& folder) {
   ilFolder_.clear();
   currentFolder_ = folder;
   emit ListingStarted(folder);
+  if (const QString refusal = FolderRefusal(folder); !refusal.isEmpty()) {
+    w_.folderPanel->setText(QStringLiteral("Cannot list ") + folder + QStringLiteral(": ") +
+                            refusal);
+    EndListing(false);
+    return;
+  }
   const QStringList names = fncFolderEntries(folder, shell::MainWindow::fileMainPattern());
   QStringList paths;
   for (const QString& name : names) paths << fncEntryPath(folder, name);
@@ -180,16 +188,26 @@ int32_t FolderBrowser::PagesOf(const FolderRow& row) const {
 }
 
 void FolderBrowser::AppendRow(const FolderRow& row) {
-  // A file the thumbnail view cannot show, or one that vanished since the folder was read.
+  // A file that vanished since the folder was read.
   if (!row.Listed || row.Name.isEmpty()) return;
   const int32_t pages = PagesOf(row);
   auto* item =
-      new QTreeWidgetItem(QStringList{row.Name, row.Resolution, row.Size, QString::number(pages),
-                                      row.Type, row.Created, row.Modified, row.Accessed});
+      new SortableRow(QStringList{row.Name, row.Resolution, row.Size, QString::number(pages),
+                                  row.Type, row.Created, row.Modified, row.Accessed});
   item->setData(kName, kRowTagRole, row.FullPath);
+  SetSortValue(item, kSize, QVariant::fromValue<qint64>(row.Bytes));
+  SetSortValue(item, kCreated, row.CreatedAt);
+  SetSortValue(item, kModified, row.ModifiedAt);
+  SetSortValue(item, kAccessed, row.AccessedAt);
   if (!row.Thumbnail.isNull()) {
     item->setData(kName, kRowThumbnailRole, static_cast<int>(ilFolder_.size()));
     ilFolder_.append(QPixmap::fromImage(row.Thumbnail));
+  }
+  // A file the listing could not show keeps its row, marked, with the reason on hover.
+  if (!row.Failure.isEmpty()) {
+    item->setData(kName, kRowFailureRole, row.Failure);
+    for (int column = 0; column < w_.lvFolder->columnCount(); ++column)
+      item->setToolTip(column, row.Failure);
   }
   ApplyViewIcon(item);
   w_.lvFolder->addTopLevelItem(item);
@@ -202,6 +220,10 @@ QPixmap FolderBrowser::RowThumbnail(const QTreeWidgetItem* row) const {
 }
 
 void FolderBrowser::ApplyViewIcon(QTreeWidgetItem* row) const {
+  if (row->data(kName, kRowFailureRole).isValid()) {
+    row->setIcon(kName, failureIcon_);
+    return;
+  }
   const bool thumbnails = ThumbnailViewChosen() && !ilFolder_.isEmpty();
   row->setIcon(kName, thumbnails ? QIcon(RowThumbnail(row)) : detailIcon_);
 }
@@ -277,6 +299,17 @@ bool FolderBrowser::lvFolder_KeyPress(int key, Qt::KeyboardModifiers modifiers) 
   return false;
 }
 
+// The list settles its selection and reports the item click while it handles the release, so
+// the release goes to the list first: the first click after start-up already shows its row.
+void FolderBrowser::ThenOnTheList(QMouseEvent* event) {
+  {
+    const QScopedValueRollback<bool> guard(forwarding_, true);
+    QCoreApplication::sendEvent(w_.lvFolder->viewport(), event);
+  }
+  event->accept();
+  lvFolder_MouseUp(event->button());
+}
+
 void FolderBrowser::lvFolder_MouseUp(Qt::MouseButton button) {
   if (w_.lvFolder->topLevelItemCount() == 0) return;
   if (button == Qt::RightButton) {
@@ -305,9 +338,9 @@ bool FolderBrowser::eventFilter(QObject* watched, QEvent* event) {
       return lvFolder_KeyPress(key->key(), key->modifiers());
     }
     case QEvent::MouseButtonRelease:
-      if (watched == w_.lvFolder->viewport())
-        lvFolder_MouseUp(static_cast<QMouseEvent*>(event)->button());
-      return false;
+      if (watched != w_.lvFolder->viewport() || forwarding_) return false;
+      ThenOnTheList(static_cast<QMouseEvent*>(event));
+      return true;
     case QEvent::Drop:
       if (watched == w_.lvFolder->viewport()) mbSuppressShow = true;
       return false;

@@ -19,6 +19,7 @@
 
 class QLabel;
 class QMenu;
+class QMouseEvent;
 class QProgressBar;
 class QPushButton;
 class QTreeWidget;
@@ -104,6 +105,7 @@ class FolderBrowser : public QObject {
   void lvFolder_ItemClick();
   void lvFolder_KeyUp(int key);
   bool lvFolder_KeyPress(int key, Qt::KeyboardModifiers modifiers);
+  void ThenOnTheList(QMouseEvent* event);
   void lvFolder_MouseUp(Qt::MouseButton button);
 
   FolderBrowserWidgets w_;
@@ -112,13 +114,17 @@ class FolderBrowser : public QObject {
   QThreadPool pool_;
   QPointer<OrderedRows> listing_;
   QList<QPixmap> ilFolder_;
-  QIcon detailIcon_;  // illvFolder's icon 1
+  QIcon detailIcon_;   // illvFolder's icon 1
+  QIcon failureIcon_;  // marks a row whose file could not be shown
   QMenu* mnuContextFolderParent_;
   QString currentFolder_;
+  bool forwarding_ = false;
 };
 
 // Role of a row's thumbnail's index in the listing's thumbnails (its tag is at kRowTagRole).
 inline constexpr int kRowThumbnailRole = Qt::UserRole + 1;
+// Role of the reason a row's file could not be shown; unset for a file that was.
+inline constexpr int kRowFailureRole = Qt::UserRole + 3;
 
 // The page count the image control gives, with a count it cannot make (0x8000FFFF) taken as 1.
 int32_t PagesOrOne(const std::function<int32_t()>& countPages);

@@ -1,6 +1,13 @@
 #include "app/browse/folder_rows.h"
 
+#include <dirent.h>
+
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+#include <cerrno>
+#include <cstring>
 
 #include "app/browse/header_probe.h"
 #include "app/browse/picture_loader.h"
@@ -42,11 +49,29 @@ void FillPicture(FolderRow& row, const FolderRowRequest& request) {
   int32_t width = 0, height = 0;
   row.Thumbnail = LoadPic(row.FullPath, kExactBox, request.ThumbWidth, request.ThumbHeight, kWhite,
                           width, height);
-  row.Listed = !row.Thumbnail.isNull();
-  if (row.Listed) row.Resolution = SizeText(width, height, QStringLiteral(" x "));
+  row.Listed = true;
+  if (row.Thumbnail.isNull())
+    row.Failure = UnreadableReason(row.FullPath);
+  else
+    row.Resolution = SizeText(width, height, QStringLiteral(" x "));
 }
 
 }  // namespace
+
+QString UnreadableReason(const QString& path) {
+  if (!QFileInfo(path).isFile()) return QStringLiteral("The file no longer exists.");
+  QImageReader reader(path);
+  const QString detail = reader.read().isNull() ? reader.errorString() : QString();
+  return QStringLiteral("The file is damaged or not an image") +
+         (detail.isEmpty() ? QStringLiteral(".") : QStringLiteral(": ") + detail + u'.');
+}
+
+QString FolderRefusal(const QString& folder) {
+  DIR* opened = ::opendir(QFile::encodeName(folder).constData());
+  if (opened == nullptr) return QString::fromLocal8Bit(std::strerror(errno));
+  ::closedir(opened);
+  return {};
+}
 
 QStringList fncFolderEntries(const QString& folder, const QStringList& pattern) {
   // QDir matches name filters without regard to case unless told otherwise.
@@ -73,6 +98,10 @@ FolderRow MakeFolderRow(const QString& fullPath, const FolderRowRequest& request
   row.Created = facts.fDateCreated();
   row.Modified = facts.fDateModified();
   row.Accessed = facts.fDateAccessed();
+  row.Bytes = facts.fSize();
+  row.CreatedAt = facts.DateCreatedValue();
+  row.ModifiedAt = facts.DateModifiedValue();
+  row.AccessedAt = facts.DateAccessedValue();
   FillPicture(row, request);
   return row;
 }

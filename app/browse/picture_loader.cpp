@@ -143,6 +143,14 @@ QImage DrawOnCanvas(const QImage& image, QSize canvas, uint32_t BackColor, bool 
   return picture;
 }
 
+QImage ReadFilePage(const QString& Path, int page, uint32_t BackColor) {
+  QImageReader reader(Path);
+  reader.setAutoTransform(false);
+  if (page < 1 || !reader.jumpToImage(page - 1)) return {};
+  const QImage image = reader.read();
+  return DrawOnCanvas(image, image.size(), BackColor, false);
+}
+
 QImage fncLoadScaledPicture(const QString& Path, ScaleMode Mode, int32_t BoxWidth,
                             int32_t BoxHeight, uint32_t BackColor, bool KeepAspect,
                             int32_t& OutWidth, int32_t& OutHeight) {

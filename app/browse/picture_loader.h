@@ -36,6 +36,11 @@ QImage fncLoadScaledPicture(const QString& Path, ScaleMode Mode, int32_t BoxWidt
 QImage fncScaleLoadedPicture(const QImage& Picture, ScaleMode Mode, int32_t BoxWidth,
                              int32_t BoxHeight, uint32_t BackColor);
 
+// Page `page` (from 1) of a multipage file at its own size, laid on the background where it is
+// transparent, with samples of more than 8 bits reduced to 8; Qt's readers only. A null image
+// when the page cannot be read.
+QImage ReadFilePage(const QString& Path, int page, uint32_t BackColor);
+
 // Kinds of handle fncScalePicture takes; metafiles and icons are not read.
 enum HandleKind : int32_t { kBitmapHandle = 1 };
 

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QImageReader>
 #include <QProgressBar>
 #include <QSet>
 #include <memory>
@@ -38,6 +39,9 @@ constexpr int32_t kEncoderFailure = static_cast<int32_t>(0x80004005);
 
 constexpr uint32_t kWhite = 0xFFFFFF;
 
+// Reasons the summary lists before it only counts the rest.
+constexpr int kReasonsShown = 5;
+
 // The extensions the image control reads itself; every other file goes through the picture
 // loader.
 bool LoadsDirectly(const QString& path) {
@@ -46,8 +50,31 @@ bool LoadsDirectly(const QString& path) {
   return direct.contains(shell::fncGetFileExtension(path).toLower());
 }
 
+// The file the user put in the basket: for a page of a multipage file that file, not the page
+// file in the program's own temp folder, so the outputs land where the user looks for them.
+QString SourceOf(const browse::BasketItem& row) {
+  return row.Path.isEmpty() ? row.Tag : row.Path;
+}
+
+bool IsOwnFile(const QString& output, const browse::BasketItem& row) {
+  const QString path = QDir::cleanPath(output);
+  return path == QDir::cleanPath(row.Tag) || path == QDir::cleanPath(SourceOf(row));
+}
+
 QString Utf8(const char* text) {
   return QString::fromUtf8(text);
+}
+
+// A picture with an alpha channel or transparent palette entries. The control keeps only the
+// colours, so what lies under the transparency (often black) would show in an output that has
+// no alpha; the picture loader lays such a picture on white, as the viewer shows it.
+bool HasTransparency(const QString& path) {
+  QImageReader reader(path);
+  const QImage::Format format = reader.imageFormat();
+  if (format == QImage::Format_Invalid) return false;
+  if (QImage::toPixelFormat(format).alphaUsage() == QPixelFormat::UsesAlpha) return true;
+  if (format != QImage::Format_Indexed8 && format != QImage::Format_Mono) return false;
+  return reader.read().hasAlphaChannel();
 }
 
 // One run over a basket taken at its start.
@@ -66,7 +93,8 @@ class BatchRun {
         queue_(plat::WorkerCount(), output::EncodeQueue::kPixelBudget, [this] { Advance(); }) {}
 
   bool Run();
-  const QStringList& Unconverted() const { return unconverted_; }
+  // What became of every entry, for the message at the end of the run.
+  BatchTally Tally() const;
 
  private:
   std::optional<shell::TrappedError> ConvertEntry(int position);
@@ -76,7 +104,10 @@ class BatchRun {
   void Replay();
   std::optional<QString> OutputPathOf(int position, const browse::BasketItem& row);
   void HandOver(const QString& path);
-  void Skip(const browse::BasketItem& row, bool listed);
+  // The entry is not converted, for the reason given.
+  void Fail(const browse::BasketItem& row, const QString& reason);
+  // The entry's output exists and overwriting is off.
+  void SkipExisting();
   void Advance();
 
   const QList<browse::BasketItem> rows_;
@@ -89,8 +120,10 @@ class BatchRun {
   QImage& picture_;
   std::unique_ptr<plat::com::ControlHost> mask_scaler_;
   QSet<QString> claimed_;
-  QStringList unconverted_;
-  int skipped_ = 0;
+  QStringList failures_;
+  int settled_ = 0;  // entries failed or skipped before reaching the encoder
+  int skippedExisting_ = 0;
+  bool cancelled_ = false;
   output::EncodeQueue queue_;
 };
 
@@ -106,10 +139,13 @@ bool BatchRun::Run() {
     queue_.WaitForWorker();
     if (shell::gbCancel) {
       shell::gbCancel = false;
+      cancelled_ = true;
       break;
     }
     if (queue_.FirstFailure()) break;
     error = ConvertEntry(position);
+    if (error)
+      failures_.append(rows_.at(position - 1).Text + QStringLiteral(": ") + error->description);
   }
   queue_.WaitForAll();
   if (!error && queue_.FirstFailure())
@@ -145,21 +181,24 @@ std::optional<shell::TrappedError> BatchRun::Attempt(int position, bool throughL
 void BatchRun::WorkEntry(int position, bool throughLoader) {
   const browse::BasketItem& row = rows_.at(position - 1);
   box_.Clear();
-  if (!Load(row.Tag, throughLoader)) return Skip(row, true);
+  if (!Load(row.Tag, throughLoader))
+    return Fail(row, Utf8("the file could not be read as an image"));
   control_.setProperty(output::kContainerTag, QString::number(box_.get_ImageWidth()) +
                                                   QLatin1Char('x') +
                                                   QString::number(box_.get_ImageHeight()));
   if (options_.ProcessTaskBasket == 1) Replay();
   const std::optional<QString> path = OutputPathOf(position, row);
   // A name outside the folder, the entry's own file, or one an earlier entry of this run took.
-  if (!path || QDir::cleanPath(*path) == QDir::cleanPath(row.Tag) || claimed_.contains(*path))
-    return Skip(row, true);
-  if (QFileInfo::exists(*path) && options_.Overwrite != 1) return Skip(row, false);
+  if (!path) return Fail(row, Utf8("its name does not make a file name in the output folder"));
+  if (IsOwnFile(*path, row)) return Fail(row, Utf8("the output would replace its own file"));
+  if (claimed_.contains(*path))
+    return Fail(row, Utf8("an earlier image of this run has the same output name"));
+  if (QFileInfo::exists(*path) && options_.Overwrite != 1) return SkipExisting();
   HandOver(*path);
 }
 
 bool BatchRun::Load(const QString& path, bool throughLoader) {
-  if (!throughLoader && LoadsDirectly(path)) {
+  if (!throughLoader && LoadsDirectly(path) && !HasTransparency(path)) {
     box_.LoadFromFile(path.toStdString());
     return true;
   }
@@ -181,18 +220,20 @@ void BatchRun::Replay() {
 }
 
 std::optional<QString> BatchRun::OutputPathOf(int position, const browse::BasketItem& row) {
-  const QString folder = output::OutputFolder(options_, row.Tag);
+  const QString folder = output::OutputFolder(options_, SourceOf(row));
   switch (options_.RenameMode) {
     case 1: {
       const QString prefix =
           output::fncRetrieveNamingString(control_, options_.Prefix, row.Tag, ext_);
       const QString suffix =
           output::fncRetrieveNamingString(control_, options_.Suffix, row.Tag, ext_);
-      return output::ComposeOutputPath(
-          folder,
-          {prefix, output::fncSeparatorText(options_.Separator1), row.Text,
-           output::fncSeparatorText(options_.Separator2), suffix},
-          ext_);
+      // A separator stands between two parts: beside an empty prefix or suffix it would
+      // dangle at the start or the end of the name.
+      const QString before =
+          prefix.isEmpty() ? QString() : output::fncSeparatorText(options_.Separator1);
+      const QString after =
+          suffix.isEmpty() ? QString() : output::fncSeparatorText(options_.Separator2);
+      return output::ComposeOutputPath(folder, {prefix, before, row.Text, after, suffix}, ext_);
     }
     case 2:
       return output::ComposeOutputPath(
@@ -224,22 +265,52 @@ void BatchRun::HandOver(const QString& path) {
   queue_.Submit(std::move(encoder), format, path);
 }
 
-void BatchRun::Skip(const browse::BasketItem& row, bool listed) {
-  if (listed) unconverted_.append(row.Text);
-  ++skipped_;
+void BatchRun::Fail(const browse::BasketItem& row, const QString& reason) {
+  failures_.append(row.Text + QStringLiteral(": ") + reason);
+  ++settled_;
+  Advance();
+}
+
+void BatchRun::SkipExisting() {
+  ++skippedExisting_;
+  ++settled_;
   Advance();
 }
 
 void BatchRun::Advance() {
-  progress_.setValue(skipped_ + queue_.Finished());
+  progress_.setValue(settled_ + queue_.Finished());
+}
+
+BatchTally BatchRun::Tally() const {
+  BatchTally tally;
+  tally.total = static_cast<int>(rows_.size());
+  tally.converted = queue_.Finished() - static_cast<int>(queue_.Failures().size());
+  tally.skippedExisting = skippedExisting_;
+  tally.failures = failures_ + queue_.Failures();
+  tally.cancelled = cancelled_;
+  return tally;
 }
 
 }  // namespace
 
-QString UnconvertedSummary(const QStringList& names, int total) {
-  return QString::number(names.size()) + Utf8(" of ") + QString::number(total) +
-         Utf8(" images could not be converted:") + QLatin1Char('\n') +
-         names.join(QLatin1Char('\n'));
+QString BatchSummary(const BatchTally& tally) {
+  const int failed = static_cast<int>(tally.failures.size());
+  QString text = QString::number(tally.converted) + Utf8(" converted, ") +
+                 QString::number(tally.skippedExisting) + Utf8(" skipped (exists), ") +
+                 QString::number(failed) + Utf8(" failed");
+  const int untouched = tally.total - tally.converted - tally.skippedExisting - failed;
+  if (untouched > 0)
+    text += QLatin1Char('\n') + QString::number(untouched) +
+            (tally.cancelled ? Utf8(" not converted: the run was cancelled.")
+                             : Utf8(" not converted: the run stopped at an error."));
+  if (failed == 0) return text;
+  text += QLatin1Char('\n');
+  for (const QString& reason : tally.failures.mid(0, kReasonsShown))
+    text += QLatin1Char('\n') + reason;
+  if (failed > kReasonsShown)
+    text +=
+        QLatin1Char('\n') + Utf8("and ") + QString::number(failed - kReasonsShown) + Utf8(" more");
+  return text;
 }
 
 bool fncSaveSinglePage(const QList<browse::BasketItem>& basket, const tasks::TaskList& taskList,
@@ -247,15 +318,15 @@ bool fncSaveSinglePage(const QList<browse::BasketItem>& basket, const tasks::Tas
                        QImage& pictureBox) {
   if (basket.isEmpty()) return true;
   bool finished = false;
-  QStringList unconverted;
+  BatchTally tally;
   {
     BatchRun run(basket, taskList, control, progress, pictureBox);
     finished = run.Run();
-    unconverted = run.Unconverted();
+    tally = run.Tally();
   }
-  if (!unconverted.isEmpty())
-    shell::Ui().Message(UnconvertedSummary(unconverted, static_cast<int>(basket.size())),
-                        shell::gstrApplicationName, shell::MessageIcon::Information);
+  shell::Ui().Message(
+      BatchSummary(tally), shell::gstrApplicationName,
+      tally.failures.isEmpty() ? shell::MessageIcon::Information : shell::MessageIcon::Exclamation);
   return finished;
 }
 

@@ -20,7 +20,7 @@ inline constexpr int kLongestFileName = 255;
 QString OutputExtension(const BatchOptions& options);
 
 // The folder an entry's output goes to, ending in "/": the chosen folder (blanks trimmed), or
-// the folder of the entry's own file.
+// the folder of entryPath (for a page of a multipage file, the multipage file).
 QString OutputFolder(const BatchOptions& options, const QString& entryPath);
 
 // The counter of basket position (from 1) for a CounterStart of "[Starting 1]",

@@ -1,6 +1,7 @@
 #include "app/output/encode_queue.h"
 
 #include <malloc.h>
+#include <QFileInfo>
 #include <QMetaObject>
 
 #include <algorithm>
@@ -60,15 +61,18 @@ void EncodeQueue::Submit(std::unique_ptr<velmora::TJpeg2000Encoder> encoder, int
     // JPEG grew by about 35 MB an image. Handing free memory back holds the run to its budget.
     ::malloc_trim(0);
     QMetaObject::invokeMethod(
-        this, [this, bytes, failure] { Settle(bytes, failure); }, Qt::QueuedConnection);
+        this, [this, bytes, path, failure] { Settle(bytes, path, failure); }, Qt::QueuedConnection);
   });
 }
 
-void EncodeQueue::Settle(size_t bytes, const std::optional<QString>& failure) {
+void EncodeQueue::Settle(size_t bytes, const QString& path, const std::optional<QString>& failure) {
   --in_flight_;
   bytes_in_flight_ -= bytes;
   ++finished_;
-  if (failure && !failure_) failure_ = failure;
+  if (failure) {
+    if (!failure_) failure_ = failure;
+    failures_.append(QFileInfo(path).fileName() + QStringLiteral(": ") + *failure);
+  }
   if (on_settled_) on_settled_();
   waiting_.quit();
 }

@@ -6,6 +6,7 @@
 #include <QEventLoop>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QThreadPool>
 #include <cstddef>
 #include <functional>
@@ -40,12 +41,15 @@ class EncodeQueue : public QObject {
   void WaitForAll();
 
   int Finished() const { return finished_; }
+  // The encodes that failed, each as the file's name, ": " and the reason, in the order they
+  // ended.
+  const QStringList& Failures() const { return failures_; }
   // The message of the first encode that failed.
   const std::optional<QString>& FirstFailure() const { return failure_; }
 
  private:
   void WaitUntil(const std::function<bool()>& ready);
-  void Settle(size_t bytes, const std::optional<QString>& failure);
+  void Settle(size_t bytes, const QString& path, const std::optional<QString>& failure);
 
   int workers_;
   size_t budget_;
@@ -56,6 +60,7 @@ class EncodeQueue : public QObject {
   size_t bytes_in_flight_ = 0;
   int finished_ = 0;
   std::optional<QString> failure_;
+  QStringList failures_;
 };
 
 }  // namespace output

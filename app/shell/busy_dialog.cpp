@@ -42,9 +42,14 @@ frmStatus::frmStatus(QWidget* owner)
   connect(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
 }
 
+// The work in flight may take seconds to finish: the dialog says at once that the press was
+// taken, and a second press has nothing left to ask.
 void frmStatus::cmdCancel_Click() {
-  YieldToMessageLoop();
   lblStatus->setText(QStringLiteral("Please wait...... cancelling operaration"));
+  lblMessage->setText(QStringLiteral("Cancelling..."));
+  cmdCancel->setEnabled(false);
+  repaint();
+  YieldToMessageLoop();
   gbCancel = true;
 }
 

@@ -67,7 +67,7 @@ TEST_F(BasketCommandsTest, MultipageFileByButtonDropAndReopen) {
          pane_->Basket().lvPages_OLEDragDrop(window_->lvFolder, {});
        },
        "scan(", ")", "scan"},
-      {"reopen", [&] { Open(basketFile); }, "scan.tif", "", "scan.tif"},
+      {"reopen", [&] { Open(basketFile); }, "scan", "", "scan.tif"},
   };
   for (const Way& way : ways) {
     SCOPED_TRACE(way.name);
@@ -93,6 +93,26 @@ TEST_F(BasketCommandsTest, MultipageFileByButtonDropAndReopen) {
   }
   // Rows a drop added stay selected: the last one of each file.
   EXPECT_TRUE(SelectedNames().isEmpty());  // the reopen selects nothing
+}
+
+// "New basket" asks before it empties a filled basket; an empty one it just starts.
+TEST_F(BasketCommandsTest, NewBasketAsksBeforeItEmptiesAFilledBasket) {
+  Add({0});
+  ui_.messages.clear();
+  ui_.answer = false;
+  Button("cmdPagesNew")->click();
+  ASSERT_EQ(ui_.messages.size(), 1u);
+  EXPECT_EQ(
+      ui_.messages[0].text,
+      QStringLiteral("There are currently files in the Basket!.\r\nDo you want to continue?"));
+  EXPECT_EQ(BasketNames(), QStringList{"a_red"});
+
+  ui_.answer = true;
+  Button("cmdPagesNew")->click();
+  EXPECT_TRUE(BasketNames().isEmpty());
+  EXPECT_EQ(QueuePanel(), QStringLiteral("New Basket"));
+  Button("cmdPagesNew")->click();
+  EXPECT_EQ(ui_.messages.size(), 2u);
 }
 
 TEST_F(BasketCommandsTest, DroppedFilesStaySelected) {
@@ -161,7 +181,8 @@ TEST_F(BasketCommandsTest, SaveAndOpenThroughTheirDialogs) {
   ui_.answer = true;
   Open(saved.fileName());
   EXPECT_EQ(dialogTitles_, (QStringList{"Save image basket", "Open Image Basket"}));
-  EXPECT_EQ(BasketNames(), (QStringList{"scan.tif1", "scan.tif2", "scan.tif3", "a_red.png"}));
+  // Named without the extension, so no output is called "a_red.png.jp2".
+  EXPECT_EQ(BasketNames(), (QStringList{"scan1", "scan2", "scan3", "a_red"}));
   const BasketItem red = pane_->Basket().Rows().at(3);
   EXPECT_EQ(red.Tag, File(kPictures[0].name));
   EXPECT_EQ(red.Path, red.Tag);
@@ -257,7 +278,7 @@ TEST_F(BasketCommandsTest, CancelEndsTheOpenAfterTheCurrentFile) {
     QMetaObject::invokeMethod(cancel, &QPushButton::click, Qt::QueuedConnection);
   });
   Open(basketFile);
-  EXPECT_EQ(BasketNames(), QStringList{"g00.png"});
+  EXPECT_EQ(BasketNames(), QStringList{"g00"});
   EXPECT_FALSE(Button("cmdCancelQueue")->isVisible());
   EXPECT_FALSE(basket.IsBusy());
 }

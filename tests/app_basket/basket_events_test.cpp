@@ -1,11 +1,14 @@
 // The basket list's own events: moving rows by drag and drop, which drags it takes, the drop
 // highlight, sorting by a column, the mouse-up rule and renaming in place.
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMimeData>
 #include <algorithm>
 
+#include "app/browse/list_sort.h"
+#include "app/browse/row_tag.h"
 #include "basket_fixture.h"
 
 namespace {
@@ -106,8 +109,9 @@ TEST_F(BasketEventsTest, DragsFromElsewhereAreRefusedAndBasketDragsHighlightTheT
   EXPECT_EQ(basket.Rows().size(), 5);
 }
 
-// A click on the current sort column turns the order round, another column sorts ascending.
-TEST_F(BasketEventsTest, HeaderClicksSortByTheColumnText) {
+// A click on the current sort column turns the order round, another column sorts ascending. The
+// size sorts by the bytes of the row's file, the texts in natural order.
+TEST_F(BasketEventsTest, HeaderClicksSortByTheColumnsValue) {
   Add({0, 1, 2, kScanRow});
   QTreeWidget* list = window_->lvPages;
   const auto column = [&](int index) {
@@ -115,10 +119,22 @@ TEST_F(BasketEventsTest, HeaderClicksSortByTheColumnText) {
     for (int i = 0; i < list->topLevelItemCount(); ++i) texts << list->topLevelItem(i)->text(index);
     return texts;
   };
+  const auto before = [&](int index, const QTreeWidgetItem* a, const QTreeWidgetItem* b) {
+    if (index == 2) {
+      const qint64 sizeA = QFileInfo(a->data(0, browse::kRowTagRole).toString()).size();
+      const qint64 sizeB = QFileInfo(b->data(0, browse::kRowTagRole).toString()).size();
+      if (sizeA != sizeB) return sizeA < sizeB;
+    }
+    return browse::CompareNaturally(a->text(index), b->text(index)) < 0;
+  };
   const auto sorted = [&](int index, bool ascending) {
-    QStringList texts = column(index);
-    std::sort(texts.begin(), texts.end(),
-              [&](const QString& a, const QString& b) { return ascending ? a < b : b < a; });
+    QList<QTreeWidgetItem*> rows;
+    for (int i = 0; i < list->topLevelItemCount(); ++i) rows << list->topLevelItem(i);
+    std::sort(rows.begin(), rows.end(), [&](const QTreeWidgetItem* a, const QTreeWidgetItem* b) {
+      return ascending ? before(index, a, b) : before(index, b, a);
+    });
+    QStringList texts;
+    for (const QTreeWidgetItem* row : rows) texts << row->text(index);
     return texts;
   };
   struct Step {

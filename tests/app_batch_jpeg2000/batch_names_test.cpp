@@ -134,9 +134,26 @@ TEST(EncodeWorkers, CoresAreSharedAmongTheImagesTheBudgetAdmits) {
   }
 }
 
-TEST(BatchSummary, CountsAndListsTheNames) {
-  EXPECT_EQ(modJPEG2000Common::UnconvertedSummary({"a", "b c"}, 5),
-            "2 of 5 images could not be converted:\na\nb c");
+TEST(BatchSummary, CountsEachOutcomeAndListsTheFirstReasons) {
+  using modJPEG2000Common::BatchTally;
+  const QStringList seven = {"a: r1", "b: r2", "c: r3", "d: r4", "e: r5", "f: r6", "g: r7"};
+  struct Case {
+    BatchTally tally;
+    const char* summary;
+  } cases[] = {
+      {{4, 3, 1, {}, false}, "3 converted, 1 skipped (exists), 0 failed"},
+      {{5, 2, 0, {"a: unreadable", "b c: taken"}, false},
+       "2 converted, 0 skipped (exists), 2 failed\n1 not converted: the run stopped at an "
+       "error.\n\na: unreadable\nb c: taken"},
+      {{9, 1, 0, {}, true},
+       "1 converted, 0 skipped (exists), 0 failed\n8 not converted: the run "
+       "was cancelled."},
+      {{7, 0, 0, seven, false},
+       "0 converted, 0 skipped (exists), 7 failed\n\na: r1\nb: r2\nc: r3\nd: r4\ne: r5\nand 2 "
+       "more"},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(modJPEG2000Common::BatchSummary(c.tally), QString::fromUtf8(c.summary));
 }
 
 }  // namespace

@@ -52,6 +52,18 @@ const PictureFile kPictures[] = {
 const char* const kBroken[] = {"d_broken.pcx", "g_broken.tif"};
 const char kNotAPicture[] = "e_notes.txt";
 
+// Every row the main folder lists, in either view: the pictures and the broken files, in name
+// order without regard to case.
+QStringList ListedNames() {
+  QStringList names;
+  for (const PictureFile& file : kPictures) names << QString::fromLatin1(file.name);
+  for (const char* name : kBroken) names << QString::fromLatin1(name);
+  std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+    return a.compare(b, Qt::CaseInsensitive) < 0;
+  });
+  return names;
+}
+
 QString Q(const std::string& text) {
   return QString::fromStdString(text);
 }
@@ -155,9 +167,18 @@ TEST_F(FolderList, ThumbnailViewListsLoadablePicturesInNameOrderWithTheirFacts) 
   auto browser = MakeBrowser();
   ASSERT_TRUE(ListFolder(*browser, Folder("pictures")));
 
-  QStringList expected;
-  for (const PictureFile& file : kPictures) expected << QString::fromLatin1(file.name);
-  EXPECT_EQ(Column(list_, 0), expected);  // broken files and the text file have no row
+  const QStringList expected = ListedNames();
+  EXPECT_EQ(Column(list_, 0), expected);  // the text file has no row
+  // A file that cannot be shown keeps its row, marked, with the reason on hover.
+  for (const char* name : kBroken) {
+    QTreeWidgetItem* row = Row(QString::fromLatin1(name));
+    ASSERT_NE(row, nullptr) << name;
+    EXPECT_TRUE(row->toolTip(0).startsWith(QStringLiteral("The file is damaged or not an image")))
+        << row->toolTip(0).toStdString();
+    EXPECT_EQ(row->toolTip(2), row->toolTip(0));
+    EXPECT_FALSE(row->icon(0).isNull()) << name;
+    EXPECT_TRUE(browser->RowThumbnail(row).isNull()) << name;
+  }
   EXPECT_EQ(panel_.text(), QStringLiteral("Current Folder - ") + Q(Folder("pictures")));
   EXPECT_TRUE(bar_.isHidden());
   EXPECT_FALSE(browser->mbCancel);
@@ -193,12 +214,7 @@ TEST_F(FolderList, DetailsViewListsEveryMatchingFileWithProbedResolutionAndPages
   auto browser = MakeBrowser();
   ASSERT_TRUE(ListFolder(*browser, Folder("pictures")));
 
-  QStringList expected;
-  for (const PictureFile& file : kPictures) expected << QString::fromLatin1(file.name);
-  for (const char* name : kBroken) expected << QString::fromLatin1(name);
-  std::sort(expected.begin(), expected.end(), [](const QString& a, const QString& b) {
-    return a.compare(b, Qt::CaseInsensitive) < 0;
-  });
+  const QStringList expected = ListedNames();
   EXPECT_EQ(Column(list_, 0), expected);
 
   EXPECT_EQ(Row(QStringLiteral("d_broken.pcx"))->text(1), QString());
@@ -226,10 +242,13 @@ TEST_F(FolderList, EmptyFolderGivesNoRowsNoBarAndLeavesNoCancelRequest) {
   EXPECT_TRUE(bar_.isHidden());
   EXPECT_TRUE(shownBar.isEmpty());
   EXPECT_FALSE(browser->mbCancel);
-  // A folder that cannot be read ends quietly, also without a pending request.
+  // A folder that cannot be read says why, and leaves no pending request.
   browser->pbQueue_MouseDown();
-  EXPECT_TRUE(ListFolder(*browser, Folder("pictures") + "/e_notes.txt/inside"));
+  const std::string unreadable = Folder("pictures") + "/e_notes.txt";
+  EXPECT_FALSE(ListFolder(*browser, unreadable));
   EXPECT_EQ(list_.topLevelItemCount(), 0);
+  EXPECT_EQ(panel_.text(),
+            QStringLiteral("Cannot list ") + Q(unreadable) + QStringLiteral(": Not a directory"));
   EXPECT_FALSE(browser->mbCancel);
 }
 
@@ -241,17 +260,24 @@ TEST_F(FolderList, SwitchingViewsSwapsIconsAndEachRowKeepsItsThumbnailAfterASort
   std::map<QString, QRgb> colourOf;
   for (const PictureFile& file : kPictures) colourOf[QString::fromLatin1(file.name)] = file.colour;
 
+  const auto marked = [](const QTreeWidgetItem* row) {
+    return row->data(0, browse::kRowFailureRole).isValid();
+  };
   browser->cmdDetailFolder_Click();
-  const qint64 detailIcon = list_.topLevelItem(0)->icon(0).cacheKey();
-  for (int i = 0; i < list_.topLevelItemCount(); ++i)
-    EXPECT_EQ(list_.topLevelItem(i)->icon(0).cacheKey(), detailIcon);
+  const qint64 detailIcon = Row(QString::fromLatin1(kPictures[0].name))->icon(0).cacheKey();
+  for (int i = 0; i < list_.topLevelItemCount(); ++i) {
+    if (!marked(list_.topLevelItem(i))) {
+      EXPECT_EQ(list_.topLevelItem(i)->icon(0).cacheKey(), detailIcon);
+    }
+  }
   EXPECT_EQ(list_.iconSize(), QSize(16, 16));
 
   browser->cmdThumbnailFolder_Click();
   EXPECT_TRUE(relisted.isEmpty());
-  ASSERT_EQ(list_.topLevelItemCount(), static_cast<int>(std::size(kPictures)));
+  ASSERT_EQ(list_.topLevelItemCount(), static_cast<int>(ListedNames().size()));
   for (int i = 0; i < list_.topLevelItemCount(); ++i) {
     QTreeWidgetItem* row = list_.topLevelItem(i);
+    if (marked(row)) continue;
     EXPECT_EQ(CentreColour(row->icon(0).pixmap(40, 40)), colourOf.at(row->text(0))) << i;
   }
   EXPECT_EQ(list_.iconSize(), QSize(40, 40));
@@ -264,7 +290,7 @@ TEST_F(FolderList, ThumbnailButtonAfterADetailsListingListsTheFolderAgain) {
   QSignalSpy ended(browser.get(), &FolderBrowser::ListingEnded);
   browser->cmdThumbnailFolder_Click();
   ASSERT_TRUE(ended.wait(kListingWaitMs));
-  ASSERT_EQ(list_.topLevelItemCount(), static_cast<int>(std::size(kPictures)));
+  ASSERT_EQ(list_.topLevelItemCount(), static_cast<int>(ListedNames().size()));
   for (const PictureFile& file : kPictures)
     EXPECT_EQ(CentreColour(Row(QString::fromLatin1(file.name))->icon(0).pixmap(40, 40)),
               file.colour);
@@ -301,7 +327,7 @@ TEST_F(FolderList, OnlyTheLastOfTwoQuickSelectionsIsListed) {
   ASSERT_TRUE(ended.wait(kListingWaitMs));
   ASSERT_EQ(started.size(), 1);
   EXPECT_EQ(started.first().first().toString(), Q(Folder("pictures")));
-  EXPECT_EQ(list_.topLevelItemCount(), static_cast<int>(std::size(kPictures)));
+  EXPECT_EQ(list_.topLevelItemCount(), static_cast<int>(ListedNames().size()));
 }
 
 // A folder chosen in the tree while a listing runs, and a listing started inside a running one
@@ -325,8 +351,7 @@ TEST_F(FolderList, ASecondFolderDuringAListingEndsItAndLeavesNoRowOfIt) {
     EXPECT_EQ(ended.at(0).at(0).toString(), Q(Folder("many")));
     EXPECT_FALSE(ended.at(0).at(1).toBool());
     EXPECT_TRUE(ended.at(1).at(1).toBool());
-    QStringList expected;
-    for (const PictureFile& file : kPictures) expected << QString::fromLatin1(file.name);
+    const QStringList expected = ListedNames();
     EXPECT_EQ(Column(list_, 0), expected);
     QTest::qWait(200);  // results of the first folder still on their way must not land
     EXPECT_EQ(Column(list_, 0), expected);
@@ -372,6 +397,8 @@ TEST_F(FolderList, KeysAndClicksShowRowsUnlessSuppressed) {
   EXPECT_FALSE(browser->mbSuppressShow);
   EXPECT_EQ(browser->mintSelectedCount, 1);
   EXPECT_EQ(browser->mstrFocusedList, QStringLiteral("lvFolder"));
+  // The first click after start-up already shows its row.
+  EXPECT_EQ(shown_, QStringList{list_.topLevelItem(0)->data(0, browse::kRowTagRole).toString()});
   shown_.clear();
   QTest::keyClick(&list_, Qt::Key_Down);
   ASSERT_EQ(shown_.size(), 1);

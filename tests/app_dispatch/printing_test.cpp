@@ -1,5 +1,6 @@
 // Printing the shown image and the basket onto the print-to-PDF queue, the dialog answered as the
 // user would; poppler counts the pages and renders them.
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -400,6 +401,99 @@ TEST_F(PrintingTest, PrintAllImagesReachesBatchPrintingAndCaptureDoesNot) {
     EXPECT_EQ(watch->dialogs, c.dialogs) << batch->actions().at(c.item)->text().toStdString();
   }
   EXPECT_TRUE(ui_.messages.empty());
+}
+
+// What pdfimages says of the first image of a printed PDF: its width, height and its resolution
+// on the page, across and down.
+struct PrintedImage {
+  int width = 0, height = 0, xPpi = 0, yPpi = 0;
+};
+PrintedImage FirstImage(const std::string& pdf) {
+  const std::string command = "pdfimages -list '" + pdf + "' 2>/dev/null";
+  FILE* pipe = ::popen(command.c_str(), "r");
+  PrintedImage image;
+  if (pipe == nullptr) return image;
+  char line[512];
+  int row = 0;
+  while (std::fgets(line, sizeof line, pipe) != nullptr) {
+    // Two heading lines, then: page num type width height color comp bpc enc interp object ID
+    // x-ppi y-ppi size ratio.
+    if (++row != 3) continue;
+    char type[32], colour[32], enc[32], interp[32];
+    int page = 0, num = 0, comp = 0, bpc = 0, object = 0, id = 0;
+    std::sscanf(line, "%d %d %31s %d %d %31s %d %d %31s %31s %d %d %d %d", &page, &num, type,
+                &image.width, &image.height, colour, &comp, &bpc, enc, interp, &object, &id,
+                &image.xPpi, &image.yPpi);
+  }
+  ::pclose(pipe);
+  return image;
+}
+
+// A JPEG whose density has no unit, only its aspect (1 x 1), prints as an image without
+// resolution: a page-sized picture, not one a thousand inches wide of which a corner shows.
+TEST_F(PrintingTest, AJpegWithADensityWithoutUnitPrintsPageSized) {
+  const QString jpeg = File(QStringLiteral("aspect.jpg"));
+  Make("-size 640x480 gradient:red-blue -units Undefined -density 1x1", jpeg);
+  ASSERT_EQ(std::system(("exiftool -q -q -JFIF:ResolutionUnit=none -JFIF:XResolution=1 "
+                         "-JFIF:YResolution=1 -overwrite_original '" +
+                         jpeg.toStdString() + "'")
+                            .c_str()),
+            0);
+  pane_->Basket().AppendEntry({QStringLiteral("aspect"), jpeg, -1, {}, {}, {}, jpeg}, QPixmap());
+  ShowRow(0);
+  const auto watch = Watch([this] { window_->cmdPreviewPrint->click(); });
+  ASSERT_EQ(watch->printed.size(), 1u);
+  const PrintedImage image = FirstImage(watch->printed[0]);
+  EXPECT_EQ(image.width, 640);
+  EXPECT_GE(image.xPpi, 72);
+  EXPECT_GE(image.yPpi, 72);
+  EXPECT_LE(image.xPpi, 150);
+  EXPECT_EQ(shell::gSetup.PrintOptions.PrintScale, 100.0);
+}
+
+// "Fit to Page" and "Centre on Page" stay ticked from one print to the next, and each image gets
+// the scale and place they give for it, not those of the image before.
+TEST_F(PrintingTest, FitAndCentreStayChosenAndFollowEachImage) {
+  AddRow(QStringLiteral("wide"), "red", 400, 100);
+  AddRow(QStringLiteral("tall"), "blue", 100, 400);
+  std::vector<std::pair<bool, bool>> ticked;
+  const auto tickBothAndPrint = [](QWidget& dialog) {
+    dialog.findChild<QCheckBox*>(QStringLiteral("chkFit"))->setChecked(true);
+    dialog.findChild<QCheckBox*>(QStringLiteral("chkCentre"))->setChecked(true);
+    Press(dialog, "btnPrint");
+  };
+  const auto lookAndPrint = [&ticked](QWidget& dialog) {
+    ticked.emplace_back(dialog.findChild<QCheckBox*>(QStringLiteral("chkFit"))->isChecked(),
+                        dialog.findChild<QCheckBox*>(QStringLiteral("chkCentre"))->isChecked());
+    Press(dialog, "btnPrint");
+  };
+  ShowRow(0);
+  Watch([this] { window_->cmdPreviewPrint->click(); }, tickBothAndPrint);
+  EXPECT_TRUE(shell::gSetup.PrintOptions.PrintFit);
+  EXPECT_TRUE(shell::gSetup.PrintOptions.PrintCentre);
+  const double wideScale = shell::gSetup.PrintOptions.PrintScale;
+
+  ShowRow(1);
+  const auto second = Watch([this] { window_->cmdPreviewPrint->click(); }, lookAndPrint);
+  ASSERT_EQ(ticked.size(), 1u);
+  EXPECT_EQ(ticked[0], std::make_pair(true, true));
+  EXPECT_TRUE(shell::gSetup.PrintOptions.PrintFit);
+  EXPECT_TRUE(shell::gSetup.PrintOptions.PrintCentre);
+  // The tall image is fitted to the page's height, the wide one was fitted to its width.
+  EXPECT_NE(shell::gSetup.PrintOptions.PrintScale, wideScale);
+  ASSERT_EQ(second->printed.size(), 1u);
+  // The whole image is on the page: the ink's centre is the page's.
+  const velmora_test::RenderedPage page =
+      velmora_test::RenderPdf(scratch_, second->printed[0], kRenderDpi, 0, 0,
+                              827 * kRenderDpi / 100, 1169 * kRenderDpi / 100);
+  QRect ink;
+  for (int y = 0; y < page.height; ++y)
+    for (int x = 0; x < page.width; ++x)
+      if (page.At(x, y) != 0xFFFFFFu) ink |= QRect(x, y, 1, 1);
+  ASSERT_FALSE(ink.isEmpty());
+  EXPECT_NEAR(ink.center().x(), page.width / 2, 3);
+  EXPECT_NEAR(ink.center().y(), page.height / 2, 3);
+  EXPECT_GT(ink.height(), page.height * 8 / 10);
 }
 
 }  // namespace

@@ -70,6 +70,29 @@ TEST_F(ViewerMenuTest, MenusOpenJustBelowTheirButtonAndTheCaption) {
   }
 }
 
+// A right click on the shown image opens the viewer menu where the pointer is; a left click and
+// a right click beside the image open nothing.
+TEST_F(ViewerMenuTest, RightClickOnTheImageOpensTheMenuAtThePointer) {
+  AddRow(QStringLiteral("shown"), "red", 200, 150);
+  ShowRow(0);
+  window_->splRight->SetSplitterPosition(5);
+  QApplication::processEvents();
+  QWidget* image = window_->ibMain->ControlWidget();
+  const QPoint at(image->width() / 2, image->height() / 2);
+  QMenu* menu = Menu().mnuPreviewParent();
+
+  QTest::mouseClick(image, Qt::LeftButton, {}, at);
+  EXPECT_FALSE(menu->isVisible());
+  QTest::mouseClick(window_->PicViewImage, Qt::RightButton, {}, QPoint(1, 1));
+  EXPECT_FALSE(menu->isVisible());
+
+  QTest::mouseClick(image, Qt::RightButton, {}, at);
+  ASSERT_TRUE(menu->isVisible());
+  EXPECT_EQ(menu->pos(), image->mapToGlobal(at));
+  EXPECT_TRUE(Menu().mnuSavePreviewAsParent()->menuAction()->isVisible());
+  menu->close();
+}
+
 TEST_F(ViewerMenuTest, PreviewMenuHasItsItemsShortcutsAndSubmenus) {
   QMenu* menu = Menu().mnuPreviewParent();
   EXPECT_EQ(menu->title(), QStringLiteral("Preview"));

@@ -24,6 +24,8 @@ struct TenItems {
   std::vector<int> processed;
   std::vector<QString> messages;
   QString statusAfterPress;
+  QString messageAfterPress;
+  bool cancelEnabledAfterPress = true;
   QPointer<frmStatus> dialog;
   bool wasVisible = false;
 
@@ -35,6 +37,8 @@ struct TenItems {
       if (i == pressAt) {
         press(status);
         statusAfterPress = status.lblStatus->text();
+        messageAfterPress = status.lblMessage->text();
+        cancelEnabledAfterPress = status.cmdCancel->isEnabled();
       }
       processed.push_back(i);
     });
@@ -74,6 +78,8 @@ TEST_F(BusyDialogTest, CancelDuringTheThirdItemFinishesItStopsAndTheNextRunDoesA
   EXPECT_EQ(first.processed, FirstItems(3));
   EXPECT_EQ(first.messages, (std::vector<QString>{"item 1.tif", "item 2.tif", "item 3.tif"}));
   EXPECT_EQ(first.statusAfterPress, "Please wait...... cancelling operaration");
+  EXPECT_EQ(first.messageAfterPress, "Cancelling...");
+  EXPECT_FALSE(first.cancelEnabledAfterPress);
   EXPECT_TRUE(first.wasVisible);
   EXPECT_FALSE(gbCancel);
   EXPECT_TRUE(first.dialog.isNull()) << "the dialog is unloaded";

@@ -220,7 +220,7 @@ TEST_F(ViewerTest, RefusedJpegFallsBackToTheLoader) {
   EXPECT_TRUE(NoMessages());
 }
 
-TEST_F(ViewerTest, UnreadablePngLeavesTheViewEmptyWithoutAMessage) {
+TEST_F(ViewerTest, UnreadableOrVanishedFilesLeaveTheViewEmptyAndSayWhy) {
   const QString good = File(QStringLiteral("good.png"));
   Make("-size 20x20 xc:green", good);
   Show(good);
@@ -235,8 +235,22 @@ TEST_F(ViewerTest, UnreadablePngLeavesTheViewEmptyWithoutAMessage) {
   EXPECT_TRUE(viewer_->ShownPath().isEmpty());
   EXPECT_TRUE(viewer_->OriginalSnapshot().isEmpty());
   EXPECT_EQ(window_->ibMain->property("Tag").toString(), QString());
-  EXPECT_EQ(Panel("filename"), QStringLiteral("No file selected"));
+  EXPECT_TRUE(
+      Panel("filename")
+          .startsWith(QStringLiteral("Cannot show bad.png: The file is damaged or not an image")))
+      << Panel("filename").toStdString();
   EXPECT_TRUE(NoMessages());
+
+  // A file deleted since it was listed says so, whichever way it would have been read.
+  for (const char* name : {"gone.png", "gone.jpg"}) {
+    const QString gone = File(QString::fromUtf8(name));
+    Make("-size 20x20 xc:green", gone);
+    ASSERT_TRUE(QFile::remove(gone));
+    Show(gone);
+    EXPECT_TRUE(viewer_->ShownPath().isEmpty());
+    EXPECT_EQ(Panel("filename"), QStringLiteral("Cannot show ") + QString::fromUtf8(name) +
+                                     QStringLiteral(": The file no longer exists."));
+  }
 }
 
 TEST_F(ViewerTest, UnknownResolutionIsFilledFromTheImage) {

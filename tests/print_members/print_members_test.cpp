@@ -119,6 +119,7 @@ TEST_F(PrintMembers, SizeAndPlaceFollowResolutionScaleAndPosition) {
       {"300 dpi", 300, 0, 100, {0, 0, 600, 600}},
       {"2.54 cm in", 300, 2.54, 100, {600, 0, 600, 600}},
       {"no resolution is 100 dpi", 0, 0, 100, {0, 0, 1800, 1800}},
+      {"an aspect of 1 x 1 is no resolution", 1, 0, 100, {0, 0, 1800, 1800}},
       {"half size", 300, 0, 50, {0, 0, 300, 300}},
   };
   for (const Case& c : cases) {

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -9,6 +10,7 @@
 #include <QTreeWidget>
 #include <optional>
 
+#include "app/browse/folder_rows.h"
 #include "app/browse/picture_loader.h"
 #include "app/metadata/metadata_service.h"
 #include "app/shell/errors.h"
@@ -108,7 +110,9 @@ void Viewer::subShowSelectedItem(ViewerRow& Item) {
   IgnoreErrors([this] { ImageBoxProxy(w_.ibMain->Dispatch()).Clear(); });
   w_.lvExif->clear();
   w_.lvIPTC->clear();
+  readFailure_.clear();
   fncReadFile(path, Item);
+  if (!readFailure_.isEmpty()) ShowReadFailure(path);
   IgnoreErrors([&] { FillResolution(Item); });
   IgnoreErrors([&] { ShowMetadata(path); });
   IgnoreErrors([this] { ShowMetadataPanel(); });
@@ -191,8 +195,15 @@ void Viewer::fncReadFile(const QString& Path, const ViewerRow& Shown) {
     IgnoreErrors([&] { ReadByLoader(Path, Shown); });
     return;
   }
+  readFailure_ = error->description;
   shell::subGlobalErrorHandler(error->description, error->number, error->line,
                                shell::RoutineLabel(shell::Routine::FrmMain_fncReadFile));
+}
+
+void Viewer::ShowReadFailure(const QString& Path) {
+  QLabel* panel = w_.Panel(QStringLiteral("filename"));
+  panel->setText(QStringLiteral("Cannot show ") + QFileInfo(Path).fileName() +
+                 QStringLiteral(": ") + readFailure_);
 }
 
 void Viewer::ForgetShownFile() {
@@ -220,6 +231,7 @@ void Viewer::ReadByLoader(const QString& Path, const ViewerRow& Shown) {
   picTiff_ = LoadPic(Path, kOwnSize, -1, -1, kWhite, width, height);
   if (picTiff_.isNull()) {
     w_.PicTiff->hide();
+    readFailure_ = UnreadableReason(Path);
     return;
   }
   ImageBoxProxy box(w_.ibMain->Dispatch());

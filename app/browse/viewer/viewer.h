@@ -61,6 +61,8 @@ class Viewer : public QObject {
   void DropImageSelection();
 
  private:
+  // Says in the "filename" panel which file could not be shown, and why.
+  void ShowReadFailure(const QString& Path);
   // Each stops early, without naming the file as shown, where the read cannot complete.
   void ReadByControl(const QString& Path, const ViewerRow& Shown);
   void ReadByLoader(const QString& Path, const ViewerRow& Shown);
@@ -82,6 +84,8 @@ class Viewer : public QObject {
   plat::com::ControlHost& maskScaler_;
   QByteArray originalSnapshot_;
   QImage picTiff_;
+  // Why the last read did not show its file; empty after a read that did.
+  QString readFailure_;
   bool replaying_ = false;
   bool stopReplay_ = false;
   // A row asked for while the replay ran; shown once it has stopped.

@@ -38,6 +38,9 @@ class ViewerMenu : public QObject {
   void cmdPreviewType_Click();
   void cmdPreviewView_Click();
   void Label4_Click();
+  // The right button released on the image: the viewer menu opens at the pointer. `x` and `y`
+  // are the image control's own (device) pixels, as its mouse events give them.
+  void PopUpAtImagePoint(int x, int y);
   void mnuPreview_Click(int Index);
   // Saves the shown image: 0 as an image document, 1 as a greeting image, 2 as a single-image
   // screensaver. Nothing happens without an image.
@@ -46,6 +49,7 @@ class ViewerMenu : public QObject {
  private:
   void BuildMenu();
   void WireToolbar();
+  void ShowEverySubmenu();
   // The save targets whose forms are registered, and nothing while an output runs.
   void EnableSaveTargets();
 

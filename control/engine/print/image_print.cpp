@@ -12,6 +12,10 @@ namespace {
 
 constexpr double kMmPerInch = 25.4;
 constexpr double kCmPerInch = 2.54;
+// A JPEG whose density has no unit carries only its aspect (often 1 x 1), and other files carry
+// as little: so few dots per inch are no resolution, or an image would print yards wide.
+constexpr int kLeastImageDpi = 10;
+constexpr int kDpiOfNoResolution = 100;
 
 // Printer dots for a length of image pixels at a printed scale.
 int PrinterDots(int pixels, double dots_per_pixel, double scale_percent) {
@@ -25,7 +29,7 @@ int CmToDots(double cm, int resolution) {
 }  // namespace
 
 int EffectiveDpi(int dpi) {
-  return dpi < 1 ? 100 : dpi;
+  return dpi < kLeastImageDpi ? kDpiOfNoResolution : dpi;
 }
 
 void TImagePrint::SetPrintScale(double percent) {

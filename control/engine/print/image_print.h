@@ -66,7 +66,7 @@ class TImagePrint {
   int resolution_ = 0;
 };
 
-// Dots per inch of an image resolution; below 1 counts as 100.
+// Dots per inch of an image resolution; below 10 (none, or only an aspect) counts as 100.
 int EffectiveDpi(int dpi);
 
 }  // namespace pictavo

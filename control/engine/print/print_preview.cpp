@@ -181,6 +181,13 @@ void TfPrintPreview::Load(const TPrintSettings& settings, const plat::TBitmap& b
   UpdatePreview();
 }
 
+TPrintSettings TfPrintPreview::Values() const {
+  TPrintSettings values = values_;
+  values.fit = chkFit->isChecked();
+  values.centre = chkCentre->isChecked();
+  return values;
+}
+
 void TfPrintPreview::FillPrinters() {
   const QSignalBlocker block(cboPrinter);
   plat::TPrinter& printer = plat::Printer();

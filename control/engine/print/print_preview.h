@@ -40,7 +40,8 @@ class TfPrintPreview : public QDialog {
   // Fills the dialog; units 0 shows centimetres, 1 inches. The bitmap must outlive the dialog.
   void Load(const TPrintSettings& settings, const plat::TBitmap& bitmap, double image_w_mm,
             double image_h_mm, int units);
-  TPrintSettings Values() const { return values_; }
+  // The values as the dialog shows them, "Fit to Page" and "Centre on Page" included.
+  TPrintSettings Values() const;
   double PageWidthMm() const { return page_w_; }
   double PageHeightMm() const { return page_h_; }
 
