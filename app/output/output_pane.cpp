@@ -1,7 +1,5 @@
 #include "app/output/output_pane.h"
 
-#include <QMenu>
-#include <QPointer>
 
 #include "app/browse/viewer/viewer_pane.h"
 #include "app/shell/main_window.h"
@@ -16,10 +14,7 @@ OutputPane::OutputPane(shell::MainWindow& window, browse::ViewerPane& viewerPane
                    viewerPane.Tasks()) {
   printer_.SetCancelSource(browser);
   // The right button over the image opens the viewer menu at the mouse.
-  QPointer<QMenu> menu = viewerMenu_.mnuPreviewParent();
-  viewerPane.Mouse().ShowViewerMenu = [menu](QPoint at) {
-    if (menu) menu->popup(at);
-  };
+  viewerPane.Mouse().ShowViewerMenu = [this](QPoint at) { viewerMenu_.PopUpAt(at); };
 }
 
 }  // namespace output

@@ -23,8 +23,6 @@ namespace {
 using output::Outputs;
 using pictavo::ax::ImageBoxProxy;
 
-// The button number of the image control's mouse events.
-constexpr int kRightButton = 2;
 constexpr int kEdit = 0, kPrevious = 2, kNext = 3, kPrint = 4;
 constexpr int kImageDocument = 0, kGreeting = 1, kSingleScreensaver = 2;
 // bSaveType of the screensaver form: the shown image only.
@@ -104,9 +102,6 @@ void ViewerMenu::WireToolbar() {
     if (CmdPreviewEdit_Click) CmdPreviewEdit_Click();
   });
   velmora::OnClick(w_.Label4, [this] { Label4_Click(); });
-  connect(&w_, &shell::MainWindow::ImageMouseUp, this, [this](int button, int, int x, int y) {
-    if (button == kRightButton) PopUpAtImagePoint(x, y);
-  });
 }
 
 void ViewerMenu::cmdPreviewSave_Click() {
@@ -126,11 +121,9 @@ void ViewerMenu::Label4_Click() {
   velmora::PopUpBelow(mnuPreviewParent_, w_.Label4);
 }
 
-void ViewerMenu::PopUpAtImagePoint(int x, int y) {
-  QWidget* image = w_.ibMain->ControlWidget();
-  const qreal ratio = image->devicePixelRatioF();
+void ViewerMenu::PopUpAt(QPoint globalPosition) {
   ShowEverySubmenu();
-  mnuPreviewParent_->popup(image->mapToGlobal(QPointF(x / ratio, y / ratio)).toPoint());
+  mnuPreviewParent_->popup(globalPosition);
 }
 
 void ViewerMenu::ShowEverySubmenu() {

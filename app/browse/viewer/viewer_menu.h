@@ -3,6 +3,7 @@
 // printing and saving the shown image, the fit and view choices and edit mode. The toolbar's
 // three menu buttons and its caption open their menus just below themselves.
 #include <QObject>
+#include <QPoint>
 #include <array>
 #include <functional>
 
@@ -38,9 +39,9 @@ class ViewerMenu : public QObject {
   void cmdPreviewType_Click();
   void cmdPreviewView_Click();
   void Label4_Click();
-  // The right button released on the image: the viewer menu opens at the pointer. `x` and `y`
-  // are the image control's own (device) pixels, as its mouse events give them.
-  void PopUpAtImagePoint(int x, int y);
+  // The right button pressed on the image: the viewer menu, every submenu shown, opens at that
+  // point of the screen.
+  void PopUpAt(QPoint globalPosition);
   void mnuPreview_Click(int Index);
   // Saves the shown image: 0 as an image document, 1 as a greeting image, 2 as a single-image
   // screensaver. Nothing happens without an image.
