@@ -7,13 +7,12 @@
 #include <QString>
 #include <QWidget>
 
+#include "app/controls/task_pane_model.h"
+
 namespace velmora {
 
 // Item icons by key.
 using TaskImageList = QMap<QString, QPixmap>;
-
-// The special group's fixed key.
-inline const QString kSpecialGroupKey = QStringLiteral("Special Group");
 
 class ITaskPane : public QWidget {
   Q_OBJECT
