@@ -44,4 +44,20 @@ TEST_F(PanelTest, EditArrangementWithTheWatermarkPanel) {
       *window_, VELMORA_SOURCE_DIR "/tests/app_edit/golden/edit_watermark.png", window_->picView);
 }
 
+TEST_F(PanelTest, EditArrangementInTheMetallicScheme) {
+  // The pane reads the desktop's colour scheme at every full repaint.
+  struct SchemeGuard {
+    SchemeGuard() { qputenv("VELMORA_COLOR_SCHEME", "Metallic"); }
+    ~SchemeGuard() { qunsetenv("VELMORA_COLOR_SCHEME"); }
+  } metallic;
+  TaskPane().Refresh();
+  EXPECT_EQ(TaskPane().Scheme(), QStringLiteral("Metallic"));
+  shell::gSetup.TaskOptions.Text.Text = QStringLiteral("Sample");
+  shell::gSetup.TaskOptions.Text.FontIndex = 0;
+  ClickItem(TaskPane(), "Text");
+  ExpectWindowMatchesGolden(*window_,
+                            VELMORA_SOURCE_DIR "/tests/app_edit/golden/edit_text_metallic.png",
+                            window_->picView);
+}
+
 }  // namespace
