@@ -42,6 +42,20 @@ TEST_F(EditModeTest, PaneHoldsTheSixteenTasksAndTheTwoGroups) {
   EXPECT_EQ(window_->picDialog->parentWidget()->window(), window_.get());
 }
 
+TEST_F(EditModeTest, ThePaneFillsThePlaceTheWindowGivesIt) {
+  ShowPicture();
+  edit_->CmdPreviewEdit_Click();
+  // The pane docks at its container's left edge; the window places the container beside the
+  // view, so the pane follows the window's placing through every resize.
+  for (const QSize size : {QSize(900, 640), QSize(1100, 800), QSize(760, 560)}) {
+    window_->resize(size);
+    QApplication::processEvents();
+    ASSERT_TRUE(window_->eb->isVisible()) << size.width();
+    EXPECT_GT(window_->eb->x(), 0) << size.width();
+    EXPECT_EQ(TaskPane().geometry(), QRect(QPoint(0, 0), window_->eb->size())) << size.width();
+  }
+}
+
 TEST_F(EditModeTest, TheRightButtonOverTheImageOpensTheViewerMenu) {
   ShowPicture();
   QMenu* menu = outputs_->ViewerMenu().mnuPreviewParent();
