@@ -1,8 +1,6 @@
 #pragma once
 // The members of a task pane the program calls: titled groups, the special group of clickable
-// items with icons, and groups whose body is a container of the program's own. Both the plain
-// pane and the themed one implement it, so the program builds its pane the same way on either.
-#include <QMap>
+// items with icons, and groups whose body is a container of the program's own.
 #include <QPixmap>
 #include <QString>
 #include <QWidget>
@@ -11,8 +9,7 @@
 
 namespace velmora {
 
-// Item icons by key.
-using TaskImageList = QMap<QString, QPixmap>;
+class ImageList;
 
 class ITaskPane : public QWidget {
   Q_OBJECT
@@ -25,8 +22,8 @@ class ITaskPane : public QWidget {
   virtual void DisableUpdates(bool disable) = 0;
   // Removes every group and item.
   virtual void ClearStructure() = 0;
-  // The icons AddItem's icon keys name.
-  virtual void SetImageList(const TaskImageList& images) = 0;
+  // The icons AddItem's icon keys name; the list must live as long as the pane draws from it.
+  virtual void SetImageList(ImageList* images) = 0;
   // Creates the special group (key kSpecialGroupKey) with a caption and an icon.
   virtual void AddSpecialGroup(const QString& caption, const QPixmap& icon) = 0;
   // Appends an item to a group; an unknown group key adds nothing.

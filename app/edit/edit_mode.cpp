@@ -10,9 +10,11 @@
 
 #include "app/browse/viewer/viewer_menu.h"
 #include "app/browse/viewer/viewer_pane.h"
-#include "app/controls/plain_task_pane.h"
+#include "app/controls/image_list.h"
 #include "app/controls/popup_menu.h"
+#include "app/controls/property_bag.h"
 #include "app/controls/splitter.h"
+#include "app/controls/themed_task_pane.h"
 #include "app/shell/errors.h"
 #include "app/shell/main_window.h"
 #include "app/shell/pictures.h"
@@ -61,13 +63,22 @@ QPixmap Artwork(const QString& key) {
   return QPixmap(QStringLiteral(":/edit/artwork/%1.png").arg(key));
 }
 
-velmora::TaskImageList ilEdit() {
-  velmora::TaskImageList images;
+velmora::ImageList* ilEdit(QObject* owner) {
+  auto* images = new velmora::ImageList(owner);
   for (const TaskItem& item : kTaskItems) {
     const QString key = QString::fromLatin1(item.iconKey);
-    images.insert(key, Artwork(key));
+    images->Add(key, Artwork(key));
   }
   return images;
+}
+
+// The pane's stored properties as the program keeps them.
+velmora::PropertyBag ebProperties() {
+  velmora::PropertyBag bag;
+  bag.WriteProperty(QStringLiteral("FontName"), QStringLiteral("Tahoma"));
+  bag.WriteProperty(QStringLiteral("FontCharset"), 0);
+  bag.WriteProperty(QStringLiteral("UxThemeText"), false);
+  return bag;
 }
 
 const TaskItem* ItemOfKey(const QString& key) {
@@ -101,8 +112,8 @@ QWidget* EditMode::Panel(int taskId) const {
 }
 
 void EditMode::subSetupTaskPane() {
-  // The plain pane takes the place the window kept for it.
-  auto* pane = new velmora::PlainTaskPane(w_.eb->parentWidget());
+  // The themed pane takes the place the window kept for it.
+  auto* pane = new velmora::ThemedTaskPane(ebProperties(), w_.eb->parentWidget());
   pane->setGeometry(w_.eb->geometry());
   pane->setVisible(!w_.eb->isHidden());
   w_.picDialog->setParent(pane);
@@ -117,7 +128,7 @@ void EditMode::subSetupTaskPane() {
 
   pane_->DisableUpdates(true);
   pane_->ClearStructure();
-  pane_->SetImageList(ilEdit());
+  pane_->SetImageList(ilEdit(pane));
   pane_->AddSpecialGroup(QStringLiteral("Tasks Chart"), Artwork(QStringLiteral("multipage")));
   for (const TaskItem& item : kTaskItems)
     pane_->AddItem(velmora::kSpecialGroupKey, QString::fromLatin1(item.key),

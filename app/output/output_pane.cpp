@@ -1,6 +1,5 @@
 #include "app/output/output_pane.h"
 
-
 #include "app/browse/viewer/viewer_pane.h"
 #include "app/shell/main_window.h"
 

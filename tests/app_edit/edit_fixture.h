@@ -16,7 +16,6 @@
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QToolButton>
 #include <QTreeWidget>
 #include <cstdlib>
 #include <memory>
@@ -26,7 +25,7 @@
 #include "app/browse/viewer/viewer_menu.h"
 #include "app/browse/viewer/viewer_pane.h"
 #include "app/browse/viewer/viewer_row.h"
-#include "app/controls/plain_task_pane.h"
+#include "app/controls/themed_task_pane.h"
 #include "app/edit/edit_mode.h"
 #include "app/output/output_pane.h"
 #include "app/shell/main_window.h"
@@ -94,9 +93,20 @@ class EditModeTest : public testing::Test {
   QByteArray Snapshot() {
     return plat::com::ToQVariant(Box().WriteBinary(pictavo::ax::TxGraphicsFormat(7))).toByteArray();
   }
+  velmora::ucTaskPane& TaskPane() const {
+    return static_cast<velmora::ThemedTaskPane&>(edit_->Pane()).Pane();
+  }
+  // The normal group with `key`; nullptr if the pane has none.
+  const velmora::BarGroup* Group(const QString& key) const {
+    const velmora::PaneModel& model = TaskPane().Model();
+    for (int n = 1; n <= model.m_GroupCount; ++n)
+      if (model.m_Groups[static_cast<size_t>(n)].sKey == key)
+        return &model.m_Groups[static_cast<size_t>(n)];
+    return nullptr;
+  }
   QString DialogCaption() const {
-    return static_cast<velmora::PlainTaskPane&>(edit_->Pane())
-        .GroupCaption(QStringLiteral("Dialog"));
+    const velmora::BarGroup* dialog = Group(QStringLiteral("Dialog"));
+    return dialog != nullptr ? dialog->sCaption : QString();
   }
   void SetOptimizedView(bool optimized) { window_->mbOptimizedView = optimized; }
 

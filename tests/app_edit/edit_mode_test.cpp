@@ -3,6 +3,7 @@
 // question about an unconfirmed preview. ImageMagick writes the fixtures.
 #include "edit_fixture.h"
 
+#include <QFontDatabase>
 #include <QMenu>
 #include <QMouseEvent>
 
@@ -11,24 +12,48 @@ namespace {
 using namespace edit_test;
 
 TEST_F(EditModeTest, PaneHoldsTheSixteenTasksAndTheTwoGroups) {
-  auto& pane = static_cast<velmora::PlainTaskPane&>(edit_->Pane());
-  EXPECT_EQ(window_->eb, &pane);
-  EXPECT_EQ(pane.GroupKeys(), (QStringList{velmora::kSpecialGroupKey, QStringLiteral("Dialog"),
-                                           QStringLiteral("Editing")}));
-  EXPECT_EQ(pane.GroupCaption(velmora::kSpecialGroupKey), QStringLiteral("Tasks Chart"));
-  EXPECT_EQ(DialogCaption(), QStringLiteral(" Task Options"));
-  EXPECT_EQ(pane.GroupCaption(QStringLiteral("Editing")), QStringLiteral("Task Basket"));
-  int withIcons = 0;
-  for (const edit::TaskItem& item : edit::kTaskItems) {
-    auto* button = pane.findChild<QToolButton*>(QString::fromLatin1(item.key));
-    ASSERT_NE(button, nullptr) << item.key;
-    EXPECT_EQ(button->text(), QString::fromLatin1(item.caption));
-    withIcons += !button->icon().isNull();
+  EXPECT_EQ(window_->eb, &edit_->Pane());
+  const velmora::ucTaskPane& pane = TaskPane();
+  // The program's stored properties: Tahoma where installed (else the container's face), plain
+  // text drawing.
+  const QString tahoma = QStringLiteral("Tahoma");
+  EXPECT_EQ(pane.Font().family(),
+            QFontDatabase::hasFamily(tahoma) ? tahoma : pane.parentWidget()->font().family());
+  EXPECT_FALSE(pane.UseUxThemeText());
+  const velmora::PaneModel& model = pane.Model();
+  ASSERT_TRUE(model.m_bSpecialGroup);
+  EXPECT_EQ(model.m_SpecialGroup.sCaption, QStringLiteral("Tasks Chart"));
+  ASSERT_EQ(model.m_SpecialGroup.iItemCount, 16);
+  for (size_t i = 0; i < std::size(edit::kTaskItems); ++i) {
+    const edit::TaskItem& task = edit::kTaskItems[i];
+    const velmora::BarItem& item = model.m_SpecialGroup.Items[i + 1];
+    EXPECT_EQ(item.sKey, QString::fromLatin1(task.key));
+    EXPECT_EQ(item.sCaption, QString::fromLatin1(task.caption));
+    EXPECT_GT(item.iIcon, 0) << task.key;
     // The item keys are the task table's.
-    EXPECT_NE(tasks::TaskIdOfKey(QString::fromLatin1(item.key)), 0) << item.key;
+    EXPECT_NE(tasks::TaskIdOfKey(QString::fromLatin1(task.key)), 0) << task.key;
   }
-  EXPECT_EQ(withIcons, 16);
+  ASSERT_EQ(model.m_GroupCount, 2);
+  EXPECT_EQ(DialogCaption(), QStringLiteral(" Task Options"));
+  EXPECT_EQ(Group(QStringLiteral("Dialog"))->pChild, window_->picDialog);
+  ASSERT_NE(Group(QStringLiteral("Editing")), nullptr);
+  EXPECT_EQ(Group(QStringLiteral("Editing"))->sCaption, QStringLiteral("Task Basket"));
+  EXPECT_NE(Group(QStringLiteral("Editing"))->pChild, nullptr);
   EXPECT_EQ(window_->picDialog->parentWidget()->window(), window_.get());
+}
+
+TEST_F(EditModeTest, ThePaneFillsThePlaceTheWindowGivesIt) {
+  ShowPicture();
+  edit_->CmdPreviewEdit_Click();
+  // The pane docks at its container's left edge; the window places the container beside the
+  // view, so the pane follows the window's placing through every resize.
+  for (const QSize size : {QSize(900, 640), QSize(1100, 800), QSize(760, 560)}) {
+    window_->resize(size);
+    QApplication::processEvents();
+    ASSERT_TRUE(window_->eb->isVisible()) << size.width();
+    EXPECT_GT(window_->eb->x(), 0) << size.width();
+    EXPECT_EQ(TaskPane().geometry(), QRect(QPoint(0, 0), window_->eb->size())) << size.width();
+  }
 }
 
 TEST_F(EditModeTest, TheRightButtonOverTheImageOpensTheViewerMenu) {

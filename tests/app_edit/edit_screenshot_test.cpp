@@ -4,23 +4,30 @@
 #include "app_shell/screenshot_compare.h"
 #include "edit_fixture.h"
 
-#include <QToolButton>
+#include <QTest>
 
 namespace {
 
 using namespace edit_test;
 
-// Chooses a task as the user does, by its item in the pane.
-void ClickItem(velmora::ITaskPane& pane, const char* key) {
-  auto* item = pane.findChild<QToolButton*>(QString::fromLatin1(key));
-  ASSERT_NE(item, nullptr) << key;
-  item->click();
+// Chooses a task as the user does: a left click on its item in the pane.
+void ClickItem(velmora::ucTaskPane& pane, const char* key) {
+  const velmora::BarGroup& tasks = pane.Model().m_SpecialGroup;
+  for (int i = 1; i <= tasks.iItemCount; ++i) {
+    const velmora::BarItem& item = tasks.Items[static_cast<size_t>(i)];
+    if (item.sKey != QLatin1String(key)) continue;
+    const QPoint centre = item.rcItem.ToQRect().center();
+    QTest::mouseMove(&pane, centre);
+    QTest::mouseClick(&pane, Qt::LeftButton, Qt::NoModifier, centre);
+    return;
+  }
+  FAIL() << "no item " << key;
 }
 
 TEST_F(PanelTest, EditArrangementWithTheTextPanel) {
   shell::gSetup.TaskOptions.Text.Text = QStringLiteral("Sample");
   shell::gSetup.TaskOptions.Text.FontIndex = 0;
-  ClickItem(edit_->Pane(), "Text");
+  ClickItem(TaskPane(), "Text");
   ExpectWindowMatchesGolden(*window_, VELMORA_SOURCE_DIR "/tests/app_edit/golden/edit_text.png",
                             window_->picView);
 }
@@ -32,9 +39,25 @@ TEST_F(PanelTest, EditArrangementWithTheWatermarkPanel) {
           ("convert -size 160x90 gradient:gold-navy '" + picture.toStdString() + "'").c_str()),
       0);
   shell::gSetup.TaskOptions.Watermark.ImageFile = picture;
-  ClickItem(edit_->Pane(), "Watermark");
+  ClickItem(TaskPane(), "Watermark");
   ExpectWindowMatchesGolden(
       *window_, VELMORA_SOURCE_DIR "/tests/app_edit/golden/edit_watermark.png", window_->picView);
+}
+
+TEST_F(PanelTest, EditArrangementInTheMetallicScheme) {
+  // The pane reads the desktop's colour scheme at every full repaint.
+  struct SchemeGuard {
+    SchemeGuard() { qputenv("VELMORA_COLOR_SCHEME", "Metallic"); }
+    ~SchemeGuard() { qunsetenv("VELMORA_COLOR_SCHEME"); }
+  } metallic;
+  TaskPane().Refresh();
+  EXPECT_EQ(TaskPane().Scheme(), QStringLiteral("Metallic"));
+  shell::gSetup.TaskOptions.Text.Text = QStringLiteral("Sample");
+  shell::gSetup.TaskOptions.Text.FontIndex = 0;
+  ClickItem(TaskPane(), "Text");
+  ExpectWindowMatchesGolden(*window_,
+                            VELMORA_SOURCE_DIR "/tests/app_edit/golden/edit_text_metallic.png",
+                            window_->picView);
 }
 
 }  // namespace
