@@ -1,0 +1,348 @@
+// The pane's commands on the program's main window, on files exiftool wrote and reads back: the
+// dispatch of both bars, the tab switch, edit, add, delete and clear of attributes, the keyword
+// and category rewrites, the IPTC file-info export and the EXIF set files.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QTreeWidget>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <ostream>
+#include <string>
+
+#include "app/browse/viewer/viewer.h"
+#include "app/browse/viewer/viewer_row.h"
+#include "app/metadata/attribute_dialogs.h"
+#include "app/metadata/exif_set_file.h"
+#include "app/metadata/metadata_lists.h"
+#include "app/metadata/metadata_pane.h"
+#include "app/shell/main_window.h"
+#include "app/shell/settings.h"
+#include "app/tasks/task_list.h"
+#include "app_shell/modal_helper.h"
+#include "app_shell/recording_ui.h"
+#include "control/activex/imagebox_interface.h"
+#include "platform/base/datetime.h"
+#include "platform/com/control_host.h"
+
+inline void PrintTo(const QString& text, std::ostream* os) {
+  *os << '"' << text.toStdString() << '"';
+}
+
+namespace {
+
+using metadata::MetadataRow;
+
+int Shell(const std::string& command) {
+  return std::system(command.c_str());
+}
+
+std::string ExifTool(const QString& path, const std::string& args) {
+  const std::string command = "exiftool -s -s -s " + args + " '" + path.toStdString() + "'";
+  std::string out;
+  if (FILE* pipe = ::popen(command.c_str(), "r")) {
+    char buffer[512];
+    while (size_t got = std::fread(buffer, 1, sizeof buffer, pipe)) out.append(buffer, got);
+    ::pclose(pipe);
+  }
+  while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
+  return out;
+}
+
+QByteArray Bytes(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+class MetadataPaneTest : public testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    QApplication::setApplicationName(QStringLiteral("VelmoraJPEG2000B"));
+    ASSERT_EQ(Shell(std::string(VELMORA_REGSVR) + " -s " + PICTAVO_LIBRARY), 0);
+  }
+  void SetUp() override {
+    ASSERT_TRUE(dir_.isValid());
+    metadata::SetMetadataService(&pane_);
+    shell::subLoadSetup();
+    shell::subDeleteSetup();
+    window_ = std::make_unique<shell::MainWindow>();
+    pane_.Attach(window_.get());
+    window_->show();
+    viewer_ = std::make_unique<browse::Viewer>(*window_, tasks_, *window_->frmFrameDummy->ibTemp);
+  }
+  void TearDown() override {
+    viewer_.reset();
+    window_->close();
+    window_.reset();
+    metadata::SetMetadataService(nullptr);
+  }
+
+  // A JPEG with EXIF and IPTC data, shown in the viewer.
+  QString ShowJpeg(const char* name = "harbour.jpg") {
+    const QString path = dir_.filePath(QString::fromLatin1(name));
+    const std::string file = "'" + path.toStdString() + "'";
+    EXPECT_EQ(Shell("convert -size 64x48 xc:skyblue " + file), 0);
+    EXPECT_EQ(Shell("exiftool -q -overwrite_original -Make=Acme -Artist=Ann "
+                    "'-DateTimeOriginal=2003:07:04 13:05:09' -ExposureTime=0.008 "
+                    "-IPTC:Caption-Abstract=Harbour -IPTC:City=Oslo -IPTC:DateCreated=2001:02:03 "
+                    "-IPTC:Keywords=x -XMP:Title=Kept " +
+                    file),
+              0);
+    Show(path);
+    return path;
+  }
+  void Show(const QString& path) {
+    auto* item = new QTreeWidgetItem(window_->lvFolder, {QFileInfo(path).fileName()});
+    item->setData(0, browse::kRowTagRole, path);
+    browse::ListViewRow row(window_->lvFolder, item, browse::RowList::FileList);
+    viewer_->subShowSelectedItem(row);
+  }
+  // Selects the row of `list` whose text is `text`.
+  MetadataRow Select(QTreeWidget* list, const QString& text) {
+    const auto found = list->findItems(text, Qt::MatchExactly, 0);
+    EXPECT_FALSE(found.isEmpty()) << text.toStdString();
+    if (found.isEmpty()) return MetadataRow(nullptr);
+    list->setCurrentItem(found.front());
+    return MetadataRow(found.front());
+  }
+  void Tab(int index) { window_->tbsMetadata->Tabs()->setCurrentIndex(index); }
+  // Answers the next edit dialog with `value` and OK.
+  void TypeInNextDialog(const QString& value) {
+    WhenModalOpens([value](QDialog* dialog) {
+      auto* edit = qobject_cast<metadata::AttributeDialog*>(dialog);
+      ASSERT_NE(edit, nullptr);
+      edit->txtValue->setText(value);
+      edit->cmdOK->click();
+    });
+  }
+  void ChooseInNextFileDialog(const QString& path) {
+    WhenModalOpens([path](QDialog* dialog) {
+      auto* files = qobject_cast<QFileDialog*>(dialog);
+      ASSERT_NE(files, nullptr);
+      files->selectFile(path);
+      dialog->accept();
+    });
+  }
+  void Exif(int index) { window_->cmdEXIFBar[static_cast<size_t>(index)]->click(); }
+  void Iptc(int index) { window_->cmdIPTCBar[static_cast<size_t>(index)]->click(); }
+
+  QTemporaryDir dir_;
+  RecordingUi ui_;
+  metadata::MetadataPane pane_;
+  tasks::TaskList tasks_;
+  std::unique_ptr<shell::MainWindow> window_;
+  std::unique_ptr<browse::Viewer> viewer_;
+};
+
+TEST_F(MetadataPaneTest, TabsSwitchListsAndBarsByClickAndByCode) {
+  EXPECT_TRUE(window_->cmdEXIFBar[0]->isEnabled());
+  Tab(1);
+  EXPECT_TRUE(window_->lvExif->isHidden());
+  EXPECT_TRUE(window_->picEXIFBar->isHidden());
+  EXPECT_FALSE(window_->lvIPTC->isHidden());
+  EXPECT_FALSE(window_->picIPTCBar->isHidden());
+  EXPECT_EQ(shell::gbytMetadataTab, 1);
+  Tab(0);
+  EXPECT_FALSE(window_->lvExif->isHidden());
+  EXPECT_TRUE(window_->lvIPTC->isHidden());
+  EXPECT_EQ(shell::gbytMetadataTab, 0);
+  // A PSD selects the IPTC tab from the viewer's code.
+  const QString psd = dir_.filePath(QStringLiteral("layers.psd"));
+  ASSERT_EQ(Shell("convert -size 32x32 xc:red '" + psd.toStdString() + "'"), 0);
+  Show(psd);
+  EXPECT_TRUE(window_->lvExif->isHidden());
+  EXPECT_FALSE(window_->lvIPTC->isHidden());
+  EXPECT_EQ(shell::gbytMetadataTab, 1);
+}
+
+TEST_F(MetadataPaneTest, IndexesOutsideTheTablesDoNothing) {
+  const QString path = ShowJpeg();
+  const QByteArray before = Bytes(path);
+  for (int16_t index : {-1, 6, 100}) pane_.cmdEXIFBar_Click(index);
+  for (int16_t index : {-1, 5, 100}) pane_.cmdIPTCBar_Click(index);
+  EXPECT_EQ(Bytes(path), before);
+  EXPECT_TRUE(ui_.messages.empty());
+}
+
+TEST_F(MetadataPaneTest, EditArtistChangesRowAndFile) {
+  const QString path = ShowJpeg();
+  MetadataRow row = Select(window_->lvExif, QStringLiteral("Artist"));
+  TypeInNextDialog(QStringLiteral("Bob"));
+  Exif(0);
+  EXPECT_EQ(row.Value(), QStringLiteral("Bob"));
+  EXPECT_EQ(ExifTool(path, "-EXIF:Artist"), "Bob");
+  EXPECT_FALSE(metadata::gPaneState.gbAttributeOK);
+}
+
+TEST_F(MetadataPaneTest, EditOfAnUnkeyedRowOpensNothing) {
+  const QString path = ShowJpeg();
+  const QByteArray before = Bytes(path);
+  Select(window_->lvExif, QStringLiteral("Exposure Time"));
+  Exif(0);  // a dialog would stay open and fail the test's event loop
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+  EXPECT_EQ(Bytes(path), before);
+}
+
+TEST_F(MetadataPaneTest, EditDateCreatedShowsTheShortDate) {
+  const QString path = ShowJpeg();
+  Tab(1);
+  MetadataRow row = Select(window_->lvIPTC, QStringLiteral("Date Created"));
+  // The dialog offers a date picker for dates; the menu's command opens it the same way.
+  WhenModalOpens([](QDialog* dialog) {
+    auto* edit = qobject_cast<metadata::frmExifEditAttribute*>(dialog);
+    ASSERT_NE(edit, nullptr);
+    edit->ucDateTime->SetDateSelected(plat::EncodeDate(2010, 5, 6));
+    edit->cmdOK->click();
+  });
+  window_->frmFrameDummy->mnuIPTC->actions()[0]->trigger();
+  EXPECT_EQ(row.Value(), QStringLiteral("5/6/2010"));
+  EXPECT_EQ(ExifTool(path, "-IPTC:DateCreated"), "2010:05:06");
+}
+
+TEST_F(MetadataPaneTest, DeleteRemovesTheOnlyExifRowAndItsAttribute) {
+  const QString path = ShowJpeg();
+  QTreeWidget* list = window_->lvExif;
+  for (int i = list->topLevelItemCount() - 1; i >= 0; --i)
+    if (list->topLevelItem(i)->text(0) != u"Artist") delete list->takeTopLevelItem(i);
+  ASSERT_EQ(list->topLevelItemCount(), 1);
+  Select(list, QStringLiteral("Artist"));
+  Exif(2);
+  EXPECT_EQ(list->topLevelItemCount(), 0);
+  EXPECT_EQ(ExifTool(path, "-EXIF:Artist"), "");
+  EXPECT_EQ(ExifTool(path, "-EXIF:Make"), "Acme");
+}
+
+TEST_F(MetadataPaneTest, IptcDeleteKeepsTheRowEmptyDatesIncluded) {
+  const QString path = ShowJpeg();
+  Tab(1);
+  for (const char* label : {"City", "Date Created", "Keywords"}) {
+    MetadataRow row = Select(window_->lvIPTC, QString::fromLatin1(label));
+    ASSERT_FALSE(row.Value().isEmpty()) << label;
+    Iptc(3);
+    EXPECT_TRUE(row.Value().isEmpty()) << label;
+  }
+  EXPECT_TRUE(ui_.messages.empty());
+  EXPECT_EQ(ExifTool(path, "-IPTC:City -IPTC:DateCreated -IPTC:Keywords"), "");
+  EXPECT_EQ(ExifTool(path, "-IPTC:Caption-Abstract"), "Harbour");
+}
+
+TEST_F(MetadataPaneTest, ClearAllAskedNoChangesNothingYesDiscardsAndKeepsXmp) {
+  const QString path = ShowJpeg();
+  const QByteArray before = Bytes(path);
+  ui_.threeWayAnswer = shell::Answer::No;
+  Exif(3);
+  ASSERT_EQ(ui_.messages.size(), 1u);
+  EXPECT_EQ(ui_.messages[0].text,
+            QStringLiteral("All EXIF metadata available in the current image will be deleted!\r\n"
+                           "Do you want to continue?"));
+  EXPECT_EQ(Bytes(path), before);
+  EXPECT_GT(window_->lvExif->topLevelItemCount(), 0);
+
+  ui_.threeWayAnswer = shell::Answer::Yes;
+  Exif(3);
+  EXPECT_EQ(window_->lvExif->topLevelItemCount(), 0);
+  Tab(1);
+  Iptc(4);
+  for (int i = 0; i < window_->lvIPTC->topLevelItemCount(); ++i)
+    EXPECT_TRUE(MetadataRow(window_->lvIPTC->topLevelItem(i)).Value().isEmpty());
+  EXPECT_EQ(ExifTool(path, "-EXIF:all -IPTC:all"), "");
+  EXPECT_EQ(ExifTool(path, "-XMP:Title"), "Kept");
+  EXPECT_EQ(ExifTool(path, "-ImageSize"), "64x48");
+}
+
+TEST_F(MetadataPaneTest, KeywordAndCategoryRewrites) {
+  const QString path = ShowJpeg();
+  Tab(1);
+  MetadataRow keywords = Select(window_->lvIPTC, QStringLiteral("Keywords"));
+  pane_.subUpdateIPTC_Keywords({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});
+  EXPECT_EQ(keywords.Value(), QStringLiteral("a,b,c"));
+  EXPECT_EQ(ExifTool(path, "-IPTC:Keywords"), "a, b, c");
+  MetadataRow categories = Select(window_->lvIPTC, QStringLiteral("Supplemental Categories"));
+  pane_.subUpdateIPTC_Category({QStringLiteral("p"), QStringLiteral("q")}, QStringLiteral("3"));
+  EXPECT_EQ(categories.Value(), QStringLiteral("p,q"));
+  EXPECT_EQ(ExifTool(path, "-IPTC:SupplementalCategories"), "p, q");
+  EXPECT_EQ(ExifTool(path, "-IPTC:Urgency -n"), "3");
+  pane_.subUpdateIPTC_Category({}, QStringLiteral("None"));
+  const pictavo::ax::ImageBoxProxy box(window_->ibMain->Dispatch());
+  EXPECT_EQ(box.get_FFO_Urgency(), 0);
+  EXPECT_EQ(ExifTool(path, "-IPTC:SupplementalCategories"), "");
+}
+
+TEST_F(MetadataPaneTest, FileInfoExportAppendsTheEndingOnlyWhenMissing) {
+  ShowJpeg();
+  Tab(1);
+  struct Case {
+    const char* chosen;
+    const char* written;
+  } cases[] = {{"info", "info.ffo"}, {"info2.FFO", "info2.FFO"}};
+  for (const Case& c : cases) {
+    ChooseInNextFileDialog(dir_.filePath(QString::fromLatin1(c.chosen)));
+    Iptc(2);
+    EXPECT_TRUE(QFile::exists(dir_.filePath(QString::fromLatin1(c.written)))) << c.chosen;
+  }
+}
+
+TEST_F(MetadataPaneTest, ExifSetSavedAsGoldenBytesAndReadBack) {
+  const QString path = ShowJpeg();
+  ChooseInNextFileDialog(dir_.filePath(QStringLiteral("set")));
+  Exif(5);
+  const QByteArray saved = Bytes(dir_.filePath(QStringLiteral("set.xiff")));
+  EXPECT_EQ(saved, QByteArray("\"Make\",\"Acme\"\r\n\"Artist\",\"Ann\"\r\n"
+                              "\"DateTimeOriginal\",\"7/4/2003 1:05:09 PM\"\r\n"));
+  // Loaded back over another value: the keyed row matched ignoring case, an unknown name added.
+  QFile set(dir_.filePath(QStringLiteral("other.XIFF")));
+  ASSERT_TRUE(set.open(QIODevice::WriteOnly));
+  set.write("  \"artist\" , \"Cy \"\"Q\"\"\"\r\n\"Model\",\"Z, 1\"\n");
+  set.close();
+  ui_.threeWayAnswer = shell::Answer::Yes;
+  ChooseInNextFileDialog(set.fileName());
+  Exif(4);
+  EXPECT_EQ(Select(window_->lvExif, QStringLiteral("Artist")).Value(), QStringLiteral("Cy \"Q\""));
+  EXPECT_EQ(ExifTool(path, "-EXIF:Artist"), "Cy \"Q\"");
+  EXPECT_EQ(ExifTool(path, "-EXIF:Model"), "Z, 1");
+  EXPECT_EQ(Select(window_->lvExif, QStringLiteral("Model")).Key(), QStringLiteral("Model"));
+}
+
+TEST_F(MetadataPaneTest, ExifSetWithoutEditableRowsIsRemovedAndSaid) {
+  ShowJpeg();
+  QTreeWidget* list = window_->lvExif;
+  for (int i = list->topLevelItemCount() - 1; i >= 0; --i)
+    if (!MetadataRow(list->topLevelItem(i)).Key().isEmpty()) delete list->takeTopLevelItem(i);
+  ChooseInNextFileDialog(dir_.filePath(QStringLiteral("none.XIFF")));
+  EXPECT_FALSE(metadata::fncSaveEXIF(list, window_->ibMain));
+  EXPECT_FALSE(QFile::exists(dir_.filePath(QStringLiteral("none.XIFF"))));
+  ASSERT_EQ(ui_.messages.size(), 1u);
+  EXPECT_TRUE(ui_.messages[0].text.startsWith(u"There is no user editable EXIF attributes"));
+}
+
+TEST_F(MetadataPaneTest, ExifSetWithAMissingFieldStopsAfterEarlierRecords) {
+  const QString path = ShowJpeg();
+  QFile set(dir_.filePath(QStringLiteral("cut.xiff")));
+  ASSERT_TRUE(set.open(QIODevice::WriteOnly));
+  set.write("\"Artist\",\"Dee\"\r\n\"Make\"\r\n");
+  set.close();
+  ui_.threeWayAnswer = shell::Answer::Yes;
+  ChooseInNextFileDialog(set.fileName());
+  // The error report is a modal window of its own: close it.
+  QTimer closer;
+  QObject::connect(&closer, &QTimer::timeout, [] {
+    if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+      if (!qobject_cast<QFileDialog*>(dialog)) dialog->reject();
+  });
+  closer.start(20);
+  EXPECT_FALSE(metadata::fncOpenEXIF(window_->lvExif, window_->ibMain));
+  EXPECT_EQ(ExifTool(path, "-EXIF:Artist"), "Dee");
+  EXPECT_EQ(ExifTool(path, "-EXIF:Make"), "Acme");
+}
+
+}  // namespace
