@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -26,6 +27,7 @@
 #include "app/metadata/exif_set_file.h"
 #include "app/metadata/metadata_lists.h"
 #include "app/metadata/metadata_pane.h"
+#include "app/shell/errors.h"
 #include "app/shell/main_window.h"
 #include "app/shell/settings.h"
 #include "app/tasks/task_list.h"
@@ -209,6 +211,33 @@ TEST_F(MetadataPaneTest, EditDateCreatedShowsTheShortDate) {
   EXPECT_EQ(ExifTool(path, "-IPTC:DateCreated"), "2010:05:06");
 }
 
+TEST_F(MetadataPaneTest, AddShowsTheRawNameAndWritesTheAttribute) {
+  const QString path = dir_.filePath(QStringLiteral("plain.jpe"));
+  ASSERT_EQ(Shell("convert -size 32x32 xc:tan jpeg:'" + path.toStdString() + "'"), 0);
+  ASSERT_EQ(Shell("exiftool -q -overwrite_original -Make=Acme '" + path.toStdString() + "'"), 0);
+  Show(path);
+  WhenModalOpens([](QDialog* dialog) {
+    auto* add = qobject_cast<metadata::frmExifNewAttribute*>(dialog);
+    ASSERT_NE(add, nullptr);
+    const int index = add->cmbAttribute->findText(QStringLiteral("DateTimeOriginal"));
+    ASSERT_GE(index, 0);
+    add->cmbAttribute->setCurrentIndex(index);
+    emit add->cmbAttribute->activated(index);
+    add->cmdOK->click();
+  });
+  Exif(1);
+  const auto rows =
+      window_->lvExif->findItems(QStringLiteral("DateTimeOriginal"), Qt::MatchExactly);
+  ASSERT_EQ(rows.size(), 1);
+  EXPECT_EQ(MetadataRow(rows.front()).Key(), QStringLiteral("DateTimeOriginal"));
+  EXPECT_EQ(MetadataRow(rows.front()).Icon(), 1);
+  EXPECT_NE(ExifTool(path, "-EXIF:DateTimeOriginal"), "");
+  // The IPTC tab offers no add.
+  Tab(1);
+  pane_.cmdEXIFBar_Click(1);
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
 TEST_F(MetadataPaneTest, DeleteRemovesTheOnlyExifRowAndItsAttribute) {
   const QString path = ShowJpeg();
   QTreeWidget* list = window_->lvExif;
@@ -258,6 +287,65 @@ TEST_F(MetadataPaneTest, ClearAllAskedNoChangesNothingYesDiscardsAndKeepsXmp) {
   EXPECT_EQ(ExifTool(path, "-EXIF:all -IPTC:all"), "");
   EXPECT_EQ(ExifTool(path, "-XMP:Title"), "Kept");
   EXPECT_EQ(ExifTool(path, "-ImageSize"), "64x48");
+}
+
+TEST_F(MetadataPaneTest, ClearAllRewritesTiffAndPsdInPlace) {
+  for (const char* name : {"scan.tif", "layers.psd"}) {
+    const QString path = dir_.filePath(QString::fromLatin1(name));
+    const std::string file = "'" + path.toStdString() + "'";
+    ASSERT_EQ(Shell("convert -size 40x30 xc:navy " + file), 0);
+    ASSERT_EQ(Shell("exiftool -q -overwrite_original -IPTC:City=Oslo -XMP:Title=Kept " + file), 0);
+    Show(path);
+    Tab(1);
+    ASSERT_EQ(Select(window_->lvIPTC, QStringLiteral("City")).Value(), QStringLiteral("Oslo"));
+    ui_.threeWayAnswer = shell::Answer::Yes;
+    Iptc(4);
+    EXPECT_EQ(ExifTool(path, "-IPTC:all"), "") << name;
+    EXPECT_EQ(ExifTool(path, "-XMP:Title"), "Kept") << name;
+    EXPECT_EQ(ExifTool(path, "-ImageSize"), "40x30") << name;
+  }
+}
+
+TEST_F(MetadataPaneTest, FileInfoImportAsksOnlyOverIptcAndReportsABadFile) {
+  // Fields to import, exported from an image that has them.
+  const QString path = ShowJpeg();
+  Tab(1);
+  const QString info = dir_.filePath(QStringLiteral("fields.ffo"));
+  ChooseInNextFileDialog(info);
+  Iptc(2);
+  ASSERT_TRUE(QFile::exists(info));
+  // Into an image without IPTC: no question, and the list is read again.
+  const QString bare = dir_.filePath(QStringLiteral("bare.jpg"));
+  ASSERT_EQ(Shell("convert -size 32x32 xc:tan '" + bare.toStdString() + "'"), 0);
+  Show(bare);
+  Tab(1);
+  ChooseInNextFileDialog(info);
+  Iptc(1);
+  EXPECT_TRUE(ui_.messages.empty());
+  EXPECT_EQ(Select(window_->lvIPTC, QStringLiteral("City")).Value(), QStringLiteral("Oslo"));
+  EXPECT_EQ(ExifTool(bare, "-IPTC:City"), "Oslo");
+  // Now it has IPTC: asked first; a cut-short file is reported and changes nothing.
+  QFile cut(dir_.filePath(QStringLiteral("cut.ffo")));
+  ASSERT_TRUE(cut.open(QIODevice::WriteOnly));
+  cut.write(Bytes(info).left(5));
+  cut.close();
+  const QByteArray before = Bytes(bare);
+  ui_.threeWayAnswer = shell::Answer::Yes;
+  shell::gstrErrorText.clear();
+  ChooseInNextFileDialog(cut.fileName());
+  QTimer closer;
+  QObject::connect(&closer, &QTimer::timeout, [] {
+    if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+      if (!qobject_cast<QFileDialog*>(dialog)) dialog->reject();
+  });
+  closer.start(20);
+  Iptc(1);
+  ASSERT_EQ(ui_.messages.size(), 1u);
+  EXPECT_TRUE(ui_.messages[0].text.startsWith(u"Loading a .ffo file will replace"));
+  EXPECT_TRUE(shell::gstrErrorText.contains(u"Invalid File Info."))
+      << shell::gstrErrorText.toStdString();
+  EXPECT_EQ(Bytes(bare), before);
+  (void)path;
 }
 
 TEST_F(MetadataPaneTest, KeywordAndCategoryRewrites) {
