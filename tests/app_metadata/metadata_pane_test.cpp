@@ -186,6 +186,29 @@ TEST_F(MetadataPaneTest, EditArtistChangesRowAndFile) {
   EXPECT_FALSE(metadata::gPaneState.gbAttributeOK);
 }
 
+TEST_F(MetadataPaneTest, ARefusedValueIsSaidAndLeavesRowAndFile) {
+  const QString path = dir_.filePath(QStringLiteral("wide.jpg"));
+  const std::string file = "'" + path.toStdString() + "'";
+  ASSERT_EQ(Shell("convert -size 64x48 xc:skyblue " + file), 0);
+  ASSERT_EQ(Shell("exiftool -q -overwrite_original -ExifImageWidth=64 " + file), 0);
+  Show(path);
+  QTreeWidget* list = window_->lvExif;
+  QTreeWidgetItem* width = nullptr;
+  for (int i = 0; i < list->topLevelItemCount(); ++i)
+    if (MetadataRow(list->topLevelItem(i)).Key() == u"PixelXDimension")
+      width = list->topLevelItem(i);
+  ASSERT_NE(width, nullptr);
+  list->setCurrentItem(width);
+  const QString shown = MetadataRow(width).Value();
+  const QByteArray before = Bytes(path);
+  TypeInNextDialog(QStringLiteral("wide"));
+  Exif(0);
+  ASSERT_EQ(ui_.messages.size(), 1u);
+  EXPECT_EQ(ui_.messages[0].text, QStringLiteral("The value is not valid for this attribute!"));
+  EXPECT_EQ(MetadataRow(width).Value(), shown);
+  EXPECT_EQ(Bytes(path), before);
+}
+
 TEST_F(MetadataPaneTest, EditOfAnUnkeyedRowOpensNothing) {
   const QString path = ShowJpeg();
   const QByteArray before = Bytes(path);
