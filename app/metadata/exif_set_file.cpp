@@ -23,15 +23,6 @@ void Tell(const QString& text, shell::MessageIcon icon) {
   shell::Ui().Message(text, QApplication::applicationName(), icon);
 }
 
-QString AskForFile(const QString& title, const QString& filter, void (*show)()) {
-  shell::gstrDlgTitle = title;
-  shell::gstrDlgFilter = filter;
-  shell::gstrDlgFileName.clear();
-  shell::glDlgFlags = 5;
-  show();
-  return shell::gstrDlgFileName;
-}
-
 void ShowRead(QTreeWidget* lvExif, const QString& attribute, const QString& value) {
   for (int i = 0; i < lvExif->topLevelItemCount(); ++i) {
     MetadataRow row(lvExif->topLevelItem(i));
@@ -47,6 +38,15 @@ void ShowRead(QTreeWidget* lvExif, const QString& attribute, const QString& valu
 }
 
 }  // namespace
+
+QString AskForFile(const QString& title, const QString& filter, void (*show)()) {
+  shell::gstrDlgTitle = title;
+  shell::gstrDlgFilter = filter;
+  shell::gstrDlgFileName.clear();
+  shell::glDlgFlags = 5;
+  show();
+  return shell::gstrDlgFileName;
+}
 
 void clsFileEXIF::ReadEXIF(QString& attribute, QString& value) {
   const QStringList fields = file_.readRecord(2);

@@ -38,6 +38,10 @@ class clsFileEXIF {
   browse::clsFile file_;
 };
 
+// Shows the open or save dialog (`show`) with the title and filter, no name proposed; the chosen
+// path, or empty when cancelled.
+QString AskForFile(const QString& title, const QString& filter, void (*show)());
+
 // Asks for a file name and writes the list's editable (keyed) rows to it. False when cancelled,
 // when nothing editable is listed (the file is then removed and the user told) or when the file
 // could not be written.

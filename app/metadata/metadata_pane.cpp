@@ -60,12 +60,7 @@ QTreeWidgetItem* SelectedItem(const QTreeWidget* list) {
 }
 
 QString FileDialog(const QString& title, void (*show)()) {
-  shell::gstrDlgTitle = title;
-  shell::gstrDlgFileName.clear();
-  shell::gstrDlgFilter = kFfoFilter;
-  shell::glDlgFlags = 5;
-  show();
-  return shell::gstrDlgFileName;
+  return AskForFile(title, kFfoFilter, show);
 }
 
 bool IsIptcDate(const QString& label) {

@@ -16,8 +16,8 @@
 
 #include "app/browse/viewer/viewer.h"
 #include "app/browse/viewer/viewer_row.h"
-#include "app/metadata/metadata_tables.h"
 #include "app/metadata/metadata_pane.h"
+#include "app/metadata/metadata_tables.h"
 #include "app/shell/main_window.h"
 #include "app/shell/settings.h"
 #include "app/tasks/task_list.h"

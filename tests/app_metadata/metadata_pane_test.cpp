@@ -31,39 +31,22 @@
 #include "app/shell/main_window.h"
 #include "app/shell/settings.h"
 #include "app/tasks/task_list.h"
+#include "app_metadata/exiftool_helpers.h"
 #include "app_shell/modal_helper.h"
 #include "app_shell/recording_ui.h"
 #include "control/activex/imagebox_interface.h"
 #include "platform/base/datetime.h"
 #include "platform/com/control_host.h"
 
-inline void PrintTo(const QString& text, std::ostream* os) {
-  *os << '"' << text.toStdString() << '"';
-}
-
 namespace {
 
 using metadata::MetadataRow;
 
-int Shell(const std::string& command) {
-  return std::system(command.c_str());
-}
+using metadata_test::Bytes;
+using metadata_test::Shell;
 
 std::string ExifTool(const QString& path, const std::string& args) {
-  const std::string command = "exiftool -s -s -s " + args + " '" + path.toStdString() + "'";
-  std::string out;
-  if (FILE* pipe = ::popen(command.c_str(), "r")) {
-    char buffer[512];
-    while (size_t got = std::fread(buffer, 1, sizeof buffer, pipe)) out.append(buffer, got);
-    ::pclose(pipe);
-  }
-  while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
-  return out;
-}
-
-QByteArray Bytes(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+  return metadata_test::ExifToolOutput(path, args);
 }
 
 class MetadataPaneTest : public testing::Test {
@@ -135,10 +118,19 @@ class MetadataPaneTest : public testing::Test {
       dialog->accept();
     });
   }
+  // The error report is a modal window of its own: closed as soon as it opens.
+  void CloseErrorReports() {
+    QObject::connect(&errorCloser_, &QTimer::timeout, [] {
+      if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+        if (!qobject_cast<QFileDialog*>(dialog)) dialog->reject();
+    });
+    errorCloser_.start(20);
+  }
   void Exif(int index) { window_->cmdEXIFBar[static_cast<size_t>(index)]->click(); }
   void Iptc(int index) { window_->cmdIPTCBar[static_cast<size_t>(index)]->click(); }
 
   QTemporaryDir dir_;
+  QTimer errorCloser_;
   RecordingUi ui_;
   metadata::MetadataPane pane_;
   tasks::TaskList tasks_;
@@ -356,12 +348,7 @@ TEST_F(MetadataPaneTest, FileInfoImportAsksOnlyOverIptcAndReportsABadFile) {
   ui_.threeWayAnswer = shell::Answer::Yes;
   shell::gstrErrorText.clear();
   ChooseInNextFileDialog(cut.fileName());
-  QTimer closer;
-  QObject::connect(&closer, &QTimer::timeout, [] {
-    if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
-      if (!qobject_cast<QFileDialog*>(dialog)) dialog->reject();
-  });
-  closer.start(20);
+  CloseErrorReports();
   Iptc(1);
   ASSERT_EQ(ui_.messages.size(), 1u);
   EXPECT_TRUE(ui_.messages[0].text.startsWith(u"Loading a .ffo file will replace"));
@@ -444,13 +431,7 @@ TEST_F(MetadataPaneTest, ExifSetWithAMissingFieldStopsAfterEarlierRecords) {
   set.close();
   ui_.threeWayAnswer = shell::Answer::Yes;
   ChooseInNextFileDialog(set.fileName());
-  // The error report is a modal window of its own: close it.
-  QTimer closer;
-  QObject::connect(&closer, &QTimer::timeout, [] {
-    if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
-      if (!qobject_cast<QFileDialog*>(dialog)) dialog->reject();
-  });
-  closer.start(20);
+  CloseErrorReports();
   EXPECT_FALSE(metadata::fncOpenEXIF(window_->lvExif, window_->ibMain));
   EXPECT_EQ(ExifTool(path, "-EXIF:Artist"), "Dee");
   EXPECT_EQ(ExifTool(path, "-EXIF:Make"), "Acme");
