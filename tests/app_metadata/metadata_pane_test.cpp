@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QTabBar>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
 #include <cstdio>
@@ -157,6 +158,29 @@ TEST_F(MetadataPaneTest, TabsSwitchListsAndBarsByClickAndByCode) {
   EXPECT_TRUE(window_->lvExif->isHidden());
   EXPECT_FALSE(window_->lvIPTC->isHidden());
   EXPECT_EQ(shell::gbytMetadataTab, 1);
+}
+
+TEST_F(MetadataPaneTest, ToolTipsFollowTheSettingAndTheCaptionOpensTheTabsMenu) {
+  shell::gSetup.TooltipOptions.ShowTooltips = 1;
+  window_->subUpdateForm();
+  EXPECT_EQ(
+      window_->cmdEXIFBar[3]->toolTip(),
+      QStringLiteral("Empty all EXIF tags from the image ( all EXIF tags will be discarded)"));
+  EXPECT_EQ(window_->cmdIPTCBar[2]->toolTip(),
+            QStringLiteral("Save the current IPTC tags from the image to file (.FFO)"));
+  EXPECT_EQ(window_->lvExif->toolTip(),
+            QStringLiteral("List all the available EXIF tags from the current image."));
+  shell::gSetup.TooltipOptions.ShowTooltips = 0;
+  window_->subUpdateForm();
+  EXPECT_TRUE(window_->cmdIPTCBar[0]->toolTip().isEmpty());
+
+  for (const auto& [tab, menu] : {std::pair{0, window_->frmFrameDummy->mnuEXIF},
+                                  std::pair{1, window_->frmFrameDummy->mnuIPTC}}) {
+    Tab(tab);
+    QTest::mouseClick(window_->lblMetadata, Qt::LeftButton);
+    EXPECT_TRUE(menu->isVisible()) << tab;
+    menu->hide();
+  }
 }
 
 TEST_F(MetadataPaneTest, IndexesOutsideTheTablesDoNothing) {
