@@ -1,7 +1,6 @@
 #include "app/metadata/metadata_pane.h"
 
 #include <QApplication>
-#include <QFileInfo>
 #include <QHeaderView>
 #include <QTabBar>
 #include <QTreeWidget>
