@@ -14,7 +14,7 @@
 #include "app/browse/folder_pane.h"
 #include "app/browse/viewer/viewer_pane.h"
 #include "app/edit/edit_mode.h"
-#include "app/metadata/pane_service.h"
+#include "app/metadata/metadata_pane.h"
 #include "app/output/batch_services.h"
 #include "app/output/output_pane.h"
 #include "app/output/save_preview.h"
@@ -58,7 +58,7 @@ int main(int argc, char** argv) {
   std::srand(static_cast<unsigned>(QTime::currentTime().msecsSinceStartOfDay()));
 
   // Installed before the window is built: its set-up fills the metadata tables through it.
-  metadata::PaneService metadataPane;
+  metadata::MetadataPane metadataPane;
   metadata::SetMetadataService(&metadataPane);
   std::unique_ptr<shell::MainWindow> window;
   std::unique_ptr<browse::ViewerPane> viewer;   // declared after the window: it goes first
@@ -68,6 +68,7 @@ int main(int argc, char** argv) {
   output::RegisterSavePreview();
   try {
     window = std::make_unique<shell::MainWindow>();
+    metadataPane.Attach(window.get());
     browse::FolderBrowser* browser = browse::AttachFolderBrowser(*window);
     viewer = std::make_unique<browse::ViewerPane>(*window, *browser);
     outputs = std::make_unique<output::OutputPane>(*window, *viewer, browser);

@@ -39,19 +39,6 @@ void SignWithSoftware(const ImageBoxProxy& box) {
   (void)box.ExifSetAttribute(Arg(QStringLiteral("Software")), Arg(gstrSoftwareName));
 }
 
-void WriteBackTo(const QString& path, plat::com::ControlHost* control) {
-  switch (WriteBackFor(path)) {
-    case WriteBack::JpegSegments:
-      Box(control).OverwriteMetaData(Arg(path));
-      break;
-    case WriteBack::InPlace:
-      RewriteFileMetadata(path, control);
-      break;
-    case WriteBack::ControlOnly:
-      break;
-  }
-}
-
 bool SetExif(const ImageBoxProxy& box, const QString& name, const QVariant& value) {
   QString text = value.toString();
   if (fncIsEXIFDateAttribute(name))
@@ -89,6 +76,19 @@ WriteBack WriteBackFor(const QString& path) {
   return WriteBack::ControlOnly;
 }
 
+void WriteMetadataBack(const QString& path, plat::com::ControlHost* control) {
+  switch (WriteBackFor(path)) {
+    case WriteBack::JpegSegments:
+      Box(control).OverwriteMetaData(Arg(path));
+      break;
+    case WriteBack::InPlace:
+      RewriteFileMetadata(path, control);
+      break;
+    case WriteBack::ControlOnly:
+      break;
+  }
+}
+
 bool fncUpdateAttribute(const QString& path, uint8_t kind, const QString& name,
                         const QVariant& value, plat::com::ControlHost* control) {
   return shell::Trap(Routine::modMetadata_fncUpdateAttribute, [&] {
@@ -99,7 +99,7 @@ bool fncUpdateAttribute(const QString& path, uint8_t kind, const QString& name,
     } else {
       SetIptc(box, name, value);
     }
-    WriteBackTo(path, control);
+    WriteMetadataBack(path, control);
     return true;
   });
 }
@@ -113,7 +113,7 @@ bool fncDeleteAttribute(const QString& name, plat::com::ControlHost* control, QT
     if (!plat::com::IsTrue(box.ExifDelete(Arg(name)))) return false;
     SignWithSoftware(box);
     shell::gobjFileInfo().FilePath(path);
-    WriteBackTo(path, control);
+    WriteMetadataBack(path, control);
     RemoveSelectedRow(list);
     return true;
   });
@@ -130,7 +130,7 @@ bool fncDeleteIPTC_Keywords_suppCat(const QString& path, const QString& label,
       box.FFO_SuppCatClear();
     else
       return false;
-    WriteBackTo(path, control);
+    WriteMetadataBack(path, control);
     return true;
   });
 }

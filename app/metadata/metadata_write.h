@@ -20,6 +20,9 @@ inline constexpr uint8_t kExifKind = 0;  // any other kind is IPTC
 // How a file receives the metadata held by the control, by its extension (any letter case).
 enum class WriteBack { JpegSegments, InPlace, ControlOnly };
 WriteBack WriteBackFor(const QString& path);
+// Writes the control's metadata into the file at `path` by that rule; raises shell::AppError
+// when the file cannot take it.
+void WriteMetadataBack(const QString& path, plat::com::ControlHost* control);
 
 // Sets the EXIF attribute or the IPTC field of the list label `name` and writes back. An EXIF
 // date takes the forms the lists show and the EXIF form. False without a report when the control

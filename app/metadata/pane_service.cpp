@@ -52,7 +52,7 @@ void PaneService::ReadFileIPTCInfo(plat::com::ControlHost* imageControl, QTreeWi
   metadata::ReadFileIPTCInfo(imageControl, list, path);
 }
 
-// The pane's commands come with the attribute dialogs; their buttons stay disabled until then.
+// Reading only: the program installs MetadataPane, which adds the commands.
 void PaneService::cmdEXIFBar_Click(int16_t) {}
 void PaneService::cmdIPTCBar_Click(int16_t) {}
 

@@ -1,6 +1,6 @@
 #pragma once
-// The metadata subsystem as the main window sees it: installed at start-up (see main.cpp), it
-// fills the metadata pane's lists when the viewer shows a file.
+// The reading half of the metadata subsystem: fills the metadata pane's lists when the viewer
+// shows a file. Its commands do nothing; MetadataPane (what main.cpp installs) adds them.
 #include "app/metadata/metadata_service.h"
 
 namespace metadata {

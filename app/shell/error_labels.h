@@ -15,6 +15,9 @@
   X(FrmMain_subDeleteAttribute, "FrmMain.subDeleteAttribute")                       \
   X(FrmMain_subClearAllAttributes, "FrmMain.subClearAllAttributes")                 \
   X(FrmMain_subEditAttribute, "FrmMain.subEditAttribute")                           \
+  X(FrmMain_cmdIPTCBar_Click, "FrmMain.cmdIPTCBar_Click")                           \
+  X(FrmMain_subUpdateIPTC_Keywords, "FrmMain.subUpdateIPTC_Keywords")               \
+  X(FrmMain_subUpdateIPTC_Category, "FrmMain.subUpdateIPTC_Category")               \
   X(FrmMain_subSaveAsSinglePage, "FrmMain.subSaveAsSinglePage")                     \
   X(FrmMain_subShowFilesInFolder, "FrmMain.subShowFilesInFolder")                   \
   X(FrmMain_fncReadFile, "FrmMain.fncReadFile")                                     \
@@ -73,6 +76,7 @@
   X(UpdatingMetadataAttribute, "Updating metadata attribute")                       \
   X(DeletingExifAttribute, "Deleting exif attribute from the selected file")        \
   X(FormattingExifAttributeName, "Formatting Exif Attribute name")                  \
+  X(EditingMetadata, "Editing EXIF/IPTC Metadata")                                  \
   X(AddingMetadataAttribute, "Adding new metadata attribute!")                      \
   X(DeletingMetadataAttribute, "Deleting metadata EXIF/IPTC attribute")             \
   X(ClearingAllMetadata, "Clear all EXIF/IPTC Metadata")                            \

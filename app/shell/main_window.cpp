@@ -68,7 +68,7 @@ const char* const kHintFolderTree = "Browse for a particular folder where image 
 const char* const kHintFileList = "List all supported image formats from the selected folder.";
 const char* const kHintPreview = "Container for the preview file.";
 const char* const kHintBasket = "List all added files or pages in the basket";
-const char* const kHintExif = "List all available EXIF attributes from JPEG/TIFF files.";
+const char* const kHintExif = "List all the available EXIF tags from the current image.";
 const char* const kHintIptc = "List all available IPTC attributes from JPEG/TIFF/PSD files.";
 
 struct PanelRow {
@@ -700,13 +700,25 @@ void MainWindow::subUpdateForm() {
     lvPages->setSelectionBehavior(gSetup.BasketListOptions.FullRowSelect
                                       ? QAbstractItemView::SelectRows
                                       : QAbstractItemView::SelectItems);
-    SetToolTips({{ftvBrowse, kHintFolderTree},
-                 {lvFolder, kHintFileList},
-                 {lvExif, kHintExif},
-                 {lvIPTC, kHintIptc},
-                 {lvPages, kHintBasket},
-                 {PicViewImage, kHintPreview}},
-                gSetup.TooltipOptions.ShowTooltips == 1);
+    SetToolTips(
+        {{ftvBrowse, kHintFolderTree},
+         {lvFolder, kHintFileList},
+         {lvExif, kHintExif},
+         {lvIPTC, kHintIptc},
+         {lvPages, kHintBasket},
+         {PicViewImage, kHintPreview},
+         {cmdEXIFBar[0], "Edit the selected EXIF tag"},
+         {cmdEXIFBar[1], "Create a new editable EXIF tag"},
+         {cmdEXIFBar[2], "Remove the selected EXIF tag from the image"},
+         {cmdEXIFBar[3], "Empty all EXIF tags from the image ( all EXIF tags will be discarded)"},
+         {cmdEXIFBar[4], "Open an existing EXIF file (.XIFF)"},
+         {cmdEXIFBar[5], "Save the current EXIF tags from the image to file (.XIFF)"},
+         {cmdIPTCBar[0], "Edit the selected IPTC tag"},
+         {cmdIPTCBar[1], "Open an existing IPTC file (.FFO)"},
+         {cmdIPTCBar[2], "Save the current IPTC tags from the image to file (.FFO)"},
+         {cmdIPTCBar[3], "Delete the selected IPTC tag from the image"},
+         {cmdIPTCBar[4], "Empty all IPTC tags from the image (all tags will be discarded)"}},
+        gSetup.TooltipOptions.ShowTooltips == 1);
   });
 }
 

@@ -20,37 +20,20 @@
 #include "app/metadata/metadata_write.h"
 #include "app/shell/errors.h"
 #include "app_metadata/control_fixture.h"
+#include "app_metadata/exiftool_helpers.h"
 #include "control/activex/imagebox_interface.h"
 #include "platform/com/control_host.h"
-
-inline void PrintTo(const QString& text, std::ostream* os) {
-  *os << '"' << text.toStdString() << '"';
-}
 
 namespace {
 
 using metadata::WriteBack;
 
-int Shell(const std::string& command) {
-  return std::system(command.c_str());
-}
+using metadata_test::Bytes;
+using metadata_test::Shell;
 
 // What exiftool reads for one tag (its value alone, as written in the file).
 std::string ExifTool(const QString& path, const std::string& tag) {
-  const std::string command = "exiftool -n -s -s -s -" + tag + " '" + path.toStdString() + "'";
-  std::string out;
-  if (FILE* pipe = ::popen(command.c_str(), "r")) {
-    char buffer[512];
-    while (size_t got = std::fread(buffer, 1, sizeof buffer, pipe)) out.append(buffer, got);
-    ::pclose(pipe);
-  }
-  while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
-  return out;
-}
-
-QByteArray Bytes(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+  return metadata_test::ExifToolOutput(path, "-n -" + tag);
 }
 
 TEST(WriteBackRule, ByTheExtensionInAnyCase) {
