@@ -13,6 +13,7 @@
 #include "app/controls/plain_task_pane.h"
 #include "app/controls/popup_menu.h"
 #include "app/controls/splitter.h"
+#include "app/edit/task_basket.h"
 #include "app/edit/task_preview.h"
 #include "app/shell/errors.h"
 #include "app/shell/main_window.h"
@@ -85,7 +86,8 @@ EditMode::EditMode(shell::MainWindow& window, browse::ViewerPane& viewerPane,
   picEditPreview = new QWidget;
   subSetupTaskPane();
   BuildButtonRow();
-  new TaskPreview(*this, w_, viewerPane_);
+  basket_ = new TaskBasket(*this, w_, viewerPane_);
+  new TaskPreview(*this, w_, viewerPane_, [this] { basket_->subShowTasks(); });
   viewerMenu_.CmdPreviewEdit_Click = [this] { CmdPreviewEdit_Click(); };
   viewerPane_.Mouse().CurrentTask = [this] { return state_.gCurrentTask.Enhancement; };
   connect(&viewerPane_.Mouse(), &browse::ViewerMouse::OptionsChanged, this,

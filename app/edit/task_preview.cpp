@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QSlider>
 #include <cmath>
+#include <utility>
 
 #include "app/browse/viewer/viewer_mouse.h"
 #include "app/browse/viewer/viewer_pane.h"
@@ -61,11 +62,20 @@ bool Zoomed(ImageBoxProxy& box) {
 
 }  // namespace
 
-TaskPreview::TaskPreview(EditMode& edit, shell::MainWindow& window, browse::ViewerPane& viewerPane)
-    : QObject(&edit), edit_(edit), w_(window), viewerPane_(viewerPane) {
+TaskPreview::TaskPreview(EditMode& edit, shell::MainWindow& window, browse::ViewerPane& viewerPane,
+                         std::function<void()> tasksChanged)
+    : QObject(&edit),
+      edit_(edit),
+      w_(window),
+      viewerPane_(viewerPane),
+      tasksChanged_(std::move(tasksChanged)) {
   edit_.ConfirmTask = [this] { ConfirmTask(); };
   edit_.UndoPreview = [this] { subResetTaskPreview(false); };
   connect(edit_.cmdApply, &QPushButton::clicked, this, [this] { cmdApply_Click(); });
+  connect(edit_.cmdReset, &QPushButton::clicked, this, [this] {
+    edit_.cmdReset->repaint();
+    subResetTaskPreview(false);
+  });
 }
 
 void TaskPreview::RestoreConfirmedImage() {
@@ -321,9 +331,11 @@ void TaskPreview::ConfirmTask() {
   EditState& state = edit_.State();
   if (viewerPane_.Mouse().mbTaskOptionsChanged) cmdApply_Click();
   if (viewerPane_.Mouse().mbTaskOptionsChanged) return;  // the preview failed
+  if (tasks::IsReplaying(*w_.ibMain)) return;
   state.mbImageModified = false;
   if (state.gCurrentTask.Enhancement != tskRedEye) {
     viewerPane_.Tasks().Append(state.gCurrentTask);
+    tasksChanged_();
     edit_.Panels().subReadTaskOptions();
   }
   state.gCurrentTask.Enhancement = 0;

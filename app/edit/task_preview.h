@@ -3,6 +3,7 @@
 // task's parameters and shows their effect on the viewer's image; "Confirm" records the task in
 // the task list and makes the image the confirmed one; undoing puts the confirmed image back.
 #include <QObject>
+#include <functional>
 
 #include "app/tasks/editing_task.h"
 
@@ -19,8 +20,10 @@ class EditMode;
 
 class TaskPreview : public QObject {
  public:
-  // Installs the confirmation and undo of edit and the "Preview" button's click.
-  TaskPreview(EditMode& edit, shell::MainWindow& window, browse::ViewerPane& viewerPane);
+  // Installs the confirmation and undo of edit and the clicks of "Preview" and the reset
+  // button; tasksChanged shows the task list again after a confirmation.
+  TaskPreview(EditMode& edit, shell::MainWindow& window, browse::ViewerPane& viewerPane,
+              std::function<void()> tasksChanged);
 
   void cmdApply_Click();
   // Confirms the prepared task (the "Finish" case is edit mode's own).
@@ -42,6 +45,7 @@ class TaskPreview : public QObject {
   EditMode& edit_;
   shell::MainWindow& w_;
   browse::ViewerPane& viewerPane_;
+  std::function<void()> tasksChanged_;
 };
 
 }  // namespace edit
