@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
+#include <array>
 #include <cmath>
 #include <utility>
 
@@ -44,6 +45,14 @@ QString ValueOf(const QSlider* slider) {
 }
 QString CheckOf(const QCheckBox* box) {
   return CheckText(box->isChecked());
+}
+// A slider value and the red, green and blue boxes it applies to.
+void ReadChannelAdjustment(TaskParameters& t, const QSlider* slider,
+                           const std::array<const QCheckBox*, 3>& channels) {
+  t.p1 = ValueOf(slider);
+  t.p2 = CheckOf(channels[0]);
+  t.p3 = CheckOf(channels[1]);
+  t.p4 = CheckOf(channels[2]);
 }
 bool Selected(const QButtonGroup* group, int id) {
   return group->checkedId() == id;
@@ -156,16 +165,10 @@ bool TaskPreview::ReadParameters(EditingTask& t) {
       t.p1 = ValueOf(p.sldBlur);
       return true;
     case tskContrast:
-      t.p1 = ValueOf(p.sldContrast);
-      t.p2 = CheckOf(p.chkConRed);
-      t.p3 = CheckOf(p.chkConGreen);
-      t.p4 = CheckOf(p.chkConBlue);
+      ReadChannelAdjustment(t, p.sldContrast, {p.chkConRed, p.chkConGreen, p.chkConBlue});
       return true;
     case tskBrightness:
-      t.p1 = ValueOf(p.sldBrightness);
-      t.p2 = CheckOf(p.chkBrRed);
-      t.p3 = CheckOf(p.chkBrGreen);
-      t.p4 = CheckOf(p.chkBrBlue);
+      ReadChannelAdjustment(t, p.sldBrightness, {p.chkBrRed, p.chkBrGreen, p.chkBrBlue});
       return true;
     case tskSharpen:
       t.p1 = ValueOf(p.sldSharpen);
