@@ -15,6 +15,8 @@
 #include "app/controls/property_bag.h"
 #include "app/controls/splitter.h"
 #include "app/controls/themed_task_pane.h"
+#include "app/edit/task_basket.h"
+#include "app/edit/task_preview.h"
 #include "app/shell/errors.h"
 #include "app/shell/main_window.h"
 #include "app/shell/pictures.h"
@@ -95,6 +97,8 @@ EditMode::EditMode(shell::MainWindow& window, browse::ViewerPane& viewerPane,
   picEditPreview = new QWidget;
   subSetupTaskPane();
   BuildButtonRow();
+  basket_ = new TaskBasket(*this, w_, viewerPane_);
+  new TaskPreview(*this, w_, viewerPane_, [this] { basket_->subShowTasks(); });
   viewerMenu_.CmdPreviewEdit_Click = [this] { CmdPreviewEdit_Click(); };
   viewerPane_.Mouse().CurrentTask = [this] { return state_.gCurrentTask.Enhancement; };
   connect(&viewerPane_.Mouse(), &browse::ViewerMouse::OptionsChanged, this,

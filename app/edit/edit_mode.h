@@ -26,6 +26,8 @@ class ITaskPane;
 
 namespace edit {
 
+class TaskBasket;
+
 // One item of the task pane's "Tasks Chart".
 struct TaskItem {
   const char* key;
@@ -70,6 +72,7 @@ class EditMode : public QObject {
   QLabel* lblNothing;
 
   TaskPanels& Panels() { return *panels_; }
+  TaskBasket& Basket() { return *basket_; }
 
   // The option panel of a task id (1 to 16; 11, Invert, shows the "Nothing" panel).
   QWidget* Panel(int taskId) const;
@@ -89,6 +92,7 @@ class EditMode : public QObject {
   EditState state_;
   velmora::ITaskPane* pane_;
   TaskPanels* panels_;
+  TaskBasket* basket_;
 };
 
 }  // namespace edit
