@@ -38,14 +38,6 @@ constexpr int32_t kEncoderFailure = static_cast<int32_t>(0x80004005);
 
 constexpr uint32_t kWhite = 0xFFFFFF;
 
-// The extensions the image control reads itself; every other file goes through the picture
-// loader.
-bool LoadsDirectly(const QString& path) {
-  static const QSet<QString> direct = {"tiff", "tif", "jpeg", "jpg", "psd",
-                                       "bmp",  "pcx", "gif",  "png"};
-  return direct.contains(shell::fncGetFileExtension(path).toLower());
-}
-
 QString Utf8(const char* text) {
   return QString::fromUtf8(text);
 }
@@ -235,6 +227,12 @@ void BatchRun::Advance() {
 }
 
 }  // namespace
+
+bool LoadsDirectly(const QString& path) {
+  static const QSet<QString> direct = {"tiff", "tif", "jpeg", "jpg", "psd",
+                                       "bmp",  "pcx", "gif",  "png"};
+  return direct.contains(shell::fncGetFileExtension(path).toLower());
+}
 
 QString UnconvertedSummary(const QStringList& names, int total) {
   return QString::number(names.size()) + Utf8(" of ") + QString::number(total) +

@@ -32,4 +32,8 @@ bool fncSaveSinglePage(const QList<browse::BasketItem>& basket, const tasks::Tas
 // names, one a line.
 QString UnconvertedSummary(const QStringList& names, int total);
 
+// Whether the image control reads path itself (by its extension); every other file goes through
+// the picture loader.
+bool LoadsDirectly(const QString& path);
+
 }  // namespace modJPEG2000Common
