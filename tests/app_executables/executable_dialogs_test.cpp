@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QFile>
 #include <QFileDialog>
 #include <QFocusEvent>
 #include <QLabel>
@@ -14,13 +15,17 @@
 #include <QSlider>
 #include <QTest>
 #include <QTimer>
+#include <cstdlib>
 #include <filesystem>
 
 #include "app/output/executable_dialogs.h"
+#include "app/output/package/package_reader.h"
 #include "app/shell/dialogs.h"
+#include "app/shell/main_window.h"
 #include "app/shell/settings.h"
 #include "app/tasks/task_list.h"
 #include "app_shell/recording_ui.h"
+#include "control/activex/imagebox_interface.h"
 #include "platform/com/control_host.h"
 
 namespace {
@@ -147,7 +152,7 @@ TEST_F(ExecutableForms, SlideShowLoadsItsSettings) {
 }
 
 TEST_F(ExecutableForms, APlayerThatCannotBeExtractedBuildsNothing) {
-  // This program carries no players, so every extraction fails.
+  // This program carries only the slide-show player, so these extractions fail.
   struct Case {
     int32_t saveType;  // -1: the greeting form
     const char* chosen;
@@ -178,6 +183,38 @@ TEST_F(ExecutableForms, APlayerThatCannotBeExtractedBuildsNothing) {
     EXPECT_FALSE(fs::exists(folder_ / c.built));
   }
   EXPECT_EQ(output::WithScreensaverExtension("saver.SCR"), "saver.SCR");
+}
+
+TEST_F(ExecutableForms, ASlideShowGeneratedThroughItsFormPlaysItsOptions) {
+  ::setenv("XDG_CONFIG_HOME", (folder_ / "config").c_str(), 1);
+  ASSERT_EQ(std::system((std::string(VELMORA_REGSVR) + " -s " + PICTAVO_LIBRARY).c_str()), 0);
+  host_.SetControl(QString::fromUtf16(pictavo::ax::kImageBoxProgId));
+  const std::string image = (folder_ / "red.png").string();
+  ASSERT_EQ(std::system(("convert -size 20x10 xc:red '" + image + "'").c_str()), 0);
+  browse::BasketItem row;
+  row.Text = "red";
+  row.Tag = QString::fromStdString(image);
+
+  shell::gSetup.SlideShowSettings.BackColor = 0x00112233;
+  output::frmSlideShow show(nullptr, tools_, {row, row});
+  show.txtInterval->setText("7");
+  Leave(show.txtInterval);
+  chosen_ = Path("Holiday");
+  show.cmdCreate->click();
+
+  EXPECT_EQ(dialogTitles_, QStringList{"Save Slide As..."});
+  EXPECT_EQ(shell::gSetup.SlideShowSettings.Interval, 7);
+  QFile file(chosen_);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << "the name is taken as typed";
+  const QByteArray bytes = file.readAll();
+  const output::package::PackageReader reader(
+      {reinterpret_cast<const uint8_t*>(bytes.constData()), static_cast<size_t>(bytes.size())},
+      output::package::PackageKind::kSlideShow);
+  EXPECT_EQ(reader.Entries().size(), 2u);
+  EXPECT_EQ(reader.Options().BackColor, 0x00112233);
+  EXPECT_EQ(reader.Options().Interval, 7);
+  EXPECT_TRUE(file.permissions() & QFileDevice::ExeOwner);
+  EXPECT_FALSE(QFile::exists(shell::TempFolder() + "/plugin.tmp"));
 }
 
 }  // namespace
