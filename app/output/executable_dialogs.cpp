@@ -81,7 +81,7 @@ SingleImageOptionsForm::SingleImageOptionsForm(QWidget* owner, const QString& ti
   connect(cmdGenerate, &QPushButton::clicked, this, [this] { cmdGenerate_Click(); });
   connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
 
-  trio_ = {sldQuality, tTransition, tTransitionD, 1, 100, QStringLiteral("1")};
+  trio_ = {sldQuality, tTransition, tTransitionD, 1, 100, [] { return QStringLiteral("1"); }};
   ConnectNumberTrio(trio_);
   lstTemplate->setCurrentRow(0);
   subSetupCommon();
@@ -221,7 +221,7 @@ frmSlideShow::frmSlideShow(QWidget* owner, modScreensaver::BuildTools& tools,
           [this] { cmdPageBackgroundColor_Click(); });
   connect(cmdCreate, &QPushButton::clicked, this, [this] { cmdCreate_Click(); });
   connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
-  interval_ = {nullptr, txtInterval, vsInterval, 1, 9, QStringLiteral("3")};
+  interval_ = {nullptr, txtInterval, vsInterval, 1, 9, [] { return QStringLiteral("3"); }};
   ConnectNumberTrio(interval_);
   subSetup();
 }

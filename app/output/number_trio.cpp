@@ -48,7 +48,7 @@ void ConnectNumberTrio(const NumberTrio& trio) {
     if (trio.slider) trio.slider->setValue(value);
   });
   QObject::connect(trio.text, &QLineEdit::textChanged, trio.text, [trio](const QString& text) {
-    if (text.isEmpty()) shell::subSelectAllControlText(trio.text, trio.fallback);
+    if (text.isEmpty()) shell::subSelectAllControlText(trio.text, trio.fallback());
   });
   shell::InstallNumericKeyFilter(trio.text, shell::kNoExtraKey);
   trio.text->installEventFilter(new TrioBoxFilter(trio));

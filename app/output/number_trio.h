@@ -4,6 +4,7 @@
 // text box shows the fallback; leaving the box clamps its number into the range and hands it to
 // the spin, and so on to the slider.
 #include <QString>
+#include <functional>
 
 class QLineEdit;
 class QScrollBar;
@@ -17,7 +18,7 @@ struct NumberTrio {
   QScrollBar* spin = nullptr;
   int minimum = 1;
   int maximum = 100;
-  QString fallback;  // what an emptied box shows
+  std::function<QString()> fallback;  // what an emptied box shows
 };
 
 void ConnectNumberTrio(const NumberTrio& trio);
