@@ -24,6 +24,7 @@
 #include "app_shell/recording_ui.h"
 #include "control/activex/imagebox_interface.h"
 #include "platform/com/control_host.h"
+#include "support/test_files.h"
 
 namespace {
 
@@ -32,22 +33,10 @@ using browse::BasketItem;
 using output::package::PackageKind;
 using output::package::PackageReader;
 
-void Shell(const std::string& command) {
-  ASSERT_EQ(std::system(command.c_str()), 0) << command;
-}
-
-std::string Quoted(const fs::path& path) {
-  return "'" + path.string() + "'";
-}
-
-std::string ReadAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-
-void WriteAll(const fs::path& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
+using velmora::test::Quoted;
+using velmora::test::ReadAll;
+using velmora::test::Shell;
+using velmora::test::WriteAll;
 
 std::string Output(const std::string& command) {
   std::string text;
