@@ -239,6 +239,8 @@ namespace {
 void BuildBasket(BuildTools& tools, const QByteArray& player, const PackageJob& job,
                  const QString& outPath, const QString& firstStatus, Routine routine) {
   QStringList skipped;
+  // A flag another operation left set would stop this build before its first image.
+  shell::gbCancel = false;
   {
     shell::BusyDialogSession session(tools.owner);
     shell::frmStatus& status = session.Dialog();
