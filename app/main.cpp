@@ -16,6 +16,7 @@
 #include "app/edit/edit_mode.h"
 #include "app/metadata/metadata_pane.h"
 #include "app/output/batch_services.h"
+#include "app/output/executable_services.h"
 #include "app/output/output_pane.h"
 #include "app/output/save_preview.h"
 #include "app/shell/main_window.h"
@@ -65,6 +66,7 @@ int main(int argc, char** argv) {
   std::unique_ptr<output::OutputPane> outputs;  // and these before the viewer
   std::unique_ptr<edit::EditMode> editing;      // edit mode uses the viewer menu of the outputs
   output::RegisterBatchConversion();
+  output::RegisterExecutableBuilders();
   output::RegisterSavePreview();
   try {
     window = std::make_unique<shell::MainWindow>();

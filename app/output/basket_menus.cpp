@@ -273,13 +273,14 @@ void BasketMenus::ShowScreensaverForm() {
   if (!Registered(Needs::Screensaver) || Blocked()) return;
   const OutputRun run;
   Outputs().frmScreensaverDemo(&w_, kWholeBasket, basket_.Rows(),
-                               w_.ibMain->property("Tag").toString());
+                               w_.ibMain->property("Tag").toString(), batchTasks_, *w_.ibTemp,
+                               PicTiff_);
 }
 
 void BasketMenus::ShowSlideShowForm() {
   if (!Registered(Needs::SlideShow) || Blocked()) return;
   const OutputRun run;
-  Outputs().frmSlideShow(&w_, basket_.Rows(), batchTasks_);
+  Outputs().frmSlideShow(&w_, basket_.Rows(), batchTasks_, *w_.ibTemp, PicTiff_);
 }
 
 void BasketMenus::subSaveAsSinglePage() {

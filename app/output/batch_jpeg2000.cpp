@@ -42,14 +42,6 @@ constexpr uint32_t kWhite = 0xFFFFFF;
 // Reasons the summary lists before it only counts the rest.
 constexpr int kReasonsShown = 5;
 
-// The extensions the image control reads itself; every other file goes through the picture
-// loader.
-bool LoadsDirectly(const QString& path) {
-  static const QSet<QString> direct = {"tiff", "tif", "jpeg", "jpg", "psd",
-                                       "bmp",  "pcx", "gif",  "png"};
-  return direct.contains(shell::fncGetFileExtension(path).toLower());
-}
-
 // The file the user put in the basket: for a page of a multipage file that file, not the page
 // file in the program's own temp folder, so the outputs land where the user looks for them.
 QString SourceOf(const browse::BasketItem& row) {
@@ -311,6 +303,18 @@ QString BatchSummary(const BatchTally& tally) {
     text +=
         QLatin1Char('\n') + Utf8("and ") + QString::number(failed - kReasonsShown) + Utf8(" more");
   return text;
+}
+
+bool LoadsDirectly(const QString& path) {
+  static const QSet<QString> direct = {"tiff", "tif", "jpeg", "jpg", "psd",
+                                       "bmp",  "pcx", "gif",  "png"};
+  return direct.contains(shell::fncGetFileExtension(path).toLower());
+}
+
+QString UnconvertedSummary(const QStringList& names, int total) {
+  return QString::number(names.size()) + Utf8(" of ") + QString::number(total) +
+         Utf8(" images could not be converted:") + QLatin1Char('\n') +
+         names.join(QLatin1Char('\n'));
 }
 
 bool fncSaveSinglePage(const QList<browse::BasketItem>& basket, const tasks::TaskList& taskList,

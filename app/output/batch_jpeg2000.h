@@ -41,4 +41,12 @@ bool fncSaveSinglePage(const QList<browse::BasketItem>& basket, const tasks::Tas
 // out; then the first failures' reasons, one a line.
 QString BatchSummary(const BatchTally& tally);
 
+// The message listing entries not converted: "N of M images could not be converted:" and the
+// names, one a line.
+QString UnconvertedSummary(const QStringList& names, int total);
+
+// Whether the image control reads path itself (by its extension); every other file goes through
+// the picture loader.
+bool LoadsDirectly(const QString& path);
+
 }  // namespace modJPEG2000Common

@@ -22,6 +22,7 @@
 #include <string>
 
 #include "app/output/naming_tokens.h"
+#include "app/output/number_trio.h"
 #include "app/shell/dialogs.h"
 #include "app/shell/settings.h"
 #include "app/shell/text_entry.h"
@@ -242,18 +243,10 @@ QWidget* frmSaveSinglePage::BuildNameFrame() {
 }
 
 void frmSaveSinglePage::ConnectRateTrio() {
-  connect(sldJPEG2000Compression, &QSlider::valueChanged, this, [this](int value) {
-    txtJPG2000Compression->setText(QString::number(value));
-    txtJPG2000CompressionD->setValue(value);
-  });
-  connect(txtJPG2000CompressionD, &QScrollBar::valueChanged, this, [this](int value) {
-    txtJPG2000Compression->setText(QString::number(value));
-    sldJPEG2000Compression->setValue(value);
-  });
-  connect(txtJPG2000Compression, &QLineEdit::textChanged, this,
-          [this] { txtJPG2000Compression_Change(); });
-  shell::InstallNumericKeyFilter(txtJPG2000Compression, shell::kNoExtraKey);
-  txtJPG2000Compression->installEventFilter(this);
+  // An emptied box shows the stored rate again.
+  output::ConnectNumberTrio({sldJPEG2000Compression, txtJPG2000Compression, txtJPG2000CompressionD,
+                             kMinimumRate, kMaximumRate,
+                             [] { return QString::number(Options().Jpeg2000.Rate); }});
 }
 
 void frmSaveSinglePage::subSetup() {
@@ -305,23 +298,6 @@ void frmSaveSinglePage::optDestinationFolder_Click(int index) {
 void frmSaveSinglePage::cmdBrowseFolder_Click() {
   const QString chosen = shell::subBrowseToTextBox(this, txtDestinationFolder->text());
   if (!chosen.isEmpty()) txtDestinationFolder->setText(chosen);
-}
-
-void frmSaveSinglePage::txtJPG2000Compression_Change() {
-  if (txtJPG2000Compression->text().isEmpty())
-    shell::subSelectAllControlText(txtJPG2000Compression, QString::number(Options().Jpeg2000.Rate));
-}
-
-bool frmSaveSinglePage::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == txtJPG2000Compression && event->type() == QEvent::FocusIn) {
-    shell::subSelectAllText(txtJPG2000Compression);
-  } else if (watched == txtJPG2000Compression && event->type() == QEvent::FocusOut) {
-    shell::subClampControlValue(txtJPG2000Compression, kMinimumRate, kMaximumRate);
-    const int value = txtJPG2000Compression->text().toInt();
-    txtJPG2000CompressionD->setValue(value);
-    sldJPEG2000Compression->setValue(value);
-  }
-  return QDialog::eventFilter(watched, event);
 }
 
 void frmSaveSinglePage::StoreStepOne() {

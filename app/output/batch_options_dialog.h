@@ -52,15 +52,11 @@ class frmSaveSinglePage : public QDialog {
   QPushButton* cmdStarConversion;
   QPushButton* cmdCancel;
 
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
-
  private:
   QWidget* BuildFormatFrame();
   QWidget* BuildDestinationFrame();
   QWidget* BuildNameFrame();
   void ConnectRateTrio();
-  void txtJPG2000Compression_Change();
   void StoreStepOne();
   // The counter start passes, or the user is told why not.
   bool CounterIsValid();

@@ -8,7 +8,7 @@ namespace output {
 OutputPane::OutputPane(shell::MainWindow& window, browse::ViewerPane& viewerPane,
                        browse::FolderBrowser* browser)
     : printer_(window, viewerPane.View()),
-      viewerMenu_(window, viewerPane.View(), printer_, viewerPane.Basket()),
+      viewerMenu_(window, viewerPane.View(), printer_, viewerPane.Basket(), viewerPane.Tasks()),
       basketMenus_(window, viewerPane.View(), viewerMenu_, printer_, viewerPane.Basket(),
                    viewerPane.Tasks()) {
   printer_.SetCancelSource(browser);

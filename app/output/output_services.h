@@ -40,17 +40,22 @@ struct OutputServices {
   std::function<void(const Basket& rows, const tasks::TaskList& taskList,
                      plat::com::ControlHost& ibTemp, QProgressBar& progress, QImage& PicTiff)>
       fncSaveSinglePage;
+  // The executable forms work each image on the hidden control ibTemp, replaying the task list
+  // when their options ask for it, and hand loaded pictures over through pTemp.
   // frmScreensaverDemo, shown modally: bSaveType 1 builds a screensaver of every basket image,
   // 0 a single-image one of `shownFile` (the Tag of ibMain).
   std::function<void(QWidget* owner, int32_t bSaveType, const Basket& basket,
-                     const QString& shownFile)>
+                     const QString& shownFile, const tasks::TaskList& taskList,
+                     plat::com::ControlHost& ibTemp, QImage& pTemp)>
       frmScreensaverDemo;
-  // frmSlideShow, shown modally: a slide show of the basket, optionally with the task list
-  // replayed on each image.
-  std::function<void(QWidget* owner, const Basket& basket, const tasks::TaskList& taskList)>
+  // frmSlideShow, shown modally: a slide show of the basket.
+  std::function<void(QWidget* owner, const Basket& basket, const tasks::TaskList& taskList,
+                     plat::com::ControlHost& ibTemp, QImage& pTemp)>
       frmSlideShow;
   // frmGreetingDemo, shown modally: a greeting image of `shownFile`.
-  std::function<void(QWidget* owner, const QString& shownFile)> frmGreetingDemo;
+  std::function<void(QWidget* owner, const QString& shownFile, const tasks::TaskList& taskList,
+                     plat::com::ControlHost& ibTemp, QImage& pTemp)>
+      frmGreetingDemo;
   // fncSavePreviewToFile_Dialog: the save dialog with every format, saving the control's image.
   std::function<void(plat::com::ControlHost& ibMain)> fncSavePreviewToFile_Dialog;
 };

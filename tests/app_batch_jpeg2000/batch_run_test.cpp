@@ -25,28 +25,17 @@
 #include "platform/base/workers.h"
 #include "platform/com/control_host.h"
 #include "platform/com/errorinfo.h"
+#include "support/test_files.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using browse::BasketItem;
 
-void Shell(const std::string& command) {
-  ASSERT_EQ(std::system(command.c_str()), 0) << command;
-}
-
-std::string Quoted(const fs::path& path) {
-  return "'" + path.string() + "'";
-}
-
-std::string ReadAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-
-void WriteAll(const fs::path& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
+using velmora::test::Quoted;
+using velmora::test::ReadAll;
+using velmora::test::Shell;
+using velmora::test::WriteAll;
 
 std::set<std::string> NamesIn(const fs::path& folder) {
   std::set<std::string> names;

@@ -39,8 +39,9 @@ struct FormCall {
   std::string form;
   int32_t saveType = -1;
   int rows = -1;
-  QString shownFile;    // as handed over
-  QString shownAtCall;  // ibMain's Tag when the form was called
+  QString shownFile;      // as handed over
+  QString shownAtCall;    // ibMain's Tag when the form was called
+  bool underRun = false;  // whether an output was marked running during the call
 };
 
 class OutputFixture : public testing::Test {
@@ -111,21 +112,23 @@ class OutputFixture : public testing::Test {
       Record("fncSaveSinglePage", -1, static_cast<int>(rows.size()));
     };
     services.frmScreensaverDemo = [this](QWidget*, int32_t type, const output::Basket& basket,
-                                         const QString& shown) {
+                                         const QString& shown, const tasks::TaskList&,
+                                         plat::com::ControlHost&, QImage&) {
       Record("frmScreensaverDemo", type, static_cast<int>(basket.size()), shown);
     };
-    services.frmSlideShow = [this](QWidget*, const output::Basket& basket, const tasks::TaskList&) {
+    services.frmSlideShow = [this](QWidget*, const output::Basket& basket, const tasks::TaskList&,
+                                   plat::com::ControlHost&, QImage&) {
       Record("frmSlideShow", -1, static_cast<int>(basket.size()));
     };
-    services.frmGreetingDemo = [this](QWidget*, const QString& shown) {
-      Record("frmGreetingDemo", -1, -1, shown);
-    };
+    services.frmGreetingDemo = [this](QWidget*, const QString& shown, const tasks::TaskList&,
+                                      plat::com::ControlHost&,
+                                      QImage&) { Record("frmGreetingDemo", -1, -1, shown); };
     services.fncSavePreviewToFile_Dialog = [this](plat::com::ControlHost&) {
       Record("fncSavePreviewToFile_Dialog");
     };
   }
   void Record(const char* form, int32_t saveType = -1, int rows = -1, const QString& shown = {}) {
-    calls_.push_back({form, saveType, rows, shown, ShownTag()});
+    calls_.push_back({form, saveType, rows, shown, ShownTag(), output::RunningOutput().Running()});
   }
   std::vector<std::string> CalledForms() const {
     std::vector<std::string> forms;

@@ -168,6 +168,7 @@ TEST_F(ViewerMenuTest, SavePreviewAsReachesItsTargetOnlyWithAnImage) {
     EXPECT_EQ(calls_[0].saveType, c.saveType) << c.form;
     if (c.index > 0) {
       EXPECT_EQ(calls_[0].shownFile, shown) << c.form;
+      EXPECT_TRUE(calls_[0].underRun) << c.form << " builds while other outputs wait";
     }
   }
   EXPECT_EQ(cleared, 3);

@@ -39,8 +39,13 @@ void PopUpBelowButton(QMenu* menu, QPushButton* button) {
 }  // namespace
 
 ViewerMenu::ViewerMenu(shell::MainWindow& window, Viewer& viewer, PreviewPrinter& printer,
-                       const BasketList& basket)
-    : QObject(&window), w_(window), viewer_(viewer), printer_(printer), basket_(basket) {
+                       const BasketList& basket, const tasks::TaskList& tasks)
+    : QObject(&window),
+      w_(window),
+      viewer_(viewer),
+      printer_(printer),
+      basket_(basket),
+      tasks_(tasks) {
   BuildMenu();
   WireToolbar();
 }
@@ -162,11 +167,17 @@ void ViewerMenu::mnuSavePreviewAs_Click(int Index) {
       if (services.fncSavePreviewToFile_Dialog) services.fncSavePreviewToFile_Dialog(*w_.ibMain);
       break;
     case kGreeting:
-      if (services.frmGreetingDemo) services.frmGreetingDemo(&w_, shown);
+      if (services.frmGreetingDemo) {
+        const output::OutputRun run;
+        services.frmGreetingDemo(&w_, shown, tasks_, *w_.ibTemp, pTemp_);
+      }
       break;
     case kSingleScreensaver:
-      if (services.frmScreensaverDemo)
-        services.frmScreensaverDemo(&w_, kShownImageOnly, basket_.Rows(), shown);
+      if (services.frmScreensaverDemo) {
+        const output::OutputRun run;
+        services.frmScreensaverDemo(&w_, kShownImageOnly, basket_.Rows(), shown, tasks_, *w_.ibTemp,
+                                    pTemp_);
+      }
       break;
     default:
       break;

@@ -2,6 +2,7 @@
 // The viewer's toolbar and its popup menu "Preview" (mnuPreviewParent): stepping through the list,
 // printing and saving the shown image, the fit and view choices and edit mode. The toolbar's
 // three menu buttons and its caption open their menus just below themselves.
+#include <QImage>
 #include <QObject>
 #include <QPoint>
 #include <array>
@@ -14,6 +15,10 @@ namespace shell {
 class MainWindow;
 }
 
+namespace tasks {
+class TaskList;
+}
+
 namespace browse {
 
 class BasketList;
@@ -23,7 +28,7 @@ class Viewer;
 class ViewerMenu : public QObject {
  public:
   ViewerMenu(shell::MainWindow& window, Viewer& viewer, PreviewPrinter& printer,
-             const BasketList& basket);
+             const BasketList& basket, const tasks::TaskList& tasks);
 
   // Enters or leaves edit mode (CmdPreviewEdit_Click); edit mode installs it and sets the caption
   // of mnuPreview(0). Unset, "Edit" does nothing.
@@ -58,6 +63,9 @@ class ViewerMenu : public QObject {
   Viewer& viewer_;
   PreviewPrinter& printer_;
   const BasketList& basket_;
+  const tasks::TaskList& tasks_;
+  // The hidden picture box the executable builders hand loaded pictures over through.
+  QImage pTemp_;
   QMenu* mnuPreviewParent_;
   QMenu* mnuSavePreviewAsParent_;
   std::array<QAction*, 6> mnuPreview_{};
