@@ -482,16 +482,24 @@ void MainWindow::BuildQueuePane() {
   lvPages =
       MakeList(PicQueue, {QStringLiteral("File Name"), QStringLiteral("Resolution"),
                           QStringLiteral("Size"), QStringLiteral("Type"), QStringLiteral("Path")});
-  // The output buttons stand below the basket's own four in the toolbar column.
-  picLiveBar->resize(kLiveBarWidth, 6 * kToolbarHeight);
+  // The output buttons, then scanning and capturing, stand below the basket's own four in the
+  // toolbar column.
+  picLiveBar->resize(kLiveBarWidth, 8 * kToolbarHeight);
   cmdSaveAs =
       MakePlacedButton(picLiveBar, QRect(0, 4 * kToolbarHeight, kLiveBarWidth, kToolbarHeight),
                        Picture::picSaveMultiPage);
   cmdBatchPrint =
       MakePlacedButton(picLiveBar, QRect(0, 5 * kToolbarHeight, kLiveBarWidth, kToolbarHeight),
                        Picture::picBatchPrint);
+  cmdTwainAcquire =
+      MakePlacedButton(picLiveBar, QRect(0, 6 * kToolbarHeight, kLiveBarWidth, kToolbarHeight),
+                       Picture::picTwainAcquire);
+  cmdCapture = MakePlacedButton(
+      picLiveBar, QRect(0, 7 * kToolbarHeight, kLiveBarWidth, kToolbarHeight), Picture::picCapture);
   SetToolTips({{cmdSaveAs, "Generate documents in batch"},
-               {cmdBatchPrint, "Print all images in the basket in batch mode."}},
+               {cmdBatchPrint, "Print all images in the basket in batch mode."},
+               {cmdTwainAcquire, "Source raw images from twain devices"},
+               {cmdCapture, "Source raw images from capture utility"}},
               true);
 }
 
@@ -766,7 +774,8 @@ void MainWindow::DetachButtonPictures() {
     subDetachButtonPicture(button);
   for (QPushButton* button : cmdEXIFBar) subDetachButtonPicture(button);
   for (QPushButton* button : cmdIPTCBar) subDetachButtonPicture(button);
-  for (QAbstractButton* button : {CmdPreviewEdit, cmdPreviewPrint}) subDetachButtonPicture(button);
+  for (QAbstractButton* button : {CmdPreviewEdit, cmdPreviewPrint, cmdTwainAcquire, cmdCapture})
+    subDetachButtonPicture(button);
   DetachAllButtonPictures(this);
 }
 
