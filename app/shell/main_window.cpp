@@ -102,6 +102,15 @@ QPushButton* MakePlacedButton(QWidget* parent, const QRect& place, Picture pictu
   return button;
 }
 
+// A flat picture-only button at the end of a caption's row.
+QPushButton* MakeCaptionButton(QHBoxLayout* row, Picture picture) {
+  auto* button = new QPushButton(row->parentWidget());
+  button->setFlat(true);
+  subAttachButtonPicture(button, picture, ButtonWidth::ToCaption);
+  row->addWidget(button);
+  return button;
+}
+
 // A picture-only button of a metadata toolbar, one cell of the bar's column.
 QPushButton* MakeBarButton(QWidget* bar, int index, Picture picture) {
   return MakePlacedButton(bar, QRect(0, index * kBarCell, kBarCell, kBarCell), picture);
@@ -482,20 +491,22 @@ void MainWindow::BuildQueuePane() {
   lvPages =
       MakeList(PicQueue, {QStringLiteral("File Name"), QStringLiteral("Resolution"),
                           QStringLiteral("Size"), QStringLiteral("Type"), QStringLiteral("Path")});
-  // The output buttons, then scanning and capturing, stand below the basket's own four in the
-  // toolbar column.
-  picLiveBar->resize(kLiveBarWidth, 8 * kToolbarHeight);
+  // The output buttons stand below the basket's own four in the toolbar column.
+  picLiveBar->resize(kLiveBarWidth, 6 * kToolbarHeight);
   cmdSaveAs =
       MakePlacedButton(picLiveBar, QRect(0, 4 * kToolbarHeight, kLiveBarWidth, kToolbarHeight),
                        Picture::picSaveMultiPage);
   cmdBatchPrint =
       MakePlacedButton(picLiveBar, QRect(0, 5 * kToolbarHeight, kLiveBarWidth, kToolbarHeight),
                        Picture::picBatchPrint);
-  cmdTwainAcquire =
-      MakePlacedButton(picLiveBar, QRect(0, 6 * kToolbarHeight, kLiveBarWidth, kToolbarHeight),
-                       Picture::picTwainAcquire);
-  cmdCapture = MakePlacedButton(
-      picLiveBar, QRect(0, 7 * kToolbarHeight, kLiveBarWidth, kToolbarHeight), Picture::picCapture);
+  // Scanning and capturing stand at the right end of the caption, where a short pane still shows
+  // them; the basket adds its progress and its add button to the same row.
+  auto* captionRow = new QHBoxLayout(lblQueue);
+  captionRow->setContentsMargins(0, 0, 0, 0);
+  captionRow->setSpacing(2);
+  captionRow->addStretch(1);
+  cmdTwainAcquire = MakeCaptionButton(captionRow, Picture::picTwainAcquire);
+  cmdCapture = MakeCaptionButton(captionRow, Picture::picCapture);
   SetToolTips({{cmdSaveAs, "Generate documents in batch"},
                {cmdBatchPrint, "Print all images in the basket in batch mode."},
                {cmdTwainAcquire, "Source raw images from twain devices"},
