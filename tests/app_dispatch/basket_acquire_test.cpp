@@ -24,11 +24,17 @@ class SaneFolder {
  public:
   SaneFolder() {
     const QString source = QStringLiteral(VELMORA_SOURCE_DIR "/tests/scan_sane/sane.d");
-    QFile::copy(source + "/test.conf", dir_.filePath("test.conf"));
-    std::ofstream(dir_.filePath("test.conf").toStdString(), std::ios::app)
-        << "number_of_devices 1\n";
+    base_ = source + "/test.conf";
     WithBackend(true);
+    WithReadStatus("\"Default\"");
     ::setenv("SANE_CONFIG_DIR", dir_.path().toLocal8Bit().constData(), 1);
+  }
+  // The status every read of the page ends with; a later line of test.conf wins.
+  void WithReadStatus(const std::string& status) {
+    QFile::remove(dir_.filePath("test.conf"));
+    QFile::copy(base_, dir_.filePath("test.conf"));
+    std::ofstream(dir_.filePath("test.conf").toStdString(), std::ios::app)
+        << "number_of_devices 1\nread-status-code " << status << "\n";
   }
   void WithBackend(bool present) {
     std::ofstream(dir_.filePath("dll.conf").toStdString()) << (present ? "test\n" : "");
@@ -36,6 +42,7 @@ class SaneFolder {
 
  private:
   QTemporaryDir dir_;
+  QString base_;
 };
 
 SaneFolder& Sane() {
@@ -56,6 +63,7 @@ class BasketAcquireTest : public OutputFixture {
   void TearDown() override {
     pictavo::ax::ImageBoxProxy(window_->ibTemp->Dispatch()).UnloadTwain();
     Sane().WithBackend(true);
+    Sane().WithReadStatus("\"Default\"");
     OutputFixture::TearDown();
   }
   int Rows() const { return window_->lvPages->topLevelItemCount(); }
@@ -95,7 +103,8 @@ TEST_F(BasketAcquireTest, TwoCapturesAddTwoRowsOfScreenSizedPngsWithDistinctName
   const std::set<QString> paths{RowPath(0), RowPath(1)};
   EXPECT_EQ(paths, (std::set<QString>{QDir(out_).filePath("Shot2.png"),
                                       QDir(out_).filePath("Shot3.png")}));
-  for (const QString& path : paths) EXPECT_EQ(IdentifySize(path), "PNG 1024 768") << path.toStdString();
+  for (const QString& path : paths)
+    EXPECT_EQ(IdentifySize(path), "PNG 1024 768") << path.toStdString();
   EXPECT_EQ(window_->cmdCapture->toolTip(),
             QStringLiteral("Source raw images from capture utility"));
 }
@@ -118,6 +127,18 @@ TEST_F(BasketAcquireTest, AFolderThatCannotBeWrittenGivesTheMessageAndNoRow) {
   EXPECT_EQ(Rows(), 0);
   ASSERT_EQ(ui_.messages.size(), 1u);
   EXPECT_TRUE(ui_.messages[0].text.startsWith(QStringLiteral("The image could not be saved")));
+}
+
+// Last: the test backend ends a cancelled read on a thread of its own, which now and then leaves
+// a later scan of the same process stuck.
+TEST_F(BasketAcquireTest, ACancelledScanGivesTheMessageAndNoRow) {
+  Sane().WithReadStatus("\"SANE_STATUS_CANCELLED\"");
+  pictavo::ax::ImageBoxProxy(window_->ibTemp->Dispatch()).UnloadTwain();
+  window_->cmdTwainAcquire->click();
+  EXPECT_EQ(Rows(), 0);
+  EXPECT_TRUE(Written().isEmpty()) << Written().join(' ').toStdString();
+  ASSERT_EQ(ui_.messages.size(), 1u);
+  EXPECT_TRUE(ui_.messages[0].text.startsWith(QStringLiteral("No image was scanned.")));
 }
 
 }  // namespace
