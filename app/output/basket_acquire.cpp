@@ -56,7 +56,8 @@ QStringList SaveImage(pictavo::ax::ImageBoxProxy& box, const shell::AcquireTarge
 
 QString ReserveImageName(const shell::AcquireTarget& target) {
   const QDir folder(target.Folder);
-  if (target.Folder.isEmpty() || !folder.exists()) return {};
+  // A folder that is not there yet (the pictures folder of a new account) is made.
+  if (target.Folder.isEmpty() || !QDir().mkpath(target.Folder)) return {};
   for (int counter = 1; counter <= kMaxCounter; ++counter) {
     const QString path = folder.filePath(target.GenericName + QString::number(counter) + ".png");
     if (QFileInfo::exists(path)) continue;

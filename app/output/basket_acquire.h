@@ -16,8 +16,8 @@ struct AcquireTarget;
 namespace output {
 
 // Creates "<folder>/<generic><n>.png" for the smallest n from 1 that names no existing file, and
-// returns its path; empty when the folder cannot take a new file. Creating it at once keeps a
-// second writer from taking the same name.
+// returns its path, making the folder when it is missing; empty when it cannot take a new file.
+// Creating it at once keeps a second writer from taking the same name.
 QString ReserveImageName(const shell::AcquireTarget& target);
 
 // Scans one page from the current device; with several devices the user chooses one first.

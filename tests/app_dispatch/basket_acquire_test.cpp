@@ -55,8 +55,7 @@ class BasketAcquireTest : public OutputFixture {
   void SetUp() override {
     Sane();
     OutputFixture::SetUp();
-    ASSERT_TRUE(QDir(dir_.path()).mkdir("out"));
-    out_ = File("out");
+    out_ = File("out");  // made by the first image
     shell::gCaptureTarget = {out_, QStringLiteral("Shot")};
     shell::gTwainTarget = {out_, QStringLiteral("Page")};
   }
@@ -94,6 +93,7 @@ TEST_F(BasketAcquireTest, TheScanButtonAddsARowOfAPngAtTheBackendsSize) {
 
 TEST_F(BasketAcquireTest, TwoCapturesAddTwoRowsOfScreenSizedPngsWithDistinctNames) {
   // The first name is taken by a file of the user's: it stays as it was.
+  ASSERT_TRUE(QDir().mkpath(out_));
   std::ofstream(QDir(out_).filePath("Shot1.png").toStdString()) << "mine";
   window_->cmdCapture->click();
   BatchItem(8)->trigger();  // "Capture..", with one row in the basket
