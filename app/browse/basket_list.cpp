@@ -411,6 +411,15 @@ void BasketList::subAddEntryToListView(const QString& path) {
   });
 }
 
+void BasketList::AddFiles(const QStringList& paths) {
+  if (IsBusy()) return;
+  {
+    BusyScope busy(*this);
+    for (const QString& path : paths) subAddEntryToListView(path);
+  }
+  ShowQueueCount();
+}
+
 void BasketList::AddReopenedFile(const QString& path) {
   const QString name = shell::clsFileInfo::StripFileFromPath(path);
   const int pages =

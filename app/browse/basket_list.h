@@ -13,6 +13,7 @@
 #include <QPixmap>
 #include <QPoint>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <optional>
 
@@ -76,6 +77,8 @@ class BasketList : public QObject, private BasketFiller {
   void cmdAddToQueue_Click();
   // Appends one row as it stands, with its thumbnail: no duplicate test and no page split.
   QTreeWidgetItem* AppendEntry(const BasketItem& item, const QPixmap& thumbnail);
+  // Adds files as rows, as reopening a basket does (a multipage TIFF gives a row a page).
+  void AddFiles(const QStringList& paths);
   // Removes the selected rows.
   void cmdPagesDelete_Click();
   // Empties the basket and its thumbnails and deletes every page file, after asking when it

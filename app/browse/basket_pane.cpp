@@ -66,21 +66,18 @@ BasketListWidgets AttachBasketWidgets(shell::MainWindow& window, QProgressBar* p
   widgets.folderPanel = window.Panel(QStringLiteral("folder"));
   widgets.queuePanel = window.Panel(QStringLiteral("queue"));
 
-  // The caption row: the basket's progress, its Cancel and the add button at the right end.
+  // The caption row the window laid out with its scan and capture buttons: the basket's progress
+  // and its Cancel go before them, the add button at the right end.
   QLabel* caption = window.lblQueue;
-  auto* row = new QHBoxLayout(caption);
-  row->setContentsMargins(0, 0, 0, 0);
-  row->setSpacing(2);
-  row->addStretch(1);
+  auto* row = qobject_cast<QHBoxLayout*>(caption->layout());
   widgets.pbAddToBasket = {MakeBar(caption), MakeCancel(caption, "cmdCancelAdd")};
   widgets.cmdAddToQueue = MakeButton(
       caption, "cmdAddToQueue", shell::Picture::picAddToQueue,
       QStringLiteral("Add the selected files from the folder view to the image basket."));
   widgets.cmdAddToQueue->setFlat(true);
-  for (QWidget* widget : {static_cast<QWidget*>(widgets.pbAddToBasket.bar),
-                          static_cast<QWidget*>(widgets.pbAddToBasket.cancel),
-                          static_cast<QWidget*>(widgets.cmdAddToQueue)})
-    row->addWidget(widget);
+  row->insertWidget(1, widgets.pbAddToBasket.bar);
+  row->insertWidget(2, widgets.pbAddToBasket.cancel);
+  row->addWidget(widgets.cmdAddToQueue);
 
   QWidget* bar = window.picLiveBar;
   widgets.cmdPagesNew = AddBarButton(bar, 0, "cmdPagesNew", shell::Picture::IconEditbarNew,

@@ -13,12 +13,14 @@
 #include "app/browse/viewer/viewer_menu.h"
 #include "app/browse/viewer/viewer_print.h"
 #include "app/controls/popup_menu.h"
+#include "app/output/basket_acquire.h"
 #include "app/output/output_services.h"
 #include "app/shell/busy_dialog.h"
 #include "app/shell/errors.h"
 #include "app/shell/main_window.h"
 #include "app/shell/settings.h"
 #include "app/shell/ui_service.h"
+#include "control/activex/imagebox_interface.h"
 #include "platform/com/control_host.h"
 
 namespace output {
@@ -61,7 +63,14 @@ constexpr int kLastSaveTarget = 2, kRename = 4, kRemove = 5;
 // Items a selection of several counted rows disables: they act on one row.
 constexpr std::array<int, 4> kSingleRowItems{0, 1, 2, kRename};
 
-enum Dispatch : int16_t { kBatchConversion = 0, kScreensaver = 2, kSlideShow = 3, kBatchPrint = 6 };
+enum Dispatch : int16_t {
+  kBatchConversion = 0,
+  kScreensaver = 2,
+  kSlideShow = 3,
+  kTwainAcquire = 4,
+  kCapture = 5,
+  kBatchPrint = 6
+};
 // bSaveType of the screensaver form: every basket image.
 constexpr int32_t kWholeBasket = 1;
 
@@ -101,6 +110,8 @@ BasketMenus::BasketMenus(shell::MainWindow& window, browse::Viewer& viewer,
       BuildMenu(QStringLiteral("Context Basket"), kContext, &BasketMenus::mnuContext_Click);
   connect(w_.cmdSaveAs, &QPushButton::clicked, this, [this] { cmdSaveAs_Click(); });
   connect(w_.cmdBatchPrint, &QPushButton::clicked, this, [this] { cmdBatchPrint_Click(); });
+  connect(w_.cmdTwainAcquire, &QPushButton::clicked, this, [this] { cmdTwainAcquire_Click(); });
+  connect(w_.cmdCapture, &QPushButton::clicked, this, [this] { cmdCapture_Click(); });
   velmora::OnClick(w_.lblQueue, [this] { lblQueue_Click(); });
   w_.lvPages->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(w_.lvPages, &QWidget::customContextMenuRequested, this,
@@ -157,6 +168,22 @@ void BasketMenus::cmdSaveAs_Click() {
 void BasketMenus::cmdBatchPrint_Click() {
   w_.cmdBatchPrint->repaint();
   if (!Blocked()) printer_.subBatchPrint();
+}
+
+void BasketMenus::cmdTwainAcquire_Click() {
+  if (Blocked()) return;
+  pictavo::ax::ImageBoxProxy box(w_.ibTemp->Dispatch());
+  AddAcquired(ScanIntoFolder(box, shell::gTwainTarget));
+}
+
+void BasketMenus::cmdCapture_Click() {
+  if (Blocked()) return;
+  pictavo::ax::ImageBoxProxy box(w_.ibTemp->Dispatch());
+  AddAcquired(CaptureIntoFolder(box, shell::gCaptureTarget));
+}
+
+void BasketMenus::AddAcquired(const QStringList& files) {
+  if (!files.isEmpty()) basket_.AddFiles(files);
 }
 
 void BasketMenus::lblQueue_Click() {
@@ -245,6 +272,9 @@ void BasketMenus::mnuContext_Click(int Index) {
 
 void BasketMenus::subGenerateDocument(int16_t Index) {
   if (Blocked()) return;
+  // Scanning and capturing fill the basket, so they cannot wait for two rows in it.
+  if (Index == kTwainAcquire) return cmdTwainAcquire_Click();
+  if (Index == kCapture) return cmdCapture_Click();
   if (RowCount() < 2) {
     shell::Ui().Message(
         QStringLiteral("You need at least 2 images in the basket to use this feature!"),

@@ -2,7 +2,8 @@
 // The basket's three popup menus and the output dispatch: "SaveAs" below the button cmdSaveAs,
 // "Save Batch" below the basket's caption lblQueue, and "Context Basket" at the mouse on the
 // basket rows. They start the batch conversion, the screensaver and slide-show builders and batch
-// printing, and save a single basket image through the viewer's save targets.
+// printing, and save a single basket image through the viewer's save targets. The toolbar's scan
+// and capture buttons and their two "Save Batch" items add scanned or captured images.
 //
 // An item whose output form is not registered is disabled; while an output runs every item and
 // both buttons are, and the basket is locked; while the basket is busy (an add, a drop, an open)
@@ -10,6 +11,7 @@
 #include <QImage>
 #include <QObject>
 #include <QPoint>
+#include <QStringList>
 #include <cstdint>
 #include <functional>
 #include <span>
@@ -57,6 +59,9 @@ class BasketMenus : public QObject {
   void cmdSaveAs_Click();
   void cmdBatchPrint_Click();
   void lblQueue_Click();
+  // Scan or capture into the settings' folder and add the written file to the basket.
+  void cmdTwainAcquire_Click();
+  void cmdCapture_Click();
   // The basket list's right click: sets the items from the counted rows, then opens the menu at
   // `pos` of the list's viewport.
   void lvPages_ContextMenu(const QPoint& pos);
@@ -64,8 +69,8 @@ class BasketMenus : public QObject {
   void mnuSaveAs_Click(int Index);
   void mnuBatch_Click(int Index);
   void mnuContext_Click(int Index);
-  // 0 batch conversion, 2 screensaver, 3 slide show, 6 batch printing; the others do nothing.
-  // Fewer than two basket rows only bring a message.
+  // 0 batch conversion, 2 screensaver, 3 slide show, 6 batch printing, then for these four
+  // fewer than two basket rows only bring a message; 4 scans and 5 captures at any count.
   void subGenerateDocument(int16_t Index);
   // The batch conversion of the whole basket, after its options form.
   void subSaveAsSinglePage();
@@ -81,6 +86,7 @@ class BasketMenus : public QObject {
   QTreeWidgetItem* SelectedRow() const;
   void ShowScreensaverForm();
   void ShowSlideShowForm();
+  void AddAcquired(const QStringList& files);
 
   shell::MainWindow& w_;
   browse::Viewer& viewer_;

@@ -102,6 +102,15 @@ QPushButton* MakePlacedButton(QWidget* parent, const QRect& place, Picture pictu
   return button;
 }
 
+// A flat picture-only button at the end of a caption's row.
+QPushButton* MakeCaptionButton(QHBoxLayout* row, Picture picture) {
+  auto* button = new QPushButton(row->parentWidget());
+  button->setFlat(true);
+  subAttachButtonPicture(button, picture, ButtonWidth::ToCaption);
+  row->addWidget(button);
+  return button;
+}
+
 // A picture-only button of a metadata toolbar, one cell of the bar's column.
 QPushButton* MakeBarButton(QWidget* bar, int index, Picture picture) {
   return MakePlacedButton(bar, QRect(0, index * kBarCell, kBarCell, kBarCell), picture);
@@ -490,8 +499,18 @@ void MainWindow::BuildQueuePane() {
   cmdBatchPrint =
       MakePlacedButton(picLiveBar, QRect(0, 5 * kToolbarHeight, kLiveBarWidth, kToolbarHeight),
                        Picture::picBatchPrint);
+  // Scanning and capturing stand at the right end of the caption, where a short pane still shows
+  // them; the basket adds its progress and its add button to the same row.
+  auto* captionRow = new QHBoxLayout(lblQueue);
+  captionRow->setContentsMargins(0, 0, 0, 0);
+  captionRow->setSpacing(2);
+  captionRow->addStretch(1);
+  cmdTwainAcquire = MakeCaptionButton(captionRow, Picture::picTwainAcquire);
+  cmdCapture = MakeCaptionButton(captionRow, Picture::picCapture);
   SetToolTips({{cmdSaveAs, "Generate documents in batch"},
-               {cmdBatchPrint, "Print all images in the basket in batch mode."}},
+               {cmdBatchPrint, "Print all images in the basket in batch mode."},
+               {cmdTwainAcquire, "Source raw images from twain devices"},
+               {cmdCapture, "Source raw images from capture utility"}},
               true);
 }
 
@@ -778,7 +797,8 @@ void MainWindow::DetachButtonPictures() {
     subDetachButtonPicture(button);
   for (QPushButton* button : cmdEXIFBar) subDetachButtonPicture(button);
   for (QPushButton* button : cmdIPTCBar) subDetachButtonPicture(button);
-  for (QAbstractButton* button : {CmdPreviewEdit, cmdPreviewPrint}) subDetachButtonPicture(button);
+  for (QAbstractButton* button : {CmdPreviewEdit, cmdPreviewPrint, cmdTwainAcquire, cmdCapture})
+    subDetachButtonPicture(button);
   DetachAllButtonPictures(this);
 }
 

@@ -148,8 +148,10 @@ class MainWindow : public QWidget {
   QLabel* lblQueue;
   QWidget* picLiveBar;
   QTreeWidget* lvPages;
-  QPushButton* cmdSaveAs;      // "Generate documents": opens the "SaveAs" menu
-  QPushButton* cmdBatchPrint;  // prints every basket image
+  QPushButton* cmdSaveAs;        // "Generate documents": opens the "SaveAs" menu
+  QPushButton* cmdBatchPrint;    // prints every basket image
+  QPushButton* cmdTwainAcquire;  // scans into the basket
+  QPushButton* cmdCapture;       // captures the screen into the basket
 
   QWidget* picView;
   QWidget* picToolbarPreview;

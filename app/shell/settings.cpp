@@ -17,6 +17,8 @@
 namespace shell {
 
 SetupRecord gSetup;
+AcquireTarget gCaptureTarget{DefaultSetupFolder(), QStringLiteral("Capture")};
+AcquireTarget gTwainTarget{DefaultSetupFolder(), QStringLiteral("Scan")};
 QString gstrSetupFile;
 
 namespace {

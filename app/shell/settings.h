@@ -359,6 +359,16 @@ std::vector<QString> SetupMemberNames();
 extern SetupRecord gSetup;
 extern QString gstrSetupFile;
 
+// Where scanned and captured images go: the folder and the name each file starts with. The
+// settings file has no room for them, so they hold for the session; they start as the pictures
+// folder and "Capture" or "Scan".
+struct AcquireTarget {
+  QString Folder;
+  QString GenericName;
+};
+extern AcquireTarget gCaptureTarget;
+extern AcquireTarget gTwainTarget;
+
 // Reads the settings file into gSetup. Without a usable file the defaults are assigned and
 // written at once; a damaged file is first kept beside as "<file>.bad".
 void subLoadSetup();

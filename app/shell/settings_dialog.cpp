@@ -12,6 +12,7 @@
 #include <QTabBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <tuple>
 #include <utility>
 
 #include "app/shell/dialogs.h"
@@ -158,6 +159,12 @@ void frmSettings::FillControls() {
     throw AppError(kErrSubscriptOutOfRange, "Subscript out of range");
   optFileSize[format]->setChecked(true);
   chkFolderFullRowSelect->setChecked(gSetup.FolderListOptions.FullRowSelect);
+  for (auto [target, folder, generic] :
+       {std::tuple(&gCaptureTarget, txtCaptureFolder, txtCaptureGeneric),
+        std::tuple(&gTwainTarget, txtTwainFolder, txtTwainGeneric)}) {
+    folder->setText(target->Folder);
+    generic->setText(target->GenericName);
+  }
   lvShortcuts->clear();
   for (const Shortcut& row : kShortcuts)
     new QTreeWidgetItem(lvShortcuts, {QString::fromUtf8(row.action), QString::fromUtf8(row.keys)});
@@ -205,6 +212,8 @@ void frmSettings::cmdOK_Click() {
   basket.ThumbnailWidth = folder.ThumbnailWidth;
   basket.ThumbnailHeight = folder.ThumbnailHeight;
   basket.FullRowSelect = folder.FullRowSelect;
+  gCaptureTarget = {txtCaptureFolder->text(), txtCaptureGeneric->text()};
+  gTwainTarget = {txtTwainFolder->text(), txtTwainGeneric->text()};
   if (subUpdateForm_) subUpdateForm_();
   accept();
 }

@@ -113,8 +113,8 @@ TEST_F(BasketMenusTest, SaveAsItemsNeedOneRow) {
   EXPECT_TRUE(ui_.messages.empty());
 }
 
-// Every dispatching item of "Save Batch" wants two rows; with two, each reaches its own output,
-// and acquiring and capturing do nothing.
+// Every dispatching item of "Save Batch" that reads the basket wants two rows; with two, each
+// reaches its own output.
 TEST_F(BasketMenusTest, SaveBatchItemsNeedTwoRowsThenDispatch) {
   struct Case {
     int index;
@@ -124,8 +124,6 @@ TEST_F(BasketMenusTest, SaveBatchItemsNeedTwoRowsThenDispatch) {
       {0, {"frmSaveSinglePage"}},
       {2, {"frmScreensaverDemo"}},
       {3, {"frmSlideShow"}},
-      {7, {}},
-      {8, {}},
   };
   QMenu* menu = Menus().mnuBatchParent();
   for (const Case& c : cases) {
@@ -145,6 +143,23 @@ TEST_F(BasketMenusTest, SaveBatchItemsNeedTwoRowsThenDispatch) {
     EXPECT_EQ(CalledForms(), c.withTwoRows) << c.index;
     EXPECT_TRUE(ui_.messages.empty()) << c.index;
   }
+}
+
+// Without an X11 screen there is nothing to capture, at any number of rows.
+TEST_F(BasketMenusTest, CaptureWithoutAnX11ScreenGivesTheMessageAndNoRow) {
+  ASSERT_TRUE(QDir(dir_.path()).mkdir("out"));
+  shell::gCaptureTarget = {File("out"), QStringLiteral("Shot")};
+  for (int rows : {0, 2}) {
+    pane_->Basket().cmdPagesNew_Click();
+    AddRows(rows);
+    ui_.messages.clear();
+    Item(Menus().mnuBatchParent(), 8)->trigger();
+    EXPECT_EQ(window_->lvPages->topLevelItemCount(), rows);
+    ASSERT_EQ(ui_.messages.size(), 1u) << rows;
+    EXPECT_TRUE(
+        ui_.messages[0].text.startsWith(QStringLiteral("The screen could not be captured.")));
+  }
+  EXPECT_TRUE(QDir(File("out")).isEmpty());
 }
 
 TEST_F(BasketMenusTest, SaveBatchBasketItemsEmptyTheBasketAndRemoveTheSelection) {

@@ -617,7 +617,8 @@ TEST_F(MainWindowTest, ButtonsCarryTheirPicturesUntilTheExit) {
   std::vector<QPushButton*> buttons{w->cmdSaveAs,      w->cmdBrowseSettings,  w->cmdBrowseAbout,
                                     w->cmdPreviewView, w->cmdPreviewPrevious, w->cmdPreviewNext,
                                     w->cmdPreviewType, w->cmdPreviewSave,     w->cmdBatchPrint,
-                                    w->CmdPreviewEdit, w->cmdPreviewPrint};
+                                    w->CmdPreviewEdit, w->cmdPreviewPrint,    w->cmdTwainAcquire,
+                                    w->cmdCapture};
   buttons.insert(buttons.end(), w->cmdEXIFBar.begin(), w->cmdEXIFBar.end());
   buttons.insert(buttons.end(), w->cmdIPTCBar.begin(), w->cmdIPTCBar.end());
   for (QPushButton* button : buttons)

@@ -167,6 +167,32 @@ TEST_F(SettingsDialogTest, CancelAfterEditsChangesNothing) {
   EXPECT_EQ(EncodeSetupRecord(gSetup), before);
 }
 
+// The scan and capture folders and names show what is in force; OK puts the edits in force,
+// Cancel leaves them.
+TEST_F(SettingsDialogTest, CaptureAndTwainBoxesShowAndOkSetsTheTargets) {
+  gCaptureTarget = {QStringLiteral("/tmp/shots"), QStringLiteral("Shot")};
+  gTwainTarget = {QStringLiteral("/tmp/scans"), QStringLiteral("Page")};
+  dialog_->subSetup();
+  EXPECT_EQ(dialog_->txtCaptureFolder->text(), QStringLiteral("/tmp/shots"));
+  EXPECT_EQ(dialog_->txtCaptureGeneric->text(), QStringLiteral("Shot"));
+  EXPECT_EQ(dialog_->txtTwainFolder->text(), QStringLiteral("/tmp/scans"));
+  EXPECT_EQ(dialog_->txtTwainGeneric->text(), QStringLiteral("Page"));
+
+  dialog_->txtCaptureGeneric->setText(QStringLiteral("Desk"));
+  dialog_->txtTwainFolder->setText(QStringLiteral("/tmp/other"));
+  QTest::mouseClick(dialog_->cmdCancel, Qt::LeftButton);
+  EXPECT_EQ(gCaptureTarget.GenericName, QStringLiteral("Shot"));
+  EXPECT_EQ(gTwainTarget.Folder, QStringLiteral("/tmp/scans"));
+
+  dialog_->txtCaptureGeneric->setText(QStringLiteral("Desk"));
+  dialog_->txtTwainFolder->setText(QStringLiteral("/tmp/other"));
+  QTest::mouseClick(dialog_->cmdOK, Qt::LeftButton);
+  EXPECT_EQ(gCaptureTarget.Folder, QStringLiteral("/tmp/shots"));
+  EXPECT_EQ(gCaptureTarget.GenericName, QStringLiteral("Desk"));
+  EXPECT_EQ(gTwainTarget.Folder, QStringLiteral("/tmp/other"));
+  EXPECT_EQ(gTwainTarget.GenericName, QStringLiteral("Page"));
+}
+
 TEST_F(SettingsDialogTest, EachTabShowsOnlyItsPaneAndAllKeepTheGeneralPanesPlace) {
   QWidget* panes[] = {dialog_->picGeneral, dialog_->picCapture, dialog_->picTwain,
                       dialog_->picShortcuts};
