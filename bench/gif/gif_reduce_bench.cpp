@@ -67,13 +67,7 @@ void BM_GifOctree256Ours(benchmark::State& state) {
 
 void BM_GifOctree256Magick(benchmark::State& state) {
   BuildSources();
-  for (auto _ : state) {
-    Magick::Image image(Theirs());
-    image.quantizeColors(256);
-    image.quantizeDither(false);
-    image.quantize();
-    benchmark::DoNotOptimize(image.columns());
-  }
+  velmora_bench::TimeMagickQuantise256(state, Theirs());
 }
 
 }  // namespace

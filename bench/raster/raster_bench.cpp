@@ -131,13 +131,7 @@ void BM_Quantise256Ours(benchmark::State& state) {
 
 void BM_Quantise256Magick(benchmark::State& state) {
   BuildSources();
-  for (auto _ : state) {
-    Magick::Image image(Theirs());
-    image.quantizeColors(256);
-    image.quantizeDither(false);
-    image.quantize();
-    benchmark::DoNotOptimize(image.columns());
-  }
+  velmora_bench::TimeMagickQuantise256(state, Theirs());
 }
 
 void Filters(benchmark::internal::Benchmark* b) {
