@@ -3,7 +3,11 @@
 library's time for the same case in the same run, the ratio (ours / reference; below 1.0 we
 are faster) and whether the case meets its goal. The codec programs run on one worker (the goal
 is one core against one core); the programs with threaded paths run again on all workers, so the
-table also shows what the threads bring. Then the peak memory of whole-file work, ours beside the
+table also shows what the threads bring. A one-worker program runs twice, pinned to one core: with
+every large buffer of both sides on 2 MiB pages (glibc told to back its heap with them, as our
+large blocks are), which compares the codec work itself, and with glibc's defaults, what a user
+gets (our large blocks on 2 MiB pages, the reference's heap on 4 KiB ones). Both ratios are
+printed; the goal asks both. Then the peak memory of whole-file work, ours beside the
 reference libraries, each in a process of its own.
 
     python3 bench/run_all.py [build-folder] [--filter REGEX] [--repetitions N]
@@ -30,6 +34,9 @@ REFERENCES = ["Libtiff", "libtiff", "libpng", "Libpng", "Magick", "magick", "gif
               "WithLibrary", "libjpeg", "Libjpeg", "QPainter"]
 
 ONE = {"VELMORA_WORKERS": "1"}
+# The two memory set-ups of a one-worker run: (column, environment it adds).
+EQUAL_PAGES = {"GLIBC_TUNABLES": "glibc.malloc.hugetlb=1"}
+PAGE_SETUPS = [("equal pages", EQUAL_PAGES), ("glibc defaults", {})]
 # (program, environment it needs beyond ours, what the runs are called, goal kind)
 PROGRAMS = [
     ("bench/tiff/bench_tiff", ONE, "1 worker", "one core"),
@@ -58,13 +65,14 @@ PEAK_CASES = [
 ]
 
 
-def run(build, program, extra_env, pattern, repetitions):
+def run(build, program, extra_env, pattern, repetitions, core=None):
     path = os.path.join(build, program)
     if not os.path.exists(path):
         print(f"(not built, skipped: {program})", file=sys.stderr)
         return {}
     env = dict(os.environ, MAGICK_CONFIGURE_PATH=os.path.join(HERE, "magick"))
     env.pop("VELMORA_WORKERS", None)
+    env.pop("GLIBC_TUNABLES", None)
     env.update(extra_env)
     command = [path, "--benchmark_format=json"]
     if pattern:
@@ -73,7 +81,8 @@ def run(build, program, extra_env, pattern, repetitions):
         # The median of the repetitions: on a shared machine it stands up to another process's
         # burst better than one run does.
         command += [f"--benchmark_repetitions={repetitions}", "--benchmark_report_aggregates_only=true"]
-    out = subprocess.run(command, env=env, capture_output=True, text=True).stdout
+    pin = (lambda: os.sched_setaffinity(0, {core})) if core is not None else None
+    out = subprocess.run(command, env=env, capture_output=True, text=True, preexec_fn=pin).stdout
     if not out.strip():  # the filter left nothing to run here
         return {}
     times = {}
@@ -107,19 +116,46 @@ def verdict(met):
     return "met" if met else "NOT MET"
 
 
+def one_core_pairs(args, program, extra_env):
+    """The program's pairs on one pinned core with equal pages, each with its ratio under glibc's
+    defaults as well."""
+    runs = [{name: (label, ours, reference, size)
+             for name, label, ours, reference, size in
+             pairs(run(args.build, program, dict(extra_env, **setup), args.filter,
+                       args.repetitions, args.core))}
+            for _, setup in PAGE_SETUPS]
+    equal, defaults = runs
+    for name, (label, ours, reference, size) in equal.items():
+        default = None
+        if name in defaults:
+            default = defaults[name][1], defaults[name][1] / defaults[name][2]
+        yield name, label, ours, reference, size, default
+
+
 def run_times(args, row):
     one_worker = {}
     for program, extra_env, runs, goal in PROGRAMS:
-        times = run(args.build, program, extra_env, args.filter, args.repetitions)
-        for name, label, ours, reference, size in pairs(times):
+        if goal == "one core":
+            results = one_core_pairs(args, program, extra_env)
+        else:
+            results = ((*pair, None) for pair in
+                       pairs(run(args.build, program, extra_env, args.filter, args.repetitions)))
+        for name, label, ours, reference, size, default in results:
             case = " ".join(filter(None, [name, label, f"({runs})" if runs else ""]))
             ratio = ours / reference
-            mark = verdict(ratio <= 1.0) if goal == "one core" else ""
+            ratios = f"{ratio:.2f}"
+            if default is not None:
+                ratios += f" {default[1]:>6.2f}"
+            mark = ""
+            if goal == "one core":
+                mark = verdict(ratio <= 1.0 and (default is None or default[1] <= 1.0))
             if goal == "threads" and (os.cpu_count() or 1) > 2:
                 mark = verdict(ratio <= 1 / 3)
-            print(row.format(case[:66], f"{ours:.1f}", f"{reference:.1f}", f"{ratio:.2f}", mark, size))
+            print(row.format(case[:66], f"{ours:.1f}", f"{reference:.1f}", ratios, mark, size))
             if runs == "1 worker":
-                one_worker[(program, name, label)] = ours
+                # The all-workers runs use glibc's defaults, so their speed-up is taken over the
+                # one-worker figure with the same.
+                one_worker[(program, name, label)] = default[0] if default else ours
             elif (program, name, label) in one_worker:
                 speedup = one_worker[(program, name, label)] / ours
                 wanted = 0.6 * (os.cpu_count() or 1)
@@ -178,11 +214,15 @@ def main():
     parser.add_argument("--filter", default="")
     parser.add_argument("--repetitions", type=int, default=1,
                         help="run each case this many times and take the median")
+    parser.add_argument("--core", type=int, default=max(os.sched_getaffinity(0)),
+                        help="the core the one-worker runs are pinned to")
     args = parser.parse_args()
     print(f"cores: {os.cpu_count()}   load average at start: "
           f"{' '.join(f'{v:.1f}' for v in os.getloadavg())} (1, 5, 15 min)")
-    row = "{:<66} {:>10} {:>10} {:>6}  {:<8} {}"
-    print(row.format("case", "ours ms", "ref ms", "ratio", "goal", "file ours / ref"))
+    print(f"one-worker runs pinned to core {args.core}; ms and the first ratio with equal pages "
+          f"({EQUAL_PAGES['GLIBC_TUNABLES']}), the second with glibc defaults")
+    row = "{:<66} {:>10} {:>10} {:>13}  {:<8} {}"
+    print(row.format("case", "ours ms", "ref ms", "ratio eq/def", "goal", "file ours / ref"))
     run_times(args, row)
     run_limits(args, row)
     run_peaks(args)

@@ -2,6 +2,7 @@
 
 #include <sys/mman.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <mutex>
 #include <new>
@@ -17,38 +18,52 @@ size_t RoundedToLargePages(size_t bytes) {
   return (bytes + kLargePage - 1) / kLargePage * kLargePage;
 }
 
-// The last large block freed is kept for the next request of its size: images opened one after
-// another (a batch, a slide show, stepping through a folder) then reuse pages already faulted in
-// instead of asking the kernel for fresh, zeroed ones each time. Only one block, and none above
-// this size, so an idle program holds little.
+// The last two large blocks freed are kept for the next requests of their sizes: images opened
+// one after another (a batch, a slide show, stepping through a folder) then reuse pages already
+// faulted in instead of asking the kernel for fresh, zeroed ones each time. Two, because opening
+// a file holds two large blocks at once, its bytes and its pixels. None above this size, so an
+// idle program holds little.
 constexpr size_t kKeptBlockLimit = size_t{64} << 20;
 
-class TKeptBlock {
+class TKeptBlocks {
  public:
   void* Take(size_t rounded) {
     std::lock_guard lock(mutex_);
-    if (rounded != rounded_) return nullptr;
-    rounded_ = 0;
-    return std::exchange(block_, nullptr);
+    for (TSlot& slot : slots_)
+      if (slot.block != nullptr && slot.rounded == rounded) {
+        slot.rounded = 0;
+        return std::exchange(slot.block, nullptr);
+      }
+    return nullptr;
   }
+  // Keeps block in an empty slot, or in place of the one kept longest.
   void Keep(void* block, size_t rounded) {
     void* previous = nullptr;
     {
       std::lock_guard lock(mutex_);
-      previous = std::exchange(block_, block);
-      rounded_ = rounded;
+      TSlot* slot = slots_[0].age <= slots_[1].age ? &slots_[0] : &slots_[1];
+      for (TSlot& empty : slots_)
+        if (empty.block == nullptr) slot = &empty;
+      previous = std::exchange(slot->block, block);
+      slot->rounded = rounded;
+      slot->age = ++age_;
     }
     std::free(previous);
   }
 
  private:
+  struct TSlot {
+    void* block = nullptr;
+    size_t rounded = 0;
+    uint64_t age = 0;
+  };
   std::mutex mutex_;
-  void* block_ = nullptr;
-  size_t rounded_ = 0;
+  TSlot slots_[2];
+  uint64_t age_ = 0;
 };
 
-TKeptBlock& KeptBlock() {
-  static TKeptBlock kept;
+TKeptBlocks& KeptBlocks() {
+  static TKeptBlocks kept;
   return kept;
 }
 
@@ -57,7 +72,7 @@ TKeptBlock& KeptBlock() {
 void* AllocateBlock(size_t bytes) {
   if (bytes < kLargeBlockBytes) return ::operator new(bytes);
   const size_t rounded = RoundedToLargePages(bytes);
-  if (void* kept = KeptBlock().Take(rounded)) return kept;
+  if (void* kept = KeptBlocks().Take(rounded)) return kept;
   void* block = std::aligned_alloc(kLargePage, rounded);
   if (block == nullptr) throw std::bad_alloc();
   // Only advice: where large pages are off or used up the block simply stays in small pages.
@@ -70,7 +85,7 @@ void FreeBlock(void* block, size_t bytes) {
   if (bytes < kLargeBlockBytes)
     ::operator delete(block);
   else if (rounded <= kKeptBlockLimit)
-    KeptBlock().Keep(block, rounded);
+    KeptBlocks().Keep(block, rounded);
   else
     std::free(block);
 }

@@ -1,7 +1,8 @@
 // Large pixel buffers: small and large blocks hold what is written to them, a vector growing
 // across the threshold keeps its bytes, and large blocks start on a 2 MiB boundary (the
-// alignment large pages need); blocks of two sizes freed and taken again by several threads at
-// once each hold their whole size (the sanitizer build checks every byte written).
+// alignment large pages need); the last two large blocks freed are taken again; blocks of two sizes
+// freed and taken again by several threads at once each hold their whole size (the sanitizer build
+// checks every byte written).
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -35,6 +36,22 @@ TEST(LargeBlocks, GrowingAcrossTheThresholdKeepsTheBytes) {
   for (size_t i = 0; i < grown.size(); i += 997) ASSERT_EQ(grown[i], i % 251) << i;
   const TLargeBytes copy = grown;
   EXPECT_EQ(copy, grown);
+}
+
+// Opening one file after another frees and takes two large blocks each time, the file's bytes
+// and its pixels: both come back, so neither pays for fresh pages again.
+TEST(LargeBlocks, TheLastTwoFreedBlocksAreTakenAgain) {
+  const size_t fileBytes = kLargeBlockBytes * 5, pixelBytes = kLargeBlockBytes * 6;
+  void* file = AllocateBlock(fileBytes);
+  void* pixels = AllocateBlock(pixelBytes);
+  FreeBlock(file, fileBytes);
+  FreeBlock(pixels, pixelBytes);
+  void* pixelsAgain = AllocateBlock(pixelBytes);
+  void* fileAgain = AllocateBlock(fileBytes);
+  EXPECT_EQ(fileAgain, file);
+  EXPECT_EQ(pixelsAgain, pixels);
+  FreeBlock(fileAgain, fileBytes);
+  FreeBlock(pixelsAgain, pixelBytes);
 }
 
 TEST(LargeBlocks, ThreadsTakingAndFreeingBlocksKeepTheirOwnBytes) {
