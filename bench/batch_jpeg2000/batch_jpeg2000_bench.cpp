@@ -26,6 +26,7 @@
 #include "app/browse/basket_item.h"
 #include "app/output/batch_jpeg2000.h"
 #include "app/shell/settings.h"
+#include "app/shell/ui_service.h"
 #include "app/tasks/task_list.h"
 #include "bench/rgb_tiff.h"
 #include "control/activex/imagebox_interface.h"
@@ -180,6 +181,24 @@ void OpjSingleThreadedProcessesAtOnce(benchmark::State& state) {
   }
 }
 
+// The batch ends with its summary in a message box, which nobody would close here: print it.
+class PrintedMessages : public shell::UiService {
+ public:
+  void Message(const QString& text, const QString&, shell::MessageIcon) override {
+    std::printf("%s\n", qPrintable(text));
+  }
+  bool Ask(const QString& text, const QString& caption, shell::MessageIcon icon) override {
+    Message(text, caption, icon);
+    return true;
+  }
+  shell::Answer AskYesNoCancel(const QString& text, const QString& caption,
+                               shell::MessageIcon icon) override {
+    Message(text, caption, icon);
+    return shell::Answer::Yes;
+  }
+  void OpenWithShell(const QString&) override {}
+};
+
 // Our batch over the basket of ext files, lossy at kRate or lossless.
 void OurBatch(benchmark::State& state, const char* ext, bool lossless) {
   for (auto _ : state) {
@@ -189,6 +208,8 @@ void OurBatch(benchmark::State& state, const char* ext, bool lossless) {
              char name[] = "bench_batch_jpeg2000";
              char* argv[] = {name, nullptr};
              QApplication app(argc, argv);
+             PrintedMessages messages;
+             shell::SetUiService(&messages);
              plat::com::ControlHost control;
              control.SetControl(QString::fromUtf16(pictavo::ax::kImageBoxProgId));
              QList<browse::BasketItem> basket;
