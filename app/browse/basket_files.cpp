@@ -61,15 +61,22 @@ void FillBasket(const QStringList& paths, BasketFiller& basket) {
   }
 }
 
+// Nothing when the file cannot be opened or is not a task basket: a record cut short by the end
+// of the file, or a task id that is not a number. The caller's message is all the user needs to
+// hear of it, so it is not reported as a fault.
 std::optional<QList<tasks::TaskRow>> ReadTaskRows(const QString& fileName) {
   clsFile file;
   if (!file.OpenForRead(fileName)) return std::nullopt;
   QList<tasks::TaskRow> rows;
-  while (!file.fEof()) {
-    tasks::TaskRow row;
-    file.read_EditingList(row);
-    (void)tasks::Short(row.Text);  // the lists name the task by its id: a bad id spoils the file
-    rows.append(row);
+  try {
+    while (!file.fEof()) {
+      tasks::TaskRow row;
+      file.read_EditingList(row);
+      (void)tasks::Short(row.Text);  // the lists name the task by its id: a bad id spoils the file
+      rows.append(row);
+    }
+  } catch (const shell::AppError&) {
+    return std::nullopt;
   }
   return rows;
 }

@@ -39,6 +39,7 @@ std::optional<QStringList> ReadImageBasketPaths(const QString& fileName);
 bool fncSaveImageBasket(int kind, QString& fileName, const QList<BasketItem>& rows);
 bool fncOpenImageBasket(const QString& fileName, BasketFiller& basket);
 bool fncSaveTaskBasket(QString& fileName, const tasks::TaskList& list);
+// False, without an error report, for a file that cannot be opened or holds no task basket.
 bool fncOpenTaskBasket(const QString& fileName, tasks::TaskList& list);
 
 }  // namespace browse

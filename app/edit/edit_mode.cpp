@@ -17,11 +17,11 @@
 #include "app/controls/themed_task_pane.h"
 #include "app/edit/task_basket.h"
 #include "app/edit/task_preview.h"
+#include "app/edit/viewer_replay.h"
 #include "app/shell/errors.h"
 #include "app/shell/main_window.h"
 #include "app/shell/pictures.h"
 #include "app/shell/ui_service.h"
-#include "app/tasks/replay.h"
 #include "control/activex/imagebox_interface.h"
 #include "platform/com/control_host.h"
 
@@ -104,6 +104,8 @@ EditMode::EditMode(shell::MainWindow& window, browse::ViewerPane& viewerPane,
   connect(&viewerPane_.Mouse(), &browse::ViewerMouse::OptionsChanged, this,
           [this] { subEnableTaskButtons(true); });
   velmora::OnClick(w_.lblBrowse, [this] { lblBrowse_Click(); });
+  connect(&w_, &shell::MainWindow::Ending, this,
+          [this] { state_.gvarConfirmedSnapshot = QByteArray(); });
 }
 
 EditMode::~EditMode() {
@@ -181,7 +183,7 @@ void EditMode::subEnableTaskButtons(bool enabled) {
 
 void EditMode::CmdPreviewEdit_Click() {
   ImageBoxProxy box(w_.ibMain->Dispatch());
-  if (!plat::com::IsTrue(box.get_ImageLoaded())) return;
+  if (ViewerReplaying(w_) || !plat::com::IsTrue(box.get_ImageLoaded())) return;
   viewerPane_.Mouse().subClearSelection();
   box.CancelSelection();
   if (w_.CurrentArrangement() == shell::Arrangement::Edit) {
@@ -227,9 +229,10 @@ void EditMode::EnterEditMode() {
   state_.mbImageModified = false;
   eb_ItemClick(velmora::kSpecialGroupKey, kNothingKey);
   if (!w_.mbOptimizedView) {
-    tasks::subProcessTaskBasket(viewerPane_.Tasks(), *w_.ibMain, *w_.frmFrameDummy->ibTemp, false,
-                                state_.glEditMode);
+    const tasks::ReplayEnd end = ReplayOnViewer(w_, viewerPane_.Tasks(), state_.glEditMode);
     w_.subResize();
+    // Cancelled, no image is confirmed: the window goes back to the explorer view.
+    if (end == tasks::ReplayEnd::Cancelled) return LeaveEditMode();
   }
   state_.gvarConfirmedSnapshot =
       plat::com::ToQVariant(box.WriteBinary(kTiffSnapshot)).toByteArray();
@@ -237,6 +240,7 @@ void EditMode::EnterEditMode() {
 }
 
 void EditMode::eb_ItemClick(const QString& groupKey, const QString& itemKey) {
+  if (ViewerReplaying(w_)) return;
   if (state_.mbImageModified) {
     const shell::Answer answer = shell::Ui().AskYesNoCancel(
         QStringLiteral("The image has been modified!\r\n"

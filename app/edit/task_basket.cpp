@@ -9,12 +9,12 @@
 #include "app/browse/viewer/viewer_mouse.h"
 #include "app/browse/viewer/viewer_pane.h"
 #include "app/edit/edit_mode.h"
+#include "app/edit/viewer_replay.h"
 #include "app/shell/dialogs.h"
 #include "app/shell/errors.h"
 #include "app/shell/main_window.h"
 #include "app/shell/pictures.h"
 #include "app/shell/ui_service.h"
-#include "app/tasks/replay.h"
 #include "control/activex/imagebox_interface.h"
 #include "platform/com/control_host.h"
 
@@ -41,6 +41,10 @@ void FillList(QTreeWidget* list, const tasks::TaskList& tasks) {
     auto* item = new QTreeWidgetItem(list, {tasks::fncTaskName(row.Text.trimmed().toInt())});
     item->setIcon(0, QIcon(QStringLiteral(":/edit/artwork/%1.png").arg(row.IconIndex)));
   }
+}
+
+QByteArray Snapshot(ImageBoxProxy& box) {
+  return plat::com::ToQVariant(box.WriteBinary(kTiffSnapshot)).toByteArray();
 }
 
 bool AskDialog(const QString& title, bool save) {
@@ -93,35 +97,40 @@ void TaskBasket::subShowTasks() {
 }
 
 bool TaskBasket::Busy() const {
-  return tasks::IsReplaying(*w_.ibMain);
+  return ViewerReplaying(w_);
 }
 
-void TaskBasket::ReplayFromOriginal() {
-  ImageBoxProxy(w_.ibMain->Dispatch())
-      .ReadBinary(kTiffSnapshot, plat::com::ToVariant(viewerPane_.View().OriginalSnapshot()));
-  tasks::subProcessTaskBasket(viewerPane_.Tasks(), *w_.ibMain, *w_.frmFrameDummy->ibTemp, false,
-                              edit_.State().glEditMode);
-  w_.subResize();
+bool TaskBasket::ReplayFromOriginal(int32_t editMode, StepRunner step) {
+  ImageBoxProxy box(w_.ibMain->Dispatch());
+  EditState& state = edit_.State();
+  // Edit mode has a confirmed image; the explorer view only the image it shows.
+  QByteArray putBack;
+  step([&] { putBack = state.glEditMode == 1 ? state.gvarConfirmedSnapshot : Snapshot(box); });
+  step([&] {
+    box.ReadBinary(kTiffSnapshot, plat::com::ToVariant(viewerPane_.View().OriginalSnapshot()));
+  });
+  tasks::ReplayEnd end = tasks::ReplayEnd::Finished;
+  step([&] { end = ReplayOnViewer(w_, viewerPane_.Tasks(), editMode); });
+  const bool cancelled = end == tasks::ReplayEnd::Cancelled;
+  if (cancelled) step([&] { box.ReadBinary(kTiffSnapshot, plat::com::ToVariant(putBack)); });
+  step([this] { w_.subResize(); });
+  return !cancelled;
 }
 
 void TaskBasket::TakeConfirmedSnapshot() {
-  edit_.State().gvarConfirmedSnapshot =
-      plat::com::ToQVariant(ImageBoxProxy(w_.ibMain->Dispatch()).WriteBinary(kTiffSnapshot))
-          .toByteArray();
+  ImageBoxProxy box(w_.ibMain->Dispatch());
+  edit_.State().gvarConfirmedSnapshot = Snapshot(box);
+}
+
+void TaskBasket::PutBackTasks(const tasks::TaskList& before) {
+  viewerPane_.Tasks() = before;
+  subShowTasks();
 }
 
 void TaskBasket::ShowRow(tasks::StopView view, QTreeWidget* list, QTreeWidgetItem* item) {
   if (list->topLevelItemCount() == 0 || !item || Busy()) return;
   viewerPane_.Tasks().SetStopRow(view, list->indexOfTopLevelItem(item));
-  shell::IgnoreErrors([this] {
-    ImageBoxProxy(w_.ibMain->Dispatch())
-        .ReadBinary(kTiffSnapshot, plat::com::ToVariant(viewerPane_.View().OriginalSnapshot()));
-  });
-  shell::IgnoreErrors([this, view] {
-    tasks::subProcessTaskBasket(viewerPane_.Tasks(), *w_.ibMain, *w_.frmFrameDummy->ibTemp, false,
-                                static_cast<int32_t>(view));
-  });
-  shell::IgnoreErrors([this] { w_.subResize(); });
+  ReplayFromOriginal(static_cast<int32_t>(view), shell::IgnoreErrors);
 }
 
 void TaskBasket::lvEdit_ItemClick(QTreeWidgetItem* item) {
@@ -177,16 +186,17 @@ void TaskBasket::NewBasket() {
 void TaskBasket::OpenBasket() {
   if (!AskDialog(QStringLiteral("Open task basket"), false)) return;
   tasks::TaskList& list = viewerPane_.Tasks();
-  const bool opened = browse::fncOpenTaskBasket(shell::gstrDlgFileName, list);
-  subShowTasks();
-  if (!opened) {
+  const tasks::TaskList before = list;
+  if (!browse::fncOpenTaskBasket(shell::gstrDlgFileName, list)) {
     shell::Ui().Message(QStringLiteral("Error opening task basket!\r\n"
                                        "Please select a valid task basket file."),
                         QApplication::applicationName(), shell::MessageIcon::Information);
     return;
   }
+  subShowTasks();
   if (!plat::com::IsTrue(ImageBoxProxy(w_.ibMain->Dispatch()).get_ImageLoaded())) return;
-  ReplayFromOriginal();
+  // A cancelled replay cancels the open: the image would not show the opened tasks.
+  if (!ReplayFromOriginal(edit_.State().glEditMode)) return PutBackTasks(before);
   // The next preview starts from the opened tasks, not from the image confirmed before.
   if (edit_.State().glEditMode == 1) TakeConfirmedSnapshot();
 }
@@ -204,10 +214,12 @@ void TaskBasket::RemoveTask() {
   QTreeWidget* shown = edit_.State().glEditMode == 1 ? lvEditPreview : w_.lvEdit;
   const int row = shown->indexOfTopLevelItem(shown->currentItem());
   if (row < 0 || !shown->currentItem()->isSelected()) return;  // rows but none selected
+  const tasks::TaskList before = viewerPane_.Tasks();
   viewerPane_.Tasks().Remove(row);
   subShowTasks();
   if (!plat::com::IsTrue(ImageBoxProxy(w_.ibMain->Dispatch()).get_ImageLoaded())) return;
-  ReplayFromOriginal();
+  // Cancelled, the row stays: the confirmed image put back still carries its task.
+  if (!ReplayFromOriginal(edit_.State().glEditMode)) return PutBackTasks(before);
   TakeConfirmedSnapshot();
 }
 

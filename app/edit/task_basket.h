@@ -4,6 +4,7 @@
 // task shows, going back to the image as read, and the new, open, save and remove commands.
 #include <QObject>
 #include <array>
+#include <functional>
 
 #include "app/tasks/task_list.h"
 
@@ -45,9 +46,15 @@ class TaskBasket : public QObject {
   void OpenBasket();
   void SaveBasket();
   void RemoveTask();
-  // Replays the task list onto the image as read, up to the selected row of the view.
-  void ReplayFromOriginal();
+  using StepRunner = void (*)(const std::function<void()>&);
+  // Replays the task list onto the image as read, up to the selected row of the view editMode
+  // names, each step run by step. False when the user cancelled: the image shown before is put
+  // back (in edit mode the confirmed one).
+  bool ReplayFromOriginal(int32_t editMode, StepRunner step = RunDirectly);
+  static void RunDirectly(const std::function<void()>& step) { step(); }
   void TakeConfirmedSnapshot();
+  // The task list as it was before a command the user cancelled.
+  void PutBackTasks(const tasks::TaskList& before);
   void ShowRow(tasks::StopView view, QTreeWidget* list, QTreeWidgetItem* item);
   bool Busy() const;
 

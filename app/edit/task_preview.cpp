@@ -15,6 +15,7 @@
 #include "app/browse/viewer/viewer_pane.h"
 #include "app/controls/task_pane_model.h"
 #include "app/edit/edit_mode.h"
+#include "app/edit/viewer_replay.h"
 #include "app/shell/errors.h"
 #include "app/shell/main_window.h"
 #include "app/shell/paths.h"
@@ -95,8 +96,7 @@ void TaskPreview::RestoreConfirmedImage() {
 void TaskPreview::cmdApply_Click() {
   browse::ViewerMouse& mouse = viewerPane_.Mouse();
   EditState& state = edit_.State();
-  if (!mouse.mbTaskOptionsChanged) return;
-  if (tasks::IsReplaying(*w_.ibMain)) return;
+  if (!mouse.mbTaskOptionsChanged || ViewerReplaying(w_)) return;
   if (!state.mbNoPreviewShown) RestoreConfirmedImage();
   EditingTask task = state.gCurrentTask;
   bool applied = true;
@@ -108,6 +108,10 @@ void TaskPreview::cmdApply_Click() {
   if (!applied) {
     // The failure was reported; the image goes back to the confirmed one and nothing is kept.
     RestoreConfirmedImage();
+    state.mbNoPreviewShown = true;
+    state.mbImageModified = false;
+    edit_.cmdReset->setEnabled(false);
+    w_.subResize();
     return;
   }
   state.gCurrentTask = task;
@@ -332,9 +336,9 @@ void TaskPreview::ReadText(EditingTask& t) {
 
 void TaskPreview::ConfirmTask() {
   EditState& state = edit_.State();
+  if (ViewerReplaying(w_)) return;
   if (viewerPane_.Mouse().mbTaskOptionsChanged) cmdApply_Click();
   if (viewerPane_.Mouse().mbTaskOptionsChanged) return;  // the preview failed
-  if (tasks::IsReplaying(*w_.ibMain)) return;
   state.mbImageModified = false;
   if (state.gCurrentTask.Enhancement != tskRedEye) {
     viewerPane_.Tasks().Append(state.gCurrentTask);
@@ -352,7 +356,7 @@ void TaskPreview::ConfirmTask() {
 }
 
 void TaskPreview::subResetTaskPreview(bool keepOptions) {
-  if (edit_.State().mbNoPreviewShown) return;
+  if (edit_.State().mbNoPreviewShown || ViewerReplaying(w_)) return;
   RestoreConfirmedImage();
   if (!keepOptions) edit_.subResetTaskOptions();
   w_.subResize();

@@ -784,6 +784,7 @@ void MainWindow::subEnd() {
   });
   store([this] { StoreWindowSize(); });
   subSaveSetup();
+  emit Ending();
   SetActivity(Activity::UnsubclassingControls);
   DetachButtonPictures();
 }

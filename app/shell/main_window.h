@@ -195,6 +195,8 @@ class MainWindow : public QWidget {
   void ImageMouseDown(int button, int shift, int x, int y);
   void ImageMouseMove(int shift, int x, int y);
   void ImageMouseUp(int button, int shift, int x, int y);
+  // subEnd, once the settings are written: the working areas release the images they hold.
+  void Ending();
 
  protected:
   void resizeEvent(QResizeEvent* event) override;

@@ -346,14 +346,25 @@ TEST_F(BasketFiles, BadTaskBasketLeavesTheList) {
     QByteArray bytes;
   } cases[] = {{"id not a number", valid + "\"abc\",\"x\"" + QByteArray(17, ',') + "\r\n"},
                {"cut short", valid + "\"1\",\"flip\",\"3\"\r\n"}};
+  // The caller's message is the only word on a bad file: an error report would be closed here.
+  int reports = 0;
+  QTimer closer;
+  QObject::connect(&closer, &QTimer::timeout, [&reports] {
+    if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+      ++reports;
+      dialog->reject();
+    }
+  });
+  closer.start(5);
   for (const Case& c : cases) {
     tasks::TaskList list;
     list.Append(tasks::NewEditingTask(tasks::tskCrop));
     list.SetStopRow(tasks::StopView::Explorer, 0);
     const QList<tasks::TaskRow> before = list.Rows();
-    DismissNextReport();
+    shell::gstrErrorRoutine.clear();
     EXPECT_FALSE(fncOpenTaskBasket(Write("bad.tbf", c.bytes), list)) << c.name;
-    EXPECT_EQ(shell::gstrErrorRoutine, "modSaveOpenImageList.fncOpenTaskBasket") << c.name;
+    EXPECT_EQ(shell::gstrErrorRoutine, QString()) << c.name;
+    EXPECT_EQ(reports, 0) << c.name;
     EXPECT_EQ(list.Rows(), before) << c.name;
     EXPECT_EQ(list.StopRow(tasks::StopView::Explorer), 0) << c.name;
   }

@@ -16,6 +16,7 @@
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 #include <cstdlib>
 #include <memory>
@@ -28,6 +29,8 @@
 #include "app/controls/themed_task_pane.h"
 #include "app/edit/edit_mode.h"
 #include "app/output/output_pane.h"
+#include "app/shell/busy_dialog.h"
+#include "app/shell/error_report.h"
 #include "app/shell/main_window.h"
 #include "app/shell/settings.h"
 #include "app/tasks/editing_task.h"
@@ -48,6 +51,48 @@ using pictavo::ax::ImageBoxProxy;
 using shell::Arrangement;
 
 constexpr int kInvert = 11;
+
+// Closes every error report the global handler opens, counting them.
+class ReportCloser {
+ public:
+  ReportCloser() {
+    QObject::connect(&timer_, &QTimer::timeout, [this] {
+      if (auto* report = qobject_cast<shell::frmErrorReport*>(QApplication::activeModalWidget())) {
+        ++count;
+        report->reject();
+      }
+    });
+    timer_.start(5);
+  }
+  int count = 0;
+
+ private:
+  QTimer timer_;
+};
+
+// Acts once on the busy dialog of the next long operation, as soon as it is on screen, while the
+// operation runs; `act` gets the dialog.
+class WhileBusy {
+ public:
+  explicit WhileBusy(std::function<void(shell::frmStatus&)> act) : act_(std::move(act)) {
+    QObject::connect(&timer_, &QTimer::timeout, [this] {
+      for (QWidget* window : QApplication::topLevelWidgets()) {
+        auto* status = dynamic_cast<shell::frmStatus*>(window);
+        if (!status || !status->isVisible()) continue;
+        timer_.stop();
+        seen = true;
+        act_(*status);
+        return;
+      }
+    });
+    timer_.start(0);
+  }
+  bool seen = false;
+
+ private:
+  std::function<void(shell::frmStatus&)> act_;
+  QTimer timer_;
+};
 
 class EditModeTest : public testing::Test {
  protected:
@@ -75,9 +120,12 @@ class EditModeTest : public testing::Test {
   }
 
   // Shows a picture in the viewer: by default 40 x 30, red on the left half, blue on the right.
-  void ShowPicture(const std::string& make = "-size 20x30 xc:red -size 20x30 xc:blue +append") {
+  // `format` is ImageMagick's output prefix ("PNG24:" for true colour).
+  void ShowPicture(const std::string& make = "-size 20x30 xc:red -size 20x30 xc:blue +append",
+                   const std::string& format = "") {
     path_ = dir_.filePath(QStringLiteral("shown.png"));
-    const std::string command = "convert " + make + " -depth 8 '" + path_.toStdString() + "'";
+    const std::string command =
+        "convert " + make + " -depth 8 " + format + "'" + path_.toStdString() + "'";
     ASSERT_EQ(std::system(command.c_str()), 0);
     auto* item = new QTreeWidgetItem(window_->lvFolder, {QStringLiteral("shown.png")});
     item->setData(0, browse::kRowTagRole, path_);

@@ -111,6 +111,17 @@ TEST_F(EditModeTest, EnteringAndLeavingInTheOriginalView) {
   EXPECT_TRUE(SamePixels(Shown(), asRead));  // the Original view shows the image as read
 }
 
+TEST_F(EditModeTest, ShutdownReleasesBothSnapshots) {
+  ShowPicture();
+  edit_->CmdPreviewEdit_Click();
+  ASSERT_EQ(edit_->State().glEditMode, 1);
+  ASSERT_FALSE(edit_->State().gvarConfirmedSnapshot.isEmpty());
+  ASSERT_FALSE(viewer_->View().OriginalSnapshot().isEmpty());
+  window_->subEnd();
+  EXPECT_TRUE(edit_->State().gvarConfirmedSnapshot.isEmpty());
+  EXPECT_TRUE(viewer_->View().OriginalSnapshot().isEmpty());
+}
+
 TEST_F(EditModeTest, TheOptimizedViewIsNotReplayedAgainAndKeepsTheEditedImage) {
   ShowPicture();
   SetOptimizedView(true);

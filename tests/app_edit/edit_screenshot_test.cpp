@@ -4,7 +4,9 @@
 #include "app_shell/screenshot_compare.h"
 #include "edit_fixture.h"
 
+#include <QScrollBar>
 #include <QTest>
+#include <functional>
 
 namespace {
 
@@ -42,6 +44,26 @@ TEST_F(PanelTest, EditArrangementWithTheWatermarkPanel) {
   ClickItem(TaskPane(), "Watermark");
   ExpectWindowMatchesGolden(
       *window_, VELMORA_SOURCE_DIR "/tests/app_edit/golden/edit_watermark.png", window_->picView);
+}
+
+TEST_F(PanelTest, EditArrangementWithThreeRecordedTasks) {
+  const auto record = [this](const char* key, const std::function<void()>& set) {
+    ClickItem(TaskPane(), key);
+    set();
+    viewer_->Mouse().mbTaskOptionsChanged = true;
+    edit_->cmdApply->click();
+    edit_->cmdOK->click();
+  };
+  record("Flip", [this] { P().optFlip->button(0)->click(); });
+  record("Blur", [this] { P().sldBlur->setValue(3); });
+  record("Brightness", [this] { P().sldBrightness->setValue(40); });
+  ASSERT_EQ(viewer_->Tasks().Count(), 3);
+  // Scrolled down as far as it goes: the "Task Basket" group below the options.
+  QScrollBar* scroll = TaskPane().ScrollBar();
+  ASSERT_TRUE(scroll->isVisibleTo(&TaskPane()));
+  scroll->setValue(scroll->maximum());
+  ExpectWindowMatchesGolden(
+      *window_, VELMORA_SOURCE_DIR "/tests/app_edit/golden/edit_task_basket.png", window_->picView);
 }
 
 TEST_F(PanelTest, EditArrangementInTheMetallicScheme) {

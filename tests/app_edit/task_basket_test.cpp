@@ -2,9 +2,13 @@
 // that task, and new, open, save and remove keep the list, the image and the confirmed image
 // in step.
 #include <QFileDialog>
+#include <QProgressBar>
 #include <QTreeWidget>
 
+#include "app/browse/basket_files.h"
 #include "app/edit/task_basket.h"
+#include "app/output/batch_jpeg2000.h"
+#include "app_output/openjpeg_referee.h"
 #include "app_shell/modal_helper.h"
 #include "edit_fixture.h"
 
@@ -15,7 +19,9 @@ class BasketTest : public EditModeTest {
  protected:
   void SetUp() override {
     EditModeTest::SetUp();
-    ShowPicture("-size 120x90 gradient:red-blue -fill yellow -draw 'rectangle 10,10 50,40'");
+    // In true colour: the viewer and the batch conversion read it into the same image.
+    ShowPicture("-size 120x90 gradient:red-blue -fill yellow -draw 'rectangle 10,10 50,40'",
+                "PNG24:");
     edit_->CmdPreviewEdit_Click();
     ASSERT_EQ(edit_->State().glEditMode, 1);
     original_ = Shown();
@@ -146,6 +152,169 @@ TEST_F(BasketTest, SaveAndOpenThroughTheDialogs) {
   EXPECT_TRUE(SamePixels(Shown(), full));
   // The opened tasks are the confirmed image now.
   EXPECT_EQ(edit_->State().gvarConfirmedSnapshot, Snapshot());
+}
+
+TEST_F(BasketTest, AnUnreadableTaskBasketOnlySaysSo) {
+  RecordThree();
+  const QImage full = Shown();
+  const QByteArray confirmed = edit_->State().gvarConfirmedSnapshot;
+  const QList<tasks::TaskRow> rows = viewer_->Tasks().Rows();
+  const QString file = dir_.filePath(QStringLiteral("bad.tbf"));
+  {
+    QFile bad(file);
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write("\"flip\",\"x\"" + QByteArray(17, ',') + "\r\n");  // an id that is no number
+  }
+  const ReportCloser reports;
+  ChooseFile(file);
+  basket_->cmdEditPreview[1]->click();
+  ASSERT_EQ(ui_.messages.size(), 1u);
+  EXPECT_EQ(ui_.messages[0].text, QStringLiteral("Error opening task basket!\r\n"
+                                                 "Please select a valid task basket file."));
+  EXPECT_EQ(reports.count, 0);
+  EXPECT_EQ(viewer_->Tasks().Rows(), rows);
+  EXPECT_EQ(Preview()->topLevelItemCount(), 3);
+  EXPECT_TRUE(SamePixels(Shown(), full));
+  EXPECT_EQ(edit_->State().gvarConfirmedSnapshot, confirmed);
+}
+
+TEST_F(BasketTest, ACancelledReplayPutsTheConfirmedImageAndTheTasksBack) {
+  RecordThree();
+  const QImage full = Shown();
+  const QByteArray confirmed = edit_->State().gvarConfirmedSnapshot;
+  const QList<tasks::TaskRow> rows = viewer_->Tasks().Rows();
+  QString oneTask = dir_.filePath(QStringLiteral("one.tbf"));
+  tasks::TaskList one;
+  one.Append(tasks::NewEditingTask(tasks::tskNegative));
+  ASSERT_TRUE(browse::fncSaveTaskBasket(oneTask, one));
+  struct Case {
+    const char* name;
+    int rowsToRun;
+    std::function<void()> command;
+  } cases[] = {
+      {"row click", 2, [this] { ClickRow(Preview(), 1); }},
+      {"remove", 2,
+       [this] {
+         Preview()->topLevelItem(0)->setSelected(true);
+         Preview()->setCurrentItem(Preview()->topLevelItem(0));
+         basket_->cmdEditPreview[3]->click();
+       }},
+      {"open", 1,
+       [this, &oneTask] {
+         ChooseFile(oneTask);
+         basket_->cmdEditPreview[1]->click();
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    int barMaximum = 0;
+    WhileBusy cancel([&barMaximum](shell::frmStatus& status) {
+      barMaximum = status.pbQueue->maximum();
+      status.cmdCancel->click();
+    });
+    c.command();
+    EXPECT_TRUE(cancel.seen);
+    EXPECT_EQ(barMaximum, c.rowsToRun);
+    EXPECT_TRUE(SamePixels(Shown(), full));
+    EXPECT_EQ(edit_->State().gvarConfirmedSnapshot, confirmed);
+    EXPECT_EQ(viewer_->Tasks().Rows(), rows);
+    EXPECT_EQ(Preview()->topLevelItemCount(), 3);
+  }
+  EXPECT_TRUE(ui_.messages.empty());
+}
+
+TEST_F(BasketTest, WhileAReplayRunsTheCommandsAreRefused) {
+  RecordThree();
+  edit_->eb_ItemClick(velmora::kSpecialGroupKey, QStringLiteral("Invert"));
+  viewer_->Mouse().mbTaskOptionsChanged = true;
+  edit_->cmdApply->click();  // a preview to confirm or undo
+  WhileBusy attempt([this](shell::frmStatus&) {
+    basket_->cmdEditBar_Click(0);
+    Preview()->setCurrentItem(Preview()->topLevelItem(2));
+    basket_->cmdEditBar_Click(3);
+    basket_->cmdOriginalImage_Click();
+    ClickRow(Preview(), 0);
+    edit_->ConfirmTask();
+    edit_->UndoPreview();
+    edit_->eb_ItemClick(velmora::kSpecialGroupKey, QStringLiteral("Blur"));
+    edit_->CmdPreviewEdit_Click();
+  });
+  ClickRow(Preview(), 1);
+  EXPECT_TRUE(attempt.seen);
+  EXPECT_TRUE(SamePixels(Shown(), afterSecond_));  // the click's own replay, undisturbed
+  EXPECT_EQ(viewer_->Tasks().Count(), 3);
+  EXPECT_EQ(edit_->State().glEditMode, 1);
+  EXPECT_EQ(edit_->State().gCurrentTask.Enhancement, kInvert);
+  EXPECT_TRUE(edit_->State().mbImageModified);
+  EXPECT_TRUE(ui_.messages.empty());  // no question was asked
+}
+
+TEST_F(BasketTest, EnteringEditModeCancelledStaysInTheExplorerView) {
+  SetOptimizedView(false);  // entering replays the tasks onto the image as read
+  RecordThree();
+  const QImage full = Shown();
+  edit_->CmdPreviewEdit_Click();
+  ASSERT_EQ(edit_->State().glEditMode, 0);
+  ASSERT_TRUE(SamePixels(Shown(), original_));
+  {
+    WhileBusy cancel([](shell::frmStatus& status) { status.cmdCancel->click(); });
+    edit_->CmdPreviewEdit_Click();
+    EXPECT_TRUE(cancel.seen);
+  }
+  EXPECT_EQ(edit_->State().glEditMode, 0);
+  EXPECT_NE(window_->CurrentArrangement(), Arrangement::Edit);
+  EXPECT_EQ(window_->CmdPreviewEdit->text(), QStringLiteral("     Edit"));
+  EXPECT_TRUE(edit_->State().gvarConfirmedSnapshot.isEmpty());
+  EXPECT_TRUE(SamePixels(Shown(), original_));
+  edit_->CmdPreviewEdit_Click();
+  EXPECT_EQ(edit_->State().glEditMode, 1);
+  EXPECT_TRUE(SamePixels(Shown(), full));
+}
+
+TEST_F(BasketTest, ASavedBasketRunThroughTheLosslessBatchGivesTheConfirmedImage) {
+  RecordThree();
+  Record("Canvas", [this] {
+    for (int i = 0; i < 4; ++i)
+      edit_->Panels().txtCanvasCustom[i]->setText(QString::number(3 + 2 * i));
+  });
+  const QImage confirmed = Shown();
+  const QString file = dir_.filePath(QStringLiteral("four.tbf"));
+  ChooseFile(file);
+  basket_->cmdEditPreview[2]->click();
+  tasks::TaskList saved;
+  ASSERT_TRUE(browse::fncOpenTaskBasket(file, saved));
+  ASSERT_EQ(saved.Count(), 4);
+
+  auto& options = shell::gSetup.BatchNamingOptions;
+  options.Jpeg2000.Compression = 0;  // lossless
+  options.ProcessTaskBasket = 1;
+  options.DestinationMode = 1;
+  options.DestinationFolder = dir_.filePath(QStringLiteral("out"));
+  ASSERT_TRUE(QDir(dir_.path()).mkpath(QStringLiteral("out")));
+  browse::BasketItem row;
+  row.Text = QStringLiteral("edited");
+  row.Tag = path_;
+  plat::com::ControlHost hidden;
+  hidden.SetControl(QString::fromUtf16(pictavo::ax::kImageBoxProgId));
+  QProgressBar progress;
+  QImage pictureBox;
+  ASSERT_TRUE(modJPEG2000Common::fncSaveSinglePage({row}, saved, hidden, progress, pictureBox));
+
+  const QString written = dir_.filePath(QStringLiteral("out/edited.jp2"));
+  ASSERT_TRUE(QFile::exists(written));
+  const velmora::test::Decoded decoded =
+      velmora::test::DecodeWithOpenJpeg(written.toStdString(), dir_.path().toStdString());
+  ASSERT_EQ(decoded.channels, 3);
+  ASSERT_EQ(decoded.width, confirmed.width());
+  ASSERT_EQ(decoded.height, confirmed.height());
+  for (int y = 0; y < decoded.height; ++y)
+    for (int x = 0; x < decoded.width; ++x) {
+      const size_t at = (static_cast<size_t>(y) * decoded.width + x) * 3;
+      const QRgb expected = confirmed.pixel(x, y);
+      ASSERT_EQ(qRgb(decoded.samples[at], decoded.samples[at + 1], decoded.samples[at + 2]),
+                expected)
+          << "pixel " << x << "," << y;
+    }
 }
 
 }  // namespace

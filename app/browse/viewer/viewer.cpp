@@ -73,6 +73,7 @@ Viewer::Viewer(shell::MainWindow& window, const tasks::TaskList& tasks,
                plat::com::ControlHost& maskScaler)
     : QObject(&window), w_(window), tasks_(tasks), maskScaler_(maskScaler) {
   WireMenus();
+  connect(&w_, &shell::MainWindow::Ending, this, [this] { originalSnapshot_ = QByteArray(); });
 }
 
 // The handlers decide from the tick as it was before the click, so the menus do not tick by

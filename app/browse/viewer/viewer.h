@@ -47,7 +47,8 @@ class Viewer : public QObject {
 
   // The file last read completely; empty before the first and after a read that stopped early.
   QString ShownPath() const;
-  // The image as read, encoded as TIFF (gvarOriginalSnapshot); empty whenever ShownPath is.
+  // The image as read, encoded as TIFF (gvarOriginalSnapshot); empty whenever ShownPath is, and
+  // once the window has ended.
   const QByteArray& OriginalSnapshot() const { return originalSnapshot_; }
   // The picture the loader gave for the shown file (PicTiff's picture).
   const QImage& PicTiffPicture() const { return picTiff_; }
