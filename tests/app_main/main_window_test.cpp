@@ -32,6 +32,7 @@
 
 #include "app/controls/picture_button.h"
 #include "app/controls/splitter.h"
+#include "app/shell/errors.h"
 #include "app/shell/main_window.h"
 #include "app/shell/paths.h"
 #include "app/shell/settings.h"
@@ -392,6 +393,25 @@ TEST_F(MainWindowTest, MetadataPaneLeavesTheOtherPanesInPlace) {
   w->subShowMetadataPane(true, false);
   EXPECT_EQ(placesOf(), shown);
   EXPECT_EQ(placeOf(w->PicViewImage), areaShown);
+}
+
+// A window state that cannot be written is reported with its file; the record is written anyway.
+TEST_F(MainWindowTest, UnwritableWindowStateIsReportedAndTheRecordStillWritten) {
+  auto w = Open();
+  const QString stateFile =
+      QFileInfo(shell::gstrSetupFile).absolutePath() + QStringLiteral("/window.ini");
+  ASSERT_TRUE(QDir().mkpath(stateFile));  // a folder stands where the file would go
+  QFile::remove(shell::gstrSetupFile);
+  QString reported;
+  WhenModalOpens([&reported](QDialog* report) {
+    reported = shell::gstrErrorText;
+    report->close();
+  });
+  w->close();
+  EXPECT_TRUE(reported.startsWith(QStringLiteral("75 - "))) << reported.toStdString();
+  EXPECT_TRUE(reported.contains(stateFile)) << reported.toStdString();
+  EXPECT_TRUE(SettingsFileExists());
+  EXPECT_TRUE(QDir(stateFile).removeRecursively());
 }
 
 // The window comes back maximised when it was maximised at the exit, and normal when it was
