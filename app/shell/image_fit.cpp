@@ -1,9 +1,12 @@
 #include "app/shell/image_fit.h"
 
+#include <QCoreApplication>
 #include <QPalette>
+#include <QResizeEvent>
 #include <QScrollBar>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "app/shell/dialogs.h"
 #include "app/shell/errors.h"
@@ -30,6 +33,17 @@ void SetScrollRange(QScrollBar* bar, int max) {
   bar->setRange(0, std::max(0, max));
 }
 
+// A hidden widget hears of a new size only once it shows again; the control must know it now,
+// since its zoomed size is read at once.
+void ResizeAtOnce(QWidget* widget, QSize size) {
+  const QSize old = widget->size();
+  widget->resize(size);
+  if (!widget->testAttribute(Qt::WA_PendingResizeEvent)) return;
+  widget->setAttribute(Qt::WA_PendingResizeEvent, false);
+  QResizeEvent event(size, old);
+  QCoreApplication::sendEvent(widget, &event);
+}
+
 }  // namespace
 
 FitPlacement FitImageToView(QSize shown, QSize viewInner) {
@@ -54,15 +68,22 @@ void subFitImageToView(QWidget* view, plat::com::ControlHost* imageControl, QScr
   // An AutoZoom control computes its zoomed size for the space it is given: the whole view.
   imageControl->resize(view->size());
   // The control sits in the host's layout, which a hidden host applies only when shown again.
-  if (QWidget* control = imageControl->ControlWidget()) control->resize(view->size());
+  if (QWidget* control = imageControl->ControlWidget()) ResizeAtOnce(control, view->size());
   pictavo::ax::ImageBoxProxy box(imageControl->Dispatch());
   const bool autoZoom = plat::com::IsTrue(box.get_AutoZoom());
   const QSize shown = autoZoom ? QSize(box.get_ZoomedWidth(), box.get_ZoomedHeight())
                                : QSize(box.get_ImageWidth(), box.get_ImageHeight());
   const FitPlacement fit = FitImageToView(shown, view->contentsRect().size());
   imageControl->setGeometry(fit.imageRect);
-  hScroll->setEnabled(fit.horizontalEnabled);
-  vScroll->setEnabled(fit.verticalEnabled);
+  // The host's layout still holds the size it last gave the control and would not apply it again:
+  // a control left at the view's size would scroll with bars of its own beside the view's.
+  if (QWidget* control = imageControl->ControlWidget()) control->resize(fit.imageRect.size());
+  // A bar shows only while there is something to scroll: a fitting image has none beside it.
+  for (const auto& [bar, needed] :
+       {std::pair{hScroll, fit.horizontalEnabled}, std::pair{vScroll, fit.verticalEnabled}}) {
+    bar->setEnabled(needed);
+    bar->setVisible(needed);
+  }
   SetScrollRange(vScroll, fit.verticalMax);
   SetScrollRange(hScroll, fit.horizontalMax);
   imageControl->setVisible(true);

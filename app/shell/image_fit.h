@@ -32,7 +32,8 @@ FitPlacement FitImageToView(QSize shown, QSize viewInner);
 int CentredOffset(int containerInner, int itemInner, int itemOuter);
 
 // Hides the image control, lets an AutoZoom control size itself to the whole view, places it by
-// FitImageToView, sets the bars' ranges and shows it again.
+// FitImageToView, shows only the bars that have something to scroll, sets their ranges and shows
+// the control again.
 void subFitImageToView(QWidget* view, plat::com::ControlHost* imageControl, QScrollBar* hScroll,
                        QScrollBar* vScroll);
 // Moves the image control to minus the bar's value.

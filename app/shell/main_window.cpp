@@ -327,6 +327,8 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent) {
     subSetup();
   });
   resize(StartSize());
+  // The size above stays the normal size the window returns to from the maximised state.
+  if (LoadWindowMaximized()) setWindowState(windowState() | Qt::WindowMaximized);
 }
 
 QSize MainWindow::MinimumSize() {
@@ -537,15 +539,8 @@ void MainWindow::BuildViewPane() {
                {cmdPreviewNext, "View the image of the next file"},
                {CmdPreviewEdit, "Edit the current image"}},
               true);
-  // The toolbar's own row is not part of the pane rules: a box layout keeps the buttons in line.
-  auto* row = new QHBoxLayout(picToolbarPreview);
-  row->setContentsMargins(0, 0, 0, 0);
-  row->setSpacing(0);
-  row->addWidget(Label4);
-  for (QPushButton* button : {cmdPreviewSave, cmdPreviewType, cmdPreviewPrint, cmdPreviewView,
-                              cmdPreviewPrevious, cmdPreviewNext, CmdPreviewEdit})
-    row->addWidget(button);
-  row->addStretch(1);
+  previewToolbarItems_ = {Label4,         cmdPreviewSave,     cmdPreviewType, cmdPreviewPrint,
+                          cmdPreviewView, cmdPreviewPrevious, cmdPreviewNext, CmdPreviewEdit};
   mnuPreviewType = new QMenu(QStringLiteral("Preview selection"), this);
   previewTypeGroup_ = new QActionGroup(this);
   AddChoices(mnuPreviewType, previewTypeGroup_,
@@ -784,6 +779,7 @@ void MainWindow::subEnd() {
   });
   store([this] { StoreWindowSize(); });
   subSaveSetup();
+  store([this] { SaveWindowMaximized(isMaximized()); });
   emit Ending();
   SetActivity(Activity::UnsubclassingControls);
   DetachButtonPictures();
@@ -825,10 +821,6 @@ void MainWindow::subResize() {
   IgnoreErrors([this] { LayOutMetadataPane(); });
   IgnoreErrors([this] { LayOutFolderPane(); });
   IgnoreErrors([this] { LayOutViewPane(CurrentArrangement()); });
-  IgnoreErrors([this] {
-    vsbView->show();
-    hsbView->show();
-  });
   IgnoreErrors([this] { LayOutQueuePane(); });
   IgnoreErrors([this] { subFitImageToView(PicViewImage, ibMain, hsbView, vsbView); });
   IgnoreErrors([this] { ShowImageState(); });
@@ -883,8 +875,32 @@ void MainWindow::LayOutFolderPane() {
 }
 
 void MainWindow::LayOutViewPane(Arrangement arrangement) {
-  const int tb = picToolbarPreview->height();
+  PlaceViewPane(arrangement);
+  const int tb = LayOutPreviewToolbar(PreviewToolbarRowWidth(arrangement));
   const int vw = vsbView->width(), hh = hsbView->height();
+  if (arrangement == Arrangement::Edit) {
+    PicViewImage->setGeometry(0, tb, picView->width() - vw - eb->width(),
+                              picView->height() - tb - hh);
+  } else {
+    // The image area keeps its top-left corner and height whether the metadata pane shows or
+    // not: only its right edge follows the pane, so the pane never shifts the view.
+    PicMetadata->setVisible(arrangement == Arrangement::BrowseMetadataShown);
+    PicViewImage->setGeometry(1, tb + 1, picView->width() - vw - 1,
+                              picView->height() - tb - hh - 2);
+  }
+  vsbView->setGeometry(RightEdge(PicViewImage), PicViewImage->y(), vw, PicViewImage->height());
+  hsbView->setGeometry(PicViewImage->x(), BottomEdge(PicViewImage), PicViewImage->width(), hh);
+  if (arrangement == Arrangement::Edit) {
+    eb->setGeometry(RightEdge(vsbView), PicViewImage->y(), eb->width(), PicViewImage->height());
+    eb->show();
+  } else if (arrangement == Arrangement::BrowseMetadataShown) {
+    eb->hide();
+  }
+}
+
+// Edit mode and a hidden metadata pane give the view pane a place of its own above the panes
+// that stay bound; beside the metadata pane the divider places it.
+void MainWindow::PlaceViewPane(Arrangement arrangement) {
   switch (arrangement) {
     case Arrangement::Edit:
       splRight->setGeometry(0, 0, splMain->width(), splMain->height());
@@ -894,32 +910,40 @@ void MainWindow::LayOutViewPane(Arrangement arrangement) {
       splView->raise();
       picView->setGeometry(0, 0, width(), height() - sbMain->height());
       picView->raise();
-      PicViewImage->setGeometry(0, tb, picView->width() - vw - eb->width(),
-                                picView->height() - tb - hh);
       break;
     case Arrangement::BrowseMetadataHidden:
       picView->setGeometry(0, 0, splView->width(), splView->height());
       picView->raise();
-      PicMetadata->hide();  // unbound, it would still cover part of the view
-      PicViewImage->setGeometry(0, tb, picView->width() - vw - 10, picView->height() - tb - hh);
       break;
     case Arrangement::BrowseMetadataShown:
-      PicMetadata->show();
-      PicViewImage->setGeometry(1, tb + 1, picView->width() - vw - 1,
-                                picView->height() - tb - hh - 2);
       break;
   }
-  // A pane narrower than the row of buttons clips the row at its end rather than squeezing it.
-  picToolbarPreview->resize(
-      std::max(picView->width(), picToolbarPreview->layout()->minimumSize().width()), tb);
-  vsbView->setGeometry(RightEdge(PicViewImage), PicViewImage->y(), vw, PicViewImage->height());
-  hsbView->setGeometry(PicViewImage->x(), BottomEdge(PicViewImage), PicViewImage->width(), hh);
-  if (arrangement == Arrangement::Edit) {
-    eb->setGeometry(RightEdge(vsbView), PicViewImage->y(), eb->width(), PicViewImage->height());
-    eb->show();
-  } else if (arrangement == Arrangement::BrowseMetadataShown) {
-    eb->hide();
+}
+
+// In the browse arrangements the rows break at the width the view has beside the metadata pane,
+// so that the pane showing or hiding never moves the buttons or the image area below them.
+int MainWindow::PreviewToolbarRowWidth(Arrangement arrangement) const {
+  if (arrangement == Arrangement::Edit) return picView->width();
+  return std::min(picView->width(), splView->Bar()->x());
+}
+
+// Places the toolbar's caption and buttons left to right, each at the width it needs, and starts
+// a new row where the next one would not fit, so that every button shows whole in a narrow pane.
+// Answers the toolbar's height.
+int MainWindow::LayOutPreviewToolbar(int rowWidth) {
+  int x = 0, y = 0;
+  for (QWidget* item : previewToolbarItems_) {
+    const QSize size =
+        item->sizeHint().expandedTo(item->minimumSize()).boundedTo(item->maximumSize());
+    if (x > 0 && x + size.width() > rowWidth) {
+      x = 0;
+      y += kToolbarHeight;
+    }
+    item->setGeometry(x, y + (kToolbarHeight - size.height()) / 2, size.width(), size.height());
+    x += size.width();
   }
+  picToolbarPreview->setGeometry(0, 0, picView->width(), y + kToolbarHeight);
+  return picToolbarPreview->height();
 }
 
 void MainWindow::LayOutQueuePane() {

@@ -232,11 +232,15 @@ class MainWindow : public QWidget {
   void LayOutMetadataPane();
   void LayOutFolderPane();
   void LayOutViewPane(Arrangement arrangement);
+  void PlaceViewPane(Arrangement arrangement);
+  int PreviewToolbarRowWidth(Arrangement arrangement) const;
+  int LayOutPreviewToolbar(int rowWidth);
   void LayOutQueuePane();
   void ShowImageState();
   void ShowZoom();
 
   QMap<QString, QLabel*> panels_;
+  QList<QWidget*> previewToolbarItems_;  // the caption "Preview" and the buttons, in row order
   QActionGroup* previewTypeGroup_;
   QActionGroup* previewFitGroup_;
   bool ended_ = false;

@@ -2,6 +2,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QSettings>
 #include <QStandardPaths>
 #include <algorithm>
 #include <bit>
@@ -44,12 +46,17 @@ constexpr int kMemberCount = 134;
 constexpr size_t kMaxRecordBytes = 304 + 12 * kMaxSetupTextBytes;
 constexpr int32_t kErrPathFileAccess = 75;  // "Path/File access error"
 const char* const kProgramFileName = "VelmoraJPEG2000B";
+const char* const kWindowMaximizedKey = "Window/Maximized";
 
 // ---- the file
 
 QString SetupFolder() {
   return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
          QLatin1Char('/') + QLatin1String(kProgramFileName);
+}
+
+QString WindowStateFile() {
+  return QFileInfo(gstrSetupFile).absolutePath() + QStringLiteral("/window.ini");
 }
 
 void WarnCorruptedFile() {
@@ -165,6 +172,24 @@ void subSaveSetup() {
 
 void subDeleteSetup() {
   QFile::remove(gstrSetupFile);
+  QFile::remove(WindowStateFile());
+}
+
+bool LoadWindowMaximized() {
+  if (gstrSetupFile.isEmpty()) return false;
+  return QSettings(WindowStateFile(), QSettings::IniFormat)
+      .value(QLatin1String(kWindowMaximizedKey), false)
+      .toBool();
+}
+
+// QSettings replaces the file through a temporary beside it, as the record's own writer does.
+void SaveWindowMaximized(bool maximized) {
+  QSettings store(WindowStateFile(), QSettings::IniFormat);
+  store.setValue(QLatin1String(kWindowMaximizedKey), maximized);
+  store.sync();
+  if (store.status() != QSettings::NoError)
+    throw AppError(kErrPathFileAccess,
+                   ("Cannot write the window state to " + WindowStateFile()).toStdString());
 }
 
 static_assert([] {

@@ -374,7 +374,14 @@ extern AcquireTarget gTwainTarget;
 void subLoadSetup();
 // Writes gSetup to the settings file; the old file stays whole until the new one is complete.
 void subSaveSetup();
-// Deletes the settings file; every error is ignored.
+// Deletes the settings file and the window state beside it; every error is ignored.
 void subDeleteSetup();
+
+// Whether the main window was maximised when the program last ended. The record has no room for
+// it, so it lives in a small INI file beside the settings file; without one the window was not.
+bool LoadWindowMaximized();
+// Remembers the main window's maximised state for the next start; throws AppError when the file
+// cannot be written.
+void SaveWindowMaximized(bool maximized);
 
 }  // namespace shell

@@ -28,9 +28,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <map>
+#include <vector>
 
 #include "app/controls/picture_button.h"
 #include "app/controls/splitter.h"
+#include "app/shell/errors.h"
 #include "app/shell/main_window.h"
 #include "app/shell/paths.h"
 #include "app/shell/settings.h"
@@ -234,11 +236,11 @@ TEST_F(MainWindowTest, PaneRectanglesOfEachArrangement) {
   EXPECT_EQ(bottom(w->hsbView), w->picView->height() - 1);
   EXPECT_FALSE(w->eb->isVisible());
 
-  // Hidden: the image area starts at the edge, the bar stops 10 px short of the right edge.
+  // Hidden: the image area keeps its corner and height and reaches to the pane's right edge.
   w->subShowMetadataPane(false, false);
-  EXPECT_EQ(w->PicViewImage->pos(), QPoint(0, tb));
-  EXPECT_EQ(right(w->vsbView), w->picView->width() - 10);
-  EXPECT_EQ(bottom(w->hsbView), w->picView->height());
+  EXPECT_EQ(w->PicViewImage->pos(), QPoint(1, tb + 1));
+  EXPECT_EQ(right(w->vsbView), w->picView->width());
+  EXPECT_EQ(bottom(w->hsbView), w->picView->height() - 1);
 
   // Edit: the view pane covers the window above the status bar, the task pane at its right.
   w->subShowMetadataPane(true, true);
@@ -247,9 +249,12 @@ TEST_F(MainWindowTest, PaneRectanglesOfEachArrangement) {
   w->splView->SetLeftOrTopControl(nullptr);
   w->subResize();
   ASSERT_EQ(w->CurrentArrangement(), Arrangement::Edit);
+  // The whole width holds the toolbar in fewer rows than the view beside the metadata pane.
+  const int editTb = w->picToolbarPreview->height();
+  EXPECT_LE(editTb, tb);
   EXPECT_EQ(w->picView->geometry(), QRect(0, 0, w->width(), w->height() - w->sbMain->height()));
   EXPECT_EQ(w->PicViewImage->width(), w->picView->width() - vw - w->eb->width());
-  EXPECT_EQ(w->PicViewImage->height(), w->picView->height() - tb - hh);
+  EXPECT_EQ(w->PicViewImage->height(), w->picView->height() - editTb - hh);
   EXPECT_TRUE(w->eb->isVisible());
   EXPECT_EQ(w->eb->x(), right(w->vsbView));
   EXPECT_EQ(w->eb->y(), w->PicViewImage->y());
@@ -319,20 +324,116 @@ TEST_F(MainWindowTest, StatusPanelsCarryTheirIcons) {
 
 // At the smallest window the preview pane is narrow: the buttons keep their full size and stand
 // side by side, the row running past the pane's end rather than squeezing them.
+// In a view too narrow for one row the buttons break into further rows: each keeps its width,
+// none overlaps another, and all stand inside the view above the image area, beside the metadata
+// pane or without it, at the first start's size (the screen's) and at the smallest window.
 TEST_F(MainWindowTest, PreviewToolbarKeepsEveryButtonWhole) {
-  auto w = Open();
-  w->resize(200, 100);
+  auto w = std::make_unique<MainWindow>();
+  w->show();
   QApplication::processEvents();
+  const QSize firstStart = w->size();
   const QPushButton* row[] = {w->cmdPreviewSave, w->cmdPreviewType,     w->cmdPreviewPrint,
                               w->cmdPreviewView, w->cmdPreviewPrevious, w->cmdPreviewNext,
                               w->CmdPreviewEdit};
-  int right = w->Label4->x() + w->Label4->width();
-  for (const QPushButton* button : row) {
-    // Each keeps the width its picture and caption were fitted to.
-    EXPECT_EQ(button->width(), button->minimumWidth()) << button->text().toStdString();
-    EXPECT_EQ(button->width(), button->maximumWidth()) << button->text().toStdString();
-    EXPECT_GE(button->x(), right) << button->text().toStdString();
-    right = button->x() + button->width();
+  for (const QSize size : {firstStart, QSize(200, 100)}) {
+    for (const bool metadata : {true, false}) {
+      w->resize(size);
+      w->subShowMetadataPane(metadata, false);
+      QApplication::processEvents();
+      const std::string where = std::to_string(w->width()) + (metadata ? " with" : " without");
+      QRect previous(w->Label4->geometry());
+      for (const QPushButton* button : row) {
+        const std::string name = button->text().toStdString() + " at " + where;
+        // Each keeps the width its picture and caption were fitted to.
+        EXPECT_EQ(button->width(), button->minimumWidth()) << name;
+        EXPECT_EQ(button->width(), button->maximumWidth()) << name;
+        const QRect inView(button->mapTo(w->picView, QPoint()), button->size());
+        EXPECT_TRUE(w->picView->rect().contains(inView)) << name;
+        EXPECT_LE(inView.bottom(), w->PicViewImage->y()) << name;
+        EXPECT_TRUE(button->isVisibleTo(w.get())) << name;
+        // Reading order: right of the one before on its row, or on a row further down.
+        EXPECT_TRUE(button->x() >= previous.right() + 1 || button->y() > previous.bottom()) << name;
+        previous = button->geometry();
+      }
+    }
+  }
+}
+
+// The metadata pane showing or hiding moves nothing but the image area's right edge, which
+// follows the pane: the other panes, the toolbar and the image area's corner and height stay.
+TEST_F(MainWindowTest, MetadataPaneLeavesTheOtherPanesInPlace) {
+  auto w = Open();
+  auto placeOf = [&w](const QWidget* pane) {
+    return QRect(pane->mapTo(w.get(), QPoint()), pane->size());
+  };
+  // The panes beside the view and the toolbar's caption and buttons, in a fixed order.
+  auto placesOf = [&] {
+    std::vector<QRect> places;
+    for (const QWidget* pane : std::initializer_list<const QWidget*>{
+             w->picBrowse, w->PicFolder, w->PicQueue, w->Label4, w->cmdPreviewSave,
+             w->cmdPreviewType, w->cmdPreviewPrint, w->cmdPreviewView, w->cmdPreviewPrevious,
+             w->cmdPreviewNext, w->CmdPreviewEdit})
+      places.push_back(placeOf(pane));
+    return places;
+  };
+  w->subShowMetadataPane(true, true);
+  const auto shown = placesOf();
+  const QRect areaShown = placeOf(w->PicViewImage);
+  const int splitShown = w->splView->SplitterPosition();
+  const int paneRight = placeOf(w->PicMetadata).right();
+
+  w->subShowMetadataPane(false, false);
+  EXPECT_EQ(placesOf(), shown);
+  const QRect areaHidden = placeOf(w->PicViewImage);
+  EXPECT_EQ(areaHidden.topLeft(), areaShown.topLeft());
+  EXPECT_EQ(areaHidden.height(), areaShown.height());
+  EXPECT_EQ(placeOf(w->vsbView).right(), paneRight);
+  EXPECT_EQ(w->splView->SplitterPosition(), splitShown);
+
+  w->subShowMetadataPane(true, false);
+  EXPECT_EQ(placesOf(), shown);
+  EXPECT_EQ(placeOf(w->PicViewImage), areaShown);
+}
+
+// A window state that cannot be written is reported with its file; the record is written anyway.
+TEST_F(MainWindowTest, UnwritableWindowStateIsReportedAndTheRecordStillWritten) {
+  auto w = Open();
+  const QString stateFile =
+      QFileInfo(shell::gstrSetupFile).absolutePath() + QStringLiteral("/window.ini");
+  ASSERT_TRUE(QDir().mkpath(stateFile));  // a folder stands where the file would go
+  QFile::remove(shell::gstrSetupFile);
+  QString reported;
+  WhenModalOpens([&reported](QDialog* report) {
+    reported = shell::gstrErrorText;
+    report->close();
+  });
+  w->close();
+  EXPECT_TRUE(reported.startsWith(QStringLiteral("75 - "))) << reported.toStdString();
+  EXPECT_TRUE(reported.contains(stateFile)) << reported.toStdString();
+  EXPECT_TRUE(SettingsFileExists());
+  EXPECT_TRUE(QDir(stateFile).removeRecursively());
+}
+
+// The window comes back maximised when it was maximised at the exit, and normal when it was
+// normal; either way it returns to the normal size it had before.
+TEST_F(MainWindowTest, MaximisedStateComesBackAtTheNextStart) {
+  for (const bool maximised : {true, false}) {
+    {
+      auto w = Open();
+      w->resize(700, 500);
+      if (maximised) w->showMaximized();
+      QApplication::processEvents();
+      ASSERT_EQ(w->isMaximized(), maximised);
+      w->close();
+    }
+    MainWindow again;
+    again.show();
+    QApplication::processEvents();
+    EXPECT_EQ(again.isMaximized(), maximised) << maximised;
+    again.showNormal();
+    QApplication::processEvents();
+    EXPECT_EQ(again.size(), QSize(700, 500)) << maximised;
+    again.close();
   }
 }
 

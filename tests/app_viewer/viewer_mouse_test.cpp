@@ -434,6 +434,7 @@ TEST_F(HostedMouseTest, TheBandLeavesTheImageUntouched) {
 TEST_F(HostedMouseTest, CropOfAZoomedImageRunsTheControlsSelection) {
   Load(Fixture("-size 1600x1200 xc:teal", "zoomed.png"));
   Box().put_AutoZoom(true);
+  window_->subResize();  // fits the control to the view, as every change of the view does
   QApplication::processEvents();
   ASSERT_LT(Box().get_ZoomedWidth(), 1600);
   // The control's selection waits for the mouse; the drag goes to its surface meanwhile.

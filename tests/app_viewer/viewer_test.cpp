@@ -416,6 +416,34 @@ TEST_F(ViewerTest, FitChoicesZoomTheShownImage) {
   EXPECT_TRUE(window_->mnuPreviewFit->actions()[1]->isChecked());
 }
 
+// One pair of scroll bars at most shows in the view, whoever owns it (the view or the control),
+// and only the bars that have something to scroll: none for an image that fits.
+TEST_F(ViewerTest, OnlyTheBarsThatScrollShow) {
+  struct Case {
+    const char* name;
+    const char* size;
+    int fit;  // 0 "Best Fit", 1 "Actual Size"
+    int horizontal, vertical;
+  } cases[] = {{"large at actual size", "3000x2000", 1, 1, 1},
+               {"large at best fit", "3000x2000", 0, 0, 0},
+               {"wide at actual size", "3000x40", 1, 1, 0},
+               {"tall at actual size", "40x3000", 1, 0, 1},
+               {"small at actual size", "40x30", 1, 0, 0}};
+  for (const Case& c : cases) {
+    const QString path = File(QStringLiteral("%1.png").arg(QString::fromLatin1(c.size)));
+    Make(QStringLiteral("-size %1 gradient:red-blue").arg(QString::fromLatin1(c.size)), path);
+    viewer_->mnuPreviewFit_Click(c.fit);
+    Show(path);
+    QApplication::processEvents();
+    int horizontal = 0, vertical = 0;
+    for (const QScrollBar* bar : window_->picView->findChildren<QScrollBar*>())
+      if (bar->isVisible()) ++(bar->orientation() == Qt::Horizontal ? horizontal : vertical);
+    EXPECT_EQ(horizontal, c.horizontal) << c.name;
+    EXPECT_EQ(vertical, c.vertical) << c.name;
+  }
+  EXPECT_TRUE(NoMessages());
+}
+
 class ViewTypeTest : public ViewerTest {
  protected:
   void SetUp() override {
