@@ -399,8 +399,9 @@ TEST_F(PrintingTest, PrintAllImagesReachesBatchPrintingAndCaptureDoesNot) {
   for (const Case& c : {Case{5, 1}, Case{8, 0}, Case{7, 0}}) {
     const auto watch = Watch([&] { batch->actions().at(c.item)->trigger(); }, PressCancel());
     EXPECT_EQ(watch->dialogs, c.dialogs) << batch->actions().at(c.item)->text().toStdString();
+    // Capture and acquire may say there is no screen or scanner here; printing says nothing.
+    if (c.dialogs == 1) EXPECT_TRUE(ui_.messages.empty());
   }
-  EXPECT_TRUE(ui_.messages.empty());
 }
 
 // What pdfimages says of the first image of a printed PDF: its width, height and its resolution
