@@ -1,20 +1,8 @@
-// The IImageBox member table and the exports of the Pictavo server library; the ImageBox object
-// and its slots are in imagebox_object.h and imagebox_slots_*.cpp.
+// The exports of the Pictavo server library; the ImageBox object and its slots are in
+// imagebox_object.h and imagebox_slots_*.cpp, its member table in imagebox_member_table.cpp.
 #include "control/activex/imagebox_object.h"
 
 namespace pictavo::ax {
-
-const MemberTable& IImageBox::Table() {
-  using TableInterface = IImageBox;
-  static const MemberTable table(IImageBox::kIid, u"IImageBox",
-                                 {
-#define VELMORA_MEMBER(kind, name, dispid, slot, type, params, names) \
-  VELMORA_TABLE_ENTRY(kind, name, dispid, slot, type, params)
-#include "control/activex/imagebox_members.inc"
-#undef VELMORA_MEMBER
-                                 });
-  return table;
-}
 
 namespace {
 
