@@ -12,6 +12,24 @@ function(velmora_add_subdirectories)
   endforeach()
 endfunction()
 
+# velmora_note_test_program(<target> <labels>): the program that the tests with these labels run,
+# for velmora_add_label_target().
+function(velmora_note_test_program target labels)
+  foreach(label IN LISTS labels)
+    set_property(GLOBAL APPEND PROPERTY VELMORA_TEST_PROGRAMS_${label} ${target})
+  endforeach()
+endfunction()
+
+# velmora_add_label_target(<label>): after every test is declared, the target velmora_<label>_tests
+# that builds just the programs the tests with this label run, so a build for `ctest -L <label>`
+# compiles nothing more. Every test with the label must come from velmora_add_gtest,
+# velmora_add_x11_gtest or a program noted with velmora_note_test_program.
+function(velmora_add_label_target label)
+  get_property(programs GLOBAL PROPERTY VELMORA_TEST_PROGRAMS_${label})
+  add_custom_target(velmora_${label}_tests)
+  add_dependencies(velmora_${label}_tests ${programs})
+endfunction()
+
 # velmora_add_gtest(NAME name SOURCES ... [LIBS ...] [LABELS ...] [ENVIRONMENT ...] [EACH_CASE])
 # One GoogleTest executable, registered with CTest as one test; with EACH_CASE every TEST and
 # TEST_F of its sources is a CTest test of its own, run in a fresh process (for code whose
@@ -40,6 +58,7 @@ function(velmora_add_gtest)
     LABELS "${T_LABELS}"
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;XDG_CONFIG_HOME=${home}/config;XDG_CACHE_HOME=${home}/cache;${T_ENVIRONMENT}"
     TIMEOUT ${timeout})
+  velmora_note_test_program(${T_NAME} "${T_LABELS}")
 endfunction()
 
 # velmora_add_x11_gtest(NAME name SOURCES ... [LIBS ...] [LABELS ...])
@@ -57,4 +76,5 @@ function(velmora_add_x11_gtest)
     LABELS "${T_LABELS}"
     ENVIRONMENT "QT_QPA_PLATFORM=xcb;XDG_CONFIG_HOME=${home}/config;XDG_CACHE_HOME=${home}/cache"
     TIMEOUT 300)
+  velmora_note_test_program(${T_NAME} "${T_LABELS}")
 endfunction()

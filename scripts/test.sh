@@ -32,6 +32,7 @@ stage "tests: scanning (sane)" ctest --preset default -j "$jobs" -L sane --repea
 
 if [ "${VELMORA_SKIP_SANITIZE:-0}" != "1" ]; then
   stage "sanitize: configure" cmake --preset sanitize
+  # The sanitize build preset builds only the programs of the tests labelled "sanitize".
   stage "sanitize: build" cmake --build --preset sanitize -j "$jobs"
   export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1
   stage "sanitize: tests" ctest --preset sanitize -j "$jobs" -LE "cups|sane"
