@@ -32,7 +32,6 @@
 #include "control/activex/imagebox_interface.h"
 #include "platform/base/workers.h"
 #include "platform/com/control_host.h"
-#include "tests/app_shell/recording_ui.h"
 
 namespace {
 
@@ -229,8 +228,6 @@ void OurBatch(benchmark::State& state, const char* ext, bool lossless) {
              options.Jpeg2000.Rate = kRate;
              QProgressBar progress;
              QImage picture;
-             // The batch ends with a summary message box, which would wait for a click.
-             RecordingUi ui;
              return modJPEG2000Common::fncSaveSinglePage(basket, tasks::TaskList(), control,
                                                          progress, picture);
            }));
