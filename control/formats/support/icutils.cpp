@@ -146,28 +146,40 @@ int64_t LiteralLength(const uint8_t* buffer, int64_t p, int64_t length) {
 
 namespace {
 
+// A literal of one byte before a run of two turns three bytes into four, the worst there is; a
+// literal at the end adds its count byte.
+int64_t Bound(int64_t length) {
+  return length + (length + 2) / 3 + 1;
+}
+
+// Codes into room for the most the runs can take, then gives back what they did not use.
 template <class Bytes>
 void AppendPackBits(Bytes& out, const uint8_t* buffer, int64_t length) {
+  const size_t start = out.size();
+  out.resize(start + static_cast<size_t>(Bound(length)));
+  uint8_t* to = out.data() + start;
   int64_t p = 0;
   while (p < length) {
     const int64_t repeat = RepeatLength(buffer, p, length);
     if (repeat >= 2) {
-      out.push_back(static_cast<uint8_t>(1 - repeat));
-      out.push_back(buffer[p]);
+      *to++ = static_cast<uint8_t>(1 - repeat);
+      *to++ = buffer[p];
       p += repeat;
       continue;
     }
     const int64_t literal = LiteralLength(buffer, p, length);
-    out.push_back(static_cast<uint8_t>(literal - 1));
-    out.insert(out.end(), buffer + p, buffer + p + literal);
+    *to++ = static_cast<uint8_t>(literal - 1);
+    std::memcpy(to, buffer + p, static_cast<size_t>(literal));
+    to += literal;
     p += literal;
   }
+  out.resize(static_cast<size_t>(to - out.data()));
 }
 
 }  // namespace
 
 int64_t PackBitsBound(int64_t length) {
-  return length + length / kMaxRun + 1;
+  return Bound(length);
 }
 
 void PackBits(plat::TStream& dest, const uint8_t* buffer, int64_t length) {
