@@ -22,16 +22,26 @@ struct TScratchFile {
   double Bytes() const { return static_cast<double>(std::filesystem::file_size(path)); }
 };
 
-// Our SaveToFile makes a file survive a power loss before it returns: the file and its folder
-// are flushed to the disk. A reference library only hands its bytes to the system, so its case
-// flushes them the same way, or the two sides would not have done the same work.
-inline void FlushToDisk(const std::string& path) {
-  for (const std::string& name : {path, std::filesystem::path(path).parent_path().string()}) {
-    const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) continue;
-    ::fsync(fd);
-    ::close(fd);
-  }
+// Flushes a file or folder to the disk.
+inline void Flush(const std::string& name) {
+  const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
+// Our SaveToFile makes a saved file survive a power loss before it returns: it writes a new file
+// beside the old one, flushes it to the disk, puts it in the old one's place and flushes the
+// folder. A reference library only hands its bytes to the system, so its case takes the same
+// steps around the library's writing (write(name) writes the file `name`), or the two sides
+// would not have done the same work.
+template <class Write>
+void SaveDurably(const std::string& path, Write&& write) {
+  const std::string fresh = path + ".new";
+  write(fresh);
+  Flush(fresh);
+  std::filesystem::rename(fresh, path);
+  Flush(std::filesystem::path(path).parent_path().string());
 }
 
 }  // namespace velmora_bench

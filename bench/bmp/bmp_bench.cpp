@@ -50,12 +50,13 @@ void BM_Bmp24Encode_Plain(benchmark::State& state) {
   const std::vector<uint8_t> headers = Headers(static_cast<uint32_t>(pixels.size()));
   velmora_bench::TScratchFile file("plain", ".bmp");
   for (auto _ : state) {
-    FILE* out = std::fopen(file.path.c_str(), "wb");
-    std::fwrite(headers.data(), 1, headers.size(), out);
-    for (int y = kHeight - 1; y >= 0; --y)
-      std::fwrite(pixels.data() + rowBytes * static_cast<size_t>(y), 1, rowBytes, out);
-    std::fclose(out);
-    velmora_bench::FlushToDisk(file.path);
+    velmora_bench::SaveDurably(file.path, [&](const std::string& path) {
+      FILE* out = std::fopen(path.c_str(), "wb");
+      std::fwrite(headers.data(), 1, headers.size(), out);
+      for (int y = kHeight - 1; y >= 0; --y)
+        std::fwrite(pixels.data() + rowBytes * static_cast<size_t>(y), 1, rowBytes, out);
+      std::fclose(out);
+    });
   }
   state.counters["file_bytes"] = file.Bytes();
 }

@@ -144,8 +144,8 @@ void SaveOurs(const plat::TBitmap& photo, const std::string& path) {
 }
 
 // libjpeg-turbo with the settings our writer gives it, from the same blue-green-red rows, to a
-// file through stdio; flushed to the disk as our saving does.
-void SaveLibrary(const std::vector<uint8_t>& bgr, const std::string& path) {
+// file through stdio.
+void WriteLibrary(const std::vector<uint8_t>& bgr, const std::string& path) {
   FILE* out = std::fopen(path.c_str(), "wb");
   jpeg_compress_struct info;
   jpeg_error_mgr errors;
@@ -167,7 +167,11 @@ void SaveLibrary(const std::vector<uint8_t>& bgr, const std::string& path) {
   jpeg_finish_compress(&info);
   jpeg_destroy_compress(&info);
   std::fclose(out);
-  velmora_bench::FlushToDisk(path);
+}
+
+// The library's file made to survive a power loss, as our saving makes ours.
+void SaveLibrary(const std::vector<uint8_t>& bgr, const std::string& path) {
+  velmora_bench::SaveDurably(path, [&](const std::string& fresh) { WriteLibrary(bgr, fresh); });
 }
 
 void EncodeFileQ90WithClass(benchmark::State& state) {

@@ -32,8 +32,8 @@ void BM_Pcx24Encode_Magick(benchmark::State& state) {
   image->type(Magick::TrueColorType);
   velmora_bench::TScratchFile file("magick", ".pcx");
   for (auto _ : state) {
-    image->write("pcx:" + file.path);
-    velmora_bench::FlushToDisk(file.path);
+    velmora_bench::SaveDurably(file.path,
+                               [&](const std::string& path) { image->write("pcx:" + path); });
   }
   state.counters["file_bytes"] = file.Bytes();
 }

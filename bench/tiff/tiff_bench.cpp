@@ -271,7 +271,8 @@ void PhotoDecodeLibtiff(benchmark::State& state, const TCoding* coding) {
 }
 
 // Encoding from the bitmap (ours) and from red-green-blue rows (libtiff's own input) into a
-// single-page file on disk, each side through its ordinary file call, flushed to the disk.
+// single-page file on disk, each side through its ordinary file call, made to survive a power loss
+// (scratch_file.h).
 void PhotoEncodeOurs(benchmark::State& state, const TCoding* coding) {
   const plat::TBitmap bitmap = velmora_bench::BitmapOf(
       velmora_bench::TestCardPixels(kPhotoWidth, kPhotoHeight), kPhotoWidth, kPhotoHeight);
@@ -290,14 +291,15 @@ void PhotoEncodeLibtiff(benchmark::State& state, const TCoding* coding) {
   velmora_bench::TScratchFile file("libtiff", ".tif");
   const size_t rowBytes = size_t{kPhotoWidth} * 3;
   for (auto _ : state) {
-    TIFF* out = TIFFOpen(file.path.c_str(), "w");
-    velmora::bench::SetRgbLayout(out, kPhotoWidth, kPhotoHeight, coding->compression,
-                                 coding->predictor);
-    for (int y = 0; y < kPhotoHeight; ++y)
-      TIFFWriteScanline(out, const_cast<uint8_t*>(rgb.data() + y * rowBytes),
-                        static_cast<uint32_t>(y), 0);
-    TIFFClose(out);
-    velmora_bench::FlushToDisk(file.path);
+    velmora_bench::SaveDurably(file.path, [&](const std::string& path) {
+      TIFF* out = TIFFOpen(path.c_str(), "w");
+      velmora::bench::SetRgbLayout(out, kPhotoWidth, kPhotoHeight, coding->compression,
+                                   coding->predictor);
+      for (int y = 0; y < kPhotoHeight; ++y)
+        TIFFWriteScanline(out, const_cast<uint8_t*>(rgb.data() + y * rowBytes),
+                          static_cast<uint32_t>(y), 0);
+      TIFFClose(out);
+    });
   }
   state.counters["file_bytes"] = file.Bytes();
 }
