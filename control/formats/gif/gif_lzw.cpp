@@ -365,6 +365,10 @@ void DecodeImageData(plat::TStream& stream, uint8_t* pixels, int width, int heig
 
 // ---- sub-block writer ----
 
+namespace {
+constexpr size_t kGatheredBytes = size_t{64} << 10;
+}  // namespace
+
 void TGIFWriter::Write(const void* data, int64_t count) {
   const uint8_t* bytes = static_cast<const uint8_t*>(data);
   for (int64_t i = 0; i < count; ++i) PutByte(bytes[i]);
@@ -372,15 +376,27 @@ void TGIFWriter::Write(const void* data, int64_t count) {
 
 void TGIFWriter::PutByte(uint8_t value) {
   buffer_[size_t(fill_++)] = value;
-  if (fill_ == 256) FlushBlock();
+  if (fill_ < 256) return;
+  CloseBlock();
+  if (gathered_.size() >= kGatheredBytes) {
+    target_.WriteBuffer(gathered_.data(), static_cast<int64_t>(gathered_.size()));
+    gathered_.clear();
+  }
+}
+
+void TGIFWriter::CloseBlock() {
+  if (fill_ > 1) {
+    buffer_[0] = static_cast<uint8_t>(fill_ - 1);
+    gathered_.insert(gathered_.end(), buffer_.begin(), buffer_.begin() + fill_);
+    fill_ = 1;
+  }
 }
 
 void TGIFWriter::FlushBlock() {
-  if (fill_ > 1) {
-    buffer_[0] = static_cast<uint8_t>(fill_ - 1);
-    target_.WriteBuffer(buffer_.data(), fill_);
-    fill_ = 1;
-  }
+  CloseBlock();
+  if (gathered_.empty()) return;
+  target_.WriteBuffer(gathered_.data(), static_cast<int64_t>(gathered_.size()));
+  gathered_.clear();
 }
 
 // ---- string table ----

@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/base/streams.h"
 
@@ -23,9 +24,11 @@ void DecodeImageData(plat::TStream& stream, uint8_t* pixels, int width, int heig
 // expands to at most 4096 pixels, growing by at most one pixel per code).
 int64_t MaxPixelsInImageData(int64_t bytes);
 
-// Cuts what is written into data sub-blocks of at most 255 bytes. Writes no terminator. The
-// last block goes out by FlushBlock, never from the destructor: a write error must reach the
-// caller, not leave a destructor.
+// Cuts what is written into data sub-blocks of at most 255 bytes. Writes no terminator. Full
+// blocks are gathered and go to the target some 64 KiB at a time (a write of its own for each
+// block of 256 bytes costs more than coding it); the rest and the last block go out by
+// FlushBlock, never from the destructor: a write error must reach the caller, not leave a
+// destructor.
 class TGIFWriter {
  public:
   explicit TGIFWriter(plat::TStream& target) : target_(target) {}
@@ -37,9 +40,13 @@ class TGIFWriter {
   void FlushBlock();
 
  private:
+  // Moves the block being filled to the gathered ones.
+  void CloseBlock();
+
   plat::TStream& target_;
   std::array<uint8_t, 256> buffer_{};
   int fill_ = 1;
+  std::vector<uint8_t> gathered_;
 };
 
 // The string table of the LZW encoder: 8009 slots probed in place.
