@@ -401,44 +401,8 @@ void TGIFWriter::FlushBlock() {
 
 // ---- string table ----
 
-namespace {
-
-constexpr uint32_t kEmptySlot = 0xFFFFFFFFu;
-
-int HashOf(uint32_t key) {
-  return static_cast<int>((key ^ (key >> 4)) % THashTable::kSlots);
-}
-int NextSlot(int slot) {
-  return slot == 0 ? THashTable::kSlots - 1 : (2 * slot) % THashTable::kSlots;
-}
-// Doubling modulo 8009 runs through 4004 slots before it comes back.
-constexpr int kProbeCycle = 4004;
-
-}  // namespace
-
 void THashTable::ResetTable() {
-  slots_.fill(kEmptySlot);
-}
-
-bool THashTable::StoreCode(uint32_t key, int code) {
-  int slot = HashOf(key);
-  for (int probes = 0; probes <= kProbeCycle; ++probes, slot = NextSlot(slot)) {
-    if ((slots_[size_t(slot)] & 0xFFFFF000u) == 0xFFFFF000u) {
-      slots_[size_t(slot)] = (key << 12) | uint32_t(code);
-      return true;
-    }
-  }
-  return false;
-}
-
-int THashTable::FindCode(uint32_t key) const {
-  int slot = HashOf(key);
-  for (int probes = 0; probes <= kProbeCycle; ++probes, slot = NextSlot(slot)) {
-    uint32_t entry = slots_[size_t(slot)];
-    if ((entry & 0xFFFFF000u) == 0xFFFFF000u) return -1;
-    if ((entry >> 12) == key) return static_cast<int>(entry & 0xFFF);
-  }
-  return -1;
+  slots_.fill(0xFFFFFFFFu);
 }
 
 // ---- encoders ----

@@ -49,17 +49,39 @@ class TGIFWriter {
   std::vector<uint8_t> gathered_;
 };
 
-// The string table of the LZW encoder: 8009 slots probed in place.
+// The string table of the LZW encoder: 8192 slots probed one after the other from a
+// multiplicative hash of the key, which spreads the keys of neighbouring codes evenly. A slot
+// holds its key above the 12-bit code; all ones above the code is a free slot. At most 4096
+// codes are stored, so half the slots at least stay free and a probe ends soon. The coder looks
+// up every pixel, so both calls are inline.
 class THashTable {
  public:
-  static constexpr int kSlots = 8009;
+  static constexpr int kSlots = 8192;
   THashTable() { ResetTable(); }
   void ResetTable();
-  // False when no free slot can be reached from the key's hash.
-  bool StoreCode(uint32_t key, int code);
-  int FindCode(uint32_t key) const;
+  // False when no slot is free.
+  bool StoreCode(uint32_t key, int code) {
+    for (uint32_t slot = HashOf(key), probes = 0; probes < kSlots; ++probes, slot = Next(slot))
+      if (IsFree(slots_[slot])) {
+        slots_[slot] = (key << 12) | uint32_t(code);
+        return true;
+      }
+    return false;
+  }
+  int FindCode(uint32_t key) const {
+    for (uint32_t slot = HashOf(key), probes = 0; probes < kSlots; ++probes, slot = Next(slot)) {
+      const uint32_t entry = slots_[slot];
+      if (IsFree(entry)) return -1;
+      if ((entry >> 12) == key) return static_cast<int>(entry & 0xFFF);
+    }
+    return -1;
+  }
 
  private:
+  static uint32_t HashOf(uint32_t key) { return (key * 2654435761u) >> (32 - 13); }
+  static uint32_t Next(uint32_t slot) { return (slot + 1) & (kSlots - 1); }
+  static bool IsFree(uint32_t entry) { return (entry & 0xFFFFF000u) == 0xFFFFF000u; }
+
   std::array<uint32_t, kSlots> slots_;
 };
 
