@@ -384,7 +384,7 @@ void WriteRowsBottomUp(const TBitmap& bitmap, int64_t row_bytes, TStream& stream
   for (int64_t y = bitmap.Height() - 1; y >= 0;) {
     uint8_t* at = block.data();
     for (int64_t n = 0; n < rows_a_block && y >= 0; ++n, --y, at += row_bytes)
-      std::memcpy(at, bitmap.ScanLine(static_cast<int>(y)), stored);
+      if (stored > 0) std::memcpy(at, bitmap.ScanLine(static_cast<int>(y)), stored);
     stream.WriteBuffer(block.data(), at - block.data());
   }
 }

@@ -32,6 +32,15 @@ struct TEntry {
 // before `to`, so each block reads only bytes of the string or bytes already written; the few
 // bytes past its end are scratch that the next string overwrites (the output has room for them).
 inline void CopyForward(uint8_t* to, const uint8_t* from, uint32_t length) {
+  // Short strings, the most of them in a busy picture, often lie in the last few strings
+  // written: a block read across two blocks still being stored waits for both, single bytes
+  // do not.
+  if (length <= 3) {
+    to[0] = from[0];
+    to[1] = from[1];
+    to[2] = from[2];
+    return;
+  }
   for (uint32_t i = 0; i < length; i += 8) {
     uint64_t block;
     std::memcpy(&block, from + i, 8);
