@@ -6,13 +6,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
 #include "bench/rgb_tiff.h"
+#include "bench/scratch_file.h"
 #include "bench/test_card_pixels.h"
 #include "control/formats/tiff/ccitt.h"
 #include "control/formats/tiff/tif_image.h"
@@ -272,23 +270,13 @@ void PhotoDecodeLibtiff(benchmark::State& state, const TCoding* coding) {
   state.counters["file_bytes"] = static_cast<double>(file.bytes.size());
 }
 
-// A file in the temporary folder that each side writes over; removed when the case ends.
-struct TScratchFile {
-  std::string path;
-  explicit TScratchFile(const char* side)
-      : path((std::filesystem::temp_directory_path() /
-              ("tiffbench-" + std::to_string(getpid()) + "-" + side + ".tif"))
-                 .string()) {}
-  ~TScratchFile() { std::filesystem::remove(path); }
-  double Bytes() const { return static_cast<double>(std::filesystem::file_size(path)); }
-};
-
 // Encoding from the bitmap (ours) and from red-green-blue rows (libtiff's own input) into a
-// single-page file on disk, each side through its ordinary file call.
+// single-page file on disk, each side through its ordinary file call, made to survive a power loss
+// (scratch_file.h).
 void PhotoEncodeOurs(benchmark::State& state, const TCoding* coding) {
   const plat::TBitmap bitmap = velmora_bench::BitmapOf(
       velmora_bench::TestCardPixels(kPhotoWidth, kPhotoHeight), kPhotoWidth, kPhotoHeight);
-  TScratchFile file("ours");
+  velmora_bench::TScratchFile file("ours", ".tif");
   for (auto _ : state) {
     pictavo::TTIFImage page;
     page.Compression = coding->compression;
@@ -300,16 +288,18 @@ void PhotoEncodeOurs(benchmark::State& state, const TCoding* coding) {
 
 void PhotoEncodeLibtiff(benchmark::State& state, const TCoding* coding) {
   const std::vector<uint8_t> rgb = PhotoRgb();
-  TScratchFile file("libtiff");
+  velmora_bench::TScratchFile file("libtiff", ".tif");
   const size_t rowBytes = size_t{kPhotoWidth} * 3;
   for (auto _ : state) {
-    TIFF* out = TIFFOpen(file.path.c_str(), "w");
-    velmora::bench::SetRgbLayout(out, kPhotoWidth, kPhotoHeight, coding->compression,
-                                 coding->predictor);
-    for (int y = 0; y < kPhotoHeight; ++y)
-      TIFFWriteScanline(out, const_cast<uint8_t*>(rgb.data() + y * rowBytes),
-                        static_cast<uint32_t>(y), 0);
-    TIFFClose(out);
+    velmora_bench::SaveDurably(file.path, [&](const std::string& path) {
+      TIFF* out = TIFFOpen(path.c_str(), "w");
+      velmora::bench::SetRgbLayout(out, kPhotoWidth, kPhotoHeight, coding->compression,
+                                   coding->predictor);
+      for (int y = 0; y < kPhotoHeight; ++y)
+        TIFFWriteScanline(out, const_cast<uint8_t*>(rgb.data() + y * rowBytes),
+                          static_cast<uint32_t>(y), 0);
+      TIFFClose(out);
+    });
   }
   state.counters["file_bytes"] = file.Bytes();
 }

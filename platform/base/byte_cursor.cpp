@@ -102,35 +102,8 @@ void TBitReader::SetPosition(size_t bit) {
   }
 }
 
-namespace {
-
-uint64_t LoadBigEndian64(const uint8_t* bytes) {
-  uint64_t word;
-  std::memcpy(&word, bytes, sizeof word);
-  return std::endian::native == std::endian::little ? __builtin_bswap64(word) : word;
-}
-
-// kReversedBytes applied to all eight bytes at once.
-uint64_t ReverseBitsOfEachByte(uint64_t word) {
-  word = ((word >> 1) & 0x5555555555555555) | ((word & 0x5555555555555555) << 1);
-  word = ((word >> 2) & 0x3333333333333333) | ((word & 0x3333333333333333) << 2);
-  return ((word >> 4) & 0x0F0F0F0F0F0F0F0F) | ((word & 0x0F0F0F0F0F0F0F0F) << 4);
-}
-
-}  // namespace
-
-void TBitReader::Fill() {
-  // Away from the end the window is topped up with one load: every whole byte that fits.
-  if (data_.size() >= 8 && next_ <= data_.size() - 8) {
-    uint64_t word = LoadBigEndian64(data_.data() + next_);
-    if (reversed_) word = ReverseBitsOfEachByte(word);
-    const int bytes = (64 - count_) / 8;
-    if (bytes < 8) word &= ~(~uint64_t{0} >> (8 * bytes));
-    window_ |= word >> count_;
-    count_ += 8 * bytes;
-    next_ += static_cast<size_t>(bytes);
-    return;
-  }
+// Byte by byte near the end, the bytes past it read as zeros.
+void TBitReader::FillNearEnd() {
   while (count_ <= 56) {
     uint8_t byte = next_ < data_.size() ? data_[next_] : 0;
     if (reversed_) byte = kReversedBytes[byte];

@@ -3,8 +3,10 @@
 // sequential and positioned reads in either byte order, and a bit reader for packed codes.
 // Neither decides what a short read means: the reader that owns the bytes hands in the function
 // that raises its format's own error, so no bare stream error reaches a user.
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <span>
 #include <string>
 #include <string_view>
@@ -93,7 +95,26 @@ class TBitReader {
   void AlignToByte() { SetPosition((position_ + 7) & ~size_t{7}); }
 
  private:
-  void Fill();
+  // Tops the window up. Away from the end that is one load of every whole byte that fits; it is
+  // taken once every few codes, so it stays inline in the decoders' loops.
+  void Fill() {
+    if (data_.size() < 8 || next_ > data_.size() - 8) return FillNearEnd();
+    uint64_t word;
+    std::memcpy(&word, data_.data() + next_, sizeof word);
+    if constexpr (std::endian::native == std::endian::little) word = __builtin_bswap64(word);
+    if (reversed_) word = ReverseBitsOfEachByte(word);
+    const int bytes = (64 - count_) / 8;
+    if (bytes < 8) word &= ~(~uint64_t{0} >> (8 * bytes));
+    window_ |= word >> count_;
+    count_ += 8 * bytes;
+    next_ += static_cast<size_t>(bytes);
+  }
+  void FillNearEnd();
+  static uint64_t ReverseBitsOfEachByte(uint64_t word) {
+    word = ((word >> 1) & 0x5555555555555555) | ((word & 0x5555555555555555) << 1);
+    word = ((word >> 2) & 0x3333333333333333) | ((word & 0x3333333333333333) << 2);
+    return ((word >> 4) & 0x0F0F0F0F0F0F0F0F) | ((word & 0x0F0F0F0F0F0F0F0F) << 4);
+  }
 
   std::span<const uint8_t> data_;
   bool reversed_;

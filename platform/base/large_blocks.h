@@ -6,6 +6,7 @@
 // ordinary heap.
 #include <cstddef>
 #include <cstdint>
+#include <new>
 #include <vector>
 
 namespace plat {
@@ -16,6 +17,9 @@ inline constexpr size_t kLargeBlockBytes = size_t{4} << 20;
 void* AllocateBlock(size_t bytes);
 void FreeBlock(void* block, size_t bytes);
 
+// Leaves the new elements of a sized construction or a resize unset, as a block about to be
+// overwritten (a file read into it, a decoder's rows) should not be cleared first: the clearing
+// costs as much as the writing. Code that wants zeros asks for them with a value.
 template <class T>
 struct TLargeBlockAllocator {
   using value_type = T;
@@ -24,6 +28,10 @@ struct TLargeBlockAllocator {
   TLargeBlockAllocator(const TLargeBlockAllocator<U>&) {}
   T* allocate(size_t n) { return static_cast<T*>(AllocateBlock(n * sizeof(T))); }
   void deallocate(T* block, size_t n) { FreeBlock(block, n * sizeof(T)); }
+  template <class U>
+  void construct(U* p) {
+    ::new (static_cast<void*>(p)) U;
+  }
   friend bool operator==(const TLargeBlockAllocator&, const TLargeBlockAllocator&) { return true; }
 };
 

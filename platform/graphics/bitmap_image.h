@@ -11,21 +11,10 @@
 
 namespace plat {
 
-// Leaves new elements unset, so a fresh pixel block is not written by the allocating thread
+// New elements are left unset, so a fresh pixel block is not written by the allocating thread
 // alone: Allocate clears it on the worker pool instead (the first touch of a block of tens of
 // megabytes costs more in page faults than the clearing itself).
-template <class T>
-struct TUnsetBlockAllocator : TLargeBlockAllocator<T> {
-  TUnsetBlockAllocator() = default;
-  template <class U>
-  TUnsetBlockAllocator(const TUnsetBlockAllocator<U>&) {}
-  template <class U>
-  void construct(U* p) {
-    ::new (static_cast<void*>(p)) U;
-  }
-};
-
-using TPixelBytes = std::vector<uint8_t, TUnsetBlockAllocator<uint8_t>>;
+using TPixelBytes = TLargeBytes;
 
 struct TBitmap::Image {
   int width = 0;

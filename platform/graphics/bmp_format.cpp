@@ -350,9 +350,15 @@ uint32_t Get32(const uint8_t* at) {
 }
 
 std::vector<uint8_t> NewFile(const Layout& layout) {
+  std::vector<uint8_t> out = Headers(layout);
+  out.resize(out.size() + static_cast<size_t>(layout.row_bytes * layout.height), 0);
+  return out;
+}
+
+std::vector<uint8_t> Headers(const Layout& layout) {
   const int64_t pixels_at = kHeadersSize + layout.colours * 4;
   const int64_t image_size = layout.row_bytes * layout.height;
-  std::vector<uint8_t> out(static_cast<size_t>(pixels_at + image_size), 0);
+  std::vector<uint8_t> out(static_cast<size_t>(pixels_at), 0);
   uint8_t* p = out.data();
   Put16(p, kSignature);
   Put32(p + kFileSizeAt, static_cast<uint32_t>(pixels_at + image_size));
@@ -368,10 +374,19 @@ std::vector<uint8_t> NewFile(const Layout& layout) {
   return out;
 }
 
-void CopyRowsBottomUp(const TBitmap& bitmap, int64_t row_bytes, uint8_t* pixels) {
+void WriteRowsBottomUp(const TBitmap& bitmap, int64_t row_bytes, TStream& stream) {
+  if (row_bytes <= 0) return;
+  // Rows are gathered into blocks of about 1 MiB: few writes, and no copy of the whole image.
+  const int64_t rows_a_block = std::max<int64_t>(1, (int64_t{1} << 20) / row_bytes);
   const auto stored = static_cast<size_t>(std::min(row_bytes, bitmap.RowBytes()));
-  for (int y = 0; y < bitmap.Height() && stored > 0; ++y)
-    std::memcpy(pixels + (bitmap.Height() - 1 - y) * row_bytes, bitmap.ScanLine(y), stored);
+  std::vector<uint8_t> block(
+      static_cast<size_t>(std::min<int64_t>(rows_a_block, bitmap.Height()) * row_bytes), 0);
+  for (int64_t y = bitmap.Height() - 1; y >= 0;) {
+    uint8_t* at = block.data();
+    for (int64_t n = 0; n < rows_a_block && y >= 0; ++n, --y, at += row_bytes)
+      if (stored > 0) std::memcpy(at, bitmap.ScanLine(static_cast<int>(y)), stored);
+    stream.WriteBuffer(block.data(), at - block.data());
+  }
 }
 
 }  // namespace bmp
@@ -390,7 +405,7 @@ void WriteBmp(const TBitmap& bitmap, TStream& stream) {
   layout.bits = BitsPerPixel(source->PixelFormat());
   layout.row_bytes = source->RowBytes();
   layout.colours = PaletteSizeOf(source->PixelFormat());
-  std::vector<uint8_t> out = bmp::NewFile(layout);
+  std::vector<uint8_t> out = bmp::Headers(layout);
   const int64_t colours = layout.colours;
   const TColorTable& table = source->Palette();
   for (int64_t i = 0; i < colours && i < static_cast<int64_t>(table.size()); ++i) {
@@ -400,8 +415,8 @@ void WriteBmp(const TBitmap& bitmap, TStream& stream) {
     out[at + 1] = q.rgbGreen;
     out[at + 2] = q.rgbRed;
   }
-  bmp::CopyRowsBottomUp(*source, layout.row_bytes, out.data() + bmp::kHeadersSize + colours * 4);
   stream.WriteBuffer(out.data(), static_cast<int64_t>(out.size()));
+  bmp::WriteRowsBottomUp(*source, layout.row_bytes, stream);
 }
 
 }  // namespace plat

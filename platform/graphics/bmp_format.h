@@ -45,9 +45,11 @@ struct Layout {
 // A zero-filled file with both headers written: the colour table starts at kHeadersSize and
 // the rows follow it, bottom row first.
 std::vector<uint8_t> NewFile(const Layout& layout);
-// Copies the bitmap's rows into pixels, bottom row first, row_bytes apart (each row as far as
-// the bitmap and the file row both reach).
-void CopyRowsBottomUp(const TBitmap& bitmap, int64_t row_bytes, uint8_t* pixels);
+// The two headers and the zero-filled colour table alone: what comes before the rows.
+std::vector<uint8_t> Headers(const Layout& layout);
+// Writes the bitmap's rows to the stream, bottom row first, row_bytes each (each row as far as
+// the bitmap and the file row both reach, zeros after that).
+void WriteRowsBottomUp(const TBitmap& bitmap, int64_t row_bytes, TStream& stream);
 }  // namespace bmp
 
 // Reads a BMP file from the stream's current position into bitmap: core (12-byte), info

@@ -9,8 +9,9 @@ namespace pictavo {
 
 namespace {
 
-// The 24-bit file, built whole in memory and written in one piece.
-std::vector<uint8_t> Build24BitFile(const plat::TBitmap& bitmap, int32_t x_ppm, int32_t y_ppm) {
+// The 24-bit file: headers, then the rows.
+void Write24BitFile(const plat::TBitmap& bitmap, int32_t x_ppm, int32_t y_ppm,
+                    plat::TStream& stream) {
   plat::bmp::Layout layout;
   layout.width = bitmap.Width();
   layout.height = bitmap.Height();
@@ -18,9 +19,9 @@ std::vector<uint8_t> Build24BitFile(const plat::TBitmap& bitmap, int32_t x_ppm, 
   layout.row_bytes = Bmp24RowSize(bitmap.Width());
   layout.x_pels_per_meter = x_ppm;
   layout.y_pels_per_meter = y_ppm;
-  std::vector<uint8_t> out = plat::bmp::NewFile(layout);
-  plat::bmp::CopyRowsBottomUp(bitmap, layout.row_bytes, out.data() + plat::bmp::kHeadersSize);
-  return out;
+  const std::vector<uint8_t> headers = plat::bmp::Headers(layout);
+  stream.WriteBuffer(headers.data(), static_cast<int64_t>(headers.size()));
+  plat::bmp::WriteRowsBottomUp(bitmap, layout.row_bytes, stream);
 }
 
 }  // namespace
@@ -65,8 +66,7 @@ void TBMPImage::LoadFromStream(plat::TStream& stream) {
 
 void TBMPImage::SaveToStream(plat::TStream& stream) const {
   if (PixelFormat() == plat::TPixelFormat::pf24bit) {
-    const std::vector<uint8_t> file = Build24BitFile(*this, x_pels_per_meter_, y_pels_per_meter_);
-    stream.WriteBuffer(file.data(), static_cast<int64_t>(file.size()));
+    Write24BitFile(*this, x_pels_per_meter_, y_pels_per_meter_, stream);
     return;
   }
   // The resolution is patched relative to where the file starts, so a file written behind

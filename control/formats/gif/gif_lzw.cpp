@@ -365,6 +365,10 @@ void DecodeImageData(plat::TStream& stream, uint8_t* pixels, int width, int heig
 
 // ---- sub-block writer ----
 
+namespace {
+constexpr size_t kGatheredBytes = size_t{64} << 10;
+}  // namespace
+
 void TGIFWriter::Write(const void* data, int64_t count) {
   const uint8_t* bytes = static_cast<const uint8_t*>(data);
   for (int64_t i = 0; i < count; ++i) PutByte(bytes[i]);
@@ -372,57 +376,33 @@ void TGIFWriter::Write(const void* data, int64_t count) {
 
 void TGIFWriter::PutByte(uint8_t value) {
   buffer_[size_t(fill_++)] = value;
-  if (fill_ == 256) FlushBlock();
+  if (fill_ < 256) return;
+  CloseBlock();
+  if (gathered_.size() >= kGatheredBytes) {
+    target_.WriteBuffer(gathered_.data(), static_cast<int64_t>(gathered_.size()));
+    gathered_.clear();
+  }
 }
 
-void TGIFWriter::FlushBlock() {
+void TGIFWriter::CloseBlock() {
   if (fill_ > 1) {
     buffer_[0] = static_cast<uint8_t>(fill_ - 1);
-    target_.WriteBuffer(buffer_.data(), fill_);
+    gathered_.insert(gathered_.end(), buffer_.begin(), buffer_.begin() + fill_);
     fill_ = 1;
   }
 }
 
+void TGIFWriter::FlushBlock() {
+  CloseBlock();
+  if (gathered_.empty()) return;
+  target_.WriteBuffer(gathered_.data(), static_cast<int64_t>(gathered_.size()));
+  gathered_.clear();
+}
+
 // ---- string table ----
 
-namespace {
-
-constexpr uint32_t kEmptySlot = 0xFFFFFFFFu;
-
-int HashOf(uint32_t key) {
-  return static_cast<int>((key ^ (key >> 4)) % THashTable::kSlots);
-}
-int NextSlot(int slot) {
-  return slot == 0 ? THashTable::kSlots - 1 : (2 * slot) % THashTable::kSlots;
-}
-// Doubling modulo 8009 runs through 4004 slots before it comes back.
-constexpr int kProbeCycle = 4004;
-
-}  // namespace
-
 void THashTable::ResetTable() {
-  slots_.fill(kEmptySlot);
-}
-
-bool THashTable::StoreCode(uint32_t key, int code) {
-  int slot = HashOf(key);
-  for (int probes = 0; probes <= kProbeCycle; ++probes, slot = NextSlot(slot)) {
-    if ((slots_[size_t(slot)] & 0xFFFFF000u) == 0xFFFFF000u) {
-      slots_[size_t(slot)] = (key << 12) | uint32_t(code);
-      return true;
-    }
-  }
-  return false;
-}
-
-int THashTable::FindCode(uint32_t key) const {
-  int slot = HashOf(key);
-  for (int probes = 0; probes <= kProbeCycle; ++probes, slot = NextSlot(slot)) {
-    uint32_t entry = slots_[size_t(slot)];
-    if ((entry & 0xFFFFF000u) == 0xFFFFF000u) return -1;
-    if ((entry >> 12) == key) return static_cast<int>(entry & 0xFFF);
-  }
-  return -1;
+  slots_.fill(0xFFFFFFFFu);
 }
 
 // ---- encoders ----

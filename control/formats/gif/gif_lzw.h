@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/base/streams.h"
 
@@ -23,9 +24,11 @@ void DecodeImageData(plat::TStream& stream, uint8_t* pixels, int width, int heig
 // expands to at most 4096 pixels, growing by at most one pixel per code).
 int64_t MaxPixelsInImageData(int64_t bytes);
 
-// Cuts what is written into data sub-blocks of at most 255 bytes. Writes no terminator. The
-// last block goes out by FlushBlock, never from the destructor: a write error must reach the
-// caller, not leave a destructor.
+// Cuts what is written into data sub-blocks of at most 255 bytes. Writes no terminator. Full
+// blocks are gathered and go to the target some 64 KiB at a time (a write of its own for each
+// block of 256 bytes costs more than coding it); the rest and the last block go out by
+// FlushBlock, never from the destructor: a write error must reach the caller, not leave a
+// destructor.
 class TGIFWriter {
  public:
   explicit TGIFWriter(plat::TStream& target) : target_(target) {}
@@ -37,22 +40,48 @@ class TGIFWriter {
   void FlushBlock();
 
  private:
+  // Moves the block being filled to the gathered ones.
+  void CloseBlock();
+
   plat::TStream& target_;
   std::array<uint8_t, 256> buffer_{};
   int fill_ = 1;
+  std::vector<uint8_t> gathered_;
 };
 
-// The string table of the LZW encoder: 8009 slots probed in place.
+// The string table of the LZW encoder: 8192 slots probed one after the other from a
+// multiplicative hash of the key, which spreads the keys of neighbouring codes evenly. A slot
+// holds its key above the 12-bit code; all ones above the code is a free slot. At most 4096
+// codes are stored, so half the slots at least stay free and a probe ends soon. The coder looks
+// up every pixel, so both calls are inline.
 class THashTable {
  public:
-  static constexpr int kSlots = 8009;
+  static constexpr int kSlots = 8192;
   THashTable() { ResetTable(); }
   void ResetTable();
-  // False when no free slot can be reached from the key's hash.
-  bool StoreCode(uint32_t key, int code);
-  int FindCode(uint32_t key) const;
+  // False when no slot is free.
+  bool StoreCode(uint32_t key, int code) {
+    for (uint32_t slot = HashOf(key), probes = 0; probes < kSlots; ++probes, slot = Next(slot))
+      if (IsFree(slots_[slot])) {
+        slots_[slot] = (key << 12) | uint32_t(code);
+        return true;
+      }
+    return false;
+  }
+  int FindCode(uint32_t key) const {
+    for (uint32_t slot = HashOf(key), probes = 0; probes < kSlots; ++probes, slot = Next(slot)) {
+      const uint32_t entry = slots_[slot];
+      if (IsFree(entry)) return -1;
+      if ((entry >> 12) == key) return static_cast<int>(entry & 0xFFF);
+    }
+    return -1;
+  }
 
  private:
+  static uint32_t HashOf(uint32_t key) { return (key * 2654435761u) >> (32 - 13); }
+  static uint32_t Next(uint32_t slot) { return (slot + 1) & (kSlots - 1); }
+  static bool IsFree(uint32_t entry) { return (entry & 0xFFFFF000u) == 0xFFFFF000u; }
+
   std::array<uint32_t, kSlots> slots_;
 };
 

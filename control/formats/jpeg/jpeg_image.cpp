@@ -9,6 +9,7 @@
 
 #include <jpeglib.h>
 
+#include "platform/base/large_blocks.h"
 #include "platform/base/rounding.h"
 #include "platform/base/streams.h"
 #include "platform/graphics/pixel_budget.h"
@@ -91,14 +92,24 @@ class TDecompressor {
   bool created_ = false;
 };
 
+// The coded bytes gather in memory. For a large picture they start in a large block that the
+// next save takes again: growing from a few kilobytes, the library would take fresh memory at
+// each step, and on a virtual machine the first touch of those pages costs more than the
+// copying. The library grows the room itself if it runs out.
 class TCompressor {
  public:
-  TCompressor() {
+  explicit TCompressor(size_t expected) {
     std::memset(&info_, 0, sizeof info_);
     InstallErrorManager(errors_);
     info_.err = &errors_.pub;
     Guarded(errors_, [this] { jpeg_create_compress(&info_); });
     created_ = true;
+    if (expected >= plat::kLargeBlockBytes) {
+      block_ = plat::AllocateBlock(expected);
+      block_bytes_ = expected;
+      buffer_ = static_cast<unsigned char*>(block_);
+      size_ = expected;
+    }
     try {
       Run([this] { jpeg_mem_dest(&info_, &buffer_, &size_); });
     } catch (...) {
@@ -108,7 +119,8 @@ class TCompressor {
   }
   ~TCompressor() {
     if (created_) jpeg_destroy_compress(&info_);
-    std::free(buffer_);
+    if (buffer_ != block_) std::free(buffer_);
+    if (block_ != nullptr) plat::FreeBlock(block_, block_bytes_);
   }
   TCompressor(const TCompressor&) = delete;
   TCompressor& operator=(const TCompressor&) = delete;
@@ -123,6 +135,8 @@ class TCompressor {
  private:
   TErrorManager errors_;
   jpeg_compress_struct info_;
+  void* block_ = nullptr;
+  size_t block_bytes_ = 0;
   unsigned char* buffer_ = nullptr;
   unsigned long size_ = 0;
   bool created_ = false;
@@ -432,7 +446,9 @@ void TJPEGImageExtra::Compress() const {
   TBMPImage source;
   source.Assign(static_cast<const plat::TBitmap&>(*bitmap_));
   if (!grayscale_) source.SetPixelFormat(plat::TPixelFormat::pf24bit);
-  TCompressor compressor;
+  // A quarter of the pixels' bytes holds most photos at any quality.
+  TCompressor compressor(static_cast<size_t>(source.Width()) * source.Height() *
+                         (grayscale_ ? 1 : 3) / 4);
   jpeg_compress_struct& info = compressor.Info();
   info.image_width = static_cast<JDIMENSION>(source.Width());
   info.image_height = static_cast<JDIMENSION>(source.Height());

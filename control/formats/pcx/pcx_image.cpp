@@ -247,14 +247,16 @@ void AppendColours(std::string& out, const plat::TColorTable& table, size_t coun
   }
 }
 
-void EncodeLine(std::string& out, const uint8_t* line, size_t size) {
+// Codes one plane line at `to`, which has room for twice its size; returns the end.
+char* EncodeLine(char* to, const uint8_t* line, size_t size) {
   for (size_t i = 0; i < size;) {
     size_t run = 1;
     while (i + run < size && run < kMaxRun && line[i + run] == line[i]) ++run;
-    if (run > 1 || line[i] >= kRunFlag) out += static_cast<char>(kRunFlag + run);
-    out += static_cast<char>(line[i]);
+    if (run > 1 || line[i] >= kRunFlag) *to++ = static_cast<char>(kRunFlag + run);
+    *to++ = static_cast<char>(line[i]);
     i += run;
   }
+  return to;
 }
 
 // Splits one row of the holder into its plane lines; bytes past the width stay `pad`.
@@ -339,10 +341,21 @@ void TPCXImage::SaveToStream(plat::TStream& stream) const {
                           ? static_cast<uint8_t>(plat::NearestPaletteIndex(palette, 0, 0, 0))
                           : 0;
   std::vector<uint8_t> lines(line_size * planes);
+  // The coded rows go out in blocks of about 1 MiB, not as one string of the whole file.
+  constexpr size_t kBlock = size_t{1} << 20;
+  out.reserve(kBlock + 2 * lines.size());
   for (int y = 0; y < image->Height(); ++y) {
     std::fill(lines.begin(), lines.end(), pad);
     SplitRow(*image, layout, y, line_size, lines);
-    for (size_t p = 0; p < planes; ++p) EncodeLine(out, &lines[p * line_size], line_size);
+    const size_t at = out.size();
+    out.resize(at + 2 * lines.size());
+    char* end = out.data() + at;
+    for (size_t p = 0; p < planes; ++p) end = EncodeLine(end, &lines[p * line_size], line_size);
+    out.resize(static_cast<size_t>(end - out.data()));
+    if (out.size() >= kBlock) {
+      stream.WriteBuffer(out.data(), static_cast<int64_t>(out.size()));
+      out.clear();
+    }
   }
   if (layout == TLayout::Indexed256) {
     out += static_cast<char>(kPaletteMarker);

@@ -1,6 +1,7 @@
 #include "control/formats/support/icutils.h"
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "platform/base/exceptions.h"
@@ -46,23 +47,62 @@ void Delay(uint32_t milliseconds) {
   plat::PumpMessagesFor(milliseconds);
 }
 
-int64_t DecodePackBits(std::span<const uint8_t> in, int64_t count, std::vector<uint8_t>& out) {
+namespace {
+
+// Walks the runs of `in` until at least count of its bytes are used, handing each to
+// repeat(byte, times) or copy(bytes, length); either returns false to stop the walk. Returns the
+// bytes used, or -1 when `in` ends inside a run or the walk was stopped.
+template <class Repeat, class Copy>
+int64_t WalkPackBits(std::span<const uint8_t> in, int64_t count, Repeat&& repeat, Copy&& copy) {
   const auto size = static_cast<int64_t>(in.size());
   int64_t at = 0;
   do {
     if (at >= size) return -1;
     const uint8_t n = in[static_cast<size_t>(at++)];
     if (n > 128) {
-      if (at >= size) return -1;
-      out.insert(out.end(), static_cast<size_t>(257 - n), in[static_cast<size_t>(at++)]);
+      if (at >= size || !repeat(in[static_cast<size_t>(at++)], static_cast<size_t>(257 - n)))
+        return -1;
     } else if (n < 128) {
       const int64_t literal = n + 1;
-      if (literal > size - at) return -1;
-      out.insert(out.end(), in.begin() + at, in.begin() + at + literal);
+      if (literal > size - at || !copy(in.data() + at, static_cast<size_t>(literal))) return -1;
       at += literal;
     }
   } while (at < count);
   return at;
+}
+
+}  // namespace
+
+int64_t DecodePackBits(std::span<const uint8_t> in, int64_t count, std::vector<uint8_t>& out) {
+  return WalkPackBits(
+      in, count,
+      [&out](uint8_t byte, size_t times) {
+        out.insert(out.end(), times, byte);
+        return true;
+      },
+      [&out](const uint8_t* bytes, size_t length) {
+        out.insert(out.end(), bytes, bytes + length);
+        return true;
+      });
+}
+
+bool DecodePackBitsExactly(std::span<const uint8_t> in, int64_t count, std::span<uint8_t> out) {
+  size_t filled = 0;
+  const int64_t used = WalkPackBits(
+      in, count,
+      [&](uint8_t byte, size_t times) {
+        if (times > out.size() - filled) return false;
+        std::memset(out.data() + filled, byte, times);
+        filled += times;
+        return true;
+      },
+      [&](const uint8_t* bytes, size_t length) {
+        if (length > out.size() - filled) return false;
+        std::memcpy(out.data() + filled, bytes, length);
+        filled += length;
+        return true;
+      });
+  return used >= 0 && filled == out.size();
 }
 
 void UnPackBits(plat::TMemoryStream& dest, plat::TStream& source, int64_t count) {
@@ -106,28 +146,40 @@ int64_t LiteralLength(const uint8_t* buffer, int64_t p, int64_t length) {
 
 namespace {
 
+// A literal of one byte before a run of two turns three bytes into four, the worst there is; a
+// literal at the end adds its count byte.
+int64_t Bound(int64_t length) {
+  return length + (length + 2) / 3 + 1;
+}
+
+// Codes into room for the most the runs can take, then gives back what they did not use.
 template <class Bytes>
 void AppendPackBits(Bytes& out, const uint8_t* buffer, int64_t length) {
+  const size_t start = out.size();
+  out.resize(start + static_cast<size_t>(Bound(length)));
+  uint8_t* to = out.data() + start;
   int64_t p = 0;
   while (p < length) {
     const int64_t repeat = RepeatLength(buffer, p, length);
     if (repeat >= 2) {
-      out.push_back(static_cast<uint8_t>(1 - repeat));
-      out.push_back(buffer[p]);
+      *to++ = static_cast<uint8_t>(1 - repeat);
+      *to++ = buffer[p];
       p += repeat;
       continue;
     }
     const int64_t literal = LiteralLength(buffer, p, length);
-    out.push_back(static_cast<uint8_t>(literal - 1));
-    out.insert(out.end(), buffer + p, buffer + p + literal);
+    *to++ = static_cast<uint8_t>(literal - 1);
+    std::memcpy(to, buffer + p, static_cast<size_t>(literal));
+    to += literal;
     p += literal;
   }
+  out.resize(static_cast<size_t>(to - out.data()));
 }
 
 }  // namespace
 
 int64_t PackBitsBound(int64_t length) {
-  return length + length / kMaxRun + 1;
+  return Bound(length);
 }
 
 void PackBits(plat::TStream& dest, const uint8_t* buffer, int64_t length) {

@@ -38,6 +38,8 @@ void UnPackBits(plat::TMemoryStream& dest, plat::TStream& source, int64_t count)
 // Decodes runs of `in` onto the end of `out` until at least count bytes of `in` are used; returns
 // how many were, or -1 when `in` ends inside a run (out then holds the runs before it).
 int64_t DecodePackBits(std::span<const uint8_t> in, int64_t count, std::vector<uint8_t>& out);
+// The same runs into `out`: true when they fill it exactly.
+bool DecodePackBitsExactly(std::span<const uint8_t> in, int64_t count, std::span<uint8_t> out);
 // Encodes length bytes as PackBits onto dest.
 void PackBits(plat::TStream& dest, const uint8_t* buffer, int64_t length);
 // The most bytes PackBits makes of length bytes.

@@ -1,6 +1,7 @@
 // Decoding a loaded TIFF page into a bitmap: bilevel, greyscale, palette, RGB and CMYK pages,
 // uncompressed, PackBits, LZW (with horizontal differencing) and the CCITT codings.
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <exception>
@@ -15,6 +16,7 @@
 #include "platform/base/exceptions.h"
 #include "platform/base/streams.h"
 #include "platform/base/worker_pool.h"
+#include "platform/graphics/channel_order.h"
 #include "platform/graphics/pixel_budget.h"
 
 namespace pictavo {
@@ -36,7 +38,7 @@ uint8_t ReverseBits(uint8_t b) {
 
 // Undoes horizontal differencing: each byte is added to the byte `stride` places before it in
 // its row.
-void UndoPredictor(std::vector<uint8_t>& bytes, size_t rowBytes, size_t stride) {
+void UndoPredictor(plat::TLargeBytes& bytes, size_t rowBytes, size_t stride) {
   if (rowBytes == 0) return;
   for (size_t row = 0; row + rowBytes <= bytes.size(); row += rowBytes)
     for (size_t i = stride; i < rowBytes; ++i)
@@ -80,7 +82,8 @@ void TTIFImage::Allocate(plat::TBitmap& bmp, plat::TPixelFormat format) const {
   plat::RequirePixelBudget(
       plat::BytesPerRow(imageWidth_, plat::BitsPerPixel(format)) * imageLength_, kTooLarge);
   bmp.SetPixelFormat(format);
-  bmp.SetSize(static_cast<int>(imageWidth_), static_cast<int>(imageLength_));
+  // Every strip writes all its rows or the decoding fails and the bitmap is dropped.
+  bmp.SetSizeForDecoding(static_cast<int>(imageWidth_), static_cast<int>(imageLength_));
 }
 
 uint64_t TTIFImage::StoredBytes() const {
@@ -115,38 +118,36 @@ TTIFImage::TStripData TTIFImage::StripBytes(size_t strip, uint64_t padTo) const 
   return {{}, std::move(bytes)};
 }
 
-TTIFImage::TStripData TTIFImage::StripRows(size_t strip, uint32_t rows, size_t rowBytes,
-                                           size_t stride, bool checksum) const {
+std::span<const uint8_t> TTIFImage::StripRows(size_t strip, uint32_t rows, size_t rowBytes,
+                                              size_t stride, bool checksum,
+                                              plat::TLargeBytes& out) const {
   const uint64_t needed = uint64_t{rows} * rowBytes;
-  std::vector<uint8_t> out;
+  out.clear();
   switch (Compression) {
     case 1: {
       TStripData data = StripBytes(strip, needed);
       if ((checksum && strips_[strip].size != needed) || data.Bytes().size() < needed)
         Fail("TIFF file checksum error");
-      if (data.owned)
-        data.owned->resize(needed);
-      else
-        data.stored = data.stored.first(needed);
-      return data;
+      if (!data.owned) return data.stored.first(needed);
+      out.assign(data.owned->begin(), data.owned->end());
+      return std::span<const uint8_t>(out).first(needed);
     }
     case 32773: {
       const TStripData packed = StripBytes(strip, 2 * needed + 16);
       // A run that starts before the declared count ends at most 128 bytes after it.
       const std::span<const uint8_t> runs = packed.Bytes().first(std::min<uint64_t>(
           packed.Bytes().size(), std::max<uint64_t>(strips_[strip].size, 1) + 128));
-      out.reserve(needed);
-      if (DecodePackBits(runs, static_cast<int64_t>(strips_[strip].size), out) < 0 ||
-          out.size() != needed)
+      out.resize(needed);
+      if (!DecodePackBitsExactly(runs, static_cast<int64_t>(strips_[strip].size), out))
         Fail(kCorrupt);
-      return {{}, std::move(out)};
+      return out;
     }
     case 5: {
       if (!UseLZW) Fail("Reading of LZW-compressed files not supported");
       DecodeLZW(out, StripBytes(strip, 2 * needed + 16).Bytes(), needed);
       out.resize(needed, 0);
       if (predictor_ == 2 && stride > 0) UndoPredictor(out, rowBytes, stride);
-      return {{}, std::move(out)};
+      return out;
     }
     case 6:
       Fail("JPEG Compression not supported");
@@ -196,9 +197,12 @@ void StoreRows(plat::TBitmap& bmp, std::span<const uint8_t> rows, size_t rowByte
   }
 }
 
-// Runs decode(strip) for every strip index below `count` on the worker pool. Each strip writes
-// only its own rows, and the bitmap owns its pixels before the threads start, so the pixels are
-// the same on any number of threads. A failure is the first failing strip's, the same one a
+// Room for decoded strips, one buffer a plane, reused by the strips a thread decodes in turn.
+using TScratch = std::array<plat::TLargeBytes, 4>;
+
+// Runs decode(strip, scratch) for every strip index below `count` on the worker pool. Each strip
+// writes only its own rows, and the bitmap owns its pixels before the threads start, so the pixels
+// are the same on any number of threads. A failure is the first failing strip's, the same one a
 // single thread meets.
 template <typename Decode>
 void DecodeStrips(plat::TBitmap& bmp, size_t count, int64_t stripPixels, Decode&& decode) {
@@ -209,9 +213,10 @@ void DecodeStrips(plat::TBitmap& bmp, size_t count, int64_t stripPixels, Decode&
   // About 64k pixels a range at the least: below that, handing out costs more than it saves.
   const int64_t minStrips = std::max<int64_t>(1, 65536 / std::max<int64_t>(stripPixels, 1));
   plat::ParallelFor(static_cast<int64_t>(count), minStrips, [&](int64_t begin, int64_t end) {
+    TScratch scratch;
     for (auto i = static_cast<size_t>(begin); i < static_cast<size_t>(end); ++i) {
       try {
-        decode(i);
+        decode(i, scratch);
       } catch (...) {
         std::lock_guard<std::mutex> hold(lock);
         if (i < failedAt) {
@@ -238,6 +243,10 @@ void ColourRow(uint8_t* line, const uint8_t* const at[4], size_t step, size_t wi
     }
     return;
   }
+  if (step == 3 && at[1] == at[0] + 1 && at[2] == at[0] + 2) {
+    plat::SwapRedAndBlue(line, at[0], width);
+    return;
+  }
   for (size_t x = 0, k = 0; x < width; ++x, k += step) {
     line[3 * x] = at[2][k];
     line[3 * x + 1] = at[1][k];
@@ -255,13 +264,13 @@ void TTIFImage::DecodeBilevel(plat::TBitmap& bmp) const {
   Allocate(bmp, plat::TPixelFormat::pf1bit);
   bmp.SetColorTable({{0, 0, 0, 0}, {255, 255, 255, 0}});
   const size_t rowBytes = (size_t{imageWidth_} + 7) / 8;
-  DecodeStrips(bmp, strips_.size(), StripPixels(), [&](size_t i) {
+  DecodeStrips(bmp, strips_.size(), StripPixels(), [&](size_t i, TScratch& scratch) {
     const uint32_t rows = RowsOfStrip(i);
     const uint64_t top = uint64_t{rowsPerStrip_} * i;
     if (IsFaxCompression(Compression))
       StoreRows(bmp, FaxRows(i, rows), rowBytes, top, false);
     else
-      StoreRows(bmp, StripRows(i, rows, rowBytes, 0, true).Bytes(), rowBytes, top,
+      StoreRows(bmp, StripRows(i, rows, rowBytes, 0, true, scratch[0]), rowBytes, top,
                 photometric_ != 1);
   });
 }
@@ -272,8 +281,8 @@ void TTIFImage::DecodeGreyscale(plat::TBitmap& bmp) const {
   Allocate(bmp, bits == 4 ? plat::TPixelFormat::pf4bit : plat::TPixelFormat::pf8bit);
   bmp.SetColorTable(GreyRamp(bits == 4 ? 16 : 256));
   const size_t rowBytes = bits == 4 ? (size_t{imageWidth_} + 1) / 2 : imageWidth_;
-  DecodeStrips(bmp, strips_.size(), StripPixels(), [&](size_t i) {
-    StoreRows(bmp, StripRows(i, RowsOfStrip(i), rowBytes, 1, true).Bytes(), rowBytes,
+  DecodeStrips(bmp, strips_.size(), StripPixels(), [&](size_t i, TScratch& scratch) {
+    StoreRows(bmp, StripRows(i, RowsOfStrip(i), rowBytes, 1, true, scratch[0]), rowBytes,
               uint64_t{rowsPerStrip_} * i, photometric_ != 1);
   });
 }
@@ -290,8 +299,8 @@ void TTIFImage::DecodePalette(plat::TBitmap& bmp) const {
                   level(colorMap_[k]), 0};
   bmp.SetColorTable(palette);
   const size_t rowBytes = bits == 4 ? (size_t{imageWidth_} + 1) / 2 : imageWidth_;
-  DecodeStrips(bmp, strips_.size(), StripPixels(), [&](size_t i) {
-    StoreRows(bmp, StripRows(i, RowsOfStrip(i), rowBytes, 1, true).Bytes(), rowBytes,
+  DecodeStrips(bmp, strips_.size(), StripPixels(), [&](size_t i, TScratch& scratch) {
+    StoreRows(bmp, StripRows(i, RowsOfStrip(i), rowBytes, 1, true, scratch[0]), rowBytes,
               uint64_t{rowsPerStrip_} * i, false);
   });
 }
@@ -309,18 +318,18 @@ void TTIFImage::DecodeColour(plat::TBitmap& bmp, bool cmyk) const {
   const size_t pixelBytes = planar ? sampleBytes : samples * sampleBytes;
   const size_t rowBytes = pixelBytes * imageWidth_;
 
-  DecodeStrips(bmp, stripsPerPlane, StripPixels(), [&](size_t i) {
+  DecodeStrips(bmp, stripsPerPlane, StripPixels(), [&](size_t i, TScratch& scratch) {
     const uint32_t rows = RowsOfStrip(i);
     // One buffer per plane (one in all for contiguous pixels).
-    std::vector<TStripData> plane(std::min(planes, channels));
-    for (size_t p = 0; p < plane.size(); ++p)
-      plane[p] = StripRows(p * stripsPerPlane + i, rows, rowBytes, planar ? 1 : samples, cmyk);
+    std::span<const uint8_t> plane[4];
+    for (size_t p = 0; p < std::min(planes, channels); ++p)
+      plane[p] =
+          StripRows(p * stripsPerPlane + i, rows, rowBytes, planar ? 1 : samples, cmyk, scratch[p]);
     const uint64_t top = uint64_t{rowsPerStrip_} * i;
     for (uint32_t r = 0; r < rows; ++r) {
       const uint8_t* at[4] = {};
       for (size_t c = 0; c < channels; ++c)
-        at[c] = plane[planar ? c : 0].Bytes().data() + r * rowBytes +
-                (planar ? 0 : c * sampleBytes) + msb;
+        at[c] = plane[planar ? c : 0].data() + r * rowBytes + (planar ? 0 : c * sampleBytes) + msb;
       ColourRow(bmp.ScanLine(static_cast<int>(top + r)), at, pixelBytes, imageWidth_, cmyk);
     }
   });

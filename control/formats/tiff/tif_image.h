@@ -98,8 +98,10 @@ class TTIFImage : public plat::TGraphic {
 
   // Decoding (tif_decode.cpp).
   TStripData StripBytes(size_t strip, uint64_t padTo) const;
-  TStripData StripRows(size_t strip, uint32_t rows, size_t rowBytes, size_t stride,
-                       bool checksum) const;
+  // The strip's rows decoded: read in place where they are stored uncompressed, else decoded
+  // into `out` (whose room is reused from strip to strip).
+  std::span<const uint8_t> StripRows(size_t strip, uint32_t rows, size_t rowBytes, size_t stride,
+                                     bool checksum, plat::TLargeBytes& out) const;
   std::vector<uint8_t> FaxRows(size_t strip, uint32_t rows) const;
   uint32_t RowsOfStrip(size_t strip) const;
   // The strips' bytes the file holds, added up.

@@ -14,6 +14,7 @@
 #include "platform/base/exceptions.h"
 #include "platform/base/streams.h"
 #include "platform/graphics/bitmap.h"
+#include "platform/graphics/channel_order.h"
 #include "platform/graphics/pixel_access.h"
 
 namespace pictavo {
@@ -176,6 +177,13 @@ void TTIFImage::Assign(const plat::TGraphic& source) {
     plat::TMemoryStream strip;
     EncodeGroup4(*bitmap, strip);
     stored.assign(strip.Memory(), strip.Memory() + strip.Size());
+  } else if (writeKind_ == 3 && Compression == 1) {
+    // Colour rows are turned around straight into the strip.
+    const size_t rowBytes = 3 * size_t{imageWidth_};
+    stored.resize(rowBytes * imageLength_);
+    for (int y = 0; y < bitmap->Height(); ++y)
+      plat::SwapRedAndBlue(stored.data() + rowBytes * static_cast<size_t>(y), bitmap->ScanLine(y),
+                           imageWidth_);
   } else {
     const size_t width = imageWidth_;
     std::vector<uint8_t> row;
@@ -187,11 +195,7 @@ void TTIFImage::Assign(const plat::TGraphic& source) {
         bytes = {line, (width + 7) / 8};
       } else if (writeKind_ == 3) {
         row.resize(3 * width);
-        for (size_t x = 0; x < width; ++x) {
-          row[3 * x] = line[3 * x + 2];
-          row[3 * x + 1] = line[3 * x + 1];
-          row[3 * x + 2] = line[3 * x];
-        }
+        plat::SwapRedAndBlue(row.data(), line, width);
         bytes = row;
       } else if (format == plat::TPixelFormat::pf1bit) {  // palette: two indices a byte
         row.assign((width + 1) / 2, 0);

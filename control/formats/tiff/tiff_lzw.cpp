@@ -20,16 +20,27 @@ constexpr int kMaxWidth = 12;
 
 // A string of the table. Every string but the single bytes has been written to the output
 // already (a code's string is the previous code's string plus the byte after it), so the output
-// itself holds the strings: each entry is a place and a length there.
+// itself holds the strings: each entry is a place and a length there. The single bytes are put
+// after the room for the output, so every code is copied the same way; places count from the
+// start of the room, which keeps the table small enough for the fastest cache.
 struct TEntry {
-  size_t offset;
+  uint32_t at;
   uint32_t length;
 };
 
-// Copies a string of the output to its end, eight bytes at a time. The string lies wholly
+// Copies a string to the end of the output, eight bytes at a time. The string lies wholly
 // before `to`, so each block reads only bytes of the string or bytes already written; the few
 // bytes past its end are scratch that the next string overwrites (the output has room for them).
 inline void CopyForward(uint8_t* to, const uint8_t* from, uint32_t length) {
+  // Short strings, the most of them in a busy picture, often lie in the last few strings
+  // written: a block read across two blocks still being stored waits for both, single bytes
+  // do not.
+  if (length <= 3) {
+    to[0] = from[0];
+    to[1] = from[1];
+    to[2] = from[2];
+    return;
+  }
   for (uint32_t i = 0; i < length; i += 8) {
     uint64_t block;
     std::memcpy(&block, from + i, 8);
@@ -38,45 +49,41 @@ inline void CopyForward(uint8_t* to, const uint8_t* from, uint32_t length) {
 }
 
 // The next code of `width` bits, or -1 when the strip holds fewer bits.
-int64_t NextCode(plat::TBitReader& in, int width) {
+[[gnu::always_inline]] inline int64_t NextCode(plat::TBitReader& in, int width) {
   if (in.Remaining() < static_cast<size_t>(width)) return -1;
   return in.Take(width);
 }
 
 // The bytes decoded so far stay; then the strip is refused.
-[[noreturn]] void Corrupt(std::vector<uint8_t>& out, size_t decoded) {
+template <class Bytes>
+[[noreturn]] void Corrupt(Bytes& out, size_t decoded) {
   out.resize(decoded);
   throw plat::EInvalidGraphic("TIFF file image data corrupted");
 }
 
 }  // namespace
 
-void DecodeLZW(std::vector<uint8_t>& out, std::span<const uint8_t> strip, size_t limit) {
-  std::array<TEntry, kTableSize> table;
+template <class Bytes>
+void DecodeLZW(Bytes& out, std::span<const uint8_t> strip, size_t limit) {
   // The output is written into room for `limit` bytes plus one longest string and its block
-  // overrun, then cut.
+  // overrun, then cut; the single bytes follow.
   const size_t start = out.size();
-  const size_t end = start + limit;
-  out.resize(end + kTableSize + 8);
-  size_t at = start;
+  const size_t singles = start + limit + kTableSize + 8;
+  if (singles + 256 + 8 > UINT32_MAX) throw plat::EInvalidGraphic("TIFF file image is too large");
+  out.resize(singles + 256 + 8);
+  uint8_t* const o = out.data();
+  std::array<TEntry, kTableSize> table;
+  for (uint32_t c = 0; c < 256; ++c) {
+    o[singles + c] = static_cast<uint8_t>(c);
+    table[c] = {static_cast<uint32_t>(singles + c), 1};
+  }
+  uint8_t* at = o + start;
+  uint8_t* const end = at + limit;
   plat::TBitReader in(strip);
   uint32_t next = kFirstFreeCode;
   int width = kMinWidth;
   bool afterClear = true;
   TEntry previous{};
-
-  // Writes the string of a code and returns where it now stands.
-  auto emit = [&](int64_t code) {
-    TEntry written{at, 1};
-    if (code < 256) {
-      out[at] = static_cast<uint8_t>(code);
-    } else {
-      written.length = table[code].length;
-      CopyForward(&out[at], &out[table[code].offset], written.length);
-    }
-    at += written.length;
-    return written;
-  };
 
   while (at < end) {
     const int64_t code = NextCode(in, width);
@@ -87,30 +94,30 @@ void DecodeLZW(std::vector<uint8_t>& out, std::span<const uint8_t> strip, size_t
       afterClear = true;
       continue;
     }
-    if (afterClear) {
-      if (code > 255) Corrupt(out, at);
-      previous = emit(code);
-      afterClear = false;
-      continue;
-    }
-    if (code > next || (code == next && next >= kTableSize)) Corrupt(out, at);
-    TEntry current;
+    if (afterClear ? code > 255 : code > next || (code == next && next >= kTableSize))
+      Corrupt(out, static_cast<size_t>(at - out.data()));
+    TEntry current{static_cast<uint32_t>(at - o), 0};
     if (code < next) {
-      current = emit(code);
+      current.length = table[code].length;
+      CopyForward(at, o + table[code].at, current.length);
     } else {  // the code being defined: the previous string plus its own first byte
-      current = {at, previous.length + 1};
-      CopyForward(&out[at], &out[previous.offset], previous.length);
-      out[at + previous.length] = out[previous.offset];
-      at += current.length;
+      current.length = previous.length + 1;
+      CopyForward(at, o + previous.at, previous.length);
+      at[previous.length] = o[previous.at];
     }
-    if (next < kTableSize) {
-      table[next] = {previous.offset, previous.length + 1};
+    at += current.length;
+    if (!afterClear && next < kTableSize) {
+      table[next] = {previous.at, previous.length + 1};
       ++next;
       if (next >= (1u << width) - 1 && width < kMaxWidth) ++width;
     }
+    afterClear = false;
     previous = current;
   }
-  out.resize(std::min(at, end));
+  out.resize(std::min(static_cast<size_t>(at - out.data()), start + limit));
 }
+
+template void DecodeLZW(std::vector<uint8_t>&, std::span<const uint8_t>, size_t);
+template void DecodeLZW(plat::TLargeBytes&, std::span<const uint8_t>, size_t);
 
 }  // namespace pictavo
