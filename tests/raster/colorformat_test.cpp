@@ -136,6 +136,29 @@ TEST(ColorFormat, SixteenGreysPickTheNearestGrey) {
   EXPECT_EQ(bmp.Palette()[15].ToColor(), 0xFFFFFFu);
 }
 
+// Each pixel takes the first of the palette entries nearest to its old colour, as the plain
+// search over the whole palette finds it; the greys tie halfway between two entries.
+TEST(ColorFormat, EveryPixelTakesTheFirstNearestEntryOfItsNewPalette) {
+  for (uint8_t code : {cf256Color, cf16Color, cf16Grayscale}) {
+    TicBitmap bmp;
+    MakeRandom24(bmp, 96, 64, 3);
+    for (int x = 0; x < 96; ++x) {  // greys, some halfway between two of the 16
+      const auto grey = static_cast<uint8_t>(8 * x);
+      SetRGB(bmp, x, 0, grey, grey, grey);
+    }
+    const plat::TBitmap old = bmp;
+    bmp.SetColorFormat(code);
+    const int bits = plat::BitsPerPixel(bmp.PixelFormat());
+    for (int y = 0; y < 64; ++y)
+      for (int x = 0; x < 96; ++x) {
+        const plat::TColor c = old.PixelColor(x, y);
+        const int want = plat::NearestPaletteIndex(bmp.Palette(), plat::GetRValue(c),
+                                                   plat::GetGValue(c), plat::GetBValue(c));
+        ASSERT_EQ(IndexAt(bmp.ScanLine(y), x, bits), want) << int{code} << " at " << x << "," << y;
+      }
+  }
+}
+
 TEST(ColorFormat, Grey256UsesTheChannelMean) {
   TicBitmap bmp;
   Make24(bmp, 1, 1, plat::RGB(10, 20, 31));

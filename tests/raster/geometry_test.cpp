@@ -68,6 +68,31 @@ TEST(Rotate, QuarterTurnsMapPixelsAtEveryDepth) {
     }
 }
 
+// Larger than the blocks the copy works in, and no side a multiple of them: every pixel lands
+// where the turn puts it, and the bytes after each new row's last pixel stay 0.
+TEST(Rotate, QuarterTurnsOfLargeImagesMapEveryPixelAndKeepRowPaddingClear) {
+  const std::pair<int, int> sizes[] = {{150, 70}, {67, 131}};
+  for (TPixelFormat format : kDepths)
+    for (auto [w, h] : sizes)
+      for (float angle : {90.0f, 270.0f}) {
+        TicBitmap bmp;
+        MakePattern(bmp, w, h, format);
+        const plat::TBitmap old = bmp;
+        Rotate(bmp, false, 0, angle);
+        ASSERT_EQ(bmp.Width(), h);
+        ASSERT_EQ(bmp.Height(), w);
+        const int64_t used = DataBytesPerRow(h, plat::BitsPerPixel(format));
+        for (int y = 0; y < w; ++y) {
+          for (int x = 0; x < h; ++x) {
+            const plat::TColor want =
+                angle == 90 ? old.PixelColor(w - 1 - y, x) : old.PixelColor(y, h - 1 - x);
+            ASSERT_EQ(bmp.PixelColor(x, y), want) << angle << " " << w << "x" << h;
+          }
+          for (int64_t i = used; i < bmp.RowBytes(); ++i) ASSERT_EQ(bmp.ScanLine(y)[i], 0);
+        }
+      }
+}
+
 TEST(Rotate, NinetyMovesTheTopRightPixelToTopLeft) {
   TicBitmap bmp;
   Make24(bmp, 3, 2);

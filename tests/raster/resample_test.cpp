@@ -89,6 +89,31 @@ TEST(FilteredStretch, UniformImageStaysUniformAtEverySize) {
   }
 }
 
+// Blue varies from pixel to pixel, green and red are fixed: no blue may leak into its
+// neighbours, at widths whose rows end inside a block of the sums and at the image's edges.
+TEST(FilteredStretch, ChannelsAreResampledApart) {
+  plat::TBitmap src = RandomImage(45, 33, 7);
+  for (int y = 0; y < src.Height(); ++y)
+    for (int x = 0; x < src.Width(); ++x) {
+      src.ScanLine(y)[3 * x + 1] = 0;
+      src.ScanLine(y)[3 * x + 2] = 255;
+    }
+  const std::pair<int, int> sizes[] = {{1, 1}, {7, 5}, {27, 20}, {45, 33}, {101, 70}};
+  for (int f = 0; f < kFilterCount; ++f) {
+    const int tolerance = f == 5 ? 3 : 0;  // as for a uniform image
+    for (auto [w, h] : sizes) {
+      plat::TBitmap dst(w, h, plat::TPixelFormat::pf24bit);
+      FilteredStretch(src, dst, FilterByIndex(f));
+      for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+          ASSERT_EQ(dst.ScanLine(y)[3 * x + 1], 0) << FilterByIndex(f).name << " " << w;
+          ASSERT_NEAR(dst.ScanLine(y)[3 * x + 2], 255, tolerance)
+              << FilterByIndex(f).name << " " << w;
+        }
+    }
+  }
+}
+
 TEST(FilteredStretch, OnePixelSourceFillsTheDestination) {
   plat::TBitmap src = Uniform(1, 1, 0);
   src.ScanLine(0)[0] = 10;

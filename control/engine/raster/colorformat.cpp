@@ -1,7 +1,10 @@
 #include "control/engine/raster/colorformat.h"
 
+#include <climits>
+#include <cstdlib>
 #include <mutex>
-#include <unordered_map>
+#include <utility>
+#include <vector>
 
 #include "control/engine/raster/pixels.h"
 #include "control/engine/raster/pvclasses.h"
@@ -17,26 +20,123 @@ int Key(plat::TColor c) {
   return (plat::GetRValue(c) << 16) | (plat::GetGValue(c) << 8) | plat::GetBValue(c);
 }
 
+// The palette entry nearest to a colour, the same one NearestPaletteIndex finds (the first of
+// the nearest), found among a few candidates: the colour cube is cut into cells, and a cell keeps
+// only the entries that can be nearest to some colour inside it (no farther from the cell than
+// the nearest entry's farthest point of the cell), in palette order.
+class TNearestColour {
+ public:
+  explicit TNearestColour(const plat::TColorTable& palette) : first_(kCells + 1) {
+    std::vector<std::vector<Entry>> cells(kCells);
+    plat::ParallelFor(kCells, 64, [&](int64_t c0, int64_t c1) {
+      for (int64_t c = c0; c < c1; ++c) cells[c] = CandidatesOfCell(palette, static_cast<int>(c));
+    });
+    for (int c = 0; c < kCells; ++c) {
+      first_[c] = static_cast<uint32_t>(entries_.size());
+      entries_.insert(entries_.end(), cells[c].begin(), cells[c].end());
+    }
+    first_[kCells] = static_cast<uint32_t>(entries_.size());
+  }
+
+  uint8_t IndexOf(plat::TColor colour) const {
+    const int r = plat::GetRValue(colour), g = plat::GetGValue(colour), b = plat::GetBValue(colour);
+    const int cell = CellOf(r, g, b);
+    int best = 0, bestDistance = INT_MAX;
+    for (uint32_t i = first_[cell]; i < first_[cell + 1]; ++i) {
+      const Entry& e = entries_[i];
+      const int d = (e.r - r) * (e.r - r) + (e.g - g) * (e.g - g) + (e.b - b) * (e.b - b);
+      if (d < bestDistance) {
+        bestDistance = d;
+        best = e.index;
+      }
+    }
+    return static_cast<uint8_t>(best);
+  }
+
+ private:
+  static constexpr int kCellBits = 4;  // cells of 16 values on each axis
+  static constexpr int kCellSide = 256 >> kCellBits;
+  static constexpr int kCells = 1 << (3 * kCellBits);
+
+  struct Entry {
+    int16_t r, g, b;
+    uint16_t index;
+  };
+
+  static int CellOf(int r, int g, int b) {
+    const int shift = 8 - kCellBits;
+    return ((r >> shift) << (2 * kCellBits)) | ((g >> shift) << kCellBits) | (b >> shift);
+  }
+
+  // The squared distances from value v to the nearest and the farthest point of [low, high].
+  static std::pair<int, int> AxisDistances(int v, int low, int high) {
+    const int nearest = v < low ? low - v : v > high ? v - high : 0;
+    const int farthest = std::max(std::abs(v - low), std::abs(v - high));
+    return {nearest * nearest, farthest * farthest};
+  }
+
+  static std::vector<Entry> CandidatesOfCell(const plat::TColorTable& palette, int cell) {
+    const int low[3] = {(cell >> (2 * kCellBits)) * kCellSide,
+                        ((cell >> kCellBits) & (kCellSide - 1)) * kCellSide,
+                        (cell & (kCellSide - 1)) * kCellSide};
+    std::vector<int> nearest(palette.size());
+    int bound = INT_MAX;
+    for (size_t i = 0; i < palette.size(); ++i) {
+      const int v[3] = {palette[i].rgbRed, palette[i].rgbGreen, palette[i].rgbBlue};
+      int near = 0, far = 0;
+      for (int a = 0; a < 3; ++a) {
+        const auto [n, f] = AxisDistances(v[a], low[a], low[a] + kCellSide - 1);
+        near += n;
+        far += f;
+      }
+      nearest[i] = near;
+      bound = std::min(bound, far);
+    }
+    std::vector<Entry> candidates;
+    for (size_t i = 0; i < palette.size(); ++i)
+      if (nearest[i] <= bound)
+        candidates.push_back(
+            {palette[i].rgbRed, palette[i].rgbGreen, palette[i].rgbBlue, static_cast<uint16_t>(i)});
+    return candidates;
+  }
+
+  std::vector<Entry> entries_;
+  std::vector<uint32_t> first_;
+};
+
+// The colour of pixel x of a row of copy; 24-bit rows are read directly.
+plat::TColor ColourAt(const plat::TBitmap& copy, const uint8_t* row, int x, int y, bool direct) {
+  if (!direct) return copy.PixelColor(x, y);
+  const uint8_t* p = row + 3 * int64_t{x};
+  return plat::TColor{p[0]} << 16 | plat::TColor{p[1]} << 8 | p[2];
+}
+
 // Every pixel of target takes the palette colour nearest to its colour in copy.
 void DrawNearest(const plat::TBitmap& copy, plat::TBitmap& target) {
   const int bits = plat::BitsPerPixel(target.PixelFormat());
-  const plat::TColorTable& palette = target.Palette();
+  const bool direct = copy.PixelFormat() == TPixelFormat::pf24bit;
+  const TNearestColour nearest(target.Palette());
   OwnPixels(target);
   ForRowBands(copy.Height(), copy.Width(), [&](int y0, int y1) {
-    std::unordered_map<plat::TColor, uint8_t> nearest;  // one a band: the bands share nothing
+    // The colours last looked up, by a hash of the colour: photographs repeat many of theirs.
+    constexpr int kRecentBits = 12;
+    std::vector<plat::TColor> recent(size_t{1} << kRecentBits, 0xFFFFFFFFu);
+    std::vector<uint8_t> recentIndex(recent.size());
     auto indexOf = [&](plat::TColor c) {
-      auto [it, added] = nearest.try_emplace(c, 0);
-      if (added)
-        it->second = static_cast<uint8_t>(plat::NearestPaletteIndex(
-            palette, plat::GetRValue(c), plat::GetGValue(c), plat::GetBValue(c)));
-      return it->second;
+      const size_t slot = (c * 2654435761u) >> (32 - kRecentBits);
+      if (recent[slot] != c) {
+        recent[slot] = c;
+        recentIndex[slot] = nearest.IndexOf(c);
+      }
+      return recentIndex[slot];
     };
     for (int y = y0; y < y1; ++y) {
+      const uint8_t* in = copy.ScanLine(y);
       uint8_t* row = target.ScanLine(y);
-      plat::TColor last = copy.PixelColor(0, y);
+      plat::TColor last = ColourAt(copy, in, 0, y, direct);
       uint8_t lastIndex = indexOf(last);
       for (int x = 0; x < copy.Width(); ++x) {
-        const plat::TColor c = copy.PixelColor(x, y);
+        const plat::TColor c = ColourAt(copy, in, x, y, direct);
         if (c != last) {
           last = c;
           lastIndex = indexOf(c);

@@ -18,10 +18,14 @@ namespace pictavo {
 
 namespace {
 
-// A new bitmap of the same pixel format and palette, sized with 64-bit checks.
-plat::TBitmap NewLike(const plat::TBitmap& like, int64_t width, int64_t height) {
+// A new bitmap of the same pixel format and palette, sized with 64-bit checks; cleared unless the
+// caller writes every pixel itself.
+plat::TBitmap NewLike(const plat::TBitmap& like, int64_t width, int64_t height,
+                      bool unfilled = false) {
   if (width > INT_MAX || height > INT_MAX) throw plat::EOutOfMemory("Out of memory");
-  plat::TBitmap result(static_cast<int>(width), static_cast<int>(height), like.PixelFormat());
+  const int w = static_cast<int>(width), h = static_cast<int>(height);
+  plat::TBitmap result =
+      unfilled ? UnfilledBitmap(w, h, like.PixelFormat()) : plat::TBitmap(w, h, like.PixelFormat());
   result.SetColorTable(like.Palette());
   return result;
 }
@@ -50,34 +54,47 @@ float NormalisedAngle(float angle) {
   return angle;
 }
 
-// Output rows y0..y1 of a quarter turn. Each source row is visited once for the whole band, so
-// the band's few neighbouring source pixels come from one cache line instead of one row each.
+// Output rows y0..y1 of a quarter turn, in tiles of kTile source rows: a tile reads the same
+// few bytes of each of its source rows for every output row, so they stay in the cache and its
+// rows' pages in the TLB.
 template <int kBytes>
 void RotateQuarterBand(const plat::TBitmap& source, plat::TBitmap& rotated, bool clockwiseQuarter,
                        int y0, int y1) {
+  constexpr int kTile = 64;
   const int W = source.Width(), H = source.Height();
   const int bits = plat::BitsPerPixel(source.PixelFormat());
   std::vector<uint8_t*> out(static_cast<size_t>(y1 - y0));
   for (int y = y0; y < y1; ++y) out[y - y0] = rotated.ScanLine(y);
-  for (int x = 0; x < H; ++x) {
+  const uint8_t* in[kTile];
+  for (int x0 = 0; x0 < H; x0 += kTile) {
+    const int count = std::min(kTile, H - x0);
     // 90: new (x, y) is old (W - 1 - y, x); 270: old (y, H - 1 - x).
-    const uint8_t* in = source.ScanLine(clockwiseQuarter ? H - 1 - x : x);
+    for (int t = 0; t < count; ++t)
+      in[t] = source.ScanLine(clockwiseQuarter ? H - 1 - (x0 + t) : x0 + t);
     for (int y = y0; y < y1; ++y) {
       const int sx = clockwiseQuarter ? y : W - 1 - y;
-      if constexpr (kBytes == 0)
-        CopyPixel(in, sx, out[y - y0], x, bits);
-      else
-        std::memcpy(out[y - y0] + int64_t{x} * kBytes, in + int64_t{sx} * kBytes, kBytes);
+      uint8_t* row = out[y - y0];
+      for (int t = 0; t < count; ++t) {
+        if constexpr (kBytes == 0)
+          CopyPixel(in[t], sx, row, x0 + t, bits);
+        else
+          std::memcpy(row + int64_t{x0 + t} * kBytes, in[t] + int64_t{sx} * kBytes, kBytes);
+      }
     }
   }
 }
 
 void RotateQuarter(TicBitmap& bitmap, bool clockwiseQuarter) {
   const int W = bitmap.Width(), H = bitmap.Height();
-  const int bits = plat::BitsPerPixel(bitmap.PixelFormat());
-  plat::TBitmap rotated = NewLike(bitmap, H, W);
-  if (IsMovableFormat(bitmap.PixelFormat())) {
-    constexpr int kBandRows = 16;
+  const plat::TPixelFormat format = bitmap.PixelFormat();
+  const int bits = plat::BitsPerPixel(format);
+  // Whole-byte pixels are all written below; the bits after the last pixel of a packed row are
+  // not, so those rows start cleared.
+  const bool wholeBytes =
+      format == plat::TPixelFormat::pf8bit || format == plat::TPixelFormat::pf24bit;
+  plat::TBitmap rotated = NewLike(bitmap, H, W, wholeBytes);
+  if (IsMovableFormat(format)) {
+    constexpr int kBandRows = 64;
     const int bands = (W + kBandRows - 1) / kBandRows;
     auto rotate = bits == 24  ? RotateQuarterBand<3>
                   : bits == 8 ? RotateQuarterBand<1>

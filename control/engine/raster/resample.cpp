@@ -1,7 +1,9 @@
 #include "control/engine/raster/resample.h"
 
+#include <emmintrin.h>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <numbers>
 #include <span>
 #include <vector>
@@ -85,9 +87,14 @@ class ContributorTable {
   size_t size() const { return counts_.size(); }
   // The most source pixels one destination pixel may take.
   size_t Stride() const { return stride_; }
+  // The first destination pixel whose list holds the last source pixel (size() if none does).
+  size_t FirstTakingLast() const { return firstTakingLast_; }
 
  private:
+  size_t FindFirstTakingLast(int last) const;
+
   size_t stride_;
+  size_t firstTakingLast_;
   std::vector<Contributor> slots_;
   std::vector<size_t> counts_;
 };
@@ -135,6 +142,14 @@ ContributorTable::ContributorTable(int to, int from, const TFilter& filter) {
       counts_[i] = count;
     }
   });
+  firstTakingLast_ = FindFirstTakingLast(from - 1);
+}
+
+size_t ContributorTable::FindFirstTakingLast(int last) const {
+  for (size_t i = 0; i < size(); ++i)
+    for (const Contributor& c : (*this)[i])
+      if (c.pixel == last) return i;
+  return size();
 }
 
 uint8_t ClampRound(float sum) {
@@ -147,20 +162,63 @@ uint8_t ClampRound(float sum) {
   return static_cast<uint8_t>((sum + kRounder) - kRounder);
 }
 
-// One source row resampled across into out (3 bytes for each column of the table).
-void ResampleRow(const uint8_t* in, const ContributorTable& columns, uint8_t* out) {
-  for (size_t i = 0; i < columns.size(); ++i) {
-    float b = 0, g = 0, r = 0;
-    for (const Contributor& c : columns[i]) {
-      const uint8_t* p = in + 3 * static_cast<int64_t>(c.pixel);
-      b += p[0] * c.weight;
-      g += p[1] * c.weight;
-      r += p[2] * c.weight;
-    }
-    out[3 * i] = ClampRound(b);
-    out[3 * i + 1] = ClampRound(g);
-    out[3 * i + 2] = ClampRound(r);
+// Four channel sums in one SSE register. Each lane goes through the same multiplications and
+// additions, in the same order, as a lone float would, so the lanes round exactly as the scalar
+// sums do.
+
+// ClampRound of each lane, as whole numbers in 32-bit lanes.
+__m128i ClampRoundLanes(__m128 sum) {
+  sum = _mm_min_ps(_mm_max_ps(sum, _mm_setzero_ps()), _mm_set1_ps(255.0f));
+  const __m128 rounder = _mm_set1_ps(12582912.0f);
+  return _mm_cvttps_epi32(_mm_sub_ps(_mm_add_ps(sum, rounder), rounder));
+}
+
+// The four bytes of a 32-bit value as float lanes.
+__m128 BytesToLanes(uint32_t bytes) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i words = _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(bytes)), zero);
+  return _mm_cvtepi32_ps(_mm_unpacklo_epi16(words, zero));
+}
+
+// Pixel bytes p[0..3] as lanes; reads one byte past the pixel.
+__m128 LoadPixelLanes(const uint8_t* p) {
+  uint32_t bytes;
+  std::memcpy(&bytes, p, sizeof bytes);
+  return BytesToLanes(bytes);
+}
+
+// The same three bytes without reading past them; the fourth lane is 0.
+__m128 LoadLastPixelLanes(const uint8_t* p) {
+  return BytesToLanes(p[0] | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16);
+}
+
+// Writes the first three lanes as bytes and one byte past them, which the next pixel overwrites
+// (or the slack after the row takes).
+void StorePixelLanes(__m128i whole, uint8_t* out) {
+  const __m128i words = _mm_packs_epi32(whole, whole);
+  const auto bytes = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(words, words)));
+  std::memcpy(out, &bytes, sizeof bytes);
+}
+
+// Destination columns [first, end) of one source row resampled across, each pixel's blue, green
+// and red summed in the lanes of one register.
+template <__m128 (*Load)(const uint8_t*)>
+void ResampleColumns(const uint8_t* in, const ContributorTable& columns, size_t first, size_t end,
+                     uint8_t* out) {
+  for (size_t i = first; i < end; ++i) {
+    __m128 sum = _mm_setzero_ps();
+    for (const Contributor& c : columns[i])
+      sum = _mm_add_ps(sum, _mm_mul_ps(Load(in + 3 * int64_t{c.pixel}), _mm_set1_ps(c.weight)));
+    StorePixelLanes(ClampRoundLanes(sum), out + 3 * i);
   }
+}
+
+// One source row resampled across into out (3 bytes for each column of the table and one byte of
+// slack). The columns that take the row's last pixel read it without going past the row's end.
+void ResampleRow(const uint8_t* in, const ContributorTable& columns, uint8_t* out) {
+  const size_t safe = columns.FirstTakingLast();
+  ResampleColumns<LoadPixelLanes>(in, columns, 0, safe, out);
+  ResampleColumns<LoadLastPixelLanes>(in, columns, safe, columns.size(), out);
 }
 
 // The source rows one band of destination rows takes, resampled across when first asked for and
@@ -172,7 +230,7 @@ class AcrossRows {
   AcrossRows(const plat::TBitmap& source, const ContributorTable& columns, size_t slots)
       : source_(source),
         columns_(columns),
-        bytes_(3 * columns.size()),
+        bytes_(3 * columns.size() + 1),
         rows_(slots * bytes_),
         tags_(slots, -1) {}
 
@@ -194,6 +252,34 @@ class AcrossRows {
   std::vector<int> tags_;
 };
 
+// The bytes of one destination row summed down its source rows, 16 bytes at a time while whole
+// blocks remain and then one by one.
+void ResampleDown(std::span<const uint8_t* const> in, std::span<const Contributor> taps,
+                  size_t bytes, uint8_t* out) {
+  const __m128i zero = _mm_setzero_si128();
+  size_t k = 0;
+  for (; k + 16 <= bytes; k += 16) {
+    __m128 sums[4] = {_mm_setzero_ps(), _mm_setzero_ps(), _mm_setzero_ps(), _mm_setzero_ps()};
+    for (size_t t = 0; t < taps.size(); ++t) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in[t] + k));
+      const __m128i low = _mm_unpacklo_epi8(v, zero), high = _mm_unpackhi_epi8(v, zero);
+      const __m128i quarters[4] = {_mm_unpacklo_epi16(low, zero), _mm_unpackhi_epi16(low, zero),
+                                   _mm_unpacklo_epi16(high, zero), _mm_unpackhi_epi16(high, zero)};
+      const __m128 weight = _mm_set1_ps(taps[t].weight);
+      for (int q = 0; q < 4; ++q)
+        sums[q] = _mm_add_ps(sums[q], _mm_mul_ps(_mm_cvtepi32_ps(quarters[q]), weight));
+    }
+    const __m128i low = _mm_packs_epi32(ClampRoundLanes(sums[0]), ClampRoundLanes(sums[1]));
+    const __m128i high = _mm_packs_epi32(ClampRoundLanes(sums[2]), ClampRoundLanes(sums[3]));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + k), _mm_packus_epi16(low, high));
+  }
+  for (; k < bytes; ++k) {
+    float sum = 0;
+    for (size_t t = 0; t < taps.size(); ++t) sum += in[t][k] * taps[t].weight;
+    out[k] = ClampRound(sum);
+  }
+}
+
 // Both passes for each band of destination rows: the rows across, then down, each channel summed
 // in contributor order. A band only resamples the source rows it takes, so no image-sized work
 // bitmap is written and read back.
@@ -204,15 +290,11 @@ void ResampleBands(const plat::TBitmap& source, plat::TBitmap& destination,
   OwnPixels(destination);
   ForRowBands(static_cast<int>(rows.size()), static_cast<int>(columns.size()), [&](int j0, int j1) {
     AcrossRows across(source, columns, slots);
-    std::vector<float> sums(bytes);
+    std::vector<const uint8_t*> in(rows.Stride());
     for (int j = j0; j < j1; ++j) {
-      std::fill(sums.begin(), sums.end(), 0.0f);
-      for (const Contributor& c : rows[j]) {
-        const uint8_t* in = across.Row(c.pixel);
-        for (size_t k = 0; k < bytes; ++k) sums[k] += in[k] * c.weight;
-      }
-      uint8_t* out = destination.ScanLine(j);
-      for (size_t k = 0; k < bytes; ++k) out[k] = ClampRound(sums[k]);
+      const std::span<const Contributor> taps = rows[j];
+      for (size_t t = 0; t < taps.size(); ++t) in[t] = across.Row(taps[t].pixel);
+      ResampleDown({in.data(), taps.size()}, taps, bytes, destination.ScanLine(j));
     }
   });
 }
@@ -305,13 +387,13 @@ void Stretch(int newWidth, int newHeight, plat::TBitmap& result, int filterIndex
   const int W = source.Width(), H = source.Height();
   const bool stepwise = filterIndex != 0 && H > 0 && newWidth < W && newWidth / newHeight == W / H;
   if (!stepwise) {
-    result = plat::TBitmap(newWidth, newHeight, plat::TPixelFormat::pf24bit);
+    result = UnfilledBitmap(newWidth, newHeight, plat::TPixelFormat::pf24bit);
     FilteredStretch(source, result, filter);
     return;
   }
   plat::TBitmap current = source;
   for (const auto& [w, h] : ShrinkSteps(W, H, newWidth, newHeight)) {
-    plat::TBitmap next(w, h, plat::TPixelFormat::pf24bit);
+    plat::TBitmap next = UnfilledBitmap(w, h, plat::TPixelFormat::pf24bit);
     FilteredStretch(current, next, filter);
     current = std::move(next);
   }

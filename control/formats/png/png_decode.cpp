@@ -203,8 +203,14 @@ void TChunkIDAT::ProcessLoaded() {
   image.Clear();
   image.SetPixelFormat(PixelFormatFor(h));
   image.SetColorTable(palette);
-  image.SetSize(h.width, h.height);
   const int dst_bits = plat::BitsPerPixel(image.PixelFormat());
+  // Rows of whole bytes are written whole, top to bottom, unless the image is interlaced; only
+  // those need not be cleared first.
+  const bool rows_written_whole = !h.interlaced && dst_bits >= 8;
+  if (rows_written_whole)
+    image.SetSizeForDecoding(h.width, h.height);
+  else
+    image.SetSize(h.width, h.height);
   const int filter_bpp = std::max(1, h.BitsPerPixel() / 8);
 
   plat::TReadOnlyMemoryStream source(ChunkData.Memory(), compressed);
@@ -215,6 +221,7 @@ void TChunkIDAT::ProcessLoaded() {
   TRowBuffer previous(widest);
   RowConverter converter(h, dst_bits, widest);
 
+  int rows_done = 0;  // of the last pass
   auto decode_passes = [&](const auto& passes) {
     for (const Pass& p : passes) {
       int cols = PassSize(h.width, p.start_col, p.col_step);
@@ -222,6 +229,7 @@ void TChunkIDAT::ProcessLoaded() {
       if (cols == 0 || rows == 0) continue;
       int64_t row_bytes = h.RowBytes(cols);
       previous.Zero();
+      rows_done = 0;
       for (int r = 0; r < rows; ++r) {
         uint8_t* row = current.Data();
         // Rows the data do not reach stay zero, and the load reports them.
@@ -232,13 +240,20 @@ void TChunkIDAT::ProcessLoaded() {
         converter.Convert(row, image.ScanLine(p.start_row + r * p.row_step), p.start_col,
                           p.col_step, cols);
         std::swap(current, previous);
+        ++rows_done;
       }
     }
   };
-  if (h.interlaced)
+  if (h.interlaced) {
     decode_passes(kAdam7);
-  else
+    return;
+  }
+  try {
     decode_passes(kWholeImage);
+  } catch (...) {
+    if (rows_written_whole) image.ClearRowsFrom(rows_done);
+    throw;
+  }
 }
 
 }  // namespace pictavo
