@@ -4,6 +4,7 @@
 #include "edit_fixture.h"
 
 #include <QFontDatabase>
+#include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
 
@@ -445,6 +446,43 @@ TEST_F(PanelTest, GroupsShownByTheirChoices) {
   EXPECT_EQ(P().mintTaskPicture, 10);
   edit_->Panels().subReadTaskOptions();
   EXPECT_EQ(shell::gSetup.TaskOptions.Shadow.Index, 2);
+}
+
+// Why a captioned widget would cut its caption off; empty when it shows it whole.
+std::string Clipped(const QWidget* widget) {
+  const QString name = widget->metaObject()->className();
+  if (const auto* label = qobject_cast<const QLabel*>(widget)) {
+    if (label->text().isEmpty() || !label->pixmap().isNull()) return {};
+    const int room = label->contentsRect().width() - 2 * std::max(label->margin(), 0);
+    const bool fits = label->wordWrap()
+                          ? label->heightForWidth(label->width()) <= label->height()
+                          : label->fontMetrics().horizontalAdvance(label->text()) <= room;
+    return fits ? std::string() : "label \"" + label->text().toStdString() + "\"";
+  }
+  const auto* button = qobject_cast<const QAbstractButton*>(widget);
+  if (!button || button->text().isEmpty() || qobject_cast<const QPushButton*>(widget)) return {};
+  if (button->sizeHint().width() <= button->width()) return {};
+  return name.toStdString() + " \"" + button->text().toStdString() + "\" needs " +
+         std::to_string(button->sizeHint().width()) + " has " + std::to_string(button->width());
+}
+
+TEST_F(PanelTest, EveryCaptionFitsItsWidgetAndItsPlace) {
+  for (const edit::TaskItem& item : edit::kTaskItems) {
+    Choose(item.key);
+    for (int id = 1; id <= 16; ++id) {
+      QWidget* panel = edit_->Panel(id);
+      if (!panel->isVisibleTo(window_.get())) continue;
+      // Groups that other choices show are checked too.
+      for (const QWidget* widget : panel->findChildren<QWidget*>()) {
+        EXPECT_EQ(Clipped(widget), "") << item.key;
+        if (!qobject_cast<const QLabel*>(widget) && !qobject_cast<const QAbstractButton*>(widget))
+          continue;
+        EXPECT_TRUE(widget->parentWidget()->rect().contains(widget->geometry()))
+            << item.key << " " << widget->metaObject()->className() << " at " << widget->x() << ","
+            << widget->y() << " " << widget->width() << "x" << widget->height();
+      }
+    }
+  }
 }
 
 TEST_F(PanelTest, MouseResultsReachThePanels) {
