@@ -485,6 +485,36 @@ TEST_F(PanelTest, EveryCaptionFitsItsWidgetAndItsPlace) {
   }
 }
 
+// In a small window the pane scrolls as far as the option panel and its buttons reach.
+TEST_F(PanelTest, TheWholeOptionPanelCanBeScrolledIntoTheSmallestWindow) {
+  // Edit mode entered in a window already small, and a window made small in edit mode.
+  edit_->CmdPreviewEdit_Click();
+  window_->resize(1, 1);  // the window keeps its minimum size
+  QApplication::processEvents();
+  edit_->CmdPreviewEdit_Click();
+  ASSERT_EQ(edit_->State().glEditMode, 1);
+  for (const char* key : {"Text", "Crop", "Resize"}) {
+    SCOPED_TRACE(key);
+    Choose(key);
+    QApplication::processEvents();
+    auto* bar = TaskPane().findChild<QScrollBar*>();
+    ASSERT_NE(bar, nullptr);
+    ASSERT_TRUE(bar->isVisibleTo(&TaskPane()));
+    bar->setValue(bar->maximum());
+    QApplication::processEvents();
+    const QRect dialog(window_->picDialog->mapTo(&TaskPane(), QPoint(0, 0)),
+                       window_->picDialog->size());
+    EXPECT_LE(dialog.bottom(), TaskPane().height() - 1)
+        << "dialog " << dialog.top() << ".." << dialog.bottom() << " in a pane "
+        << TaskPane().height() << " high";
+    bar->setValue(0);
+    QApplication::processEvents();
+    EXPECT_GE(window_->picDialog->mapTo(&TaskPane(), QPoint(0, 0)).y(), 0);
+    window_->resize(1, 1);
+    QApplication::processEvents();
+  }
+}
+
 TEST_F(PanelTest, MouseResultsReachThePanels) {
   Choose("Crop");
   P().optCropSelect->button(0)->setChecked(true);
