@@ -283,7 +283,7 @@ void TaskPanels::BuildShared(QWidget* area) {
   picCropBackColor = new QPushButton(FrameBackColor);
   picCropBackColor->setGeometry(76, 2, 40, kRowH);
   chkCropBackColor = new QCheckBox(QStringLiteral("Pick"), FrameBackColor);
-  chkCropBackColor->setGeometry(120, 2, 56, kRowH);
+  chkCropBackColor->setGeometry(118, 2, kWidth - 120, kRowH);
   SetColour(picCropBackColor, 0);
   picLocation = new QWidget(area);
   picLocation->setGeometry(0, kRowH + 6, kWidth, 2 * kRowH);
