@@ -57,42 +57,77 @@ enum Task {
   kRedEye
 };
 
-// Places a panel's controls top to bottom.
+// The width a widget's caption needs; nothing for a widget that shows no caption of its own.
+int CaptionWidth(const QWidget* widget) {
+  const bool captioned = (qobject_cast<const QLabel*>(widget) &&
+                          !qobject_cast<const QLabel*>(widget)->text().isEmpty()) ||
+                         qobject_cast<const QCheckBox*>(widget) ||
+                         qobject_cast<const QRadioButton*>(widget);
+  return captioned ? widget->sizeHint().width() : 0;
+}
+
+// Places a panel's controls top to bottom: a panel within a margin, a group of one from its
+// corner over its whole width.
 class Column {
  public:
-  explicit Column(QWidget* panel) : panel_(panel) {}
+  explicit Column(QWidget* panel) : panel_(panel), left_(4), width_(kWidth - 8), y_(4) {}
+  static Column Inside(QWidget* group) { return Column(group, 0, group->width(), 0); }
+
+  // A caption wider than the column keeps its place's right edge and grows to the left, as far
+  // as the panel allows, rather than being cut off.
   template <class W>
-  W* Add(W* widget, int height = kRowH, int x = 4, int width = kWidth - 8) {
+  W* Add(W* widget, int height = kRowH) {
     widget->setParent(panel_);
+    const int width = std::clamp(CaptionWidth(widget), width_, 2 * left_ + width_);
+    const int x = std::max(0, left_ + width_ - width);
     widget->setGeometry(x, y_, width, height);
     y_ += height + 2;
     return widget;
   }
+  // A wrapped text as tall as its lines need.
   QLabel* Label(const QString& text, int height = kRowH) {
-    auto* label = Add(new QLabel(text), height);
+    auto* label = new QLabel(text);
     label->setWordWrap(true);
-    return label;
+    return Add(label, std::max(height, label->heightForWidth(width_)));
   }
-  // A row of controls side by side.
+  // A row of controls side by side, in equal shares while every caption fits its share; else
+  // each caption gets its width and the rest goes to the boxes beside them (to all when every
+  // one has a caption).
   void Row(const std::vector<QWidget*>& widgets, int height = kRowH) {
-    const int width = (kWidth - 8) / int(widgets.size());
-    int x = 4;
+    const int count = int(widgets.size());
+    const int share = width_ / count;
+    std::vector<int> needs;
+    int needed = 0, boxes = 0;
+    bool evenly = true;
     for (QWidget* widget : widgets) {
-      widget->setParent(panel_);
-      widget->setGeometry(x, y_, width - 2, height);
+      const int caption = CaptionWidth(widget);
+      boxes += caption == 0 ? 1 : 0;
+      needs.push_back(caption + 2);
+      needed += needs.back();
+      evenly = evenly && needs.back() <= share;
+    }
+    const int spare = std::max(0, width_ - needed) / (boxes > 0 ? boxes : count);
+    int x = left_;
+    for (size_t i = 0; i < widgets.size(); ++i) {
+      const bool takesSpare = boxes == 0 || needs[i] == 2;
+      const int width = evenly ? share : needs[i] + (takesSpare ? spare : 0);
+      widgets[i]->setParent(panel_);
+      widgets[i]->setGeometry(x, y_, width - 2, height);
       x += width;
     }
     y_ += height + 2;
   }
-  QWidget* Group(int height) {
-    auto* group = Add(new QWidget, height);
-    return group;
-  }
+  QWidget* Group(int height) { return Add(new QWidget, height); }
   QWidget* Panel() const { return panel_; }
 
  private:
+  Column(QWidget* panel, int left, int width, int top)
+      : panel_(panel), left_(left), width_(width), y_(top) {}
+
   QWidget* panel_;
-  int y_ = 4;
+  int left_;
+  int width_;
+  int y_;
 };
 
 QButtonGroup* Options(Column& column, const QStringList& captions, bool sideBySide = false) {
@@ -248,7 +283,7 @@ void TaskPanels::BuildShared(QWidget* area) {
   picCropBackColor = new QPushButton(FrameBackColor);
   picCropBackColor->setGeometry(76, 2, 40, kRowH);
   chkCropBackColor = new QCheckBox(QStringLiteral("Pick"), FrameBackColor);
-  chkCropBackColor->setGeometry(120, 2, 56, kRowH);
+  chkCropBackColor->setGeometry(118, 2, kWidth - 120, kRowH);
   SetColour(picCropBackColor, 0);
   picLocation = new QWidget(area);
   picLocation->setGeometry(0, kRowH + 6, kWidth, 2 * kRowH);
@@ -287,8 +322,9 @@ void TaskPanels::BuildFlipRotateResize() {
     sbDegrees = new QScrollBar(Qt::Vertical);
     c.Row({label, txtDegrees});
     sbDegrees->setParent(c.Panel());
-    sbDegrees->setGeometry(txtDegrees->geometry().right() + 2, txtDegrees->y(), 16, kRowH);
+    // The spin takes the box's right end, inside the panel.
     txtDegrees->resize(txtDegrees->width() - 18, kRowH);
+    sbDegrees->setGeometry(txtDegrees->geometry().right() + 2, txtDegrees->y(), 16, kRowH);
     // One range, box and spin alike: a half turn either way.
     SpinBox(txtDegrees, sbDegrees, {-180, 180}, kMinusKey, QStringLiteral("45"), changed,
             [this] { enable_(true); });
@@ -309,14 +345,14 @@ void TaskPanels::BuildFlipRotateResize() {
     Column c(Panel(kResize));
     optResize = Options(c, {QStringLiteral("Resize"), QStringLiteral("Scale")}, true);
     frameResize = c.Group(3 * (kRowH + 2));
-    Column r(frameResize);
+    Column r = Column::Inside(frameResize);
     txtResizeWidth = new QLineEdit;
     txtResizeHeight = new QLineEdit;
     r.Row({new QLabel(QStringLiteral("Width")), txtResizeWidth});
     r.Row({new QLabel(QStringLiteral("Height")), txtResizeHeight});
     chkResizeRatio = r.Add(new QCheckBox(QStringLiteral("Retain Ratio")));
     FrameScale = c.Group(kRowH + 6);
-    Column s(FrameScale);
+    Column s = Column::Inside(FrameScale);
     txtScale = new QLineEdit;
     s.Row({new QLabel(QStringLiteral("Enter percentage")), txtScale});
     FrameScale->move(frameResize->pos());  // the two frames share their place
@@ -396,7 +432,7 @@ void TaskPanels::BuildCrop() {
   Column c(Panel(kCrop));
   optCropSelect = Options(c, {QStringLiteral("Mouse "), QStringLiteral("Key-in")}, true);
   frameCropFixed = c.Group(4 * (kRowH + 2));
-  Column f(frameCropFixed);
+  Column f = Column::Inside(frameCropFixed);
   txtCropLeft = new QLineEdit;
   txtCropTop = new QLineEdit;
   txtCropRight = new QLineEdit;
@@ -410,7 +446,7 @@ void TaskPanels::BuildCrop() {
   f.Row({new QLabel(QStringLiteral("Select type")), cmbCrop});
   frameCropMouse = c.Group(5 * (kRowH + 2));
   frameCropMouse->move(frameCropFixed->pos());
-  Column m(frameCropMouse);
+  Column m = Column::Inside(frameCropMouse);
   m.Label(QStringLiteral("Click the button below and select the crop region from the image."),
           2 * kRowH);
   chkCropMouse = m.Add(new QCheckBox(QStringLiteral("Select region")));
@@ -568,12 +604,13 @@ void TaskPanels::BuildText() {
   c.Row({new QLabel(QStringLiteral("Position")), w_.cboPosition});
   c.Row({new QLabel(QStringLiteral("Filter")), w_.ComboFilter});
   picTextOrientation = c.Group(kRowH);
-  Column o(picTextOrientation);
+  Column o = Column::Inside(picTextOrientation);
   OptTextOrientation = Options(o, {QStringLiteral("Horizontal"), QStringLiteral("Vertical")}, true);
-  picTextAlignment = c.Group(kRowH);
-  Column a(picTextAlignment);
+  // Three captions side by side are wider than the panel: the choices stand one below another.
+  picTextAlignment = c.Group(3 * (kRowH + 2));
+  Column a = Column::Inside(picTextAlignment);
   OptTextAlignment =
-      Options(a, {QStringLiteral("Left"), QStringLiteral("Centre"), QStringLiteral("Right")}, true);
+      Options(a, {QStringLiteral("Left"), QStringLiteral("Centre"), QStringLiteral("Right")});
   picTextOrientationCustom = c.Group(kRowH);
   picTextOrientationCustom->move(picTextOrientation->pos());
   txtTextAngle = new QLineEdit(picTextOrientationCustom);
@@ -668,7 +705,7 @@ void TaskPanels::BuildCanvasFrameMaskShadow() {
     c.Label(QStringLiteral("Select a frame style"));
     OptFrameStyle = Options(c, {QStringLiteral("Image"), QStringLiteral("Color")}, true);
     picFrameImage = c.Group(3 * (kRowH + 2));
-    Column i(picFrameImage);
+    Column i = Column::Inside(picFrameImage);
     OptFrameImage = pictureOptions(i, 0);
     chkFrameImageResizeCanvas = i.Add(new QCheckBox(QStringLiteral("Use canvas space")));
     connect(chkFrameImageResizeCanvas, &QCheckBox::toggled, this, changed);

@@ -4,6 +4,7 @@
 #include "edit_fixture.h"
 
 #include <QFontDatabase>
+#include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
 
@@ -445,6 +446,70 @@ TEST_F(PanelTest, GroupsShownByTheirChoices) {
   EXPECT_EQ(P().mintTaskPicture, 10);
   edit_->Panels().subReadTaskOptions();
   EXPECT_EQ(shell::gSetup.TaskOptions.Shadow.Index, 2);
+}
+
+// Why a captioned widget would cut its caption off; empty when it shows it whole.
+std::string Clipped(const QWidget* widget) {
+  const QString name = widget->metaObject()->className();
+  if (const auto* label = qobject_cast<const QLabel*>(widget)) {
+    if (label->text().isEmpty() || !label->pixmap().isNull()) return {};
+    const int room = label->contentsRect().width() - 2 * std::max(label->margin(), 0);
+    const bool fits = label->wordWrap()
+                          ? label->heightForWidth(label->width()) <= label->height()
+                          : label->fontMetrics().horizontalAdvance(label->text()) <= room;
+    return fits ? std::string() : "label \"" + label->text().toStdString() + "\"";
+  }
+  const auto* button = qobject_cast<const QAbstractButton*>(widget);
+  if (!button || button->text().isEmpty() || qobject_cast<const QPushButton*>(widget)) return {};
+  if (button->sizeHint().width() <= button->width()) return {};
+  return name.toStdString() + " \"" + button->text().toStdString() + "\" needs " +
+         std::to_string(button->sizeHint().width()) + " has " + std::to_string(button->width());
+}
+
+TEST_F(PanelTest, EveryCaptionFitsItsWidgetAndItsPlace) {
+  for (const edit::TaskItem& item : edit::kTaskItems) {
+    Choose(item.key);
+    // Every panel, the shared area below them and the row of buttons; groups that other choices
+    // show are checked too.
+    for (const QWidget* widget : window_->picDialog->findChildren<QWidget*>()) {
+      EXPECT_EQ(Clipped(widget), "") << item.key;
+      if (!qobject_cast<const QLabel*>(widget) && !qobject_cast<const QAbstractButton*>(widget))
+        continue;
+      EXPECT_TRUE(widget->parentWidget()->rect().contains(widget->geometry()))
+          << item.key << " " << widget->metaObject()->className() << " at " << widget->x() << ","
+          << widget->y() << " " << widget->width() << "x" << widget->height();
+    }
+  }
+}
+
+// In a small window the pane scrolls as far as the option panel and its buttons reach.
+TEST_F(PanelTest, TheWholeOptionPanelCanBeScrolledIntoTheSmallestWindow) {
+  // Edit mode entered in a window already small, and a window made small in edit mode.
+  edit_->CmdPreviewEdit_Click();
+  window_->resize(1, 1);  // the window keeps its minimum size
+  QApplication::processEvents();
+  edit_->CmdPreviewEdit_Click();
+  ASSERT_EQ(edit_->State().glEditMode, 1);
+  for (const char* key : {"Text", "Crop", "Resize"}) {
+    SCOPED_TRACE(key);
+    Choose(key);
+    QApplication::processEvents();
+    auto* bar = TaskPane().findChild<QScrollBar*>();
+    ASSERT_NE(bar, nullptr);
+    ASSERT_TRUE(bar->isVisibleTo(&TaskPane()));
+    bar->setValue(bar->maximum());
+    QApplication::processEvents();
+    const QRect dialog(window_->picDialog->mapTo(&TaskPane(), QPoint(0, 0)),
+                       window_->picDialog->size());
+    EXPECT_LE(dialog.bottom(), TaskPane().height() - 1)
+        << "dialog " << dialog.top() << ".." << dialog.bottom() << " in a pane "
+        << TaskPane().height() << " high";
+    bar->setValue(0);
+    QApplication::processEvents();
+    EXPECT_GE(window_->picDialog->mapTo(&TaskPane(), QPoint(0, 0)).y(), 0);
+    window_->resize(1, 1);
+    QApplication::processEvents();
+  }
 }
 
 TEST_F(PanelTest, MouseResultsReachThePanels) {

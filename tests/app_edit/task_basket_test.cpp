@@ -249,6 +249,33 @@ TEST_F(BasketTest, WhileAReplayRunsTheCommandsAreRefused) {
   EXPECT_TRUE(ui_.messages.empty());  // no question was asked
 }
 
+TEST_F(BasketTest, AnotherFileIsNotShownWhileAnOpenedBasketReplaysInTheExplorerView) {
+  RecordThree();
+  const QString file = dir_.filePath(QStringLiteral("three.tbf"));
+  ChooseFile(file);
+  basket_->cmdEditPreview[2]->click();
+  edit_->CmdPreviewEdit_Click();
+  ASSERT_EQ(edit_->State().glEditMode, 0);
+  const QString other = dir_.filePath(QStringLiteral("other.png"));
+  ASSERT_EQ(std::system(("convert -size 60x40 xc:green '" + other.toStdString() + "'").c_str()), 0);
+  auto* item = new QTreeWidgetItem(window_->lvFolder, {QStringLiteral("other.png")});
+  item->setData(0, browse::kRowTagRole, other);
+  browse::ListViewRow row(window_->lvFolder, item, browse::RowList::FileList);
+  const auto open = [&] {
+    ChooseFile(file);
+    basket_->cmdEditBar_Click(1);
+  };
+  open();
+  const QImage opened = Shown();
+  ASSERT_FALSE(SamePixels(opened, original_));
+  WhileBusy showOther([&](shell::frmStatus&) { viewer_->View().subShowSelectedItem(row); });
+  open();
+  EXPECT_TRUE(showOther.seen);
+  EXPECT_EQ(viewer_->View().ShownPath(), path_);
+  EXPECT_TRUE(SamePixels(Shown(), opened));
+  EXPECT_EQ(viewer_->Tasks().Count(), 3);
+}
+
 TEST_F(BasketTest, EnteringEditModeCancelledStaysInTheExplorerView) {
   SetOptimizedView(false);  // entering replays the tasks onto the image as read
   RecordThree();

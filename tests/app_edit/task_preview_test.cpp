@@ -361,12 +361,6 @@ class ZoomedPreviewTest : public PreviewTest {
   }
   void SetUp() override {
     PreviewTest::SetUp();
-    // Entering edit mode fits the image before the view has its new size, and the control
-    // takes a new size only when it is shown again: the picture settles after two more fits.
-    for (int fit = 0; fit < 2; ++fit) {
-      window_->subResize();
-      QApplication::processEvents();
-    }
     ASSERT_LT(Box().get_ZoomedWidth(), 1600);
     zoomedWidth_ = Box().get_ZoomedWidth();
     zoomedHeight_ = Box().get_ZoomedHeight();
@@ -387,6 +381,34 @@ class ZoomedPreviewTest : public PreviewTest {
 
   int32_t zoomedWidth_ = 0, zoomedHeight_ = 0;
 };
+
+// Entering edit mode fits the picture to the view's edit-mode size at once, so that a position
+// picked before the first preview is converted at the zoom every later preview uses.
+TEST_F(ZoomedPreviewTest, EnteringEditModeFitsThePictureToTheViewAtOnce) {
+  const auto zoomed = [this] { return QSize(Box().get_ZoomedWidth(), Box().get_ZoomedHeight()); };
+  for (const bool reentered : {false, true}) {
+    SCOPED_TRACE(reentered);
+    if (reentered) {
+      edit_->CmdPreviewEdit_Click();
+      ASSERT_EQ(edit_->State().glEditMode, 0);
+      edit_->CmdPreviewEdit_Click();
+      ASSERT_EQ(edit_->State().glEditMode, 1);
+    }
+    const QSize entered = zoomed();
+    const QSize view = window_->PicViewImage->size();
+    EXPECT_LE(entered.width(), view.width());
+    EXPECT_LE(entered.height(), view.height());
+    // 4:3 into the view: one side spans it.
+    EXPECT_TRUE(entered.width() >= view.width() - 1 || entered.height() >= view.height() - 1)
+        << entered.width() << "x" << entered.height() << " in " << view.width() << "x"
+        << view.height();
+    EXPECT_EQ(window_->ibMain->size(), entered);
+    // Further layout passes find nothing to change.
+    window_->subResize();
+    QApplication::processEvents();
+    EXPECT_EQ(zoomed(), entered);
+  }
+}
 
 TEST_F(ZoomedPreviewTest, MouseCropCropsTheDragConvertedToImagePixels) {
   const QImage original = Shown();

@@ -379,6 +379,10 @@ TEST_F(MetadataPaneTest, FileInfoImportAsksOnlyOverIptcAndReportsABadFile) {
   EXPECT_TRUE(shell::gstrErrorText.contains(u"Invalid File Info."))
       << shell::gstrErrorText.toStdString();
   EXPECT_EQ(Bytes(bare), before);
+  // The image keeps its IPTC, as the list still shows it.
+  const pictavo::ax::ImageBoxProxy box(window_->ibMain->Dispatch());
+  EXPECT_EQ(box.get_FFO_City().Utf8(), "Oslo");
+  EXPECT_EQ(Select(window_->lvIPTC, QStringLiteral("City")).Value(), QStringLiteral("Oslo"));
   (void)path;
 }
 

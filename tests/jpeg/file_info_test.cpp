@@ -184,6 +184,9 @@ TEST(FileInfo, InfoFileErrors) {
                                      "ab",
                                      16)},
   };
+  info.City = "Oslo";
+  info.Keywords = {"fjord"};
+  info.HasFileInfo = true;
   for (const Case& c : cases) {
     plat::TMemoryStream stream(std::vector<uint8_t>(c.bytes.begin(), c.bytes.end()));
     try {
@@ -192,6 +195,11 @@ TEST(FileInfo, InfoFileErrors) {
     } catch (const EJPEG& e) {
       EXPECT_STREQ(e.what(), "Invalid File Info.") << c.what;
     }
+    // A damaged file leaves the fields as they were.
+    EXPECT_EQ(info.City, "Oslo") << c.what;
+    EXPECT_EQ(info.Keywords, std::vector<std::string>{"fjord"}) << c.what;
+    EXPECT_EQ(info.ImageURL, std::string(kMaxInfoFileURL, 'u')) << c.what;
+    EXPECT_TRUE(info.HasFileInfo) << c.what;
   }
   try {
     info.LoadFromFile((std::filesystem::temp_directory_path() / "no-such-file.ffo").string());

@@ -108,6 +108,9 @@ void Viewer::subShowSelectedItem(ViewerRow& Item) {
     pendingRow_ = Item.Clone();
     return;
   }
+  // A replay edit mode runs on the image is not ours to stop: its remaining rows would land on
+  // the new image.
+  if (tasks::IsReplaying(*w_.ibMain)) return;
   IgnoreErrors([this] { ImageBoxProxy(w_.ibMain->Dispatch()).Clear(); });
   w_.lvExif->clear();
   w_.lvIPTC->clear();

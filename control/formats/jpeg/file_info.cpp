@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdio>
+#include <utility>
 
 #include "control/formats/jpeg/be_stream.h"
 #include "control/formats/jpeg/jpeg_errors.h"
@@ -242,31 +243,37 @@ void TFileInfo::SaveToFile(const std::string& path) const {
 }
 
 void TFileInfo::LoadFromStream(plat::TStream& stream) {
-  Clear();
   std::vector<uint8_t> bytes = stream.ReadRest();
   if (bytes.size() < kInfoFileMinimum) throw EJPEG("Invalid File Info.");
+  // The fields are replaced only by a file read to its end: a damaged one leaves them as they were.
+  TFileInfo read;
   try {
-    plat::TByteCursor cursor = JpegCursor(bytes);
-    cursor.Seek(2);
-    CopyrightFlag = cursor.Byte() == 1;
-    cursor.Seek(6);
-    uint8_t n = cursor.Byte();
-    for (int i = 1; i < n; ++i) {
-      cursor.Byte();
-      ImageURL += static_cast<char>(cursor.Byte());
-    }
-    cursor.Skip(2);
-    if (cursor.AtEnd()) return;
-    TApp14Segment container;
-    TBIMSegment& iptc = container.AddBlock();
-    iptc.IDHigh = kIptcResourceID >> 8;
-    iptc.IDLow = kIptcResourceID & 0xFF;
-    iptc.ReadDataSets(cursor.Bytes(cursor.Remaining()));
-    FromSegment(container);
-    HasFileInfo = true;
+    read.ReadInfoFile(bytes);
   } catch (const plat::Exception&) {
     throw EJPEG("Invalid File Info.");
   }
+  *this = std::move(read);
+}
+
+void TFileInfo::ReadInfoFile(const std::vector<uint8_t>& bytes) {
+  plat::TByteCursor cursor = JpegCursor(bytes);
+  cursor.Seek(2);
+  CopyrightFlag = cursor.Byte() == 1;
+  cursor.Seek(6);
+  uint8_t n = cursor.Byte();
+  for (int i = 1; i < n; ++i) {
+    cursor.Byte();
+    ImageURL += static_cast<char>(cursor.Byte());
+  }
+  cursor.Skip(2);
+  if (cursor.AtEnd()) return;
+  TApp14Segment container;
+  TBIMSegment& iptc = container.AddBlock();
+  iptc.IDHigh = kIptcResourceID >> 8;
+  iptc.IDLow = kIptcResourceID & 0xFF;
+  iptc.ReadDataSets(cursor.Bytes(cursor.Remaining()));
+  FromSegment(container);
+  HasFileInfo = true;
 }
 
 void TFileInfo::LoadFromFile(const std::string& path) {

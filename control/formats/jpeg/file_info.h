@@ -54,6 +54,8 @@ class TFileInfo {
 
  private:
   TApp14Segment BuildSegment(bool with_url_and_flag) const;
+  // Fills the cleared fields from a whole file-info file; raises plat::Exception past its end.
+  void ReadInfoFile(const std::vector<uint8_t>& bytes);
 };
 
 // The field lists that drive the reader, the writer, the control's members and the tests.
