@@ -258,9 +258,6 @@ TEST_F(BasketTest, AnotherFileIsNotShownWhileAnOpenedBasketReplaysInTheExplorerV
   ASSERT_EQ(edit_->State().glEditMode, 0);
   const QString other = dir_.filePath(QStringLiteral("other.png"));
   ASSERT_EQ(std::system(("convert -size 60x40 xc:green '" + other.toStdString() + "'").c_str()), 0);
-  auto* item = new QTreeWidgetItem(window_->lvFolder, {QStringLiteral("other.png")});
-  item->setData(0, browse::kRowTagRole, other);
-  browse::ListViewRow row(window_->lvFolder, item, browse::RowList::FileList);
   const auto open = [&] {
     ChooseFile(file);
     basket_->cmdEditBar_Click(1);
@@ -268,7 +265,14 @@ TEST_F(BasketTest, AnotherFileIsNotShownWhileAnOpenedBasketReplaysInTheExplorerV
   open();
   const QImage opened = Shown();
   ASSERT_FALSE(SamePixels(opened, original_));
-  WhileBusy showOther([&](shell::frmStatus&) { viewer_->View().subShowSelectedItem(row); });
+  // The row is made when it is clicked: the folder list may be filled anew while the replay
+  // yields, which deletes rows made before.
+  WhileBusy showOther([&](shell::frmStatus&) {
+    auto* item = new QTreeWidgetItem(window_->lvFolder, {QStringLiteral("other.png")});
+    item->setData(0, browse::kRowTagRole, other);
+    browse::ListViewRow row(window_->lvFolder, item, browse::RowList::FileList);
+    viewer_->View().subShowSelectedItem(row);
+  });
   open();
   EXPECT_TRUE(showOther.seen);
   EXPECT_EQ(viewer_->View().ShownPath(), path_);
