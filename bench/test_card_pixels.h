@@ -30,4 +30,19 @@ inline plat::TBitmap BitmapOf(const std::vector<uint8_t>& pixels, int width, int
   return bitmap;
 }
 
+// The test card's first channel over a grey palette: an 8-bit picture for the palette codecs.
+inline plat::TBitmap GreyCardBitmap(int width, int height) {
+  const std::vector<uint8_t> card = TestCardPixels(width, height);
+  plat::TBitmap grey(width, height, plat::TPixelFormat::pf8bit);
+  plat::TColorTable palette(256);
+  for (int i = 0; i < 256; ++i) {
+    const auto g = static_cast<uint8_t>(i);
+    palette[size_t(i)] = {g, g, g, 0};
+  }
+  grey.SetColorTable(palette);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) grey.ScanLine(y)[x] = card[(size_t(y) * width + x) * 3];
+  return grey;
+}
+
 }  // namespace velmora_bench

@@ -19,16 +19,7 @@ constexpr int kWidth = 4000, kHeight = 3000;
 // The test card's first channel over a grey palette, written by our encoder.
 const std::vector<uint8_t>& GifFile() {
   static const std::vector<uint8_t> bytes = [] {
-    const std::vector<uint8_t> card = velmora_bench::TestCardPixels(kWidth, kHeight);
-    plat::TBitmap grey(kWidth, kHeight, plat::TPixelFormat::pf8bit);
-    plat::TColorTable palette(256);
-    for (int i = 0; i < 256; ++i) {
-      const auto g = static_cast<uint8_t>(i);
-      palette[size_t(i)] = {g, g, g, 0};
-    }
-    grey.SetColorTable(palette);
-    for (int y = 0; y < kHeight; ++y)
-      for (int x = 0; x < kWidth; ++x) grey.ScanLine(y)[x] = card[(size_t(y) * kWidth + x) * 3];
+    const plat::TBitmap grey = velmora_bench::GreyCardBitmap(kWidth, kHeight);
     pictavo::TGIFImage image;
     image.AddFrame(static_cast<const plat::TGraphic&>(grey));
     plat::TMemoryStream out;

@@ -15,23 +15,8 @@ namespace {
 
 constexpr int kWidth = 4000, kHeight = 3000;
 
-// The test card's first channel over a grey palette.
-plat::TBitmap GreyCard() {
-  const std::vector<uint8_t> card = velmora_bench::TestCardPixels(kWidth, kHeight);
-  plat::TBitmap grey(kWidth, kHeight, plat::TPixelFormat::pf8bit);
-  plat::TColorTable palette(256);
-  for (int i = 0; i < 256; ++i) {
-    const auto g = static_cast<uint8_t>(i);
-    palette[size_t(i)] = {g, g, g, 0};
-  }
-  grey.SetColorTable(palette);
-  for (int y = 0; y < kHeight; ++y)
-    for (int x = 0; x < kWidth; ++x) grey.ScanLine(y)[x] = card[(size_t(y) * kWidth + x) * 3];
-  return grey;
-}
-
 void BM_GifEncode_Ours(benchmark::State& state) {
-  const plat::TBitmap grey = GreyCard();
+  const plat::TBitmap grey = velmora_bench::GreyCardBitmap(kWidth, kHeight);
   velmora_bench::TScratchFile file("ours", ".gif");
   for (auto _ : state) {
     pictavo::TGIFImage image;
@@ -42,7 +27,7 @@ void BM_GifEncode_Ours(benchmark::State& state) {
 }
 
 void BM_GifEncode_Giflib(benchmark::State& state) {
-  const plat::TBitmap grey = GreyCard();
+  const plat::TBitmap grey = velmora_bench::GreyCardBitmap(kWidth, kHeight);
   GifColorType colours[256];
   for (int i = 0; i < 256; ++i)
     colours[i] = {static_cast<GifByteType>(i), static_cast<GifByteType>(i),
