@@ -24,10 +24,11 @@ class RowFilterChooser {
       if (filter_set_ & (1 << type)) filtered_[type] = TRowBuffer(row_bytes);
   }
 
-  // Picks the filter whose output has the most runs; ties go to the lower type, so None wins
-  // unless another filter does strictly better. Where no filter leaves runs over a sixty-fourth of
-  // the row (photographs), runs say little about how well the row compresses, and the filter
-  // whose output is closest to zero wins instead.
+  // Rows where runs cover a good part of the output (drawings, screenshots, flat areas) take
+  // the filter with the most runs; ties go to the lower type, so None wins unless another
+  // filter does strictly better. Elsewhere runs are too few to tell, and the filter whose
+  // output is estimated to cost deflate least wins: photographs often compress best with
+  // Average, whose output repeats from pixel to pixel, though Paeth's is closer to zero.
   uint8_t Choose(const uint8_t* raw, const uint8_t* previous) {
     if (row_bytes_ <= 4 || filter_set_ == 1) return ftNone;
     std::array<int64_t, 5> runs{};
@@ -38,11 +39,11 @@ class RowFilterChooser {
       runs[type] = RunScore(filtered_[type].Data(), row_bytes_);
     }
     const uint8_t most_runs = Best(runs, std::greater<>());
-    if (runs[most_runs] * 64 >= row_bytes_) return most_runs;
-    std::array<int64_t, 5> magnitudes{};
+    if (runs[most_runs] * 4 >= row_bytes_) return most_runs;
+    std::array<int64_t, 5> costs{};
     for (uint8_t type = 0; type <= 4; ++type)
-      if (filter_set_ & (1 << type)) magnitudes[type] = Magnitude(Output(type, raw), row_bytes_);
-    return Best(magnitudes, std::less<>());
+      if (filter_set_ & (1 << type)) costs[type] = LiteralCost(Output(type, raw), row_bytes_, bpp_);
+    return Best(costs, std::less<>());
   }
 
   const uint8_t* Output(uint8_t type, const uint8_t* raw) const {
@@ -57,13 +58,6 @@ class RowFilterChooser {
     for (uint8_t type = 1; type <= 4; ++type)
       if ((filter_set_ & (1 << type)) && better(scores[type], scores[best])) best = type;
     return best;
-  }
-
-  // The sum of the bytes read as signed differences, each taken without its sign.
-  static int64_t Magnitude(const uint8_t* row, int64_t count) {
-    int64_t sum = 0;
-    for (int64_t i = 0; i < count; ++i) sum += row[i] < 128 ? row[i] : 256 - row[i];
-    return sum;
   }
 
   uint8_t filter_set_;

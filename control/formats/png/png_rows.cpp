@@ -21,9 +21,9 @@ using WideBits = uint16_t __attribute__((vector_size(16)));
 
 constexpr int64_t kBlockSize = sizeof(Block);
 
-// What the loops below read around a row: up to a pixel (8 bytes) in front of it, and up to
-// three blocks and two bytes past the start of its last block.
-static_assert(TRowBuffer::kLead >= 8);
+// What the loops below read around a row: up to a pixel (8 bytes) and two more in front of it,
+// and up to three blocks and two bytes past the start of its last block.
+static_assert(TRowBuffer::kLead >= 8 + 2);
 static_assert(TRowBuffer::kTail >= 3 * kBlockSize + 2);
 
 Block Load(const uint8_t* p) {
@@ -208,6 +208,60 @@ int64_t RunScore(const uint8_t* row, int64_t count) {
     score += LaneSum(tally);
   }
   return score;
+}
+
+namespace {
+
+// Positions i to i + 15 whose byte equals the byte one pixel before, as lanes of all ones; only
+// positions from bpp to count - 1 can hit.
+Block EqualsPixelBefore(const uint8_t* row, int64_t i, int64_t count, int bpp) {
+  Block equal = reinterpret_cast<Block>(BlockMask(Load(row + i) == Load(row + i - bpp)));
+  if (i < bpp || i + kBlockSize > count) equal &= LanesBetween(bpp - i, count - i);
+  return equal;
+}
+
+// Adds the bytes of a block to 16-bit counters, each counter taking two of them.
+WideBits WidenedSum(Block v) {
+  const WideBits pairs = reinterpret_cast<WideBits>(v);
+  return (pairs & 0xFF) + (pairs >> 8);
+}
+
+int64_t WideLaneSum(WideBits v) {
+  int64_t sum = 0;
+  for (size_t k = 0; k < sizeof v / sizeof v[0]; ++k) sum += v[k];
+  return sum;
+}
+
+}  // namespace
+
+int64_t LiteralCost(const uint8_t* row, int64_t count, int bpp) {
+  // What one literal is charged beyond its magnitude: literals of any value take their code
+  // bits, so a row of many small literals is not cheaper than one of a few larger ones.
+  constexpr uint8_t kLiteralPrice = 8;
+  // A block adds at most 2 * (128 + kLiteralPrice) to each 16-bit counter.
+  constexpr int64_t kTallySpan = 240 * kBlockSize;
+  int64_t cost = 0;
+  for (int64_t start = 0; start < count; start += kTallySpan) {
+    const int64_t end = std::min(count, start + kTallySpan);
+    WideBits tally{};
+    for (int64_t i = start; i < end; i += kBlockSize) {
+      Block equal[5];
+      for (int64_t k = 0; k < 5; ++k) equal[k] = EqualsPixelBefore(row, i + k - 2, count, bpp);
+      // A byte inside three positions in a row that repeat the pixel before is part of a
+      // match deflate finds one pixel back.
+      const Block matched = (equal[0] & equal[1] & equal[2]) | (equal[1] & equal[2] & equal[3]) |
+                            (equal[2] & equal[3] & equal[4]);
+      const Block here = Load(row + i);
+      const Block negated = Block{} - here;
+      // The byte read as a signed difference, without its sign.
+      const Block magnitude = here < negated ? here : negated;
+      Block charged = (magnitude + kLiteralPrice) & ~matched;
+      if (i + kBlockSize > count) charged &= LanesBetween(0, count - i);
+      tally += WidenedSum(charged);
+    }
+    cost += WideLaneSum(tally);
+  }
+  return cost;
 }
 
 void SwapRedBlue(const uint8_t* src, uint8_t* dst, int64_t count) {

@@ -76,6 +76,12 @@ void ApplyFilter(uint8_t type, const uint8_t* raw, const uint8_t* previous, uint
 // row is the data of a row buffer.
 int64_t RunScore(const uint8_t* row, int64_t count);
 
+// What a filtered row is estimated to cost deflate: every byte it must code as a literal is
+// charged its magnitude (read as a signed difference) plus a fixed price, while runs of three or
+// more bytes that repeat the byte one pixel before, which deflate takes as a match, are free.
+// row is the data of a row buffer.
+int64_t LiteralCost(const uint8_t* row, int64_t count, int bpp);
+
 // Copies 3-byte pixels from src to dst with their first and last bytes exchanged (blue, green,
 // red to red, green, blue and back). Both are the data of row buffers.
 void SwapRedBlue(const uint8_t* src, uint8_t* dst, int64_t count);
