@@ -235,9 +235,6 @@ int64_t WideLaneSum(WideBits v) {
 }  // namespace
 
 int64_t LiteralCost(const uint8_t* row, int64_t count, int bpp) {
-  // What one literal is charged beyond its magnitude: literals of any value take their code
-  // bits, so a row of many small literals is not cheaper than one of a few larger ones.
-  constexpr uint8_t kLiteralPrice = 8;
   // A block adds at most 2 * (128 + kLiteralPrice) to each 16-bit counter.
   constexpr int64_t kTallySpan = 240 * kBlockSize;
   int64_t cost = 0;

@@ -76,10 +76,14 @@ void ApplyFilter(uint8_t type, const uint8_t* raw, const uint8_t* previous, uint
 // row is the data of a row buffer.
 int64_t RunScore(const uint8_t* row, int64_t count);
 
+// What one literal is charged beyond its magnitude: literals of any value take their code bits,
+// so a row of many small literals is not cheaper than one of a few larger ones.
+constexpr uint8_t kLiteralPrice = 8;
+
 // What a filtered row is estimated to cost deflate: every byte it must code as a literal is
-// charged its magnitude (read as a signed difference) plus a fixed price, while runs of three or
-// more bytes that repeat the byte one pixel before, which deflate takes as a match, are free.
-// row is the data of a row buffer.
+// charged its magnitude (read as a signed difference) plus kLiteralPrice, while a byte inside
+// three or more positions in a row that repeat the byte one pixel before, which deflate takes as
+// a match, is free. row is the data of a row buffer.
 int64_t LiteralCost(const uint8_t* row, int64_t count, int bpp);
 
 // Copies 3-byte pixels from src to dst with their first and last bytes exchanged (blue, green,
