@@ -134,6 +134,26 @@ std::array<PixelLanes, 3> MakePixelLanes() {
   return lanes;
 }
 
+// Positions i to i + 15 whose byte equals the byte one pixel before, as lanes of all ones; only
+// positions from bpp to count - 1 can hit.
+Block EqualsPixelBefore(const uint8_t* row, int64_t i, int64_t count, int bpp) {
+  Block equal = reinterpret_cast<Block>(BlockMask(Load(row + i) == Load(row + i - bpp)));
+  if (i < bpp || i + kBlockSize > count) equal &= LanesBetween(bpp - i, count - i);
+  return equal;
+}
+
+// Adds the bytes of a block to 16-bit counters, each counter taking two of them.
+WideBits WidenedSum(Block v) {
+  const WideBits pairs = reinterpret_cast<WideBits>(v);
+  return (pairs & 0xFF) + (pairs >> 8);
+}
+
+int64_t WideLaneSum(WideBits v) {
+  int64_t sum = 0;
+  for (size_t k = 0; k < sizeof v / sizeof v[0]; ++k) sum += v[k];
+  return sum;
+}
+
 }  // namespace
 
 bool Unfilter(uint8_t type, uint8_t* row, const uint8_t* previous, int64_t count, int bpp) {
@@ -209,30 +229,6 @@ int64_t RunScore(const uint8_t* row, int64_t count) {
   }
   return score;
 }
-
-namespace {
-
-// Positions i to i + 15 whose byte equals the byte one pixel before, as lanes of all ones; only
-// positions from bpp to count - 1 can hit.
-Block EqualsPixelBefore(const uint8_t* row, int64_t i, int64_t count, int bpp) {
-  Block equal = reinterpret_cast<Block>(BlockMask(Load(row + i) == Load(row + i - bpp)));
-  if (i < bpp || i + kBlockSize > count) equal &= LanesBetween(bpp - i, count - i);
-  return equal;
-}
-
-// Adds the bytes of a block to 16-bit counters, each counter taking two of them.
-WideBits WidenedSum(Block v) {
-  const WideBits pairs = reinterpret_cast<WideBits>(v);
-  return (pairs & 0xFF) + (pairs >> 8);
-}
-
-int64_t WideLaneSum(WideBits v) {
-  int64_t sum = 0;
-  for (size_t k = 0; k < sizeof v / sizeof v[0]; ++k) sum += v[k];
-  return sum;
-}
-
-}  // namespace
 
 int64_t LiteralCost(const uint8_t* row, int64_t count, int bpp) {
   // A block adds at most 2 * (128 + kLiteralPrice) to each 16-bit counter.
