@@ -36,6 +36,30 @@ TEST(ZCompressionStream, OutputInflatesWithZlibAtEveryLevel) {
   }
 }
 
+TEST(ZCompressionStream, MatchSearchChangesTheOutputButNotWhatItInflatesTo) {
+  // Short repeats over a few values: what the match search limits decide about.
+  Bytes data(200000);
+  uint32_t state = 3;
+  for (auto& byte : data) {
+    state = state * 1103515245 + 12345;
+    byte = static_cast<uint8_t>((state >> 16) % 6);
+  }
+  const auto compress = [&](const TMatchSearch* search) {
+    plat::TMemoryStream out;
+    {
+      TZCompressionStream z(out);
+      if (search) z.SetMatchSearch(*search);
+      z.WriteBuffer(data.data(), static_cast<int64_t>(data.size()));
+    }
+    return out.Bytes();
+  };
+  const TMatchSearch first_match_only{1, 1, 3, 1};
+  const Bytes searched = compress(nullptr);
+  const Bytes hasty = compress(&first_match_only);
+  EXPECT_NE(hasty, searched);
+  EXPECT_EQ(pngtest::Inflate(hasty, data.size()), data);
+}
+
 TEST(ZCompressionStream, NothingWrittenStillGivesACompleteStream) {
   Bytes compressed = CompressWithStream({});
   ASSERT_FALSE(compressed.empty());

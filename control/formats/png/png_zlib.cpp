@@ -124,6 +124,12 @@ int64_t TZCompressionStream::Seek(int64_t offset, plat::SeekOrigin origin) {
   return static_cast<int64_t>(zstream_.total_in);
 }
 
+void TZCompressionStream::SetMatchSearch(const TMatchSearch& search) {
+  if (finished_) throw EZCompressionError(kInvalidOperation);
+  Check<EZCompressionError>(deflateTune(&zstream_, search.good_length, search.max_lazy,
+                                        search.nice_length, search.max_chain));
+}
+
 void TZCompressionStream::Finish() {
   if (finished_) return;
   finished_ = true;

@@ -19,6 +19,17 @@ VELMORA_EXCEPTION(EZDecompressionError, EZLibError);
 // Compression levels by index: 0 store, 1 fastest, 2 zlib's default, 3 best.
 enum class TCompressionLevel { clNone = 0, clFastest = 1, clDefault = 2, clMax = 3 };
 
+// The limits of deflate's match search (zlib's deflateTune): from a match of good_length on,
+// only a quarter of the chain is searched; a match shorter than max_lazy is weighed against
+// the one starting a byte later; a match of nice_length ends the search; at most max_chain
+// earlier positions are tried.
+struct TMatchSearch {
+  int good_length;
+  int max_lazy;
+  int nice_length;
+  int max_chain;
+};
+
 class TCustomZStream : public plat::TStream {
  public:
   static constexpr int kBufferSize = 65536;
@@ -55,6 +66,9 @@ class TZCompressionStream : public TCustomZStream {
   int64_t Write(const void* buffer, int64_t count) override;
   // Only a position query (0 from the current position): the number of bytes written into it.
   int64_t Seek(int64_t offset, plat::SeekOrigin origin) override;
+
+  // Replaces the level's match search limits for what is written from now on.
+  void SetMatchSearch(const TMatchSearch& search);
 
   // Flushes the rest of the compressed data and ends the zlib stream; raises on failure.
   void Finish();
