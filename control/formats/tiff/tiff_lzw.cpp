@@ -87,28 +87,28 @@ void DecodeLZW(Bytes& out, std::span<const uint8_t> strip, size_t limit) {
   uint32_t widenAt = (1u << kMinWidth) - 1;
   uint64_t previous = 0;  // the entry of the previous code's string
   uint32_t previousLength = 0;
-  uint32_t previousAt = 0;
+  const uint8_t* previousAt = o;
 
-  // Defines the next free code as the previous string plus `first`.
+  // Defines the next free code as the previous string plus `first`. Once the table is full the
+  // entries go to its spare slot.
   auto addEntry = [&](uint64_t first) {
     if (previousLength < kHeld) {
       table.entries[next] = (previous & kHeldBytes) | first << (8 * previousLength) |
                             uint64_t{previousLength + 1} << 56;
     } else {
       table.entries[next] = previous | uint64_t{kLong} << 56;
-      table.longs[next] = {previousAt, previousLength + 1};
+      table.longs[next] = {static_cast<uint32_t>(previousAt - o), previousLength + 1};
     }
-    next += next < kTableSize ? 1 : 0;
-    if (next >= widenAt) [[unlikely]] {
-      ++width;
-      widenAt = width < kMaxWidth ? (1u << width) - 1 : kTableSize + 1;
+    if (++next >= widenAt) [[unlikely]] {
+      if (width < kMaxWidth) ++width;
+      widenAt = width < kMaxWidth ? (1u << width) - 1 : kTableSize;
+      next = std::min(next, kTableSize);
     }
   };
-  // Writes the string of `code`: its held bytes in one store, a longer one's other bytes eight
-  // at a time from where it was written before (the few bytes past the end are scratch that
-  // the next string overwrites).
-  auto output = [&](uint32_t code) {
-    const uint64_t entry = table.entries[code];
+  // Writes the string whose entry is `entry`: its held bytes in one store, a longer one's other
+  // bytes eight at a time from where it was written before (the few bytes past the end are
+  // scratch that the next string overwrites).
+  auto output = [&](uint32_t code, uint64_t entry) {
     uint32_t length = static_cast<uint32_t>(entry >> 56);
     std::memcpy(at, &entry, 8);
     if (length == kLong) [[unlikely]] {
@@ -122,13 +122,14 @@ void DecodeLZW(Bytes& out, std::span<const uint8_t> strip, size_t limit) {
     }
     previous = entry;
     previousLength = length;
-    previousAt = static_cast<uint32_t>(at - o);
+    previousAt = at;
     at += length;
   };
   auto take = [&](uint32_t code) {
     if (code < next && code - kClearCode > 1) [[likely]] {
-      addEntry(table.entries[code] & 0xFF);
-      output(code);
+      const uint64_t entry = table.entries[code];
+      addEntry(entry & 0xFF);
+      output(code, entry);
       return TStep::kGo;
     }
     if (code == kClearCode) {
@@ -142,7 +143,7 @@ void DecodeLZW(Bytes& out, std::span<const uint8_t> strip, size_t limit) {
     // The code being defined: the previous string plus its own first byte. That byte is the
     // first one the code writes, so a longer string too is read from bytes already written.
     addEntry(previous & 0xFF);
-    output(code);
+    output(code, table.entries[code]);
     return TStep::kGo;
   };
 
