@@ -4,6 +4,7 @@
 #include <array>
 #include <bit>
 #include <cstring>
+#include <utility>
 
 #include "platform/base/exceptions.h"
 
@@ -64,24 +65,15 @@ uint32_t CodeNearEnd(std::span<const uint8_t> strip, size_t bit, uint32_t width)
   return bytes >> (24 - (bit & 7) - width) & ((1u << width) - 1);
 }
 
-}  // namespace
-
-// One function with its state in locals: the strings are written through a byte pointer, which
-// the compiler must assume may point at anything in memory, so state kept in an object would be
-// read back after every string.
-template <class Bytes>
-void DecodeLZW(Bytes& out, std::span<const uint8_t> strip, size_t limit) {
-  // The output is written into room for `limit` bytes plus one longest string and its block
-  // overrun, then cut.
-  const size_t start = out.size();
-  const size_t room = start + limit + kTableSize + 8;
-  if (room > UINT32_MAX) throw plat::EInvalidGraphic("TIFF file image is too large");
-  out.resize(room);
+// The strip's codes decoded to `at`, until `end` is reached or passed, the strip ends or a code
+// stops the decoding; `o` is the start of the room (places in it are kept as 32-bit numbers).
+// Returns the end of the bytes written and how the decoding stopped. One function with its state
+// in locals: the strings are written through a byte pointer, which the compiler must assume may
+// point at anything in memory, so state kept in an object would be read back after every string.
+std::pair<uint8_t*, TStep> DecodeCodes(std::span<const uint8_t> strip, uint8_t* const o,
+                                       uint8_t* at, uint8_t* const end) {
   TTable table;
   for (uint32_t c = 0; c < 256; ++c) table.entries[c] = c | uint64_t{1} << 56;
-  uint8_t* const o = out.data();
-  uint8_t* at = o + start;
-  uint8_t* const end = at + limit;
   uint32_t next = kNextAfterClear;
   uint32_t width = kMinWidth;
   uint32_t widenAt = (1u << kMinWidth) - 1;
@@ -165,7 +157,22 @@ void DecodeLZW(Bytes& out, std::span<const uint8_t> strip, size_t limit) {
     bit += width;
     step = take(code);
   }
-  const auto decoded = static_cast<size_t>(at - o);
+  return {at, step};
+}
+
+}  // namespace
+
+template <class Bytes>
+void DecodeLZW(Bytes& out, std::span<const uint8_t> strip, size_t limit) {
+  // The output is written into room for `limit` bytes plus one longest string and its block
+  // overrun, then cut.
+  const size_t start = out.size();
+  const size_t room = start + limit + kTableSize + 8;
+  if (room > UINT32_MAX) throw plat::EInvalidGraphic("TIFF file image is too large");
+  out.resize(room);
+  const auto [at, step] =
+      DecodeCodes(strip, out.data(), out.data() + start, out.data() + start + limit);
+  const auto decoded = static_cast<size_t>(at - out.data());
   if (step == TStep::kCorrupt) {
     // The bytes decoded so far stay; then the strip is refused.
     out.resize(decoded);
