@@ -29,7 +29,6 @@ constexpr uint32_t kNextAfterClear = kEndCode;
 // latest bytes may still be on their way to the cache.
 constexpr uint32_t kHeld = 7;
 constexpr uint32_t kLong = 0xFF;
-constexpr uint64_t kHeldBytes = (uint64_t{1} << (8 * kHeld)) - 1;
 
 // A longer string is read back from the output: a code's string is the previous code's string
 // plus the byte after it, so it lies in what was written already.
@@ -85,8 +84,8 @@ std::pair<uint8_t*, TStep> DecodeCodes(std::span<const uint8_t> strip, uint8_t* 
   // entries go to its spare slot.
   auto addEntry = [&](uint64_t first) {
     if (previousLength < kHeld) {
-      table.entries[next] = (previous & kHeldBytes) | first << (8 * previousLength) |
-                            uint64_t{previousLength + 1} << 56;
+      // The previous entry's top byte is its length and its bytes after the string are zeros.
+      table.entries[next] = previous + (uint64_t{1} << 56) + (first << (8 * previousLength));
     } else {
       table.entries[next] = previous | uint64_t{kLong} << 56;
       table.longs[next] = {static_cast<uint32_t>(previousAt - o), previousLength + 1};
