@@ -250,6 +250,60 @@ TEST(TiffLzw, CodeBeyondTheTableIsCorruptAndShortOutputIsZeroFilled) {
   }
 }
 
+// LZW codes written most significant bit first, each as wide as the table in the decoder has
+// grown by then (one bit more when the next free code reaches 511, 1023 and 2047).
+class LzwCodeWriter {
+ public:
+  void Put(uint32_t code) {
+    bits_ = bits_ << width_ | code;
+    held_ += width_;
+    while (held_ >= 8) {
+      bytes_.push_back(static_cast<uint8_t>(bits_ >> (held_ - 8)));
+      held_ -= 8;
+    }
+  }
+  // Follows the decoder after a code that is not the first after a Clear.
+  void Defined() {
+    if (next_ < 4096 && ++next_ >= (1u << width_) - 1 && width_ < 12) ++width_;
+  }
+  std::vector<uint8_t> Bytes() {
+    std::vector<uint8_t> bytes = bytes_;
+    if (held_ > 0) bytes.push_back(static_cast<uint8_t>(bits_ << (8 - held_)));
+    return bytes;
+  }
+
+ private:
+  std::vector<uint8_t> bytes_;
+  uint64_t bits_ = 0;
+  int held_ = 0;
+  int width_ = 9;
+  uint32_t next_ = 258;
+};
+
+TEST(TiffLzw, StringsStayWhenTheTableFillsWithoutAClear) {
+  // Single bytes until every code is defined, then codes from the full table, 12 bits wide: the
+  // first defined code (258) is still the first two bytes, 4095 the last two single bytes.
+  LzwCodeWriter codes;
+  std::vector<uint8_t> expected;
+  auto single = [&](uint8_t byte, bool defines) {
+    codes.Put(byte);
+    expected.push_back(byte);
+    if (defines) codes.Defined();
+  };
+  codes.Put(256);
+  single(1, false);
+  for (uint32_t i = 0; i < 3900; ++i) single(static_cast<uint8_t>(i * 13 + 2), true);
+  codes.Put(258);
+  expected.insert(expected.end(), expected.begin(), expected.begin() + 2);
+  codes.Put(4095);
+  // Entry 4095 is the single byte before the 3838th defining code plus that code's byte.
+  expected.insert(expected.end(), expected.begin() + 3837, expected.begin() + 3839);
+  single(7, false);
+  std::vector<uint8_t> out;
+  pictavo::DecodeLZW(out, codes.Bytes(), expected.size());
+  EXPECT_EQ(out, expected);
+}
+
 TEST(TiffReader, Group3StripCutShortEndsInWhiteRows) {
   // One Group 3 row of width 8 (white 3, black 2, white 3) where the strip declares three rows.
   for (uint32_t photometric : {0u, 1u}) {

@@ -2,9 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
+#include <utility>
 
-#include "platform/base/byte_cursor.h"
 #include "platform/base/exceptions.h"
 
 namespace pictavo {
@@ -13,52 +14,149 @@ namespace {
 
 constexpr uint32_t kClearCode = 256;
 constexpr uint32_t kEndCode = 257;
-constexpr uint32_t kFirstFreeCode = 258;
 constexpr uint32_t kTableSize = 4096;
 constexpr int kMinWidth = 9;
 constexpr int kMaxWidth = 12;
 
-// A string of the table. Every string but the single bytes has been written to the output
-// already (a code's string is the previous code's string plus the byte after it), so the output
-// itself holds the strings: each entry is a place and a length there. The single bytes are put
-// after the room for the output, so every code is copied the same way; places count from the
-// start of the room, which keeps the table small enough for the fastest cache.
-struct TEntry {
+// After a Clear the next free code is one below the first free one: the code that follows a
+// Clear then defines an entry in the end-of-information code's place, which no string ever
+// reads, and every other code is handled alike.
+constexpr uint32_t kNextAfterClear = kEndCode;
+
+// A table entry is one 64-bit word: the string's first seven bytes (zeros after its end) and, in
+// the top byte, its length, or kLong for a longer string. A short string, the most of them in a
+// busy picture, is then written with one store of the word and no read of the output, whose
+// latest bytes may still be on their way to the cache.
+constexpr uint32_t kHeld = 7;
+constexpr uint32_t kLong = 0xFF;
+
+// A longer string is read back from the output: a code's string is the previous code's string
+// plus the byte after it, so it lies in what was written already.
+struct TLongString {
   uint32_t at;
   uint32_t length;
 };
 
-// Copies a string to the end of the output, eight bytes at a time. The string lies wholly
-// before `to`, so each block reads only bytes of the string or bytes already written; the few
-// bytes past its end are scratch that the next string overwrites (the output has room for them).
-inline void CopyForward(uint8_t* to, const uint8_t* from, uint32_t length) {
-  // Short strings, the most of them in a busy picture, often lie in the last few strings
-  // written: a block read across two blocks still being stored waits for both, single bytes
-  // do not.
-  if (length <= 3) {
-    to[0] = from[0];
-    to[1] = from[1];
-    to[2] = from[2];
-    return;
-  }
-  for (uint32_t i = 0; i < length; i += 8) {
-    uint64_t block;
-    std::memcpy(&block, from + i, 8);
-    std::memcpy(to + i, &block, 8);
-  }
+// What a code did: the decoding goes on, or stops at the end-of-information code or at a code
+// the table does not have.
+enum class TStep { kGo, kEnd, kCorrupt };
+
+// The string table. It has a spare slot past its end: once it is full, the entries a code would
+// add go there and are never read.
+struct TTable {
+  std::array<uint64_t, kTableSize + 1> entries;
+  std::array<TLongString, kTableSize + 1> longs;
+};
+
+uint64_t LoadBigEndian64(const uint8_t* p) {
+  uint64_t word;
+  std::memcpy(&word, p, 8);
+  if constexpr (std::endian::native == std::endian::little) word = __builtin_bswap64(word);
+  return word;
 }
 
-// The next code of `width` bits, or -1 when the strip holds fewer bits.
-[[gnu::always_inline]] inline int64_t NextCode(plat::TBitReader& in, int width) {
-  if (in.Remaining() < static_cast<size_t>(width)) return -1;
-  return in.Take(width);
+// The code of `width` bits at bit `bit` of the last bytes of the strip, where eight bytes can no
+// longer be loaded at once; the caller has checked that the strip holds its bits.
+uint32_t CodeNearEnd(std::span<const uint8_t> strip, size_t bit, uint32_t width) {
+  uint32_t bytes = 0;
+  for (size_t k = bit >> 3; k < (bit >> 3) + 3; ++k)
+    bytes = bytes << 8 | (k < strip.size() ? strip[k] : 0);
+  return bytes >> (24 - (bit & 7) - width) & ((1u << width) - 1);
 }
 
-// The bytes decoded so far stay; then the strip is refused.
-template <class Bytes>
-[[noreturn]] void Corrupt(Bytes& out, size_t decoded) {
-  out.resize(decoded);
-  throw plat::EInvalidGraphic("TIFF file image data corrupted");
+// The strip's codes decoded to `at`, until `end` is reached or passed, the strip ends or a code
+// stops the decoding; `o` is the start of the room (places in it are kept as 32-bit numbers).
+// Returns the end of the bytes written and how the decoding stopped. One function with its state
+// in locals: the strings are written through a byte pointer, which the compiler must assume may
+// point at anything in memory, so state kept in an object would be read back after every string.
+std::pair<uint8_t*, TStep> DecodeCodes(std::span<const uint8_t> strip, uint8_t* const o,
+                                       uint8_t* at, uint8_t* const end) {
+  TTable table;
+  for (uint32_t c = 0; c < 256; ++c) table.entries[c] = c | uint64_t{1} << 56;
+  uint32_t next = kNextAfterClear;
+  uint32_t width = kMinWidth;
+  uint32_t widenAt = (1u << kMinWidth) - 1;
+  uint64_t previous = 0;  // the entry of the previous code's string
+  uint32_t previousLength = 0;
+  const uint8_t* previousAt = o;
+
+  // Defines the next free code as the previous string plus `first`. Once the table is full the
+  // entries go to its spare slot.
+  auto addEntry = [&](uint64_t first) {
+    if (previousLength < kHeld) {
+      // The previous entry's top byte is its length and its bytes after the string are zeros.
+      table.entries[next] = previous + (uint64_t{1} << 56) + (first << (8 * previousLength));
+    } else {
+      table.entries[next] = previous | uint64_t{kLong} << 56;
+      table.longs[next] = {static_cast<uint32_t>(previousAt - o), previousLength + 1};
+    }
+    if (++next >= widenAt) [[unlikely]] {
+      if (width < kMaxWidth) ++width;
+      widenAt = width < kMaxWidth ? (1u << width) - 1 : kTableSize;
+      next = std::min(next, kTableSize);
+    }
+  };
+  // Writes the string whose entry is `entry`: its held bytes in one store, a longer one's other
+  // bytes eight at a time from where it was written before (the few bytes past the end are
+  // scratch that the next string overwrites).
+  auto output = [&](uint32_t code, uint64_t entry) {
+    uint32_t length = static_cast<uint32_t>(entry >> 56);
+    std::memcpy(at, &entry, 8);
+    if (length == kLong) [[unlikely]] {
+      const TLongString s = table.longs[code];
+      for (uint32_t i = kHeld; i < s.length; i += 8) {
+        uint64_t block;
+        std::memcpy(&block, o + s.at + i, 8);
+        std::memcpy(at + i, &block, 8);
+      }
+      length = s.length;
+    }
+    previous = entry;
+    previousLength = length;
+    previousAt = at;
+    at += length;
+  };
+  auto take = [&](uint32_t code) {
+    if (code < next && code - kClearCode > 1) [[likely]] {
+      const uint64_t entry = table.entries[code];
+      addEntry(entry & 0xFF);
+      output(code, entry);
+      return TStep::kGo;
+    }
+    if (code == kClearCode) {
+      next = kNextAfterClear;
+      width = kMinWidth;
+      widenAt = (1u << kMinWidth) - 1;
+      return TStep::kGo;
+    }
+    if (code == kEndCode) return TStep::kEnd;
+    if (code != next || next == kNextAfterClear || next >= kTableSize) return TStep::kCorrupt;
+    // The code being defined: the previous string plus its own first byte. That byte is the
+    // first one the code writes, so a longer string too is read from bytes already written.
+    addEntry(previous & 0xFF);
+    output(code, table.entries[code]);
+    return TStep::kGo;
+  };
+
+  // Away from the strip's end each code is read with one load at its bit position, so the
+  // reads do not wait for each other.
+  const size_t bits = 8 * strip.size();
+  const size_t wordBits = strip.size() >= 8 ? 8 * (strip.size() - 7) : 0;
+  size_t bit = 0;
+  TStep step = TStep::kGo;
+  while (step == TStep::kGo && at < end) {
+    uint32_t code = 0;
+    if (bit < wordBits) [[likely]] {
+      code = static_cast<uint32_t>(LoadBigEndian64(strip.data() + (bit >> 3)) << (bit & 7) >>
+                                   (64 - width));
+    } else {
+      if (bits - bit < width) break;
+      code = CodeNearEnd(strip, bit, width);
+    }
+    bit += width;
+    step = take(code);
+  }
+  return {at, step};
 }
 
 }  // namespace
@@ -66,55 +164,20 @@ template <class Bytes>
 template <class Bytes>
 void DecodeLZW(Bytes& out, std::span<const uint8_t> strip, size_t limit) {
   // The output is written into room for `limit` bytes plus one longest string and its block
-  // overrun, then cut; the single bytes follow.
+  // overrun, then cut.
   const size_t start = out.size();
-  const size_t singles = start + limit + kTableSize + 8;
-  if (singles + 256 + 8 > UINT32_MAX) throw plat::EInvalidGraphic("TIFF file image is too large");
-  out.resize(singles + 256 + 8);
-  uint8_t* const o = out.data();
-  std::array<TEntry, kTableSize> table;
-  for (uint32_t c = 0; c < 256; ++c) {
-    o[singles + c] = static_cast<uint8_t>(c);
-    table[c] = {static_cast<uint32_t>(singles + c), 1};
+  const size_t room = start + limit + kTableSize + 8;
+  if (room > UINT32_MAX) throw plat::EInvalidGraphic("TIFF file image is too large");
+  out.resize(room);
+  const auto [at, step] =
+      DecodeCodes(strip, out.data(), out.data() + start, out.data() + start + limit);
+  const auto decoded = static_cast<size_t>(at - out.data());
+  if (step == TStep::kCorrupt) {
+    // The bytes decoded so far stay; then the strip is refused.
+    out.resize(decoded);
+    throw plat::EInvalidGraphic("TIFF file image data corrupted");
   }
-  uint8_t* at = o + start;
-  uint8_t* const end = at + limit;
-  plat::TBitReader in(strip);
-  uint32_t next = kFirstFreeCode;
-  int width = kMinWidth;
-  bool afterClear = true;
-  TEntry previous{};
-
-  while (at < end) {
-    const int64_t code = NextCode(in, width);
-    if (code < 0 || code == kEndCode) break;
-    if (code == kClearCode) {
-      next = kFirstFreeCode;
-      width = kMinWidth;
-      afterClear = true;
-      continue;
-    }
-    if (afterClear ? code > 255 : code > next || (code == next && next >= kTableSize))
-      Corrupt(out, static_cast<size_t>(at - out.data()));
-    TEntry current{static_cast<uint32_t>(at - o), 0};
-    if (code < next) {
-      current.length = table[code].length;
-      CopyForward(at, o + table[code].at, current.length);
-    } else {  // the code being defined: the previous string plus its own first byte
-      current.length = previous.length + 1;
-      CopyForward(at, o + previous.at, previous.length);
-      at[previous.length] = o[previous.at];
-    }
-    at += current.length;
-    if (!afterClear && next < kTableSize) {
-      table[next] = {previous.at, previous.length + 1};
-      ++next;
-      if (next >= (1u << width) - 1 && width < kMaxWidth) ++width;
-    }
-    afterClear = false;
-    previous = current;
-  }
-  out.resize(std::min(static_cast<size_t>(at - out.data()), start + limit));
+  out.resize(std::min(decoded, start + limit));
 }
 
 template void DecodeLZW(std::vector<uint8_t>&, std::span<const uint8_t>, size_t);
