@@ -30,6 +30,18 @@ function(velmora_add_label_target label)
   add_dependencies(velmora_${label}_tests ${programs})
 endfunction()
 
+# velmora_add_test_objects(NAME name SOURCES ... [LIBS ...] [DEFINITIONS ...])
+# Test code that several test programs share (an entry point, fixtures, referees), compiled once
+# as an object library; a program takes its objects by naming it among its LIBS.
+function(velmora_add_test_objects)
+  cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS;DEFINITIONS" ${ARGN})
+  add_library(${T_NAME} OBJECT ${T_SOURCES})
+  target_link_libraries(${T_NAME} PUBLIC ${T_LIBS} GTest::gtest)
+  target_include_directories(${T_NAME} PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
+  target_compile_definitions(${T_NAME} PRIVATE
+    VELMORA_SOURCE_DIR="${CMAKE_SOURCE_DIR}" VELMORA_BINARY_DIR="${CMAKE_BINARY_DIR}" ${T_DEFINITIONS})
+endfunction()
+
 # velmora_add_gtest(NAME name SOURCES ... [LIBS ...] [LABELS ...] [ENVIRONMENT ...] [EACH_CASE])
 # One GoogleTest executable, registered with CTest as one test; with EACH_CASE every TEST and
 # TEST_F of its sources is a CTest test of its own, run in a fresh process (for code whose
