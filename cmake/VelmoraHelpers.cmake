@@ -30,6 +30,28 @@ function(velmora_add_label_target label)
   add_dependencies(velmora_${label}_tests ${programs})
 endfunction()
 
+# velmora_compile_as_test(<target>): how test code is compiled. The code under test keeps the
+# build type's flags in its own libraries; the tests' own code gains little from -O2, which
+# costs much of its compile time, and a program's sources are compiled together (one unit per
+# few files) so the heavy headers they share are parsed once.
+function(velmora_compile_as_test target)
+  target_compile_options(${target} PRIVATE $<$<CONFIG:RelWithDebInfo>:-O1>)
+  set_target_properties(${target} PROPERTIES UNITY_BUILD ON)
+endfunction()
+
+# velmora_add_test_objects(NAME name SOURCES ... [LIBS ...] [DEFINITIONS ...])
+# Test code that several test programs share (an entry point, fixtures, referees), compiled once
+# as an object library; a program takes its objects by naming it among its LIBS.
+function(velmora_add_test_objects)
+  cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS;DEFINITIONS" ${ARGN})
+  add_library(${T_NAME} OBJECT ${T_SOURCES})
+  velmora_compile_as_test(${T_NAME})
+  target_link_libraries(${T_NAME} PUBLIC ${T_LIBS} GTest::gtest)
+  target_include_directories(${T_NAME} PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
+  target_compile_definitions(${T_NAME} PRIVATE
+    VELMORA_SOURCE_DIR="${CMAKE_SOURCE_DIR}" VELMORA_BINARY_DIR="${CMAKE_BINARY_DIR}" ${T_DEFINITIONS})
+endfunction()
+
 # velmora_add_gtest(NAME name SOURCES ... [LIBS ...] [LABELS ...] [ENVIRONMENT ...] [EACH_CASE])
 # One GoogleTest executable, registered with CTest as one test; with EACH_CASE every TEST and
 # TEST_F of its sources is a CTest test of its own, run in a fresh process (for code whose
@@ -38,6 +60,7 @@ endfunction()
 function(velmora_add_gtest)
   cmake_parse_arguments(T "EACH_CASE" "NAME" "SOURCES;LIBS;LABELS;ENVIRONMENT" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
+  velmora_compile_as_test(${T_NAME})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
   target_include_directories(${T_NAME} PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
   target_compile_definitions(${T_NAME} PRIVATE
@@ -66,6 +89,7 @@ endfunction()
 function(velmora_add_x11_gtest)
   cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
+  velmora_compile_as_test(${T_NAME})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest)
   target_include_directories(${T_NAME} PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
   target_compile_definitions(${T_NAME} PRIVATE VELMORA_SOURCE_DIR="${CMAKE_SOURCE_DIR}")

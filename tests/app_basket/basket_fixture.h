@@ -26,12 +26,8 @@
 #include "control/activex/imagebox_interface.h"
 #include "platform/com/control_host.h"
 #include "support/folder_listing.h"
+#include "support/qstring_print.h"
 #include "tests/graphics/referee.h"
-
-// Readable failures.
-inline void PrintTo(const QString& text, std::ostream* os) {
-  *os << '"' << text.toStdString() << '"';
-}
 
 namespace basket_test {
 

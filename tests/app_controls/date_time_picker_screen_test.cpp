@@ -17,13 +17,12 @@
 #include "app/controls/month_calendar.h"
 #include "app/controls/month_list.h"
 #include "app/controls/property_bag.h"
+#include "app_controls/golden_dir.h"
 #include "app_controls/x_tool.h"
 #include "app_shell/screenshot_compare.h"
 
 namespace velmora {
 namespace {
-
-const char* const kGoldenDir = VELMORA_SOURCE_DIR "/tests/app_controls/golden/";
 
 // The position of window `id` on the screen as `xwininfo -root -tree` lists it, when it is a
 // direct child of the root window (a top-level window).

@@ -19,13 +19,12 @@
 #include "app/controls/image_list.h"
 #include "app/controls/property_bag.h"
 #include "app/controls/task_pane.h"
+#include "app_controls/golden_dir.h"
 #include "app_controls/x_tool.h"
 #include "app_shell/screenshot_compare.h"
 
 namespace velmora {
 namespace {
-
-const char* const kGoldenDir = VELMORA_SOURCE_DIR "/tests/app_controls/golden/";
 
 QPixmap Square(int side, const QColor& colour) {
   QPixmap picture(side, side);

@@ -27,10 +27,7 @@
 #include "app/shell/settings.h"
 #include "app_shell/recording_ui.h"
 #include "platform/com/control_host.h"
-
-inline void PrintTo(const QString& text, std::ostream* os) {
-  *os << '"' << text.toStdString() << '"';
-}
+#include "support/qstring_print.h"
 
 namespace velmora_test {
 

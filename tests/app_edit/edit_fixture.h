@@ -39,10 +39,7 @@
 #include "control/activex/imagebox_interface.h"
 #include "platform/com/control_host.h"
 #include "support/control_pixels.h"
-
-inline void PrintTo(const QString& text, std::ostream* os) {
-  *os << '"' << text.toStdString() << '"';
-}
+#include "support/qstring_print.h"
 
 namespace edit_test {
 

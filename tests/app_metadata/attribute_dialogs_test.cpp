@@ -18,10 +18,7 @@
 #include "app/metadata/metadata_tables.h"
 #include "app/shell/errors.h"
 #include "platform/base/datetime.h"
-
-inline void PrintTo(const QString& text, std::ostream* os) {
-  *os << '"' << text.toStdString() << '"';
-}
+#include "support/qstring_print.h"
 
 namespace {
 

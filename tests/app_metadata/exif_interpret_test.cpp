@@ -10,10 +10,7 @@
 
 #include "app/metadata/exif_interpret.h"
 #include "app/shell/errors.h"
-
-inline void PrintTo(const QString& text, std::ostream* os) {
-  *os << '"' << text.toStdString() << '"';
-}
+#include "support/qstring_print.h"
 
 namespace {
 

@@ -8,9 +8,7 @@
 #include <ostream>
 #include <string>
 
-inline void PrintTo(const QString& text, std::ostream* os) {
-  *os << '"' << text.toStdString() << '"';
-}
+#include "support/qstring_print.h"
 
 namespace metadata_test {
 

@@ -13,10 +13,7 @@
 
 #include "app/metadata/iptc_list_dialogs.h"
 #include "app_metadata/control_fixture.h"
-
-inline void PrintTo(const QString& text, std::ostream* os) {
-  *os << '"' << text.toStdString() << '"';
-}
+#include "support/qstring_print.h"
 
 namespace {
 

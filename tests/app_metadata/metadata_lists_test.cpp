@@ -19,20 +19,16 @@
 #include "app/metadata/metadata_tables.h"
 #include "app/metadata/pane_service.h"
 #include "app/shell/errors.h"
+#include "app_metadata/exiftool_helpers.h"
 #include "control/activex/imagebox_interface.h"
 #include "platform/com/control_host.h"
-
-inline void PrintTo(const QString& text, std::ostream* os) {
-  *os << '"' << text.toStdString() << '"';
-}
+#include "support/qstring_print.h"
 
 namespace {
 
 using metadata::MetadataRow;
 
-int Shell(const std::string& command) {
-  return std::system(command.c_str());
-}
+using metadata_test::Shell;
 
 class MetadataLists : public testing::Test {
  protected:

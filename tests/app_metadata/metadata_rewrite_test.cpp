@@ -21,6 +21,7 @@
 #include "app/metadata/metadata_write.h"
 #include "app/shell/errors.h"
 #include "app_metadata/control_fixture.h"
+#include "app_metadata/exiftool_helpers.h"
 #include "control/activex/imagebox_interface.h"
 #include "platform/com/control_host.h"
 
@@ -42,10 +43,7 @@ std::string Tag(const QString& path, const std::string& tag) {
   return out;
 }
 
-QByteArray Bytes(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+using metadata_test::Bytes;
 
 // The lines of a listing that contain `key`.
 std::string Lines(const std::string& listing, const std::string& key) {

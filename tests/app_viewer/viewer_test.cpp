@@ -33,11 +33,7 @@
 #include "platform/com/control_host.h"
 #include "support/control_pixels.h"
 #include "support/folder_listing.h"
-
-// Readable failures.
-inline void PrintTo(const QString& text, std::ostream* os) {
-  *os << '"' << text.toStdString() << '"';
-}
+#include "support/qstring_print.h"
 
 namespace {
 

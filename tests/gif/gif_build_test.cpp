@@ -9,8 +9,6 @@
 namespace pictavo::test {
 namespace {
 
-const plat::TColor kRed = plat::RGB(255, 0, 0);
-const plat::TColor kBlue = plat::RGB(0, 0, 255);
 const plat::TColor kYellow = plat::RGB(255, 255, 0);
 
 // A 24-bit bitmap of 20 x 15 pixels, every one a different colour.

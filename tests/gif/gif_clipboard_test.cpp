@@ -11,9 +11,6 @@
 namespace pictavo::test {
 namespace {
 
-const plat::TColor kRed = plat::RGB(255, 0, 0);
-const plat::TColor kBlue = plat::RGB(0, 0, 255);
-
 TEST(GIFClipboard, RoundTripKeepsTheFramesAndOffersABitmap) {
   auto image = BuildImage(3, 2, {kRed, kBlue},
                           {{0, 0, 3, 2, {0, 1, 0, 1, 1, 0}, -1, 0, 7}, {1, 0, 2, 1, {1, 1}}});

@@ -8,6 +8,12 @@
 
 namespace pictavo::test {
 
+// The colours the frame tests paint with.
+inline constexpr plat::TColor kRed = plat::RGB(255, 0, 0);
+inline constexpr plat::TColor kGreen = plat::RGB(0, 255, 0);
+inline constexpr plat::TColor kBlue = plat::RGB(0, 0, 255);
+inline constexpr plat::TColor kWhite = plat::RGB(255, 255, 255);
+
 struct FrameSpec {
   int left = 0;
   int top = 0;

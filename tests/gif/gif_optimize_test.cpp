@@ -7,10 +7,6 @@
 namespace pictavo::test {
 namespace {
 
-const plat::TColor kRed = plat::RGB(255, 0, 0);
-const plat::TColor kBlue = plat::RGB(0, 0, 255);
-const plat::TColor kWhite = plat::RGB(255, 255, 255);
-
 TEST(GIFCrop, CutsToTheOpaquePixelsOrEmptiesTheFrame) {
   struct Case {
     std::vector<uint8_t> pixels;  // 4 x 3, index 2 transparent

@@ -8,10 +8,6 @@
 namespace pictavo::test {
 namespace {
 
-const plat::TColor kRed = plat::RGB(255, 0, 0);
-const plat::TColor kGreen = plat::RGB(0, 255, 0);
-const plat::TColor kBlue = plat::RGB(0, 0, 255);
-const plat::TColor kWhite = plat::RGB(255, 255, 255);
 const plat::TColor kBackdrop = plat::RGB(10, 200, 30);
 
 // The web-safe cube index of a colour whose channels are multiples of 51.

@@ -12,7 +12,7 @@ namespace {
 
 using velmora_test::Bounds;
 
-constexpr TColor kPaper = RGB(0, 0, 0);
+constexpr TColor kBlackPaper = RGB(0, 0, 0);
 constexpr TColor kFontColour = RGB(255, 255, 0);
 constexpr TColor kBrushColour = RGB(0, 0, 255);
 
@@ -20,7 +20,7 @@ class CanvasText : public ::testing::Test {
  protected:
   static TBitmap Paper(TPixelFormat format = TPixelFormat::pf24bit) {
     TBitmap bitmap(120, 120, format);
-    bitmap.FillRect({0, 0, 120, 120}, kPaper);
+    bitmap.FillRect({0, 0, 120, 120}, kBlackPaper);
     return bitmap;
   }
   static void Style(TCanvas& c, TBrushStyle brush, int escapement = 0) {
@@ -65,7 +65,7 @@ TEST_F(CanvasText, TransparentTextTouchesGlyphPixelsOnly) {
   EXPECT_GE(box.top, 20);
   for (int y = 0; y < 120; ++y)
     for (int x = 0; x < 120; ++x)
-      EXPECT_TRUE(drawn.PixelColor(x, y) == kPaper || drawn.PixelColor(x, y) == kFontColour);
+      EXPECT_TRUE(drawn.PixelColor(x, y) == kBlackPaper || drawn.PixelColor(x, y) == kFontColour);
 }
 
 TEST_F(CanvasText, EscapementTurnsTheCellCounterClockwiseAboutItsTopLeftCorner) {

@@ -5,14 +5,13 @@
 # Xvfb, given the program, the outside package writer and a work folder.
 function(velmora_add_player_tests)
   cmake_parse_arguments(P "" "PLAYER;LIB;NAME;REFEREE" "TESTS;SCREENSHOTS" ${ARGN})
-  set(widget_test_main ${CMAKE_SOURCE_DIR}/tests/activex/qt_test_main.cpp)
   velmora_add_gtest(NAME ${P_NAME}_tests
-    SOURCES ${P_TESTS} ${widget_test_main}
-    LIBS ${P_LIB} Qt6::Test
+    SOURCES ${P_TESTS}
+    LIBS velmora_widgets_test_main ${P_LIB} Qt6::Test
     LABELS "app")
   velmora_add_x11_gtest(NAME ${P_NAME}_screenshot_tests
-    SOURCES ${P_SCREENSHOTS} ${widget_test_main}
-    LIBS ${P_LIB} Qt6::Test
+    SOURCES ${P_SCREENSHOTS}
+    LIBS velmora_widgets_test_main ${P_LIB} Qt6::Test
     LABELS "app")
   add_test(NAME ${P_NAME}_referee
     COMMAND xvfb-run -a -s "-screen 0 1024x768x24" python3
