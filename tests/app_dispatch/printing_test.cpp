@@ -400,7 +400,9 @@ TEST_F(PrintingTest, PrintAllImagesReachesBatchPrintingAndCaptureDoesNot) {
     const auto watch = Watch([&] { batch->actions().at(c.item)->trigger(); }, PressCancel());
     EXPECT_EQ(watch->dialogs, c.dialogs) << batch->actions().at(c.item)->text().toStdString();
     // Capture and acquire may say there is no screen or scanner here; printing says nothing.
-    if (c.dialogs == 1) EXPECT_TRUE(ui_.messages.empty());
+    if (c.dialogs == 1) {
+      EXPECT_TRUE(ui_.messages.empty());
+    }
   }
 }
 
