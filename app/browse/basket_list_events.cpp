@@ -17,10 +17,6 @@
 namespace browse {
 namespace {
 
-bool IsArrowKey(int key) {
-  return key == Qt::Key_Left || key == Qt::Key_Up || key == Qt::Key_Right || key == Qt::Key_Down;
-}
-
 // The batch outputs build file names from a row's name: one that names a folder or climbs out
 // of the output folder is refused.
 bool IsUsableName(const QString& name) {

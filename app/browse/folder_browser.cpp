@@ -34,10 +34,6 @@ constexpr int kRowsAheadPerWorker = 2;
 
 enum Column { kName, kResolution, kSize, kPages, kType, kCreated, kModified, kAccessed };
 
-bool IsArrowKey(int key) {
-  return key == Qt::Key_Left || key == Qt::Key_Up || key == Qt::Key_Right || key == Qt::Key_Down;
-}
-
 FolderRowRequest CurrentRequest() {
   FolderRowRequest request;
   request.View =

@@ -1,5 +1,6 @@
 #pragma once
-// Sorting a list by a clicked column header, shared by the file list and the basket.
+// Sorting a list by a clicked column header, and the keys that move through a list, shared by
+// the file list and the basket.
 #include <QTreeWidgetItem>
 #include <QVariant>
 
@@ -26,5 +27,10 @@ void SetSortValue(QTreeWidgetItem* row, int column, const QVariant& value);
 // Natural, case-insensitive order of two texts ("photo9" before "Photo10"): negative, 0 or
 // positive.
 int CompareNaturally(const QString& a, const QString& b);
+
+// The arrow keys, which move the current row (and show the picture it names).
+inline bool IsArrowKey(int key) {
+  return key == Qt::Key_Left || key == Qt::Key_Up || key == Qt::Key_Right || key == Qt::Key_Down;
+}
 
 }  // namespace browse

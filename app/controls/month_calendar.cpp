@@ -15,7 +15,6 @@
 namespace velmora {
 namespace {
 
-constexpr plat::TColor kWindowColour = 0x80000005;
 constexpr plat::TColor kGreyText = 0x80000011;
 constexpr plat::TColor kSelectionOutline = 0x0355BB;  // RGB(187, 85, 3)
 

@@ -10,6 +10,8 @@
 #include <array>
 #include <optional>
 
+#include "platform/graphics/color.h"
+
 namespace velmora {
 
 class ThemedButtonFace;
@@ -24,6 +26,8 @@ class DayCell : public QLabel {
 class CalendarPanel : public QWidget {
  public:
   static constexpr int kDayCells = 42;
+  // The system's window colour, behind the panel and the month list.
+  static constexpr plat::TColor kWindowColour = 0x80000005;
   static constexpr int kCellGap = 2;
 
   explicit CalendarPanel(QWidget* picker);

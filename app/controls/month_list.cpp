@@ -12,7 +12,6 @@
 namespace velmora {
 namespace {
 
-constexpr plat::TColor kWindowColour = 0x80000005;
 constexpr int kBorder = 1;
 
 }  // namespace
@@ -41,7 +40,7 @@ int MonthListPopup::RowHeight() const {
 void MonthListPopup::HighlightRow(int row) {
   for (int i = 0; i < kRows; ++i) {
     QLabel* label = lblSelDate[static_cast<size_t>(i)];
-    SetBackground(label, i == row ? QColor(Qt::black) : ToQColor(kWindowColour));
+    SetBackground(label, i == row ? QColor(Qt::black) : ToQColor(CalendarPanel::kWindowColour));
     SetTextColour(label, i == row ? QColor(Qt::white) : QColor(Qt::black));
   }
   if (row >= 0 && row < kRows) highlightedRow = row;

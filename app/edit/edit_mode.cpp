@@ -50,7 +50,6 @@ const TaskItem kTaskItems[16] = {
 
 namespace {
 
-constexpr auto kTiffSnapshot = pictavo::ax::TxGraphicsFormat(7);  // gfTIF
 constexpr int kInvertTask = 11;
 constexpr int kPanelWidth = 172;
 constexpr int kPanelHeight = 330;

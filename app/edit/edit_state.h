@@ -7,8 +7,12 @@
 #include <cstdint>
 
 #include "app/tasks/editing_task.h"
+#include "control/activex/imagebox_interface.h"
 
 namespace edit {
+
+// The snapshots of the image are TIFF files, which keep every pixel.
+inline constexpr auto kTiffSnapshot = pictavo::ax::TxGraphicsFormat(7);  // gfTIF
 
 struct EditState {
   tasks::EditingTask gCurrentTask;  // Enhancement 0: no task chosen

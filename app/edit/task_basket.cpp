@@ -24,7 +24,6 @@ namespace {
 
 using pictavo::ax::ImageBoxProxy;
 
-constexpr auto kTiffSnapshot = pictavo::ax::TxGraphicsFormat(7);  // gfTIF
 const QString kBasketFilter = QStringLiteral("Task basket file (*.tbf)|*.tbf");
 
 constexpr std::array<const char*, 4> kPreviewTips = {

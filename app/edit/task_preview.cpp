@@ -34,8 +34,7 @@ namespace {
 using pictavo::ax::ImageBoxProxy;
 using namespace tasks;
 
-constexpr auto kTiffSnapshot = pictavo::ax::TxGraphicsFormat(7);  // gfTIF
-constexpr int kSingleStyle = 0;                                   // "Single" in the style list
+constexpr int kSingleStyle = 0;  // "Single" in the style list
 constexpr int kPickedTextPosition = 9;
 
 QString ColourOf(const QPushButton* button) {

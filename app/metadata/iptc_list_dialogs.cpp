@@ -21,10 +21,6 @@ constexpr int kListHeight = 150;
 constexpr int kNoUrgency = 0;
 const char* const kNoUrgencyText = "None";
 
-ImageBoxProxy Box(plat::com::ControlHost* control) {
-  return ImageBoxProxy(control->Dispatch());
-}
-
 bool HoldsImage(const ImageBoxProxy& box) {
   return plat::com::IsTrue(box.get_ImageLoaded());
 }

@@ -35,10 +35,6 @@ QIcon EditableIcon() {
   return QApplication::style()->standardIcon(QStyle::SP_FileDialogDetailedView);
 }
 
-ImageBoxProxy Box(plat::com::ControlHost* control) {
-  return ImageBoxProxy(control->Dispatch());
-}
-
 // Sets the list's path and tells whether there is an image to list.
 bool StartList(plat::com::ControlHost* control, QTreeWidget* list, const QString& path) {
   if (!plat::com::IsTrue(Box(control).get_ImageLoaded())) return false;

@@ -34,10 +34,6 @@ using shell::Routine;
 constexpr char kTag[] = "Tag";
 const QString kFfoFilter = QStringLiteral("IPTC File Info (*.ffo)|*.ffo");
 
-ImageBoxProxy Box(plat::com::ControlHost* control) {
-  return ImageBoxProxy(control->Dispatch());
-}
-
 QString Title() {
   return QApplication::applicationName();
 }

@@ -24,10 +24,6 @@ using shell::Routine;
 
 constexpr int32_t kErrTypeMismatch = 13;
 
-ImageBoxProxy Box(plat::com::ControlHost* control) {
-  return ImageBoxProxy(control->Dispatch());
-}
-
 // A date from the date picker comes as a number or a date; typed dates as text.
 double DateOf(const QVariant& value) {
   if (value.typeId() == QMetaType::Double) return value.toDouble();
