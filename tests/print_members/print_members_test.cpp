@@ -7,6 +7,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QTimer>
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -30,12 +31,24 @@ constexpr const char* k600Queue = "ZZVelmoraPDF600";
 constexpr int kDpi = 600;
 
 // The rectangle of the page's dots that are not white; empty on a blank page.
+// Plain bounds rather than a union of one-dot rectangles: a page at 600 dpi has 35 million dots.
 QRect InkBounds(const RenderedPage& page) {
-  QRect ink;
-  for (int y = 0; y < page.height; ++y)
-    for (int x = 0; x < page.width; ++x)
-      if (page.At(x, y) != 0xFFFFFFu) ink |= QRect(x, y, 1, 1);
-  return ink;
+  int left = page.width, right = -1, top = page.height, bottom = -1;
+  for (int y = 0; y < page.height; ++y) {
+    const uint8_t* row = page.rgb.data() + static_cast<size_t>(y) * page.width * 3;
+    int first = 0;
+    while (first < page.width && row[3 * first] == 0xFF && row[3 * first + 1] == 0xFF &&
+           row[3 * first + 2] == 0xFF)
+      ++first;
+    if (first == page.width) continue;
+    int last = page.width - 1;
+    while (row[3 * last] == 0xFF && row[3 * last + 1] == 0xFF && row[3 * last + 2] == 0xFF) --last;
+    left = std::min(left, first);
+    right = std::max(right, last);
+    top = std::min(top, y);
+    bottom = y;
+  }
+  return right < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
 }
 
 // The printable area of an A4 PDF job at this resolution, as Qt's printer lays it out.
