@@ -108,7 +108,9 @@ endfunction()
 # Q_OBJECT; for every other program its scan and its empty moc unit cost about a second of
 # build time each, some two hundred times over. A target keeps moc where one of its sources, or
 # a header beside a source with the same name (the headers moc looks at), declares a Qt meta
-# object or includes moc output.
+# object or includes moc output. The scan runs at configure time: a file that gains the first
+# Q_OBJECT of its target needs a new configure (`cmake --preset default`), or its link misses
+# the moc code of that class.
 function(velmora_moc_only_where_needed)
   _velmora_targets_below(${CMAKE_SOURCE_DIR} targets)
   foreach(target IN LISTS targets)
