@@ -3,19 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <iterator>
 
 #include "control/activex/control_state.h"
 #include "control/engine/view/pvimage.h"
 #include "platform/base/exceptions.h"
+#include "support/test_files.h"
 
 namespace pictavo {
 namespace {
 
 std::vector<uint8_t> Fixture(const std::string& name) {
-  std::ifstream in(std::string(VELMORA_SOURCE_DIR) + "/tests/activex/fixtures/" + name,
-                   std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
+  return velmora::test::ReadBytes(std::string(VELMORA_SOURCE_DIR) + "/tests/activex/fixtures/" +
+                                  name);
 }
 
 struct StoredForm {

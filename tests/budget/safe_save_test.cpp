@@ -20,6 +20,7 @@
 #include "control/engine/raster/ticbitmap.h"
 #include "platform/base/exceptions.h"
 #include "platform/base/streams.h"
+#include "support/test_files.h"
 
 namespace pictavo {
 namespace {
@@ -43,10 +44,7 @@ TicBitmap Noise(int width, int height) {
   return image;
 }
 
-Bytes Contents(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), {});
-}
+using velmora::test::ReadBytes;
 
 void WriteText(const std::string& path, const std::string& text) {
   std::ofstream(path, std::ios::binary) << text;
@@ -99,7 +97,7 @@ TEST_F(SafeSave, EveryWriterOnAFullDiskFailsAndLeavesTheOldFileAndNothingElse) {
     waitpid(child, &status, 0);
     ASSERT_TRUE(WIFEXITED(status)) << extension << " died, status " << status;
     EXPECT_EQ(WEXITSTATUS(status), 0) << extension;
-    EXPECT_EQ(Contents(path), Bytes(old_text.begin(), old_text.end())) << extension;
+    EXPECT_EQ(ReadBytes(path), Bytes(old_text.begin(), old_text.end())) << extension;
     EXPECT_EQ(Names(), std::vector<std::string>{std::string("old.") + extension}) << extension;
     fs::remove(path);
   }
@@ -124,8 +122,8 @@ TEST_F(SafeSave, AFileWithSeveralNamesIsSplitAndKeepsItsMode) {
   fs::create_hard_link(path, Path("b.bmp"));
   fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
   Noise(8, 8).SaveImageFile(path, false, 75);
-  EXPECT_EQ(Contents(Path("b.bmp")), (Bytes{'o', 'l', 'd'}));
-  EXPECT_NE(Contents(path), Contents(Path("b.bmp")));
+  EXPECT_EQ(ReadBytes(Path("b.bmp")), (Bytes{'o', 'l', 'd'}));
+  EXPECT_NE(ReadBytes(path), ReadBytes(Path("b.bmp")));
   EXPECT_EQ(fs::status(path).permissions(),
             fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
 }
@@ -141,7 +139,7 @@ TEST_F(SafeSave, AReadOnlyFileIsRefusedByItsModeEvenForRoot) {
     EXPECT_EQ(std::string(e.what()).rfind("Cannot create file \"" + path + "\".", 0), 0u)
         << e.what();
   }
-  EXPECT_EQ(Contents(path), (Bytes{'o', 'l', 'd'}));
+  EXPECT_EQ(ReadBytes(path), (Bytes{'o', 'l', 'd'}));
   EXPECT_EQ(Names(), std::vector<std::string>{"locked.bmp"});
 }
 
@@ -154,7 +152,7 @@ TEST_F(SafeSave, AFailingWriterLeavesNoTemporary) {
                                           throw plat::EWriteError("Stream write error");
                                         }),
                plat::EWriteError);
-  EXPECT_EQ(Contents(path), (Bytes{'o', 'l', 'd'}));
+  EXPECT_EQ(ReadBytes(path), (Bytes{'o', 'l', 'd'}));
   EXPECT_EQ(Names(), std::vector<std::string>{"kept.bin"});
 }
 
@@ -164,7 +162,7 @@ TEST_F(SafeSave, AFailingWriterLeavesNoTemporary) {
 TEST_F(SafeSave, ASaveKilledHalfWayLeavesTheOldFileWholeAndNothingBesideIt) {
   const std::string path = Path("photo.bmp");
   Noise(64, 48).SaveImageFile(path, false, 75);
-  const Bytes before = Contents(path);
+  const Bytes before = ReadBytes(path);
   const Bytes replacement = Noise(640, 480).SaveToBytes(gfBMP, false, 75);
   int channel[2];
   ASSERT_EQ(pipe(channel), 0);
@@ -189,7 +187,7 @@ TEST_F(SafeSave, ASaveKilledHalfWayLeavesTheOldFileWholeAndNothingBesideIt) {
   waitpid(child, &status, 0);
   ASSERT_TRUE(halfway) << "the child never reached the middle of its save";
   EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
-  EXPECT_EQ(Contents(path), before);
+  EXPECT_EQ(ReadBytes(path), before);
   EXPECT_EQ(Names(), std::vector<std::string>{"photo.bmp"});
 }
 
@@ -261,7 +259,7 @@ TEST_F(SafeSave, NamesAtTheFileSystemsLimitAreWrittenAndReplaced) {
     const std::string path = Path(name);
     WriteText(path, "old");
     plat::WriteFileReplacing(path, [](plat::TStream& out) { out.WriteByte(7); });
-    EXPECT_EQ(Contents(path), Bytes{7});
+    EXPECT_EQ(ReadBytes(path), Bytes{7});
     EXPECT_EQ(Names(), std::vector<std::string>{name});
     fs::remove(path);
   }

@@ -9,10 +9,10 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <vector>
 
 #include "control/engine/raster/ticbitmap.h"
+#include "support/test_files.h"
 
 extern char** environ;
 
@@ -139,8 +139,7 @@ TEST(PostToURL, SendsTheEncodedImageAsAFormPart) {
   StopServer(server);
   EXPECT_TRUE(sent);
   EXPECT_EQ(status, 200);
-  std::ifstream in(dir / "upload.txt");
-  const std::string upload((std::istreambuf_iterator<char>(in)), {});
+  const std::string upload = velmora::test::ReadAll(dir / "upload.txt");
   std::string hex;
   for (uint8_t b : image.SaveToBytes(gfBMP, false, 75)) {
     static const char kDigits[] = "0123456789abcdef";

@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "gif_test_support.h"
+#include "support/test_files.h"
 
 namespace pictavo::test {
 namespace {
@@ -85,10 +86,7 @@ std::string Replace(std::string text, const std::string& from, const std::string
   return text;
 }
 
-std::vector<uint8_t> ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using velmora::test::ReadBytes;
 
 // Frame 0 as we render it matches ImageMagick's decoding at every opaque pixel, and pixels
 // ImageMagick shows transparent hold frame 0's transparent index.
@@ -130,13 +128,13 @@ TEST(GIFFixtures, Frame0LoadsWithTheReferencePixels) {
     SCOPED_TRACE(fixture.name);
     std::string path = dir.Path(std::string(fixture.name) + ".gif");
     RunTool(Replace(Replace(fixture.command, "$OUT", path), "$SRC", source));
-    std::vector<uint8_t> bytes = ReadFile(path);
+    std::vector<uint8_t> bytes = ReadBytes(path);
     ExpectFrame0LikeImageMagick(path, bytes);
 
     // The same data in sub-blocks of one byte: every code of 9 bits or more spans blocks.
     std::string rechunked = dir.Path(std::string(fixture.name) + "_1byte.gif");
     WriteBytes(rechunked, RechunkImageData(bytes, 1));
-    ExpectFrame0LikeImageMagick(rechunked, ReadFile(rechunked));
+    ExpectFrame0LikeImageMagick(rechunked, ReadBytes(rechunked));
   }
 }
 
@@ -152,7 +150,7 @@ TEST(GIFFixtures, ExtensionsAndFramesOfOtherWritersAreRead) {
   std::string source = dir.Path("gifbuild.txt");
   std::ofstream(source) << kGifbuildSource;
   RunTool("gifbuild " + source + " > " + dir.Path("b.gif"));
-  LoadedGIF built = LoadGIF(ReadFile(dir.Path("b.gif")));
+  LoadedGIF built = LoadGIF(ReadBytes(dir.Path("b.gif")));
   ASSERT_EQ(built.image->Frames().ItemCount(), 2);
   TGIFSubImage& first = *built.image->Frames().FrameAt(0);
   EXPECT_EQ(first.LocalMap().EntryCount(), 4);  // 3 colours in a table of 4
@@ -174,7 +172,7 @@ TEST(GIFFixtures, ExtensionsAndFramesOfOtherWritersAreRead) {
   RunTool(
       "convert -delay 10 -size 16x12 xc:blue -size 16x12 xc:red -loop 0 -comment 'two frames' " +
       dir.Path("a.gif"));
-  LoadedGIF animation = LoadGIF(ReadFile(dir.Path("a.gif")));
+  LoadedGIF animation = LoadGIF(ReadBytes(dir.Path("a.gif")));
   EXPECT_EQ(animation.image->Frames().ItemCount(), 2);
   EXPECT_NE(FindExtension<TGIFAppExtNSLoop>(*animation.image->Frames().FrameAt(0)), nullptr);
 }

@@ -5,6 +5,7 @@
 
 #include "control/engine/raster/ticbitmap.h"
 #include "gif_test_support.h"
+#include "support/test_files.h"
 
 namespace pictavo::test {
 namespace {
@@ -96,9 +97,7 @@ TEST(GIFGlue, SavesA24BitImageWithEitherCoderAndLeavesItAlone) {
         const uint8_t* rgb = &decoded.rgb[size_t(y * 23 + x) * 3];
         EXPECT_EQ(plat::RGB(rgb[0], rgb[1], rgb[2]), bitmap.PixelColor(x, y));
       }
-    std::ifstream in(path, std::ios::binary);
-    std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in),
-                               std::istreambuf_iterator<char>()};
+    const std::vector<uint8_t> bytes = velmora::test::ReadBytes(path);
     EXPECT_NE(bytes, previous) << "the two coders write different code streams";
     previous = bytes;
 

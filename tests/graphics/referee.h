@@ -7,10 +7,11 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
+
+#include "tests/support/test_files.h"
 
 namespace velmora_test {
 
@@ -35,17 +36,7 @@ class ScratchDir {
   std::filesystem::path path_;
 };
 
-// One read of the whole file: rendered pages run to a hundred megabytes, too many to take a byte
-// at a time through a stream iterator.
-inline std::vector<uint8_t> ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary | std::ios::ate);
-  if (!in) return {};
-  std::vector<uint8_t> bytes(static_cast<size_t>(in.tellg()));
-  in.seekg(0);
-  in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  if (!in) return {};
-  return bytes;
-}
+using velmora::test::ReadBytes;
 
 inline void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
   std::ofstream out(path, std::ios::binary);

@@ -106,7 +106,7 @@ TEST_P(DecodeTable, AgreesWithDjpegAndIdentify) {
   const TBMPImage& bitmap = jpeg.GetBitmap();
   bool grey = c.kind == kColorSpaceGrayscale;
   EXPECT_EQ(bitmap.PixelFormat(), grey ? plat::TPixelFormat::pf8bit : plat::TPixelFormat::pf24bit);
-  TPnm reference = ReadPnm(ReadFile(
+  TPnm reference = ReadPnm(ReadBytes(
       (Shell(scratch, "djpeg -dct float -pnm -outfile ref.pnm f.jpg"), scratch.Path("ref.pnm"))));
   ASSERT_EQ(reference.Width, bitmap.Width());
   ASSERT_EQ(reference.Height, bitmap.Height());
@@ -143,7 +143,7 @@ TEST(JpegDecode, GreyKeepsAllLevelsWithTheIdentityPalette) {
   ASSERT_EQ(bitmap.PixelFormat(), plat::TPixelFormat::pf8bit);
   ASSERT_EQ(bitmap.Palette().size(), 256u);
   for (int i = 0; i < 256; ++i) ASSERT_EQ(bitmap.Palette()[i].rgbRed, i);
-  TPnm reference = ReadPnm(ReadFile(scratch.Path("ref.pgm")));
+  TPnm reference = ReadPnm(ReadBytes(scratch.Path("ref.pgm")));
   for (int x = 0; x < 256; ++x) EXPECT_EQ(bitmap.ScanLine(1)[x], reference.Pixels[256 + x]) << x;
 }
 
@@ -159,7 +159,7 @@ TEST(JpegDecode, EightBitOutputQuantisesColours) {
   ASSERT_EQ(bitmap.PixelFormat(), plat::TPixelFormat::pf8bit);
   EXPECT_LE(bitmap.Palette().size(), 236u);
   EXPECT_GT(bitmap.Palette().size(), 16u);
-  TPnm reference = ReadPnm(ReadFile(scratch.Path("ref.pnm")));
+  TPnm reference = ReadPnm(ReadBytes(scratch.Path("ref.pnm")));
   int64_t total = 0;
   for (int y = 0; y < kHeight; ++y)
     for (int x = 0; x < kWidth; ++x) {
@@ -227,7 +227,7 @@ TEST(JpegDecode, RowPaddingIsClearedInAReusedBlock) {
   const TBMPImage& bitmap = jpeg->GetBitmap();
   ASSERT_EQ(bitmap.RowBytes(), 3004);
   for (int y = 0; y < kBigHeight; ++y) ASSERT_EQ(bitmap.ScanLine(y)[3003], 0) << "row " << y;
-  TPnm reference = ReadPnm(ReadFile(
+  TPnm reference = ReadPnm(ReadBytes(
       (Shell(scratch, "djpeg -dct float -pnm -outfile ref.pnm f.jpg"), scratch.Path("ref.pnm"))));
   EXPECT_LE(LargestDifference(bitmap, reference), 2);
 }

@@ -76,7 +76,7 @@ TEST(JpegThroughTheRasterImage, AnUnwritableExifEntryCostsOnlyItself) {
   Shell(scratch,
         "convert in.ppm a.jpg && exiftool -q -overwrite_original -EXIF:Make=Cam -EXIF:Model=M1 "
         "-EXIF:ExposureTime=1/250 -EXIF:ExifVersion=0230 a.jpg");
-  std::vector<uint8_t> file = ReadFile(scratch.Path("a.jpg"));
+  std::vector<uint8_t> file = ReadBytes(scratch.Path("a.jpg"));
   RetypeExifEntry(file, 0x9000, 7, 2);
   WriteFile(scratch.Path("ascii.jpg"), file);
   ASSERT_EQ(Shell(scratch, "exiftool -s3 -EXIF:ExifVersion ascii.jpg"), "0230\n");
@@ -113,14 +113,14 @@ TEST(JpegThroughTheRasterImage, OverwriteMetaData) {
   const Case cases[] = {{"missing.jpg", "File not found: missing.jpg"},
                         {"in.ppm", "Error overwriting JPEG Meta Data."}};
   for (const Case& c : cases) {
-    std::vector<uint8_t> before = ReadFile(scratch.Path(c.file));
+    std::vector<uint8_t> before = ReadBytes(scratch.Path(c.file));
     try {
       glue::OverwriteJpegMetaData(image, scratch.Path(c.file));
       ADD_FAILURE() << c.file;
     } catch (const plat::Exception& e) {
       EXPECT_STREQ(e.what(), c.message);
     }
-    EXPECT_EQ(ReadFile(scratch.Path(c.file)), before);
+    EXPECT_EQ(ReadBytes(scratch.Path(c.file)), before);
   }
 }
 

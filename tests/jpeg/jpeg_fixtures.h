@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "support/test_files.h"
+
 namespace pictavo::jpegtest {
 
 // A fresh folder under the temporary directory, removed with everything in it at the end.
@@ -36,7 +38,7 @@ TPnm ReadPnm(const std::vector<uint8_t>& bytes);
 // A 24-bit test picture with gradients and edges in every channel.
 void WriteTestPpm(const std::string& path, int width, int height);
 
-std::vector<uint8_t> ReadFile(const std::string& path);
+using velmora::test::ReadBytes;
 void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes);
 
 // The markers of the segments in front of the first SOS, in order (SOI included).

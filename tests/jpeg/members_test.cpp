@@ -268,11 +268,11 @@ TEST(MetadataMembers, JpegSaveLoadAndOverwriteThroughTheControl) {
   EXPECT_EQ(reader.Get("FFO_Caption"), Text(u"first"));
   EXPECT_EQ(reader.Get("ExifValueByName", {Text(u"Model")}), Text(u"M1"));
   reader.Put("FFO_Caption", {Text(u"second")});
-  std::vector<uint8_t> scan = ScanData(ReadFile(scratch.Path("a.jpg")));
+  std::vector<uint8_t> scan = ScanData(ReadBytes(scratch.Path("a.jpg")));
   reader.Call("OverwriteMetaData", {Text(file)});
   ASSERT_EQ(reader.Error(), "");
   EXPECT_EQ(Shell(scratch, "exiftool -s3 -IPTC:Caption-Abstract a.jpg"), "second\n");
-  EXPECT_EQ(ScanData(ReadFile(scratch.Path("a.jpg"))), scan);
+  EXPECT_EQ(ScanData(ReadBytes(scratch.Path("a.jpg"))), scan);
 
   Control empty;
   empty.Call("OverwriteMetaData", {Text(file)});

@@ -69,7 +69,7 @@ TEST_P(SaveTable, OutsideToolsReadOurFileAndMetadata) {
   ASSERT_TRUE(jpeg.Exif.SetAttribute("GPSLatitude", u"48/1 51/1 24/1"));
   jpeg.SaveToFile(scratch.Path("out.jpg"));
 
-  std::vector<uint8_t> file = ReadFile(scratch.Path("out.jpg"));
+  std::vector<uint8_t> file = ReadBytes(scratch.Path("out.jpg"));
   Markers markers = SegmentMarkers(file);
   ASSERT_GE(markers.size(), 5u);
   EXPECT_EQ(Markers(markers.begin(), markers.begin() + 5), (Markers{SOI, APP0, APP1, APP13, DQT}));
@@ -217,7 +217,7 @@ std::vector<uint8_t> Segment(uint8_t marker, const std::string& payload) {
 
 // Puts raw segments behind the first `after` segments of a file.
 void InsertSegments(const std::string& path, size_t after, const std::vector<uint8_t>& segments) {
-  std::vector<uint8_t> file = ReadFile(path);
+  std::vector<uint8_t> file = ReadBytes(path);
   TJpegLayout layout = ScanJpegSegments(file);
   size_t at = layout.Segments.at(after - 1).End();
   file.insert(file.begin() + static_cast<std::ptrdiff_t>(at), segments.begin(), segments.end());
@@ -250,7 +250,7 @@ TEST_P(RewriteTable, KeepsScanDataAndTheSegmentsItDoesNotOwn) {
     InsertSegments(scratch.Path("f.jpg"), c.insert_after,
                    c.photoshop ? Segment(APP13, PhotoshopPayload())
                                : Segment(APP2, std::string("ICC_PROFILE\0\x01\x01", 14) + "xyz"));
-  std::vector<uint8_t> before = ReadFile(scratch.Path("f.jpg"));
+  std::vector<uint8_t> before = ReadBytes(scratch.Path("f.jpg"));
   Markers markers = SegmentMarkers(before);
   ASSERT_EQ(Markers(markers.begin(), markers.begin() + c.before.size()), c.before) << c.name;
   Shell(scratch, "djpeg -pnm -outfile before.pnm f.jpg");
@@ -262,12 +262,12 @@ TEST_P(RewriteTable, KeepsScanDataAndTheSegmentsItDoesNotOwn) {
   ASSERT_TRUE(exif.SetAttribute("Make", u"NewMake"));
   TJPEGImageExtra::RewriteFileMetadata(scratch.Path("f.jpg"), info, exif);
 
-  std::vector<uint8_t> after = ReadFile(scratch.Path("f.jpg"));
+  std::vector<uint8_t> after = ReadBytes(scratch.Path("f.jpg"));
   markers = SegmentMarkers(after);
   EXPECT_EQ(Markers(markers.begin(), markers.begin() + c.after.size()), c.after) << c.name;
   EXPECT_EQ(ScanData(after), ScanData(before)) << c.name;
   Shell(scratch, "djpeg -pnm -outfile after.pnm f.jpg");
-  EXPECT_EQ(ReadFile(scratch.Path("after.pnm")), ReadFile(scratch.Path("before.pnm")));
+  EXPECT_EQ(ReadBytes(scratch.Path("after.pnm")), ReadBytes(scratch.Path("before.pnm")));
   EXPECT_EQ(Exiftool(scratch, "IPTC:Caption-Abstract", "f.jpg"), "new caption");
   EXPECT_EQ(Exiftool(scratch, "EXIF:Make", "f.jpg"), "NewMake");
   EXPECT_EQ(Exiftool(scratch, "EXIF:Model", "f.jpg"), "");  // the old EXIF block is gone
@@ -327,7 +327,7 @@ TEST(JpegRewrite, WithoutFileInfoOrTagsTheOldSegmentsGoAndAnUnmodelledBlockStays
   Shell(scratch, "cjpeg in.ppm > f.jpg");
   InsertSegments(scratch.Path("f.jpg"), 2, Segment(APP13, PhotoshopPayload()));
   TJPEGImageExtra::RewriteFileMetadata(scratch.Path("f.jpg"), TFileInfo(), TExif());
-  std::vector<uint8_t> after = ReadFile(scratch.Path("f.jpg"));
+  std::vector<uint8_t> after = ReadBytes(scratch.Path("f.jpg"));
   Markers markers = SegmentMarkers(after);
   EXPECT_EQ(Markers(markers.begin(), markers.begin() + 4), (Markers{SOI, APP0, APP13, DQT}));
   EXPECT_EQ(Exiftool(scratch, "IPTC:Caption-Abstract", "f.jpg"), "");
@@ -335,7 +335,7 @@ TEST(JpegRewrite, WithoutFileInfoOrTagsTheOldSegmentsGoAndAnUnmodelledBlockStays
 
   Shell(scratch, "cjpeg in.ppm > g.jpg");
   TJPEGImageExtra::RewriteFileMetadata(scratch.Path("g.jpg"), TFileInfo(), TExif());
-  markers = SegmentMarkers(ReadFile(scratch.Path("g.jpg")));
+  markers = SegmentMarkers(ReadBytes(scratch.Path("g.jpg")));
   EXPECT_EQ(Markers(markers.begin(), markers.begin() + 3), (Markers{SOI, APP0, DQT}));
 }
 
@@ -343,7 +343,7 @@ TEST(JpegRewrite, FailuresLeaveTheFileAsItWas) {
   TScratch scratch;
   WriteTestPpm(scratch.Path("in.ppm"), 16, 16);
   Shell(scratch, "cjpeg in.ppm > f.jpg");
-  std::vector<uint8_t> original = ReadFile(scratch.Path("f.jpg"));
+  std::vector<uint8_t> original = ReadBytes(scratch.Path("f.jpg"));
   TExif bad;
   std::string comment = "UserComment=41";
   for (int i = 1; i < 65600; ++i) comment += ",41";
@@ -354,7 +354,7 @@ TEST(JpegRewrite, FailuresLeaveTheFileAsItWas) {
   } catch (const EJPEG& e) {
     EXPECT_STREQ(e.what(), "The EXIF data does not fit in one JPEG segment.");
   }
-  EXPECT_EQ(ReadFile(scratch.Path("f.jpg")), original);
+  EXPECT_EQ(ReadBytes(scratch.Path("f.jpg")), original);
 
   std::vector<uint8_t> cut(original.begin(), original.begin() + 30);
   WriteFile(scratch.Path("cut.jpg"), cut);
@@ -364,14 +364,14 @@ TEST(JpegRewrite, FailuresLeaveTheFileAsItWas) {
   } catch (const plat::EInvalidGraphic& e) {
     EXPECT_STREQ(e.what(), "Error");
   }
-  EXPECT_EQ(ReadFile(scratch.Path("cut.jpg")), cut);
+  EXPECT_EQ(ReadBytes(scratch.Path("cut.jpg")), cut);
 }
 
 // ---- What the rewrite carries over from the file's old EXIF block
 
 // The file's metadata as read into a JPEG image, as the control holds it after a load.
 void Load(TJPEGImageExtra& jpeg, const std::string& path) {
-  std::vector<uint8_t> bytes = ReadFile(path);
+  std::vector<uint8_t> bytes = ReadBytes(path);
   plat::TReadOnlyMemoryStream stream(bytes.data(), static_cast<int64_t>(bytes.size()));
   jpeg.LoadFromStream(stream);
 }
@@ -430,10 +430,10 @@ TEST(JpegRewrite, EverythingTheStoreDoesNotModelIsCarriedOver) {
   EXPECT_EQ(Exiftool(scratch, "InteropIndex", "f.jpg"), "R98 - DCF basic file (sRGB)");
   Shell(scratch, "djpeg -pnm -outfile after.pnm f.jpg && exiftool -b -XMP f.jpg > after.xmp");
   Shell(scratch, "exiftool -b -ThumbnailImage f.jpg > after.thumb");
-  EXPECT_EQ(ReadFile(scratch.Path("after.pnm")), ReadFile(scratch.Path("before.pnm")));
-  EXPECT_EQ(ReadFile(scratch.Path("after.xmp")), ReadFile(scratch.Path("before.xmp")));
-  EXPECT_FALSE(ReadFile(scratch.Path("after.thumb")).empty());
-  EXPECT_EQ(ReadFile(scratch.Path("after.thumb")), ReadFile(scratch.Path("before.thumb")));
+  EXPECT_EQ(ReadBytes(scratch.Path("after.pnm")), ReadBytes(scratch.Path("before.pnm")));
+  EXPECT_EQ(ReadBytes(scratch.Path("after.xmp")), ReadBytes(scratch.Path("before.xmp")));
+  EXPECT_FALSE(ReadBytes(scratch.Path("after.thumb")).empty());
+  EXPECT_EQ(ReadBytes(scratch.Path("after.thumb")), ReadBytes(scratch.Path("before.thumb")));
 }
 
 // An EXIF block with Make "Canon" and a maker note whose one entry points, by an offset from the

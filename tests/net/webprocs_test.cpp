@@ -15,6 +15,7 @@
 #include "net/loopback_server.h"
 #include "platform/net/http.h"
 #include "platform/registry/registry.h"
+#include "support/test_files.h"
 
 namespace fs = std::filesystem;
 using namespace pictavo::webprocs;
@@ -22,12 +23,7 @@ using velmora_test::LoopbackServer;
 
 namespace {
 
-std::string ReadText(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+using velmora::test::ReadAll;
 
 std::string Text(plat::TMemoryStream& s) {
   return std::string(reinterpret_cast<const char*>(s.Memory()), static_cast<size_t>(s.Size()));
@@ -52,7 +48,7 @@ class WebprocsTest : public ::testing::Test {
   static std::string Url(const std::string& path, const std::string& scheme = "http://") {
     return scheme + "127.0.0.1:" + std::to_string(server_->Port()) + path;
   }
-  static std::string Requests() { return ReadText(dir_ / "requests.txt"); }
+  static std::string Requests() { return ReadAll(dir_ / "requests.txt"); }
 
   static fs::path dir_;
   static LoopbackServer* server_;
@@ -252,7 +248,7 @@ TEST_F(WebprocsTest, MultipartPostIsReadBackWithFieldsInOrder) {
   int32_t status = 0;
   ASSERT_TRUE(HTTPPost(Url("/upload"), fields, image, status, 5, "file", "pic.png"));
   EXPECT_EQ(status, 200);
-  EXPECT_EQ(ReadText(dir_ / "upload.txt"),
+  EXPECT_EQ(ReadAll(dir_ / "upload.txt"),
             "path /upload\n"
             "part a|-|-|31\n"
             "part b|-|-|783d79\n"

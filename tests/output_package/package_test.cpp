@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -14,6 +13,7 @@
 #include "app/output/package/mapped_file.h"
 #include "app/output/package/package_reader.h"
 #include "app/output/package/package_writer.h"
+#include "support/test_files.h"
 
 namespace output::package {
 namespace {
@@ -31,10 +31,7 @@ std::span<const uint8_t> View(const std::string& text) {
   return {reinterpret_cast<const uint8_t*>(text.data()), text.size()};
 }
 
-Bytes ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
+using velmora::test::ReadBytes;
 
 void WriteFile(const fs::path& path, std::span<const uint8_t> bytes) {
   std::ofstream out(path, std::ios::binary);
@@ -68,7 +65,7 @@ class PackageFiles : public testing::Test {
                                 "/tests/output_package/write_package.py " +
                                 out.string() + " " + player.string() + " " + arguments;
     EXPECT_EQ(Shell(command), 0) << command;
-    return ReadFile(out);
+    return ReadBytes(out);
   }
 
   fs::path dir_;
@@ -249,9 +246,9 @@ TEST_F(PackageFiles, EntriesCutOutWithDdAreJpegs) {
                   " && convert -size 64x48 gradient:blue-yellow " + (dir_ / "ramp.jpg").string()),
             0);
   std::ofstream out(dir_ / "show", std::ios::binary);
-  PackageWriter writer(out, ReadFile("/bin/true"));
-  writer.AddEntry("red", ReadFile(dir_ / "red.jpg"));
-  writer.AddEntry("ramp", ReadFile(dir_ / "ramp.jpg"));
+  PackageWriter writer(out, ReadBytes("/bin/true"));
+  writer.AddEntry("red", ReadBytes(dir_ / "red.jpg"));
+  writer.AddEntry("ramp", ReadBytes(dir_ / "ramp.jpg"));
   writer.AddSlideShowOptions({0, 2});
   writer.Finish();
   out.close();

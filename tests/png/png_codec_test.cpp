@@ -55,7 +55,7 @@ Bytes MakeMagickPng(const pngtest::ScratchDir& dir, const MagickFixture& f, bool
       (interlaced ? " -interlace PNG" : " -interlace none") + " PNG:'" + path + "'";
   pngtest::CommandResult r = pngtest::Run(command);
   EXPECT_EQ(r.status, 0) << command << "\n" << r.output;
-  Bytes file = pngtest::ReadFile(path);
+  Bytes file = pngtest::ReadBytes(path);
   EXPECT_GT(file.size(), 33u);
   if (file.size() > 33) {
     EXPECT_EQ(file[24], f.depth) << f.name;
@@ -183,7 +183,7 @@ TEST_P(TransparencyTest, TopLeftColourBecomesTheTransparentColour) {
       pngtest::Run("convert '" + src + "' -transparent '" + colour +
                    "' -define png:exclude-chunk=bKGD " + f.write + "'" + out + "'");
   ASSERT_EQ(r.status, 0) << r.output;
-  auto chunks = pngtest::SplitChunks(pngtest::ReadFile(out));
+  auto chunks = pngtest::SplitChunks(pngtest::ReadBytes(out));
   ASSERT_TRUE(std::any_of(chunks.begin(), chunks.end(), [](auto& c) { return c.type == "tRNS"; }));
 
   TPNGImage png;
@@ -233,7 +233,7 @@ TEST(NetpbmFixture, EachFilterAtEachPixelSizeDecodesAsImageMagickReads) {
                              (dir / source.pnm) + "' > '" + path + "'")
                     .status,
                 0);
-      const Bytes made = pngtest::ReadFile(path);
+      const Bytes made = pngtest::ReadBytes(path);
       const std::vector<int> types = RowFilterTypes(made, int64_t{37} * source.bpp, 21);
       ASSERT_EQ(std::count(types.begin(), types.end(), filter), 21);
       TPNGImage png;
@@ -297,7 +297,7 @@ TEST_P(WrittenFileTest, PassesPngcheckAndImageMagickSeesOurPixels) {
   EXPECT_EQ(pngtest::MagickPixels(path), pngtest::BitmapPixels(png));
 
   if (c.transparent) {
-    for (auto& chunk : pngtest::SplitChunks(pngtest::ReadFile(path)))
+    for (auto& chunk : pngtest::SplitChunks(pngtest::ReadBytes(path)))
       if (chunk.type == "tRNS" && c.format == plat::TPixelFormat::pf24bit) {
         EXPECT_EQ(chunk.data.size(), 6u);
       }

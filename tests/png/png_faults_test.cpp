@@ -212,7 +212,7 @@ TEST(Writing, IndexedBitmapWithoutPaletteIsWrittenAsTruecolour) {
   png.SaveToFile(path);
   pngtest::CommandResult check = pngtest::Run("pngcheck -v '" + path + "'");
   EXPECT_EQ(check.status, 0) << check.output;
-  EXPECT_EQ(pngtest::ReadFile(path)[25], 2);  // colour type
+  EXPECT_EQ(pngtest::ReadBytes(path)[25], 2);  // colour type
   EXPECT_EQ(pngtest::MagickPixels(path), Bytes(6 * 3 * 3, 0));
 }
 
@@ -250,7 +250,7 @@ TEST(Writing, SafeToCopyChunksAreKeptAndUnsafeOnesDropped) {
   std::string path = dir / "kept.png";
   png.SaveToFile(path);
   std::vector<std::string> written;
-  for (auto& c : pngtest::SplitChunks(pngtest::ReadFile(path))) written.push_back(c.type);
+  for (auto& c : pngtest::SplitChunks(pngtest::ReadBytes(path))) written.push_back(c.type);
   EXPECT_EQ(written,
             (std::vector<std::string>{"IHDR", "gAMA", "PLTE", "tEXt", "prVt", "IDAT", "IEND"}));
   pngtest::CommandResult check = pngtest::Run("pngcheck '" + path + "'");

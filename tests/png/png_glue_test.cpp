@@ -60,7 +60,7 @@ TEST(PngGlue, IndexedFilesLoadWithTheirFormatsWholePalette) {
                            std::to_string(c.depth) + " PNG:'" + path + "'")
                   .status,
               0);
-    const Bytes file = pngtest::ReadFile(path);
+    const Bytes file = pngtest::ReadBytes(path);
     ASSERT_EQ(file[24], c.depth);
     Bytes plte;
     for (const auto& chunk : pngtest::SplitChunks(file))
@@ -90,7 +90,7 @@ TEST(PngGlue, IndexedFilesLoadWithTheirFormatsWholePalette) {
 
 TEST(PngGlue, BytesLoadByTheirFirstByte) {
   pngtest::ScratchDir dir;
-  Bytes file = pngtest::ReadFile(MakeTransparentPalettePng(dir, "p.png"));
+  Bytes file = pngtest::ReadBytes(MakeTransparentPalettePng(dir, "p.png"));
   TicBitmap image;
   image.LoadFromBytes(file.data(), static_cast<int64_t>(file.size()), 0);
   EXPECT_EQ(pngtest::BitmapPixels(image), pngtest::MagickPixels(dir / "p.png"));

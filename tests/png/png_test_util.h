@@ -7,11 +7,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "platform/graphics/bitmap.h"
+#include "support/test_files.h"
 
 namespace pngtest {
 
@@ -45,10 +45,7 @@ inline CommandResult Run(const std::string& command) {
   return result;
 }
 
-inline Bytes ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
+using velmora::test::ReadBytes;
 
 inline void WriteFile(const std::string& path, const Bytes& bytes) {
   std::ofstream out(path, std::ios::binary);

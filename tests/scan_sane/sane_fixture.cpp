@@ -13,17 +13,13 @@
 #include "control/engine/view/pvimage.h"
 #include "platform/graphics/handles.h"
 #include "platform/scan/sane_source_manager.h"
+#include "support/test_files.h"
 
 namespace velmora_test {
 
 namespace {
 
-std::string ReadText(const std::string& path) {
-  std::ifstream in(path);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using velmora::test::ReadAll;
 
 // Skips white space and '#' comments of a netpbm header, then reads a number.
 int HeaderNumber(const std::string& bytes, size_t& at) {
@@ -57,7 +53,7 @@ class TScratchConfig {
     base_ = base ? base : "";
     char pattern[] = "/tmp/velmora-sane-XXXXXX";
     folder_ = ::mkdtemp(pattern);
-    std::ofstream(folder_ + "/dll.conf") << ReadText(base_ + "/dll.conf");
+    std::ofstream(folder_ + "/dll.conf") << ReadAll(base_ + "/dll.conf");
     Write({});
     ::setenv("SANE_CONFIG_DIR", folder_.c_str(), 1);
   }
@@ -68,7 +64,7 @@ class TScratchConfig {
   }
   void Write(const TSettings& settings) {
     std::ofstream test(folder_ + "/test.conf");
-    test << ReadText(base_ + "/test.conf");
+    test << ReadAll(base_ + "/test.conf");
     for (const auto& [key, value] : settings) test << key << ' ' << value << '\n';
   }
 

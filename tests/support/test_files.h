@@ -2,11 +2,12 @@
 // Small helpers of tests that make fixtures with outside tools and look at the files written.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
+#include <vector>
 
 namespace velmora::test {
 
@@ -19,9 +20,25 @@ inline std::string Quoted(const std::filesystem::path& path) {
   return "'" + path.string() + "'";
 }
 
+// The whole file in one read, empty when it cannot be read: written files and rendered pages run
+// to a hundred megabytes, too many to take a byte at a time through a stream iterator.
+template <typename Bytes>
+Bytes ReadWhole(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
+  if (!in) return {};
+  Bytes bytes(static_cast<size_t>(in.tellg()), 0);
+  in.seekg(0);
+  in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  if (!in) return {};
+  return bytes;
+}
+
 inline std::string ReadAll(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
+  return ReadWhole<std::string>(path);
+}
+
+inline std::vector<uint8_t> ReadBytes(const std::filesystem::path& path) {
+  return ReadWhole<std::vector<uint8_t>>(path);
 }
 
 inline void WriteAll(const std::filesystem::path& path, const std::string& bytes) {

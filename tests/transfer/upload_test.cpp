@@ -12,6 +12,7 @@
 #include "activex/member_client.h"
 #include "control/engine/raster/ticbitmap.h"
 #include "net/loopback_server.h"
+#include "support/test_files.h"
 #include "transfer/transfer_support.h"
 
 namespace {
@@ -21,12 +22,7 @@ using pictavo::Accessor;
 using velmora_test::Shell;
 using velmora_test::TCallValue;
 
-std::string ReadText(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+using velmora::test::ReadAll;
 
 std::string Hex(const std::string& text) {
   static const char digits[] = "0123456789abcdef";
@@ -42,7 +38,7 @@ struct ReceivedPart {
 
 std::vector<ReceivedPart> ReceivedParts(const fs::path& dir) {
   std::vector<ReceivedPart> parts;
-  std::istringstream lines(ReadText(dir / "upload.txt"));
+  std::istringstream lines(ReadAll(dir / "upload.txt"));
   for (std::string line; std::getline(lines, line);) {
     if (line.rfind("part ", 0) != 0) continue;
     std::vector<std::string> fields;
