@@ -6,7 +6,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <random>
@@ -353,9 +355,10 @@ std::string FolderOf(const std::string& file) {
   return target.has_parent_path() ? target.parent_path().string() : std::string(".");
 }
 
-std::string TemporaryPattern(const std::string& file) {
-  // "." and ".XXXXXX" around the name must still fit the file system's name limit, so a name
-  // near the limit borrows only its start, cut before a UTF-8 continuation byte.
+// A temporary name for `file` in `folder`: the file's own name between "." and ".XXXXXX".
+std::string TemporaryPattern(const std::string& file, const std::string& folder) {
+  // The decorated name must still fit the file system's name limit, so a name near the limit
+  // borrows only its start, cut before a UTF-8 continuation byte.
   constexpr size_t kLongestName = 255;
   constexpr size_t kDecoration = 8;
   std::string name = std::filesystem::path(file).filename().string();
@@ -364,7 +367,42 @@ std::string TemporaryPattern(const std::string& file) {
     while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) --cut;
     name.resize(cut);
   }
-  return (std::filesystem::path(FolderOf(file)) / ("." + name + ".XXXXXX")).string();
+  return (std::filesystem::path(folder) / ("." + name + ".XXXXXX")).string();
+}
+
+// Names left in the staging folder by a save killed between naming and renaming are removed by
+// a later save once they are this old; a save in progress holds its name for microseconds.
+constexpr auto kStaleStagedName = std::chrono::hours(1);
+
+// The folder where an unnamed temporary takes its name for the moment before it replaces the
+// target: a folder of the program's own in the user's cache, when it lies on the target's file
+// system. No system call both names an unnamed file and replaces a name, so the file has a name
+// of its own between the two steps; a process killed then leaves that name here, where a later
+// save clears it, rather than beside the user's file. Empty where there is no such folder.
+std::string StagingFolder(const std::string& file) {
+  namespace fs = std::filesystem;
+  const char* cache = std::getenv("XDG_CACHE_HOME");
+  const char* home = std::getenv("HOME");
+  fs::path base;
+  if (cache != nullptr && *cache == '/')
+    base = cache;
+  else if (home != nullptr && *home == '/')
+    base = fs::path(home) / ".cache";
+  else
+    return {};
+  const fs::path folder = base / "velmora" / "saving";
+  std::error_code error;
+  fs::create_directories(folder, error);
+  struct stat target {};
+  struct stat staging {};
+  if (::stat(FolderOf(file).c_str(), &target) != 0 || ::stat(folder.c_str(), &staging) != 0 ||
+      !S_ISDIR(staging.st_mode) || target.st_dev != staging.st_dev)
+    return {};
+  const auto stale = fs::file_time_type::clock::now() - kStaleStagedName;
+  for (const fs::directory_entry& entry : fs::directory_iterator(folder, error))
+    if (entry.is_regular_file(error) && entry.last_write_time(error) < stale)
+      fs::remove(entry.path(), error);
+  return folder.string();
 }
 
 // Makes a fresh unused name from a mkstemp pattern and runs make(name) until it does not fail
@@ -392,7 +430,7 @@ struct TTemporaryFile {
   TTemporaryFile(const std::string& path, const std::string& file, mode_t mode) {
     fd = ::open(FolderOf(file).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
     if (fd >= 0) return;
-    const std::string text = TemporaryPattern(file);
+    const std::string text = TemporaryPattern(file, FolderOf(file));
     std::vector<char> pattern(text.begin(), text.end());
     pattern.push_back('\0');
     fd = ::mkostemp(pattern.data(), O_CLOEXEC);
@@ -406,13 +444,17 @@ struct TTemporaryFile {
     if (!name.empty()) ::unlink(name.c_str());
   }
 
-  // Gives an unnamed file a fresh name beside the target (linkat cannot replace a name).
+  // Gives an unnamed file a fresh name for the rename over the target (linkat cannot replace a
+  // name): in the staging folder, or beside the target where that folder is on another mount.
   void Name(const std::string& path, const std::string& file) {
     if (!name.empty()) return;
     const std::string self = "/proc/self/fd/" + std::to_string(fd);
-    name = FreshName(TemporaryPattern(file), [&self](const std::string& candidate) {
+    const auto link = [&self](const std::string& candidate) {
       return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, candidate.c_str(), AT_SYMLINK_FOLLOW) == 0;
-    });
+    };
+    const std::string staging = StagingFolder(file);
+    if (!staging.empty()) name = FreshName(TemporaryPattern(file, staging), link);
+    if (name.empty()) name = FreshName(TemporaryPattern(file, FolderOf(file)), link);
     if (name.empty()) CannotCreate(path, std::strerror(errno));
   }
 

@@ -162,7 +162,9 @@ class TFileStream : public TStream {
 // Writes a file so that a failure never destroys an existing one: the content goes to a
 // temporary file in the same folder (unnamed where the file system allows, so a killed process
 // leaves nothing), is flushed to the disk, and replaces the target only after write succeeded;
-// the folder is flushed after the rename, so a power loss cannot bring the old file back.
+// the folder is flushed after the rename, so a power loss cannot bring the old file back. An
+// unnamed temporary takes a name only for the rename, in "velmora/saving" of the user's cache
+// folder where that lies on the same file system (else beside the target).
 // A symbolic link stays a link (the file it points to is replaced); a file with several hard
 // links is split (this name gets the new content); a file without write bits is refused with
 // EFCreateError, whoever runs the program; the old file's mode is kept.

@@ -265,5 +265,43 @@ TEST_F(SafeSave, NamesAtTheFileSystemsLimitAreWrittenAndReplaced) {
   }
 }
 
+// An unnamed temporary takes its name for the rename in the cache's staging folder, so a save
+// killed in that moment leaves the name there, not beside the user's file: a later save clears
+// such names once they are stale, keeps fresh ones (another save may be renaming), and leaves
+// nothing of its own.
+TEST_F(SafeSave, StaleNamesInTheStagingFolderAreClearedByTheNextSave) {
+  const char* cache = std::getenv("XDG_CACHE_HOME");
+  ASSERT_NE(cache, nullptr);
+  const fs::path staging = fs::path(cache) / "velmora" / "saving";
+  // The test program's own cache: what earlier cases' killed saves left there goes first.
+  fs::remove_all(staging);
+  fs::create_directories(staging);
+  struct stat folder {};
+  struct stat ours {};
+  ASSERT_EQ(stat(dir_.c_str(), &folder), 0);
+  ASSERT_EQ(stat(staging.c_str(), &ours), 0);
+  if (folder.st_dev != ours.st_dev) GTEST_SKIP() << "the cache folder is on another file system";
+  const auto listing = [&staging] {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(staging))
+      names.push_back(entry.path().filename().string());
+    return names;
+  };
+  const fs::path stale = staging / ".report.pdf.a1b2c3";
+  const fs::path fresh = staging / ".report.pdf.d4e5f6";
+  WriteText(stale.string(), "killed two hours ago");
+  fs::last_write_time(stale, fs::file_time_type::clock::now() - std::chrono::hours(2));
+  WriteText(fresh.string(), "killed a moment ago");
+
+  const std::string path = Path("saved.bin");
+  WriteText(path, "old");
+  plat::WriteFileReplacing(path, [](plat::TStream& out) { out.WriteByte(7); });
+
+  EXPECT_EQ(ReadBytes(path), Bytes{7});
+  EXPECT_EQ(Names(), std::vector<std::string>{"saved.bin"});
+  EXPECT_EQ(listing(), std::vector<std::string>{fresh.filename().string()});
+  fs::remove(fresh);
+}
+
 }  // namespace
 }  // namespace pictavo

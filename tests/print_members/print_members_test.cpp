@@ -33,16 +33,14 @@ constexpr int kDpi = 600;
 // The rectangle of the page's dots that are not white; empty on a blank page.
 // Plain bounds rather than a union of one-dot rectangles: a page at 600 dpi has 35 million dots.
 QRect InkBounds(const RenderedPage& page) {
+  const auto inked = [&page](int x, int y) { return page.At(x, y) != 0xFFFFFFu; };
   int left = page.width, right = -1, top = page.height, bottom = -1;
   for (int y = 0; y < page.height; ++y) {
-    const uint8_t* row = page.rgb.data() + static_cast<size_t>(y) * page.width * 3;
     int first = 0;
-    while (first < page.width && row[3 * first] == 0xFF && row[3 * first + 1] == 0xFF &&
-           row[3 * first + 2] == 0xFF)
-      ++first;
+    while (first < page.width && !inked(first, y)) ++first;
     if (first == page.width) continue;
     int last = page.width - 1;
-    while (row[3 * last] == 0xFF && row[3 * last + 1] == 0xFF && row[3 * last + 2] == 0xFF) --last;
+    while (!inked(last, y)) --last;
     left = std::min(left, first);
     right = std::max(right, last);
     top = std::min(top, y);
