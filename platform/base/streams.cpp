@@ -378,7 +378,8 @@ constexpr auto kStaleStagedName = std::chrono::hours(1);
 // target: a folder of the program's own in the user's cache, when it lies on the target's file
 // system. No system call both names an unnamed file and replaces a name, so the file has a name
 // of its own between the two steps; a process killed then leaves that name here, where a later
-// save clears it, rather than beside the user's file. Empty where there is no such folder.
+// save clears it (ClearStaleStagedNames), rather than beside the user's file. Empty where there
+// is no such folder.
 std::string StagingFolder(const std::string& file) {
   namespace fs = std::filesystem;
   const char* cache = std::getenv("XDG_CACHE_HOME");
@@ -398,11 +399,16 @@ std::string StagingFolder(const std::string& file) {
   if (::stat(FolderOf(file).c_str(), &target) != 0 || ::stat(folder.c_str(), &staging) != 0 ||
       !S_ISDIR(staging.st_mode) || target.st_dev != staging.st_dev)
     return {};
+  return folder.string();
+}
+
+void ClearStaleStagedNames(const std::string& staging) {
+  namespace fs = std::filesystem;
+  std::error_code error;
   const auto stale = fs::file_time_type::clock::now() - kStaleStagedName;
-  for (const fs::directory_entry& entry : fs::directory_iterator(folder, error))
+  for (const fs::directory_entry& entry : fs::directory_iterator(staging, error))
     if (entry.is_regular_file(error) && entry.last_write_time(error) < stale)
       fs::remove(entry.path(), error);
-  return folder.string();
 }
 
 // Makes a fresh unused name from a mkstemp pattern and runs make(name) until it does not fail
@@ -453,7 +459,10 @@ struct TTemporaryFile {
       return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, candidate.c_str(), AT_SYMLINK_FOLLOW) == 0;
     };
     const std::string staging = StagingFolder(file);
-    if (!staging.empty()) name = FreshName(TemporaryPattern(file, staging), link);
+    if (!staging.empty()) {
+      ClearStaleStagedNames(staging);
+      name = FreshName(TemporaryPattern(file, staging), link);
+    }
     if (name.empty()) name = FreshName(TemporaryPattern(file, FolderOf(file)), link);
     if (name.empty()) CannotCreate(path, std::strerror(errno));
   }

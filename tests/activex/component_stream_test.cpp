@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 
 #include "control/activex/control_state.h"
 #include "control/engine/view/pvimage.h"

@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 
 #include "control/engine/view/pvimage.h"
 #include "platform/graphics/handles.h"
