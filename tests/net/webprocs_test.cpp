@@ -165,7 +165,7 @@ TEST_F(WebprocsTest, BurstsBelowThePaceAndTransfersPastTheOverallLimitAreAbandon
     std::string error;
     size_t most_bytes;  // what the server sends in a little more than the limit's time
   } cases[] = {
-      {"/bursts", "The transfer was slower than 1000 bytes a second for 2 seconds", 400 * 8},
+      {"/bursts", "The transfer was slower than 1000 bytes a second for 2 seconds", 200 * 8},
       {"/steady", "The transfer took longer than 3 seconds", 2000 * 45},
   };
   for (const auto& c : cases) {
